@@ -1,0 +1,32 @@
+#pragma once
+// The engine's memory service on Windows: GlobalMemoryStatusEx where the system has it
+// (GlobalMemoryStatus before Windows 2000), VirtualAlloc/VirtualFree for the blocks and
+// PeekMessage for the queue.
+#include <memory>
+
+#include "engine/memory_service.h"
+
+namespace kvn {
+
+class Win32MemoryService final : public MemoryService {
+ public:
+  Win32MemoryService();
+
+  MemoryStatus ReadStatus() override;
+  void* CommitBlock() override;
+  bool ZeroFillBlock(void* block) override;
+  void ReleaseBlock(void* block) override;
+  bool PumpMessages() override;
+
+ private:
+  void* globalMemoryStatusEx_ = nullptr;  // resolved once; null on Windows 95/98/ME/NT 4
+};
+
+std::unique_ptr<MemoryService> MakeWin32MemoryService();
+
+// The raw block operations, shared with the benchmark's bare loop so both measure the same work.
+void* CommitRawBlock();
+bool ZeroFillRawBlock(void* block);
+void ReleaseRawBlock(void* block);
+
+}  // namespace kvn
