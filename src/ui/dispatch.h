@@ -1,0 +1,30 @@
+#pragma once
+// The one way handlers are called. Whatever a handler throws is caught here and handed to the
+// application's exception hook (the fault report), so no exception ever crosses a window
+// procedure, a timer callback or a tray message.
+#include <exception>
+#include <functional>
+#include <utility>
+
+namespace kvn::ui {
+
+using ExceptionHook = std::function<void(std::exception_ptr)>;
+
+// Installs the hook; returns the previous one. Without a hook an escaped exception is dropped.
+ExceptionHook SetExceptionHook(ExceptionHook hook);
+
+// Hands an exception to the hook (also used by code that catches on its own).
+void ReportException(std::exception_ptr error);
+
+// Calls the handler when it is set; never lets an exception escape.
+template <class... Params, class... Args>
+void Fire(const std::function<void(Params...)>& handler, Args&&... args) {
+  if (!handler) return;
+  try {
+    handler(std::forward<Args>(args)...);
+  } catch (...) {
+    ReportException(std::current_exception());
+  }
+}
+
+}  // namespace kvn::ui
