@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/kvn_max_mem.h"
+#include "engine/memory_service_win32.h"
+
+namespace kvn {
+namespace {
+
+// The real service, with the addresses it hands out written down so the test can look at them.
+class RecordingService : public MemoryService {
+ public:
+  MemoryStatus ReadStatus() override { return real_.ReadStatus(); }
+  void* CommitBlock() override {
+    void* block = real_.CommitBlock();
+    blocks.push_back(block);
+    return block;
+  }
+  bool ZeroFillBlock(void* block) override { return real_.ZeroFillBlock(block); }
+  void ReleaseBlock(void* block) override { real_.ReleaseBlock(block); }
+  bool PumpMessages() override { return real_.PumpMessages(); }
+
+  std::vector<void*> blocks;
+
+ private:
+  Win32MemoryService real_;
+};
+
+MEMORY_BASIC_INFORMATION Query(void* address) {
+  MEMORY_BASIC_INFORMATION info{};
+  EXPECT_EQ(VirtualQuery(address, &info, sizeof(info)), sizeof(info));
+  return info;
+}
+
+bool AllZero(void* block) {
+  const auto* word = static_cast<const std::uint32_t*>(block);
+  for (std::size_t i = 0; i < TKVNMaxMem::BlockSize / 4; i += 1024 / 4) {
+    if (word[i] != 0) return false;
+  }
+  return word[TKVNMaxMem::BlockSize / 4 - 1] == 0;
+}
+
+TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
+  RecordingService service;
+  TKVNMaxMem engine(service);
+  int progressEvents = 0;
+  std::size_t committedAtPeak = 0;
+  engine.OnProgress = [&](TKVNMaxMem&, int) {
+    if (++progressEvents != 64) return;  // last commit step: every block is held now
+    for (void* block : service.blocks) {
+      ASSERT_NE(block, nullptr);
+      const MEMORY_BASIC_INFORMATION info = Query(block);
+      EXPECT_EQ(info.State, static_cast<DWORD>(MEM_COMMIT));
+      EXPECT_EQ(info.AllocationBase, block);
+      EXPECT_GE(info.RegionSize, TKVNMaxMem::BlockSize);
+      EXPECT_NE(info.Protect & PAGE_READWRITE, 0u);
+      EXPECT_TRUE(AllZero(block));
+      if (info.State == MEM_COMMIT) ++committedAtPeak;
+    }
+  };
+  engine.Defrag(64);
+  EXPECT_EQ(progressEvents, 128);
+  ASSERT_EQ(service.blocks.size(), 64u);
+  EXPECT_EQ(committedAtPeak, 64u);
+  for (void* block : service.blocks) {
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE)) << block;
+  }
+}
+
+TEST(Win32Recovery, QuitRequestDuringAPassIsStillPendingAfterIt) {
+  Win32MemoryService service;
+  TKVNMaxMem engine(service);
+  int progressEvents = 0;
+  engine.OnProgress = [&](TKVNMaxMem&, int) {
+    if (++progressEvents == 2) PostQuitMessage(3);
+  };
+  engine.Defrag(8);
+  EXPECT_EQ(progressEvents, 16);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+int g_appMessages = 0;
+
+LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) ++g_appMessages;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST(Win32Recovery, PumpMessagesDispatchesAndPutsQuitBack) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = CountingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KorvanePumpTest";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+
+  Win32MemoryService service;
+  TKVNMaxMem engine(service);
+  g_appMessages = 0;
+  PostMessageW(window, WM_APP, 0, 0);
+  PostMessageW(window, WM_APP, 0, 0);
+  EXPECT_FALSE(engine.PumpMessages());  // empty queue after dispatching both
+  EXPECT_EQ(g_appMessages, 2);
+
+  PostMessageW(window, WM_APP, 0, 0);
+  PostQuitMessage(42);
+  EXPECT_TRUE(engine.PumpMessages());
+  EXPECT_EQ(g_appMessages, 3);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 42u);
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+
+  DestroyWindow(window);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
+TEST(Win32MemoryStatus, PropertiesAgreeWithGlobalMemoryStatusEx) {
+  Win32MemoryService service;
+  TKVNMaxMem engine(service);
+  MEMORYSTATUSEX ex{};
+  ex.dwLength = sizeof(ex);
+  ASSERT_TRUE(GlobalMemoryStatusEx(&ex));
+
+  EXPECT_EQ(engine.TotalMemory(), static_cast<std::int64_t>(ex.ullTotalPhys));
+  EXPECT_EQ(engine.VirtualUsage(), static_cast<std::int64_t>(ex.ullTotalVirtual >> 20));
+  const std::int64_t pageSize = (static_cast<std::int64_t>(ex.ullTotalPageFile) -
+                                 static_cast<std::int64_t>(ex.ullTotalPhys)) /
+                                1048576;
+  EXPECT_EQ(engine.PageSize(), pageSize);
+  EXPECT_EQ(engine.TotalSwapFileSize(), pageSize > 0 ? pageSize : 0);
+  EXPECT_GT(engine.TotalMemory(), 0);
+  // Free memory and page-file use move on their own; they must stay in range.
+  EXPECT_GT(engine.FreeMemory(), 0);
+  EXPECT_LE(engine.FreeMemory(), engine.TotalMemory());
+  EXPECT_GE(engine.SwapFileUsage(), 0);
+  EXPECT_LE(engine.SwapFileUsage(), 100);
+  EXPECT_LE(engine.SwapFileUsageMB(), engine.TotalSwapFileSize());
+  EXPECT_EQ(InstalledRamMB(engine.TotalMemory()),
+            static_cast<std::int64_t>(ex.ullTotalPhys / 1048576) + 1);
+}
+
+}  // namespace
+}  // namespace kvn
