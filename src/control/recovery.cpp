@@ -1,0 +1,117 @@
+#include "control/recovery.h"
+
+#include "base/rounding.h"
+
+namespace kvn {
+
+namespace {
+constexpr char kBalloonTitle[] = "Korvane";
+constexpr int kBalloonInfo = 1;
+constexpr int kBalloonSeconds = 10;
+}  // namespace
+
+Recovery::Recovery(const RecoveryControls& controls, TKVNMaxMem& engine,
+                   ClipboardService& clipboard, std::int64_t installedRamMB)
+    : c_(controls), engine_(engine), clipboard_(clipboard), installedRamMB_(installedRamMB) {}
+
+void Recovery::Bind() {
+  engine_.OnBeforeDefrag = [this](TKVNMaxMem& s) { KVNMaxMem1BeforeDefrag(s); };
+  engine_.OnProgress = [this](TKVNMaxMem& s, int p) { KVNMaxMem1Progress(s, p); };
+  engine_.OnAfterDefrag = [this](TKVNMaxMem& s) { KVNMaxMem1AfterDefrag(s); };
+  c_.BitBtn1.OnClick = [this] { StartSeries(); };
+  c_.RecoverRAM1.OnClick = [this] { StartSeries(); };
+  c_.BitBtn3.OnClick = [this] { AnnulRam(); };
+  c_.Cancel1.OnClick = [this] { AnnulRam(); };
+  for (ui::RadioButton* method : {&c_.RadioButton1, &c_.RadioButton2, &c_.RadioButton3})
+    method->OnClick = [this] { MethodClick(); };
+  c_.TrackBar1.OnChange = [this] { TrackBar1Change(); };
+}
+
+void Recovery::RecupRam() {
+  if (Optimising_) return;
+  // The three tests run one after the other; the radio buttons exclude each other.
+  if (c_.RadioButton1.Checked()) engine_.Defrag(static_cast<int>(installedRamMB_ / 2));
+  if (c_.RadioButton2.Checked()) engine_.Defrag(c_.TrackBar1.Position());
+  if (c_.RadioButton3.Checked()) engine_.DefragAll();
+}
+
+void Recovery::StartSeries() {
+  PassCount_ = 0;
+  RecoveredTotalMB_ = 0;
+  RecupRam();
+}
+
+void Recovery::AnnulRam() {
+  ShowIdleCommands();
+  // Only a running pass has a series to end: on an idle engine the counter stays at 0, or the
+  // alarm rule (which waits for it) would hold back until the next manual start.
+  if (engine_.Busy()) PassCount_ = static_cast<std::uint8_t>(PassesPerSeries());
+  engine_.StopDefrag();
+  c_.StatusBar.SetPanelText(kProgressPanel, " ");
+  c_.StatusBar.SetGaugePosition(0);
+}
+
+void Recovery::EmptyClipboard() {
+  if (!clipboard_.Empty() && WriteLog) WriteLog("Impossible de vider le presse-papiers");
+}
+
+void Recovery::KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender) {
+  Optimising_ = true;
+  if (c_.cbxballoon.Checked() && ShowBalloonHint)
+    ShowBalloonHint(kBalloonTitle, "Optimisation en cours ...", kBalloonInfo, kBalloonSeconds);
+  FreeBeforeBytes_ = sender.FreeMemory();
+  c_.StatusBar.SetPanelText(kProgressPanel, " optimisation en cours ... %");
+  c_.BitBtn1.SetEnabled(false);
+  c_.BitBtn3.SetEnabled(true);
+  c_.RecoverRAM1.Enabled = false;
+  c_.Cancel1.Enabled = true;
+  // After the first reading, so that what the clipboard held counts as recovered.
+  if (c_.CBPressePapier.Checked()) EmptyClipboard();
+}
+
+void Recovery::KVNMaxMem1Progress(TKVNMaxMem&, int progress) {
+  c_.StatusBar.SetGaugePosition(progress);
+  c_.StatusBar.SetPanelText(kProgressPanel,
+                            " optimisation en cours ..." + std::to_string(progress) + " %");
+}
+
+void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
+  ShowIdleCommands();
+  FreeAfterBytes_ = sender.FreeMemory();
+  const long double gainedMB =
+      static_cast<long double>(FreeAfterBytes_ - FreeBeforeBytes_) / 1024.0L / 1024.0L;
+  const std::int64_t total = RecoveredTotalMB_ + RoundHalfEven(gainedMB);
+  RecoveredTotalMB_ = static_cast<std::int32_t>(total < 0 ? 0 : total);
+  const std::string amount = std::to_string(RecoveredTotalMB_);
+  c_.StatusBar.SetPanelText(kProgressPanel, " Quantité récupérée : " + amount + " Mo");
+  c_.StatusBar.SetGaugePosition(0);
+  if (c_.cbxballoon.Checked() && ShowBalloonHint)
+    ShowBalloonHint(kBalloonTitle,
+                    "Optimisation terminée!\n\rQuantité récupérée : " + amount + " Mo.",
+                    kBalloonInfo, kBalloonSeconds);
+  Optimising_ = false;
+  ++PassCount_;
+  if (PassesPerSeries() > PassCount_)
+    RecupRam();  // the next pass of the series, inside this handler
+  else
+    PassCount_ = 0;
+}
+
+void Recovery::MethodClick() {
+  c_.TrackBar1.SetEnabled(c_.RadioButton2.Checked());
+}
+
+void Recovery::TrackBar1Change() {
+  const std::string position = std::to_string(c_.TrackBar1.Position());
+  c_.TrackBar1.SetHint(position);
+  c_.Label4.SetCaption(position + " MB");
+}
+
+void Recovery::ShowIdleCommands() {
+  c_.BitBtn3.SetEnabled(false);
+  c_.BitBtn1.SetEnabled(true);
+  c_.RecoverRAM1.Enabled = true;
+  c_.Cancel1.Enabled = false;
+}
+
+}  // namespace kvn

@@ -1,0 +1,266 @@
+#include "control/recovery.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_memory_service.h"
+
+namespace kvn {
+namespace {
+
+constexpr std::uint64_t kMB = 1024 * 1024;
+
+class FakeClipboard : public ClipboardService {
+ public:
+  bool HasContent() override { return hasContent; }
+  bool Empty() override {
+    ++empties;
+    return !busy;
+  }
+  bool hasContent = false;
+  bool busy = false;
+  int empties = 0;
+};
+
+// The window's controls as the form gives them at start.
+struct Window {
+  ui::GroupBox methodGroup;
+  ui::RadioButton RadioButton1, RadioButton2, RadioButton3;
+  ui::TrackBar TrackBar1;
+  ui::Label Label4;
+  ui::ComboBox CNBRepetitions;
+  ui::CheckBox CBPressePapier, cbxballoon;
+  ui::Button BitBtn1, BitBtn3;
+  ui::MenuItem RecoverRAM1{"RecoverRAM1", "&Optimiser la RAM"};
+  ui::MenuItem Cancel1{"Cancel1", "&Annuler"};
+  ui::StatusBar StatusBar;
+
+  FakeMemoryService memory;
+  TKVNMaxMem engine{memory};
+  FakeClipboard clipboard;
+  std::unique_ptr<Recovery> recovery;
+  std::vector<std::string> balloons;
+  std::vector<int> passSizes;  // blocks asked by each pass
+
+  explicit Window(std::int64_t installedMB = 512) {
+    for (auto* r : {&RadioButton1, &RadioButton2, &RadioButton3}) r->SetParent(&methodGroup);
+    RadioButton1.SetChecked(true);
+    TrackBar1.SetRange(0, static_cast<int>(installedMB));
+    TrackBar1.SetEnabled(false);
+    CNBRepetitions.SetItems({"1", "2", "3", "4"});
+    CNBRepetitions.SetItemIndex(0);
+    BitBtn3.SetEnabled(false);
+    Cancel1.Enabled = false;
+    StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
+    memory.status.totalPhys = static_cast<std::uint64_t>(installedMB) * kMB;
+    memory.status.availPhys = 100 * kMB;
+    recovery = std::make_unique<Recovery>(
+        RecoveryControls{RadioButton1, RadioButton2, RadioButton3, TrackBar1, Label4,
+                         CNBRepetitions, CBPressePapier, cbxballoon, BitBtn1, BitBtn3, RecoverRAM1,
+                         Cancel1, StatusBar},
+        engine, clipboard, installedMB);
+    recovery->Bind();
+    recovery->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
+                                       int seconds) {
+      balloons.push_back(title + "|" + text + "|" + std::to_string(icon) + "|" +
+                         std::to_string(seconds));
+    };
+    // Record each pass's size from the engine's own events, on top of the window's handlers.
+    auto before = engine.OnBeforeDefrag;
+    engine.OnBeforeDefrag = [this, before](TKVNMaxMem& s) {
+      passSizes.push_back(0);
+      before(s);
+    };
+  }
+  std::string Panel2() const { return StatusBar.PanelText(2); }
+};
+
+TEST(Recovery, MethodDecidesTheSizeOfThePass) {
+  struct Case {
+    const char* method;
+    std::int64_t installedMB;
+    int slider;
+    int expectedBlocks;
+  } cases[] = {
+      {"Système", 768, 0, 384}, {"Système", 512, 0, 256},
+      {"Système", 511, 0, 255},  // truncated toward zero
+      {"Manuel", 512, 0, 0},    {"Manuel", 512, 37, 37},
+      {"Tout", 2048, 0, 1024},  // the engine never holds more than 1 GB
+      {"Tout", 256, 0, 256},
+  };
+  for (const auto& c : cases) {
+    Window w(c.installedMB);
+    if (std::string(c.method) == "Manuel") w.RadioButton2.SetChecked(true);
+    if (std::string(c.method) == "Tout") w.RadioButton3.SetChecked(true);
+    w.TrackBar1.SetPosition(c.slider);
+    w.BitBtn1.Click();
+    EXPECT_EQ(w.memory.commitCalls, c.expectedBlocks) << c.method << " " << c.installedMB;
+    EXPECT_EQ(w.passSizes.size(), 1u) << c.method;
+    EXPECT_FALSE(w.recovery->Optimising());
+    EXPECT_EQ(w.recovery->PassCount(), 0);
+  }
+}
+
+TEST(Recovery, ManualAtZeroStillReportsTheAmount) {
+  Window w;
+  w.RadioButton2.SetChecked(true);
+  EXPECT_TRUE(w.TrackBar1.Enabled());
+  w.TrackBar1.SetPosition(0);
+  w.recovery->StartSeries();
+  EXPECT_EQ(w.Panel2(), " Quantité récupérée : 0 Mo");
+  EXPECT_EQ(w.memory.commitCalls, 0);
+}
+
+TEST(Recovery, CommandsAndStatusFollowThePass) {
+  Window w;
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(2);
+  std::vector<std::string> seen;
+  w.memory.onPump = [&] {
+    seen.push_back(w.Panel2());
+    EXPECT_FALSE(w.BitBtn1.Enabled());
+    EXPECT_TRUE(w.BitBtn3.Enabled());
+    EXPECT_FALSE(w.RecoverRAM1.Enabled);
+    EXPECT_TRUE(w.Cancel1.Enabled);
+    EXPECT_TRUE(w.recovery->Optimising());
+    w.memory.status.availPhys += 3 * kMB;
+  };
+  w.RecoverRAM1.Click();
+  // The pump runs before the progress event of its step: it sees the previous text.
+  EXPECT_EQ(seen, (std::vector<std::string>{" optimisation en cours ... %",
+                                            " optimisation en cours ...25 %"}));
+  EXPECT_EQ(w.Panel2(), " Quantité récupérée : 6 Mo");
+  EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
+  EXPECT_TRUE(w.BitBtn1.Enabled());
+  EXPECT_FALSE(w.BitBtn3.Enabled());
+  EXPECT_TRUE(w.RecoverRAM1.Enabled);
+  EXPECT_FALSE(w.Cancel1.Enabled);
+  EXPECT_EQ(w.recovery->FreeAfterBytes() - w.recovery->FreeBeforeBytes(),
+            static_cast<std::int64_t>(6 * kMB));
+}
+
+TEST(Recovery, AmountsRoundHalvesToEvenAndNeverGoBelowZero) {
+  struct Case {
+    std::int64_t changeBytes;
+    const char* text;
+  } cases[] = {
+      {-3 * static_cast<std::int64_t>(kMB), " Quantité récupérée : 0 Mo"},
+      {static_cast<std::int64_t>(kMB) * 5 / 2, " Quantité récupérée : 2 Mo"},  // 2.5 -> 2
+      {static_cast<std::int64_t>(kMB) * 7 / 2, " Quantité récupérée : 4 Mo"},  // 3.5 -> 4
+      {0, " Quantité récupérée : 0 Mo"},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.RadioButton2.SetChecked(true);
+    w.TrackBar1.SetPosition(1);
+    w.memory.onPump = [&] {
+      w.memory.status.availPhys = static_cast<std::uint64_t>(100 * kMB + c.changeBytes);
+    };
+    w.BitBtn1.Click();
+    EXPECT_EQ(w.Panel2(), c.text) << c.changeBytes;
+  }
+}
+
+TEST(Recovery, RepetitionsRunBackToBackAndSum) {
+  for (int passes = 1; passes <= 4; ++passes) {
+    Window w;
+    w.RadioButton2.SetChecked(true);
+    w.TrackBar1.SetPosition(1);
+    w.CNBRepetitions.SetItemIndex(passes - 1);
+    w.memory.onPump = [&] { w.memory.status.availPhys += 2 * kMB; };
+    w.BitBtn1.Click();
+    EXPECT_EQ(static_cast<int>(w.passSizes.size()), passes);
+    EXPECT_EQ(w.recovery->RecoveredTotalMB(), 2 * passes);
+    EXPECT_EQ(w.Panel2(), " Quantité récupérée : " + std::to_string(2 * passes) + " Mo");
+    EXPECT_EQ(w.recovery->PassCount(), 0) << "series over after " << passes;
+    EXPECT_FALSE(w.recovery->Optimising());
+  }
+}
+
+TEST(Recovery, CancelDuringTheFirstOfFourEndsTheSeries) {
+  Window w;
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(10);
+  w.CNBRepetitions.SetItemIndex(3);
+  int pumps = 0;
+  w.memory.onPump = [&] {
+    w.memory.status.availPhys += kMB;
+    if (++pumps == 3) w.BitBtn3.Click();
+  };
+  w.BitBtn1.Click();
+  EXPECT_EQ(w.passSizes.size(), 1u);
+  EXPECT_EQ(w.memory.commitCalls, 3);
+  EXPECT_EQ(w.memory.releases, 3);
+  EXPECT_EQ(w.Panel2(), " Quantité récupérée : 3 Mo");
+  EXPECT_EQ(w.recovery->PassCount(), 0);
+  EXPECT_TRUE(w.BitBtn1.Enabled());
+  EXPECT_FALSE(w.BitBtn3.Enabled());
+}
+
+TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
+  Window w;
+  w.CNBRepetitions.SetItemIndex(3);
+  w.StatusBar.SetPanelText(2, " Quantité récupérée : 12 Mo");
+  w.recovery->AnnulRam();
+  EXPECT_EQ(w.recovery->PassCount(), 0);
+  EXPECT_EQ(w.Panel2(), " ");
+  EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
+  // The stop request of an idle cancel is dropped by the next pass.
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(2);
+  w.CNBRepetitions.SetItemIndex(0);
+  w.BitBtn1.Click();
+  EXPECT_EQ(w.memory.commitCalls, 2);
+}
+
+TEST(Recovery, StartWhileRunningDoesNothing) {
+  Window w;
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(3);
+  w.memory.onPump = [&] { w.BitBtn1.Click(); };
+  w.BitBtn1.Click();
+  EXPECT_EQ(w.passSizes.size(), 1u);
+  EXPECT_EQ(w.memory.commitCalls, 3);
+}
+
+TEST(Recovery, ClipboardAndBalloonsOncePerPass) {
+  Window w;
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(1);
+  w.CNBRepetitions.SetItemIndex(2);
+  w.CBPressePapier.SetChecked(true);
+  w.cbxballoon.SetChecked(true);
+  w.memory.onPump = [&] { w.memory.status.availPhys += kMB; };
+  w.BitBtn1.Click();
+  EXPECT_EQ(w.clipboard.empties, 3);
+  ASSERT_EQ(w.balloons.size(), 6u);
+  EXPECT_EQ(w.balloons[0], "Korvane|Optimisation en cours ...|1|10");
+  EXPECT_EQ(w.balloons[1], "Korvane|Optimisation terminée!\n\rQuantité récupérée : 1 Mo.|1|10");
+  EXPECT_EQ(w.balloons[5], "Korvane|Optimisation terminée!\n\rQuantité récupérée : 3 Mo.|1|10");
+}
+
+TEST(Recovery, ABusyClipboardIsLoggedNotFatal) {
+  Window w;
+  std::vector<std::string> log;
+  w.recovery->WriteLog = [&](const std::string& line) { log.push_back(line); };
+  w.clipboard.busy = true;
+  w.CBPressePapier.SetChecked(true);
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(1);
+  w.BitBtn1.Click();
+  EXPECT_EQ(log.size(), 1u);
+  EXPECT_EQ(w.Panel2(), " Quantité récupérée : 0 Mo");
+}
+
+TEST(Recovery, SliderShowsItsAmount) {
+  Window w;
+  w.RadioButton3.SetChecked(true);
+  EXPECT_FALSE(w.TrackBar1.Enabled());
+  w.RadioButton2.SetChecked(true);
+  EXPECT_TRUE(w.TrackBar1.Enabled());
+  w.TrackBar1.SetPosition(256);
+  EXPECT_EQ(w.Label4.Caption(), "256 MB");
+  EXPECT_EQ(w.TrackBar1.Hint(), "256");
+}
+
+}  // namespace
+}  // namespace kvn
