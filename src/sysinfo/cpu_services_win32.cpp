@@ -1,0 +1,121 @@
+#include "sysinfo/cpu_services_win32.h"
+
+#include <cpuid.h>
+#include <windows.h>
+#include <x86intrin.h>
+
+#include <exception>
+#include <stdexcept>
+
+namespace kvn {
+
+namespace {
+
+class WindowsCpuidSource : public ICpuidSource {
+ public:
+  CpuidRegisters Execute(std::uint32_t leaf) override {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    // Sub-leaf 0 keeps the leaves that have sub-leaves deterministic.
+    __cpuid_count(leaf, 0, a, b, c, d);
+    return {a, b, c, d};
+  }
+};
+
+using SetProcessAffinityMaskFn = BOOL(WINAPI*)(HANDLE, DWORD_PTR);
+using GetProcessAffinityMaskFn = BOOL(WINAPI*)(HANDLE, PDWORD_PTR, PDWORD_PTR);
+
+class WindowsCpuSystem : public ICpuSystem {
+ public:
+  WindowsCpuSystem() {
+    // Windows 9x lacks these: without them nothing is pinned.
+    HMODULE kernel = GetModuleHandleW(L"KERNEL32.DLL");
+    if (kernel) {
+      setMask_ = reinterpret_cast<SetProcessAffinityMaskFn>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessAffinityMask")));
+      getMask_ = reinterpret_cast<GetProcessAffinityMaskFn>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "GetProcessAffinityMask")));
+    }
+  }
+  std::uint32_t ProcessorCount() override {
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors;
+  }
+  bool CanSetAffinity() override { return setMask_ != nullptr; }
+  std::uint32_t ProcessAffinityMask() override {
+    DWORD_PTR process = 1, system = 1;
+    if (!getMask_ || !getMask_(GetCurrentProcess(), &process, &system)) return 1;
+    return static_cast<std::uint32_t>(process);
+  }
+  void SetProcessAffinityMask(std::uint32_t mask) override {
+    // A refused mask leaves the process where it was: the reading is then merely unpinned.
+    if (setMask_) setMask_(GetCurrentProcess(), mask);
+  }
+  void YieldTimeSlice() override { Sleep(0); }
+
+ private:
+  SetProcessAffinityMaskFn setMask_ = nullptr;
+  GetProcessAffinityMaskFn getMask_ = nullptr;
+};
+
+class WindowsCpuClock : public ICpuClock {
+ public:
+  std::uint64_t ReadTimeStampCounter() override { return __rdtsc(); }
+  std::int64_t ReadPerformanceCounter() override {
+    LARGE_INTEGER value{};
+    QueryPerformanceCounter(&value);
+    return value.QuadPart;
+  }
+  std::int64_t PerformanceFrequency() override {
+    LARGE_INTEGER value{};
+    if (!QueryPerformanceFrequency(&value)) return 0;
+    return value.QuadPart;
+  }
+  std::uint32_t TickCount() override { return GetTickCount(); }
+
+  void RunTimeCritical(const std::function<void()>& job) override {
+    struct Context {
+      const std::function<void()>* job;
+      std::exception_ptr error;
+    } context{&job, nullptr};
+    auto proc = [](LPVOID param) -> DWORD {
+      auto* ctx = static_cast<Context*>(param);
+      try {
+        (*ctx->job)();
+      } catch (...) {
+        ctx->error = std::current_exception();
+      }
+      return 0;
+    };
+    HANDLE thread = CreateThread(nullptr, 0, proc, &context, CREATE_SUSPENDED, nullptr);
+    if (!thread) throw std::runtime_error("Cannot create the processor speed thread");
+    SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
+    ResumeThread(thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    if (context.error) std::rethrow_exception(context.error);
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<ICpuidSource> CreateWindowsCpuidSource() {
+  return std::make_shared<WindowsCpuidSource>();
+}
+std::shared_ptr<ICpuSystem> CreateWindowsCpuSystem() {
+  return std::make_shared<WindowsCpuSystem>();
+}
+std::shared_ptr<ICpuClock> CreateWindowsCpuClock() {
+  return std::make_shared<WindowsCpuClock>();
+}
+
+std::unique_ptr<TCpuLibrary> CreateWindowsCpuLibrary() {
+  return std::make_unique<TCpuLibrary>(CreateWindowsCpuidSource(), CreateWindowsCpuSystem(),
+                                       CreateWindowsCpuClock());
+}
+
+void InitializeCpuLibrary() {
+  InstallCpuLibrary(CreateWindowsCpuLibrary());
+}
+
+}  // namespace kvn

@@ -1,0 +1,45 @@
+#include "sysinfo/cpuid_report.h"
+
+#include <exception>
+
+#include "sysinfo/processor_page.h"
+
+namespace kvn {
+
+std::string CpuidReport(const TCpuLibrary& library, bool withSpeed) {
+  TProcessorInformation cpu = library.Processors(0);
+  TProcessorVendor vendor = cpu.Vendor();
+  TProcessorSignature sig = cpu.Signature();
+  // The name line carries the bare name; the clock has a line of its own.
+  ProcessorPageModel page = GetCpuInfoCurrent(library, NumberSeparators{}, false);
+
+  std::string out;
+  auto line = [&out](const std::string& key, const std::string& value) {
+    out += key + ": " + value + "\n";
+  };
+  line("vendor", vendor.VendorString());
+  line("company", vendor.CompanyName());
+  line("signature", std::to_string(sig.Family()) + " " + std::to_string(sig.Model()) + " " +
+                        std::to_string(sig.Stepping()) + " " + std::to_string(sig.ProcessorType()) +
+                        " " + std::to_string(sig.BrandIndex()));
+  line("name", page.lblName.value_or(""));
+  line("mmx", page.LblMMX.value_or(""));
+  line("simd", page.lblSIMD.value_or(""));
+  line("3dnow", page.lbl3DNow.value_or(""));
+  line("l1code", std::to_string(page.L1CodeBytes));
+  line("l1data", std::to_string(page.L1DataBytes));
+  line("l1unified", std::to_string(page.L1UnifiedBytes));
+  line("l2", std::to_string(page.L2Bytes));
+  line("l3", std::to_string(page.L3Bytes));
+  line("l2kb", std::to_string(page.SecondLevelCacheKB));
+  line("logo", ProcessorLogoName(SelectProcessorLogo(library)));
+  for (const ProcessorFeatureRow& row : page.ListView1)
+    line("feature " + row.Abbreviation, row.Supported ? "1" : "0");
+  if (withSpeed) {
+    const std::uint32_t raw = cpu.Speed().RawSpeed();
+    line("speed", std::to_string(raw) + " " + std::to_string(NormaliseSpeed(raw)));
+  }
+  return out;
+}
+
+}  // namespace kvn

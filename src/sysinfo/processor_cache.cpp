@@ -1,0 +1,110 @@
+// Cache sizes: from Intel's descriptor bytes, or from the extended leaves for the vendors that
+// report them there.
+#include <algorithm>
+
+#include "sysinfo/cpu_library.h"
+
+namespace kvn {
+
+namespace {
+
+struct TCacheDescriptorRow {
+  std::uint8_t Descriptor;
+  TCacheKind Kind;
+  std::uint32_t SizeKB;  // trace cache: thousands of micro-operations
+  std::uint32_t LineSize;
+};
+
+using enum TCacheKind;
+
+constexpr std::array<TCacheDescriptorRow, 36> kDescriptorTable = {{
+    {0x06, L1Code, 8, 32},    {0x08, L1Code, 16, 32},   {0x30, L1Code, 32, 64},
+    {0x0A, L1Data, 8, 32},    {0x0C, L1Data, 16, 32},   {0x2C, L1Data, 32, 64},
+    {0x66, L1Data, 8, 64},    {0x67, L1Data, 16, 64},   {0x68, L1Data, 32, 64},
+    {0x39, Level2, 128, 64},  {0x3B, Level2, 128, 64},  {0x3C, Level2, 256, 64},
+    {0x40, Level2, 0, 0},     {0x41, Level2, 128, 32},  {0x42, Level2, 256, 32},
+    {0x43, Level2, 512, 32},  {0x44, Level2, 1024, 32}, {0x45, Level2, 2048, 32},
+    {0x79, Level2, 128, 64},  {0x7A, Level2, 256, 64},  {0x7B, Level2, 512, 64},
+    {0x7C, Level2, 1024, 64}, {0x82, Level2, 256, 32},  {0x83, Level2, 512, 32},
+    {0x84, Level2, 1024, 32}, {0x85, Level2, 2048, 32}, {0x86, Level2, 512, 64},
+    {0x87, Level2, 1024, 64}, {0x22, Level3, 512, 64},  {0x23, Level3, 1024, 64},
+    {0x25, Level3, 2048, 64}, {0x29, Level3, 4096, 64}, {0x40, Level3, 0, 0},
+    {0x70, Trace, 12, 0},     {0x71, Trace, 16, 0},     {0x72, Trace, 32, 0},
+}};
+
+}  // namespace
+
+TCpuCacheDescriptors::TCpuCacheDescriptors(const TCpuLibrary& library, std::uint8_t index,
+                                           TCacheKind kind) {
+  TProcessorCpuid cpuid(library, index);
+  CpuidRegisters r;
+  if (TProcessorVendor(library, index).CpuVendor() == TCpuVendor::cvIntel) {
+    // The low byte of leaf 2 says how many times the leaf must run to give every descriptor.
+    const std::uint32_t repeat = cpuid.Execute(2).Registers().eax & 0xFF;
+    r = cpuid.Execute(2, repeat).Registers();
+  } else {
+    const bool level1 = kind == L1Code || kind == L1Data || kind == L1Unified || kind == Trace;
+    r = cpuid.Execute(level1 ? 0x80000005u : 0x80000006u).Registers();
+  }
+  for (std::uint32_t reg : {r.eax, r.ebx, r.ecx, r.edx}) {
+    if (reg & 0x80000000u) continue;  // bit 31 set: the register holds no descriptors
+    for (int i = 0; i < 4; ++i) bytes_[count_++] = static_cast<std::uint8_t>(reg >> (8 * i));
+  }
+}
+
+bool TCpuCacheDescriptors::Contains(std::uint8_t descriptor) const {
+  return std::find(bytes_.begin(), bytes_.begin() + count_, descriptor) != bytes_.begin() + count_;
+}
+
+std::uint32_t TCacheByDescriptor::Size() const {
+  TCpuCacheDescriptors descriptors(*library_, index_, kind_);
+  std::uint32_t size = 0;
+  for (const TCacheDescriptorRow& row : kDescriptorTable)  // the last matching row wins
+    if (row.Kind == kind_ && descriptors.Contains(row.Descriptor)) size = row.SizeKB * 1024;
+  return size;
+}
+
+std::uint32_t TCacheByExtendedCpuid::Size() const {
+  TProcessorCpuid cpuid(*library_, index_);
+  switch (kind_) {
+    case L1Code:
+      return (cpuid.Execute(0x80000005u).Registers().edx >> 24) * 1024;
+    case L1Data:
+      return (cpuid.Execute(0x80000005u).Registers().ecx >> 24) * 1024;
+    case Level2: {
+      const std::uint32_t ecx = cpuid.Execute(0x80000006u).Registers().ecx;
+      // Via's level 2 size is only the top byte of ECX.
+      const bool via = TProcessorVendor(*library_, index_).CpuVendor() == TCpuVendor::cvVia;
+      return (via ? ecx >> 24 : ecx >> 16) * 1024;
+    }
+    default:
+      return 0;
+  }
+}
+
+std::uint32_t TCpuCache::Size() const {
+  if (TProcessorVendor(*library_, index_).CacheMethodCode() == 1)
+    return TCacheByExtendedCpuid(*library_, index_, kind_).Size();
+  return TCacheByDescriptor(*library_, index_, kind_).Size();
+}
+
+std::string SizeText(std::uint32_t bytes, const NumberSeparators& separators) {
+  if (bytes < 1024) return std::to_string(bytes) + " bytes";
+  std::uint64_t unit = 1024;
+  const char* suffix = " Kb";
+  if (bytes > 1073741823u) {
+    unit = 1073741824u;
+    suffix = " Gb";
+  } else if (bytes > 1048575u) {
+    unit = 1048576u;
+    suffix = " Mb";
+  }
+  // One decimal, halves away from zero, worked out in whole tenths so nothing is lost.
+  const std::uint64_t tenths = (std::uint64_t{bytes} * 10 + unit / 2) / unit;
+  std::string whole = std::to_string(tenths / 10);
+  for (int pos = static_cast<int>(whole.size()) - 3; pos > 0; pos -= 3)
+    whole.insert(static_cast<std::size_t>(pos), separators.Thousand);
+  return whole + separators.Decimal + std::to_string(tenths % 10) + suffix;
+}
+
+}  // namespace kvn
