@@ -1,0 +1,164 @@
+#include "control/load_sampler.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/rounding.h"
+
+namespace kvn {
+
+namespace {
+constexpr std::uint32_t kPlatformWin32NT = 2;
+}
+
+LoadSampler::LoadSampler(LoadPlatform& platform)
+    : platform_(platform), buffer_(kInitialBufferSize, 0) {
+  std::uint32_t id = 0;
+  if (!platform_.PlatformId(id)) throw LoadSamplingError(kNoVersionMessage);
+  isNT_ = id == kPlatformWin32NT;
+}
+
+void LoadSampler::TakeLoadSnapshot() {
+  if (!isNT_) return Snapshot9x();
+  if (useProcessorTimes_) return SnapshotProcessorTimes();
+  SnapshotNT();
+}
+
+void LoadSampler::SnapshotNT() {
+  std::uint32_t size = bufferSize_;
+  long answer = platform_.QueryProcessorObject(buffer_.data(), size);
+  while (answer == LoadPlatform::kErrorMoreData && bufferSize_ < kMaxBufferSize) {
+    bufferSize_ += kBufferStep;
+    size = bufferSize_;
+    buffer_.resize(bufferSize_);
+    answer = platform_.QueryProcessorObject(buffer_.data(), size);
+  }
+  // Only the bytes the query says it wrote are walked; a failed query leaves none.
+  const std::size_t valid = answer == 0 ? std::min<std::size_t>(size, buffer_.size()) : 0;
+
+  ProcessorObjectData data;
+  try {
+    data = ParseProcessorObject(buffer_.data(), valid, processorCount_);
+  } catch (const LoadSamplingError&) {
+    // No usable processor object before any reading succeeded: counters disabled or a system
+    // without them (Wine). Read the kernel's idle times instead, for the rest of the run.
+    std::vector<ProcessorTimes> probe;
+    if (processorCount_ != -1 || !platform_.QueryProcessorTimes(probe) || probe.empty()) throw;
+    useProcessorTimes_ = true;
+    return CommitProcessorTimes(probe);
+  }
+  std::int64_t stamp = time_;
+  // A date Windows itself would refuse leaves the time stamp as it was: the load reads 0.
+  SystemTimeToFileTime100ns(data.systemTime, stamp);
+  processorCount_ = static_cast<std::int32_t>(data.idleTimes.size());
+  Commit(std::move(data.idleTimes), stamp);
+}
+
+void LoadSampler::SnapshotProcessorTimes() {
+  std::vector<ProcessorTimes> times;
+  if (!platform_.QueryProcessorTimes(times)) throw LoadSamplingError(kStatDataMessage);
+  CommitProcessorTimes(times);
+}
+
+void LoadSampler::CommitProcessorTimes(const std::vector<ProcessorTimes>& times) {
+  if (times.empty()) throw LoadSamplingError(kStatDataMessage);
+  if (processorCount_ == -1) processorCount_ = static_cast<std::int32_t>(times.size());
+  if (times.size() < static_cast<std::size_t>(processorCount_))
+    throw LoadSamplingError(kStatDataMessage);
+
+  std::vector<std::int64_t> idle(processorCount_);
+  std::vector<std::int64_t> total(processorCount_);
+  for (std::int32_t i = 0; i < processorCount_; ++i) {
+    idle[i] = times[i].idle;
+    total[i] = times[i].kernel + times[i].user;
+  }
+  previousTotals_ = totals_.empty() ? std::vector<std::int64_t>(total.size(), 0) : totals_;
+  totals_ = std::move(total);
+  Commit(std::move(idle), time_ + 1);
+}
+
+void LoadSampler::Commit(std::vector<std::int64_t> idle, std::int64_t time) {
+  previousCounters_ = counters_.empty() ? std::vector<std::int64_t>(idle.size(), 0) : counters_;
+  counters_ = std::move(idle);
+  previousTime_ = time_;
+  time_ = time;
+  if (snapshots_ < 2) ++snapshots_;
+}
+
+void LoadSampler::Snapshot9x() {
+  if (!started_) {
+    if (!platform_.StartStat(load9x_)) throw LoadSamplingError(kStartStatMessage);
+    if (!platform_.OpenStatData()) throw LoadSamplingError(kStatDataMessage);
+    started_ = true;
+  }
+  platform_.ReadStatData(load9x_);
+}
+
+double LoadSampler::ProcessorLoad(int index) {
+  if (!isNT_) {
+    if (index != 0) throw LoadSamplingError(kCpuIndexMessage);
+    if (!started_) TakeLoadSnapshot();
+    return load9x_ / 100.0;
+  }
+  if (processorCount_ == -1) TakeLoadSnapshot();
+  if (index < 0 || index >= processorCount_) throw LoadSamplingError(kCpuIndexMessage);
+  // One snapshot alone has nothing to compare with.
+  if (snapshots_ < 2) return 0;
+  const std::int64_t idle = counters_[index] - previousCounters_[index];
+  const std::int64_t span =
+      useProcessorTimes_ ? totals_[index] - previousTotals_[index] : time_ - previousTime_;
+  if (span == 0) return 0;
+  return 1.0 - static_cast<double>(idle) / static_cast<double>(span);
+}
+
+std::int32_t LoadSampler::UsageValue(int index) {
+  TakeLoadSnapshot();
+  // Held in memory as doubles: the x87 unit would otherwise keep extra precision and turn the
+  // 9x reading 29 (0.28999...) into 29 instead of 28.
+  volatile double load = ProcessorLoad(index);
+  volatile double scaled = load * 100;
+  const double percent = scaled;
+  // Truncated toward zero; a wild value (counters that went backwards) saturates.
+  if (!(percent > -1e9)) return -1000000000;
+  if (percent > 1e9) return 1000000000;
+  return static_cast<std::int32_t>(percent);
+}
+
+void LoadSampler::StopLoadSampling() {
+  if (!isNT_ && started_) {
+    started_ = false;
+    platform_.CloseStatData();
+    platform_.StopStat();
+  }
+  if (isNT_ && !useProcessorTimes_ && processorCount_ != -1) platform_.ClosePerformanceData();
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+}
+
+void ReadProcessorLoads(ProcessorLoadSource& source, ProcessorLoads& loads) {
+  auto limit = [](std::int32_t v) { return std::clamp<std::int32_t>(v, 0, 100); };
+  int n = source.ProcessorCount();
+  if (n <= 1) {
+    loads.CpuLoad0 = source.UsageValue(0);
+    if (loads.CpuLoad0 == 0) loads.CpuLoad0 = source.UsageValue(0);
+    loads.CpuLoad0 = limit(loads.CpuLoad0);
+    loads.CpuLoad1 = 0;
+  } else {
+    loads.Cpu2BarVisible = true;
+    loads.CpuLoad0 = limit(source.UsageValue(0));
+    loads.CpuLoad1 = 0;
+    n = source.ProcessorCount();
+    for (int i = 1; i < n; ++i) {
+      loads.CpuLoad1 = source.UsageValue(i);
+      if (loads.CpuLoad1 > 0) break;
+    }
+    loads.CpuLoad1 = limit(loads.CpuLoad1);
+  }
+  n = source.ProcessorCount();
+  // A count of 0 would divide by zero; Windows never reports it, a broken source might.
+  if (n < 1) n = 1;
+  loads.CpuLoadAverage = static_cast<std::int32_t>(
+      RoundHalfEven(static_cast<long double>(loads.CpuLoad0 + loads.CpuLoad1) / n));
+}
+
+}  // namespace kvn
