@@ -1,0 +1,135 @@
+#pragma once
+// The six timers of the main window: the display and load ticks that keep gauges, labels, the
+// tray icon and the chart alive, the alarm and periodic rules, the recovery after start-up and
+// the hiding into the notification area.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "control/clipboard.h"
+#include "control/load_sampler.h"
+#include "control/recovery.h"
+#include "engine/kvn_max_mem.h"
+#include "ui/components.h"
+#include "ui/control.h"
+#include "ui/list_controls.h"
+#include "ui/range_controls.h"
+#include "ui/window_parts.h"
+
+namespace kvn {
+
+// "PC démarré depuis : d jours h heures m minutes s secondes" for a tick count in ms.
+std::string UptimeText(std::uint32_t tickCount);
+// Tray text colour (0x00BBGGRR) for a free-memory percentage.
+ui::Color TrayColorFor(int freePercent);
+// " %d s": the time span the chart covers at a sampling interval (301 samples, 60 per minute).
+std::string CalculTempsText(unsigned intervalMs);
+// The speed preset item (0 Basse, 1 Normale, 2 Haute) checked for a sampling interval.
+int SpeedPresetFor(unsigned intervalMs);
+
+struct MonitoringControls {
+  ui::Gauge& Gauge1;
+  ui::Label& InfoLabel3;
+  ui::Gauge& PBSwap;
+  ui::Label& LSwap;
+  ui::Gauge& LoadGauge1;
+  ui::Gauge& Cpu2Bar;
+  ui::Gauge& LoadGauge2;
+  ui::Label& Label_uptime;
+  ui::Label& LabelTemps;
+  ui::StatusBar& StatusBar;
+  ui::Button& BtnPressePapier;
+  ui::MenuItem& ViderLepressepapier1;
+  ui::CheckBox& CheckBox3;
+  ui::SpinEdit& SpinEdit1;
+  ui::CheckBox& CheckBox5;
+  ui::SpinEdit& SpinEdit2;
+  ui::SpinEdit& SpinEdit3;
+  ui::RadioGroup& RadioGroup2;
+  ui::Timer& Timer1;
+  ui::Timer& Timer2;
+  ui::Timer& Timer3;
+  ui::Timer& Timer4;
+  ui::Timer& Timer5;
+  ui::Timer& Timer6;
+  ui::MenuItem& Basse1;
+  ui::MenuItem& Normale1;
+  ui::MenuItem& Haute1;
+};
+
+// What the loop shows outside the window's controls.
+struct MonitoringSinks {
+  std::function<void(const std::string&)> SetTrayHint;
+  // Colour then text, only when free memory changed.
+  std::function<void(ui::Color, const std::string&)> SetTrayColorAndText;
+  // Free %, load of processor 0, load of the second bar, alarm threshold.
+  std::function<void(int, int, int, int)> Plot;
+  // The one-time hiding into the notification area after start-up.
+  std::function<void()> HideToTray;
+  std::function<void(const std::string&)> WriteLog;
+  // Milliseconds since Windows started.
+  std::function<std::uint32_t()> TickCount;
+  // Refreshes the Windows tuning controls on every load tick, when that page is built.
+  std::function<void()> ReadMemoryTuning;
+};
+
+class Monitoring {
+ public:
+  static constexpr unsigned kDefaultInterval = 1000;
+  static constexpr unsigned kAlarmInterval = 30000;
+  static constexpr unsigned kStartRecoveryInterval = 10000;
+  static constexpr unsigned kHideInterval = 5000;
+
+  Monitoring(const MonitoringControls& controls, MonitoringSinks sinks, TKVNMaxMem& engine,
+             Recovery& recovery, ClipboardService& clipboard, ProcessorLoadSource& loads);
+  Monitoring(const Monitoring&) = delete;
+  Monitoring& operator=(const Monitoring&) = delete;
+
+  // Binds the timers, the speed menu and the option handlers.
+  void Bind();
+  // Start-up: intervals set, every timer disabled (the interval 0 stands for 1000).
+  void SetUpTimers(unsigned samplingInterval);
+  // End of start-up: the sampling timers and the alarm rule run, the speed menu shows the
+  // interval, the start-up recovery and the hiding are armed.
+  void Start(bool recoverAtStart);
+
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  void Timer4Timer();
+  void Timer5Timer();
+  void Timer6Timer();
+  void SetSpeed(unsigned intervalMs);  // Basse1Click, Moyen1Click, Haute1Click
+  void CalculTemps();
+  void CheckBox5Click();
+  void SpinEdit1Change();
+  void SpinEdit2Change();
+  void StatusBarPanels2HintText();
+
+  std::int64_t FreeBytes() const { return FreeBytes_; }
+  std::uint8_t FreePercent() const { return FreePercent_; }
+  const ProcessorLoads& Loads() const { return loads_; }
+  std::int64_t LoadSampleCount() const { return LoadSampleCount_; }
+  bool LowResources() const { return LowResources_; }
+
+ private:
+  void UpdateClipboardCommands();
+
+  MonitoringControls c_;
+  MonitoringSinks sinks_;
+  TKVNMaxMem& engine_;
+  Recovery& recovery_;
+  ClipboardService& clipboard_;
+  ProcessorLoadSource& loadSource_;
+
+  std::int64_t FreeBytes_ = 0;
+  std::uint8_t FreePercent_ = 0;
+  // The free amount the tray was last drawn for; 64-bit, since free memory passes 2 GB today.
+  std::int64_t LastShownFree_ = 0;
+  ProcessorLoads loads_;
+  std::int64_t LoadSampleCount_ = 1;
+  double LoadSampleSum_ = 0;
+  bool LowResources_ = false;
+};
+
+}  // namespace kvn
