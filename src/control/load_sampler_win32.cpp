@@ -1,0 +1,135 @@
+#include "control/load_sampler_win32.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kvn {
+
+namespace {
+
+constexpr ULONG kSystemProcessorPerformanceInformation = 8;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+// SYSTEM_PROCESSOR_PERFORMANCE_INFORMATION: IdleTime, KernelTime, UserTime, DpcTime,
+// InterruptTime (LARGE_INTEGERs), InterruptCount, padded to 48 bytes.
+constexpr std::size_t kTimesEntrySize = 48;
+constexpr std::size_t kMaxProcessors = 1024;
+
+// The kernel statistics of Windows 9x live under HKEY_DYN_DATA; the A forms are the ones 9x
+// implements.
+constexpr char kStartStatKey[] = "PerfStats\\StartStat";
+constexpr char kStatDataKey[] = "PerfStats\\StatData";
+constexpr char kStopStatKey[] = "PerfStats\\StopStat";
+constexpr char kCpuUsageValue[] = "KERNEL\\CPUUsage";
+
+bool ReadCpuUsage(HKEY key, std::uint32_t& value) {
+  DWORD v = 0;
+  DWORD size = sizeof v;
+  if (RegQueryValueExA(key, kCpuUsageValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  value = v;
+  return true;
+}
+
+// Opens a statistic key, reads the usage once and closes it again.
+bool TouchStatKey(const char* path, std::uint32_t& value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_DYN_DATA, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  ReadCpuUsage(key, value);  // a failed read leaves the value as it was
+  RegCloseKey(key);
+  return true;
+}
+
+}  // namespace
+
+Win32LoadPlatform::Win32LoadPlatform() {
+  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll"))
+    ntQuerySystemInformation_ = reinterpret_cast<NtQuerySystemInformationFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
+}
+
+Win32LoadPlatform::~Win32LoadPlatform() {
+  CloseStatData();
+}
+
+bool Win32LoadPlatform::PlatformId(std::uint32_t& id) {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!GetVersionExW(&info)) return false;
+  id = info.dwPlatformId;
+  return true;
+}
+
+long Win32LoadPlatform::QueryProcessorObject(std::uint8_t* buffer, std::uint32_t& size) {
+  DWORD bytes = size;
+  const LONG answer =
+      RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"238", nullptr, nullptr, buffer, &bytes);
+  size = bytes;
+  return answer;
+}
+
+void Win32LoadPlatform::ClosePerformanceData() {
+  RegCloseKey(HKEY_PERFORMANCE_DATA);
+}
+
+bool Win32LoadPlatform::QueryProcessorTimes(std::vector<ProcessorTimes>& times) {
+  if (!ntQuerySystemInformation_) return false;
+  if (timesBuffer_.empty()) timesBuffer_.resize(64 * kTimesEntrySize);
+  ULONG returned = 0;
+  LONG status;
+  for (;;) {
+    status = ntQuerySystemInformation_(kSystemProcessorPerformanceInformation, timesBuffer_.data(),
+                                       static_cast<ULONG>(timesBuffer_.size()), &returned);
+    if (status != kStatusInfoLengthMismatch ||
+        timesBuffer_.size() >= kMaxProcessors * kTimesEntrySize)
+      break;
+    timesBuffer_.resize(timesBuffer_.size() * 2);
+  }
+  if (status < 0) return false;
+  const std::size_t count = std::min<std::size_t>(returned, timesBuffer_.size()) / kTimesEntrySize;
+  times.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* entry = timesBuffer_.data() + i * kTimesEntrySize;
+    std::memcpy(&times[i].idle, entry, 8);
+    std::memcpy(&times[i].kernel, entry + 8, 8);
+    std::memcpy(&times[i].user, entry + 16, 8);
+  }
+  return count > 0;
+}
+
+bool Win32LoadPlatform::StartStat(std::uint32_t& value) {
+  return TouchStatKey(kStartStatKey, value);
+}
+
+bool Win32LoadPlatform::OpenStatData() {
+  CloseStatData();
+  return RegOpenKeyExA(HKEY_DYN_DATA, kStatDataKey, 0, KEY_READ, &statData_) == ERROR_SUCCESS;
+}
+
+void Win32LoadPlatform::ReadStatData(std::uint32_t& value) {
+  if (statData_) ReadCpuUsage(statData_, value);
+}
+
+void Win32LoadPlatform::CloseStatData() {
+  if (statData_) RegCloseKey(statData_);
+  statData_ = nullptr;
+}
+
+void Win32LoadPlatform::StopStat() {
+  std::uint32_t ignored = 0;
+  TouchStatKey(kStopStatKey, ignored);
+}
+
+LoadSampler& ProcessLoadSampler() {
+  static Win32LoadPlatform platform;
+  static LoadSampler sampler(platform);
+  return sampler;
+}
+
+int SystemProcessorLoads::ProcessorCount() {
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  return static_cast<int>(info.dwNumberOfProcessors);
+}
+
+}  // namespace kvn

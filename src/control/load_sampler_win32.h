@@ -1,0 +1,48 @@
+#pragma once
+// The load sampler's Windows services and the program's one sampler.
+#include <windows.h>
+
+#include <vector>
+
+#include "control/load_sampler.h"
+
+namespace kvn {
+
+class Win32LoadPlatform : public LoadPlatform {
+ public:
+  Win32LoadPlatform();
+  ~Win32LoadPlatform() override;
+
+  bool PlatformId(std::uint32_t& id) override;
+  long QueryProcessorObject(std::uint8_t* buffer, std::uint32_t& size) override;
+  void ClosePerformanceData() override;
+  bool QueryProcessorTimes(std::vector<ProcessorTimes>& times) override;
+  bool StartStat(std::uint32_t& value) override;
+  bool OpenStatData() override;
+  void ReadStatData(std::uint32_t& value) override;
+  void CloseStatData() override;
+  void StopStat() override;
+
+ private:
+  using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
+  std::vector<std::uint8_t> timesBuffer_;
+  HKEY statData_ = nullptr;
+};
+
+// The program's sampler, created at the first call (start-up makes that call before any window
+// exists). Throws "Can't get the Windows version" when GetVersionEx fails; the next call retries.
+LoadSampler& ProcessLoadSampler();
+
+// The processor count Windows reports (GetSystemInfo) and the sampler's usage values.
+class SystemProcessorLoads : public ProcessorLoadSource {
+ public:
+  explicit SystemProcessorLoads(LoadSampler& sampler) : sampler_(sampler) {}
+  int ProcessorCount() override;
+  std::int32_t UsageValue(int index) override { return sampler_.UsageValue(index); }
+
+ private:
+  LoadSampler& sampler_;
+};
+
+}  // namespace kvn
