@@ -1,0 +1,172 @@
+#include "shell/tray_icon.h"
+
+namespace kvn {
+
+TTrayIcon::~TTrayIcon() = default;
+
+void TTrayIcon::SetIconVisible(bool visible) {
+  if (visible == iconVisible_) return;
+  iconVisible_ = visible;
+  if (!peer_) return;
+  if (visible)
+    Add();
+  else
+    peer_->Notify(TrayCommand::Delete, Record());
+}
+
+void TTrayIcon::SetHint(std::string hint) {
+  hint_ = std::move(hint);
+  Modify();
+}
+
+void TTrayIcon::SetShowHint(bool show) {
+  if (show == showHint_) return;
+  showHint_ = show;
+  Modify();
+}
+
+TrayNotifyData TTrayIcon::Record() const {
+  TrayNotifyData data;
+  if (showHint_) data.tip = TruncateUtf16Units(hint_, kTrayTipMax);
+  return data;
+}
+
+void TTrayIcon::Add() {
+  peer_->Notify(TrayCommand::Add, Record());
+  // Version 0: the classic callback messages the mouse table expects.
+  peer_->Notify(TrayCommand::SetVersion, Record());
+}
+
+void TTrayIcon::Modify() {
+  // A hidden icon has nothing to modify; it is sent whole when it is added.
+  if (peer_ && iconVisible_) peer_->Notify(TrayCommand::Modify, Record());
+}
+
+void TTrayIcon::ShowBalloonHint(const std::string& title, const std::string& text, BalloonIcon icon,
+                                unsigned timeoutSeconds) {
+  if (!peer_ || !iconVisible_) return;
+  TrayNotifyData clear = Record();
+  clear.flags |= kTrayFlagInfo;  // an empty text takes down a balloon still showing
+  peer_->Notify(TrayCommand::Modify, clear);
+
+  TrayNotifyData balloon = Record();
+  balloon.flags |= kTrayFlagInfo;
+  balloon.info = TruncateUtf16Units(text, kTrayInfoMax);
+  balloon.infoTitle = TruncateUtf16Units(title, kTrayInfoTitleMax);
+  balloon.timeoutMs = timeoutSeconds * 1000u;
+  balloon.infoFlags = static_cast<std::uint32_t>(icon);
+  peer_->Notify(TrayCommand::Modify, balloon);
+  // Record() always starts from the base flags, so no later update repeats the balloon.
+}
+
+void TTrayIcon::ShowMainWindow() {
+  if (peer_) peer_->ShowMainWindow();
+}
+
+void TTrayIcon::HideMainWindow() {
+  if (peer_) peer_->HideMainWindow();
+}
+
+void TTrayIcon::HideTaskbarButton() {
+  if (peer_) peer_->HideTaskbarButton();
+}
+
+bool TTrayIcon::Loaded() {
+  bool show = true;
+  ui::Fire(OnStartup, show);
+  if (!show) HideMainWindow();
+  return show;
+}
+
+void TTrayIcon::HandleCallback(unsigned mouseMessage) {
+  switch (TrayMouseActionFor(mouseMessage, enabled_)) {
+    case TrayMouseAction::None:
+    case TrayMouseAction::RememberPosition:  // the peer reads the cursor when it needs it
+      break;
+    case TrayMouseAction::LeftDown:
+      // A single click is reported only once no double click can follow.
+      if (OnClick && peer_) {
+        clickPending_ = true;
+        clickComplete_ = false;
+        peer_->StartClickTimer();
+      }
+      break;
+    case TrayMouseAction::LeftUp:
+      if (clickPending_) clickComplete_ = true;
+      break;
+    case TrayMouseAction::DoubleClick:
+      if (clickPending_ && peer_) peer_->StopClickTimer();
+      clickPending_ = clickComplete_ = false;
+      ui::Fire(OnDblClick);
+      break;
+    case TrayMouseAction::OpenMenu:
+      if (PopupMenu && peer_) peer_->OpenMenuAtCursor(*PopupMenu);
+      break;
+    case TrayMouseAction::BalloonShown:
+      ui::Fire(OnBalloonHintShow);
+      break;
+    case TrayMouseAction::BalloonHidden:
+      ui::Fire(OnBalloonHintHide);
+      break;
+    case TrayMouseAction::BalloonTimedOut:
+      ui::Fire(OnBalloonHintTimeout);
+      break;
+    case TrayMouseAction::BalloonClicked:
+      ui::Fire(OnBalloonHintClick);
+      break;
+  }
+}
+
+void TTrayIcon::ClickTimerElapsed() {
+  if (peer_) peer_->StopClickTimer();
+  const bool report = clickPending_ && clickComplete_;
+  clickPending_ = clickComplete_ = false;
+  if (report) ui::Fire(OnClick);
+}
+
+void TTrayIcon::TaskbarCreated() {
+  if (peer_ && iconVisible_) Add();
+}
+
+void TTrayIcon::Minimized() {
+  if (!MinimizeToTray) return;
+  HideMainWindow();
+  SetIconVisible(true);
+}
+
+void TTrayIcon::AttachPeer(TrayIconPeer* peer) {
+  peer_ = peer;
+  if (!peer_) return;
+  SyncImage();
+  if (iconVisible_) Add();
+}
+
+void TTextTrayIcon::SetText(std::string text) {
+  Assign(image_.text, std::move(text));
+}
+void TTextTrayIcon::SetColor(ui::Color color) {
+  Assign(image_.color, color);
+}
+void TTextTrayIcon::SetFont(const TrayFont& font) {
+  Assign(image_.font, font);
+}
+void TTextTrayIcon::SetBorder(bool border) {
+  Assign(image_.border, border);
+}
+void TTextTrayIcon::SetBorderColor(ui::Color color) {
+  Assign(image_.borderColor, color);
+}
+void TTextTrayIcon::SetOptions(const TOffsetOptions& options) {
+  Assign(image_.options, options);
+}
+
+void TTextTrayIcon::SyncImage() {
+  if (Peer()) Peer()->RenderTextImage(image_);
+}
+
+void TTextTrayIcon::RefreshTextIcon() {
+  SyncImage();
+  Modify();
+}
+
+}  // namespace kvn

@@ -1,0 +1,139 @@
+#include "shell/tray_icon_image_win32.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/text_win32.h"
+
+namespace kvn {
+
+namespace {
+constexpr int kSize = kTrayIconSize;
+
+class ScreenDC {
+ public:
+  ScreenDC() : dc_(GetDC(nullptr)) {}
+  ~ScreenDC() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// The DIB keeps pixels as 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+std::uint32_t PixelOf(COLORREF color) {
+  return (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+}
+
+TextExtent Measure(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
+}
+
+void DrawLines(HDC dc, const TrayTextImage& image) {
+  LOGFONTW lf{};
+  lf.lfHeight = -image.font.height;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = NONANTIALIASED_QUALITY;  // a clean pixel font: no fringes on a 16 x 16 square
+  const std::wstring face = Widen(image.font.name);
+  lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+  GdiObject font(CreateFontIndirectW(&lf));
+  if (!font) return;
+  SelectedObject selected(dc, font.Get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ResolveColor(image.font.color));
+
+  const std::vector<std::string> lines = SplitTrayLines(image.text);
+  std::vector<std::wstring> wideLines;
+  std::vector<TextExtent> extents;
+  for (const std::string& line : lines) {
+    wideLines.push_back(Widen(line));
+    extents.push_back(Measure(dc, wideLines.back()));
+  }
+  int pitchHeight = 0;
+  if (lines.size() > 1)
+    pitchHeight = Measure(dc, Widen(image.text.substr(image.text.find('\r')))).height;
+  const std::vector<TextPoint> points = LayoutTrayText(extents, pitchHeight, image.options);
+  for (std::size_t i = 0; i < points.size(); ++i)
+    TextOutW(dc, points[i].x, points[i].y, wideLines[i].c_str(),
+             static_cast<int>(wideLines[i].size()));
+}
+}  // namespace
+
+COLORREF ResolveColor(ui::Color color) {
+  if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFFu));
+  return color & 0x00FFFFFFu;
+}
+
+IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
+  const COLORREF fontRgb = ResolveColor(image.font.color);
+  const bool transparent = image.color == ui::kNoColor;
+  const COLORREF background =
+      TrayBackground(transparent ? image.color : ResolveColor(image.color), fontRgb);
+
+  ScreenDC screen;
+  MemoryDC dc(CreateCompatibleDC(screen.Get()));
+  if (!dc) return {};
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = kSize;
+  info.bmiHeader.biHeight = -kSize;  // top-down: row 0 is the top line
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  GdiObject color(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!color || !bits) return {};
+
+  {
+    SelectedObject selected(dc.Get(), color.Get());
+    const RECT square{0, 0, kSize, kSize};
+    GdiObject fill(CreateSolidBrush(background));
+    if (fill) FillRect(dc.Get(), &square, static_cast<HBRUSH>(fill.Get()));
+    DrawLines(dc.Get(), image);
+    if (image.border) {
+      GdiObject frame(CreateSolidBrush(ResolveColor(image.borderColor)));
+      if (frame) FrameRect(dc.Get(), &square, static_cast<HBRUSH>(frame.Get()));
+    }
+    GdiFlush();
+  }
+
+  // Opaque everywhere, except the background pixels when the colour is clNone. The alpha
+  // channel says the same as the mask, for shells that read one or the other.
+  auto* pixels = static_cast<std::uint32_t*>(bits);
+  const std::uint32_t backgroundPixel = PixelOf(background);
+  std::array<std::uint16_t, kSize> maskRows{};  // one word per row, bit 15 = x 0
+  for (int y = 0; y < kSize; ++y) {
+    std::uint16_t row = 0;
+    for (int x = 0; x < kSize; ++x) {
+      std::uint32_t& p = pixels[y * kSize + x];
+      if (transparent && (p & 0x00FFFFFFu) == backgroundPixel) {
+        p = 0;
+        row |= static_cast<std::uint16_t>(0x8000u >> x);
+      } else {
+        p = (p & 0x00FFFFFFu) | 0xFF000000u;
+      }
+    }
+    // Monochrome bitmaps store the leftmost pixel in the high bit of the first byte.
+    maskRows[y] = static_cast<std::uint16_t>((row >> 8) | (row << 8));
+  }
+  GdiObject mask(CreateBitmap(kSize, kSize, 1, 1, maskRows.data()));
+  if (!mask) return {};
+
+  ICONINFO iconInfo{};
+  iconInfo.fIcon = TRUE;
+  iconInfo.hbmMask = static_cast<HBITMAP>(mask.Get());
+  iconInfo.hbmColor = static_cast<HBITMAP>(color.Get());
+  // The icon keeps copies of both bitmaps; ours go when this scope ends.
+  return IconHandle(CreateIconIndirect(&iconInfo));
+}
+
+}  // namespace kvn

@@ -1,0 +1,305 @@
+#include "shell/tray_icon_win32.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "base/text_win32.h"
+
+namespace kvn {
+
+namespace {
+constexpr wchar_t kClassName[] = L"KorvaneTrayIcon";
+constexpr UINT_PTR kClickTimer = 1;
+constexpr UINT_PTR kSubclassId = 0x4B564E54;  // any value of our own
+constexpr int kPendingMessageLimit = 256;
+
+class SystemNotifier final : public ShellNotifier {
+ public:
+  BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override {
+    return Shell_NotifyIconW(message, data);
+  }
+};
+
+// The subclassing functions of comctl32, taken at run time: older comctl32 exports them only
+// by ordinal.
+using SubclassProc = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+struct SubclassApi {
+  BOOL(WINAPI* set)(HWND, SubclassProc, UINT_PTR, DWORD_PTR) = nullptr;
+  BOOL(WINAPI* remove)(HWND, SubclassProc, UINT_PTR) = nullptr;
+  LRESULT(WINAPI* def)(HWND, UINT, WPARAM, LPARAM) = nullptr;
+  bool Usable() const { return set && remove && def; }
+};
+
+template <class F>
+void Resolve(HMODULE module, const char* name, WORD ordinal, F& function) {
+  FARPROC proc = GetProcAddress(module, name);
+  if (!proc) proc = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
+  function = reinterpret_cast<F>(reinterpret_cast<void*>(proc));
+}
+
+const SubclassApi& Subclassing() {
+  static const SubclassApi api = [] {
+    SubclassApi a;
+    // Kept loaded for the life of the process, like every other user of comctl32.
+    if (HMODULE module = LoadLibraryW(L"comctl32.dll")) {
+      Resolve(module, "SetWindowSubclass", 410, a.set);
+      Resolve(module, "RemoveWindowSubclass", 412, a.remove);
+      Resolve(module, "DefSubclassProc", 413, a.def);
+    }
+    return a;
+  }();
+  return api;
+}
+
+ATOM WindowClass() {
+  static const ATOM atom = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &DefWindowProcW;  // each window installs its own procedure
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc);
+  }();
+  return atom;
+}
+
+UINT NextIconId() {
+  static UINT next = 0;
+  return ++next;
+}
+
+template <std::size_t N>
+void CopyText(WCHAR (&target)[N], const std::string& utf8, std::size_t limit = N) {
+  // lstrcpynW always terminates; `limit` counts the terminating zero.
+  lstrcpynW(target, Widen(utf8).c_str(), static_cast<int>(limit < N ? limit : N));
+}
+}  // namespace
+
+ShellNotifier& SystemShellNotifier() {
+  static SystemNotifier notifier;
+  return notifier;
+}
+
+DWORD TrayRecordSize() {
+  static const DWORD size = [] {
+    struct VersionInfo {
+      DWORD cbSize, major, minor, build, platform;
+    };
+    using GetVersionFn = HRESULT(CALLBACK*)(VersionInfo*);
+    DWORD major = 4;
+    if (HMODULE shell = GetModuleHandleW(L"shell32.dll")) {
+      auto get = reinterpret_cast<GetVersionFn>(
+          reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
+      VersionInfo info{sizeof(VersionInfo), 0, 0, 0, 0};
+      if (get && SUCCEEDED(get(&info))) major = info.major;
+    }
+    return static_cast<DWORD>(major >= 5 ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE);
+  }();
+  return size;
+}
+
+TrayIconWin32::TrayIconWin32(TTrayIcon& icon, HWND mainWindow, ShellNotifier& notifier)
+    : icon_(icon), notifier_(notifier), id_(NextIconId()) {
+  if (!WindowClass()) throw std::runtime_error("cannot register the tray window class");
+  // Top-level but never shown: it must hear the "TaskbarCreated" broadcast.
+  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!window_) throw std::runtime_error("cannot create the tray window");
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  recordSize_ = TrayRecordSize();
+  SetMainWindow(mainWindow);
+  icon_.AttachPeer(this);
+}
+
+TrayIconWin32::~TrayIconWin32() {
+  icon_.AttachPeer(nullptr);
+  if (icon_.IconVisible()) Notify(TrayCommand::Delete, icon_.Record());
+  Unsubclass();
+  KillTimer(window_, kClickTimer);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  DestroyWindow(window_);
+}
+
+void TrayIconWin32::SetMainWindow(HWND mainWindow) {
+  if (mainWindow == mainWindow_) return;
+  Unsubclass();
+  mainWindow_ = mainWindow;
+  // Without the subclassing functions the window still works; it only does not go to the
+  // tray by itself when minimised.
+  if (mainWindow_ && Subclassing().Usable())
+    Subclassing().set(mainWindow_, &MainWindowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TrayIconWin32::Unsubclass() {
+  if (mainWindow_ && Subclassing().Usable())
+    Subclassing().remove(mainWindow_, &MainWindowProc, kSubclassId);
+}
+
+void TrayIconWin32::Notify(TrayCommand command, const TrayNotifyData& data) {
+  const bool modern = recordSize_ >= NOTIFYICONDATAW_V2_SIZE;
+  // The original shell has neither balloons nor versions.
+  if (!modern && (command == TrayCommand::SetVersion || (data.flags & kTrayFlagInfo))) return;
+
+  NOTIFYICONDATAW record{};
+  record.cbSize = recordSize_;
+  record.hWnd = window_;
+  record.uID = id_;
+  record.uFlags = data.flags;
+  record.uCallbackMessage = TrayCallbackMessage;
+  record.hIcon = image_.Get();
+  CopyText(record.szTip, data.tip, modern ? sizeof record.szTip / sizeof(WCHAR) : 64);
+  if (modern) {
+    CopyText(record.szInfo, data.info);
+    CopyText(record.szInfoTitle, data.infoTitle);
+    record.dwInfoFlags = data.infoFlags;
+    // uTimeout and uVersion share their place.
+    record.uTimeout = command == TrayCommand::SetVersion ? 0 : data.timeoutMs;
+  }
+  DWORD message = NIM_MODIFY;
+  switch (command) {
+    case TrayCommand::Add:
+      message = NIM_ADD;
+      break;
+    case TrayCommand::Modify:
+      message = NIM_MODIFY;
+      break;
+    case TrayCommand::Delete:
+      message = NIM_DELETE;
+      break;
+    case TrayCommand::SetVersion:
+      message = NIM_SETVERSION;
+      break;
+  }
+  notifier_.Notify(message, &record);  // shell failures are ignored
+}
+
+void TrayIconWin32::RenderTextImage(const TrayTextImage& image) {
+  // The shell keeps its own copy of the image, so the previous one can go at once.
+  image_ = RenderTrayTextIcon(image);
+}
+
+void TrayIconWin32::HideTaskbarButton() {
+  if (!mainWindow_) return;
+  // A taskbar button held by an owner window goes with it; an unowned main window loses its
+  // button when it is hidden.
+  HWND owner = GetWindow(mainWindow_, GW_OWNER);
+  if (owner && IsWindowVisible(owner)) ShowWindow(owner, SW_HIDE);
+}
+
+void TrayIconWin32::HideMainWindow() {
+  if (!mainWindow_) return;
+  ShowWindow(mainWindow_, SW_HIDE);
+  HideTaskbarButton();
+}
+
+void TrayIconWin32::ShowMainWindow() {
+  if (!mainWindow_) return;
+  if (IsIconic(mainWindow_)) ShowWindow(mainWindow_, SW_RESTORE);
+  ShowWindow(mainWindow_, SW_SHOW);
+  SetForegroundWindow(mainWindow_);
+}
+
+void TrayIconWin32::OpenMenuAtCursor(ui::PopupMenu& menu) {
+  if (inMenu_) return;  // a second click while the menu opens
+  inMenu_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{inMenu_};
+
+  // Without being in the foreground the menu would not close when the user clicks elsewhere.
+  HWND foreground = mainWindow_ ? mainWindow_ : window_;
+  SetForegroundWindow(foreground);
+  MSG msg;
+  for (int i = 0; i < kPendingMessageLimit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  menu.Popup(cursor.x, cursor.y);
+  PostMessageW(foreground, WM_NULL, 0, 0);
+}
+
+void TrayIconWin32::StartClickTimer() {
+  SetTimer(window_, kClickTimer, GetDoubleClickTime(), nullptr);
+}
+
+void TrayIconWin32::StopClickTimer() {
+  KillTimer(window_, kClickTimer);
+}
+
+LRESULT TrayIconWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == TrayCallbackMessage) {
+    if (wParam == id_) icon_.HandleCallback(static_cast<unsigned>(lParam));
+    return 0;
+  }
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    icon_.TaskbarCreated();
+    return 0;
+  }
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kClickTimer) icon_.ClickTimerElapsed();
+      return 0;
+    // This window lives as long as its icon, whatever closes around it.
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+    case WM_QUIT:
+    case WM_ENDSESSION:
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+      return 1;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK TrayIconWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  auto* self = reinterpret_cast<TrayIconWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    ui::ReportException(std::current_exception());
+    return 0;
+  }
+}
+
+void TrayIconWin32::MainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED) icon_.Minimized();
+      break;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_RESTORE && !IsWindowVisible(mainWindow_))
+        ShowWindow(mainWindow_, SW_SHOW);
+      break;
+    case WM_SHOWWINDOW:
+      if (wParam && lParam == 0) SetForegroundWindow(mainWindow_);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK TrayIconWin32::MainWindowProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  // The window's own handling runs first; the tray reacts to what it did.
+  const LRESULT result = Subclassing().def(window, message, wParam, lParam);
+  try {
+    reinterpret_cast<TrayIconWin32*>(data)->MainWindowMessage(message, wParam, lParam);
+  } catch (...) {
+    ui::ReportException(std::current_exception());
+  }
+  return result;
+}
+
+}  // namespace kvn
