@@ -1,6 +1,7 @@
 #pragma once
 // Non-visual components: timers, pop-up menus, the colour dialog, and the services a peer-less
 // program (the tests) can replace.
+#include <cstdint>
 #include <memory>
 
 #include "ui/control.h"
@@ -50,7 +51,8 @@ class MenuItem {
   bool Checked = false;
   bool Enabled = true;
   bool Visible = true;
-  bool RadioItem = false;  // checked with a dot instead of a tick
+  bool RadioItem = false;      // checked with a dot instead of a tick
+  std::uint16_t ShortCut = 0;  // 16-bit shortcut form (kShortcutCtrl | 'P'), 0 for none
   std::function<void()> OnClick;
   std::vector<std::unique_ptr<MenuItem>> Items;
 

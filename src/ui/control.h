@@ -32,6 +32,7 @@ struct Font {
 };
 
 class Control;
+class PopupMenu;
 
 // Implemented by the Win32 layer; a control without a peer simply keeps its state.
 class ControlPeer {
@@ -82,6 +83,9 @@ class Control : public Component {
   void SetAlignment(Align align);
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int context) { helpContext_ = context; }
+  // The menu a right click on the control opens (none by default).
+  PopupMenu* ContextMenu() const { return contextMenu_; }
+  void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
 
   // What the peer calls when the user clicks or presses a mouse button.
   void Click() { Fire(OnClick); }
@@ -104,6 +108,7 @@ class Control : public Component {
   Font font_;
   Align alignment_ = Align::Left;
   int helpContext_ = 0;
+  PopupMenu* contextMenu_ = nullptr;
   ControlPeer* peer_ = nullptr;
 };
 

@@ -71,10 +71,17 @@ class Memo : public Control {
   void Clear() { SetLines({}); }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool ro) { readOnly_ = ro; }
+  bool VerticalScrollBar() const { return verticalScrollBar_; }
+  void SetVerticalScrollBar(bool on) { verticalScrollBar_ = on; }
+  // Background colour; a read-only edit is grey unless told otherwise.
+  Color BackColor() const { return backColor_; }
+  void SetBackColor(Color c) { backColor_ = c; }
 
  private:
   std::vector<std::string> lines_;
   bool readOnly_ = true;
+  bool verticalScrollBar_ = false;
+  Color backColor_ = kDefaultColor;
 };
 
 // Small images for list views and menus: the bitmaps are resources, listed by resource id.
@@ -117,8 +124,11 @@ class ListView : public Control {
     items_.clear();
     Changed(Change::Items);
   }
+  bool ShowColumnHeaders() const { return showColumnHeaders_; }
+  void SetShowColumnHeaders(bool show) { showColumnHeaders_ = show; }
 
  private:
+  bool showColumnHeaders_ = true;
   std::vector<Column> columns_;
   std::vector<ListItem> items_;
 };
@@ -185,8 +195,15 @@ class StringGrid : public Control {
   }
   // The user dragged column `from` to position `to`: cells and widths move with it.
   void MoveColumn(int from, int to);
+  // Header rows drawn as fixed (not selectable) and the height of every row, in pixels.
+  int FixedRows() const { return fixedRows_; }
+  void SetFixedRows(int rows) { fixedRows_ = rows; }
+  int DefaultRowHeight() const { return defaultRowHeight_; }
+  void SetDefaultRowHeight(int height) { defaultRowHeight_ = height; }
 
  private:
+  int fixedRows_ = 1;
+  int defaultRowHeight_ = 16;
   std::vector<int> colWidths_;
   std::vector<std::vector<std::string>> cells_;
   int row_ = 0;
