@@ -1,0 +1,198 @@
+#include "chart/chart_window_win32.h"
+
+#include <windowsx.h>
+
+namespace kvn {
+
+namespace {
+
+// A GDI object selected into a DC for one drawing call, restored and deleted on every path.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), object_(object) {
+    previous_ = object_ ? SelectObject(dc_, object_) : nullptr;
+  }
+  ~SelectedObject() {
+    if (previous_) SelectObject(dc_, previous_);
+    if (object_) DeleteObject(object_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+  bool Ok() const { return object_ != nullptr && previous_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ object_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+}  // namespace
+
+ChartWindow::ChartWindow(TGRAPHKVN& chart) : chart_(chart) {
+  memDC_ = CreateCompatibleDC(nullptr);
+}
+
+ChartWindow::~ChartWindow() {
+  if (chart_.Painter() == this) chart_.AttachPainter(nullptr);
+  ReleaseBitmap();
+  if (memDC_) DeleteDC(memDC_);
+}
+
+bool ChartWindow::RegisterClassOnce(HINSTANCE instance) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(instance, kClassName, &existing)) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = nullptr;  // every pixel comes from the back bitmap
+  wc.lpszClassName = kClassName;
+  return RegisterClassExW(&wc) != 0;
+}
+
+ChartWindow* ChartWindow::Create(TGRAPHKVN& chart, HWND parent, int x, int y, int width, int height,
+                                 int controlId) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!RegisterClassOnce(instance)) return nullptr;
+  auto* peer = new ChartWindow(chart);
+  // From WM_NCCREATE on, the window owns the peer and deletes it at WM_NCDESTROY.
+  HWND hwnd = CreateWindowExW(
+      0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width, height, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, peer);
+  if (!hwnd) {
+    if (!peer->hwnd_) delete peer;  // never reached WM_NCCREATE
+    return nullptr;
+  }
+  chart.SetSize(width, height);
+  chart.AttachPainter(peer);
+  chart.DrawChartBackground();
+  return peer;
+}
+
+ChartWindow* ChartWindowFromHandle(HWND hwnd) {
+  wchar_t name[32] = {};
+  if (!hwnd || !GetClassNameW(hwnd, name, 32) || lstrcmpW(name, ChartWindow::kClassName) != 0)
+    return nullptr;
+  return reinterpret_cast<ChartWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK ChartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* peer =
+        static_cast<ChartWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    peer->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer));
+  }
+  auto* peer = reinterpret_cast<ChartWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!peer) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    delete peer;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  // No exception leaves a window procedure: a failing callback ends here.
+  try {
+    return peer->HandleMessage(msg, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers everything; erasing first would flicker
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      CopyTo(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      CopyTo(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_SIZE:
+      chart_.SetSize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_RBUTTONUP:
+      if (OnRightClick) {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd_, &p);
+        OnRightClick(p.x, p.y);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  }
+}
+
+void ChartWindow::CopyTo(HDC target) const {
+  if (!bitmap_) return;
+  BitBlt(target, 0, 0, backWidth_, backHeight_, memDC_, 0, 0, SRCCOPY);
+}
+
+void ChartWindow::ReleaseBitmap() {
+  if (previousBitmap_) SelectObject(memDC_, previousBitmap_);
+  if (bitmap_) DeleteObject(bitmap_);
+  previousBitmap_ = nullptr;
+  bitmap_ = nullptr;
+  bits_ = nullptr;
+  backWidth_ = backHeight_ = 0;
+}
+
+void ChartWindow::SetBackSize(int width, int height) {
+  if (bitmap_ && width == backWidth_ && height == backHeight_) return;
+  ReleaseBitmap();
+  if (!memDC_ || width <= 0 || height <= 0) return;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down rows
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  bitmap_ = CreateDIBSection(memDC_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap_) return;
+  previousBitmap_ = SelectObject(memDC_, bitmap_);
+  bits_ = static_cast<const std::uint32_t*>(bits);
+  backWidth_ = width;
+  backHeight_ = height;
+}
+
+void ChartWindow::FillRect(int left, int top, int right, int bottom, TColor color) {
+  if (!bitmap_) return;
+  HBRUSH brush = CreateSolidBrush(color);
+  if (!brush) return;
+  RECT r{left, top, right, bottom};
+  ::FillRect(memDC_, &r, brush);
+  DeleteObject(brush);
+}
+
+void ChartWindow::Polyline(const std::vector<ChartPoint>& points, TColor color) {
+  if (!bitmap_ || points.size() < 2) return;
+  SelectedObject pen(memDC_, CreatePen(PS_SOLID, 1, color));
+  if (!pen.Ok()) return;
+  MoveToEx(memDC_, points[0].x, points[0].y, nullptr);
+  for (std::size_t i = 1; i < points.size(); ++i) LineTo(memDC_, points[i].x, points[i].y);
+}
+
+void ChartWindow::Present() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ChartWindow::Repaint() {
+  Present();
+}
+
+COLORREF ChartWindow::BackPixel(int x, int y) const {
+  if (!bits_ || x < 0 || y < 0 || x >= backWidth_ || y >= backHeight_) return CLR_INVALID;
+  GdiFlush();
+  const std::uint32_t p = bits_[static_cast<std::size_t>(y) * backWidth_ + x];  // 0x00RRGGBB
+  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+}  // namespace kvn

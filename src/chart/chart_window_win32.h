@@ -1,0 +1,67 @@
+#pragma once
+// The chart's window: a child window of class "TGRAPHKVN" that shows the chart's back bitmap.
+// Frames are composed in a 32-bit DIB section and copied to the window in one BitBlt.
+#include <windows.h>
+
+#include <functional>
+
+#include "chart/graph_kvn.h"
+
+namespace kvn {
+
+class ChartWindow : public ChartPainter {
+ public:
+  static constexpr wchar_t kClassName[] = L"TGRAPHKVN";
+
+  // Creates the window as a child of parent, attaches it to the chart and draws the empty
+  // frame. The window owns this object: it is deleted when the window is destroyed, and the
+  // chart is detached then. Returns null when the window cannot be created.
+  static ChartWindow* Create(TGRAPHKVN& chart, HWND parent, int x, int y, int width, int height,
+                             int controlId = 0);
+
+  HWND Handle() const { return hwnd_; }
+  // A right click on the chart (button released), in screen coordinates: the speed menu opens
+  // there. The chart reacts to no other mouse input.
+  std::function<void(int screenX, int screenY)> OnRightClick;
+
+  // The last composed frame, for tests: a pixel as a colour reference, or CLR_INVALID outside.
+  COLORREF BackPixel(int x, int y) const;
+
+  void SetBackSize(int width, int height) override;
+  void FillRect(int left, int top, int right, int bottom, TColor color) override;
+  void Polyline(const std::vector<ChartPoint>& points, TColor color) override;
+  void Present() override;
+  void Repaint() override;
+
+ private:
+  explicit ChartWindow(TGRAPHKVN& chart);
+  ~ChartWindow() override;
+  ChartWindow(const ChartWindow&) = delete;
+  ChartWindow& operator=(const ChartWindow&) = delete;
+
+  static bool RegisterClassOnce(HINSTANCE instance);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void CopyTo(HDC target) const;
+  void ReleaseBitmap();
+
+  TGRAPHKVN& chart_;
+  HWND hwnd_ = nullptr;
+  HDC memDC_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previousBitmap_ = nullptr;
+  const std::uint32_t* bits_ = nullptr;
+  int backWidth_ = 0;
+  int backHeight_ = 0;
+};
+
+// For the main form: creates the chart's window inside a page and returns its handle.
+inline HWND CreateChartWindow(TGRAPHKVN& chart, HWND parent, int x, int y, int width, int height) {
+  ChartWindow* w = ChartWindow::Create(chart, parent, x, y, width, height);
+  return w ? w->Handle() : nullptr;
+}
+
+// The peer of a chart window handle (null for any other window).
+ChartWindow* ChartWindowFromHandle(HWND hwnd);
+
+}  // namespace kvn

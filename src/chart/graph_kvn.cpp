@@ -1,0 +1,121 @@
+#include "chart/graph_kvn.h"
+
+#include <algorithm>
+
+#include "base/rounding.h"
+#include "base/scope_guard.h"
+
+namespace kvn {
+
+int ValueToY(int value, int height) {
+  const double y = height - static_cast<double>(value) * height / TGRAPHKVN::kScaleMax;
+  return static_cast<int>(RoundHalfEven(y));
+}
+
+void TGRAPHKVN::SetSize(int width, int height) {
+  width_ = width <= 0 ? kDefaultWidth : width;
+  height_ = height <= 0 ? kDefaultHeight : height;
+}
+
+void TGRAPHKVN::SetDoubleBuffered(bool value) {
+  if (value == doubleBuffered_) return;
+  doubleBuffered_ = value;
+  if (painter_) painter_->Repaint();
+}
+
+void TGRAPHKVN::SetPas(int pas) {
+  pas_ = std::clamp(pas, 1, 10);
+}
+
+int TGRAPHKVN::Capacity() const {
+  return static_cast<int>(RoundHalfEven(static_cast<long double>(width_) / pas_));
+}
+
+void TGRAPHKVN::Plot(int ram, int cpu, int cpu2, int alarm) {
+  if (!enabled_ || busy_) return;
+  busy_ = true;
+  ScopeGuard clearBusy([this] { busy_ = false; });
+
+  // Values come in as percentages; anything outside 0..100 is drawn at the nearest edge.
+  const auto percent = [](int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 100)); };
+  if (doubleBuffered_) DrawChartBackground();
+
+  StoreSample(cpuSeries_, writeIndex_, percent(cpu));
+  StoreSample(cpu2Series_, writeIndex_, percent(cpu2));
+  StoreSample(ramSeries_, writeIndex_, percent(ram));
+  alarme_level_ = std::clamp(alarm, 0, 100);
+
+  const int n = Capacity();
+  if (writeIndex_ < n) {
+    ++writeIndex_;
+  } else if (writeIndex_ > n) {
+    writeIndex_ = n;
+  }
+
+  DrawChartCurves();
+
+  if (static_cast<double>(sampleCount_) < static_cast<double>(width_) / pas_)
+    sampleCount_ = writeIndex_;
+}
+
+void TGRAPHKVN::StoreSample(TStock& series, int position, std::uint8_t value) const {
+  const int length = static_cast<int>(series.size());
+  if (position > length || position < 0) return;
+  const int n = Capacity();
+  if (length <= n) {
+    series.insert(series.begin() + position, value);
+    return;
+  }
+  // Full: scroll by one, the oldest sample drops out.
+  series.erase(series.begin());
+  series.resize(static_cast<std::size_t>(n) + 1);
+  if (position < static_cast<int>(series.size())) series[position] = value;
+}
+
+void TGRAPHKVN::DrawChartBackground() {
+  const int w = width_;
+  const int h = height_;
+  if (w != lastWidth_) {
+    // A narrower chart keeps the newest samples that still fit.
+    for (TStock* s : {&cpuSeries_, &cpu2Series_, &ramSeries_})
+      if (static_cast<int>(s->size()) > w) s->erase(s->begin(), s->end() - w);
+  }
+  lastWidth_ = w;
+  lastHeight_ = h;
+  if (!painter_) return;
+
+  painter_->SetBackSize(w, h);
+  painter_->FillRect(0, 0, w, h, fond_);
+  painter_->Polyline({{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}}, grid_);
+  for (int x = 0; x <= w; x += kGridStep) painter_->Polyline({{x, 0}, {x, h - 1}}, grid_);
+  const int r = std::max(1, static_cast<int>(RoundHalfEven(h / 10.0L)));
+  for (int y = 0; y <= h; y += r) painter_->Polyline({{0, y}, {w - 1, y}}, grid_);
+  painter_->Present();
+}
+
+void TGRAPHKVN::DrawChartCurves() {
+  if (canvasLocked_ || !painter_) return;
+  canvasLocked_ = true;
+  ScopeGuard unlock([this] { canvasLocked_ = false; });
+
+  const int y = ValueToY(alarme_level_, height_);
+  painter_->Polyline({{1, y}, {width_ - 1, y}}, alarme_);
+  DrawSeries(cpuSeries_, cpu_);
+  DrawSeries(cpu2Series_, cpu2_);
+  DrawSeries(ramSeries_, ram_);  // on top
+  painter_->Present();
+}
+
+void TGRAPHKVN::DrawSeries(const TStock& series, TColor color) {
+  if (series.empty()) return;
+  // Never past the newest sample: after the chart narrows, the count can exceed the series.
+  const int m = std::min(sampleCount_, static_cast<int>(series.size()) - 1);
+  std::vector<ChartPoint> points;
+  points.reserve(static_cast<std::size_t>(m) + 2);
+  points.push_back({width_ - m * pas_, ValueToY(series[0], height_)});
+  for (int i = 0; i <= m; ++i)
+    points.push_back({width_ + pas_ * (i - m), ValueToY(series[i], height_)});
+  painter_->Polyline(points, color);
+}
+
+}  // namespace kvn

@@ -1,0 +1,136 @@
+#pragma once
+// TGRAPHKVN: the rolling history chart. Three series (first processor, second processor, free
+// memory), an alarm line and a fixed grid; every Plot composes the whole frame in a back bitmap
+// and shows it in one block. The model is portable; the drawing goes through ChartPainter, whose
+// Win32 implementation is the chart's window.
+#include <cstdint>
+#include <vector>
+
+namespace kvn {
+
+using TColor = std::uint32_t;  // 0x00BBGGRR
+using TStock = std::vector<std::uint8_t>;
+
+struct ChartPoint {
+  int x = 0;
+  int y = 0;
+};
+
+// Where a frame is composed. Lines are one pixel wide and solid; as with the system's line
+// drawing, the last point of a line or polyline is not painted.
+class ChartPainter {
+ public:
+  virtual ~ChartPainter() = default;
+  virtual void SetBackSize(int width, int height) = 0;
+  virtual void FillRect(int left, int top, int right, int bottom, TColor color) = 0;
+  virtual void Polyline(const std::vector<ChartPoint>& points, TColor color) = 0;
+  // The back bitmap goes to the screen in one block.
+  virtual void Present() = 0;
+  // The control repaints what it shows (no new frame).
+  virtual void Repaint() = 0;
+};
+
+// Row of a value on a chart of the given height: H - v*H/100, rounded halves to even.
+int ValueToY(int value, int height);
+
+class TGRAPHKVN {
+ public:
+  static constexpr int kDefaultWidth = 300;
+  static constexpr int kDefaultHeight = 100;
+  static constexpr int kScaleMax = 100;
+  static constexpr int kGridStep = 10;
+
+  static constexpr TColor kCreationFond = 0x000000;
+  static constexpr TColor kCreationGrid = 0x55AC51;
+  static constexpr TColor kCreationCPU = 0xFFB722;
+  static constexpr TColor kCreationCPU2 = 0x00FFFF;
+  static constexpr TColor kCreationRAM = 0x17CA13;
+  static constexpr TColor kCreationAlarme = 0x0000FF;
+
+  TGRAPHKVN() = default;
+  TGRAPHKVN(const TGRAPHKVN&) = delete;
+  TGRAPHKVN& operator=(const TGRAPHKVN&) = delete;
+
+  // The window that shows the chart; null draws nothing (the model still runs).
+  void AttachPainter(ChartPainter* painter) { painter_ = painter; }
+  ChartPainter* Painter() const { return painter_; }
+
+  // One sample: free memory %, first processor %, second processor %, alarm %.
+  void Plot(int ram, int cpu, int cpu2, int alarm);
+
+  // Control size; 0 stands for the default.
+  void SetSize(int width, int height);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // Draws the background and grid into the back bitmap and shows it (at creation, and from
+  // Plot when double-buffered).
+  void DrawChartBackground();
+
+  TColor CouleurFond() const { return fond_; }
+  TColor CouleurGrid() const { return grid_; }
+  TColor CouleurCPU() const { return cpu_; }
+  TColor CouleurCPU2() const { return cpu2_; }
+  TColor CouleurRAM() const { return ram_; }
+  TColor CouleurAlarme() const { return alarme_; }
+  void SetCouleurFond(TColor c) { fond_ = c; }
+  void SetCouleurGrid(TColor c) { grid_ = c; }
+  void SetCouleurCPU(TColor c) { cpu_ = c; }
+  void SetCouleurCPU2(TColor c) { cpu2_ = c; }
+  void SetCouleurRAM(TColor c) { ram_ = c; }
+  void SetCouleurAlarme(TColor c) { alarme_ = c; }
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  bool DoubleBuffered() const { return doubleBuffered_; }
+  void SetDoubleBuffered(bool value);
+
+  int Alarme() const { return alarme_level_; }
+  void SetAlarme(int level) { alarme_level_ = level; }
+  int Pas() const { return pas_; }
+  // 1..10 pixels per sample.
+  void SetPas(int pas);
+  int WriteIndex() const { return writeIndex_; }
+  int SampleCount() const { return sampleCount_; }
+  bool Busy() const { return busy_; }
+
+  const TStock& CpuSeries() const { return cpuSeries_; }
+  const TStock& Cpu2Series() const { return cpu2Series_; }
+  const TStock& RamSeries() const { return ramSeries_; }
+
+  // Samples kept: N + 1 with N = round(width / Pas).
+  int Capacity() const;
+
+ private:
+  void StoreSample(TStock& series, int position, std::uint8_t value) const;
+  void DrawChartCurves();
+  void DrawSeries(const TStock& series, TColor color);
+
+  ChartPainter* painter_ = nullptr;
+  int width_ = kDefaultWidth;
+  int height_ = kDefaultHeight;
+  int lastWidth_ = 0;  // width of the last background drawn
+  int lastHeight_ = 0;
+
+  TStock cpuSeries_;
+  TStock cpu2Series_;
+  TStock ramSeries_;
+  int alarme_level_ = 0;
+  int writeIndex_ = 0;
+  int sampleCount_ = 0;
+  int pas_ = 1;
+
+  TColor fond_ = kCreationFond;
+  TColor grid_ = kCreationGrid;
+  TColor cpu_ = kCreationCPU;
+  TColor cpu2_ = kCreationCPU2;
+  TColor ram_ = kCreationRAM;
+  TColor alarme_ = kCreationAlarme;
+
+  bool enabled_ = true;
+  bool doubleBuffered_ = true;
+  bool busy_ = false;
+  bool canvasLocked_ = false;
+};
+
+}  // namespace kvn
