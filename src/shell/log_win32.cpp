@@ -1,0 +1,96 @@
+#include "shell/log_win32.h"
+
+#include <windows.h>
+
+#include <iterator>
+#include <string>
+
+#include "base/text_win32.h"
+
+namespace kvn {
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (Valid()) CloseHandle(h_);
+  }
+  bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+bool WriteAll(HANDLE h, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written == 0)
+      return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+class Win32Platform : public LogPlatform {
+ public:
+  std::string ShortDate() const override {
+    wchar_t text[128];
+    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, text,
+                                 static_cast<int>(std::size(text)));
+    return n > 0 ? Narrow(std::wstring_view(text, n - 1)) : std::string();
+  }
+  std::string LongTime() const override {
+    wchar_t text[128];
+    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text,
+                                 static_cast<int>(std::size(text)));
+    return n > 0 ? Narrow(std::wstring_view(text, n - 1)) : std::string();
+  }
+  std::string ProgramFolder() const override {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      if (n == 0) return {};
+      if (n < path.size()) {
+        path.resize(n);
+        break;
+      }
+      path.resize(path.size() * 2);  // truncated: a long path, try a larger buffer
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::string() : Narrow(path.substr(0, slash + 1));
+  }
+  bool CreateEmpty(const std::string& path) const override {
+    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid();
+  }
+  bool Append(const std::string& path, std::string_view bytes) const override {
+    FileHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    const bool written = WriteAll(file.Get(), bytes);
+    FlushFileBuffers(file.Get());
+    return written;
+  }
+  bool WriteStandardOutput(std::string_view bytes) const override {
+    // A program started from the desktop has no standard output: the line is lost.
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == INVALID_HANDLE_VALUE || out == nullptr) return false;
+    return WriteAll(out, bytes);
+  }
+};
+
+}  // namespace
+
+const LogPlatform& Win32LogPlatform() {
+  static const Win32Platform platform;
+  return platform;
+}
+
+}  // namespace kvn
