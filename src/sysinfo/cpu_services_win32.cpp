@@ -58,6 +58,22 @@ class WindowsCpuSystem : public ICpuSystem {
   GetProcessAffinityMaskFn getMask_ = nullptr;
 };
 
+struct SpeedThreadContext {
+  const std::function<void()>* job;
+  std::exception_ptr error;
+};
+
+// No exception may leave a thread: it is carried back to the waiting caller.
+DWORD WINAPI SpeedThreadProc(LPVOID param) {
+  auto* context = static_cast<SpeedThreadContext*>(param);
+  try {
+    (*context->job)();
+  } catch (...) {
+    context->error = std::current_exception();
+  }
+  return 0;
+}
+
 class WindowsCpuClock : public ICpuClock {
  public:
   std::uint64_t ReadTimeStampCounter() override { return __rdtsc(); }
@@ -74,20 +90,8 @@ class WindowsCpuClock : public ICpuClock {
   std::uint32_t TickCount() override { return GetTickCount(); }
 
   void RunTimeCritical(const std::function<void()>& job) override {
-    struct Context {
-      const std::function<void()>* job;
-      std::exception_ptr error;
-    } context{&job, nullptr};
-    auto proc = [](LPVOID param) -> DWORD {
-      auto* ctx = static_cast<Context*>(param);
-      try {
-        (*ctx->job)();
-      } catch (...) {
-        ctx->error = std::current_exception();
-      }
-      return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, 0, proc, &context, CREATE_SUSPENDED, nullptr);
+    SpeedThreadContext context{&job, nullptr};
+    HANDLE thread = CreateThread(nullptr, 0, SpeedThreadProc, &context, CREATE_SUSPENDED, nullptr);
     if (!thread) throw std::runtime_error("Cannot create the processor speed thread");
     SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
     ResumeThread(thread);

@@ -6,6 +6,17 @@
 
 namespace kvn {
 
+namespace {
+
+// One fact a line: a control byte of a damaged dump must not start a line of its own.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
+
+}  // namespace
+
 std::string CpuidReport(const TCpuLibrary& library, bool withSpeed) {
   TProcessorInformation cpu = library.Processors(0);
   TProcessorVendor vendor = cpu.Vendor();
@@ -17,12 +28,12 @@ std::string CpuidReport(const TCpuLibrary& library, bool withSpeed) {
   auto line = [&out](const std::string& key, const std::string& value) {
     out += key + ": " + value + "\n";
   };
-  line("vendor", vendor.VendorString());
+  line("vendor", OneLine(vendor.VendorString()));
   line("company", vendor.CompanyName());
   line("signature", std::to_string(sig.Family()) + " " + std::to_string(sig.Model()) + " " +
                         std::to_string(sig.Stepping()) + " " + std::to_string(sig.ProcessorType()) +
                         " " + std::to_string(sig.BrandIndex()));
-  line("name", page.lblName.value_or(""));
+  line("name", OneLine(page.lblName.value_or("")));
   line("mmx", page.LblMMX.value_or(""));
   line("simd", page.lblSIMD.value_or(""));
   line("3dnow", page.lbl3DNow.value_or(""));

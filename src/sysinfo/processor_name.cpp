@@ -12,10 +12,12 @@ bool IsBlankOrControl(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-// Three leaves of EAX, EBX, ECX, EDX text. The text ends at its first NUL, as a C string does.
-std::string BrandString(const TProcessorCpuid& cpuid, std::uint32_t firstLeaf) {
+// Consecutive leaves of EAX, EBX, ECX, EDX text. The text ends at its first NUL, as a C string
+// does.
+std::string BrandString(const TProcessorCpuid& cpuid, std::uint32_t firstLeaf,
+                        std::uint32_t lastLeaf) {
   std::string text;
-  for (std::uint32_t leaf = firstLeaf; leaf < firstLeaf + 3; ++leaf) {
+  for (std::uint32_t leaf = firstLeaf; leaf <= lastLeaf; ++leaf) {
     CpuidRegisters r = cpuid.Execute(leaf).Registers();
     text += RegisterText(r.eax) + RegisterText(r.ebx) + RegisterText(r.ecx) + RegisterText(r.edx);
   }
@@ -154,9 +156,10 @@ std::string TProcessorName::Text() const {
   TProcessorVendor vendor(*library_, index_);
   TProcessorCpuid cpuid(*library_, index_);
   if (vendor.CpuVendor() == TCpuVendor::cvTransmeta) {
-    if (cpuid.HighestTransmetaLeaf() >= 0x80860006u) return BrandString(cpuid, 0x80860003u);
+    if (cpuid.HighestTransmetaLeaf() >= 0x80860006u)
+      return BrandString(cpuid, 0x80860003u, 0x80860006u);
   } else if (cpuid.HighestExtendedLeaf() >= 0x80000004u) {
-    return BrandString(cpuid, 0x80000002u);
+    return BrandString(cpuid, 0x80000002u, 0x80000004u);
   }
 
   std::string name;

@@ -1,0 +1,59 @@
+// Each dump under tests/data/cpuid/ must give exactly the report stored beside it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "fakes/fake_cpu.h"
+#include "sysinfo/cpuid_dump.h"
+#include "sysinfo/cpuid_report.h"
+
+namespace kvn {
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class CpuidReportTest : public testing::TestWithParam<const char*> {};
+
+TEST_P(CpuidReportTest, DumpGivesTheExpectedReport) {
+  const std::string base = std::string(KORVANE_TEST_DATA) + "/cpuid/" + GetParam();
+  const std::string expected = ReadText(base + ".expected");
+  ASSERT_FALSE(expected.empty()) << base << ".expected is missing";
+  auto source = std::make_shared<TCpuidDumpSource>(TCpuidDumpSource::FromFile(base + ".txt"));
+  TCpuLibrary library(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+  EXPECT_EQ(CpuidReport(library, false), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Processors, CpuidReportTest,
+                         testing::Values("pentium3_coppermine", "pentium3_katmai",
+                                         "celeron_tualatin", "pentium4_ht", "pentium4_noht",
+                                         "amd_k6", "amd_athlon", "via_c3", "cyrix_6x86mx",
+                                         "transmeta_crusoe", "unknown_vendor"));
+
+TEST(CpuidReportTest, ControlBytesOfADamagedDumpStayOnTheirLine) {
+  const std::string dump = fakes::Vendor(0x80000000, "Genu\nineIn\rl") +
+                           fakes::Leaf(0x80000000, 0x80000004, 0, 0, 0) +
+                           fakes::Leaf(0x80000002, 0x0A444D41, 0x20202020, 0, 0);
+  TCpuLibrary library(std::make_shared<TCpuidDumpSource>(dump),
+                      std::make_shared<SingleProcessorSystem>(), nullptr);
+  const std::string report = CpuidReport(library, false);
+  EXPECT_EQ(report.substr(0, report.find('\n')), "vendor: Genu?ineIn?l");
+  EXPECT_NE(report.find("\nname: AMD\n"), std::string::npos) << report;
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 45);
+}
+
+TEST(CpuidReportTest, MissingDumpFileIsAnError) {
+  EXPECT_THROW(TCpuidDumpSource::FromFile(std::string(KORVANE_TEST_DATA) + "/cpuid/nothing.txt"),
+               std::runtime_error);
+}
+
+}  // namespace
+}  // namespace kvn
