@@ -1,0 +1,211 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "chart/chart_colors.h"
+#include "chart/chart_settings_key_win32.h"
+#include "chart/chart_window_win32.h"
+
+namespace kvn {
+namespace {
+
+// A hidden top-level window to hold the chart, destroyed with it.
+class ChartHost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    parent_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(parent_, nullptr);
+    window_ = ChartWindow::Create(chart_, parent_, 10, 10, 300, 100);
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    if (parent_) DestroyWindow(parent_);
+  }
+  // Pixels of one colour in the composed frame.
+  int Count(COLORREF c) const {
+    int n = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 300; ++x) n += window_->BackPixel(x, y) == c;
+    return n;
+  }
+
+  TGRAPHKVN chart_;
+  HWND parent_ = nullptr;
+  ChartWindow* window_ = nullptr;
+};
+
+TEST_F(ChartHost, EmptyFrameIsBackgroundAndGrid) {
+  EXPECT_EQ(chart_.Painter(), window_);
+  const COLORREF grid = chart_.CouleurGrid();
+  const COLORREF fond = chart_.CouleurFond();
+  struct Pixel {
+    int x, y;
+    COLORREF c;
+  } pixels[] = {
+      {0, 0, grid},    {299, 0, grid},  {299, 99, grid}, {0, 99, grid},  {150, 0, grid},
+      {10, 55, grid},  {290, 55, grid}, {15, 10, grid},  {15, 90, grid}, {15, 15, fond},
+      {155, 55, fond}, {298, 98, fond}, {1, 1, fond},
+  };
+  for (const auto& p : pixels) EXPECT_EQ(window_->BackPixel(p.x, p.y), p.c) << p.x << "," << p.y;
+  EXPECT_EQ(window_->BackPixel(300, 0), CLR_INVALID);
+}
+
+TEST_F(ChartHost, AlarmLineRowAndCurveColours) {
+  // Rows: RAM 73 -> 27, CPU 41 -> 59, second CPU 55 -> 45, alarm 35 -> 65 (none on a grid row).
+  for (int i = 0; i < 10; ++i) chart_.Plot(73, 41, 55, 35);
+  const COLORREF alarm = chart_.CouleurAlarme();
+  EXPECT_EQ(window_->BackPixel(1, 65), alarm);
+  EXPECT_EQ(window_->BackPixel(155, 65), alarm);
+  EXPECT_EQ(window_->BackPixel(298, 65), alarm);
+  EXPECT_EQ(window_->BackPixel(0, 65), chart_.CouleurGrid()) << "the line starts at x = 1";
+  EXPECT_EQ(window_->BackPixel(299, 65), chart_.CouleurGrid()) << "end point not painted";
+  EXPECT_EQ(window_->BackPixel(155, 64), chart_.CouleurFond());
+  EXPECT_EQ(window_->BackPixel(155, 66), chart_.CouleurFond());
+
+  // Nine segments drawn: columns 291..299 carry each curve on its row.
+  for (int x = 291; x <= 299; ++x) {
+    EXPECT_EQ(window_->BackPixel(x, 27), chart_.CouleurRAM()) << x;
+    EXPECT_EQ(window_->BackPixel(x, 59), chart_.CouleurCPU()) << x;
+    EXPECT_EQ(window_->BackPixel(x, 45), chart_.CouleurCPU2()) << x;
+  }
+  EXPECT_EQ(window_->BackPixel(289, 27), chart_.CouleurFond());
+  EXPECT_EQ(Count(chart_.CouleurRAM()), 9);
+  EXPECT_EQ(Count(chart_.CouleurCPU()), 9);
+  EXPECT_EQ(Count(chart_.CouleurCPU2()), 9);
+}
+
+TEST_F(ChartHost, OneSampleShowsNoCurveTwoShowOnePixel) {
+  chart_.Plot(73, 41, 55, 35);
+  EXPECT_EQ(Count(chart_.CouleurRAM()), 0);
+  EXPECT_EQ(Count(chart_.CouleurCPU()), 0);
+  EXPECT_EQ(Count(chart_.CouleurCPU2()), 0);
+  EXPECT_EQ(Count(chart_.CouleurAlarme()), 298);
+  chart_.Plot(73, 41, 55, 35);
+  EXPECT_EQ(Count(chart_.CouleurRAM()), 1);
+  EXPECT_EQ(window_->BackPixel(299, 27), chart_.CouleurRAM());
+  EXPECT_EQ(Count(chart_.CouleurCPU()), 1);
+  EXPECT_EQ(Count(chart_.CouleurCPU2()), 1);
+}
+
+TEST_F(ChartHost, ZeroIsBelowTheLastRowAndFullIsTheTopRow) {
+  chart_.SetCouleurCPU2(0x123456);
+  for (int i = 0; i < 301; ++i) chart_.Plot(100, 0, 0, 35);
+  EXPECT_EQ(Count(chart_.CouleurCPU()), 0) << "0 % is drawn on row 100, not shown";
+  EXPECT_EQ(Count(0x123456), 0);
+  for (int x = 0; x < 300; ++x) ASSERT_EQ(window_->BackPixel(x, 0), chart_.CouleurRAM()) << x;
+  EXPECT_EQ(Count(chart_.CouleurRAM()), 300);
+}
+
+TEST_F(ChartHost, ColourChangesShowAtTheNextPlot) {
+  chart_.Plot(73, 41, 55, 35);
+  chart_.SetCouleurFond(0x202020);
+  chart_.SetCouleurAlarme(0x00FF00);
+  EXPECT_EQ(window_->BackPixel(155, 55), 0u);
+  chart_.Plot(73, 41, 55, 35);
+  EXPECT_EQ(window_->BackPixel(155, 55), 0x202020u);
+  EXPECT_EQ(window_->BackPixel(155, 65), 0x00FF00u);
+}
+
+// What the window paints is the composed frame, copied whole.
+TEST_F(ChartHost, WindowPaintsTheBackBitmap) {
+  for (int i = 0; i < 50; ++i) chart_.Plot(30 + i % 40, 41, 55, 35);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = 300;
+  bi.bmiHeader.biHeight = -100;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  ASSERT_NE(bmp, nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  SendMessageW(window_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  GdiFlush();
+  const auto* px = static_cast<const std::uint32_t*>(bits);
+  int differing = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 300; ++x) {
+      const std::uint32_t p = px[y * 300 + x];
+      differing += RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) != window_->BackPixel(x, y);
+    }
+  EXPECT_EQ(differing, 0);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
+TEST_F(ChartHost, RightClickReportsScreenPosition) {
+  int calls = 0;
+  POINT got{};
+  window_->OnRightClick = [&](int x, int y) {
+    ++calls;
+    got = {x, y};
+  };
+  SendMessageW(window_->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 30));
+  EXPECT_EQ(calls, 0);
+  SendMessageW(window_->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(20, 30));
+  ASSERT_EQ(calls, 1);
+  POINT expected{20, 30};
+  ClientToScreen(window_->Handle(), &expected);
+  EXPECT_EQ(got.x, expected.x);
+  EXPECT_EQ(got.y, expected.y);
+  EXPECT_EQ(ChartWindowFromHandle(window_->Handle()), window_);
+  EXPECT_EQ(ChartWindowFromHandle(parent_), nullptr);
+}
+
+TEST_F(ChartHost, DestroyingTheWindowDetachesTheChart) {
+  DestroyWindow(window_->Handle());
+  EXPECT_EQ(chart_.Painter(), nullptr);
+  chart_.Plot(50, 50, 50, 50);  // the model goes on without a window
+  EXPECT_EQ(chart_.RamSeries().size(), 1u);
+}
+
+// The colours under the real registry, in a key of this test's own.
+TEST(ChartSettingsKeyWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
+  const std::wstring path = L"Software\\KorvaneTests\\chart";
+  RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+  Win32ChartSettingsKey key(HKEY_CURRENT_USER, path);
+  TGRAPHKVN chart;
+  ChartColors colors(chart, key);
+  colors.Btn6Click();
+
+  TGRAPHKVN restarted;
+  ChartColors again(restarted, key);
+  again.ChangeColor();
+  EXPECT_EQ(restarted.CouleurRAM(), 0x00FF00u);
+  EXPECT_EQ(restarted.CouleurGrid(), 0x408000u);
+
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &raw), 0);
+  DWORD dword = 0;
+  DWORD size = sizeof dword;
+  DWORD type = 0;
+  EXPECT_EQ(
+      RegQueryValueExW(raw, L"ramcolor", nullptr, &type, reinterpret_cast<BYTE*>(&dword), &size),
+      0);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(dword, 0x00FF00u);
+  const wchar_t text[] = L"12";
+  RegSetValueExW(raw, L"CPUColor", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  RegCloseKey(raw);
+
+  TGRAPHKVN third;
+  third.SetCouleurCPU(0x020202);
+  third.SetCouleurRAM(0x010101);
+  ChartColors once(third, key);
+  once.ChangeColor();
+  EXPECT_EQ(third.CouleurGrid(), 0x408000u) << "read before the bad value";
+  EXPECT_EQ(third.CouleurCPU(), 0x020202u) << "the text value is not applied";
+  EXPECT_EQ(third.CouleurRAM(), 0x010101u) << "reading stopped at the bad value";
+  RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTests");
+}
+
+}  // namespace
+}  // namespace kvn
