@@ -1,0 +1,124 @@
+// The processor library on the machine's real processor.
+#include <cpuid.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <x86intrin.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "sysinfo/cpu_services_win32.h"
+#include "sysinfo/processor_page.h"
+
+namespace kvn {
+namespace {
+
+CpuidRegisters Direct(unsigned leaf) {
+  unsigned a, b, c, d;
+  __cpuid_count(leaf, 0, a, b, c, d);
+  return {a, b, c, d};
+}
+
+std::string Text(std::uint32_t r) {
+  return std::string(reinterpret_cast<const char*>(&r), 4);
+}
+
+TEST(RealProcessorTest, VendorBrandAndFeatures) {
+  auto lib = CreateWindowsCpuLibrary();
+  TProcessorInformation cpu = lib->Processors(0);
+
+  const CpuidRegisters leaf0 = Direct(0);
+  const std::string vendor = Text(leaf0.ebx) + Text(leaf0.edx) + Text(leaf0.ecx);
+  EXPECT_EQ(cpu.Vendor().VendorString(), vendor);
+  if (vendor == "GenuineIntel") {
+    EXPECT_EQ(cpu.Vendor().CompanyName(), "Intel Corporation");
+  } else if (vendor == "AuthenticAMD") {
+    EXPECT_EQ(cpu.Vendor().CompanyName(), "Advanced Micro Devices");
+  }
+
+  // Every processor that runs this build has a brand string.
+  ASSERT_GE(Direct(0x80000000u).eax, 0x80000004u);
+  std::string brand;
+  for (unsigned leaf = 0x80000002u; leaf <= 0x80000004u; ++leaf) {
+    const CpuidRegisters r = Direct(leaf);
+    brand += Text(r.eax) + Text(r.ebx) + Text(r.ecx) + Text(r.edx);
+  }
+  brand = brand.c_str();
+  const std::string name = cpu.Name().Text();
+  EXPECT_FALSE(name.empty());
+  EXPECT_NE(brand.find(name), std::string::npos) << name << " / " << brand;
+  EXPECT_NE(name.front(), ' ');
+
+  TProcessorFeatures features = cpu.Features();
+  EXPECT_TRUE(features.Standard().ByName("MMX").Available());
+  EXPECT_TRUE(features.Standard().ByName("SSE").Available());
+  EXPECT_EQ(features.FindFeature("HTT").Available(), ((Direct(1).edx >> 28) & 1) != 0);
+  EXPECT_EQ(cpu.Signature().Value(), Direct(1).eax);
+}
+
+TEST(RealProcessorTest, EveryProcessorAnswersAndTheAffinityIsRestored) {
+  auto lib = CreateWindowsCpuLibrary();
+  DWORD_PTR before = 0, system = 0;
+  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &before, &system));
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  EXPECT_EQ(lib->ProcessorCount().Value(), info.dwNumberOfProcessors);
+  EXPECT_EQ(lib->IsMultiProcessor(), info.dwNumberOfProcessors > 1);
+  const std::string vendor = lib->Processors(0).Vendor().VendorString();
+  for (std::uint8_t i = 0; i < info.dwNumberOfProcessors && i < 32; ++i)
+    EXPECT_EQ(lib->Processors(i).Vendor().VendorString(), vendor) << int(i);
+  DWORD_PTR after = 0;
+  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &after, &system));
+  EXPECT_EQ(after, before);
+}
+
+TEST(RealProcessorTest, SpeedThreadRunsApartAtTimeCriticalPriority) {
+  auto clock = CreateWindowsCpuClock();
+  DWORD threadId = GetCurrentThreadId();
+  int priority = THREAD_PRIORITY_ERROR_RETURN;
+  clock->RunTimeCritical([&] {
+    threadId = GetCurrentThreadId();
+    priority = GetThreadPriority(GetCurrentThread());
+  });
+  EXPECT_NE(threadId, GetCurrentThreadId());
+  EXPECT_EQ(priority, THREAD_PRIORITY_TIME_CRITICAL);
+  EXPECT_THROW(clock->RunTimeCritical([] { throw std::runtime_error("x"); }), std::runtime_error);
+}
+
+// The library's 5 ms measurement against one of our own over 200 ms.
+TEST(RealProcessorTest, ClockWithinTenPercentOfALongerMeasurement) {
+  LARGE_INTEGER frequency, c0, c1;
+  ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+  QueryPerformanceCounter(&c0);
+  const std::uint64_t t0 = __rdtsc();
+  Sleep(200);
+  const std::uint64_t t1 = __rdtsc();
+  QueryPerformanceCounter(&c1);
+  const double seconds =
+      static_cast<double>(c1.QuadPart - c0.QuadPart) / static_cast<double>(frequency.QuadPart);
+  const double reference = static_cast<double>(t1 - t0) / seconds / 1e6;
+  if (reference < 50) GTEST_SKIP() << "no usable time-stamp counter here (" << reference << ")";
+
+  auto lib = CreateWindowsCpuLibrary();
+  const std::uint32_t raw = lib->Processors(0).Speed().RawSpeed();
+  EXPECT_NEAR(raw, reference, reference * 0.10) << "reference " << reference << " MHz";
+  const std::uint32_t normalised = NormaliseSpeed(raw);
+  EXPECT_LE(std::abs(static_cast<int>(normalised) - static_cast<int>(raw)), 9);
+  std::printf("clock: library %u MHz (normalised %u), reference %.1f MHz\n", raw, normalised,
+              reference);
+}
+
+TEST(RealProcessorTest, PageFillsCompletely) {
+  auto lib = CreateWindowsCpuLibrary();
+  ProcessorPageModel page = GetCpuInfoCurrent(*lib, NumberSeparators{});
+  ASSERT_TRUE(page.Complete) << page.FailureMessage;
+  EXPECT_EQ(page.ListView1.size(), 31u);
+  EXPECT_EQ(page.LblMMX, "MMX Instructions supportées");
+  EXPECT_EQ(page.lblSIMD, "SIMD Instructions supportées");
+  ASSERT_TRUE(page.lblName);
+  EXPECT_NE(page.lblName->find(" Mhz )"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kvn
