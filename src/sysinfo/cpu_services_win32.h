@@ -14,6 +14,9 @@ std::shared_ptr<ICpuClock> CreateWindowsCpuClock();
 // A library on this machine's processors.
 std::unique_ptr<TCpuLibrary> CreateWindowsCpuLibrary();
 
+// The separators of the user's number format (size texts of the cache labels).
+NumberSeparators UserNumberSeparators();
+
 // Library start: installs the global library, before the main window exists.
 void InitializeCpuLibrary();
 

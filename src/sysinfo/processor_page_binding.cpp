@@ -1,0 +1,59 @@
+#include "sysinfo/processor_page_binding.h"
+
+#include <exception>
+
+#include "shell/main_form.h"
+
+namespace kvn {
+
+namespace {
+
+std::uint32_t secondLevelCacheKB = 0;
+
+void SetIfFilled(ui::Label& label, const std::optional<std::string>& text) {
+  if (text) label.SetCaption(*text);
+}
+
+// One row: abbreviation, description, ticked or empty box.
+void AddFeature2(ui::ListView& list, const std::string& abbreviation,
+                 const std::string& description, bool supported) {
+  list.AddItem({abbreviation, {description}, supported ? kImageTicked : kImageEmpty});
+}
+
+}  // namespace
+
+void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
+                       const NumberSeparators& separators) {
+  const ProcessorPageModel page = GetCpuInfoCurrent(library, separators, true);
+  SetIfFilled(form.lblName, page.lblName);
+  SetIfFilled(form.LblMMX, page.LblMMX);
+  SetIfFilled(form.lblSIMD, page.lblSIMD);
+  SetIfFilled(form.lbl3DNow, page.lbl3DNow);
+  SetIfFilled(form.lblL1Code, page.lblL1Code);
+  SetIfFilled(form.lblL1Data, page.lblL1Data);
+  SetIfFilled(form.lblLevel1, page.lblLevel1);
+  SetIfFilled(form.lblLevel2, page.lblLevel2);
+  SetIfFilled(form.lblLevel3, page.lblLevel3);
+  for (const ProcessorFeatureRow& row : page.ListView1)
+    AddFeature2(form.ListView1, row.Abbreviation, row.Description, row.Supported);
+  secondLevelCacheKB = page.SecondLevelCacheKB;
+}
+
+void SelectProcessorLogo(MainForm& form, const TCpuLibrary& library) {
+  ProcessorLogo chosen = ProcessorLogo::None;
+  try {
+    chosen = SelectProcessorLogo(library);
+  } catch (const std::exception&) {
+    // A processor that cannot be read shows no maker.
+  }
+  form.LogoIntel.SetVisible(chosen == ProcessorLogo::LogoIntel);
+  form.LogoAMD.SetVisible(chosen == ProcessorLogo::LogoAMD);
+  form.LogoCyrix.SetVisible(chosen == ProcessorLogo::LogoCyrix);
+  form.logoP4HT.SetVisible(chosen == ProcessorLogo::logoP4HT);
+}
+
+std::uint32_t SecondLevelCacheKB() {
+  return secondLevelCacheKB;
+}
+
+}  // namespace kvn

@@ -1,0 +1,81 @@
+// The page model put on the main form's "Processeur" controls.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "fakes/fake_cpu.h"
+#include "shell/main_form.h"
+#include "sysinfo/cpuid_dump.h"
+#include "sysinfo/processor_page_binding.h"
+
+namespace kvn {
+namespace {
+
+std::unique_ptr<TCpuLibrary> DumpLibrary(const char* name, bool withClock) {
+  std::ifstream file(std::string(KORVANE_TEST_DATA) + "/cpuid/" + name + ".txt", std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  std::shared_ptr<ICpuClock> clock;
+  if (withClock) clock = std::make_shared<fakes::FakeClock>(30600);
+  return std::make_unique<TCpuLibrary>(std::make_shared<TCpuidDumpSource>(text.str()),
+                                       std::make_shared<SingleProcessorSystem>(), clock);
+}
+
+TEST(ProcessorPageBindingTest, FillsLabelsRowsAndLevelTwoSize) {
+  MainForm form;
+  auto lib = DumpLibrary("pentium4_ht", true);
+  GetCpuInfoCurrent(form, *lib, NumberSeparators{",", "."});
+  EXPECT_EQ(form.lblName.Caption(), "Intel(R) Pentium(R) 4 CPU 3.06GHz ( 3060 Mhz )");
+  EXPECT_EQ(form.LblMMX.Caption(), "MMX Instructions supportées");
+  EXPECT_EQ(form.lbl3DNow.Caption(), "3DNow! Instructions non supportées");
+  EXPECT_EQ(form.lblL1Code.Caption(), "0 Kb");
+  EXPECT_EQ(form.lblL1Data.Caption(), "8 Kb");
+  EXPECT_EQ(form.lblLevel2.Caption(), "512,0 Kb");
+  EXPECT_EQ(form.lblLevel3.Caption(), "0 bytes");
+  EXPECT_EQ(SecondLevelCacheKB(), 512u);
+  const auto& items = form.ListView1.Items();
+  ASSERT_EQ(items.size(), 31u);
+  EXPECT_EQ(items[23].caption, "HTT");
+  ASSERT_EQ(items[23].subItems.size(), 1u);
+  EXPECT_EQ(items[23].subItems[0], "Hyper-Threading technology");
+  EXPECT_EQ(items[23].imageIndex, kImageTicked);
+  EXPECT_EQ(items[27].caption, "3DNOW");
+  EXPECT_EQ(items[27].imageIndex, kImageEmpty);
+}
+
+TEST(ProcessorPageBindingTest, FailureKeepsTheDesignCaptions) {
+  MainForm form;
+  const std::string designName = form.lblName.Caption();
+  const std::string designLevel2 = form.lblLevel2.Caption();
+  auto lib = DumpLibrary("pentium4_ht", false);  // no clock: the first step fails
+  GetCpuInfoCurrent(form, *lib, NumberSeparators{});
+  EXPECT_EQ(form.lblName.Caption(), designName);
+  EXPECT_EQ(form.lblLevel2.Caption(), designLevel2);
+  EXPECT_TRUE(form.ListView1.Items().empty());
+  EXPECT_EQ(SecondLevelCacheKB(), 0u);
+}
+
+TEST(ProcessorPageBindingTest, OneLogoOrNone) {
+  struct Case {
+    const char* dump;
+    bool intel, amd, cyrix, p4ht;
+  } cases[] = {
+      {"pentium4_ht", false, false, false, true}, {"pentium4_noht", true, false, false, false},
+      {"amd_k6", false, true, false, false},      {"cyrix_6x86mx", false, false, true, false},
+      {"via_c3", false, false, false, false},     {"unknown_vendor", false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    MainForm form;
+    SelectProcessorLogo(form, *DumpLibrary(c.dump, false));
+    EXPECT_EQ(form.LogoIntel.Visible(), c.intel) << c.dump;
+    EXPECT_EQ(form.LogoAMD.Visible(), c.amd) << c.dump;
+    EXPECT_EQ(form.LogoCyrix.Visible(), c.cyrix) << c.dump;
+    EXPECT_EQ(form.logoP4HT.Visible(), c.p4ht) << c.dump;
+  }
+}
+
+}  // namespace
+}  // namespace kvn
