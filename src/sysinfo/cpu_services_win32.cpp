@@ -5,7 +5,10 @@
 #include <x86intrin.h>
 
 #include <exception>
+#include <functional>
 #include <stdexcept>
+
+#include "base/scope_guard.h"
 
 namespace kvn {
 
@@ -93,10 +96,10 @@ class WindowsCpuClock : public ICpuClock {
     SpeedThreadContext context{&job, nullptr};
     HANDLE thread = CreateThread(nullptr, 0, SpeedThreadProc, &context, CREATE_SUSPENDED, nullptr);
     if (!thread) throw std::runtime_error("Cannot create the processor speed thread");
+    ScopeGuard closeThread([thread] { CloseHandle(thread); });
     SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
     ResumeThread(thread);
     WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
     if (context.error) std::rethrow_exception(context.error);
   }
 };
