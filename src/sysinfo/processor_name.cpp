@@ -1,7 +1,5 @@
 // The processor's name: its brand string when it has one, otherwise the rules of its vendor, and
 // finally a generic "x86 Family … Model … Stepping …" text.
-#include <cstring>
-
 #include "sysinfo/cpu_library.h"
 
 namespace kvn {
@@ -12,8 +10,16 @@ bool IsBlankOrControl(char c) {
   return static_cast<unsigned char>(c) <= ' ';
 }
 
-// Consecutive leaves of EAX, EBX, ECX, EDX text. The text ends at its first NUL, as a C string
-// does.
+std::string Trim(const std::string& text) {
+  std::size_t begin = 0;
+  while (begin < text.size() && IsBlankOrControl(text[begin])) ++begin;
+  std::size_t end = text.size();
+  while (end > begin && IsBlankOrControl(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// Consecutive leaves of EAX, EBX, ECX, EDX text, trimmed. A NUL left inside ends the text there,
+// as it would end it on a label.
 std::string BrandString(const TProcessorCpuid& cpuid, std::uint32_t firstLeaf,
                         std::uint32_t lastLeaf) {
   std::string text;
@@ -21,12 +27,8 @@ std::string BrandString(const TProcessorCpuid& cpuid, std::uint32_t firstLeaf,
     CpuidRegisters r = cpuid.Execute(leaf).Registers();
     text += RegisterText(r.eax) + RegisterText(r.ebx) + RegisterText(r.ecx) + RegisterText(r.edx);
   }
-  text.resize(std::strlen(text.c_str()));
-  std::size_t begin = 0;
-  while (begin < text.size() && IsBlankOrControl(text[begin])) ++begin;
-  std::size_t end = text.size();
-  while (end > begin && IsBlankOrControl(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
+  text = Trim(text);
+  return Trim(text.substr(0, text.find('\0')));
 }
 
 }  // namespace

@@ -332,6 +332,11 @@ TEST(ProcessorNameTest, BrandStringNeedsLeaf80000004) {
             "Intel(R) Pentium(R) 4 CPU 1500MHz");
   EXPECT_EQ(Library(p4 + Leaf(0x80000000, 0x80000003, 0, 0, 0))->Processors(0).Name().Text(),
             "Intel Geniune Processor");
+  // Padding NULs in front are trimmed like blanks; one inside ends the text.
+  const std::string padded = Vendor(1, "AuthenticAMD") + Leaf(0x80000000, 0x80000004, 0, 0, 0) +
+                             Leaf(0x80000002, 0, 0, 0x20444D41, 0x6B6C7441) +
+                             Leaf(0x80000003, 0x00202020, 0x41414141, 0, 0);
+  EXPECT_EQ(Library(padded)->Processors(0).Name().Text(), "AMD Atlk");
 }
 
 // --- Caches -----------------------------------------------------------------------------------
