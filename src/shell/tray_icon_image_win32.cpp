@@ -10,21 +10,8 @@
 namespace kvn {
 
 namespace {
+using namespace ui::win32;
 constexpr int kSize = kTrayIconSize;
-
-class ScreenDC {
- public:
-  ScreenDC() : dc_(GetDC(nullptr)) {}
-  ~ScreenDC() {
-    if (dc_) ReleaseDC(nullptr, dc_);
-  }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
 
 // The DIB keeps pixels as 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
 std::uint32_t PixelOf(COLORREF color) {
@@ -44,9 +31,9 @@ void DrawLines(HDC dc, const TrayTextImage& image) {
   lf.lfQuality = NONANTIALIASED_QUALITY;  // a clean pixel font: no fringes on a 16 x 16 square
   const std::wstring face = Widen(image.font.name);
   lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-  GdiObject font(CreateFontIndirectW(&lf));
+  FontHandle font(CreateFontIndirectW(&lf));
   if (!font) return;
-  SelectedObject selected(dc, font.Get());
+  SelectObjectScope selected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ResolveColor(image.font.color));
 
@@ -78,8 +65,8 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
   const COLORREF background =
       TrayBackground(transparent ? image.color : ResolveColor(image.color), fontRgb);
 
-  ScreenDC screen;
-  MemoryDC dc(CreateCompatibleDC(screen.Get()));
+  WindowDc screen(nullptr);
+  MemoryDcHandle dc(CreateCompatibleDC(screen.get()));
   if (!dc) return {};
 
   BITMAPINFO info{};
@@ -90,18 +77,18 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  GdiObject color(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  BitmapHandle color(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!color || !bits) return {};
 
   {
-    SelectedObject selected(dc.Get(), color.Get());
+    SelectObjectScope selected(dc.get(), color.get());
     const RECT square{0, 0, kSize, kSize};
-    GdiObject fill(CreateSolidBrush(background));
-    if (fill) FillRect(dc.Get(), &square, static_cast<HBRUSH>(fill.Get()));
-    DrawLines(dc.Get(), image);
+    BrushHandle fill(CreateSolidBrush(background));
+    if (fill) FillRect(dc.get(), &square, fill.get());
+    DrawLines(dc.get(), image);
     if (image.border) {
-      GdiObject frame(CreateSolidBrush(ResolveColor(image.borderColor)));
-      if (frame) FrameRect(dc.Get(), &square, static_cast<HBRUSH>(frame.Get()));
+      BrushHandle frame(CreateSolidBrush(ResolveColor(image.borderColor)));
+      if (frame) FrameRect(dc.get(), &square, frame.get());
     }
     GdiFlush();
   }
@@ -125,13 +112,13 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
     // Monochrome bitmaps store the leftmost pixel in the high bit of the first byte.
     maskRows[y] = static_cast<std::uint16_t>((row >> 8) | (row << 8));
   }
-  GdiObject mask(CreateBitmap(kSize, kSize, 1, 1, maskRows.data()));
+  BitmapHandle mask(CreateBitmap(kSize, kSize, 1, 1, maskRows.data()));
   if (!mask) return {};
 
   ICONINFO iconInfo{};
   iconInfo.fIcon = TRUE;
-  iconInfo.hbmMask = static_cast<HBITMAP>(mask.Get());
-  iconInfo.hbmColor = static_cast<HBITMAP>(color.Get());
+  iconInfo.hbmMask = mask.get();
+  iconInfo.hbmColor = color.get();
   // The icon keeps copies of both bitmaps; ours go when this scope ends.
   return IconHandle(CreateIconIndirect(&iconInfo));
 }

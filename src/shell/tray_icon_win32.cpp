@@ -148,7 +148,7 @@ void TrayIconWin32::Notify(TrayCommand command, const TrayNotifyData& data) {
   record.uID = id_;
   record.uFlags = data.flags;
   record.uCallbackMessage = TrayCallbackMessage;
-  record.hIcon = image_.Get();
+  record.hIcon = image_.get();
   CopyText(record.szTip, data.tip, modern ? sizeof record.szTip / sizeof(WCHAR) : 64);
   if (modern) {
     CopyText(record.szInfo, data.info);

@@ -40,7 +40,7 @@ class TrayIconWin32 final : public TrayIconPeer {
 
   HWND Window() const { return window_; }
   UINT Id() const { return id_; }
-  HICON CurrentIcon() const { return image_.Get(); }
+  HICON CurrentIcon() const { return image_.get(); }
   UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
 
   void Notify(TrayCommand command, const TrayNotifyData& data) override;
