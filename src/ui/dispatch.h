@@ -27,4 +27,17 @@ void Fire(const std::function<void(Params...)>& handler, Args&&... args) {
   }
 }
 
+// Calls a handler that answers a question (may the window close? was the message handled?);
+// without a handler, or when it throws, the fallback answers.
+template <class R, class... Params, class... Args>
+R Ask(const std::function<R(Params...)>& handler, R fallback, Args&&... args) {
+  if (!handler) return fallback;
+  try {
+    return handler(std::forward<Args>(args)...);
+  } catch (...) {
+    ReportException(std::current_exception());
+    return fallback;
+  }
+}
+
 }  // namespace kvn::ui

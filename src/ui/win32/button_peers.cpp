@@ -1,0 +1,213 @@
+// Labels, buttons, check boxes, radio buttons, group boxes and radio groups.
+#include <algorithm>
+
+#include "base/text_win32.h"
+#include "ui/win32/form_host.h"
+#include "ui/win32/peers.h"
+
+namespace kvn::ui::win32 {
+
+namespace {
+
+constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+
+// Text on the form's face colour, in the control's own font colour when it has one.
+HBRUSH FaceColors(HDC dc, Color textColor) {
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetTextColor(dc, ToColorRef(textColor, COLOR_BTNTEXT));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+DWORD StaticAlignment(const Label& label) {
+  switch (label.Alignment()) {
+    case Align::Center:
+      return SS_CENTER;
+    case Align::Right:
+      return SS_RIGHT;
+    default:
+      return label.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP;
+  }
+}
+
+}  // namespace
+
+// ---- Label
+
+void LabelPeer::Create(HWND parent, const RECT& rect) {
+  // SS_NOTIFY: clicks for link labels, and the mouse messages the tool tip needs.
+  hwnd_ = CreatePart(L"STATIC", L"", SS_NOTIFY | StaticAlignment(label_), 0, parent, rect);
+}
+
+void LabelPeer::SyncFont() {
+  Font font = label_.GetFont();
+  if (label_.IsLink()) font.underline = true;
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host().FontFor(font)), TRUE);
+}
+
+void LabelPeer::SyncOwn(Change what) {
+  if (what == Change::Other) {
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(SS_TYPEMASK);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | StaticAlignment(label_));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+}
+
+void LabelPeer::OnCommand(HWND, UINT code) {
+  if (code == STN_CLICKED) control().Click();
+}
+
+HBRUSH LabelPeer::OnColor(HDC dc, HWND) {
+  HBRUSH brush = FaceColors(dc, label_.GetFont().color);
+  if (label_.IsLink() && label_.GetFont().color == kDefaultColor) SetTextColor(dc, kLinkColor);
+  return brush;
+}
+
+bool LabelPeer::OnSetCursor() {
+  if (!label_.IsLink()) return false;
+  SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+  return true;
+}
+
+// ---- Button
+
+void ButtonPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"BUTTON", L"", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0, parent, rect);
+}
+
+void ButtonPeer::SyncOwn(Change what) {
+  if (what != Change::Other || !button_.ImageId()) return;
+  glyph_.reset(static_cast<HBITMAP>(LoadImageW(host().Instance(),
+                                               MAKEINTRESOURCEW(button_.ImageId()), IMAGE_BITMAP, 0,
+                                               0, LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS)));
+  if (glyph_)
+    SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph_.get()));
+}
+
+void ButtonPeer::OnCommand(HWND, UINT code) {
+  if (code == BN_CLICKED) control().Click();
+}
+
+// ---- Check box and radio button: plain (not automatic) buttons, the control decides.
+
+void CheckBoxPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"BUTTON", L"", BS_CHECKBOX | BS_MULTILINE | WS_TABSTOP, 0, parent, rect);
+}
+
+void CheckBoxPeer::SyncOwn(Change what) {
+  if (what == Change::Value)
+    SendMessageW(hwnd_, BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBoxPeer::OnCommand(HWND, UINT code) {
+  if (code == BN_CLICKED && !syncing_) box_.SetChecked(!box_.Checked());
+}
+
+HBRUSH CheckBoxPeer::OnColor(HDC dc, HWND) {
+  return FaceColors(dc, box_.GetFont().color);
+}
+
+void RadioButtonPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"BUTTON", L"", BS_RADIOBUTTON | BS_MULTILINE | WS_TABSTOP, 0, parent, rect);
+}
+
+void RadioButtonPeer::SyncOwn(Change what) {
+  if (what == Change::Value)
+    SendMessageW(hwnd_, BM_SETCHECK, radio_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void RadioButtonPeer::OnCommand(HWND, UINT code) {
+  if (code == BN_CLICKED && !syncing_) radio_.SetChecked(true);
+}
+
+HBRUSH RadioButtonPeer::OnColor(HDC dc, HWND) {
+  return FaceColors(dc, radio_.GetFont().color);
+}
+
+// ---- Group box
+
+void GroupBoxPeer::Create(HWND parent, const RECT& rect) {
+  ContainerPeer::Create(parent, rect);
+  // The frame stays below the children (and clipped by them), so it never paints over them.
+  frame_ = CreatePart(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hwnd_,
+                      RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});
+}
+
+HWND GroupBoxPeer::Part(int i) const {
+  return i == 0 ? hwnd_ : i == 1 ? frame_ : nullptr;
+}
+
+void GroupBoxPeer::SyncAll() {
+  ContainerPeer::SyncAll();
+  SetWindowPos(frame_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void GroupBoxPeer::SyncCaption() {
+  SetWindowTextW(frame_, Widen(control().Caption()).c_str());
+}
+
+void GroupBoxPeer::SyncBounds() {
+  ContainerPeer::SyncBounds();
+  const Rect& b = control().Bounds();
+  MoveWindow(frame_, 0, 0, b.width, b.height, TRUE);
+  LayoutItems();
+}
+
+// ---- Radio group
+
+HWND RadioGroupPeer::Part(int i) const {
+  if (i < 2) return GroupBoxPeer::Part(i);
+  return static_cast<size_t>(i - 2) < items_.size() ? items_[i - 2] : nullptr;
+}
+
+void RadioGroupPeer::SyncOwn(Change what) {
+  if (what == Change::Items) {
+    for (HWND item : items_) {
+      host().Unregister(item);
+      DestroyWindow(item);
+    }
+    items_.clear();
+    for (const std::string& text : group_.Items()) {
+      HWND item = CreatePart(L"BUTTON", Widen(text), BS_RADIOBUTTON | WS_TABSTOP, 0, hwnd_,
+                             RECT{0, 0, 10, 10});
+      EnableWindow(item, control().Enabled());
+      ShowWindow(item, SW_SHOWNA);
+      items_.push_back(item);
+    }
+    LayoutItems();
+    what = Change::Value;
+  }
+  if (what == Change::Value)
+    for (size_t i = 0; i < items_.size(); ++i)
+      SendMessageW(items_[i], BM_SETCHECK,
+                   static_cast<int>(i) == group_.ItemIndex() ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void RadioGroupPeer::LayoutItems() {
+  if (items_.empty()) return;
+  const Rect& b = control().Bounds();
+  const int columns = std::max(1, group_.Columns());
+  const int count = static_cast<int>(items_.size());
+  const int rows = (count + columns - 1) / columns;
+  // Inside the frame: below its caption, items share the height evenly, as the original did.
+  const int top = 14, left = 8;
+  const int slotHeight = std::max(1, (b.height - top - 4) / rows);
+  const int columnWidth = std::max(1, (b.width - left - 4) / columns);
+  for (int i = 0; i < count; ++i) {
+    const int column = i / rows, row = i % rows;
+    const int height = std::min(slotHeight, 20);
+    MoveWindow(items_[i], left + column * columnWidth,
+               top + row * slotHeight + (slotHeight - height) / 2, columnWidth - 4, height, TRUE);
+  }
+}
+
+void RadioGroupPeer::OnCommand(HWND from, UINT code) {
+  if (code != BN_CLICKED || syncing_) return;
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i] == from) group_.UserSelect(static_cast<int>(i));
+}
+
+HBRUSH RadioGroupPeer::OnColor(HDC dc, HWND) {
+  return FaceColors(dc, group_.GetFont().color);
+}
+
+}  // namespace kvn::ui::win32

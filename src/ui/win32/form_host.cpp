@@ -1,0 +1,391 @@
+#include "ui/win32/form_host.h"
+
+#include <windowsx.h>
+
+#include "base/text_win32.h"
+#include "ui/components.h"
+#include "ui/win32/container.h"
+#include "ui/win32/peer_factory.h"
+#include "ui/window_parts.h"
+
+namespace kvn::ui::win32 {
+
+namespace {
+
+// The form itself: its window belongs to the host, the peer only mirrors the caption.
+class FormPeer : public WindowPeer {
+ public:
+  FormPeer(Control& control, FormHost& host, HWND hwnd) : WindowPeer(control, host) {
+    hwnd_ = hwnd;
+  }
+  void Create(HWND, const RECT&) override {}
+  HWND Part(int) const override { return nullptr; }
+
+ protected:
+  void SyncVisible() override {}  // shown and hidden by the program shell
+  void SyncBounds() override {}   // the client size is fixed
+  void SyncFont() override {}
+};
+
+}  // namespace
+
+void InitToolkit() {
+  static const bool done = [] {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                              ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS |
+                                              ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES |
+                                              ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    RegisterContainerClasses(GetModuleHandleW(nullptr));
+    return true;
+  }();
+  (void)done;
+}
+
+FormHost::FormHost(Control& root, FormStyle style)
+    : root_(root), style_(std::move(style)), instance_(GetModuleHandleW(nullptr)) {
+  InitToolkit();
+}
+
+FormHost::~FormHost() {
+  // Tearing the host down is not the user closing the window: the shell's hooks stay out of it.
+  OnCloseQuery = nullptr;
+  OnDestroy = nullptr;
+  OnMessage = nullptr;
+  OnEndSession = nullptr;
+  if (hwnd_) DestroyWindow(hwnd_);
+  while (!peers_.empty()) peers_.pop_back();  // children before parents
+  rootPeer_.reset();
+}
+
+bool FormHost::Create(HWND owner) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &FormHost::StaticProc;
+  wc.hInstance = instance_;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = style_.className.c_str();
+  if (style_.iconId) {
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(style_.iconId), IMAGE_ICON,
+                                             0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(style_.iconId),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  }
+  // A second form of the same class (tests) finds it registered already.
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  RECT r{0, 0, style_.clientWidth, style_.clientHeight};
+  AdjustWindowRectEx(&r, style_.style, FALSE, style_.exStyle);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+  if (style_.centred) {
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+      work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    x = work.left + (work.right - work.left - width) / 2;
+    y = work.top + (work.bottom - work.top - height) / 2;
+  }
+  HWND hwnd =
+      CreateWindowExW(style_.exStyle, style_.className.c_str(), Widen(root_.Caption()).c_str(),
+                      style_.style, x, y, width, height, owner, nullptr, instance_, this);
+  if (!hwnd) return false;
+
+  CreateToolTip();
+  rootPeer_ = std::make_unique<FormPeer>(root_, *this, hwnd_);
+  root_.AttachPeer(rootPeer_.get());
+  CreatePeers(root_, hwnd_);
+  return true;
+}
+
+void FormHost::CreateToolTip() {
+  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+  if (!toolTip_) return;  // the window works without tips
+  // A maximum width turns on line breaks: the hints break their lines with "\r\n".
+  SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, 420);
+  // Long hints need time to be read.
+  SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(15000, 0));
+}
+
+HFONT FormHost::FontFor(const Font& font) {
+  const int size = font.sizePt > 0 ? font.sizePt : 8;
+  auto key = std::make_tuple(font.bold, font.underline, size);
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second.get();
+  WindowDc screen(nullptr);
+  const int height = -MulDiv(size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+  FontHandle handle(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                L"Tahoma"));
+  HFONT result = handle.get();
+  fonts_.emplace(key, std::move(handle));
+  return result;
+}
+
+void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer) {
+  const size_t index = id - kFirstId;
+  if (windows_.size() <= index) windows_.resize(index + 1, Entry{nullptr, nullptr});
+  windows_[index] = Entry{hwnd, peer};
+  if (toolTip_) {
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = GetParent(hwnd);
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    ti.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+void FormHost::Unregister(HWND hwnd) {
+  const LONG_PTR id = GetWindowLongPtrW(hwnd, GWLP_ID);
+  const size_t index = static_cast<size_t>(id) - kFirstId;
+  if (id >= static_cast<LONG_PTR>(kFirstId) && index < windows_.size() &&
+      windows_[index].hwnd == hwnd)
+    windows_[index] = Entry{nullptr, nullptr};
+  if (toolTip_) {
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = GetParent(hwnd);
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+WindowPeer* FormHost::PeerOf(HWND hwnd) const {
+  if (!hwnd) return nullptr;
+  const LONG_PTR id = GetWindowLongPtrW(hwnd, GWLP_ID);
+  if (id < static_cast<LONG_PTR>(kFirstId)) return nullptr;
+  const size_t index = static_cast<size_t>(id) - kFirstId;
+  // The id alone could be another window's: the handle must match as well.
+  if (index >= windows_.size() || windows_[index].hwnd != hwnd) return nullptr;
+  return windows_[index].peer;
+}
+
+HWND FormHost::WindowOf(const Control& control, int part) {
+  auto* peer = dynamic_cast<WindowPeer*>(control.Peer());
+  return peer ? peer->Part(part) : nullptr;
+}
+
+void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
+  for (Control* child : parent.Children()) {
+    std::unique_ptr<WindowPeer> peer = MakePeer(*child, *this);
+    WindowPeer* raw = peer.get();
+    peers_.push_back(std::move(peer));
+    raw->Create(parentWindow, ToRect(child->Bounds()));
+    child->AttachPeer(raw);
+    CreatePeers(*child, raw->ChildParent());
+    raw->SyncAll();
+  }
+}
+
+bool FormHost::ToolTipText(NMHDR& header) {
+  auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
+  WindowPeer* peer = nullptr;
+  if (info.uFlags & TTF_IDISHWND) peer = PeerOf(reinterpret_cast<HWND>(header.idFrom));
+  tipText_ = peer ? Widen(peer->control().Hint()) : std::wstring();
+  info.lpszText = tipText_.data();
+  info.szText[0] = L'\0';
+  info.hinst = nullptr;
+  return true;
+}
+
+bool FormHost::HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND: {
+      auto from = reinterpret_cast<HWND>(lParam);
+      if (WindowPeer* peer = PeerOf(from)) {
+        peer->OnCommand(from, HIWORD(wParam));
+        result = 0;
+        return true;
+      }
+      return false;
+    }
+    case WM_NOTIFY: {
+      auto& header = *reinterpret_cast<NMHDR*>(lParam);
+      if (header.hwndFrom == toolTip_ && toolTip_) {
+        if (header.code == TTN_GETDISPINFOW) return result = 0, ToolTipText(header);
+        return false;
+      }
+      WindowPeer* peer = PeerOf(header.hwndFrom);
+      // Inner windows (a list view's header) speak for the control they belong to.
+      if (!peer) peer = PeerOf(GetParent(header.hwndFrom));
+      return peer && peer->OnNotify(header, result);
+    }
+    case WM_HSCROLL:
+    case WM_VSCROLL: {
+      auto from = reinterpret_cast<HWND>(lParam);
+      if (WindowPeer* peer = PeerOf(from)) {
+        peer->OnScroll(from, LOWORD(wParam));
+        result = 0;
+        return true;
+      }
+      return false;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      auto from = reinterpret_cast<HWND>(lParam);
+      if (WindowPeer* peer = PeerOf(from))
+        if (HBRUSH brush = peer->OnColor(reinterpret_cast<HDC>(wParam), from)) {
+          result = reinterpret_cast<LRESULT>(brush);
+          return true;
+        }
+      return false;
+    }
+    case WM_SETCURSOR:
+      if (WindowPeer* peer = PeerOf(reinterpret_cast<HWND>(wParam)))
+        if (LOWORD(lParam) == HTCLIENT && peer->OnSetCursor()) {
+          result = TRUE;
+          return true;
+        }
+      return false;
+    case WM_DRAWITEM: {
+      auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (item.CtlType == ODT_MENU) return false;
+      if (WindowPeer* peer = PeerOf(item.hwndItem))
+        if (peer->OnDrawItem(item)) {
+          result = TRUE;
+          return true;
+        }
+      return false;
+    }
+    case WM_CONTEXTMENU:
+      return OpenContextMenu(reinterpret_cast<HWND>(wParam), lParam) ? (result = 0, true) : false;
+    default:
+      return false;
+  }
+}
+
+bool FormHost::OpenContextMenu(HWND from, LPARAM point) {
+  // The clicked control, else the nearest of its parents, that has a menu.
+  const Control* control = nullptr;
+  for (HWND w = from; w && !control; w = GetParent(w)) {
+    if (w == hwnd_)
+      control = &root_;
+    else if (WindowPeer* peer = PeerOf(w))
+      control = &peer->control();
+    if (w == hwnd_) break;
+  }
+  for (; control; control = control->Parent()) {
+    if (!control->ContextMenu()) continue;
+    int x = GET_X_LPARAM(point), y = GET_Y_LPARAM(point);
+    if (x == -1 && y == -1) {  // from the keyboard: at the control's top left corner
+      RECT r{};
+      GetWindowRect(from, &r);
+      x = r.left + 8;
+      y = r.top + 8;
+    }
+    control->ContextMenu()->Popup(x, y);
+    return true;
+  }
+  return false;
+}
+
+LRESULT CALLBACK FormHost::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<FormHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<FormHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->toolTip_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  try {
+    return self->Proc(msg, wParam, lParam);
+  } catch (...) {
+    // No exception crosses the window procedure.
+    ReportException(std::current_exception());
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
+
+LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (Ask(OnMessage, false, msg, wParam, lParam, result)) return result;
+  if (HandleChildMessage(msg, wParam, lParam, result)) return result;
+  switch (msg) {
+    case WM_CLOSE:
+      if (Ask(OnCloseQuery, true)) DestroyWindow(hwnd_);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE && Ask(OnMinimize, false)) return 0;
+      break;
+    case WM_USER:
+      Fire(OnUserMessage, wParam, lParam);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return Ask(OnQueryEndSession, true) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      Fire(OnEndSession, wParam != 0);
+      return 0;
+    case WM_HELP: {
+      auto* info = reinterpret_cast<HELPINFO*>(lParam);
+      ShowHelp(info && info->iContextType == HELPINFO_WINDOW ? static_cast<HWND>(info->hItemHandle)
+                                                             : GetFocus());
+      return TRUE;
+    }
+    case WM_ACTIVATE:
+      // Give the focus back to the control that had it when the window was left.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      Fire(OnDestroy);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+int FormHost::HelpContextFor(const Control* focus) const {
+  for (const Control* c = focus; c; c = c->Parent()) {
+    if (auto* pages = dynamic_cast<const PageControl*>(c))
+      if (TabSheet* page = pages->ActivePage(); page && page->HelpContext())
+        return page->HelpContext();
+    if (c->HelpContext()) return c->HelpContext();
+  }
+  return root_.HelpContext();
+}
+
+void FormHost::ShowHelp(HWND focus) {
+  const Control* control = nullptr;
+  for (HWND w = focus; w && w != hwnd_; w = GetParent(w))
+    if (WindowPeer* peer = PeerOf(w)) {
+      control = &peer->control();
+      break;
+    }
+  // Nothing of ours has the focus: the page on show gives the context.
+  if (!control)
+    for (const Control* child : root_.Children())
+      if (dynamic_cast<const PageControl*>(child)) control = child;
+  Fire(OnHelp, HelpContextFor(control ? control : &root_));
+}
+
+bool FormHost::PreTranslateMessage(MSG& msg) {
+  if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+    ShowHelp(msg.hwnd);
+    return true;
+  }
+  return IsDialogMessageW(hwnd_, &msg) != FALSE;
+}
+
+}  // namespace kvn::ui::win32

@@ -1,0 +1,105 @@
+#pragma once
+// A top-level window showing a tree of controls: the root control is the form, its children are
+// created as child windows (bounds relative to their parent), every notification is routed back
+// to the control it concerns, and the hooks the program shell needs are exposed.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/win32/gdi_handles.h"
+#include "ui/win32/window_peer.h"
+
+namespace kvn::ui::win32 {
+
+struct FormStyle {
+  std::wstring className;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  // A fixed single border with the system menu and the minimise box.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  DWORD exStyle = WS_EX_CONTROLPARENT;
+  bool centred = true;  // on the desktop's work area
+  int iconId = 0;       // resource id of the class icon, 0 for none
+};
+
+// Registers the common controls and the toolkit's own window classes (once per process).
+void InitToolkit();
+
+class FormHost {
+ public:
+  FormHost(Control& root, FormStyle style);
+  ~FormHost();
+  FormHost(const FormHost&) = delete;
+  FormHost& operator=(const FormHost&) = delete;
+
+  // Creates the window (hidden) and the peers of the whole tree; false when Windows refuses.
+  bool Create(HWND owner = nullptr);
+  HWND Handle() const { return hwnd_; }
+  Control& Root() const { return root_; }
+  // The window of a control of the tree (its main part), null when it has none.
+  static HWND WindowOf(const Control& control, int part = 0);
+
+  // For the message loop: keyboard navigation between controls and F1; true when consumed.
+  bool PreTranslateMessage(MSG& msg);
+
+  // Hooks for the program shell. All run through the dispatcher.
+  std::function<bool()> OnCloseQuery;                 // false keeps the window open
+  std::function<void()> OnDestroy;                    // the window is being destroyed
+  std::function<bool()> OnMinimize;                   // true: handled, Windows does not minimise
+  std::function<void(WPARAM, LPARAM)> OnUserMessage;  // WM_USER
+  std::function<bool()> OnQueryEndSession;            // false refuses the end of the session
+  std::function<void(bool ending)> OnEndSession;
+  std::function<void(int helpContext)> OnHelp;  // F1: the active page's help context
+  // First look at every message of the form window (hot keys, the tray callback...): return true
+  // with `result` set when handled.
+  std::function<bool(UINT msg, WPARAM, LPARAM, LRESULT& result)> OnMessage;
+
+  // The help context F1 asks for when `focus` has the focus: the nearest non-zero context, a
+  // page control giving its active page's.
+  int HelpContextFor(const Control* focus) const;
+
+  // What peers use.
+  HINSTANCE Instance() const { return instance_; }
+  HFONT FontFor(const Font& font);
+  UINT NextId() const { return kFirstId + static_cast<UINT>(windows_.size()); }
+  void Register(UINT id, HWND hwnd, WindowPeer* peer);
+  void Unregister(HWND hwnd);  // before a peer destroys one of its windows
+  WindowPeer* PeerOf(HWND hwnd) const;
+  void CreatePeers(Control& parent, HWND parentWindow);
+  // The notifications a window sends to its parent, for the form and every container.
+  bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  static constexpr UINT kFirstId = 100;
+
+ private:
+  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
+  void ShowHelp(HWND focus);
+  bool OpenContextMenu(HWND from, LPARAM point);
+  void CreateToolTip();
+  bool ToolTipText(NMHDR& header);
+
+  Control& root_;
+  FormStyle style_;
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  HWND toolTip_ = nullptr;
+  std::unique_ptr<WindowPeer> rootPeer_;
+  std::vector<std::unique_ptr<WindowPeer>> peers_;
+  struct Entry {
+    HWND hwnd;
+    WindowPeer* peer;
+  };
+  std::vector<Entry> windows_;  // index = control id - kFirstId
+  std::map<std::tuple<bool, bool, int>, FontHandle> fonts_;
+  std::wstring tipText_;
+  HWND lastFocus_ = nullptr;
+};
+
+}  // namespace kvn::ui::win32

@@ -1,0 +1,301 @@
+// Combo box, memo, list view, tree view and string grid.
+#include "base/text_win32.h"
+#include "ui/win32/form_host.h"
+#include "ui/win32/peers.h"
+
+namespace kvn::ui::win32 {
+
+namespace {
+
+constexpr int kDropDownHeight = 160;             // the open list below a combo box
+constexpr UINT kMoveColumnMessage = WM_APP + 1;  // posted: the header has finished its drag
+
+ImageListHandle LoadImageList(HINSTANCE instance, const ImageList& list) {
+  ImageListHandle images(ImageList_Create(GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), ILC_COLOR24 | ILC_MASK,
+                                          static_cast<int>(list.ResourceIds.size()), 4));
+  if (!images) return images;
+  for (int id : list.ResourceIds) {
+    IconHandle icon = LoadSmallIcon(instance, id);
+    // A missing picture keeps its place, so image indexes stay those of the list.
+    if (icon)
+      ImageList_ReplaceIcon(images.get(), -1, icon.get());
+    else {
+      BitmapHandle blank(CreateBitmap(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      1, 32, nullptr));
+      ImageList_Add(images.get(), blank.get(), nullptr);
+    }
+  }
+  return images;
+}
+
+void InsertColumn(HWND list, int index, const std::string& caption, int width) {
+  std::wstring text = Widen(caption);
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.pszText = text.data();
+  column.cx = width;
+  column.iSubItem = index;
+  SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+}
+
+void DeleteColumns(HWND list) {
+  while (SendMessageW(list, LVM_DELETECOLUMN, 0, 0)) {
+  }
+}
+
+void InsertRow(HWND list, int row, const std::vector<std::string>& cells, int image) {
+  std::wstring text = Widen(cells.empty() ? std::string() : cells[0]);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
+  item.iItem = row;
+  item.pszText = text.data();
+  item.iImage = image;
+  const int index =
+      static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  for (size_t col = 1; col < cells.size(); ++col) {
+    std::wstring sub = Widen(cells[col]);
+    LVITEMW subItem{};
+    subItem.iSubItem = static_cast<int>(col);
+    subItem.pszText = sub.data();
+    SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&subItem));
+  }
+}
+
+}  // namespace
+
+// ---- Combo box
+
+void ComboBoxPeer::Create(HWND parent, const RECT& rect) {
+  RECT r = rect;
+  r.bottom += kDropDownHeight;
+  hwnd_ = CreatePart(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, parent, r);
+}
+
+void ComboBoxPeer::SyncBounds() {
+  const Rect& b = control().Bounds();
+  MoveWindow(hwnd_, b.x, b.y, b.width, b.height + kDropDownHeight, TRUE);
+}
+
+void ComboBoxPeer::SyncOwn(Change what) {
+  if (what == Change::Items) {
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : combo_.Items())
+      SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+    what = Change::Value;
+  }
+  if (what == Change::Value) SendMessageW(hwnd_, CB_SETCURSEL, combo_.ItemIndex(), 0);
+}
+
+void ComboBoxPeer::OnCommand(HWND, UINT code) {
+  if (code == CBN_SELCHANGE && !syncing_)
+    combo_.UserSelect(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
+}
+
+// ---- Memo
+
+void MemoPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"EDIT", L"",
+                     ES_MULTILINE | ES_AUTOVSCROLL | WS_TABSTOP |
+                         (memo_.VerticalScrollBar() ? WS_VSCROLL : 0) |
+                         (memo_.ReadOnly() ? ES_READONLY : 0),
+                     WS_EX_CLIENTEDGE, parent, rect);
+  if (memo_.BackColor() != kDefaultColor)
+    back_.reset(CreateSolidBrush(ToColorRef(memo_.BackColor(), COLOR_WINDOW)));
+}
+
+void MemoPeer::SyncOwn(Change what) {
+  if (what != Change::Items) return;
+  std::string text;
+  for (size_t i = 0; i < memo_.Lines().size(); ++i) {
+    if (i) text += "\r\n";
+    text += memo_.Lines()[i];
+  }
+  SetWindowTextW(hwnd_, Widen(text).c_str());
+}
+
+HBRUSH MemoPeer::OnColor(HDC dc, HWND) {
+  if (!back_) return nullptr;  // the system's colours (grey when read-only)
+  SetBkColor(dc, ToColorRef(memo_.BackColor(), COLOR_WINDOW));
+  SetTextColor(dc, ToColorRef(memo_.GetFont().color, COLOR_WINDOWTEXT));
+  return back_.get();
+}
+
+// ---- List view
+
+void ListViewPeer::Create(HWND parent, const RECT& rect) {
+  const DWORD view = list_.Columns().empty() ? LVS_SMALLICON : LVS_REPORT;
+  hwnd_ = CreatePart(WC_LISTVIEWW, L"",
+                     view | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP |
+                         (list_.ShowColumnHeaders() ? 0 : LVS_NOCOLUMNHEADER),
+                     WS_EX_CLIENTEDGE, parent, rect);
+  if (list_.SmallImages) {
+    images_ = LoadImageList(host().Instance(), *list_.SmallImages);
+    SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
+  }
+}
+
+void ListViewPeer::SyncOwn(Change what) {
+  if (what == Change::Other) {
+    DeleteColumns(hwnd_);
+    const auto& columns = list_.Columns();
+    for (size_t i = 0; i < columns.size(); ++i)
+      InsertColumn(hwnd_, static_cast<int>(i), columns[i].caption, columns[i].width);
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(LVS_TYPEMASK);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | (columns.empty() ? LVS_SMALLICON : LVS_REPORT));
+  } else if (what == Change::Items) {
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+    int row = 0;
+    for (const ListItem& item : list_.Items()) {
+      std::vector<std::string> cells{item.caption};
+      cells.insert(cells.end(), item.subItems.begin(), item.subItems.end());
+      InsertRow(hwnd_, row++, cells, item.imageIndex);
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+}
+
+// ---- Tree view
+
+namespace {
+void InsertNodes(HWND tree, HTREEITEM parent, const std::vector<TreeNode>& nodes) {
+  for (const TreeNode& node : nodes) {
+    std::wstring text = Widen(node.text);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = text.data();
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (!item) continue;
+    InsertNodes(tree, item, node.children);
+    if (node.expanded) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+  }
+}
+}  // namespace
+
+void TreeViewPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ =
+      CreatePart(WC_TREEVIEWW, L"",
+                 TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
+                 WS_EX_CLIENTEDGE, parent, rect);
+}
+
+void TreeViewPeer::SyncOwn(Change what) {
+  if (what != Change::Items) return;
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  InsertNodes(hwnd_, TVI_ROOT, tree_.Nodes());
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// ---- String grid
+
+void StringGridPeer::Create(HWND parent, const RECT& rect) {
+  // The grid's fixed row is the list's header; a grid without one shows no header.
+  hwnd_ = CreatePart(WC_LISTVIEWW, L"",
+                     LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
+                         LVS_SHAREIMAGELISTS | WS_TABSTOP |
+                         (grid_.FixedRows() > 0 ? 0 : LVS_NOCOLUMNHEADER),
+                     WS_EX_CLIENTEDGE, parent, rect);
+  const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES;
+  SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  if (grid_.DefaultRowHeight() > 0) {
+    rowHeight_.reset(ImageList_Create(1, grid_.DefaultRowHeight(), ILC_COLOR, 0, 1));
+    SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowHeight_.get()));
+  }
+  // The header talks to the list view: its drags and width changes are caught there.
+  Subclass(hwnd_);
+}
+
+void StringGridPeer::SyncOwn(Change what) {
+  if (what == Change::Items) {
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+    DeleteColumns(hwnd_);
+    const int cols = grid_.ColCount();
+    const int fixed = FixedRows();
+    for (int c = 0; c < cols; ++c)
+      InsertColumn(hwnd_, c, fixed && grid_.RowCount() > 0 ? grid_.Cell(c, 0) : std::string(),
+                   grid_.ColWidth(c));
+    std::vector<std::string> cells(static_cast<size_t>(cols));
+    for (int r = fixed; r < grid_.RowCount(); ++r) {
+      for (int c = 0; c < cols; ++c) cells[c] = grid_.Cell(c, r);
+      InsertRow(hwnd_, r - fixed, cells, -1);
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    SyncSelection();
+  } else if (what == Change::Other) {
+    for (int c = 0; c < grid_.ColCount(); ++c)
+      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, c, grid_.ColWidth(c));
+  } else if (what == Change::Value) {
+    SyncSelection();
+  }
+}
+
+int StringGridPeer::FixedRows() const {
+  return grid_.FixedRows() > 0 ? 1 : 0;  // the header shows one row
+}
+
+void StringGridPeer::SyncSelection() {
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  const int item = grid_.Row() - FixedRows();
+  if (item < 0) {
+    state.state = 0;
+    SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&state));
+    return;
+  }
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+  SendMessageW(hwnd_, LVM_ENSUREVISIBLE, item, FALSE);
+}
+
+bool StringGridPeer::OnNotify(NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != hwnd_ || header.code != LVN_ITEMCHANGED) return false;
+  const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+  if (!syncing_ && change.iItem >= 0 && (change.uChanged & LVIF_STATE) &&
+      (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED))
+    grid_.UserSelectRow(change.iItem + FixedRows());
+  result = 0;
+  return true;
+}
+
+LRESULT StringGridPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NOTIFY) {
+    auto& header = *reinterpret_cast<NMHEADERW*>(lParam);
+    HWND headerWindow = reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0));
+    if (header.hdr.hwndFrom == headerWindow && !syncing_) {
+      switch (header.hdr.code) {
+        case HDN_ENDDRAG:
+          // The header would only reorder its display; the grid's cells move instead, once the
+          // drag is over.
+          if (header.pitem && header.pitem->iOrder >= 0)
+            PostMessageW(hwnd, kMoveColumnMessage, header.iItem, header.pitem->iOrder);
+          return TRUE;
+        case HDN_ITEMCHANGEDW:
+        case HDN_ITEMCHANGEDA: {
+          LRESULT r = CallOriginal(hwnd, msg, wParam, lParam);
+          if (header.pitem && (header.pitem->mask & HDI_WIDTH) && header.iItem >= 0 &&
+              header.iItem < grid_.ColCount() && grid_.ColWidth(header.iItem) != header.pitem->cxy)
+            grid_.SetColWidth(header.iItem, header.pitem->cxy);
+          return r;
+        }
+        default:
+          break;
+      }
+    }
+  } else if (msg == kMoveColumnMessage) {
+    grid_.MoveColumn(static_cast<int>(wParam), static_cast<int>(lParam));
+    return 0;
+  }
+  return CallOriginal(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace kvn::ui::win32

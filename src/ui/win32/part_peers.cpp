@@ -1,0 +1,356 @@
+// Page control and its sheets, status bar, hot-key editor, image and shape.
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "base/text_win32.h"
+#include "ui/win32/form_host.h"
+#include "ui/win32/peers.h"
+
+namespace kvn::ui::win32 {
+
+IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId) {
+  const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+  if (auto icon = static_cast<HICON>(
+          LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0)))
+    return IconHandle(icon);
+  // A bitmap: its bottom-left pixel is the transparent colour.
+  BitmapHandle bitmap(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, cx, cy, 0)));
+  if (!bitmap) return IconHandle();
+  COLORREF transparent = RGB(255, 0, 255);
+  {
+    MemoryDcHandle dc(CreateCompatibleDC(nullptr));
+    SelectObjectScope select(dc.get(), bitmap.get());
+    transparent = GetPixel(dc.get(), 0, cy - 1);
+  }
+  ImageListHandle list(ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, 1, 0));
+  if (!list || ImageList_AddMasked(list.get(), bitmap.get(), transparent) < 0) return IconHandle();
+  return IconHandle(ImageList_GetIcon(list.get(), 0, ILD_NORMAL));
+}
+
+// ---- Page control
+
+void PageControlPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
+                     WS_EX_CONTROLPARENT, parent, rect);
+}
+
+void PageControlPeer::SyncAll() {
+  // A page control with pages always shows one: the first until the program picks another.
+  auto pages = pages_.Pages();
+  if (!pages_.ActivePage() && !pages.empty()) pages_.SetActivePage(pages.front());
+  WindowPeer::SyncAll();
+}
+
+RECT PageControlPeer::DisplayRect() const {
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  SendMessageW(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+void PageControlPeer::LayoutSheets() {
+  const RECT display = DisplayRect();
+  for (TabSheet* page : pages_.Pages())
+    if (HWND sheet = FormHost::WindowOf(*page)) {
+      // A page placed by the program keeps its place; the others fill the display area.
+      const RECT r = page->Bounds().width > 0 ? ToRect(page->Bounds()) : display;
+      MoveWindow(sheet, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+}
+
+void PageControlPeer::SyncBounds() {
+  WindowPeer::SyncBounds();
+  LayoutSheets();
+}
+
+void PageControlPeer::PageCaptionChanged(TabSheet& page) {
+  auto pages = pages_.Pages();
+  auto it = std::find(pages.begin(), pages.end(), &page);
+  if (it == pages.end()) return;
+  std::wstring text = Widen(page.Caption());
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text.data();
+  SendMessageW(hwnd_, TCM_SETITEMW, it - pages.begin(), reinterpret_cast<LPARAM>(&item));
+}
+
+void PageControlPeer::SyncOwn(Change what) {
+  if (what == Change::Items) {
+    SendMessageW(hwnd_, TCM_DELETEALLITEMS, 0, 0);
+    int index = 0;
+    for (TabSheet* page : pages_.Pages()) {
+      std::wstring text = Widen(page->Caption());
+      TCITEMW item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = text.data();
+      SendMessageW(hwnd_, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
+    }
+    LayoutSheets();
+  } else if (what == Change::Value) {
+    const int active = pages_.ActivePageIndex();
+    SendMessageW(hwnd_, TCM_SETCURSEL, active, 0);
+    for (TabSheet* page : pages_.Pages())
+      if (HWND sheet = FormHost::WindowOf(*page))
+        ShowWindow(sheet, page == pages_.ActivePage() ? SW_SHOW : SW_HIDE);
+  }
+}
+
+bool PageControlPeer::OnNotify(NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != hwnd_ || header.code != TCN_SELCHANGE) return false;
+  result = 0;
+  const int index = static_cast<int>(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0));
+  auto pages = pages_.Pages();
+  if (!syncing_ && index >= 0 && index < static_cast<int>(pages.size()))
+    pages_.UserSelectPage(pages[index]);
+  return true;
+}
+
+// ---- Tab sheet
+
+void TabSheetPeer::Create(HWND parent, const RECT& rect) {
+  RECT r = rect;
+  if (r.right <= r.left) {
+    GetClientRect(parent, &r);
+    SendMessageW(parent, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+  }
+  ContainerPeer::Create(parent, r);
+}
+
+void TabSheetPeer::SyncCaption() {
+  if (Control* parent = sheet_.Parent())
+    if (auto* pages = dynamic_cast<PageControlPeer*>(parent->Peer()))
+      pages->PageCaptionChanged(sheet_);
+}
+
+// ---- Status bar
+
+void StatusBarPeer::Create(HWND parent, const RECT& rect) {
+  const bool placed = rect.bottom > rect.top;
+  hwnd_ = CreatePart(STATUSCLASSNAMEW, L"",
+                     CCS_NODIVIDER | (placed ? CCS_NOPARENTALIGN | CCS_NORESIZE : CCS_BOTTOM), 0,
+                     parent, rect);
+  Subclass(hwnd_);
+}
+
+void StatusBarPeer::SyncOwn(Change what) {
+  const auto& panels = bar_.Panels();
+  if (what == Change::Items) {
+    // The last panel runs to the right edge.
+    std::vector<int> edges;
+    int right = 0;
+    for (size_t i = 0; i < panels.size(); ++i) {
+      right += panels[i].width;
+      edges.push_back(i + 1 == panels.size() ? -1 : right);
+    }
+    SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    icons_.resize(panels.size());
+    iconIds_.resize(panels.size(), 0);
+    for (size_t i = 0; i < panels.size(); ++i) {
+      // The gauge panel keeps its text for SB_GETTEXT; it is painted over afterwards.
+      SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(Widen(panels[i].text).c_str()));
+      if (panels[i].imageId != iconIds_[i]) {
+        IconHandle icon =
+            panels[i].imageId ? LoadSmallIcon(host().Instance(), panels[i].imageId) : IconHandle();
+        SendMessageW(hwnd_, SB_SETICON, i, reinterpret_cast<LPARAM>(icon.get()));
+        icons_[i] = std::move(icon);  // the old icon goes only once the bar no longer shows it
+        iconIds_[i] = panels[i].imageId;
+      }
+    }
+  } else if (what == Change::Value) {
+    RECT r{};
+    if (bar_.GaugePanel() >= 0 &&
+        SendMessageW(hwnd_, SB_GETRECT, bar_.GaugePanel(), reinterpret_cast<LPARAM>(&r)))
+      InvalidateRect(hwnd_, &r, FALSE);
+  }
+}
+
+void StatusBarPeer::PaintGauge(HDC dc) {
+  const int panel = bar_.GaugePanel();
+  if (panel < 0 || panel >= static_cast<int>(bar_.Panels().size())) return;
+  RECT r{};
+  if (!SendMessageW(hwnd_, SB_GETRECT, panel, reinterpret_cast<LPARAM>(&r))) return;
+  InflateRect(&r, -1, -1);
+  const int split = r.left + (r.right - r.left) * bar_.GaugePosition() / 100;
+  BrushHandle fill(CreateSolidBrush(ToColorRef(bar_.GaugeColor(), COLOR_HIGHLIGHT)));
+  RECT done{r.left, r.top, split, r.bottom}, rest{split, r.top, r.right, r.bottom};
+  FillRect(dc, &done, fill.get());
+  FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
+  const std::wstring text = Widen(bar_.PanelText(panel));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+  SelectObjectScope select(dc, font ? font : ControlFont());
+  SetBkMode(dc, TRANSPARENT);
+  const RECT parts[2] = {done, rest};
+  const COLORREF colors[2] = {RGB(255, 255, 255), GetSysColor(COLOR_BTNTEXT)};
+  for (int i = 0; i < 2; ++i) {
+    if (parts[i].right <= parts[i].left) continue;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, parts[i].left, parts[i].top, parts[i].right, parts[i].bottom);
+    SetTextColor(dc, colors[i]);
+    RECT t = r;
+    DrawTextW(dc, text.c_str(), -1, &t,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    RestoreDC(dc, saved);
+  }
+}
+
+int StatusBarPeer::PanelAt(POINT p) const {
+  for (size_t i = 0; i < bar_.Panels().size(); ++i) {
+    RECT r{};
+    if (SendMessageW(hwnd_, SB_GETRECT, i, reinterpret_cast<LPARAM>(&r)) && PtInRect(&r, p))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+LRESULT StatusBarPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      if (wParam) {
+        CallOriginal(hwnd, msg, wParam, lParam);
+        PaintGauge(reinterpret_cast<HDC>(wParam));
+        return 0;
+      }
+      PaintScope paint(hwnd);
+      RECT client{};
+      GetClientRect(hwnd, &client);
+      BufferedPaint buffer(paint.dc(), client);
+      SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(buffer.dc()), 0);
+      CallOriginal(hwnd, WM_PAINT, reinterpret_cast<WPARAM>(buffer.dc()), 0);
+      PaintGauge(buffer.dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT: {
+      LRESULT r = CallOriginal(hwnd, msg, wParam, lParam);
+      PaintGauge(reinterpret_cast<HDC>(wParam));
+      return r;
+    }
+    case WM_MOUSEMOVE:
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd, HOVER_DEFAULT};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+      }
+      break;
+    case WM_MOUSELEAVE:
+      tracking_ = false;
+      break;
+    case WM_MOUSEHOVER: {
+      // The mouse rests on a panel: the program may show that panel's hint.
+      tracking_ = false;
+      const int panel = PanelAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (panel >= 0) bar_.PanelHint(panel);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return CallOriginal(hwnd, msg, wParam, lParam);
+}
+
+// ---- Hot-key editor
+
+std::uint16_t ShortcutFromHotKey(WORD hotKey) {
+  const BYTE flags = HIBYTE(hotKey);
+  std::uint16_t shortcut = LOBYTE(hotKey);
+  if (!shortcut) return 0;
+  if (flags & HOTKEYF_SHIFT) shortcut |= kShortcutShift;
+  if (flags & HOTKEYF_CONTROL) shortcut |= kShortcutCtrl;
+  if (flags & HOTKEYF_ALT) shortcut |= kShortcutAlt;
+  return shortcut;
+}
+
+WORD HotKeyFromShortcut(std::uint16_t shortcut) {
+  const BYTE key = LOBYTE(shortcut);
+  if (!key) return 0;
+  BYTE flags = 0;
+  if (shortcut & kShortcutShift) flags |= HOTKEYF_SHIFT;
+  if (shortcut & kShortcutCtrl) flags |= HOTKEYF_CONTROL;
+  if (shortcut & kShortcutAlt) flags |= HOTKEYF_ALT;
+  return MAKEWORD(key, flags);
+}
+
+void HotKeyEditPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(HOTKEY_CLASSW, L"", WS_TABSTOP, WS_EX_CLIENTEDGE, parent, rect);
+}
+
+void HotKeyEditPeer::SyncOwn(Change what) {
+  if (what == Change::Value)
+    SendMessageW(hwnd_, HKM_SETHOTKEY, HotKeyFromShortcut(edit_.HotKey()), 0);
+}
+
+void HotKeyEditPeer::OnCommand(HWND, UINT code) {
+  if (code != EN_CHANGE || syncing_) return;
+  const auto value = static_cast<WORD>(SendMessageW(hwnd_, HKM_GETHOTKEY, 0, 0));
+  edit_.UserSetHotKey(ShortcutFromHotKey(value));
+}
+
+// ---- Image
+
+void ImagePeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"STATIC", L"",
+                     SS_BITMAP | SS_NOTIFY | (image_.Stretch() ? SS_REALSIZECONTROL : 0), 0, parent,
+                     rect);
+}
+
+void ImagePeer::SyncOwn(Change what) {
+  if (what != Change::Value) return;
+  const Rect& b = control().Bounds();
+  BitmapHandle bitmap;
+  if (image_.ResourceId())
+    bitmap.reset(
+        static_cast<HBITMAP>(LoadImageW(host().Instance(), MAKEINTRESOURCEW(image_.ResourceId()),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
+  bitmap_ = std::move(bitmap);  // the previous picture is released once replaced
+  // SS_BITMAP resizes the window to the picture; a stretched image keeps its bounds.
+  if (image_.Stretch()) MoveWindow(hwnd_, b.x, b.y, b.width, b.height, TRUE);
+}
+
+// ---- Shape
+
+void ShapePeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(kPaintedClass, L"", 0, 0, parent, rect);
+}
+
+void ShapePeer::SyncOwn(Change what) {
+  if (what == Change::Value) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ShapePeer::Paint(HDC dc) {
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  BrushHandle brush(CreateSolidBrush(ToColorRef(shape_.BrushColor(), COLOR_WINDOW)));
+  PenHandle pen(CreatePen(PS_SOLID, 1, ToColorRef(shape_.PenColor(), COLOR_WINDOWTEXT)));
+  SelectObjectScope selectBrush(dc, brush.get());
+  SelectObjectScope selectPen(dc, pen.get());
+  Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
+LRESULT ShapePeer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PaintScope paint(hwnd);
+      Paint(paint.dc());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const MouseButton button = msg == WM_LBUTTONDOWN   ? MouseButton::Left
+                                 : msg == WM_RBUTTONDOWN ? MouseButton::Right
+                                                         : MouseButton::Middle;
+      control().MouseDown(button, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    }
+    default:
+      return OwnClassPeer::WindowProc(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace kvn::ui::win32

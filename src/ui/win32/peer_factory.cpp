@@ -1,0 +1,60 @@
+#include "ui/win32/peer_factory.h"
+
+#include <vector>
+
+#include "ui/win32/peers.h"
+
+namespace kvn::ui::win32 {
+
+namespace {
+
+std::vector<PeerFactory>& Factories() {
+  static std::vector<PeerFactory> factories;
+  return factories;
+}
+
+template <class Kind, class Peer>
+std::unique_ptr<WindowPeer> As(Control& control, FormHost& host) {
+  if (auto* kind = dynamic_cast<Kind*>(&control)) return std::make_unique<Peer>(*kind, host);
+  return nullptr;
+}
+
+}  // namespace
+
+void RegisterPeerFactory(PeerFactory factory) {
+  Factories().push_back(std::move(factory));
+}
+
+std::unique_ptr<WindowPeer> MakePeer(Control& control, FormHost& host) {
+  for (const PeerFactory& factory : Factories())
+    if (auto peer = factory(control, host)) return peer;
+  using Maker = std::unique_ptr<WindowPeer> (*)(Control&, FormHost&);
+  // Derived kinds before their bases (a radio group is an item list).
+  static const Maker makers[] = {
+      &As<Label, LabelPeer>,
+      &As<Button, ButtonPeer>,
+      &As<CheckBox, CheckBoxPeer>,
+      &As<RadioButton, RadioButtonPeer>,
+      &As<RadioGroup, RadioGroupPeer>,
+      &As<GroupBox, GroupBoxPeer>,
+      &As<ComboBox, ComboBoxPeer>,
+      &As<TrackBar, TrackBarPeer>,
+      &As<SpinEdit, SpinEditPeer>,
+      &As<Gauge, GaugePeer>,
+      &As<Memo, MemoPeer>,
+      &As<ListView, ListViewPeer>,
+      &As<TreeView, TreeViewPeer>,
+      &As<StringGrid, StringGridPeer>,
+      &As<PageControl, PageControlPeer>,
+      &As<TabSheet, TabSheetPeer>,
+      &As<StatusBar, StatusBarPeer>,
+      &As<HotKeyEdit, HotKeyEditPeer>,
+      &As<Image, ImagePeer>,
+      &As<Shape, ShapePeer>,
+  };
+  for (Maker make : makers)
+    if (auto peer = make(control, host)) return peer;
+  return std::make_unique<ContainerPeer>(control, host);
+}
+
+}  // namespace kvn::ui::win32

@@ -1,0 +1,335 @@
+#pragma once
+// The peers of the toolkit's control kinds, each on the standard Windows control where one exists.
+#include <cstdint>
+#include <vector>
+
+#include "ui/list_controls.h"
+#include "ui/range_controls.h"
+#include "ui/win32/container.h"
+#include "ui/window_parts.h"
+
+namespace kvn::ui::win32 {
+
+// 16-bit shortcut (0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt over the virtual key) <-> the hot-key
+// control's value (HOTKEYF_* in the high byte).
+std::uint16_t ShortcutFromHotKey(WORD hotKey);
+WORD HotKeyFromShortcut(std::uint16_t shortcut);
+
+class LabelPeer : public WindowPeer {
+ public:
+  LabelPeer(Label& label, FormHost& host) : WindowPeer(label, host), label_(label) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
+  HBRUSH OnColor(HDC dc, HWND from) override;
+  bool OnSetCursor() override;
+
+ protected:
+  void SyncFont() override;
+  void SyncOwn(Change what) override;
+
+ private:
+  Label& label_;
+};
+
+class ButtonPeer : public WindowPeer {
+ public:
+  ButtonPeer(Button& button, FormHost& host) : WindowPeer(button, host), button_(button) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
+
+ protected:
+  void SyncOwn(Change what) override;
+
+ private:
+  Button& button_;
+  BitmapHandle glyph_;
+};
+
+class CheckBoxPeer : public WindowPeer {
+ public:
+  CheckBoxPeer(CheckBox& box, FormHost& host) : WindowPeer(box, host), box_(box) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
+  HBRUSH OnColor(HDC dc, HWND from) override;
+
+ protected:
+  void SyncOwn(Change what) override;
+
+ private:
+  CheckBox& box_;
+};
+
+class RadioButtonPeer : public WindowPeer {
+ public:
+  RadioButtonPeer(RadioButton& radio, FormHost& host) : WindowPeer(radio, host), radio_(radio) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
+  HBRUSH OnColor(HDC dc, HWND from) override;
+
+ protected:
+  void SyncOwn(Change what) override;
+
+ private:
+  RadioButton& radio_;
+};
+
+// A container window framed by a group box; the children live inside it.
+class GroupBoxPeer : public ContainerPeer {
+ public:
+  using ContainerPeer::ContainerPeer;
+  void Create(HWND parent, const RECT& rect) override;
+  HWND Part(int i) const override;
+  void SyncAll() override;
+
+ protected:
+  void SyncCaption() override;
+  void SyncBounds() override;
+  virtual void LayoutItems() {}
+  HWND frame_ = nullptr;
+};
+
+// A group box whose items are radio buttons laid out in Columns.
+class RadioGroupPeer : public GroupBoxPeer {
+ public:
+  RadioGroupPeer(RadioGroup& group, FormHost& host) : GroupBoxPeer(group, host), group_(group) {}
+  HWND Part(int i) const override;
+  void OnCommand(HWND from, UINT code) override;
+  HBRUSH OnColor(HDC dc, HWND from) override;
+
+ protected:
+  void SyncOwn(Change what) override;
+  void LayoutItems() override;
+
+ private:
+  RadioGroup& group_;
+  std::vector<HWND> items_;
+};
+
+class ComboBoxPeer : public WindowPeer {
+ public:
+  ComboBoxPeer(ComboBox& combo, FormHost& host) : WindowPeer(combo, host), combo_(combo) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncBounds() override;
+  void SyncOwn(Change what) override;
+
+ private:
+  ComboBox& combo_;
+};
+
+class TrackBarPeer : public WindowPeer {
+ public:
+  TrackBarPeer(TrackBar& bar, FormHost& host) : WindowPeer(bar, host), bar_(bar) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnScroll(HWND from, int code) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  TrackBar& bar_;
+};
+
+// A read-only edit (typing is refused) with an up-down beside it; only the arrows change it.
+class SpinEditPeer : public WindowPeer {
+ public:
+  SpinEditPeer(SpinEdit& spin, FormHost& host) : WindowPeer(spin, host), spin_(spin) {}
+  void Create(HWND parent, const RECT& rect) override;
+  HWND Part(int i) const override { return i == 0 ? hwnd_ : i == 1 ? upDown_ : nullptr; }
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
+  HBRUSH OnColor(HDC dc, HWND from) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncBounds() override;
+  void SyncOwn(Change what) override;
+
+ private:
+  SpinEdit& spin_;
+  HWND upDown_ = nullptr;
+};
+
+// A progress bar with its percentage printed over it.
+class GaugePeer : public WindowPeer {
+ public:
+  GaugePeer(Gauge& gauge, FormHost& host) : WindowPeer(gauge, host), gauge_(gauge) {}
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void PaintText(HDC dc);
+  Gauge& gauge_;
+};
+
+class MemoPeer : public WindowPeer {
+ public:
+  MemoPeer(Memo& memo, FormHost& host) : WindowPeer(memo, host), memo_(memo) {}
+  void Create(HWND parent, const RECT& rect) override;
+  HBRUSH OnColor(HDC dc, HWND from) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  Memo& memo_;
+  BrushHandle back_;
+};
+
+class ListViewPeer : public WindowPeer {
+ public:
+  ListViewPeer(ListView& list, FormHost& host) : WindowPeer(list, host), list_(list) {}
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  ListView& list_;
+  ImageListHandle images_;
+};
+
+class TreeViewPeer : public WindowPeer {
+ public:
+  TreeViewPeer(TreeView& tree, FormHost& host) : WindowPeer(tree, host), tree_(tree) {}
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  TreeView& tree_;
+};
+
+// A report list view: the grid's row 0 is the header, whole rows are selected, columns can be
+// resized and dragged to another place (the move goes back to the grid's cells).
+class StringGridPeer : public WindowPeer {
+ public:
+  StringGridPeer(StringGrid& grid, FormHost& host) : WindowPeer(grid, host), grid_(grid) {}
+  void Create(HWND parent, const RECT& rect) override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void SyncSelection();
+  int FixedRows() const;
+  StringGrid& grid_;
+  ImageListHandle rowHeight_;  // an empty image list sets the height of the rows
+};
+
+class PageControlPeer : public WindowPeer {
+ public:
+  PageControlPeer(PageControl& pages, FormHost& host) : WindowPeer(pages, host), pages_(pages) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void SyncAll() override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
+  // The area of the pages inside the tab control.
+  RECT DisplayRect() const;
+  void PageCaptionChanged(TabSheet& page);
+
+ protected:
+  void SyncCaption() override {}
+  void SyncBounds() override;
+  void SyncOwn(Change what) override;
+
+ private:
+  void LayoutSheets();
+  PageControl& pages_;
+};
+
+// One page: a container over the tab control's display area, shown while its page is active.
+class TabSheetPeer : public ContainerPeer {
+ public:
+  TabSheetPeer(TabSheet& sheet, FormHost& host) : ContainerPeer(sheet, host), sheet_(sheet) {}
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override;
+  void SyncVisible() override {}  // the page control shows the active page
+
+ private:
+  TabSheet& sheet_;
+};
+
+// The status bar; the gauge panel is drawn over the standard one and keeps its text.
+class StatusBarPeer : public WindowPeer {
+ public:
+  StatusBarPeer(StatusBar& bar, FormHost& host) : WindowPeer(bar, host), bar_(bar) {}
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void PaintGauge(HDC dc);
+  int PanelAt(POINT p) const;
+  StatusBar& bar_;
+  std::vector<IconHandle> icons_;
+  std::vector<int> iconIds_;
+  bool tracking_ = false;
+};
+
+class HotKeyEditPeer : public WindowPeer {
+ public:
+  HotKeyEditPeer(HotKeyEdit& edit, FormHost& host) : WindowPeer(edit, host), edit_(edit) {}
+  void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  HotKeyEdit& edit_;
+};
+
+class ImagePeer : public WindowPeer {
+ public:
+  ImagePeer(Image& image, FormHost& host) : WindowPeer(image, host), image_(image) {}
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  Image& image_;
+  BitmapHandle bitmap_;
+};
+
+// A swatch: the brush colour inside a one-pixel pen border.
+class ShapePeer : public OwnClassPeer {
+ public:
+  ShapePeer(Shape& shape, FormHost& host) : OwnClassPeer(shape, host), shape_(shape) {}
+  void Create(HWND parent, const RECT& rect) override;
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void SyncCaption() override {}
+  void SyncOwn(Change what) override;
+
+ private:
+  void Paint(HDC dc);
+  Shape& shape_;
+};
+
+// Loads a bitmap of the program's resources as a small icon (for status panels and lists).
+IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId);
+
+}  // namespace kvn::ui::win32

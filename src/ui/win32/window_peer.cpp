@@ -1,0 +1,134 @@
+#include "ui/win32/window_peer.h"
+
+#include "base/text_win32.h"
+#include "ui/win32/form_host.h"
+
+namespace kvn::ui::win32 {
+
+RECT ToRect(const ui::Rect& r) {
+  return RECT{r.x, r.y, r.x + r.width, r.y + r.height};
+}
+
+COLORREF ToColorRef(Color c, int systemColor) {
+  if (c == kDefaultColor || c == kNoColor) return GetSysColor(systemColor);
+  // Negative system colour references (clBtnFace...) are 0x80000000 | index.
+  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
+  return static_cast<COLORREF>(c & 0x00FFFFFFu);
+}
+
+WindowPeer::~WindowPeer() {
+  if (control_.Peer() == this) control_.AttachPeer(nullptr);
+  // Windows already destroyed with their parent keep no pointer to us after this: the host
+  // destroys the form window before the peers.
+  for (auto& [hwnd, proc] : subclassed_)
+    if (IsWindow(hwnd)) {
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
+}
+
+void WindowPeer::SyncAll() {
+  SyncScope scope(*this);
+  SyncFont();
+  SyncCaption();
+  SyncOwn(Change::Range);
+  SyncOwn(Change::Items);
+  SyncOwn(Change::Value);
+  SyncOwn(Change::Other);
+  for (int i = 0; HWND part = Part(i); ++i) EnableWindow(part, control_.Enabled());
+  SyncVisible();
+}
+
+void WindowPeer::Sync(Change what) {
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  switch (what) {
+    case Change::Caption:
+      SyncCaption();
+      break;
+    case Change::Hint:
+      break;  // the tool tip asks for the hint when it shows
+    case Change::Enabled:
+      for (int i = 0; HWND part = Part(i); ++i) EnableWindow(part, control_.Enabled());
+      break;
+    case Change::Visible:
+      SyncVisible();
+      break;
+    case Change::Bounds:
+      SyncBounds();
+      break;
+    case Change::Font:
+      SyncFont();
+      break;
+    default:
+      SyncOwn(what);
+      break;
+  }
+}
+
+void WindowPeer::SyncCaption() {
+  SetWindowTextW(hwnd_, Widen(control_.Caption()).c_str());
+}
+
+void WindowPeer::SyncVisible() {
+  for (int i = 0; HWND part = Part(i); ++i)
+    ShowWindow(part, control_.Visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void WindowPeer::SyncBounds() {
+  const RECT r = ToRect(control_.Bounds());
+  MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void WindowPeer::SyncFont() {
+  HFONT font = ControlFont();
+  for (int i = 0; HWND part = Part(i); ++i)
+    SendMessageW(part, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+HFONT WindowPeer::ControlFont() const {
+  return host_.FontFor(control_.GetFont());
+}
+
+HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, DWORD style,
+                            DWORD exStyle, HWND parent, const RECT& rect) {
+  const UINT id = host_.NextId();
+  HWND hwnd =
+      CreateWindowExW(exStyle, className, text.c_str(), style | WS_CHILD, rect.left, rect.top,
+                      rect.right - rect.left, rect.bottom - rect.top, parent,
+                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), host_.Instance(), this);
+  if (!hwnd) return nullptr;
+  host_.Register(id, hwnd, this);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+  return hwnd;
+}
+
+void WindowPeer::Subclass(HWND hwnd) {
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  auto old = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassThunk)));
+  subclassed_.emplace_back(hwnd, old);
+}
+
+LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* peer = reinterpret_cast<WindowPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!peer) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  try {
+    return peer->SubclassProc(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    ReportException(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT WindowPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return CallOriginal(hwnd, msg, wParam, lParam);
+}
+
+LRESULT WindowPeer::CallOriginal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  for (auto& [h, proc] : subclassed_)
+    if (h == hwnd) return CallWindowProcW(proc, hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace kvn::ui::win32

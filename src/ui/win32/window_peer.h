@@ -1,0 +1,94 @@
+#pragma once
+// The Win32 side of one control: creates its window(s), mirrors the control's state into them and
+// turns the notifications they send into the control's own setters.
+#include <commctrl.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/win32/gdi_handles.h"
+
+namespace kvn::ui::win32 {
+
+class FormHost;
+
+RECT ToRect(const ui::Rect& r);
+COLORREF ToColorRef(Color c, int systemColor);
+
+class WindowPeer : public ControlPeer {
+ public:
+  WindowPeer(Control& control, FormHost& host) : control_(control), host_(host) {}
+  ~WindowPeer() override;
+  WindowPeer(const WindowPeer&) = delete;
+  WindowPeer& operator=(const WindowPeer&) = delete;
+
+  Control& control() const { return control_; }
+  FormHost& host() const { return host_; }
+  // The control's main window; Part(i) gives its other windows (a spin edit's arrows, a radio
+  // group's items), null past the last.
+  HWND Handle() const { return hwnd_; }
+  virtual HWND Part(int i) const { return i == 0 ? hwnd_ : nullptr; }
+  // The window the control's children are created in (their bounds are relative to it).
+  virtual HWND ChildParent() const { return hwnd_; }
+
+  // Builds the window(s) inside `parent`; the host attaches the peer and syncs it afterwards.
+  virtual void Create(HWND parent, const RECT& rect) = 0;
+  // Mirrors every part of the state, after the children exist.
+  virtual void SyncAll();
+  void Sync(Change what) override;
+
+  // Notifications routed here by the host in constant time.
+  virtual void OnCommand(HWND /*from*/, UINT /*code*/) {}
+  virtual bool OnNotify(NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
+  virtual void OnScroll(HWND /*from*/, int /*code*/) {}
+  // WM_CTLCOLOR*: a brush to paint with, or null for the default colours.
+  virtual HBRUSH OnColor(HDC /*dc*/, HWND /*from*/) { return nullptr; }
+  virtual bool OnSetCursor() { return false; }
+  virtual bool OnDrawItem(DRAWITEMSTRUCT& /*item*/) { return false; }
+
+ protected:
+  virtual void SyncCaption();
+  virtual void SyncVisible();
+  virtual void SyncBounds();
+  virtual void SyncFont();
+  // Value, Items, Range, Other: what the control kind adds.
+  virtual void SyncOwn(Change /*what*/) {}
+
+  // Creates one window of the control, registered with the host (id, routing, font, tool tip).
+  HWND CreatePart(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
+                  HWND parent, const RECT& rect);
+  // Replaces a part's window procedure; its messages then reach SubclassProc first.
+  void Subclass(HWND hwnd);
+  virtual LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT CallOriginal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  // The font the control asks for (the window's Tahoma 8 unless it sets its own).
+  HFONT ControlFont() const;
+
+  // True while the peer writes into its own windows: notifications they raise are not input.
+  bool syncing_ = false;
+  class SyncScope {
+   public:
+    explicit SyncScope(WindowPeer& p) : p_(p), old_(std::exchange(p.syncing_, true)) {}
+    ~SyncScope() { p_.syncing_ = old_; }
+    SyncScope(const SyncScope&) = delete;
+    SyncScope& operator=(const SyncScope&) = delete;
+
+   private:
+    WindowPeer& p_;
+    bool old_;
+  };
+
+  HWND hwnd_ = nullptr;
+
+ private:
+  static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  Control& control_;
+  FormHost& host_;
+  std::vector<std::pair<HWND, WNDPROC>> subclassed_;
+};
+
+}  // namespace kvn::ui::win32

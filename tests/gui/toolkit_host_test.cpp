@@ -1,0 +1,225 @@
+// The form host's hooks for the program shell, tool tips, timers, menus, and screenshots.
+#include "gui/toolkit_fixture.h"
+#include "ui/win32/menu_presenter.h"
+#include "ui/win32/window_timers.h"
+
+namespace kvn::testing {
+namespace {
+
+// pair[0] receives the tool tip owned by pair[1].
+BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM out) {
+  auto* pair = reinterpret_cast<HWND*>(out);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (wcscmp(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == pair[1]) {
+    pair[0] = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+TEST_F(ToolkitWindow, WindowHasTheFixedClientSizeAndFrame) {
+  RECT client{};
+  GetClientRect(host->Handle(), &client);
+  EXPECT_EQ(client.right, 465);
+  EXPECT_EQ(client.bottom, 351);
+  const LONG_PTR style = GetWindowLongPtrW(host->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  // Every child speaks Tahoma.
+  LOGFONTW font{};
+  auto hfont = reinterpret_cast<HFONT>(SendMessageW(W(form.Check1), WM_GETFONT, 0, 0));
+  ASSERT_NE(hfont, nullptr);
+  GetObjectW(hfont, sizeof(font), &font);
+  EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+}
+
+TEST_F(ToolkitWindow, ShellHooksDecideClosingMinimisingAndSessionEnd) {
+  HWND hwnd = host->Handle();
+  int users = 0, ends = 0, destroyed = 0;
+  bool allowClose = false;
+  host->OnCloseQuery = [&] { return allowClose; };
+  host->OnMinimize = [] { return true; };  // as the shell does: hide into the tray instead
+  host->OnUserMessage = [&](WPARAM, LPARAM) { ++users; };
+  host->OnQueryEndSession = [] { return true; };
+  host->OnEndSession = [&](bool ending) { ends += ending ? 1 : 0; };
+  host->OnDestroy = [&] { ++destroyed; };
+
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(IsIconic(hwnd));
+  SendMessageW(hwnd, WM_USER, 0, 0);
+  EXPECT_EQ(users, 1);
+  EXPECT_EQ(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageW(hwnd, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(ends, 1);
+
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(hwnd)) << "closing refused";
+  host->OnCloseQuery = []() -> bool { throw std::runtime_error("query"); };
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(escaped, 1);
+  EXPECT_FALSE(IsWindow(hwnd)) << "a failing query falls back to closing";
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(host->Handle(), nullptr);
+}
+
+TEST_F(ToolkitWindow, GenericHookSeesMessagesFirst) {
+  UINT seen = 0;
+  host->OnMessage = [&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != WM_APP + 7) return false;
+    seen = msg;
+    result = 1234;
+    return true;
+  };
+  EXPECT_EQ(SendMessageW(host->Handle(), WM_APP + 7, 0, 0), 1234);
+  EXPECT_EQ(seen, WM_APP + 7u);
+}
+
+// F1 asks for the help of the page on show, whichever control has the focus.
+TEST_F(ToolkitWindow, F1GivesTheActivePagesHelpContext) {
+  std::vector<int> contexts;
+  host->OnHelp = [&](int context) { contexts.push_back(context); };
+  auto pressF1 = [&](HWND focus) {
+    MSG msg{focus, WM_KEYDOWN, VK_F1, 0, 0, {}};
+    EXPECT_TRUE(host->PreTranslateMessage(msg));
+  };
+  pressF1(W(form.Check1));  // on the first page
+  pressF1(W(form.Pages));   // the page control: its active page
+  form.Pages.SetActivePage(&form.Sheet2);
+  pressF1(W(form.Pages));
+  pressF1(W(form.Memo1));
+  form.Pages.SetActivePage(&form.Sheet3);  // a page without context: the page control's
+  pressF1(W(form.Grid));
+  pressF1(W(form.Status));  // outside the pages: the form's
+  EXPECT_EQ(contexts, (std::vector<int>{1004, 1004, 1005, 1005, 1000, 1000}));
+}
+
+TEST_F(ToolkitWindow, HintsShowInOneMultiLineToolTip) {
+  HWND pair[2] = {nullptr, host->Handle()};
+  EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(pair));
+  HWND tip = pair[0];
+  ASSERT_NE(tip, nullptr);
+  EXPECT_GT(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 0) << "line breaks need a width";
+  EXPECT_GT(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 20);
+  // The text comes from the control's hint when the tip asks for it.
+  NMTTDISPINFOW info{};
+  info.hdr.hwndFrom = tip;
+  info.hdr.code = TTN_GETDISPINFOW;
+  info.hdr.idFrom = reinterpret_cast<UINT_PTR>(W(form.Button1));
+  info.uFlags = TTF_IDISHWND;
+  SendMessageW(GetParent(W(form.Button1)), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  ASSERT_NE(info.lpszText, nullptr);
+  EXPECT_EQ(Narrow(info.lpszText), "OPTIMISER LA RAM\r\n=====\r\nTout de suite.");
+}
+
+TEST(WindowTimers, EnabledTimerTicksAndStopsWhenDisabled) {
+  ui::win32::WindowTimers timers;
+  ui::Timer timer{"Timer1"};
+  int ticks = 0;
+  timer.OnTimer = [&] {
+    if (++ticks == 3) timer.SetEnabled(false);
+  };
+  timer.SetInterval(10);
+  timers.Attach(timer);
+  PumpMessages(100);
+  EXPECT_EQ(ticks, 0) << "created disabled";
+  timer.SetEnabled(true);
+  for (int i = 0; i < 100 && ticks < 3; ++i) PumpMessages(20);
+  EXPECT_EQ(ticks, 3);
+  PumpMessages(100);
+  EXPECT_EQ(ticks, 3) << "disabled from its own handler";
+  // A throwing handler reaches the hook; the timer keeps running.
+  int escaped = 0;
+  auto previous = ui::SetExceptionHook([&](std::exception_ptr) { ++escaped; });
+  timer.OnTimer = [&] { throw std::runtime_error("tick"); };
+  timer.SetEnabled(true);
+  for (int i = 0; i < 100 && escaped < 2; ++i) PumpMessages(20);
+  timers.Detach(timer);
+  ui::SetExceptionHook(previous);
+  EXPECT_GE(escaped, 2);
+}
+
+TEST(Menus, BuiltMenuHasTitleChecksSubMenusAndShortcuts) {
+  ui::PopupMenu menu{"PopupMenu1"};
+  menu.Title = "Korvane";
+  menu.Items.Add("Exit1", "&Quitter");
+  menu.Items.AddSeparator();
+  auto& shutdown = menu.Items.Add("Arret", "A&rrêt/Redémarrage Windows");
+  shutdown.Add("arret1", "&Arrêter");
+  shutdown.Add("Redemarrer1", "&Redémarrer");
+  auto& cancel = menu.Items.Add("Cancel1", "&Annuler");
+  cancel.Enabled = false;
+  auto& normal = menu.Items.Add("Normale1", "&Normale");
+  normal.Checked = true;
+  normal.RadioItem = true;
+  menu.Items.Add("Hidden", "Caché").Visible = false;
+  menu.Items.Add("Print", "Im&primer").ShortCut = ui::kShortcutCtrl | 'P';
+
+  ui::win32::BuiltMenu built = ui::win32::BuildMenu(menu);
+  HMENU h = built.menu.get();
+  ASSERT_NE(h, nullptr);
+  ASSERT_EQ(GetMenuItemCount(h), 7);  // title, 5 visible items, separator
+  EXPECT_TRUE(GetMenuState(h, 0, MF_BYPOSITION) & MF_OWNERDRAW);
+  EXPECT_TRUE(GetMenuState(h, 2, MF_BYPOSITION) & MF_SEPARATOR);
+  HMENU sub = GetSubMenu(h, 3);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(GetMenuItemCount(sub), 2);
+  EXPECT_TRUE(GetMenuState(h, 4, MF_BYPOSITION) & MF_GRAYED);
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+  GetMenuItemInfoW(h, 5, TRUE, &info);
+  EXPECT_TRUE(info.fState & MFS_CHECKED);
+  EXPECT_TRUE(info.fType & MFT_RADIOCHECK);
+  // Command ids lead back to the items.
+  ASSERT_GT(info.wID, 0u);
+  EXPECT_EQ(built.items[info.wID - 1], &normal);
+  wchar_t text[64] = {};
+  GetMenuStringW(h, 6, text, 64, MF_BYPOSITION);
+  EXPECT_EQ(Narrow(text), "Im&primer\tCtrl+P");
+  GetMenuStringW(sub, 0, text, 64, MF_BYPOSITION);
+  EXPECT_EQ(Narrow(text), "&Arrêter");
+}
+
+// The menu closes when told to (as a click elsewhere does) and no item runs.
+TEST(Menus, ShownMenuClosesWithoutRunningAnItem) {
+  ui::win32::Win32MenuPresenter presenter;
+  ui::PopupMenu menu{"PopupMenu2"};
+  menu.Title = "Vitesse";
+  int clicks = 0, popups = 0;
+  menu.OnPopup = [&] { ++popups; };
+  menu.Items.Add("Basse1", "&Basse").OnClick = [&] { ++clicks; };
+  ui::PopupMenu::SetPresenter(&presenter);
+  SetTimer(nullptr, 0, 300, &CloseMenu);
+  menu.Popup(200, 200);
+  ui::PopupMenu::SetPresenter(nullptr);
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(ToolkitWindow, Screenshots) {
+  const struct {
+    ui::TabSheet* page;
+    const char* name;
+  } pages[] = {{&form.Sheet1, "toolkit_controls"},
+               {&form.Sheet2, "toolkit_lists"},
+               {&form.Sheet3, "toolkit_grid"}};
+  form.Status.SetPanelText(2, " optimisation en cours ... 40%");
+  form.Status.SetGaugePosition(40);
+  form.Check1.SetChecked(true);
+  form.Track.SetPosition(4);
+  for (const auto& p : pages) {
+    form.Pages.SetActivePage(p.page);
+    EXPECT_FALSE(SaveWindowShot(host->Handle(), p.name).empty()) << p.name;
+  }
+}
+
+}  // namespace
+}  // namespace kvn::testing

@@ -1,0 +1,332 @@
+// The peers mirror each control's state into the standard control, where screen readers and
+// UI automation read it with the standard messages.
+#include <functional>
+
+#include "gui/toolkit_fixture.h"
+#include "ui/win32/peers.h"
+
+namespace kvn::testing {
+namespace {
+
+using ui::win32::HotKeyFromShortcut;
+using ui::win32::ShortcutFromHotKey;
+
+TEST_F(ToolkitWindow, StateSetFromCodeIsReadBackWithTheStandardMessages) {
+  struct Case {
+    const char* what;
+    std::function<void()> set;
+    std::function<bool()> check;
+  };
+  const Case cases[] = {
+      {"check box", [&] { form.Check1.SetChecked(true); },
+       [&] { return SendMessageW(W(form.Check1), BM_GETCHECK, 0, 0) == BST_CHECKED; }},
+      {"radio buttons exclude each other",
+       [&] {
+         form.Radio1.SetChecked(true);
+         form.Radio2.SetChecked(true);
+       },
+       [&] {
+         return SendMessageW(W(form.Radio1), BM_GETCHECK, 0, 0) == BST_UNCHECKED &&
+                SendMessageW(W(form.Radio2), BM_GETCHECK, 0, 0) == BST_CHECKED;
+       }},
+      {"radio group item", [&] { form.Radios.SetItemIndex(1); },
+       [&] {
+         return SendMessageW(W(form.Radios, 2), BM_GETCHECK, 0, 0) == BST_UNCHECKED &&
+                SendMessageW(W(form.Radios, 3), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+                Text(W(form.Radios, 3)) == "MB libres";
+       }},
+      {"combo box", [&] { form.Combo.SetItemIndex(2); },
+       [&] {
+         return SendMessageW(W(form.Combo), CB_GETCURSEL, 0, 0) == 2 &&
+                SendMessageW(W(form.Combo), CB_GETCOUNT, 0, 0) == 4;
+       }},
+      {"track bar", [&] { form.Track.SetPosition(7); },
+       [&] { return SendMessageW(W(form.Track), TBM_GETPOS, 0, 0) == 7; }},
+      {"track bar range keeps the position inside", [&] { form.Track.SetRange(0, 5); },
+       [&] {
+         return SendMessageW(W(form.Track), TBM_GETRANGEMAX, 0, 0) == 5 &&
+                SendMessageW(W(form.Track), TBM_GETPOS, 0, 0) == 5;
+       }},
+      {"spin edit", [&] { form.Spin.SetValue(100); },
+       [&] {
+         return SendMessageW(W(form.Spin, 1), UDM_GETPOS32, 0, 0) == 100 &&
+                Text(W(form.Spin)) == "100";
+       }},
+      {"gauge", [&] { form.Gauge1.SetProgress(73); },
+       [&] { return SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0) == 73; }},
+      {"hot key Ctrl+Shift+R", [&] { form.HotKey.SetHotKey(24658); },
+       [&] {
+         return SendMessageW(W(form.HotKey), HKM_GETHOTKEY, 0, 0) ==
+                MAKEWORD('R', HOTKEYF_CONTROL | HOTKEYF_SHIFT);
+       }},
+      {"label caption", [&] { form.Label1.SetCaption("RAM libre : 12 %"); },
+       [&] { return Text(W(form.Label1)) == "RAM libre : 12 %"; }},
+      {"button disabled", [&] { form.Button1.SetEnabled(false); },
+       [&] { return !IsWindowEnabled(W(form.Button1)); }},
+      {"check box hidden", [&] { form.Check1.SetVisible(false); },
+       [&] { return !IsWindowVisible(W(form.Check1)); }},
+      {"memo lines",
+       [&] {
+         form.Memo1.SetLines({"un", "deux"});
+       },
+       [&] {
+         return Text(W(form.Memo1)) == "un\r\ndeux" &&
+                SendMessageW(W(form.Memo1), EM_GETLINECOUNT, 0, 0) == 2;
+       }},
+      {"list view items",
+       [&] {
+         form.List.AddItem({"Fréquence", {"2000 MHz"}, 0});
+       },
+       [&] { return SendMessageW(W(form.List), LVM_GETITEMCOUNT, 0, 0) == 2; }},
+      {"tree view nodes",
+       [&] {
+         form.Tree.SetNodes({{"a", {{"b", {}, false}}, true}, {"c", {}, false}});
+       },
+       [&] { return SendMessageW(W(form.Tree), TVM_GETCOUNT, 0, 0) == 3; }},
+      {"string grid rows below the header",
+       [&] {
+         form.Grid.SetRows({{"P", "I", "M"}, {"a", "1", "x"}, {"b", "2", "y"}, {"c", "3", "z"}});
+       },
+       [&] { return SendMessageW(W(form.Grid), LVM_GETITEMCOUNT, 0, 0) == 3; }},
+      {"page control", [&] { form.Pages.SetActivePage(&form.Sheet2); },
+       [&] {
+         return SendMessageW(W(form.Pages), TCM_GETCURSEL, 0, 0) == 1 &&
+                IsWindowVisible(W(form.Sheet2)) && !IsWindowVisible(W(form.Sheet1));
+       }},
+      {"form caption", [&] { form.SetCaption("Korvane"); },
+       [&] { return Text(host->Handle()) == "Korvane"; }},
+  };
+  for (const Case& c : cases) {
+    c.set();
+    EXPECT_TRUE(c.check()) << c.what;
+  }
+}
+
+// The gauge panel is drawn by the program, yet SB_GETTEXT still reads its text.
+TEST_F(ToolkitWindow, StatusGaugePanelKeepsItsTextAndPictures) {
+  form.Status.SetPanelText(2, " optimisation en cours ... %");
+  form.Status.SetGaugePosition(40);
+  HWND bar = W(form.Status);
+  wchar_t text[128] = {};
+  const LRESULT info = SendMessageW(bar, SB_GETTEXTW, 2, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(Narrow(text), " optimisation en cours ... %");
+  EXPECT_EQ(LOWORD(info), wcslen(text));
+  EXPECT_EQ(SendMessageW(bar, SB_GETPARTS, 0, 0), 3);
+  EXPECT_NE(SendMessageW(bar, SB_GETICON, 0, 0), 0) << "picture before panel 0";
+  EXPECT_NE(SendMessageW(bar, SB_GETICON, 1, 0), 0) << "picture before panel 1";
+  EXPECT_EQ(SendMessageW(bar, SB_GETICON, 2, 0), 0);
+}
+
+// What the user does arrives at the control's setters and handlers.
+TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
+  int clicks = 0, changes = 0;
+  struct Case {
+    const char* what;
+    std::function<void()> bind;  // sets the handler counting into clicks/changes
+    std::function<void()> act;   // the messages a user's action produces
+    std::function<bool()> state;
+    int expectedClicks, expectedChanges;
+  };
+  const Case cases[] = {
+      {"check box clicked", [&] { form.Check1.OnClick = [&] { ++clicks; }; },
+       [&] { SendMessageW(W(form.Check1), BM_CLICK, 0, 0); },
+       [&] {
+         return form.Check1.Checked() &&
+                SendMessageW(W(form.Check1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+       },
+       1, 0},
+      {"radio button clicked",
+       [&] {
+         form.Radio1.SetChecked(true);
+         form.Radio1.OnClick = [&] { ++changes; };
+         form.Radio2.OnClick = [&] { ++clicks; };
+       },
+       [&] { SendMessageW(W(form.Radio2), BM_CLICK, 0, 0); },
+       [&] {
+         return form.Radio2.Checked() && !form.Radio1.Checked() &&
+                SendMessageW(W(form.Radio1), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+       },
+       1, 0},
+      {"button clicked", [&] { form.Button1.OnClick = [&] { ++clicks; }; },
+       [&] { SendMessageW(W(form.Button1), BM_CLICK, 0, 0); }, [] { return true; }, 1, 0},
+      {"radio group item clicked", [&] { form.Radios.OnClick = [&] { ++clicks; }; },
+       [&] { SendMessageW(W(form.Radios, 3), BM_CLICK, 0, 0); },
+       [&] { return form.Radios.ItemIndex() == 1; }, 1, 0},
+      {"combo box: arrow down in the closed list",
+       [&] { form.Combo.OnChange = [&] { ++changes; }; },
+       [&] {
+         SetFocus(W(form.Combo));
+         SendMessageW(W(form.Combo), WM_KEYDOWN, VK_DOWN, 0);
+       },
+       [&] { return form.Combo.ItemIndex() == 1; }, 0, 1},
+      {"track bar: arrow key", [&] { form.Track.OnChange = [&] { ++changes; }; },
+       [&] { SendMessageW(W(form.Track), WM_KEYDOWN, VK_RIGHT, 0); },
+       [&] { return form.Track.Position() == 1; }, 0, 1},
+      {"spin edit: up arrow of the up-down", [&] { form.Spin.OnChange = [&] { ++changes; }; },
+       [&] {
+         NMUPDOWN up{};
+         up.hdr.code = UDN_DELTAPOS;
+         up.iPos = 45;
+         up.iDelta = 1;
+         Notify(W(form.Spin, 1), up.hdr);
+       },
+       [&] {
+         return form.Spin.Value() == 50 &&
+                SendMessageW(W(form.Spin, 1), UDM_GETPOS32, 0, 0) == 50 &&
+                Text(W(form.Spin)) == "50";
+       },
+       0, 1},
+      {"spin edit: down key in the edit", [&] { form.Spin.OnChange = [&] { ++changes; }; },
+       [&] { SendMessageW(W(form.Spin), WM_KEYDOWN, VK_DOWN, 0); },
+       [&] { return form.Spin.Value() == 45 && Text(W(form.Spin)) == "45"; }, 0, 1},
+      {"spin edit: typing has no effect", [&] { form.Spin.OnChange = [&] { ++changes; }; },
+       [&] {
+         SetFocus(W(form.Spin));
+         for (wchar_t ch : {L'9', L'9', L'a'}) SendMessageW(W(form.Spin), WM_CHAR, ch, 0);
+         SendMessageW(W(form.Spin), WM_CHAR, VK_BACK, 0);
+         SendMessageW(W(form.Spin), WM_PASTE, 0, 0);
+       },
+       [&] { return form.Spin.Value() == 45 && Text(W(form.Spin)) == "45"; }, 0, 0},
+      {"page selected", [&] { form.Pages.OnChange = [&] { ++changes; }; },
+       [&] {
+         SendMessageW(W(form.Pages), TCM_SETCURSEL, 2, 0);
+         NMHDR header{};
+         header.code = TCN_SELCHANGE;
+         Notify(W(form.Pages), header);
+       },
+       [&] {
+         return form.Pages.ActivePage() == &form.Sheet3 && IsWindowVisible(W(form.Sheet3)) &&
+                !IsWindowVisible(W(form.Sheet1));
+       },
+       0, 1},
+      {"hot key typed", [&] { form.HotKey.OnChange = [&] { ++changes; }; },
+       [&] {
+         SendMessageW(W(form.HotKey), HKM_SETHOTKEY, MAKEWORD('P', HOTKEYF_ALT), 0);
+         Command(W(form.HotKey), EN_CHANGE);
+       },
+       [&] { return form.HotKey.HotKey() == (ui::kShortcutAlt | 'P'); }, 0, 1},
+      {"mouse rests on the gauge panel",
+       [&] { form.Status.OnPanelHint = [&](int panel) { clicks += panel; }; },
+       [&] {
+         RECT r{};
+         SendMessageW(W(form.Status), SB_GETRECT, 2, reinterpret_cast<LPARAM>(&r));
+         SendMessageW(W(form.Status), WM_MOUSEHOVER, 0, MAKELPARAM(r.left + 5, r.top + 5));
+       },
+       [] { return true; }, 2, 0},
+      {"swatch pressed",
+       [&] {
+         form.Swatch.OnMouseDown = [&](ui::MouseButton b, int x, int y) {
+           if (b == ui::MouseButton::Right && x == 3 && y == 4) ++clicks;
+         };
+       },
+       [&] { SendMessageW(W(form.Swatch), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 4)); },
+       [] { return true; }, 1, 0},
+      {"link label clicked", [&] { form.Link.OnClick = [&] { ++clicks; }; },
+       [&] { Command(W(form.Link), STN_CLICKED); }, [] { return true; }, 1, 0},
+      {"grid row selected", [&] { form.Grid.OnSelectRow = [&] { ++changes; }; },
+       [&] {
+         LVITEMW state{};
+         state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+         SendMessageW(W(form.Grid), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+       },
+       [&] { return form.Grid.Row() == 2; }, 0, 1},
+  };
+  for (const Case& c : cases) {
+    clicks = changes = 0;
+    c.bind();
+    c.act();
+    EXPECT_TRUE(c.state()) << c.what;
+    EXPECT_EQ(clicks, c.expectedClicks) << c.what;
+    EXPECT_EQ(changes, c.expectedChanges) << c.what;
+  }
+  EXPECT_EQ(escaped, 0) << lastError;
+}
+
+// Setting state from code runs what the conventions say and nothing more: the peer's own writes
+// into its windows are not taken for user input.
+TEST_F(ToolkitWindow, SyncingFromCodeIsNotTakenForInput) {
+  int combo = 0, grid = 0, pages = 0, hotKey = 0;
+  form.Combo.OnChange = [&] { ++combo; };
+  form.Grid.OnSelectRow = [&] { ++grid; };
+  form.Pages.OnChange = [&] { ++pages; };
+  form.HotKey.OnChange = [&] { ++hotKey; };
+  form.Combo.SetItemIndex(3);
+  form.Grid.SetRow(1);
+  form.Pages.SetActivePage(&form.Sheet3);
+  form.HotKey.SetHotKey(ui::kShortcutCtrl | 'K');
+  PumpMessages(30);
+  EXPECT_EQ(combo + grid + pages + hotKey, 0);
+  EXPECT_EQ(form.Grid.Row(), 1);
+}
+
+// The user drags a grid column: the grid's cells move, and the list shows them in the new order.
+TEST_F(ToolkitWindow, GridColumnDragMovesTheCells) {
+  HWND list = W(form.Grid);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  ASSERT_NE(header, nullptr);
+  HDITEMW item{};
+  item.mask = HDI_ORDER;
+  item.iOrder = 2;
+  NMHEADERW drag{};
+  drag.hdr.hwndFrom = header;
+  drag.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(header));
+  drag.hdr.code = HDN_ENDDRAG;
+  drag.iItem = 0;
+  drag.pitem = &item;
+  SendMessageW(list, WM_NOTIFY, drag.hdr.idFrom, reinterpret_cast<LPARAM>(&drag));
+  PumpMessages(30);
+  EXPECT_EQ(form.Grid.Cell(2, 0), "Processus");
+  EXPECT_EQ(form.Grid.Cell(0, 1), "12");
+  wchar_t text[64] = {};
+  HDITEMW read{};
+  read.mask = HDI_TEXT;
+  read.pszText = text;
+  read.cchTextMax = 64;
+  SendMessageW(header, HDM_GETITEMW, 2, reinterpret_cast<LPARAM>(&read));
+  EXPECT_EQ(Narrow(text), "Processus");
+  std::vector<int> order(3);
+  SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order.data()));
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2})) << "display order stays that of the cells";
+}
+
+// A handler that throws in the middle of a WM_COMMAND reaches the exception hook; the window
+// and its controls carry on.
+TEST_F(ToolkitWindow, HandlerExceptionReachesTheHookAndTheWindowSurvives) {
+  form.Button1.OnClick = [] { throw std::runtime_error("bouton en panne"); };
+  SendMessageW(W(form.Button1), BM_CLICK, 0, 0);
+  EXPECT_EQ(escaped, 1);
+  EXPECT_EQ(lastError, "bouton en panne");
+  EXPECT_TRUE(IsWindow(host->Handle()));
+  SendMessageW(W(form.Check1), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form.Check1.Checked());
+  form.Track.OnChange = [] { throw 42; };
+  SendMessageW(W(form.Track), WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(escaped, 2);
+  EXPECT_EQ(form.Track.Position(), 1);
+}
+
+TEST(HotKeyForm, ShortcutAndHotKeyControlValuesTranslateBothWays) {
+  struct Case {
+    std::uint16_t shortcut;
+    WORD hotKey;
+  };
+  const Case cases[] = {
+      {24658, MAKEWORD('R', HOTKEYF_CONTROL | HOTKEYF_SHIFT)},  // Ctrl+Shift+R
+      {ui::kShortcutAlt | VK_F5, MAKEWORD(VK_F5, HOTKEYF_ALT)},
+      {ui::kShortcutShift | ui::kShortcutCtrl | ui::kShortcutAlt | 'A',
+       MAKEWORD('A', HOTKEYF_SHIFT | HOTKEYF_CONTROL | HOTKEYF_ALT)},
+      {'Z', MAKEWORD('Z', 0)},
+      {0, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HotKeyFromShortcut(c.shortcut), c.hotKey) << c.shortcut;
+    EXPECT_EQ(ShortcutFromHotKey(c.hotKey), c.shortcut) << c.shortcut;
+  }
+  // Modifiers alone are no shortcut; the extended-key flag has no place in the 16-bit form.
+  EXPECT_EQ(ShortcutFromHotKey(MAKEWORD(0, HOTKEYF_CONTROL)), 0);
+  EXPECT_EQ(ShortcutFromHotKey(MAKEWORD(VK_INSERT, HOTKEYF_EXT | HOTKEYF_CONTROL)),
+            ui::kShortcutCtrl | VK_INSERT);
+}
+
+}  // namespace
+}  // namespace kvn::testing
