@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstring>
+
 namespace kvn {
 
 namespace {
@@ -105,6 +107,8 @@ LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything; erasing first would flicker
     case WM_PAINT: {
+      // Frames skipped while hidden are composed now, before the copy.
+      if (chart_.FrameStale()) chart_.Redraw();
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
       CopyTo(dc);
@@ -158,7 +162,7 @@ void ChartWindow::SetBackSize(int width, int height) {
   bitmap_ = CreateDIBSection(memDC_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap_) return;
   previousBitmap_ = SelectObject(memDC_, bitmap_);
-  bits_ = static_cast<const std::uint32_t*>(bits);
+  bits_ = static_cast<std::uint32_t*>(bits);
   backWidth_ = width;
   backHeight_ = height;
 }
@@ -176,8 +180,11 @@ void ChartWindow::Polyline(const std::vector<ChartPoint>& points, TColor color) 
   if (!bitmap_ || points.size() < 2) return;
   SelectedObject pen(memDC_, CreatePen(PS_SOLID, 1, color));
   if (!pen.Ok()) return;
-  MoveToEx(memDC_, points[0].x, points[0].y, nullptr);
-  for (std::size_t i = 1; i < points.size(); ++i) LineTo(memDC_, points[i].x, points[i].y);
+  // One call for the whole curve: the same pixels as moving to the first point and drawing a
+  // line to each next one, without a round trip per segment.
+  polyPoints_.resize(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) polyPoints_[i] = POINT{points[i].x, points[i].y};
+  ::Polyline(memDC_, polyPoints_.data(), static_cast<int>(polyPoints_.size()));
 }
 
 void ChartWindow::Present() {
@@ -186,6 +193,25 @@ void ChartWindow::Present() {
 
 void ChartWindow::Repaint() {
   Present();
+}
+
+bool ChartWindow::Visible() const {
+  return hwnd_ && IsWindowVisible(hwnd_);
+}
+
+bool ChartWindow::RestoreBackground(const BackgroundKey& key) {
+  const std::size_t pixels = static_cast<std::size_t>(backWidth_) * backHeight_;
+  if (!bits_ || !(key == backgroundKey_) || background_.size() != pixels) return false;
+  GdiFlush();
+  std::memcpy(bits_, background_.data(), pixels * sizeof(std::uint32_t));
+  return true;
+}
+
+void ChartWindow::SaveBackground(const BackgroundKey& key) {
+  if (!bits_) return;
+  GdiFlush();
+  background_.assign(bits_, bits_ + static_cast<std::size_t>(backWidth_) * backHeight_);
+  backgroundKey_ = key;
 }
 
 COLORREF ChartWindow::BackPixel(int x, int y) const {

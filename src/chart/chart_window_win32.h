@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "chart/graph_kvn.h"
 
@@ -32,6 +33,9 @@ class ChartWindow : public ChartPainter {
   void Polyline(const std::vector<ChartPoint>& points, TColor color) override;
   void Present() override;
   void Repaint() override;
+  bool Visible() const override;
+  bool RestoreBackground(const BackgroundKey& key) override;
+  void SaveBackground(const BackgroundKey& key) override;
 
  private:
   explicit ChartWindow(TGRAPHKVN& chart);
@@ -50,9 +54,13 @@ class ChartWindow : public ChartPainter {
   HDC memDC_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ previousBitmap_ = nullptr;
-  const std::uint32_t* bits_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
   int backWidth_ = 0;
   int backHeight_ = 0;
+  std::vector<POINT> polyPoints_;
+  // The last background and grid drawn, put back by copy while nothing they depend on changed.
+  std::vector<std::uint32_t> background_;
+  BackgroundKey backgroundKey_{};
 };
 
 // For the main form: creates the chart's window inside a page and returns its handle.

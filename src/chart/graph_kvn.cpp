@@ -72,29 +72,57 @@ void TGRAPHKVN::StoreSample(TStock& series, int position, std::uint8_t value) co
   if (position < static_cast<int>(series.size())) series[position] = value;
 }
 
-void TGRAPHKVN::DrawChartBackground() {
+bool TGRAPHKVN::Drawing() const {
+  return painter_ && painter_->Visible();
+}
+
+void TGRAPHKVN::TrimToWidth() {
   const int w = width_;
-  const int h = height_;
   if (w != lastWidth_) {
     // A narrower chart keeps the newest samples that still fit.
     for (TStock* s : {&cpuSeries_, &cpu2Series_, &ramSeries_})
       if (static_cast<int>(s->size()) > w) s->erase(s->begin(), s->end() - w);
   }
   lastWidth_ = w;
-  lastHeight_ = h;
-  if (!painter_) return;
+  lastHeight_ = height_;
+}
 
+void TGRAPHKVN::DrawChartBackground() {
+  TrimToWidth();
+  if (!Drawing()) {
+    frameStale_ = painter_ != nullptr;
+    return;
+  }
+  const int w = width_;
+  const int h = height_;
   painter_->SetBackSize(w, h);
-  painter_->FillRect(0, 0, w, h, fond_);
-  painter_->Polyline({{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}}, grid_);
-  for (int x = 0; x <= w; x += kGridStep) painter_->Polyline({{x, 0}, {x, h - 1}}, grid_);
-  const int r = std::max(1, static_cast<int>(RoundHalfEven(h / 10.0L)));
-  for (int y = 0; y <= h; y += r) painter_->Polyline({{0, y}, {w - 1, y}}, grid_);
+  const ChartPainter::BackgroundKey key{w, h, fond_, grid_};
+  if (!painter_->RestoreBackground(key)) {
+    painter_->FillRect(0, 0, w, h, fond_);
+    painter_->Polyline({{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}}, grid_);
+    for (int x = 0; x <= w; x += kGridStep) painter_->Polyline({{x, 0}, {x, h - 1}}, grid_);
+    const int r = std::max(1, static_cast<int>(RoundHalfEven(h / 10.0L)));
+    for (int y = 0; y <= h; y += r) painter_->Polyline({{0, y}, {w - 1, y}}, grid_);
+    painter_->SaveBackground(key);
+  }
   painter_->Present();
+}
+
+void TGRAPHKVN::Redraw() {
+  if (!Drawing() || busy_) return;
+  busy_ = true;
+  ScopeGuard clearBusy([this] { busy_ = false; });
+  frameStale_ = false;
+  if (doubleBuffered_) DrawChartBackground();
+  DrawChartCurves();
 }
 
 void TGRAPHKVN::DrawChartCurves() {
   if (canvasLocked_ || !painter_) return;
+  if (!painter_->Visible()) {
+    frameStale_ = true;
+    return;
+  }
   canvasLocked_ = true;
   ScopeGuard unlock([this] { canvasLocked_ = false; });
 

@@ -28,6 +28,18 @@ class ChartPainter {
   virtual void Present() = 0;
   // The control repaints what it shows (no new frame).
   virtual void Repaint() = 0;
+  // False while nobody can see the control (its window, or the program, is hidden): frames are
+  // then not composed, and Redraw catches up when it shows again.
+  virtual bool Visible() const { return true; }
+  // The background and grid depend only on these four; a painter may keep the last one drawn
+  // and put it back instead of drawing it again (the pixels are the same).
+  struct BackgroundKey {
+    int width, height;
+    TColor fond, grid;
+    bool operator==(const BackgroundKey&) const = default;
+  };
+  virtual bool RestoreBackground(const BackgroundKey&) { return false; }
+  virtual void SaveBackground(const BackgroundKey&) {}
 };
 
 // Row of a value on a chart of the given height: H - v*H/100, rounded halves to even.
@@ -66,6 +78,10 @@ class TGRAPHKVN {
   // Draws the background and grid into the back bitmap and shows it (at creation, and from
   // Plot when double-buffered).
   void DrawChartBackground();
+  // Composes the current frame again (the window shows after being hidden).
+  void Redraw();
+  // Frames were skipped while the control was hidden.
+  bool FrameStale() const { return frameStale_; }
 
   TColor CouleurFond() const { return fond_; }
   TColor CouleurGrid() const { return grid_; }
@@ -104,6 +120,8 @@ class TGRAPHKVN {
  private:
   void StoreSample(TStock& series, int position, std::uint8_t value) const;
   void DrawChartCurves();
+  void TrimToWidth();
+  bool Drawing() const;
   void DrawSeries(const TStock& series, TColor color);
 
   ChartPainter* painter_ = nullptr;
@@ -131,6 +149,7 @@ class TGRAPHKVN {
   bool doubleBuffered_ = true;
   bool busy_ = false;
   bool canvasLocked_ = false;
+  bool frameStale_ = false;
 };
 
 }  // namespace kvn

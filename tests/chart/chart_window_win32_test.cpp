@@ -11,12 +11,13 @@
 namespace kvn {
 namespace {
 
-// A hidden top-level window to hold the chart, destroyed with it.
+// A shown top-level window to hold the chart (a hidden chart composes no frame), destroyed
+// with it.
 class ChartHost : public ::testing::Test {
  protected:
   void SetUp() override {
-    parent_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    parent_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                              200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent_, nullptr);
     window_ = ChartWindow::Create(chart_, parent_, 10, 10, 300, 100);
     ASSERT_NE(window_, nullptr);
@@ -72,6 +73,11 @@ TEST_F(ChartHost, AlarmLineRowAndCurveColours) {
     EXPECT_EQ(window_->BackPixel(x, 45), chart_.CouleurCPU2()) << x;
   }
   EXPECT_EQ(window_->BackPixel(289, 27), chart_.CouleurFond());
+  // The grid put back from the kept background is the grid drawn the first time.
+  EXPECT_EQ(window_->BackPixel(0, 0), chart_.CouleurGrid());
+  EXPECT_EQ(window_->BackPixel(15, 10), chart_.CouleurGrid());
+  EXPECT_EQ(window_->BackPixel(150, 55), chart_.CouleurGrid());
+  EXPECT_EQ(window_->BackPixel(15, 15), chart_.CouleurFond());
   EXPECT_EQ(Count(chart_.CouleurRAM()), 9);
   EXPECT_EQ(Count(chart_.CouleurCPU()), 9);
   EXPECT_EQ(Count(chart_.CouleurCPU2()), 9);
@@ -107,6 +113,21 @@ TEST_F(ChartHost, ColourChangesShowAtTheNextPlot) {
   chart_.Plot(73, 41, 55, 35);
   EXPECT_EQ(window_->BackPixel(155, 55), 0x202020u);
   EXPECT_EQ(window_->BackPixel(155, 65), 0x00FF00u);
+}
+
+TEST_F(ChartHost, HiddenChartComposesWhenShownAgain) {
+  chart_.Plot(73, 41, 55, 35);
+  ShowWindow(parent_, SW_HIDE);
+  for (int i = 0; i < 5; ++i) chart_.Plot(73, 41, 55, 80);
+  EXPECT_TRUE(chart_.FrameStale());
+  EXPECT_EQ(window_->BackPixel(155, 65), chart_.CouleurAlarme()) << "still the old frame";
+  ShowWindow(parent_, SW_SHOW);
+  UpdateWindow(parent_);
+  UpdateWindow(window_->Handle());
+  EXPECT_FALSE(chart_.FrameStale());
+  EXPECT_EQ(window_->BackPixel(155, 20), chart_.CouleurAlarme());
+  EXPECT_EQ(window_->BackPixel(155, 65), chart_.CouleurFond());
+  EXPECT_EQ(window_->BackPixel(297, 27), chart_.CouleurRAM());
 }
 
 // What the window paints is the composed frame, copied whole.

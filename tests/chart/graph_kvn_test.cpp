@@ -222,5 +222,59 @@ TEST(TGRAPHKVN, NarrowerChartKeepsItsNewestSamples) {
   EXPECT_EQ(chart.RamSeries().back(), 44);
 }
 
+// Hidden (the program sits in the notification area): samples are kept, no frame is composed;
+// showing again composes the current frame at once.
+TEST(TGRAPHKVN, HiddenChartKeepsSamplesAndCatchesUpWhenShown) {
+  TGRAPHKVN chart;
+  RecordingChartPainter painter;
+  chart.AttachPainter(&painter);
+  chart.Plot(10, 10, 10, 35);
+  painter.visible = false;
+  for (int i = 0; i < 5; ++i) chart.Plot(40 + i, 20, 30, 35);
+  EXPECT_EQ(painter.frames.size(), 2u) << "only the visible sample's two frames";
+  EXPECT_TRUE(painter.ops.empty());
+  EXPECT_EQ(chart.RamSeries().size(), 6u);
+  EXPECT_TRUE(chart.FrameStale());
+
+  painter.visible = true;
+  chart.Redraw();
+  EXPECT_FALSE(chart.FrameStale());
+  ASSERT_EQ(painter.frames.size(), 4u);
+  const auto ram = painter.LinesIn(chart.CouleurRAM());
+  ASSERT_EQ(ram.size(), 1u);
+  ASSERT_EQ(ram[0].size(), 7u);  // m = 5 segments, from x = 295
+  EXPECT_EQ(ram[0][0].x, 295);
+  EXPECT_EQ(ram[0][6].y, ValueToY(44, 100));
+}
+
+TEST(TGRAPHKVN, BackgroundIsDrawnAgainOnlyWhenItsColoursOrSizeChange) {
+  TGRAPHKVN chart;
+  RecordingChartPainter painter;
+  painter.cacheBackground = true;
+  chart.AttachPainter(&painter);
+  auto gridLines = [&] {
+    int n = 0;
+    for (const auto& op : painter.frames[painter.frames.size() - 2])
+      n += op.kind == ChartOp::Line && op.color == chart.CouleurGrid();
+    return n;
+  };
+  chart.Plot(1, 1, 1, 1);
+  EXPECT_EQ(gridLines(), 43);
+  chart.Plot(1, 1, 1, 1);
+  EXPECT_EQ(gridLines(), 0);
+  EXPECT_EQ(painter.restores, 1);
+  chart.SetCouleurGrid(0x408000);
+  chart.Plot(1, 1, 1, 1);
+  EXPECT_EQ(gridLines(), 43);
+  chart.SetCouleurFond(0x111111);
+  chart.Plot(1, 1, 1, 1);
+  EXPECT_EQ(gridLines(), 43);
+  chart.SetSize(300, 80);
+  chart.Plot(1, 1, 1, 1);
+  EXPECT_EQ(gridLines(), 43) << "80 rows: 11 horizontal lines, every 8";
+  chart.Plot(1, 1, 1, 1);
+  EXPECT_EQ(gridLines(), 0);
+}
+
 }  // namespace
 }  // namespace kvn

@@ -35,6 +35,23 @@ class RecordingChartPainter : public ChartPainter {
   }
   void Repaint() override { ++repaints; }
 
+  bool visible = true;
+  bool Visible() const override { return visible; }
+  // When set, the painter keeps the background and the chart asks for it back.
+  bool cacheBackground = false;
+  int restores = 0;
+  BackgroundKey saved{};
+  bool hasSaved = false;
+  bool RestoreBackground(const BackgroundKey& key) override {
+    if (!cacheBackground || !hasSaved || !(key == saved)) return false;
+    ++restores;
+    return true;
+  }
+  void SaveBackground(const BackgroundKey& key) override {
+    saved = key;
+    hasSaved = true;
+  }
+
   // The lines of the last presented frame in one colour.
   std::vector<std::vector<ChartPoint>> LinesIn(TColor c) const {
     std::vector<std::vector<ChartPoint>> out;
