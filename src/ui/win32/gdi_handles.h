@@ -1,7 +1,8 @@
 #pragma once
 // Move-only owners of the GDI and common-control resources the peers create.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <utility>
 

@@ -1,8 +1,9 @@
 #pragma once
 // The Win32 side of one control: creates its window(s), mirrors the control's state into them and
 // turns the notifications they send into the control's own setters.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <string>
 #include <utility>
