@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kBlocks = 256;
-constexpr int kRounds = 15;
+constexpr int kRounds = 21;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
@@ -92,6 +92,10 @@ int main() {
     return 1;
   }
 
+  // Each round's two passes ran back to back under the same machine load, so the ratio is taken
+  // per round and the median of those is reported; the best rounds are shown for reference.
+  std::vector<double> ratios;
+  for (int round = 0; round < kRounds; ++round) ratios.push_back(bare[round] / eng[round]);
   const double bareBest = *std::min_element(bare.begin(), bare.end());
   const double engBest = *std::min_element(eng.begin(), eng.end());
   std::printf("blocks %d x 1 MB, %d rounds\n", kBlocks, kRounds);
@@ -99,8 +103,8 @@ int main() {
               kBlocks / Median(bare));
   std::printf("engine best %.1f MB/s  median %.1f MB/s\n", kBlocks / engBest,
               kBlocks / Median(eng));
-  std::printf("median ratio %.2f\n", Median(bare) / Median(eng));
-  std::printf("ratio %.2f\n", bareBest / engBest);  // throughput engine / bare, best rounds
+  std::printf("best-round ratio %.2f\n", bareBest / engBest);
+  std::printf("ratio %.2f\n", Median(ratios));  // throughput engine / bare
   if (window != nullptr) DestroyWindow(window);
   return 0;
 }
