@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "screenshot.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
 
@@ -39,6 +40,7 @@ struct SentRecord {
   UINT flags;
   std::wstring info;
   BOOL result;
+  DWORD size;
 };
 
 class CountingNotifier : public ShellNotifier {
@@ -46,7 +48,7 @@ class CountingNotifier : public ShellNotifier {
   std::vector<SentRecord> sent;
   BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override {
     BOOL result = SystemShellNotifier().Notify(message, data);
-    sent.push_back({message, data->uFlags, data->szInfo, result});
+    sent.push_back({message, data->uFlags, data->szInfo, result, data->cbSize});
     return result;
   }
   int Count(DWORD message) const {
@@ -214,6 +216,8 @@ TEST(TrayIconShell, BalloonIsSentOnceAndTheIconComesBackAfterAShellRestart) {
   icon.SetIconVisible(true);
   ASSERT_EQ(notifier.Count(NIM_ADD), 1);
   EXPECT_TRUE(notifier.sent[0].result) << "the shell refused the icon";
+  // Wine's shell32 reports version 6: the XP record with balloons, not the Vista one.
+  EXPECT_EQ(notifier.sent[0].size, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
 
   notifier.sent.clear();
   icon.ShowBalloonHint("Korvane", "Optimisation en cours ...", BalloonIcon::Info, 10);
@@ -229,6 +233,11 @@ TEST(TrayIconShell, BalloonIsSentOnceAndTheIconComesBackAfterAShellRestart) {
   EXPECT_EQ(withInfo, 2);  // the clearing call and the balloon itself
   EXPECT_EQ(withText, 1);
   EXPECT_EQ(notifier.Count(NIM_MODIFY), 12);
+
+  // For a person to look at: the icon in the taskbar of Wine's desktop, and the balloon.
+  testing::PumpMessages(500);
+  testing::SaveWindowShot(FindWindowW(L"Shell_TrayWnd", nullptr), "tray_area");
+  testing::SaveWindowShot(GetDesktopWindow(), "tray_balloon_desktop");
 
   // Explorer restarted: the broadcast adds the visible icon again.
   notifier.sent.clear();
