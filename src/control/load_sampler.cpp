@@ -1,7 +1,6 @@
 #include "control/load_sampler.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "base/rounding.h"
 
@@ -74,7 +73,9 @@ void LoadSampler::CommitProcessorTimes(const std::vector<ProcessorTimes>& times)
   }
   previousTotals_ = totals_.empty() ? std::vector<std::int64_t>(total.size(), 0) : totals_;
   totals_ = std::move(total);
-  Commit(std::move(idle), time_ + 1);
+  // Each processor's idle time is measured against its own kernel + user time, which runs on
+  // the same clock; the shared time stamp is not used on this path.
+  Commit(std::move(idle), time_);
 }
 
 void LoadSampler::Commit(std::vector<std::int64_t> idle, std::int64_t time) {

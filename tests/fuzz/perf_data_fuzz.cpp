@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../fakes/perf_buffer_builder.h"
+#include "../fakes/perf_fake_platform.h"
 #include "control/perf_data.h"
 
 namespace {
@@ -74,6 +75,29 @@ void Mutate(std::vector<std::uint8_t>& b, std::mt19937& rng) {
   }
 }
 
+// The sampler over a good block then a damaged one: its state stays usable whatever the second
+// block holds, and every index it accepts is one it holds counters for.
+bool SamplerSurvives(const std::vector<std::uint8_t>& good, const std::vector<std::uint8_t>& bad) {
+  fake::FakeLoadPlatform platform;
+  platform.blocks = {good, bad};
+  LoadSampler sampler(platform);
+  for (int round = 0; round < 3; ++round) {
+    try {
+      sampler.TakeLoadSnapshot();
+    } catch (const LoadSamplingError&) {
+    }
+    for (int i = -1; i <= sampler.ProcessorCount() + 1; ++i) {
+      try {
+        const double load = sampler.ProcessorLoad(i);
+        if (i < 0 || i >= sampler.ProcessorCount()) return false;
+        (void)load;
+      } catch (const LoadSamplingError&) {
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +110,10 @@ int main(int argc, char** argv) {
     Mutate(b, rng);
     // An exact-size copy so that a read one byte too far is caught.
     std::vector<std::uint8_t> exact(b);
+    if (it % 16 == 0 && !SamplerSurvives(seeds[it % seeds.size()], b)) {
+      std::fprintf(stderr, "iteration %ld: sampler accepted an index it has no counter for\n", it);
+      return 1;
+    }
     const std::int32_t count = (it % 3 == 0) ? -1 : static_cast<std::int32_t>(rng() % 8);
     try {
       ProcessorObjectData d = ParseProcessorObject(exact.data(), exact.size(), count);
