@@ -85,17 +85,6 @@ TEST(GlobalHotKey, TakenCombinationIsReportedAndLeavesNothingRegistered) {
   EXPECT_EQ(peer.calls, (Calls{"Unregister"}));
 }
 
-TEST(GlobalHotKey, DetachingWithdraws) {
-  TGlobalHotKey hotKey;
-  FakeHotKeyPeer peer;
-  hotKey.AttachPeer(&peer);
-  hotKey.SetShortCut(24658);
-  peer.calls.clear();
-  hotKey.AttachPeer(nullptr);
-  EXPECT_EQ(peer.calls, (Calls{"Unregister"}));
-  EXPECT_FALSE(hotKey.Registered());
-}
-
 TEST(GlobalHotKey, PressRunsTheHandlerThroughTheDispatcher) {
   TGlobalHotKey hotKey;
   int runs = 0;
