@@ -1,46 +1,65 @@
-// Program entry. The main window and its life are built up in shell/.
+// Program entry: the main window with every control of its pages, and the message loop. The
+// window's life (single instance, start-up sequence, tray) is built up in shell/.
 #include <windows.h>
+
+#include <exception>
+
+#include "../res/resource_ids.h"
+#include "base/text_win32.h"
+#include "shell/main_form.h"
+#include "ui/win32/color_picker.h"
+#include "ui/win32/form_host.h"
+#include "ui/win32/menu_presenter.h"
+#include "ui/win32/window_timers.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TfMainMem";
-constexpr int kClientWidth = 465;
-constexpr int kClientHeight = 351;
+constexpr wchar_t kClassName[] = L"TfMainMem";  // what a second copy looks for, with the caption
 
-LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
+int Run(int showCommand) {
+  using namespace kvn;
+  ui::win32::InitToolkit();
+  ui::win32::Win32MenuPresenter menus;
+  ui::PopupMenu::SetPresenter(&menus);
+  ui::win32::Win32ColorPicker colors;
+  ui::ColorDialog::SetPicker(&colors);
+
+  MainForm form;
+  ui::win32::WindowTimers timers;
+  for (ui::Timer* timer :
+       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
+    timers.Attach(*timer);
+
+  ui::win32::FormStyle style;
+  style.className = kClassName;
+  style.clientWidth = MainForm::kClientWidth;
+  style.clientHeight = MainForm::kClientHeight;
+  style.iconId = IDI_KORVANE;
+  ui::win32::FormHost host(form, style);
+  host.OnDestroy = [] { PostQuitMessage(0); };
+  if (!host.Create()) return 1;
+  ShowWindow(host.Handle(), showCommand);
+  UpdateWindow(host.Handle());
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (host.PreTranslateMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  ui::PopupMenu::SetPresenter(nullptr);
+  ui::ColorDialog::SetPicker(nullptr);
+  return 0;
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  if (!RegisterClassExW(&wc)) return 1;
-
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT r{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRect(&r, style, FALSE);
-  HWND hwnd = CreateWindowExW(0, kClassName, L"Korvane", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
-                              nullptr);
-  if (!hwnd) return 1;
-  ShowWindow(hwnd, showCommand);
-
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  try {
+    return Run(showCommand);
+  } catch (const std::exception& e) {
+    // The window could not be built: say why and end.
+    MessageBoxW(nullptr, kvn::Widen(e.what()).c_str(), L"Korvane", MB_OK | MB_ICONERROR);
+    return 1;
   }
-  return static_cast<int>(msg.wParam);
 }

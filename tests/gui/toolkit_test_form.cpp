@@ -36,13 +36,13 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
   Place(Button1, Group, 10, 76, 95, 36);
   Button1.SetCaption("&Optimiser\r\nla RAM !");
   Button1.SetHint("OPTIMISER LA RAM\r\n=====\r\nTout de suite.");
-  Place(Check1, Group, 112, 76, 100, 17);
+  Place(Check1, Group, 112, 76, 104, 30);
   Check1.SetCaption("Niveau alarme en %");
-  Place(Radio1, Group, 112, 94, 100, 17);
+  Place(Radio1, Group, 112, 96, 100, 17);
   Radio1.SetCaption("Système");
-  Place(Radio2, Group, 112, 112, 100, 17);
+  Place(Radio2, Group, 112, 114, 100, 17);
   Radio2.SetCaption("Manuel");
-  Place(Radios, Group, 10, 134, 200, 60);
+  Place(Radios, Group, 10, 136, 200, 60);
   Radios.SetCaption("Mode affichage tray icône :");
   Radios.SetItems({"Pourcentage", "MB libres"});
   Radios.SetItemIndex(0);

@@ -126,7 +126,9 @@ HBRUSH RadioButtonPeer::OnColor(HDC dc, HWND) {
 // ---- Group box
 
 void GroupBoxPeer::Create(HWND parent, const RECT& rect) {
-  ContainerPeer::Create(parent, rect);
+  // Not clipping its children: the frame covers the whole area and leaves its inside unpainted,
+  // so the container's background must show through it (as in a dialog).
+  hwnd_ = CreatePart(kContainerClass, L"", 0, WS_EX_CONTROLPARENT, parent, rect);
   // The frame stays below the children (and clipped by them), so it never paints over them.
   frame_ = CreatePart(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hwnd_,
                       RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});

@@ -36,6 +36,26 @@ void PageControlPeer::Create(HWND parent, const RECT& rect) {
                      WS_EX_CONTROLPARENT, parent, rect);
 }
 
+void PageControlPeer::FitTabs() {
+  // Every tab should show on the one row the pages are laid out for: tighter padding first,
+  // then a point less for the tab captions, before giving in to the scroll arrows.
+  const int count = static_cast<int>(SendMessageW(hwnd_, TCM_GETITEMCOUNT, 0, 0));
+  if (count == 0) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  Font small = control().GetFont();
+  small.sizePt = (small.sizePt > 0 ? small.sizePt : 8) - 1;
+  const HFONT fonts[] = {ControlFont(), host().FontFor(small)};
+  for (HFONT font : fonts)
+    for (int padding : {6, 4, 2}) {
+      SendMessageW(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(padding, 3));
+      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // lays tabs out
+      RECT last{};
+      SendMessageW(hwnd_, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
+      if (last.right <= client.right - 4) return;
+    }
+}
+
 void PageControlPeer::SyncAll() {
   // A page control with pages always shows one: the first until the program picks another.
   auto pages = pages_.Pages();
@@ -74,6 +94,12 @@ void PageControlPeer::PageCaptionChanged(TabSheet& page) {
   item.mask = TCIF_TEXT;
   item.pszText = text.data();
   SendMessageW(hwnd_, TCM_SETITEMW, it - pages.begin(), reinterpret_cast<LPARAM>(&item));
+  FitTabs();
+}
+
+void PageControlPeer::SyncFont() {
+  WindowPeer::SyncFont();
+  FitTabs();
 }
 
 void PageControlPeer::SyncOwn(Change what) {
@@ -87,6 +113,7 @@ void PageControlPeer::SyncOwn(Change what) {
       item.pszText = text.data();
       SendMessageW(hwnd_, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
     }
+    FitTabs();
     LayoutSheets();
   } else if (what == Change::Value) {
     const int active = pages_.ActivePageIndex();
@@ -137,11 +164,18 @@ void StatusBarPeer::Create(HWND parent, const RECT& rect) {
 void StatusBarPeer::SyncOwn(Change what) {
   const auto& panels = bar_.Panels();
   if (what == Change::Items) {
-    // The last panel runs to the right edge.
+    // A panel is widened to fit its text and picture; the last one runs to the right edge.
     std::vector<int> edges;
     int right = 0;
+    WindowDc dc(hwnd_);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    SelectObjectScope select(dc.get(), font ? font : ControlFont());
     for (size_t i = 0; i < panels.size(); ++i) {
-      right += panels[i].width;
+      const std::wstring text = Widen(panels[i].text);
+      SIZE size{};
+      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+      const int picture = panels[i].imageId ? GetSystemMetrics(SM_CXSMICON) + 4 : 0;
+      right += std::max(panels[i].width, static_cast<int>(size.cx) + picture + 10);
       edges.push_back(i + 1 == panels.size() ? -1 : right);
     }
     SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));

@@ -244,10 +244,12 @@ class PageControlPeer : public WindowPeer {
  protected:
   void SyncCaption() override {}
   void SyncBounds() override;
+  void SyncFont() override;
   void SyncOwn(Change what) override;
 
  private:
   void LayoutSheets();
+  void FitTabs();
   PageControl& pages_;
 };
 
