@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "../../res/resource_ids.h"
 
@@ -117,9 +118,9 @@ void MainForm::BuildPrincipal() {
   Label20.SetAlignment(ui::Align::Center);
   Bold(Label20);
   Put(PerfChartArea, GroupBox2, 38, 147, 300, 100);
-  Put(Label19, GroupBox2, 4, 142, 32, 13, "100 %");
-  Put(Label18, GroupBox2, 4, 191, 32, 13, "50 %");
-  Put(Label17, GroupBox2, 4, 240, 32, 13, "0 %");
+  Put(Label19, GroupBox2, 2, 142, 34, 13, "100 %");
+  Put(Label18, GroupBox2, 2, 191, 34, 13, "50 %");
+  Put(Label17, GroupBox2, 2, 240, 34, 13, "0 %");
   for (ui::Label* scale : {&Label19, &Label18, &Label17}) scale->SetAlignment(ui::Align::Right);
 
   Put(ShapeRam, GroupBox2, 38, 254, 10, 10);
@@ -132,9 +133,9 @@ void MainForm::BuildPrincipal() {
   LegendMark(ShapeCPU, kCpuColor);
   Put(Label16, GroupBox2, 224, 253, 70, 13, "Activité CPU");
 
-  Put(Label37, GroupBox2, 38, 272, 30, 13, "Temps");
-  Put(LabelTemps, GroupBox2, 70, 272, 36, 13, " 60 s");
-  Put(Label43, GroupBox2, 108, 272, 90, 13, "<               >");
+  Put(Label37, GroupBox2, 38, 272, 34, 13, "Temps");
+  Put(LabelTemps, GroupBox2, 74, 272, 36, 13, " 60 s");
+  Put(Label43, GroupBox2, 112, 272, 90, 13, "<               >");
 
   // Commands, right of the chart.
   Put(BitBtn1, GroupBox2, 346, 132, 96, 36, "&Optimiser\r\nla RAM !");
@@ -152,17 +153,17 @@ void MainForm::BuildPrincipal() {
 
 void MainForm::BuildReglages() {
   // Recovery method and manual amount.
-  Put(RadioGroup1, TabSheet7, 4, 2, 120, 66, "Méthode");
-  Put(RadioButton1, RadioGroup1, 10, 16, 100, 15, "Système");
+  Put(RadioGroup1, TabSheet7, 4, 2, 110, 62, "Méthode");
+  Put(RadioButton1, RadioGroup1, 10, 14, 92, 15, "Système");
   RadioButton1.SetHint(
       "METHODE SYSTEME:\r\n-------------------------------------\r\nKorvane essaye de\r\nrécupérer "
       "rapidement de la mémoire.\r\nEfficace si le seuil est très bas.");
-  Put(RadioButton2, RadioGroup1, 10, 32, 100, 15, "Manuel");
+  Put(RadioButton2, RadioGroup1, 10, 29, 92, 15, "Manuel");
   RadioButton2.SetHint(
       "REGLAGE MANUEL:\r\n----------------------------------\r\nVous pouvez règler vous-même\r\nla "
       "quantité de RAM à essayer d'atteindre.\r\nAttention plus la quantité est élevée, plus\r\nle "
       "système mettra du temps donc de la charge\r\nprocesseur.");
-  Put(RadioButton3, RadioGroup1, 10, 48, 100, 15, "Tout");
+  Put(RadioButton3, RadioGroup1, 10, 44, 92, 15, "Tout");
   RadioButton3.SetHint(
       "RESTAURATION MAXIMALE :\r\n-------------------------------------------------\r\nKorvane va "
       "essayer de restaurer\r\nun maximum de RAM. (Attention méthode\r\nplus lente et plus "
@@ -170,167 +171,169 @@ void MainForm::BuildReglages() {
       "en charge\r\nprocesseur.");
   RadioButton1.SetChecked(true);
 
-  Put(GroupBox10, TabSheet7, 128, 2, 325, 66,
+  Put(GroupBox10, TabSheet7, 118, 2, 335, 62,
       "Nbre de Mo à essayer d'atteindre (méthode manuelle)");
-  Put(TrackBar1, GroupBox10, 8, 20, 240, 30);
+  Put(TrackBar1, GroupBox10, 8, 18, 252, 30);
   TrackBar1.SetRange(0, 256);  // the installed memory replaces the maximum at start-up
   TrackBar1.SetFrequency(16);
   TrackBar1.SetEnabled(false);
-  Put(Label4, GroupBox10, 254, 28, 64, 13, "000000");
+  Put(Label4, GroupBox10, 264, 26, 64, 13, "000000");
 
   // Automatic rules.
-  Put(GroupBox5, TabSheet7, 4, 72, 449, 132, "Propriétés de récupération ");
-  Put(CheckBox3, GroupBox5, 8, 18, 124, 17, "Niveau alarme en %");
+  Put(GroupBox5, TabSheet7, 4, 66, 449, 128, "Propriétés de récupération ");
+  Put(CheckBox3, GroupBox5, 8, 18, 136, 17, "Niveau alarme en %");
   CheckBox3.SetHint(
       "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
       "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher.");
   CheckBox3.SetChecked(true);
-  Put(SpinEdit1, GroupBox5, 134, 16, 50, 21);
+  Put(SpinEdit1, GroupBox5, 146, 16, 50, 21);
   Range(SpinEdit1, 0, 100, 1, 35);
-  Put(Label13, GroupBox5, 188, 20, 12, 13, "%");
-  Put(Label22, GroupBox5, 210, 14, 232, 26,
+  Put(Label13, GroupBox5, 200, 20, 14, 13, "%");
+  Put(Label22, GroupBox5, 254, 14, 188, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
   Label22.SetWordWrap(true);
 
-  Put(CheckBox5, GroupBox5, 8, 42, 124, 17, "Libère toutes les ");
+  Put(CheckBox5, GroupBox5, 8, 42, 136, 17, "Libère toutes les ");
   CheckBox5.SetHint(
       "OPTIMISATION DANS LE TEMPS:\r\n--------------------------------------------------------"
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
-  Put(SpinEdit2, GroupBox5, 134, 40, 50, 21);
+  Put(SpinEdit2, GroupBox5, 146, 40, 50, 21);
   Range(SpinEdit2, 5, 1440, 5, 45);
-  Put(Label3, GroupBox5, 188, 44, 44, 13, "minutes.");
+  Put(Label3, GroupBox5, 200, 44, 50, 13, "minutes.");
 
-  Put(Label14, GroupBox5, 8, 68, 125, 13, "Optimise si charge CPU <");
+  Put(Label14, GroupBox5, 8, 68, 136, 13, "Optimise si charge CPU <");
   Label14.SetHint(
       "CHARGE MAX CPU :\r\n----------------------------------\r\nSélectionnez la charge maximale "
       "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos tâches "
       "en cours.");
-  Put(SpinEdit3, GroupBox5, 134, 64, 50, 21);
+  Put(SpinEdit3, GroupBox5, 146, 64, 50, 21);
   Range(SpinEdit3, 0, 100, 1, 15);
-  Put(Label23, GroupBox5, 210, 62, 232, 26,
+  Put(Label23, GroupBox5, 254, 60, 188, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   Label23.SetWordWrap(true);
 
-  Put(GroupBox12, GroupBox5, 8, 88, 433, 40, "Options facultatives");
-  Put(CBPressePapier, GroupBox12, 8, 16, 146, 17, "Vider le presse-papiers");
+  Put(GroupBox12, GroupBox5, 8, 86, 433, 38, "Options facultatives");
+  Put(CBPressePapier, GroupBox12, 8, 15, 150, 17, "Vider le presse-papiers");
   CBPressePapier.SetHint(
       "Permet de vider le presse-papiers\r\ndu textes ou des images stockées\r\nen RAM après avoir "
       "fait un \r\ncopier-coller.");
-  Put(Label31, GroupBox12, 162, 18, 116, 13, "Répéter l'optimisation ");
-  Put(CNBRepetitions, GroupBox12, 280, 14, 40, 21);
+  Put(Label31, GroupBox12, 162, 17, 124, 13, "Répéter l'optimisation ");
+  Put(CNBRepetitions, GroupBox12, 288, 13, 40, 21);
   CNBRepetitions.SetItems({"1", "2", "3", "4"});
   CNBRepetitions.SetItemIndex(0);
   CNBRepetitions.SetHint(
       "Permet de lancer automatiquement\r\nPlusieurs fois de suite l'optimisation "
       "afin\r\nD'essayer "
       "de récupérer un maximum de \r\nRAM.");
-  Put(Label32, GroupBox12, 326, 18, 100, 13, "fois/récupération");
+  Put(Label32, GroupBox12, 332, 17, 96, 13, "fois/récupération");
 
   // Windows memory tuning.
-  Put(GroupBox1, TabSheet7, 4, 206, 449, 94, "Optimisations Windows ");
-  Put(Label29, GroupBox1, 8, 20, 118, 13, "Optimisation du cache :");
-  Put(CbCache, GroupBox1, 128, 16, 172, 21);
+  Put(GroupBox1, TabSheet7, 4, 198, 449, 100, "Optimisations Windows ");
+  Put(Label29, GroupBox1, 8, 16, 200, 13, "Optimisation du cache :");
+  Put(CbCache, GroupBox1, 8, 31, 200, 21);
   CbCache.SetItems({"4096   KB ( RAM = 16 MB )", "8192   KB ( RAM = 32 MB )",
                     "16384 KB ( RAM = 64 MB )", "32768 KB ( RAM = 128 MB )",
                     "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
                     "( Défaut non optimisé )"});
   CbCache.SetEnabled(false);
-  Put(cbxCacheNiveau2, GroupBox1, 8, 38, 246, 17, "Optimiser le cache niveau 2");
+  Put(cbxCacheNiveau2, GroupBox1, 8, 60, 172, 17, "Optimiser le cache niveau 2");
   cbxCacheNiveau2.SetHint(
       "Permet d'ajuster le niveau de cache L2\r\nà la taille de celui de votre processeur.");
-  Put(Cbxnoyau, GroupBox1, 8, 55, 246, 17, "Optimiser les performances du noyau système");
+  Put(Cbxnoyau, GroupBox1, 182, 60, 262, 17, "Optimiser les performances du noyau système");
   Cbxnoyau.SetHint(
       "A activer sur les systèmes ayant 512 MB ou plus. Actif que sur Windows NT, 2000 ou XP");
   Cbxnoyau.SetEnabled(false);
-  Put(cbxSwap, GroupBox1, 8, 72, 250, 17, "Réinitialiser le fichier swap au redémarrage");
+  Put(cbxSwap, GroupBox1, 8, 78, 262, 17, "Réinitialiser le fichier swap au redémarrage");
   cbxSwap.SetHint(
       "Permet d'effacer le contenu du fichier swap\r\nlors de l'arrêt ou du redémarrage de la "
       "machine.");
   cbxSwap.SetEnabled(false);
-  Put(RGLargeSystemCache, GroupBox1, 262, 40, 181, 50, "Optimisation de la mémoire pour :");
+  Put(RGLargeSystemCache, GroupBox1, 216, 13, 227, 45, "Optimisation de la mémoire pour :");
   RGLargeSystemCache.SetItems({"Les applications", "Le cache système"});
   RGLargeSystemCache.SetItemIndex(0);
 }
 
 void MainForm::BuildParametres() {
-  Put(GroupBox4, TabSheet3, 4, 2, 176, 70, "Options");
-  Put(RadioGroup2, GroupBox4, 6, 14, 164, 50, "Mode affichage tray icône :");
+  Put(GroupBox4, TabSheet3, 4, 2, 190, 76, "Options");
+  Put(RadioGroup2, GroupBox4, 6, 14, 178, 56, "Mode affichage tray icône :");
   RadioGroup2.SetItems({"Pourcentage", "MB libres"});
   RadioGroup2.SetItemIndex(0);
 
-  Put(GroupBox3, TabSheet3, 184, 2, 269, 70, "Options Win XP, Win 2000");
-  Put(Label5, GroupBox3, 8, 20, 104, 13, "Opacité de la fenêtre");
-  Put(TrackBar2, GroupBox3, 114, 14, 148, 26);
+  Put(GroupBox3, TabSheet3, 198, 2, 255, 76, "Options Win XP, Win 2000");
+  Put(Label5, GroupBox3, 8, 18, 118, 13, "Opacité de la fenêtre");
+  Put(TrackBar2, GroupBox3, 128, 14, 122, 20);
   TrackBar2.SetRange(70, 255);
   TrackBar2.SetPosition(255);
   TrackBar2.SetFrequency(10);
   TrackBar2.SetEnabled(false);
-  Put(cbxballoon, GroupBox3, 8, 44, 92, 17, "Tray Balloon?");
+  Put(cbxballoon, GroupBox3, 8, 42, 100, 17, "Tray Balloon?");
   cbxballoon.SetHint(
       "Tray Balloon :\r\nPermet d'afficher une bulle signalant\r\nle début et la fin de "
       "l'optimisation.\r\n");
   cbxballoon.SetEnabled(false);
-  Put(Label27, GroupBox3, 102, 40, 162, 26,
+  Put(Label27, GroupBox3, 110, 35, 140, 39,
       "->Permet d'afficher une bulle d'aide dans la barre des tâches.");
   Label27.SetWordWrap(true);
 
   // General options, each with its explanation on the right.
-  Put(GroupBox7, TabSheet3, 4, 76, 449, 118, "Général");
-  Put(CheckBox2, GroupBox7, 8, 16, 140, 17, "Fenêtre au premier plan");
+  Put(GroupBox7, TabSheet3, 4, 82, 449, 134, "Général");
+  Put(CheckBox2, GroupBox7, 8, 16, 152, 17, "Fenêtre au premier plan");
   CheckBox2.SetHint(
       "TOUJOURS VISIBLE:\r\n-----------------------------------\r\nForce la fenêtre de "
       "Korvane\r\nà rester devant les autres fenêtres\r\ndu bureau. (lorsque Korvane est\r\nen "
       "mode "
       "fenêtré).");
-  Put(Label24, GroupBox7, 150, 18, 294, 13, "-> La fenêtre restera au premier plan.");
-  Put(CheckBox1, GroupBox7, 8, 35, 140, 17, "Démarre avec Windows");
+  Put(Label24, GroupBox7, 162, 18, 282, 13, "-> La fenêtre restera au premier plan.");
+  Put(CheckBox1, GroupBox7, 8, 36, 152, 17, "Démarre avec Windows");
   CheckBox1.SetHint(
       "REDEMARRAGE AUTO :\r\n----------------------------------------\r\nPermet à Korvane de "
       "\r\nredémarrer automatiquement\r\navec Windows.");
-  Put(Label25, GroupBox7, 150, 37, 294, 13, "-> Korvane se lancera au démarrage de Windows.");
-  Put(CDechargeDll, GroupBox7, 8, 54, 140, 17, "Décharge Dlls inutilisées");
+  Put(Label25, GroupBox7, 162, 38, 282, 13, "-> Korvane se lancera au démarrage de Windows.");
+  Put(CDechargeDll, GroupBox7, 8, 58, 152, 17, "Décharge Dlls inutilisées");
   CDechargeDll.SetHint(
       "DECHARGE LES DLLS NON UTILISEES:\r\n==================================\r\nCe paramètre "
       "force Windows à décharger les\r\nDlls non utilisées par le système. Cela peut "
       "\r\npermettre au système de récupérer plus de RAM.");
-  Put(Label26, GroupBox7, 150, 56, 294, 13,
+  Put(Label26, GroupBox7, 162, 56, 282, 26,
       "-> Force Windows à décharger les Dlls libres de la mémoire.");
-  Put(HotKey1, GroupBox7, 8, 73, 140, 21);
+  Label26.SetWordWrap(true);
+  Put(HotKey1, GroupBox7, 8, 86, 152, 21);
   HotKey1.SetHotKey(24658);  // Ctrl+Shift+R
-  Put(Label28, GroupBox7, 150, 77, 294, 13,
+  Put(Label28, GroupBox7, 162, 84, 282, 26,
       "-> \"HotKey\" cette combinaison de touche lance l'optimisation");
-  Put(CBDefragOnStart, GroupBox7, 8, 97, 140, 17, "Optimise au démarrage");
-  Put(Label35, GroupBox7, 150, 99, 294, 13, "-> Optimise la RAM au démarrage de Korvane.");
+  Label28.SetWordWrap(true);
+  Put(CBDefragOnStart, GroupBox7, 8, 112, 152, 17, "Optimise au démarrage");
+  Put(Label35, GroupBox7, 162, 114, 282, 13, "-> Optimise la RAM au démarrage de Korvane.");
 
-  Put(GroupBox11, TabSheet3, 4, 198, 140, 50, "Priorité d'exécution");
+  Put(GroupBox11, TabSheet3, 4, 220, 140, 50, "Priorité d'exécution");
   Put(CBPriorite, GroupBox11, 8, 18, 124, 21);
   CBPriorite.SetItems({"Basse", "Normale", "Haute", "Temps réel"});
   CBPriorite.SetItemIndex(0);
   CBPriorite.SetHint("Permet de changer la priorité\r\nd'exécution de Korvane.");
 
   // Chart colours: a caption over each swatch, the reset button on the right.
-  Put(GroupBox13, TabSheet3, 148, 198, 305, 62, "Couleurs du graphique");
+  Put(GroupBox13, TabSheet3, 148, 220, 305, 62, "Couleurs du graphique");
   struct SwatchSpec {
     ui::Label& label;
     const char* caption;
     ui::Shape& shape;
     ui::Color color;
+    int x, width;  // "Alarme :" is the widest caption
   };
-  int x = 8;
-  for (const SwatchSpec& s : {SwatchSpec{Label38, "Fond :", ShapeBFond, kBackgroundColor},
-                              SwatchSpec{Label39, "Grille :", ShapeBGrid, kGridColor},
-                              SwatchSpec{Label40, "CPU :", ShapeBCPU, kCpuColor},
-                              SwatchSpec{Label41, "RAM :", ShapeBRAM, kRamColor},
-                              SwatchSpec{Label42, "Alarme :", ShapeBAlarme, kAlarmColor}}) {
-    Put(s.label, GroupBox13, x, 18, 44, 13, s.caption);
-    Put(s.shape, GroupBox13, x, 34, 36, 20);
+  for (const SwatchSpec& s :
+       {SwatchSpec{Label38, "Fond :", ShapeBFond, kBackgroundColor, 8, 42},
+        SwatchSpec{Label39, "Grille :", ShapeBGrid, kGridColor, 52, 42},
+        SwatchSpec{Label40, "CPU :", ShapeBCPU, kCpuColor, 96, 42},
+        SwatchSpec{Label41, "RAM :", ShapeBRAM, kRamColor, 140, 42},
+        SwatchSpec{Label42, "Alarme :", ShapeBAlarme, kAlarmColor, 184, 54}}) {
+    Put(s.label, GroupBox13, s.x, 18, s.width, 13, s.caption);
+    Put(s.shape, GroupBox13, s.x, 34, 36, 20);
     Swatch(s.shape, s.color);
-    x += 46;
   }
-  Put(Btn6, GroupBox13, 244, 31, 54, 23, "Défaut");
+  Put(Btn6, GroupBox13, 242, 31, 58, 23, "Défaut");
   Btn6.SetHint("Couleurs d'origines");
 
-  Put(Btn2, TabSheet3, 4, 254, 140, 23, "&Enregistrer");
+  Put(Btn2, TabSheet3, 4, 275, 140, 23, "&Enregistrer");
   Btn2.SetHint(
       "ENREGISTREMENT DES PARAMETRES\r\n==================================\r\nCette "
       "fonctionnalité permet de stocker les\r\nparamètres afin de les garder pour les "
@@ -399,8 +402,8 @@ void MainForm::BuildProcesseur() {
   }
   LogoCyrix.SetVisible(false);
 
-  Put(Label6, GroupBox6, 82, 20, 62, 13, "Processeur :");
-  Put(lblName, GroupBox6, 146, 20, 296, 26, "Inconnu");
+  Put(Label6, GroupBox6, 82, 20, 70, 13, "Processeur :");
+  Put(lblName, GroupBox6, 154, 20, 288, 26, "Inconnu");
   lblName.SetWordWrap(true);
   Put(LblMMX, GroupBox6, 82, 50, 180, 13, "MMX Instructions");
   Put(lblSIMD, GroupBox6, 82, 66, 180, 13, "SIMD Instructions");
@@ -418,8 +421,8 @@ void MainForm::BuildProcesseur() {
                             CacheRow{Label9, "Level 1 Unified :", lblLevel1},
                             CacheRow{Label10, "Level 2 Unified :", lblLevel2},
                             CacheRow{Label36, "Level 3 :", lblLevel3}}) {
-    Put(r.caption, GbCache, 8, y, 88, 13, r.text);
-    Put(r.value, GbCache, 98, y, 72, 13, "-");
+    Put(r.caption, GbCache, 8, y, 94, 13, r.text);
+    Put(r.value, GbCache, 104, y, 66, 13, "-");
     y += 16;
   }
 
@@ -432,7 +435,14 @@ void MainForm::BuildProcesseur() {
 void MainForm::BuildProcessus() {
   Put(gbProcessus, TabSheet6, 4, 2, 449, 266, "Liste des processus en cours");
   Put(Grid, gbProcessus, 8, 16, 433, 242);
+  // The process list's header until the page first builds it.
   Grid.SetSize(4, 2);
+  int col = 0;
+  for (const auto& [header, width] : {std::pair{"Exe", 250}, std::pair{"PId", 60},
+                                      std::pair{"#Threads", 50}, std::pair{"Priorité", 90}}) {
+    Grid.SetCell(col, 0, header);
+    Grid.SetColWidth(col++, width);
+  }
   Grid.SetFixedRows(1);
   Grid.SetDefaultRowHeight(16);
   Grid.SetContextMenu(&PopupMenu3);
