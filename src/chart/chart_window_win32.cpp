@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "ui/dispatch.h"
+
 namespace kvn {
 
 namespace {
@@ -94,10 +96,11 @@ LRESULT CALLBACK ChartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     delete peer;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
-  // No exception leaves a window procedure: a failing callback ends here.
+  // No exception leaves a window procedure: it goes to the application's fault report.
   try {
     return peer->HandleMessage(msg, wParam, lParam);
   } catch (...) {
+    ui::ReportException(std::current_exception());
     return 0;
   }
 }
@@ -125,7 +128,7 @@ LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (OnRightClick) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(hwnd_, &p);
-        OnRightClick(p.x, p.y);
+        ui::Fire(OnRightClick, static_cast<int>(p.x), static_cast<int>(p.y));
       }
       return 0;
     default:

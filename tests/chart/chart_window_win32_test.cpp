@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 #include "chart/chart_colors.h"
 #include "chart/chart_settings_key_win32.h"
 #include "chart/chart_window_win32.h"
+#include "ui/dispatch.h"
 
 namespace kvn {
 namespace {
@@ -177,6 +179,14 @@ TEST_F(ChartHost, RightClickReportsScreenPosition) {
   EXPECT_EQ(got.x, expected.x);
   EXPECT_EQ(got.y, expected.y);
   EXPECT_EQ(ChartWindowFromHandle(window_->Handle()), window_);
+
+  // A handler that throws reaches the application's exception hook, not the window procedure.
+  int reported = 0;
+  auto previous = ui::SetExceptionHook([&](std::exception_ptr) { ++reported; });
+  window_->OnRightClick = [](int, int) { throw std::runtime_error("menu failed"); };
+  SendMessageW(window_->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(1, 1));
+  ui::SetExceptionHook(previous);
+  EXPECT_EQ(reported, 1);
   EXPECT_EQ(ChartWindowFromHandle(parent_), nullptr);
 }
 
