@@ -9,27 +9,23 @@ namespace kvn {
 namespace {
 constexpr wchar_t kClassName[] = L"KorvaneGlobalHotKey";
 
-ATOM WindowClass() {
-  static ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &DefWindowProcW;  // replaced per window below
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc);
-  }();
-  return atom;
+ATOM RegisterWindowClass(WNDPROC procedure) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kClassName;
+  return RegisterClassExW(&wc);
 }
 }  // namespace
 
 GlobalHotKeyWin32::GlobalHotKeyWin32(TGlobalHotKey& component) : component_(component) {
-  if (!WindowClass()) throw std::runtime_error("cannot register the hot key window class");
+  static const ATOM windowClass = RegisterWindowClass(&WindowProc);
+  if (!windowClass) throw std::runtime_error("cannot register the hot key window class");
   // Message-only: it never shows and never receives broadcasts, it only needs WM_HOTKEY.
   window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+                            GetModuleHandleW(nullptr), this);
   if (!window_) throw std::runtime_error("cannot create the hot key window");
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 
   // The component's address makes the atom's name unique in the session.
   const std::wstring name = std::to_wstring(reinterpret_cast<std::uintptr_t>(&component_));
@@ -63,6 +59,10 @@ void GlobalHotKeyWin32::Unregister() {
 
 LRESULT CALLBACK GlobalHotKeyWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
   auto* self = reinterpret_cast<GlobalHotKeyWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_HOTKEY && self && wParam == self->id_) {
     self->component_.HotKeyPressed();  // the dispatcher keeps exceptions inside

@@ -51,16 +51,13 @@ const SubclassApi& Subclassing() {
   return api;
 }
 
-ATOM WindowClass() {
-  static const ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &DefWindowProcW;  // each window installs its own procedure
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc);
-  }();
-  return atom;
+ATOM RegisterWindowClass(WNDPROC procedure) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kClassName;
+  return RegisterClassExW(&wc);
 }
 
 UINT NextIconId() {
@@ -100,13 +97,12 @@ DWORD TrayRecordSize() {
 
 TrayIconWin32::TrayIconWin32(TTrayIcon& icon, HWND mainWindow, ShellNotifier& notifier)
     : icon_(icon), notifier_(notifier), id_(NextIconId()) {
-  if (!WindowClass()) throw std::runtime_error("cannot register the tray window class");
+  static const ATOM windowClass = RegisterWindowClass(&WindowProc);
+  if (!windowClass) throw std::runtime_error("cannot register the tray window class");
   // Top-level but never shown: it must hear the "TaskbarCreated" broadcast.
   window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
+                            nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) throw std::runtime_error("cannot create the tray window");
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   recordSize_ = TrayRecordSize();
   SetMainWindow(mainWindow);
@@ -263,8 +259,12 @@ LRESULT TrayIconWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK TrayIconWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
   auto* self = reinterpret_cast<TrayIconWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  if (!self || !self->window_) return DefWindowProcW(window, message, wParam, lParam);
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
