@@ -124,6 +124,44 @@ TEST(Win32Recovery, PumpMessagesDispatchesAndPutsQuitBack) {
   UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
+TKVNMaxMem* g_engineToStop = nullptr;
+
+LRESULT CALLBACK StoppingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP && g_engineToStop != nullptr) g_engineToStop->StopDefrag();
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST(Win32Recovery, CancelMessageHandledByThePumpStopsThePass) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = StoppingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KorvaneStopTest";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+
+  RecordingService service;
+  TKVNMaxMem engine(service);
+  g_engineToStop = &engine;
+  std::vector<int> progress;
+  engine.OnProgress = [&](TKVNMaxMem&, int p) {
+    progress.push_back(p);
+    // Like a click on Cancel between two blocks: handled by the pump of the third step.
+    if (progress.size() == 2) PostMessageW(window, WM_APP, 0, 0);
+  };
+  engine.Defrag(10);
+  g_engineToStop = nullptr;
+
+  EXPECT_EQ(progress, (std::vector<int>{5, 10, 15}));
+  ASSERT_EQ(service.blocks.size(), 3u);
+  for (void* block : service.blocks) {
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE)) << block;
+  }
+  DestroyWindow(window);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
 TEST(Win32MemoryStatus, PropertiesAgreeWithGlobalMemoryStatusEx) {
   Win32MemoryService service;
   TKVNMaxMem engine(service);
