@@ -132,6 +132,7 @@ void TGRAPHKVN::DrawChartCurves() {
   DrawSeries(cpu2Series_, cpu2_);
   DrawSeries(ramSeries_, ram_);  // on top
   painter_->Present();
+  frameStale_ = false;
 }
 
 void TGRAPHKVN::DrawSeries(const TStock& series, TColor color) {

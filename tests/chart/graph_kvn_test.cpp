@@ -245,6 +245,15 @@ TEST(TGRAPHKVN, HiddenChartKeepsSamplesAndCatchesUpWhenShown) {
   ASSERT_EQ(ram[0].size(), 7u);  // m = 5 segments, from x = 295
   EXPECT_EQ(ram[0][0].x, 295);
   EXPECT_EQ(ram[0][6].y, ValueToY(44, 100));
+  EXPECT_EQ(chart.RamSeries().size(), 6u) << "Redraw adds no sample";
+
+  // Hidden again, then a sample while visible composes the whole frame by itself.
+  painter.visible = false;
+  chart.Plot(45, 20, 30, 35);
+  EXPECT_TRUE(chart.FrameStale());
+  painter.visible = true;
+  chart.Plot(46, 20, 30, 35);
+  EXPECT_FALSE(chart.FrameStale());
 }
 
 TEST(TGRAPHKVN, BackgroundIsDrawnAgainOnlyWhenItsColoursOrSizeChange) {
