@@ -1,0 +1,369 @@
+#include "shell/main_window_win32.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "../res/resource_ids.h"
+#include "base/rounding.h"
+#include "base/scope_guard.h"
+#include "base/text_win32.h"
+#include "chart/chart_settings_key_win32.h"
+#include "chart/chart_window_win32.h"
+#include "control/global_hot_key_win32.h"
+#include "engine/memory_service_win32.h"
+#include "korvane_version.h"
+#include "shell/log.h"
+#include "shell/log_win32.h"
+#include "shell/tray_icon_win32.h"
+#include "sysinfo/cpu_services_win32.h"
+#include "sysinfo/processor_page_binding.h"
+
+namespace kvn {
+
+namespace {
+
+ui::win32::FormStyle MainStyle() {
+  ui::win32::FormStyle style;
+  style.className = TfMainMem::kClassName;
+  style.clientWidth = MainForm::kClientWidth;
+  style.clientHeight = MainForm::kClientHeight;
+  style.iconId = IDI_KORVANE;
+  return style;
+}
+
+std::string DescribeError(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return {};
+  }
+}
+
+bool IsNtFamily() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Windows 2000 and XP (5.0 and 5.1) are the releases with layered windows and balloons that the
+// options were written for; later NT releases have both too.
+bool HasLayeredWindowsAndBalloons() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+         info.dwMajorVersion >= 5;
+}
+
+void SetOpacity(HWND hwnd, int alpha) {
+  using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+  auto setLayered = reinterpret_cast<SetLayered>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetLayeredWindowAttributes")));
+  if (!setLayered) return;  // Windows 9x and NT 4: no opacity
+  const LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  if (alpha >= 255) {
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    return;
+  }
+  SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+  setLayered(hwnd, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+}
+
+}  // namespace
+
+bool SetProcessPrivilege(const wchar_t* name, bool enable) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    return false;
+  ScopeGuard close([token] { CloseHandle(token); });
+  TOKEN_PRIVILEGES privileges{};
+  if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return false;
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+  TOKEN_PRIVILEGES previous{};
+  DWORD previousSize = sizeof(previous);
+  return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous,
+                               &previousSize) != FALSE;
+}
+
+bool ExitWindowsWithPrivilege(UINT flags) {
+  if (!SetProcessPrivilege(L"SeShutdownPrivilege", true)) return false;
+  const bool done = ExitWindowsEx(flags, 0) != FALSE;
+  SetProcessPrivilege(L"SeShutdownPrivilege", false);
+  return done;
+}
+
+TfMainMem::TfMainMem()
+    : host_(form, MainStyle()),
+      memoryService_(MakeWin32MemoryService()),
+      engine_(*memoryService_),
+      clipboard_(MakeWin32Clipboard()),
+      loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
+      chartKey_(std::make_unique<Win32ChartSettingsKey>()) {
+  for (ui::Timer* timer :
+       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
+    timers_.Attach(*timer);
+  chartColors_ = std::make_unique<ChartColors>(PerfChart1, *chartKey_);
+  swatches_ = std::make_unique<ChartSwatches>(
+      ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
+                          form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,
+                          form.Btn6, form.ColorDialog},
+      PerfChart1, *chartColors_);
+}
+
+TfMainMem::~TfMainMem() {
+  // The tray icon and the hot key go before the window they report to.
+  hotKeyPeer_.reset();
+  trayPeer_.reset();
+  ui::SetExceptionHook(nullptr);
+}
+
+bool TfMainMem::Create() {
+  ui::SetExceptionHook([this](std::exception_ptr e) { ShowException(e); });
+  if (!host_.Create()) return false;
+  trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
+  hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
+  if (HWND area = ui::win32::FormHost::WindowOf(form.PerfChartArea)) {
+    const ui::Rect& r = form.PerfChartArea.Bounds();
+    chartWindow_ = ChartWindow::Create(PerfChart1, area, 0, 0, r.width, r.height);
+    if (chartWindow_) {
+      chartWindow_->OnRightClick = [this](int x, int y) { form.PopupMenu2.Popup(x, y); };
+      swatches_->OwnerWindow = host_.Handle();
+    }
+  }
+  InitMainWindow();
+  // The tray icon decides whether the window shows at once (it does).
+  if (TrayIcon1.Loaded()) {
+    ShowWindow(host_.Handle(), SW_SHOW);
+    UpdateWindow(host_.Handle());
+  }
+  return true;
+}
+
+void TfMainMem::InitMainWindow() {
+  const int interval = 0;  // the stored interval: settings are not persisted yet
+  monitoring_.reset();
+  recovery_.reset();
+  SetLogPlatform(&Win32LogPlatform());
+  PrepareLog();
+
+  installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
+  recovery_ = std::make_unique<Recovery>(
+      RecoveryControls{form.RadioButton1, form.RadioButton2, form.RadioButton3, form.TrackBar1,
+                       form.Label4, form.CNBRepetitions, form.CBPressePapier, form.cbxballoon,
+                       form.BitBtn1, form.BitBtn3, form.RecoverRAM1, form.Cancel1, form.StatusBar},
+      engine_, *clipboard_, installedRamMB_);
+  recovery_->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
+                                      int seconds) {
+    TrayIcon1.ShowBalloonHint(title, text, static_cast<BalloonIcon>(icon),
+                              static_cast<unsigned>(seconds));
+  };
+  recovery_->WriteLog = [](const std::string& line) { WriteLogLine(line); };
+
+  MonitoringSinks sinks;
+  sinks.SetTrayHint = [this](const std::string& hint) { TrayIcon1.SetHint(hint); };
+  sinks.SetTrayColorAndText = [this](ui::Color color, const std::string& text) {
+    TrayIcon1.SetColor(color);
+    TrayIcon1.SetText(text);
+  };
+  sinks.Plot = [this](int ram, int cpu, int cpu2, int alarm) {
+    PerfChart1.Plot(ram, cpu, cpu2, alarm);
+  };
+  sinks.HideToTray = [this] { HideToTray(); };
+  sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  sinks.TickCount = [] { return static_cast<std::uint32_t>(GetTickCount()); };
+  monitoring_ = std::make_unique<Monitoring>(
+      MonitoringControls{
+          form.Gauge1,     form.InfoLabel3,  form.PBSwap,          form.LSwap,
+          form.LoadGauge1, form.Cpu2Bar,     form.LoadGauge2,      form.Label_uptime,
+          form.LabelTemps, form.StatusBar,   form.BtnPressePapier, form.ViderLepressepapier1,
+          form.CheckBox3,  form.SpinEdit1,   form.CheckBox5,       form.SpinEdit2,
+          form.SpinEdit3,  form.RadioGroup2, form.Timer1,          form.Timer2,
+          form.Timer3,     form.Timer4,      form.Timer5,          form.Timer6,
+          form.Basse1,     form.Normale1,    form.Haute1},
+      sinks, engine_, *recovery_, *clipboard_, *loads_);
+  monitoring_->SetUpTimers(interval);
+  BindHandlers();
+
+  form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
+                        std::to_string(engine_.PageSize()) + " MB.");
+  form.PBSwap.SetProgress(engine_.SwapFileUsage());
+  form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
+  if (HasLayeredWindowsAndBalloons()) {
+    form.TrackBar2.SetEnabled(true);
+    form.cbxballoon.SetEnabled(true);
+  }
+  form.Memoire.SetActivePage(&form.TabSheet1);
+
+  try {
+    GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
+    SelectProcessorLogo(form, CpuLibrary());
+  } catch (...) {
+    WriteLogLine("Erreur de récupérations des infos CPU");
+  }
+  try {
+    if (!CpuLibrary().Processors(0).Features().FindFeature("MMX").Available()) {
+      MessageBoxW(host_.Handle(),
+                  L"Korvane a détecté que votre processeur ne supporte pas les instructions "
+                  L"mmx.\r\nL'application va se terminer.",
+                  L"Korvane", MB_OK | MB_ICONERROR);
+      PostQuitMessage(0);
+    }
+  } catch (...) {
+    WriteLogLine("Erreur lors de la récupération mmx");
+    MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
+    PostQuitMessage(0);
+  }
+  if (IsNtFamily()) {
+    form.cbxSwap.SetEnabled(true);
+    form.CbCache.SetEnabled(true);
+    form.Cbxnoyau.SetEnabled(installedRamMB_ >= 511);
+  }
+  form.StatusBar.SetPanelText(1, " 100 %");
+  form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
+  form.TrackBar1.SetPosition(
+      static_cast<int>(RoundHalfEven(static_cast<long double>(installedRamMB_) / 2)));
+  SetOpacity(host_.Handle(), form.TrackBar2.Position());
+  form.BitBtn3.SetEnabled(false);
+  HotKey1Change();
+  form.StatusBar.SetPanelText(0, form.RadioGroup2.ItemIndex() == 1 ? " 0 MB" : " 0 %");
+  form.StatusBar.SetPanelText(2, " ");
+  SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
+  monitoring_->Start(form.CBDefragOnStart.Checked());
+  chartColors_->ChangeColor();
+}
+
+void TfMainMem::BindHandlers() {
+  recovery_->Bind();
+  monitoring_->Bind();
+  swatches_->Bind();
+  form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
+  form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
+  GlobalHotKey.OnHotKey = [this] { recovery_->StartSeries(); };
+  form.HotKey1.OnChange = [this] { HotKey1Change(); };
+  form.Btn4.OnClick = [this] { exit_appli(); };
+  form.Exit1.OnClick = [this] { exit_appli(); };
+  form.Open1.OnClick = [this] { Open1Click(); };
+  form.arret1.OnClick = [] { ExitWindowsWithPrivilege(EWX_SHUTDOWN); };
+  form.Redemarrer1.OnClick = [] { ExitWindowsWithPrivilege(EWX_REBOOT); };
+  form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
+  form.TrackBar2.OnChange = [this] { SetOpacity(host_.Handle(), form.TrackBar2.Position()); };
+  form.CheckBox2.OnClick = [this] {
+    SetWindowPos(host_.Handle(), form.CheckBox2.Checked() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0,
+                 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  };
+
+  TrayIcon1.PopupMenu = &form.PopupMenu1;
+  TrayIcon1.MinimizeToTray = true;
+  TrayIcon1.OnStartup = [](bool& show) { show = true; };
+  TrayIcon1.OnDblClick = [this] { Open1Click(); };
+  TrayIcon1.OnBalloonHintClick = [this] {
+    form.Memoire.SetActivePage(&form.TabSheet1);
+    TrayIcon1.SetIconVisible(true);
+    ShowWindow(host_.Handle(), SW_RESTORE);
+    SetForegroundWindow(host_.Handle());
+  };
+  form.Memoire.SetContextMenu(&form.PopupMenu1);
+
+  host_.OnCloseQuery = [this] { return FormCloseQuery(); };
+  host_.OnUserMessage = [this](WPARAM, LPARAM) { WMUser(); };
+  host_.OnQueryEndSession = [this] {
+    WMQueryEndSession();
+    return true;
+  };
+  host_.OnEndSession = [](bool) { ExitProcess(0); };
+}
+
+HWND TfMainMem::hotKeyWindow() const {
+  return hotKeyPeer_ ? hotKeyPeer_->Window() : nullptr;
+}
+
+WPARAM TfMainMem::hotKeyId() const { return hotKeyPeer_ ? hotKeyPeer_->Id() : 0; }
+
+void TfMainMem::HotKey1Change() {
+  if (hotKeyHelp_.empty()) hotKeyHelp_ = form.Label28.Caption();
+  if (GlobalHotKey.SetShortCut(form.HotKey1.HotKey())) {
+    form.Label28.SetCaption(hotKeyHelp_);
+    form.Label28.SetFont({});
+  } else {
+    // Another program holds this combination: say so where the user just typed it.
+    form.Label28.SetCaption("-> Combinaison déjà utilisée par un autre programme.");
+    ui::Font warning;
+    warning.color = 0x0000C0;
+    form.Label28.SetFont(warning);
+  }
+}
+
+void TfMainMem::HideToTray() {
+  TrayIcon1.SetEnabled(true);
+  TrayIcon1.HideMainWindow();
+  TrayIcon1.HideTaskbarButton();
+  TrayIcon1.SetIconVisible(true);
+}
+
+void TfMainMem::Open1Click() {
+  TrayIcon1.ShowMainWindow();
+  form.Memoire.SetActivePage(&form.TabSheet1);
+  TrayIcon1.SetIconVisible(true);
+  ShowWindow(host_.Handle(), IsIconic(host_.Handle()) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(host_.Handle());
+}
+
+void TfMainMem::WMUser() {
+  ShowWindow(host_.Handle(), IsIconic(host_.Handle()) ? SW_RESTORE : SW_SHOW);
+  TrayIcon1.SetIconVisible(true);
+  SetForegroundWindow(host_.Handle());
+}
+
+bool TfMainMem::FormCloseQuery() {
+  if (exitRequested_) return true;
+  TrayIcon1.HideMainWindow();
+  TrayIcon1.SetIconVisible(true);
+  return false;
+}
+
+void TfMainMem::WMQueryEndSession() {
+  exitRequested_ = true;
+  recovery_->AnnulRam();
+  for (ui::Timer* timer : {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5})
+    timer->SetEnabled(false);
+}
+
+void TfMainMem::exit_appli() {
+  recovery_->AnnulRam();
+  exitRequested_ = true;
+  TrayIcon1.SetIconVisible(false);
+  engine_.StopDefrag();
+  ShowWindow(host_.Handle(), SW_HIDE);
+  // The window is destroyed once the message loop has ended: a pass that is still releasing its
+  // blocks finishes first (its message pump puts the quit request back).
+  PostQuitMessage(0);
+}
+
+int TfMainMem::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (host_.PreTranslateMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  for (ui::Timer* timer :
+       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
+    timer->SetEnabled(false);
+  return 0;
+}
+
+void TfMainMem::ShowException(std::exception_ptr error) {
+  const std::string what = DescribeError(error);
+  WriteLogLine(what);
+  // One box at a time: the timers go on while it is open and may fail again.
+  if (showingError_) return;
+  showingError_ = true;
+  ScopeGuard done([this] { showingError_ = false; });
+  MessageBoxW(host_.Handle(), Widen(what.empty() ? "Exception" : what).c_str(), L"Korvane",
+              MB_OK | MB_ICONERROR);
+}
+
+}  // namespace kvn

@@ -1,0 +1,95 @@
+#pragma once
+// TfMainMem: the main window. It owns the form, every component and the subsystem classes for
+// the whole run, binds their handlers in one place, and runs the start-up sequence.
+#include <windows.h>
+
+#include <memory>
+
+#include "chart/chart_colors.h"
+#include "chart/chart_swatches.h"
+#include "chart/graph_kvn.h"
+#include "control/clipboard.h"
+#include "control/global_hot_key.h"
+#include "control/load_sampler_win32.h"
+#include "control/monitoring.h"
+#include "control/recovery.h"
+#include "engine/kvn_max_mem.h"
+#include "shell/main_form.h"
+#include "shell/tray_icon.h"
+#include "ui/win32/form_host.h"
+#include "ui/win32/window_timers.h"
+
+namespace kvn {
+
+class ChartWindow;
+class GlobalHotKeyWin32;
+class TrayIconWin32;
+
+class TfMainMem {
+ public:
+  static constexpr wchar_t kClassName[] = L"TfMainMem";
+  static constexpr char kCaption[] = "Korvane";
+
+  TfMainMem();
+  ~TfMainMem();
+  TfMainMem(const TfMainMem&) = delete;
+  TfMainMem& operator=(const TfMainMem&) = delete;
+
+  // Creates the window and runs the start-up sequence; false when Windows refused the window.
+  bool Create();
+  HWND Handle() const { return host_.Handle(); }
+  // The message loop; returns when the program is asked to quit.
+  int Run();
+
+  void exit_appli();
+  // Back from the notification area (double click, "a&Grandir").
+  void Open1Click();
+  // A second copy asked for the window.
+  void WMUser();
+
+  MainForm form;
+  TKVNMaxMem& KVNMaxMem1() { return engine_; }
+  TTextTrayIcon TrayIcon1{"TrayIcon1"};
+  TGlobalHotKey GlobalHotKey{"GlobalHotKey"};
+  TGRAPHKVN PerfChart1;
+  Recovery& recovery() { return *recovery_; }
+  Monitoring& monitoring() { return *monitoring_; }
+  bool ExitRequested() const { return exitRequested_; }
+  // The hidden window that receives the global hot key.
+  HWND hotKeyWindow() const;
+  WPARAM hotKeyId() const;
+
+ private:
+  void InitMainWindow();
+  void BindHandlers();
+  void HideToTray();
+  void HotKey1Change();
+  bool FormCloseQuery();
+  void WMQueryEndSession();
+  void ShowException(std::exception_ptr error);
+
+  ui::win32::FormHost host_;
+  ui::win32::WindowTimers timers_;
+  std::unique_ptr<MemoryService> memoryService_;
+  TKVNMaxMem engine_;
+  std::unique_ptr<ClipboardService> clipboard_;
+  std::unique_ptr<SystemProcessorLoads> loads_;
+  std::unique_ptr<ChartSettingsKey> chartKey_;
+  std::unique_ptr<ChartColors> chartColors_;
+  std::unique_ptr<ChartSwatches> swatches_;
+  std::unique_ptr<Recovery> recovery_;
+  std::unique_ptr<Monitoring> monitoring_;
+  std::unique_ptr<TrayIconWin32> trayPeer_;
+  std::unique_ptr<GlobalHotKeyWin32> hotKeyPeer_;
+  ChartWindow* chartWindow_ = nullptr;  // owned by its window
+  std::int64_t installedRamMB_ = 0;
+  bool exitRequested_ = false;
+  bool showingError_ = false;
+  std::string hotKeyHelp_;  // the explanation beside the hot-key editor
+};
+
+// Shut-down, restart and log-off with the shut-down privilege enabled for the call.
+bool SetProcessPrivilege(const wchar_t* name, bool enable);
+bool ExitWindowsWithPrivilege(UINT flags);
+
+}  // namespace kvn

@@ -1,0 +1,181 @@
+// The whole main window under Wine: start-up, the display and load ticks against the system's own
+// figures, a real recovery from the button, the hot key while hidden, and the clipboard option.
+#include "shell/main_window_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <regex>
+#include <thread>
+
+#include "base/text_win32.h"
+#include "gui/screenshot.h"
+#include "sysinfo/cpu_services_win32.h"
+#include "ui/win32/form_host.h"
+
+namespace kvn {
+namespace {
+
+using ui::win32::FormHost;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    InitializeCpuLibrary();
+    ui::win32::InitToolkit();
+  }
+  void SetUp() override {
+    window = std::make_unique<TfMainMem>();
+    ASSERT_TRUE(window->Create());
+    testing::PumpMessages(100);
+  }
+  void TearDown() override { window.reset(); }
+
+  std::wstring PanelText(int panel) {
+    HWND bar = FormHost::WindowOf(window->form.StatusBar);
+    wchar_t text[256] = {};
+    SendMessageW(bar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  // A small manual pass, so that the tests stay quick on any machine.
+  void UseManualPass(int blocks) {
+    window->form.RadioButton2.SetChecked(true);
+    window->form.TrackBar1.SetPosition(blocks);
+  }
+
+  std::unique_ptr<TfMainMem> window;
+};
+
+TEST_F(MainWindowTest, OpensAsTheSingleInstanceLooksForIt) {
+  HWND found = FindWindowW(L"TfMainMem", L"Korvane");
+  EXPECT_EQ(found, window->Handle());
+  RECT client{};
+  GetClientRect(window->Handle(), &client);
+  EXPECT_EQ(client.right, 465);
+  EXPECT_EQ(client.bottom, 351);
+  EXPECT_TRUE(IsWindowVisible(window->Handle()));
+  EXPECT_EQ(window->form.Memoire.ActivePage(), &window->form.TabSheet1);
+  EXPECT_FALSE(window->form.BitBtn3.Enabled());
+  // The manual amount runs up to the installed memory, starting at half of it.
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof(status);
+  GlobalMemoryStatusEx(&status);
+  const int installed = static_cast<int>(status.ullTotalPhys / 1024 / 1024 + 1);
+  EXPECT_EQ(window->form.TrackBar1.Max(), installed);
+  EXPECT_NEAR(window->form.TrackBar1.Position(), installed / 2, 1);
+}
+
+TEST_F(MainWindowTest, TicksShowTheSystemsOwnFigures) {
+  // Keep one core busy so that the processor load is really above zero.
+  std::atomic<bool> stop{false};
+  std::thread busy([&] {
+    while (!stop) {
+    }
+  });
+  for (int i = 0; i < 3; ++i) {
+    window->form.Timer2.Tick();
+    testing::PumpMessages(300);
+  }
+  window->form.Timer1.Tick();
+  stop = true;
+  busy.join();
+
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof(status);
+  GlobalMemoryStatusEx(&status);
+  const double percent = 100.0 * status.ullAvailPhys / status.ullTotalPhys;
+  EXPECT_NEAR(window->monitoring().FreePercent(), percent, 2.0);
+  EXPECT_EQ(window->TrayIcon1.Text(), std::to_string(window->monitoring().FreePercent()) + "%");
+  EXPECT_EQ(PanelText(0), L" " + std::to_wstring(window->monitoring().FreePercent()) + L" %");
+  EXPECT_GT(window->monitoring().Loads().CpuLoadAverage, 0);
+  EXPECT_TRUE(std::regex_match(Narrow(PanelText(1)), std::regex(" [0-9]+ %")));
+  EXPECT_EQ(window->form.Gauge1.Progress(), window->monitoring().FreePercent());
+  EXPECT_GT(window->PerfChart1.SampleCount(), 0);
+  testing::SaveWindowShot(window->Handle(), "main_window_running");
+}
+
+TEST_F(MainWindowTest, ButtonRunsARealPassAndReportsIt) {
+  UseManualPass(32);
+  std::vector<int> seen;
+  std::string shotDuring;
+  auto progress = window->KVNMaxMem1().OnProgress;
+  window->KVNMaxMem1().OnProgress = [&](TKVNMaxMem& sender, int value) {
+    progress(sender, value);
+    seen.push_back(value);
+    if (value == 25 && shotDuring.empty())
+      shotDuring = testing::SaveWindowShot(window->Handle(), "main_window_during_pass");
+  };
+  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  ASSERT_EQ(seen.size(), 64u);
+  EXPECT_EQ(seen.back(), 100);
+  EXPECT_FALSE(shotDuring.empty());
+  const std::string text = Narrow(PanelText(2));
+  EXPECT_TRUE(std::regex_match(text, std::regex(" Quantité récupérée : [0-9]+ Mo"))) << text;
+  EXPECT_TRUE(window->form.BitBtn1.Enabled());
+  EXPECT_FALSE(window->form.BitBtn3.Enabled());
+  EXPECT_FALSE(window->recovery().Optimising());
+  testing::SaveWindowShot(window->Handle(), "main_window_after_pass");
+}
+
+TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
+  UseManualPass(4);
+  window->TrayIcon1.HideMainWindow();
+  ASSERT_FALSE(IsWindowVisible(window->Handle()));
+  ASSERT_TRUE(window->GlobalHotKey.Registered());
+  int passes = 0;
+  auto after = window->KVNMaxMem1().OnAfterDefrag;
+  window->KVNMaxMem1().OnAfterDefrag = [&](TKVNMaxMem& sender) {
+    ++passes;
+    after(sender);
+  };
+  // What Windows sends to the component's window when the combination is pressed.
+  ASSERT_TRUE(window->hotKeyWindow());
+  SendMessageW(window->hotKeyWindow(), WM_HOTKEY, window->hotKeyId(), 0);
+  EXPECT_EQ(passes, 1);
+  EXPECT_TRUE(
+      std::regex_match(Narrow(PanelText(2)), std::regex(" Quantité récupérée : [0-9]+ Mo")));
+}
+
+TEST_F(MainWindowTest, ClipboardEmptiedByAPassWhenAsked) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const char text[] = "Korvane";
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
+  memcpy(GlobalLock(mem), text, sizeof(text));
+  GlobalUnlock(mem);
+  SetClipboardData(CF_TEXT, mem);
+  CloseClipboard();
+  ASSERT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+  window->form.Timer1.Tick();
+  EXPECT_TRUE(window->form.BtnPressePapier.Enabled());
+
+  UseManualPass(2);
+  window->form.CBPressePapier.SetChecked(true);
+  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  window->form.Timer1.Tick();
+  EXPECT_FALSE(window->form.BtnPressePapier.Enabled());
+}
+
+TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
+  SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(window->Handle()));
+  EXPECT_FALSE(IsWindowVisible(window->Handle()));
+  EXPECT_TRUE(window->TrayIcon1.IconVisible());
+  window->Open1Click();
+  EXPECT_TRUE(IsWindowVisible(window->Handle()));
+  window->exit_appli();
+  EXPECT_TRUE(window->ExitRequested());
+  EXPECT_FALSE(window->TrayIcon1.IconVisible());
+  MSG msg;
+  bool quit = false;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message == WM_QUIT) quit = true;
+  EXPECT_TRUE(quit);
+}
+
+}  // namespace
+}  // namespace kvn
