@@ -99,18 +99,18 @@ void MainForm::BuildPrincipal() {
   Put(GroupBox2, TabSheet1, 4, 2, 449, 296, "Affichage :");
 
   // Gauges: caption column, gauge column, value column.
-  Put(InfoLabel1, GroupBox2, 8, 20, 184, 13, "RAM libre :");
-  Put(Gauge1, GroupBox2, 196, 18, 150, 17);
-  Put(InfoLabel3, GroupBox2, 352, 20, 90, 13, "0 Mo");
-  Put(Label30, GroupBox2, 8, 39, 184, 26, "Utilisation du \r\nfichier d'échange :");
-  Put(PBSwap, GroupBox2, 196, 43, 150, 17);
-  Put(LSwap, GroupBox2, 352, 45, 90, 13, "0 Mo.");
-  Put(Label1, GroupBox2, 8, 72, 184, 13, "Utilisation processeur(s) :");
-  Put(LoadGauge1, GroupBox2, 196, 70, 150, 17);
-  Put(Cpu2Bar, GroupBox2, 352, 70, 90, 17);
+  Put(InfoLabel1, GroupBox2, 8, 20, 196, 13, "RAM libre :");
+  Put(Gauge1, GroupBox2, 208, 18, 140, 17);
+  Put(InfoLabel3, GroupBox2, 354, 20, 88, 13, "0 Mo");
+  Put(Label30, GroupBox2, 8, 39, 196, 26, "Utilisation du \r\nfichier d'échange :");
+  Put(PBSwap, GroupBox2, 208, 43, 140, 17);
+  Put(LSwap, GroupBox2, 354, 45, 88, 13, "0 Mo.");
+  Put(Label1, GroupBox2, 8, 72, 196, 13, "Utilisation processeur(s) :");
+  Put(LoadGauge1, GroupBox2, 208, 70, 140, 17);
+  Put(Cpu2Bar, GroupBox2, 354, 70, 88, 17);
   Cpu2Bar.SetVisible(false);  // shown on machines with several processors
-  Put(Label21, GroupBox2, 8, 94, 184, 13, "Moyenne Utilisation Processeur(s) :");
-  Put(LoadGauge2, GroupBox2, 196, 92, 150, 17);
+  Put(Label21, GroupBox2, 8, 94, 196, 13, "Moyenne Utilisation Processeur(s) :");
+  Put(LoadGauge2, GroupBox2, 208, 92, 140, 17);
   Put(Label_uptime, GroupBox2, 8, 114, 434, 13, "PC démarré depuis : ");
 
   // History chart with its scale on the left, legend and time span below.
@@ -118,24 +118,24 @@ void MainForm::BuildPrincipal() {
   Label20.SetAlignment(ui::Align::Center);
   Bold(Label20);
   Put(PerfChartArea, GroupBox2, 38, 147, 300, 100);
-  Put(Label19, GroupBox2, 2, 142, 34, 13, "100 %");
-  Put(Label18, GroupBox2, 2, 191, 34, 13, "50 %");
-  Put(Label17, GroupBox2, 2, 240, 34, 13, "0 %");
+  Put(Label19, GroupBox2, 3, 142, 34, 13, "100 %");
+  Put(Label18, GroupBox2, 3, 191, 34, 13, "50 %");
+  Put(Label17, GroupBox2, 3, 240, 34, 13, "0 %");
   for (ui::Label* scale : {&Label19, &Label18, &Label17}) scale->SetAlignment(ui::Align::Right);
 
   Put(ShapeRam, GroupBox2, 38, 254, 10, 10);
   LegendMark(ShapeRam, kRamColor);
-  Put(Label12, GroupBox2, 52, 253, 66, 13, "RAM libre %");
-  Put(ShapeAlarme, GroupBox2, 124, 254, 10, 10);
+  Put(Label12, GroupBox2, 52, 253, 72, 13, "RAM libre %");
+  Put(ShapeAlarme, GroupBox2, 128, 254, 10, 10);
   LegendMark(ShapeAlarme, kAlarmColor);
-  Put(Label15, GroupBox2, 138, 253, 66, 13, "Alarme RAM ");
-  Put(ShapeCPU, GroupBox2, 210, 254, 10, 10);
+  Put(Label15, GroupBox2, 142, 253, 76, 13, "Alarme RAM ");
+  Put(ShapeCPU, GroupBox2, 222, 254, 10, 10);
   LegendMark(ShapeCPU, kCpuColor);
-  Put(Label16, GroupBox2, 224, 253, 70, 13, "Activité CPU");
+  Put(Label16, GroupBox2, 236, 253, 76, 13, "Activité CPU");
 
-  Put(Label37, GroupBox2, 38, 272, 34, 13, "Temps");
-  Put(LabelTemps, GroupBox2, 74, 272, 36, 13, " 60 s");
-  Put(Label43, GroupBox2, 112, 272, 90, 13, "<               >");
+  Put(Label37, GroupBox2, 38, 272, 40, 13, "Temps");
+  Put(LabelTemps, GroupBox2, 80, 272, 40, 13, " 60 s");
+  Put(Label43, GroupBox2, 122, 272, 90, 13, "<               >");
 
   // Commands, right of the chart.
   Put(BitBtn1, GroupBox2, 346, 132, 96, 36, "&Optimiser\r\nla RAM !");
@@ -181,34 +181,34 @@ void MainForm::BuildReglages() {
 
   // Automatic rules.
   Put(GroupBox5, TabSheet7, 4, 66, 449, 128, "Propriétés de récupération ");
-  Put(CheckBox3, GroupBox5, 8, 18, 136, 17, "Niveau alarme en %");
+  Put(CheckBox3, GroupBox5, 8, 18, 148, 17, "Niveau alarme en %");
   CheckBox3.SetHint(
       "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
       "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher.");
   CheckBox3.SetChecked(true);
-  Put(SpinEdit1, GroupBox5, 146, 16, 50, 21);
+  Put(SpinEdit1, GroupBox5, 158, 16, 50, 21);
   Range(SpinEdit1, 0, 100, 1, 35);
-  Put(Label13, GroupBox5, 200, 20, 14, 13, "%");
-  Put(Label22, GroupBox5, 254, 14, 188, 26,
+  Put(Label13, GroupBox5, 212, 20, 14, 13, "%");
+  Put(Label22, GroupBox5, 268, 14, 174, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
   Label22.SetWordWrap(true);
 
-  Put(CheckBox5, GroupBox5, 8, 42, 136, 17, "Libère toutes les ");
+  Put(CheckBox5, GroupBox5, 8, 42, 148, 17, "Libère toutes les ");
   CheckBox5.SetHint(
       "OPTIMISATION DANS LE TEMPS:\r\n--------------------------------------------------------"
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
-  Put(SpinEdit2, GroupBox5, 146, 40, 50, 21);
+  Put(SpinEdit2, GroupBox5, 158, 40, 50, 21);
   Range(SpinEdit2, 5, 1440, 5, 45);
-  Put(Label3, GroupBox5, 200, 44, 50, 13, "minutes.");
+  Put(Label3, GroupBox5, 212, 44, 52, 13, "minutes.");
 
-  Put(Label14, GroupBox5, 8, 68, 136, 13, "Optimise si charge CPU <");
+  Put(Label14, GroupBox5, 8, 68, 148, 13, "Optimise si charge CPU <");
   Label14.SetHint(
       "CHARGE MAX CPU :\r\n----------------------------------\r\nSélectionnez la charge maximale "
       "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos tâches "
       "en cours.");
-  Put(SpinEdit3, GroupBox5, 146, 64, 50, 21);
+  Put(SpinEdit3, GroupBox5, 158, 64, 50, 21);
   Range(SpinEdit3, 0, 100, 1, 15);
-  Put(Label23, GroupBox5, 254, 60, 188, 26,
+  Put(Label23, GroupBox5, 268, 60, 174, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   Label23.SetWordWrap(true);
 
@@ -217,15 +217,15 @@ void MainForm::BuildReglages() {
   CBPressePapier.SetHint(
       "Permet de vider le presse-papiers\r\ndu textes ou des images stockées\r\nen RAM après avoir "
       "fait un \r\ncopier-coller.");
-  Put(Label31, GroupBox12, 162, 17, 124, 13, "Répéter l'optimisation ");
-  Put(CNBRepetitions, GroupBox12, 288, 13, 40, 21);
+  Put(Label31, GroupBox12, 160, 17, 130, 13, "Répéter l'optimisation ");
+  Put(CNBRepetitions, GroupBox12, 292, 13, 40, 21);
   CNBRepetitions.SetItems({"1", "2", "3", "4"});
   CNBRepetitions.SetItemIndex(0);
   CNBRepetitions.SetHint(
       "Permet de lancer automatiquement\r\nPlusieurs fois de suite l'optimisation "
       "afin\r\nD'essayer "
       "de récupérer un maximum de \r\nRAM.");
-  Put(Label32, GroupBox12, 332, 17, 96, 13, "fois/récupération");
+  Put(Label32, GroupBox12, 336, 17, 94, 13, "fois/récupération");
 
   // Windows memory tuning.
   Put(GroupBox1, TabSheet7, 4, 198, 449, 100, "Optimisations Windows ");
@@ -239,11 +239,11 @@ void MainForm::BuildReglages() {
   Put(cbxCacheNiveau2, GroupBox1, 8, 60, 172, 17, "Optimiser le cache niveau 2");
   cbxCacheNiveau2.SetHint(
       "Permet d'ajuster le niveau de cache L2\r\nà la taille de celui de votre processeur.");
-  Put(Cbxnoyau, GroupBox1, 182, 60, 262, 17, "Optimiser les performances du noyau système");
+  Put(Cbxnoyau, GroupBox1, 182, 60, 260, 17, "Optimiser les performances du noyau système");
   Cbxnoyau.SetHint(
       "A activer sur les systèmes ayant 512 MB ou plus. Actif que sur Windows NT, 2000 ou XP");
   Cbxnoyau.SetEnabled(false);
-  Put(cbxSwap, GroupBox1, 8, 78, 262, 17, "Réinitialiser le fichier swap au redémarrage");
+  Put(cbxSwap, GroupBox1, 8, 78, 268, 17, "Réinitialiser le fichier swap au redémarrage");
   cbxSwap.SetHint(
       "Permet d'effacer le contenu du fichier swap\r\nlors de l'arrêt ou du redémarrage de la "
       "machine.");
@@ -260,8 +260,8 @@ void MainForm::BuildParametres() {
   RadioGroup2.SetItemIndex(0);
 
   Put(GroupBox3, TabSheet3, 198, 2, 255, 76, "Options Win XP, Win 2000");
-  Put(Label5, GroupBox3, 8, 18, 118, 13, "Opacité de la fenêtre");
-  Put(TrackBar2, GroupBox3, 128, 14, 122, 20);
+  Put(Label5, GroupBox3, 8, 18, 122, 13, "Opacité de la fenêtre");
+  Put(TrackBar2, GroupBox3, 132, 14, 118, 20);
   TrackBar2.SetRange(70, 255);
   TrackBar2.SetPosition(255);
   TrackBar2.SetFrequency(10);
@@ -277,33 +277,33 @@ void MainForm::BuildParametres() {
 
   // General options, each with its explanation on the right.
   Put(GroupBox7, TabSheet3, 4, 82, 449, 134, "Général");
-  Put(CheckBox2, GroupBox7, 8, 16, 152, 17, "Fenêtre au premier plan");
+  Put(CheckBox2, GroupBox7, 8, 16, 158, 17, "Fenêtre au premier plan");
   CheckBox2.SetHint(
       "TOUJOURS VISIBLE:\r\n-----------------------------------\r\nForce la fenêtre de "
       "Korvane\r\nà rester devant les autres fenêtres\r\ndu bureau. (lorsque Korvane est\r\nen "
       "mode "
       "fenêtré).");
-  Put(Label24, GroupBox7, 162, 18, 282, 13, "-> La fenêtre restera au premier plan.");
-  Put(CheckBox1, GroupBox7, 8, 36, 152, 17, "Démarre avec Windows");
+  Put(Label24, GroupBox7, 168, 18, 274, 13, "-> La fenêtre restera au premier plan.");
+  Put(CheckBox1, GroupBox7, 8, 36, 158, 17, "Démarre avec Windows");
   CheckBox1.SetHint(
       "REDEMARRAGE AUTO :\r\n----------------------------------------\r\nPermet à Korvane de "
       "\r\nredémarrer automatiquement\r\navec Windows.");
-  Put(Label25, GroupBox7, 162, 38, 282, 13, "-> Korvane se lancera au démarrage de Windows.");
-  Put(CDechargeDll, GroupBox7, 8, 58, 152, 17, "Décharge Dlls inutilisées");
+  Put(Label25, GroupBox7, 168, 38, 274, 13, "-> Korvane se lancera au démarrage de Windows.");
+  Put(CDechargeDll, GroupBox7, 8, 58, 158, 17, "Décharge Dlls inutilisées");
   CDechargeDll.SetHint(
       "DECHARGE LES DLLS NON UTILISEES:\r\n==================================\r\nCe paramètre "
       "force Windows à décharger les\r\nDlls non utilisées par le système. Cela peut "
       "\r\npermettre au système de récupérer plus de RAM.");
-  Put(Label26, GroupBox7, 162, 56, 282, 26,
+  Put(Label26, GroupBox7, 168, 56, 274, 26,
       "-> Force Windows à décharger les Dlls libres de la mémoire.");
   Label26.SetWordWrap(true);
-  Put(HotKey1, GroupBox7, 8, 86, 152, 21);
+  Put(HotKey1, GroupBox7, 8, 86, 158, 21);
   HotKey1.SetHotKey(24658);  // Ctrl+Shift+R
-  Put(Label28, GroupBox7, 162, 84, 282, 26,
+  Put(Label28, GroupBox7, 168, 84, 274, 26,
       "-> \"HotKey\" cette combinaison de touche lance l'optimisation");
   Label28.SetWordWrap(true);
-  Put(CBDefragOnStart, GroupBox7, 8, 112, 152, 17, "Optimise au démarrage");
-  Put(Label35, GroupBox7, 162, 114, 282, 13, "-> Optimise la RAM au démarrage de Korvane.");
+  Put(CBDefragOnStart, GroupBox7, 8, 112, 158, 17, "Optimise au démarrage");
+  Put(Label35, GroupBox7, 168, 114, 274, 13, "-> Optimise la RAM au démarrage de Korvane.");
 
   Put(GroupBox11, TabSheet3, 4, 220, 140, 50, "Priorité d'exécution");
   Put(CBPriorite, GroupBox11, 8, 18, 124, 21);
@@ -402,8 +402,8 @@ void MainForm::BuildProcesseur() {
   }
   LogoCyrix.SetVisible(false);
 
-  Put(Label6, GroupBox6, 82, 20, 70, 13, "Processeur :");
-  Put(lblName, GroupBox6, 154, 20, 288, 26, "Inconnu");
+  Put(Label6, GroupBox6, 82, 20, 74, 13, "Processeur :");
+  Put(lblName, GroupBox6, 158, 20, 284, 26, "Inconnu");
   lblName.SetWordWrap(true);
   Put(LblMMX, GroupBox6, 82, 50, 180, 13, "MMX Instructions");
   Put(lblSIMD, GroupBox6, 82, 66, 180, 13, "SIMD Instructions");
