@@ -15,6 +15,8 @@ void TTrayIcon::SetIconVisible(bool visible) {
 }
 
 void TTrayIcon::SetHint(std::string hint) {
+  // The monitoring loop sets the hint on every tick; only a new text is worth a shell call.
+  if (hint == hint_) return;
   hint_ = std::move(hint);
   Modify();
 }

@@ -61,6 +61,13 @@ struct TrayFixture : ::testing::Test {
   }
 };
 
+TEST_F(TrayFixture, AnUnchangedHintCostsNoShellCall) {
+  icon.SetHint("RAM Libre : 512 Mo sur 1024 Mo RAM Installée");
+  icon.SetHint("RAM Libre : 512 Mo sur 1024 Mo RAM Installée");
+  icon.SetHint("RAM Libre : 511 Mo sur 1024 Mo RAM Installée");
+  EXPECT_EQ(peer.Names(), (std::vector<std::string>{"Modify", "Modify"}));
+}
+
 TEST_F(TrayFixture, BalloonIsClearedThenSentOnce) {
   icon.SetHint("Mémoire libre : 42 %");
   icon.ShowBalloonHint("Korvane", "Optimisation en cours ...", BalloonIcon::Info, 10);
