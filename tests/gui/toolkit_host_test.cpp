@@ -1,5 +1,6 @@
 // The form host's hooks for the program shell, tool tips, timers, menus, and screenshots.
 #include "gui/toolkit_fixture.h"
+#include "ui/win32/color_picker.h"
 #include "ui/win32/menu_presenter.h"
 #include "ui/win32/window_timers.h"
 
@@ -219,6 +220,180 @@ TEST_F(ToolkitWindow, Screenshots) {
     form.Pages.SetActivePage(p.page);
     EXPECT_FALSE(SaveWindowShot(host->Handle(), p.name).empty()) << p.name;
   }
+}
+
+}  // namespace
+}  // namespace kvn::testing
+
+namespace kvn::testing {
+namespace {
+
+// Records which menu would show, instead of showing it.
+struct RecordingPresenter : ui::MenuPresenter {
+  void Show(ui::PopupMenu& menu, int x, int y) override {
+    shown.push_back(menu.Name());
+    lastX = x;
+    lastY = y;
+  }
+  std::vector<std::string> shown;
+  int lastX = 0, lastY = 0;
+};
+
+// A right click opens the menu of the control, or else of its nearest parent that has one.
+TEST_F(ToolkitWindow, RightClickOpensTheNearestContextMenu) {
+  RecordingPresenter presenter;
+  ui::PopupMenu::SetPresenter(&presenter);
+  auto rightClick = [](HWND hwnd, int x, int y) {
+    SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(x, y));
+  };
+  rightClick(W(form.Grid), 300, 200);
+  rightClick(W(form.Check1), 10, 20);  // no menu of its own: the page control's
+  rightClick(W(form.Status), 5, 5);    // no menu on its way to the form: nothing
+  ui::PopupMenu::SetPresenter(nullptr);
+  EXPECT_EQ(presenter.shown, (std::vector<std::string>{"GridMenu", "PagesMenu"}));
+  EXPECT_EQ(presenter.lastX, 10);
+  EXPECT_EQ(presenter.lastY, 20);
+}
+
+// A thousand updates of what the program changes every second leave no GDI object behind.
+TEST_F(ToolkitWindow, RepeatedUpdatesLeakNoGdiObjects) {
+  // Wine does not count GDI objects; a fresh object's handle slot shows whether the table grew
+  // instead, since freed slots are handed out again first.
+  auto gdiObjects = [] {
+    if (DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return count;
+    HGDIOBJ probe = CreateSolidBrush(0);
+    const DWORD slot = LOWORD(reinterpret_cast<UINT_PTR>(probe));
+    DeleteObject(probe);
+    return slot;
+  };
+  auto update = [&](int i) {
+    form.Status.SetPanelText(0, " " + std::to_string(i % 100) + " %");
+    form.Status.SetPanelText(2, " optimisation en cours ... " + std::to_string(i % 100) + "%");
+    form.Status.SetGaugePosition(i % 101);
+    form.Gauge1.SetProgress(i % 101);
+    form.Swatch.SetBrushColor(static_cast<ui::Color>(i * 997) & 0xFFFFFF);
+    form.Label1.SetCaption(std::to_string(i) + " Mo");
+    UpdateWindow(host->Handle());
+    RedrawWindow(W(form.Status), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(W(form.Gauge1), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(W(form.Swatch), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  };
+  for (int i = 0; i < 50; ++i) update(i);  // caches warm
+  const DWORD before = gdiObjects();
+  ASSERT_GT(before, 0u) << "the count is readable";
+  for (int i = 0; i < 1000; ++i) update(i);
+  EXPECT_LE(gdiObjects(), before + 20);
+}
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM out) {
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = hwnd;
+  return FALSE;
+}
+
+void CALLBACK ConfirmColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  // The colour dialog of this thread, if it shows yet.
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog) return;
+  KillTimer(nullptr, id);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(ColorDialog, ConfirmedDialogGivesTheColourItStartedFrom) {
+  ui::win32::Win32ColorPicker picker;
+  ui::ColorDialog::SetPicker(&picker);
+  ui::ColorDialog dialog{"ColorDialog"};
+  dialog.Value = 0x408000;
+  SetTimer(nullptr, 0, 200, &ConfirmColorDialog);
+  EXPECT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.Value, 0x408000u);
+  ui::ColorDialog::SetPicker(nullptr);
+}
+
+}  // namespace
+}  // namespace kvn::testing
+
+namespace kvn::testing {
+namespace {
+
+HWND g_menuOwner = nullptr;
+
+void CALLBACK ChooseSecondItem(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  // The keys a user presses in the open menu: down past the title band to the second item.
+  for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+    PostMessageW(g_menuOwner, WM_KEYDOWN, key, 0);
+    PostMessageW(g_menuOwner, WM_KEYUP, key, 0xC0000000);
+  }
+}
+
+TEST(Menus, ItemChosenInTheOpenMenuRunsAfterItCloses) {
+  ui::win32::Win32MenuPresenter presenter;
+  g_menuOwner = presenter.OwnerWindow();
+  ui::PopupMenu menu{"PopupMenu1"};
+  menu.Title = "Korvane";
+  std::vector<std::string> ran;
+  menu.Items.Add("Exit1", "&Quitter").OnClick = [&] { ran.push_back("Exit1"); };
+  menu.Items.Add("Open1", "a&Grandir").OnClick = [&] {
+    ran.push_back("Open1");
+    throw std::runtime_error("après fermeture");
+  };
+  int escaped = 0;
+  auto previous = ui::SetExceptionHook([&](std::exception_ptr) { ++escaped; });
+  ui::PopupMenu::SetPresenter(&presenter);
+  SetTimer(nullptr, 0, 300, &ChooseSecondItem);
+  SetTimer(nullptr, 0, 3000, &CloseMenu);  // never hang the run if the keys go astray
+  menu.Popup(200, 200);
+  ui::PopupMenu::SetPresenter(nullptr);
+  ui::SetExceptionHook(previous);
+  PumpMessages(20);
+  EXPECT_EQ(ran, (std::vector<std::string>{"Open1"}));
+  EXPECT_EQ(escaped, 1);
+}
+
+}  // namespace
+}  // namespace kvn::testing
+
+namespace kvn::testing {
+namespace {
+
+BOOL CALLBACK FindMenuWindow(HWND hwnd, LPARAM out) {
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  if (wcscmp(cls, L"#32768") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = hwnd;
+  return FALSE;
+}
+
+std::string g_menuShot;
+
+void CALLBACK ShootMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  HWND menu = nullptr;
+  EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+  if (menu) g_menuShot = SaveWindowShot(menu, "toolkit_menu");
+  EndMenu();
+}
+
+TEST(Menus, Screenshot) {
+  ui::win32::Win32MenuPresenter presenter;
+  ui::PopupMenu menu{"PopupMenu1"};
+  menu.Title = "Korvane";
+  menu.Items.Add("Exit1", "&Quitter");
+  menu.Items.AddSeparator();
+  auto& shutdown = menu.Items.Add("Arret", "A&rrêt/Redémarrage Windows");
+  shutdown.Add("arret1", "&Arrêter");
+  menu.Items.Add("Normale1", "&Normale").Checked = true;
+  menu.Items.Add("Cancel1", "&Annuler").Enabled = false;
+  menu.Items.Add("Print", "Im&primer").ShortCut = ui::kShortcutCtrl | 'P';
+  ui::PopupMenu::SetPresenter(&presenter);
+  SetTimer(nullptr, 0, 400, &ShootMenu);
+  menu.Popup(300, 300);
+  ui::PopupMenu::SetPresenter(nullptr);
+  EXPECT_FALSE(g_menuShot.empty());
 }
 
 }  // namespace

@@ -36,13 +36,13 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
   Place(Button1, Group, 10, 76, 95, 36);
   Button1.SetCaption("&Optimiser\r\nla RAM !");
   Button1.SetHint("OPTIMISER LA RAM\r\n=====\r\nTout de suite.");
-  Place(Check1, Group, 112, 76, 104, 30);
+  Place(Check1, Group, 112, 76, 104, 28);
   Check1.SetCaption("Niveau alarme en %");
-  Place(Radio1, Group, 112, 96, 100, 17);
+  Place(Radio1, Group, 112, 104, 100, 17);
   Radio1.SetCaption("Système");
-  Place(Radio2, Group, 112, 114, 100, 17);
+  Place(Radio2, Group, 112, 120, 100, 17);
   Radio2.SetCaption("Manuel");
-  Place(Radios, Group, 10, 136, 200, 60);
+  Place(Radios, Group, 10, 140, 200, 58);
   Radios.SetCaption("Mode affichage tray icône :");
   Radios.SetItems({"Pourcentage", "MB libres"});
   Radios.SetItemIndex(0);
@@ -55,8 +55,8 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
   Spin.SetValue(45);
   Place(Track, Group, 10, 230, 200, 28);
   Track.SetRange(0, 10);
-  Place(Link, Group, 10, 264, 120, 14);
-  Link.SetCaption("www.korvane.example");
+  Place(Link, Group, 10, 264, 130, 14);
+  Link.SetCaption("www.korvane.fr");
   Link.SetIsLink(true);
   Place(Swatch, Group, 150, 262, 30, 18);
   Swatch.SetBrushColor(0x00FF00);
@@ -80,6 +80,9 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
                 {"korvane.exe", "12", "3 Mo"},
                 {"explorer.exe", "4", "20 Mo"}});
   Place(Picture, Sheet3, 6, 244, 32, 32);
+
+  Pages.SetContextMenu(&PagesMenu);
+  Grid.SetContextMenu(&GridMenu);
 
   Place(Status, *this, 0, 330, 465, 21);
   Status.SetPanels({{"50 %", 36, IDI_KORVANE}, {"CPU 3 %", 60, IDI_KORVANE}, {"Prêt", 320, 0}});

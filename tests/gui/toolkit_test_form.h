@@ -37,6 +37,7 @@ struct ToolkitTestForm : ui::Control {
   ui::Image Picture{"Picture"};
 
   ui::StatusBar Status{"Status"};
+  ui::PopupMenu PagesMenu{"PagesMenu"}, GridMenu{"GridMenu"};
 };
 
 }  // namespace kvn::testing

@@ -79,8 +79,9 @@ BuiltMenu BuildMenu(PopupMenu& popup) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_DATA | MIIM_ID;
-    info.fType = MFT_OWNERDRAW;
-    info.fState = MFS_DISABLED;  // a band, not a command
+    // A band, not a command: as a separator the keyboard passes over it.
+    info.fType = MFT_OWNERDRAW | MFT_SEPARATOR;
+    info.fState = MFS_DISABLED;
     info.dwItemData = reinterpret_cast<ULONG_PTR>(built.title.get());
     InsertMenuItemW(built.menu.get(), 0, TRUE, &info);
   }
