@@ -98,19 +98,19 @@ MainForm::MainForm() : ui::Control("FMainMem") {
 void MainForm::BuildPrincipal() {
   Put(GroupBox2, TabSheet1, 4, 2, 449, 296, "Affichage :");
 
-  // Gauges: caption column, gauge column, value column.
-  Put(InfoLabel1, GroupBox2, 8, 20, 196, 13, "RAM libre :");
-  Put(Gauge1, GroupBox2, 208, 18, 140, 17);
-  Put(InfoLabel3, GroupBox2, 354, 20, 88, 13, "0 Mo");
-  Put(Label30, GroupBox2, 8, 39, 196, 26, "Utilisation du \r\nfichier d'échange :");
-  Put(PBSwap, GroupBox2, 208, 43, 140, 17);
-  Put(LSwap, GroupBox2, 354, 45, 88, 13, "0 Mo.");
-  Put(Label1, GroupBox2, 8, 72, 196, 13, "Utilisation processeur(s) :");
-  Put(LoadGauge1, GroupBox2, 208, 70, 140, 17);
-  Put(Cpu2Bar, GroupBox2, 354, 70, 88, 17);
+  // Gauges: caption column, gauge column, value column ("123456 Mo / 131072 Mo." fits).
+  Put(InfoLabel1, GroupBox2, 8, 20, 190, 13, "RAM libre :");
+  Put(Gauge1, GroupBox2, 200, 18, 120, 17);
+  Put(InfoLabel3, GroupBox2, 326, 20, 116, 13, "0 Mo");
+  Put(Label30, GroupBox2, 8, 39, 190, 26, "Utilisation du \r\nfichier d'échange :");
+  Put(PBSwap, GroupBox2, 200, 43, 120, 17);
+  Put(LSwap, GroupBox2, 326, 45, 116, 13, "0 Mo.");
+  Put(Label1, GroupBox2, 8, 72, 190, 13, "Utilisation processeur(s) :");
+  Put(LoadGauge1, GroupBox2, 200, 70, 120, 17);
+  Put(Cpu2Bar, GroupBox2, 326, 70, 116, 17);
   Cpu2Bar.SetVisible(false);  // shown on machines with several processors
-  Put(Label21, GroupBox2, 8, 94, 196, 13, "Moyenne Utilisation Processeur(s) :");
-  Put(LoadGauge2, GroupBox2, 208, 92, 140, 17);
+  Put(Label21, GroupBox2, 8, 94, 190, 13, "Moyenne Utilisation Processeur(s) :");
+  Put(LoadGauge2, GroupBox2, 200, 92, 120, 17);
   Put(Label_uptime, GroupBox2, 8, 114, 434, 13, "PC démarré depuis : ");
 
   // History chart with its scale on the left, legend and time span below.
