@@ -287,6 +287,29 @@ TEST_F(ToolkitWindow, GridColumnDragMovesTheCells) {
   std::vector<int> order(3);
   SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 3, reinterpret_cast<LPARAM>(order.data()));
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2})) << "display order stays that of the cells";
+
+  // The user widens a column by its divider: the grid keeps the new width.
+  HDITEMW width{};
+  width.mask = HDI_WIDTH;
+  width.cxy = 97;
+  NMHEADERW resized{};
+  resized.hdr.hwndFrom = header;
+  resized.hdr.idFrom = drag.hdr.idFrom;
+  resized.hdr.code = HDN_ITEMCHANGEDW;
+  resized.iItem = 1;
+  resized.pitem = &width;
+  SendMessageW(list, WM_NOTIFY, resized.hdr.idFrom, reinterpret_cast<LPARAM>(&resized));
+  EXPECT_EQ(form.Grid.ColWidth(1), 97);
+}
+
+// Tab moves the focus through the controls of nested group boxes and pages, as in a dialog.
+TEST_F(ToolkitWindow, TabKeyMovesTheFocusBetweenControls) {
+  SetForegroundWindow(host->Handle());
+  SetFocus(W(form.Button1));
+  ASSERT_EQ(GetFocus(), W(form.Button1));
+  MSG tab{W(form.Button1), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_TRUE(host->PreTranslateMessage(tab));
+  EXPECT_EQ(GetFocus(), W(form.Check1));
 }
 
 // A handler that throws in the middle of a WM_COMMAND reaches the exception hook; the window
