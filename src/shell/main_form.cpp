@@ -174,8 +174,8 @@ void MainForm::BuildReglages() {
   Put(GroupBox10, TabSheet7, 118, 2, 335, 62,
       "Nbre de Mo à essayer d'atteindre (méthode manuelle)");
   Put(TrackBar1, GroupBox10, 8, 18, 252, 30);
-  TrackBar1.SetRange(0, 256);  // the installed memory replaces the maximum at start-up
-  TrackBar1.SetFrequency(16);
+  TrackBar1.SetRange(0, 256);    // the installed memory replaces the maximum at start-up
+  TrackBar1.SetFrequency(1024);  // one tick a gigabyte, whatever memory the machine has
   TrackBar1.SetEnabled(false);
   Put(Label4, GroupBox10, 264, 26, 64, 13, "000000");
 
