@@ -2,6 +2,8 @@
 // UI automation read it with the standard messages.
 #include <functional>
 
+#include "../../res/resource_ids.h"
+
 #include "gui/toolkit_fixture.h"
 #include "ui/win32/peers.h"
 
@@ -92,6 +94,16 @@ TEST_F(ToolkitWindow, StateSetFromCodeIsReadBackWithTheStandardMessages) {
        [&] {
          return SendMessageW(W(form.Pages), TCM_GETCURSEL, 0, 0) == 1 &&
                 IsWindowVisible(W(form.Sheet2)) && !IsWindowVisible(W(form.Sheet1));
+       }},
+      {"picture from the resources", [&] { form.Picture.SetResourceId(IDB_HELP); },
+       [&] { return SendMessageW(W(form.Picture), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0; }},
+      {"missing picture shows none", [&] { form.Picture.SetResourceId(9999); },
+       [&] { return SendMessageW(W(form.Picture), STM_GETIMAGE, IMAGE_BITMAP, 0) == 0; }},
+      {"list pictures from an icon and a bitmap", [] {},
+       [&] {
+         auto images = reinterpret_cast<HIMAGELIST>(
+             SendMessageW(W(form.List), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+         return images && ImageList_GetImageCount(images) == 2;
        }},
       {"form caption", [&] { form.SetCaption("Korvane"); },
        [&] { return Text(host->Handle()) == "Korvane"; }},

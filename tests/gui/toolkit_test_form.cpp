@@ -66,7 +66,7 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
 
   Place(Memo1, Sheet2, 6, 6, 200, 120);
   Memo1.SetLines({"C:\\ 10 Go libres", "D:\\ 2 Go libres"});
-  Images.ResourceIds = {IDI_KORVANE};
+  Images.ResourceIds = {IDI_KORVANE, IDB_STATUS_RAM};
   Place(List, Sheet2, 214, 6, 230, 120);
   List.SmallImages = &Images;
   List.SetColumns({{"Nom", 120}, {"Valeur", 90}});
