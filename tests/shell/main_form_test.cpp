@@ -339,6 +339,22 @@ TEST_F(MainFormTest, NamedCaptionsOfTheScalesLegendAndColourSwatches) {
     EXPECT_EQ(cache.count(caption), 1u) << caption;
 }
 
+TEST_F(MainFormTest, AboutTextAndLinks) {
+  // Start-up appends the version and date to the about text, which ends in "Version : ".
+  const std::string& about = form.Label2.Caption();
+  const std::string tail = "Version : ";
+  ASSERT_GE(about.size(), tail.size());
+  EXPECT_EQ(about.substr(about.size() - tail.size()), tail);
+  EXPECT_TRUE(form.Label2.WordWrap());
+  EXPECT_EQ(form.Label11.Caption().rfind("Email : ", 0), 0u) << form.Label11.Caption();
+  EXPECT_FALSE(form.InfoLabel4.Caption().empty());
+  // The four links start blue (the pointer turns them red, pressing white).
+  for (ui::Label* link : {&form.InfoLabel4, &form.Label11, &form.LTelechargement, &form.Label34}) {
+    EXPECT_TRUE(link->IsLink()) << link->Name();
+    EXPECT_EQ(link->GetFont().color, 0xFF0000u) << link->Name();
+  }
+}
+
 TEST_F(MainFormTest, CheckedStates) {
   struct {
     const char* name;
