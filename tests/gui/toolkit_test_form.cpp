@@ -79,7 +79,8 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
   Grid.SetRows({{"Processus", "PID", "Mémoire"},
                 {"korvane.exe", "12", "3 Mo"},
                 {"explorer.exe", "4", "20 Mo"}});
-  Place(Picture, Sheet3, 6, 244, 32, 32);
+  Place(Frame, Sheet3, 6, 240, 200, 50);
+  Place(Picture, Frame, 8, 10, 32, 32);
 
   Pages.SetContextMenu(&PagesMenu);
   Grid.SetContextMenu(&GridMenu);

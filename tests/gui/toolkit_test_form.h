@@ -34,6 +34,7 @@ struct ToolkitTestForm : ui::Control {
   ui::ImageList Images{"Images"};
   // Page 3: the grid.
   ui::StringGrid Grid{"Grid"};
+  ui::GroupBox Frame{"Frame"};  // no caption: the frame alone
   ui::Image Picture{"Picture"};
 
   ui::StatusBar Status{"Status"};
