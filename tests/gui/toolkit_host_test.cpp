@@ -69,6 +69,10 @@ TEST_F(ToolkitWindow, ShellHooksDecideClosingMinimisingAndSessionEnd) {
   EXPECT_FALSE(IsWindow(hwnd)) << "a failing query falls back to closing";
   EXPECT_EQ(destroyed, 1);
   EXPECT_EQ(host->Handle(), nullptr);
+  // The controls live on without windows.
+  EXPECT_EQ(form.Check1.Peer(), nullptr);
+  form.Check1.SetChecked(true);
+  EXPECT_TRUE(form.Check1.Checked());
 }
 
 TEST_F(ToolkitWindow, GenericHookSeesMessagesFirst) {

@@ -1,5 +1,7 @@
 #include "ui/win32/form_host.h"
 
+#include <algorithm>
+
 #include <windowsx.h>
 
 #include "base/text_win32.h"
@@ -298,6 +300,9 @@ LRESULT CALLBACK FormHost::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    for (auto& peer : self->peers_) peer->Detach();
+    if (self->rootPeer_) self->rootPeer_->Detach();
+    self->windows_.clear();
     self->hwnd_ = nullptr;
     self->toolTip_ = nullptr;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -346,6 +351,19 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_WINDOWPOSCHANGING: {
+      const auto& pos = *reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (pos.flags & SWP_HIDEWINDOW) {
+        deferring_ = true;
+      } else if ((pos.flags & SWP_SHOWWINDOW) && deferring_) {
+        // Up to date before the first paint of the shown window.
+        deferring_ = false;
+        std::vector<WindowPeer*> pending;
+        pending.swap(deferred_);
+        for (WindowPeer* peer : pending) peer->FlushDeferred();
+      }
+      break;
+    }
     case WM_DESTROY:
       Fire(OnDestroy);
       return 0;
@@ -353,6 +371,10 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+void FormHost::Undefer(WindowPeer* peer) {
+  deferred_.erase(std::remove(deferred_.begin(), deferred_.end(), peer), deferred_.end());
 }
 
 int FormHost::HelpContextFor(const Control* focus) const {

@@ -77,6 +77,12 @@ class FormHost {
 
   static constexpr UINT kFirstId = 100;
 
+  // Once the window has been shown and is hidden again (the program lives in the notification
+  // area), peers keep their changes here and bring their windows up to date when it shows.
+  bool Deferring() const { return deferring_; }
+  void Defer(WindowPeer* peer) { deferred_.push_back(peer); }
+  void Undefer(WindowPeer* peer);
+
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -100,6 +106,8 @@ class FormHost {
   std::map<std::tuple<bool, bool, int>, FontHandle> fonts_;
   std::wstring tipText_;
   HWND lastFocus_ = nullptr;
+  bool deferring_ = false;
+  std::vector<WindowPeer*> deferred_;
 };
 
 }  // namespace kvn::ui::win32

@@ -164,26 +164,49 @@ void StatusBarPeer::Create(HWND parent, const RECT& rect) {
 void StatusBarPeer::SyncOwn(Change what) {
   const auto& panels = bar_.Panels();
   if (what == Change::Items) {
+    // The monitoring loop rewrites a panel every second: only what really changed goes to the
+    // bar, and the panels are laid out again only when a width changes.
+    texts_.resize(panels.size());
+    textWidths_.resize(panels.size(), -1);
+    std::vector<bool> changed(panels.size(), false);
+    std::vector<size_t> toMeasure;
+    for (size_t i = 0; i < panels.size(); ++i) {
+      std::wstring text = Widen(panels[i].text);
+      if (textWidths_[i] >= 0 && text == texts_[i]) continue;
+      texts_[i] = std::move(text);
+      changed[i] = true;
+      toMeasure.push_back(i);
+    }
+    if (!toMeasure.empty()) {
+      WindowDc dc(hwnd_);
+      HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+      SelectObjectScope select(dc.get(), font ? font : ControlFont());
+      for (size_t i : toMeasure) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc.get(), texts_[i].c_str(), static_cast<int>(texts_[i].size()),
+                              &size);
+        textWidths_[i] = static_cast<int>(size.cx);
+      }
+    }
     // A panel is widened to fit its text and picture; the last one runs to the right edge.
     std::vector<int> edges;
     int right = 0;
-    WindowDc dc(hwnd_);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-    SelectObjectScope select(dc.get(), font ? font : ControlFont());
     for (size_t i = 0; i < panels.size(); ++i) {
-      const std::wstring text = Widen(panels[i].text);
-      SIZE size{};
-      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
       const int picture = panels[i].imageId ? GetSystemMetrics(SM_CXSMICON) + 4 : 0;
-      right += std::max(panels[i].width, static_cast<int>(size.cx) + picture + 10);
+      right += std::max(panels[i].width, textWidths_[i] + picture + 10);
       edges.push_back(i + 1 == panels.size() ? -1 : right);
     }
-    SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    const bool relayout = edges != edges_;
+    if (relayout) {
+      edges_ = edges;
+      SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    }
     icons_.resize(panels.size());
     iconIds_.resize(panels.size(), 0);
     for (size_t i = 0; i < panels.size(); ++i) {
       // The gauge panel keeps its text for SB_GETTEXT; it is painted over afterwards.
-      SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(Widen(panels[i].text).c_str()));
+      if (relayout || changed[i])
+        SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(texts_[i].c_str()));
       if (panels[i].imageId != iconIds_[i]) {
         IconHandle icon =
             panels[i].imageId ? LoadSmallIcon(host().Instance(), panels[i].imageId) : IconHandle();

@@ -282,6 +282,9 @@ class StatusBarPeer : public WindowPeer {
   void PaintGauge(HDC dc);
   int PanelAt(POINT p) const;
   StatusBar& bar_;
+  std::vector<std::wstring> texts_;  // what the bar shows now
+  std::vector<int> textWidths_;      // measured in the bar's font; -1 before the first measure
+  std::vector<int> edges_;
   std::vector<IconHandle> icons_;
   std::vector<int> iconIds_;
   bool tracking_ = false;

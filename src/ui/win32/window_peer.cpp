@@ -18,6 +18,7 @@ COLORREF ToColorRef(Color c, int systemColor) {
 
 WindowPeer::~WindowPeer() {
   if (control_.Peer() == this) control_.AttachPeer(nullptr);
+  if (deferred_) host_.Undefer(this);
   // Windows already destroyed with their parent keep no pointer to us after this: the host
   // destroys the form window before the peers.
   for (auto& [hwnd, proc] : subclassed_)
@@ -25,6 +26,12 @@ WindowPeer::~WindowPeer() {
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     }
+}
+
+void WindowPeer::Detach() {
+  if (control_.Peer() == this) control_.AttachPeer(nullptr);
+  hwnd_ = nullptr;
+  subclassed_.clear();
 }
 
 void WindowPeer::SyncAll() {
@@ -41,6 +48,15 @@ void WindowPeer::SyncAll() {
 
 void WindowPeer::Sync(Change what) {
   if (!hwnd_) return;
+  // Texts and values of a hidden form cost window calls every tick for nothing: they wait.
+  // Layout and state changes (enabled, visible, bounds, font) still go through at once.
+  const bool deferrable = what == Change::Caption || what == Change::Value ||
+                          what == Change::Items || what == Change::Range || what == Change::Other;
+  if (deferrable && host_.Deferring()) {
+    if (!deferred_) host_.Defer(this);
+    deferred_ |= 1u << static_cast<unsigned>(what);
+    return;
+  }
   SyncScope scope(*this);
   switch (what) {
     case Change::Caption:
@@ -64,6 +80,16 @@ void WindowPeer::Sync(Change what) {
       SyncOwn(what);
       break;
   }
+}
+
+void WindowPeer::FlushDeferred() {
+  const unsigned pending = std::exchange(deferred_, 0u);
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  // The same order as a full sync: caption, then ranges before the values inside them.
+  if (pending & (1u << static_cast<unsigned>(Change::Caption))) SyncCaption();
+  for (Change what : {Change::Range, Change::Items, Change::Value, Change::Other})
+    if (pending & (1u << static_cast<unsigned>(what))) SyncOwn(what);
 }
 
 void WindowPeer::SyncCaption() {

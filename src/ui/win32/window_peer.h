@@ -35,11 +35,17 @@ class WindowPeer : public ControlPeer {
   // The window the control's children are created in (their bounds are relative to it).
   virtual HWND ChildParent() const { return hwnd_; }
 
+  // The windows are gone (the form was destroyed): the control goes on without a peer, and no
+  // message is sent to a handle Windows may since have given to another window.
+  void Detach();
+
   // Builds the window(s) inside `parent`; the host attaches the peer and syncs it afterwards.
   virtual void Create(HWND parent, const RECT& rect) = 0;
   // Mirrors every part of the state, after the children exist.
   virtual void SyncAll();
   void Sync(Change what) override;
+  // Applies the changes kept while the form was hidden.
+  void FlushDeferred();
 
   // Notifications routed here by the host in constant time.
   virtual void OnCommand(HWND /*from*/, UINT /*code*/) {}
@@ -71,6 +77,8 @@ class WindowPeer : public ControlPeer {
 
   // True while the peer writes into its own windows: notifications they raise are not input.
   bool syncing_ = false;
+  // Changes kept while the form is hidden, one bit per Change.
+  unsigned deferred_ = 0;
   class SyncScope {
    public:
     explicit SyncScope(WindowPeer& p) : p_(p), old_(std::exchange(p.syncing_, true)) {}
