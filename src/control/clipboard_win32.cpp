@@ -7,9 +7,25 @@ namespace {
 
 class Win32Clipboard final : public ClipboardService {
  public:
+  Win32Clipboard() {
+    // Windows 2000 and later number every change of the clipboard; older systems are asked
+    // every time.
+    sequenceNumber_ = reinterpret_cast<SequenceNumberFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetClipboardSequenceNumber")));
+  }
+
   bool HasContent() override {
-    return IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_BITMAP) ||
-           IsClipboardFormatAvailable(CF_METAFILEPICT);
+    // The display tick asks every second: the formats are looked at again only after the
+    // clipboard changed.
+    if (sequenceNumber_) {
+      const DWORD sequence = sequenceNumber_();
+      if (known_ && sequence == lastSequence_) return hasContent_;
+      lastSequence_ = sequence;
+      known_ = sequence != 0;  // 0: the system cannot tell, so ask every time
+    }
+    hasContent_ = IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_BITMAP) ||
+                  IsClipboardFormatAvailable(CF_METAFILEPICT);
+    return hasContent_;
   }
 
   bool Empty() override {
@@ -24,6 +40,13 @@ class Win32Clipboard final : public ClipboardService {
     }
     return false;
   }
+
+ private:
+  using SequenceNumberFn = DWORD(WINAPI*)();
+  SequenceNumberFn sequenceNumber_ = nullptr;
+  DWORD lastSequence_ = 0;
+  bool known_ = false;
+  bool hasContent_ = false;
 };
 
 }  // namespace

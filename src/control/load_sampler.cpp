@@ -114,6 +114,10 @@ double LoadSampler::ProcessorLoad(int index) {
 
 std::int32_t LoadSampler::UsageValue(int index) {
   TakeLoadSnapshot();
+  return LoadValue(index);
+}
+
+std::int32_t LoadSampler::LoadValue(int index) {
   // Held in memory as doubles: the x87 unit would otherwise keep extra precision and turn the
   // 9x reading 29 (0.28999...) into 29 instead of 28.
   volatile double load = ProcessorLoad(index);

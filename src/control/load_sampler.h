@@ -66,6 +66,8 @@ class LoadSampler {
   void StopLoadSampling();
   // The usage value of processor index: a fresh snapshot, then the load in percent truncated.
   std::int32_t UsageValue(int index);
+  // The load in percent, truncated, between the last two snapshots (none is taken).
+  std::int32_t LoadValue(int index);
 
   bool IsNT() const { return isNT_; }
   std::int32_t ProcessorCount() const { return processorCount_; }

@@ -39,7 +39,11 @@ class SystemProcessorLoads : public ProcessorLoadSource {
  public:
   explicit SystemProcessorLoads(LoadSampler& sampler) : sampler_(sampler) {}
   int ProcessorCount() override;
-  std::int32_t UsageValue(int index) override { return sampler_.UsageValue(index); }
+  // One snapshot per tick, taken for processor 0: the other processors are measured over the
+  // same interval instead of over the microseconds since that snapshot, which would read 0.
+  std::int32_t UsageValue(int index) override {
+    return index == 0 ? sampler_.UsageValue(0) : sampler_.LoadValue(index);
+  }
 
  private:
   LoadSampler& sampler_;

@@ -15,10 +15,12 @@ void TTrayIcon::SetIconVisible(bool visible) {
 }
 
 void TTrayIcon::SetHint(std::string hint) {
-  // The monitoring loop sets the hint on every tick; only a new text is worth a shell call.
+  // The monitoring loop sets the hint on every tick, and a shell call costs a round trip to
+  // the taskbar's process: the text goes along with the next call, or when the pointer comes
+  // over the icon, just before the shell shows it.
   if (hint == hint_) return;
   hint_ = std::move(hint);
-  Modify();
+  hintPending_ = true;
 }
 
 void TTrayIcon::SetShowHint(bool show) {
@@ -34,6 +36,7 @@ TrayNotifyData TTrayIcon::Record() const {
 }
 
 void TTrayIcon::Add() {
+  hintPending_ = false;
   peer_->Notify(TrayCommand::Add, Record());
   // Version 0: the classic callback messages the mouse table expects.
   peer_->Notify(TrayCommand::SetVersion, Record());
@@ -41,12 +44,15 @@ void TTrayIcon::Add() {
 
 void TTrayIcon::Modify() {
   // A hidden icon has nothing to modify; it is sent whole when it is added.
-  if (peer_ && iconVisible_) peer_->Notify(TrayCommand::Modify, Record());
+  if (!peer_ || !iconVisible_) return;
+  hintPending_ = false;
+  peer_->Notify(TrayCommand::Modify, Record());
 }
 
 void TTrayIcon::ShowBalloonHint(const std::string& title, const std::string& text, BalloonIcon icon,
                                 unsigned timeoutSeconds) {
   if (!peer_ || !iconVisible_) return;
+  hintPending_ = false;  // both calls carry the current hint
   TrayNotifyData clear = Record();
   clear.flags |= kTrayFlagInfo;  // an empty text takes down a balloon still showing
   peer_->Notify(TrayCommand::Modify, clear);
@@ -81,6 +87,7 @@ bool TTrayIcon::Loaded() {
 }
 
 void TTrayIcon::HandleCallback(unsigned mouseMessage) {
+  if (mouseMessage == kMouseMoveMessage && hintPending_) Modify();
   switch (TrayMouseActionFor(mouseMessage, enabled_)) {
     case TrayMouseAction::None:
     case TrayMouseAction::RememberPosition:  // the peer reads the cursor when it needs it

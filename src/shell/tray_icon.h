@@ -92,6 +92,7 @@ class TTrayIcon : public ui::Component {
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
   const std::string& Hint() const { return hint_; }
+  // The shell gets a new hint with its next call or when the pointer moves over the icon.
   void SetHint(std::string hint);
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool show);
@@ -131,6 +132,8 @@ class TTrayIcon : public ui::Component {
   bool iconVisible_ = false;
   bool enabled_ = false;
   std::string hint_;
+  bool hintPending_ = false;  // a hint the shell has not been given yet
+  static constexpr unsigned kMouseMoveMessage = 0x0200;
   bool showHint_ = true;
   bool clickPending_ = false;
   bool clickComplete_ = false;
