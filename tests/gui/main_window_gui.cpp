@@ -163,6 +163,31 @@ TEST_F(MainWindowTest, ClipboardEmptiedByAPassWhenAsked) {
   EXPECT_FALSE(window->form.BtnPressePapier.Enabled());
 }
 
+TEST_F(MainWindowTest, ProcessorPageIsFilledAtStartUp) {
+  // The machine's own processor: a name, the instruction sets, and the feature list.
+  EXPECT_NE(window->form.lblName.Caption(), "");
+  EXPECT_NE(window->form.lblName.Caption(), "Inconnu");
+  EXPECT_EQ(window->form.ListView1.Items().size(), 31u);
+  int ticked = 0;
+  for (const auto& item : window->form.ListView1.Items()) ticked += item.imageIndex == 2;
+  EXPECT_GT(ticked, 3);  // at least FPU, TSC, MMX, SSE on anything that runs this
+  HWND list = FormHost::WindowOf(window->form.ListView1);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 31);
+}
+
+TEST_F(MainWindowTest, EveryPageAsTheUserSeesIt) {
+  window->form.Timer1.Tick();
+  window->form.Timer2.Tick();
+  const auto pages = window->form.Memoire.Pages();
+  for (size_t i = 0; i < pages.size(); ++i) {
+    window->form.Memoire.SetActivePage(pages[i]);
+    testing::PumpMessages(100);
+    EXPECT_FALSE(
+        testing::SaveWindowShot(window->Handle(), "main_window_page_" + std::to_string(i + 1))
+            .empty());
+  }
+}
+
 TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
   SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(window->Handle()));
