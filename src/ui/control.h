@@ -62,6 +62,9 @@ class Control : public Component {
 
   std::function<void()> OnClick;
   std::function<void(MouseButton, int x, int y)> OnMouseDown;
+  // The mouse moves onto the control, and off it again (link labels change colour).
+  std::function<void()> OnMouseEnter;
+  std::function<void()> OnMouseLeave;
 
   Control* Parent() const { return parent_; }
   void SetParent(Control* parent);
@@ -90,6 +93,8 @@ class Control : public Component {
   // What the peer calls when the user clicks or presses a mouse button.
   void Click() { Fire(OnClick); }
   void MouseDown(MouseButton button, int x, int y) { Fire(OnMouseDown, button, x, y); }
+  void MouseEnter() { Fire(OnMouseEnter); }
+  void MouseLeave() { Fire(OnMouseLeave); }
 
   ControlPeer* Peer() const { return peer_; }
   void AttachPeer(ControlPeer* peer) { peer_ = peer; }

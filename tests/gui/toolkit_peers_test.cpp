@@ -235,6 +235,35 @@ TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
        [] { return true; }, 1, 0},
       {"link label clicked", [&] { form.Link.OnClick = [&] { ++clicks; }; },
        [&] { Command(W(form.Link), STN_CLICKED); }, [] { return true; }, 1, 0},
+      {"mouse onto a link label and off again",
+       [&] {
+         form.Link.OnMouseEnter = [&] { ++clicks; };
+         form.Link.OnMouseLeave = [&] { ++changes; };
+       },
+       [&] {
+         SendMessageW(W(form.Link), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+         SendMessageW(W(form.Link), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));  // still inside
+         SendMessageW(W(form.Link), WM_MOUSELEAVE, 0, 0);
+       },
+       [] { return true; }, 1, 1},
+      {"link label pressed",
+       [&] {
+         form.Link.OnClick = nullptr;  // a press on a static also reports a click
+         form.Link.OnMouseDown = [&](ui::MouseButton b, int x, int y) {
+           if (b == ui::MouseButton::Left && x == 4 && y == 5) ++clicks;
+         };
+       },
+       [&] { SendMessageW(W(form.Link), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 5)); },
+       [] { return true; }, 1, 0},
+      {"link label shows the hand", [] {},
+       [&] {
+         SendMessageW(GetParent(W(form.Link)), WM_SETCURSOR, reinterpret_cast<WPARAM>(W(form.Link)),
+                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+       },
+       [] { return GetCursor() == LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)); }, 0,
+       0},
+      {"picture clicked", [&] { form.Picture.OnClick = [&] { ++clicks; }; },
+       [&] { Command(W(form.Picture), STN_CLICKED); }, [] { return true; }, 1, 0},
       {"grid row selected", [&] { form.Grid.OnSelectRow = [&] { ++changes; }; },
        [&] {
          LVITEMW state{};

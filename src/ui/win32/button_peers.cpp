@@ -1,4 +1,6 @@
 // Labels, buttons, check boxes, radio buttons, group boxes and radio groups.
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "base/text_win32.h"
@@ -36,6 +38,31 @@ DWORD StaticAlignment(const Label& label) {
 void LabelPeer::Create(HWND parent, const RECT& rect) {
   // SS_NOTIFY: clicks for link labels, and the mouse messages the tool tip needs.
   hwnd_ = CreatePart(L"STATIC", L"", SS_NOTIFY | StaticAlignment(label_), 0, parent, rect);
+  if (label_.IsLink()) Subclass(hwnd_);
+}
+
+LRESULT LabelPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      if (!mouseInside_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd, 0};
+        mouseInside_ = TrackMouseEvent(&track) != FALSE;
+        if (mouseInside_) control().MouseEnter();
+      }
+      break;
+    case WM_MOUSELEAVE:
+      mouseInside_ = false;
+      control().MouseLeave();
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      control().MouseDown(msg == WM_LBUTTONDOWN ? MouseButton::Left : MouseButton::Right,
+                          GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      break;
+    default:
+      break;
+  }
+  return CallOriginal(hwnd, msg, wParam, lParam);
 }
 
 void LabelPeer::SyncFont() {

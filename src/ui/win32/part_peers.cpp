@@ -350,6 +350,10 @@ void ImagePeer::Create(HWND parent, const RECT& rect) {
                      rect);
 }
 
+void ImagePeer::OnCommand(HWND, UINT code) {
+  if (code == STN_CLICKED) control().Click();
+}
+
 void ImagePeer::SyncOwn(Change what) {
   if (what != Change::Value) return;
   const Rect& b = control().Bounds();

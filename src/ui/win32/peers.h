@@ -26,9 +26,12 @@ class LabelPeer : public WindowPeer {
  protected:
   void SyncFont() override;
   void SyncOwn(Change what) override;
+  // Link labels: the mouse coming onto and leaving the label, and presses on it.
+  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   Label& label_;
+  bool mouseInside_ = false;
 };
 
 class ButtonPeer : public WindowPeer {
@@ -308,6 +311,7 @@ class ImagePeer : public WindowPeer {
  public:
   ImagePeer(Image& image, FormHost& host) : WindowPeer(image, host), image_(image) {}
   void Create(HWND parent, const RECT& rect) override;
+  void OnCommand(HWND from, UINT code) override;
 
  protected:
   void SyncCaption() override {}
