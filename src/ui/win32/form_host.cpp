@@ -364,6 +364,11 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case WM_SYSCOLORCHANGE:
+      // Common controls learn of new system colours only from their top-level window.
+      for (const Entry& entry : windows_)
+        if (entry.hwnd) SendMessageW(entry.hwnd, WM_SYSCOLORCHANGE, wParam, lParam);
+      break;
     case WM_DESTROY:
       Fire(OnDestroy);
       return 0;
