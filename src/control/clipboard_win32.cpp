@@ -1,27 +1,60 @@
 #include <windows.h>
 
+#include <memory>
+
+#include "base/message_window_win32.h"
 #include "control/clipboard.h"
 
 namespace kvn {
 namespace {
 
+#ifndef WM_CLIPBOARDUPDATE
+#define WM_CLIPBOARDUPDATE 0x031D
+#endif
+
 class Win32Clipboard final : public ClipboardService {
  public:
   Win32Clipboard() {
-    // Windows 2000 and later number every change of the clipboard; older systems are asked
-    // every time.
-    sequenceNumber_ = reinterpret_cast<SequenceNumberFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetClipboardSequenceNumber")));
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    sequenceNumber_ = reinterpret_cast<SequenceNumberFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetClipboardSequenceNumber")));
+    // Vista and later (and Wine) say when the clipboard changes; asking for its formats can be
+    // slow (under X it is a round trip to the selection's owner).
+    auto addListener = reinterpret_cast<ListenerFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "AddClipboardFormatListener")));
+    removeListener_ = reinterpret_cast<ListenerFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "RemoveClipboardFormatListener")));
+    if (addListener && removeListener_) {
+      try {
+        listener_ = std::make_unique<MessageWindow>(L"KorvaneClipboardListener",
+                                                    MessageWindow::Kind::MessageOnly,
+                                                    [this](UINT message, WPARAM, LPARAM, LRESULT&) {
+                                                      if (message != WM_CLIPBOARDUPDATE)
+                                                        return false;
+                                                      changed_ = true;
+                                                      return true;
+                                                    });
+        if (!addListener(listener_->Handle())) listener_.reset();
+      } catch (...) {
+        listener_.reset();  // asked every time instead
+      }
+    }
+  }
+
+  ~Win32Clipboard() override {
+    if (listener_) removeListener_(listener_->Handle());
   }
 
   bool HasContent() override {
     // The display tick asks every second: the formats are looked at again only after the
     // clipboard changed.
-    if (sequenceNumber_) {
+    if (listener_) {
+      if (!changed_) return hasContent_;
+      changed_ = false;
+    } else if (sequenceNumber_) {
       const DWORD sequence = sequenceNumber_();
-      if (known_ && sequence == lastSequence_) return hasContent_;
-      lastSequence_ = sequence;
-      known_ = sequence != 0;  // 0: the system cannot tell, so ask every time
+      if (sequence != 0 && sequence == lastSequence_) return hasContent_;
+      lastSequence_ = sequence;  // 0: the system cannot tell, so ask every time
     }
     hasContent_ = IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_BITMAP) ||
                   IsClipboardFormatAvailable(CF_METAFILEPICT);
@@ -43,9 +76,12 @@ class Win32Clipboard final : public ClipboardService {
 
  private:
   using SequenceNumberFn = DWORD(WINAPI*)();
+  using ListenerFn = BOOL(WINAPI*)(HWND);
   SequenceNumberFn sequenceNumber_ = nullptr;
+  ListenerFn removeListener_ = nullptr;
+  std::unique_ptr<MessageWindow> listener_;
+  bool changed_ = true;  // nothing known yet
   DWORD lastSequence_ = 0;
-  bool known_ = false;
   bool hasContent_ = false;
 };
 

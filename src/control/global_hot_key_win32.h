@@ -4,6 +4,7 @@
 // after the component and destroy it before; it attaches itself for its whole life.
 #include <windows.h>
 
+#include "base/message_window_win32.h"
 #include "control/global_hot_key.h"
 
 namespace kvn {
@@ -18,15 +19,13 @@ class GlobalHotKeyWin32 final : public HotKeyPeer {
   bool Register(const HotKeyCombination& combination) override;
   void Unregister() override;
 
-  HWND Window() const { return window_; }
+  HWND Window() const { return window_.Handle(); }
   ATOM Id() const { return id_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
   TGlobalHotKey& component_;
-  HWND window_ = nullptr;
   ATOM id_ = 0;
+  MessageWindow window_;
   bool registered_ = false;
 };
 

@@ -142,16 +142,21 @@ TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   EXPECT_EQ(Narrow(PanelText(2)), status);
 }
 
-TEST_F(MainWindowTest, ClipboardEmptiedByAPassWhenAsked) {
+void PutTextOnClipboard(const char* text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
-  const char text[] = "Korvane";
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
-  memcpy(GlobalLock(mem), text, sizeof(text));
+  const size_t size = strlen(text) + 1;
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size);
+  memcpy(GlobalLock(mem), text, size);
   GlobalUnlock(mem);
   SetClipboardData(CF_TEXT, mem);
   CloseClipboard();
   ASSERT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+}
+
+TEST_F(MainWindowTest, ClipboardEmptiedByAPassWhenAsked) {
+  PutTextOnClipboard("Korvane");
+  testing::PumpMessages(100);
   window->form.Timer1.Tick();
   EXPECT_TRUE(window->form.BtnPressePapier.Enabled());
 
@@ -159,8 +164,18 @@ TEST_F(MainWindowTest, ClipboardEmptiedByAPassWhenAsked) {
   window->form.CBPressePapier.SetChecked(true);
   SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  testing::PumpMessages(100);
   window->form.Timer1.Tick();
   EXPECT_FALSE(window->form.BtnPressePapier.Enabled());
+  EXPECT_FALSE(window->form.ViderLepressepapier1.Enabled);
+
+  // Another program copies something: the next tick offers the commands again.
+  PutTextOnClipboard("copié ailleurs");
+  testing::PumpMessages(100);
+  window->form.Timer1.Tick();
+  EXPECT_TRUE(window->form.BtnPressePapier.Enabled());
+  SendMessageW(FormHost::WindowOf(window->form.BtnPressePapier), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
 }
 
 TEST_F(MainWindowTest, ProcessorPageIsFilledAtStartUp) {

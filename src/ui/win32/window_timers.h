@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/message_window_win32.h"
 #include "ui/components.h"
 
 namespace kvn::ui::win32 {
@@ -20,13 +21,12 @@ class WindowTimers {
   // From now on the timer runs while it is enabled with a non-zero interval.
   void Attach(Timer& timer);
   void Detach(Timer& timer);
-  HWND Handle() const { return hwnd_; }
+  HWND Handle() const { return window_.Handle(); }
 
  private:
   class Peer;
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  HWND hwnd_ = nullptr;
   std::vector<std::unique_ptr<Peer>> peers_;  // timer id = index + 1
+  MessageWindow window_;  // after the peers: it goes first, so no tick reaches a dying peer
 };
 
 }  // namespace kvn::ui::win32

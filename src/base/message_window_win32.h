@@ -1,0 +1,33 @@
+#pragma once
+// A window that is never shown and only receives messages: hot keys, timers, clipboard updates,
+// the tray icon's callback. One window class per use, registered on first use.
+#include <windows.h>
+
+#include <functional>
+
+namespace kvn {
+
+class MessageWindow {
+ public:
+  // Answers true, with the result set, when it handled the message.
+  using Handler = std::function<bool(UINT message, WPARAM, LPARAM, LRESULT& result)>;
+  // Message-only windows cost least but hear no broadcast ("TaskbarCreated"); a hidden
+  // top-level window hears them.
+  enum class Kind { MessageOnly, HiddenTopLevel };
+
+  // Throws std::runtime_error when Windows refuses the class or the window.
+  MessageWindow(const wchar_t* className, Kind kind, Handler handler);
+  ~MessageWindow();
+  MessageWindow(const MessageWindow&) = delete;
+  MessageWindow& operator=(const MessageWindow&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  Handler handler_;
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace kvn
