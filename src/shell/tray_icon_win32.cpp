@@ -51,15 +51,6 @@ const SubclassApi& Subclassing() {
   return api;
 }
 
-ATOM RegisterWindowClass(WNDPROC procedure) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClassName;
-  return RegisterClassExW(&wc);
-}
-
 UINT NextIconId() {
   static UINT next = 0;
   return ++next;
@@ -96,13 +87,19 @@ DWORD TrayRecordSize() {
 }
 
 TrayIconWin32::TrayIconWin32(TTrayIcon& icon, HWND mainWindow, ShellNotifier& notifier)
-    : icon_(icon), notifier_(notifier), id_(NextIconId()) {
-  static const ATOM windowClass = RegisterWindowClass(&WindowProc);
-  if (!windowClass) throw std::runtime_error("cannot register the tray window class");
-  // Top-level but never shown: it must hear the "TaskbarCreated" broadcast.
-  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), this);
-  if (!window_) throw std::runtime_error("cannot create the tray window");
+    : icon_(icon),
+      notifier_(notifier),
+      id_(NextIconId()),
+      // Top-level but never shown: it must hear the "TaskbarCreated" broadcast.
+      window_(kClassName, MessageWindow::Kind::HiddenTopLevel,
+              [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+                try {
+                  return HandleMessage(message, wParam, lParam, result);
+                } catch (...) {
+                  ui::ReportException(std::current_exception());
+                  return true;
+                }
+              }) {
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   recordSize_ = TrayRecordSize();
   SetMainWindow(mainWindow);
@@ -113,9 +110,7 @@ TrayIconWin32::~TrayIconWin32() {
   icon_.AttachPeer(nullptr);
   if (icon_.IconVisible()) Notify(TrayCommand::Delete, icon_.Record());
   Unsubclass();
-  KillTimer(window_, kClickTimer);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  DestroyWindow(window_);
+  KillTimer(window_.Handle(), kClickTimer);
 }
 
 void TrayIconWin32::SetMainWindow(HWND mainWindow) {
@@ -140,7 +135,7 @@ void TrayIconWin32::Notify(TrayCommand command, const TrayNotifyData& data) {
 
   NOTIFYICONDATAW record{};
   record.cbSize = recordSize_;
-  record.hWnd = window_;
+  record.hWnd = window_.Handle();
   record.uID = id_;
   record.uFlags = data.flags;
   record.uCallbackMessage = TrayCallbackMessage;
@@ -206,7 +201,7 @@ void TrayIconWin32::OpenMenuAtCursor(ui::PopupMenu& menu) {
   } reset{inMenu_};
 
   // Without being in the foreground the menu would not close when the user clicks elsewhere.
-  HWND foreground = mainWindow_ ? mainWindow_ : window_;
+  HWND foreground = mainWindow_ ? mainWindow_ : window_.Handle();
   SetForegroundWindow(foreground);
   MSG msg;
   for (int i = 0; i < kPendingMessageLimit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
@@ -224,26 +219,27 @@ void TrayIconWin32::OpenMenuAtCursor(ui::PopupMenu& menu) {
 }
 
 void TrayIconWin32::StartClickTimer() {
-  SetTimer(window_, kClickTimer, GetDoubleClickTime(), nullptr);
+  SetTimer(window_.Handle(), kClickTimer, GetDoubleClickTime(), nullptr);
 }
 
 void TrayIconWin32::StopClickTimer() {
-  KillTimer(window_, kClickTimer);
+  KillTimer(window_.Handle(), kClickTimer);
 }
 
-LRESULT TrayIconWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+bool TrayIconWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
   if (message == TrayCallbackMessage) {
     if (wParam == id_) icon_.HandleCallback(static_cast<unsigned>(lParam));
-    return 0;
+    return true;
   }
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     icon_.TaskbarCreated();
-    return 0;
+    return true;
   }
   switch (message) {
     case WM_TIMER:
       if (wParam == kClickTimer) icon_.ClickTimerElapsed();
-      return 0;
+      return true;
     // This window lives as long as its icon, whatever closes around it.
     case WM_CLOSE:
     case WM_QUERYENDSESSION:
@@ -251,25 +247,10 @@ LRESULT TrayIconWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ENDSESSION:
     case WM_DESTROY:
     case WM_NCDESTROY:
-      return 1;
+      result = 1;
+      return true;
     default:
-      return DefWindowProcW(window_, message, wParam, lParam);
-  }
-}
-
-LRESULT CALLBACK TrayIconWin32::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TrayIconWin32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self || !self->window_) return DefWindowProcW(window, message, wParam, lParam);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    ui::ReportException(std::current_exception());
-    return 0;
+      return false;
   }
 }
 

@@ -10,6 +10,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include "base/message_window_win32.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_image_win32.h"
 
@@ -38,7 +39,7 @@ class TrayIconWin32 final : public TrayIconPeer {
   // The window that minimises to the tray and that the show/hide operations act on.
   void SetMainWindow(HWND mainWindow);
 
-  HWND Window() const { return window_; }
+  HWND Window() const { return window_.Handle(); }
   UINT Id() const { return id_; }
   HICON CurrentIcon() const { return image_.get(); }
   UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
@@ -53,22 +54,21 @@ class TrayIconWin32 final : public TrayIconPeer {
   void StopClickTimer() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void MainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Unsubclass();
 
   TTrayIcon& icon_;
   ShellNotifier& notifier_;
-  HWND window_ = nullptr;
   HWND mainWindow_ = nullptr;
   UINT id_ = 0;
   UINT taskbarCreated_ = 0;
   DWORD recordSize_ = 0;
   IconHandle image_;
   bool inMenu_ = false;
+  MessageWindow window_;  // last: built once everything its messages use exists
 };
 
 }  // namespace kvn
