@@ -89,19 +89,17 @@ BuiltMenu BuildMenu(PopupMenu& popup) {
   return built;
 }
 
-Win32MenuPresenter::Win32MenuPresenter() {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &Win32MenuPresenter::Proc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kMenuOwnerClass;
-  RegisterClassExW(&wc);  // already registered is fine
-  // A hidden top-level window: it can take the foreground, which a tray menu needs to close when
-  // the user clicks elsewhere.
-  owner_ = CreateWindowExW(WS_EX_TOOLWINDOW, kMenuOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                           nullptr, instance, nullptr);
-  SetWindowLongPtrW(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+// The owner is a hidden top-level window: it can take the foreground, which a tray menu needs to
+// close when the user clicks elsewhere. It draws the title band.
+Win32MenuPresenter::Win32MenuPresenter()
+    : owner_(kMenuOwnerClass, MessageWindow::Kind::HiddenTopLevel,
+             [this](UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+               result = TRUE;
+               if (msg == WM_MEASUREITEM)
+                 return MeasureTitle(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+               if (msg == WM_DRAWITEM) return DrawTitle(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+               return false;
+             }) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   LOGFONTW font{};
@@ -113,9 +111,7 @@ Win32MenuPresenter::Win32MenuPresenter() {
   titleFont_.reset(CreateFontIndirectW(&font));
 }
 
-Win32MenuPresenter::~Win32MenuPresenter() {
-  if (owner_) DestroyWindow(owner_);
-}
+Win32MenuPresenter::~Win32MenuPresenter() = default;
 
 void Win32MenuPresenter::Show(PopupMenu& menu, int screenX, int screenY) {
   BuiltMenu built = BuildMenu(menu);
@@ -123,11 +119,11 @@ void Win32MenuPresenter::Show(PopupMenu& menu, int screenX, int screenY) {
   HWND previous = GetForegroundWindow();
   // Without the foreground the menu would not close on a click elsewhere (notification area);
   // the WM_NULL afterwards lets the next click reach the menu's owner normally.
-  SetForegroundWindow(owner_);
+  SetForegroundWindow(owner_.Handle());
   const UINT command = static_cast<UINT>(
       TrackPopupMenuEx(built.menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX,
-                       screenY, owner_, nullptr));
-  PostMessageW(owner_, WM_NULL, 0, 0);
+                       screenY, owner_.Handle(), nullptr));
+  PostMessageW(owner_.Handle(), WM_NULL, 0, 0);
   // Opened from one of our windows: the activation goes back to it.
   DWORD process = 0;
   if (previous && IsWindowVisible(previous) && GetWindowThreadProcessId(previous, &process) &&
@@ -140,7 +136,7 @@ void Win32MenuPresenter::Show(PopupMenu& menu, int screenX, int screenY) {
 bool Win32MenuPresenter::MeasureTitle(MEASUREITEMSTRUCT& item) {
   auto* title = reinterpret_cast<std::wstring*>(item.itemData);
   if (item.CtlType != ODT_MENU || !title) return false;
-  WindowDc dc(owner_);
+  WindowDc dc(owner_.Handle());
   SelectObjectScope select(dc.get(), titleFont_.get());
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), title->c_str(), static_cast<int>(title->size()), &size);
@@ -161,16 +157,6 @@ bool Win32MenuPresenter::DrawTitle(DRAWITEMSTRUCT& item) {
   r.left += 6;
   DrawTextW(item.hDC, title->c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   return true;
-}
-
-LRESULT CALLBACK Win32MenuPresenter::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32MenuPresenter*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && msg == WM_MEASUREITEM &&
-      self->MeasureTitle(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
-    return TRUE;
-  if (self && msg == WM_DRAWITEM && self->DrawTitle(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam)))
-    return TRUE;
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kvn::ui::win32

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/message_window_win32.h"
 #include "ui/components.h"
 #include "ui/win32/gdi_handles.h"
 
@@ -32,16 +33,15 @@ class Win32MenuPresenter : public MenuPresenter {
   Win32MenuPresenter& operator=(const Win32MenuPresenter&) = delete;
 
   void Show(PopupMenu& menu, int screenX, int screenY) override;
-  HWND OwnerWindow() const { return owner_; }
+  HWND OwnerWindow() const { return owner_.Handle(); }
 
   static constexpr int kTitleHeight = 20;
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   bool MeasureTitle(MEASUREITEMSTRUCT& item);
   bool DrawTitle(DRAWITEMSTRUCT& item);
-  HWND owner_ = nullptr;
   FontHandle titleFont_;
+  MessageWindow owner_;
 };
 
 }  // namespace kvn::ui::win32
