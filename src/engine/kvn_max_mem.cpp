@@ -134,7 +134,7 @@ void TKVNMaxMem::Defrag(int count) {
       }
       ++done;
       // A quit request stays posted; the main message loop acts on it after the pass.
-      service_.PumpMessages();
+      if (service_.PumpDue()) service_.PumpMessages();
       FireProgress(done, steps);
       if (StopRequested_ || failed) {
         releaseHeld();

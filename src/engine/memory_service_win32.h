@@ -17,9 +17,15 @@ class Win32MemoryService final : public MemoryService {
   bool ZeroFillBlock(void* block) override;
   void ReleaseBlock(void* block) override;
   bool PumpMessages() override;
+  // At most one draining every kPumpSpacingMs during a pass (the first block always drains).
+  bool PumpDue() override;
+  static constexpr int kPumpSpacingMs = 2;
 
  private:
-  void* globalMemoryStatusEx_ = nullptr;  // resolved once; null on Windows 95/98/ME/NT 4
+  void* globalMemoryStatusEx_ = nullptr;
+  long long lastPump_ = 0;  // performance-counter time of the last draining
+  long long pumpSpacing_ =
+      0;  // kPumpSpacingMs in counter units  // resolved once; null on Windows 95/98/ME/NT 4
 };
 
 std::unique_ptr<MemoryService> MakeWin32MemoryService();

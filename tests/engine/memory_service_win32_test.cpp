@@ -162,6 +162,36 @@ TEST(Win32Recovery, CancelMessageHandledByThePumpStopsThePass) {
   UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
+TEST(Win32Recovery, RealPassDrainsTheQueueSpacedInTimeFirstBlockFirst) {
+  Win32MemoryService service;
+  EXPECT_TRUE(service.PumpDue());  // nothing drained yet
+  service.PumpMessages();
+  EXPECT_FALSE(service.PumpDue());  // just drained
+  Sleep(Win32MemoryService::kPumpSpacingMs * 3);
+  EXPECT_TRUE(service.PumpDue());
+
+  // A message waiting when the pass starts is handled after the first block: a cancel clicked
+  // just before is never missed.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = StoppingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KorvaneSpacedStopTest";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  TKVNMaxMem engine(service);
+  g_engineToStop = &engine;
+  std::vector<int> progress;
+  engine.OnProgress = [&](TKVNMaxMem&, int p) { progress.push_back(p); };
+  PostMessageW(window, WM_APP, 0, 0);
+  engine.Defrag(64);
+  g_engineToStop = nullptr;
+  EXPECT_EQ(progress, std::vector<int>{1});  // 1 of 128 steps, then the stop
+  DestroyWindow(window);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
 TEST(Win32MemoryStatus, PropertiesAgreeWithGlobalMemoryStatusEx) {
   Win32MemoryService service;
   TKVNMaxMem engine(service);

@@ -312,3 +312,28 @@ TEST(Recovery, ThrowingHandlerReleasesBlocksClearsBusyAndPropagates) {
 
 }  // namespace
 }  // namespace kvn
+
+namespace kvn {
+namespace {
+
+// A service that drains only every third block, as the Windows one spaces its draining in time.
+class SpacedPumpService : public FakeMemoryService {
+ public:
+  bool PumpDue() override { return askedDue++ % 3 == 0; }
+  int askedDue = 0;
+};
+
+TEST(Recovery, TheServiceDecidesWhichBlocksDrainTheQueue) {
+  SpacedPumpService service;
+  TKVNMaxMem engine(service);
+  std::vector<int> progress;
+  engine.OnProgress = [&](TKVNMaxMem&, int p) { progress.push_back(p); };
+  engine.Defrag(7);
+  EXPECT_EQ(service.askedDue, 7);  // asked once per committed block, never while releasing
+  EXPECT_EQ(service.pumps, 3);     // blocks 1, 4 and 7
+  EXPECT_EQ(progress.size(), 14u);
+  EXPECT_EQ(service.releases, 7);
+}
+
+}  // namespace
+}  // namespace kvn
