@@ -6,7 +6,7 @@ namespace kvn {
 
 template <class F>
 class ScopeGuard {
-public:
+ public:
   explicit ScopeGuard(F f) : f_(std::move(f)) {}
   ScopeGuard(const ScopeGuard&) = delete;
   ScopeGuard& operator=(const ScopeGuard&) = delete;
@@ -15,7 +15,7 @@ public:
   }
   void Dismiss() { active_ = false; }
 
-private:
+ private:
   F f_;
   bool active_ = true;
 };

@@ -280,7 +280,9 @@ HWND TfMainMem::hotKeyWindow() const {
   return hotKeyPeer_ ? hotKeyPeer_->Window() : nullptr;
 }
 
-WPARAM TfMainMem::hotKeyId() const { return hotKeyPeer_ ? hotKeyPeer_->Id() : 0; }
+WPARAM TfMainMem::hotKeyId() const {
+  return hotKeyPeer_ ? hotKeyPeer_->Id() : 0;
+}
 
 void TfMainMem::HotKey1Change() {
   if (hotKeyHelp_.empty()) hotKeyHelp_ = form.Label28.Caption();

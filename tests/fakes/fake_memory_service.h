@@ -33,7 +33,7 @@ class FakeMemoryService : public MemoryService {
   int fillCalls = 0;
   int releases = 0;
   int pumps = 0;
-  int quitsSeen = 0;    // pumps that met the WM_QUIT and put it back
+  int quitsSeen = 0;     // pumps that met the WM_QUIT and put it back
   int badBlockUses = 0;  // fills or releases of a null, unknown or released block
   std::size_t peakHeld = 0;
   std::set<void*> held;
