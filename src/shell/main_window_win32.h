@@ -55,6 +55,7 @@ class TfMainMem {
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
   bool ExitRequested() const { return exitRequested_; }
+  ChartWindow* chartWindow() const { return chartWindow_; }
   // The hidden window that receives the global hot key.
   HWND hotKeyWindow() const;
   WPARAM hotKeyId() const;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "base/text_win32.h"
+#include "chart/chart_window_win32.h"
 #include "gui/screenshot.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
@@ -95,6 +96,41 @@ TEST_F(MainWindowTest, TicksShowTheSystemsOwnFigures) {
   EXPECT_EQ(window->form.Gauge1.Progress(), window->monitoring().FreePercent());
   EXPECT_GT(window->PerfChart1.SampleCount(), 0);
   testing::SaveWindowShot(window->Handle(), "main_window_running");
+}
+
+TEST_F(MainWindowTest, ChartMovesWithTheDisplayTicks) {
+  ChartWindow* chart = window->chartWindow();
+  ASSERT_NE(chart, nullptr);
+  RECT r{};
+  GetClientRect(chart->Handle(), &r);
+  EXPECT_EQ(r.right, 300);
+  EXPECT_EQ(r.bottom, 100);
+  const int before = window->PerfChart1.SampleCount();
+  for (int i = 0; i < 5; ++i) window->form.Timer1.Tick();
+  EXPECT_EQ(window->PerfChart1.SampleCount(), before + 5);
+  // The free-memory curve ends at the right edge on the row of the last percentage.
+  const int row = ValueToY(window->monitoring().FreePercent(), r.bottom);
+  bool found = false;
+  for (int y = std::max(0, row - 1); y <= std::min<int>(r.bottom - 1, row + 1); ++y)
+    found = found || chart->BackPixel(r.right - 2, y) == window->PerfChart1.CouleurRAM();
+  EXPECT_TRUE(found) << "no RAM colour near row " << row;
+}
+
+TEST_F(MainWindowTest, AHotKeyTakenElsewhereIsSaidBesideTheEditor) {
+  // Another program holds Ctrl+Alt+F11 first.
+  HWND other =
+      CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, VK_F11));
+  const std::string help = window->form.Label28.Caption();
+  window->form.HotKey1.UserSetHotKey(ui::kShortcutCtrl | ui::kShortcutAlt | VK_F11);
+  EXPECT_FALSE(window->GlobalHotKey.Registered());
+  EXPECT_EQ(window->form.Label28.Caption(), "-> Combinaison déjà utilisée par un autre programme.");
+  // A free combination brings the explanation back.
+  window->form.HotKey1.UserSetHotKey(ui::kShortcutCtrl | ui::kShortcutShift | 'R');
+  EXPECT_TRUE(window->GlobalHotKey.Registered());
+  EXPECT_EQ(window->form.Label28.Caption(), help);
+  UnregisterHotKey(other, 1);
+  DestroyWindow(other);
 }
 
 TEST_F(MainWindowTest, ButtonRunsARealPassAndReportsIt) {
