@@ -137,6 +137,9 @@ bool TfMainMem::Create() {
   // The tray icon decides whether the window shows at once (it does).
   if (TrayIcon1.Loaded()) {
     ShowWindow(host_.Handle(), SW_SHOW);
+    // The main command has the focus, not whichever button comes first: Enter recovers memory,
+    // it never quits by accident.
+    SetFocus(ui::win32::FormHost::WindowOf(form.BitBtn1));
     UpdateWindow(host_.Handle());
   }
   return true;

@@ -59,6 +59,7 @@ TEST_F(MainWindowTest, OpensAsTheSingleInstanceLooksForIt) {
   EXPECT_EQ(client.bottom, 351);
   EXPECT_TRUE(IsWindowVisible(window->Handle()));
   EXPECT_EQ(window->form.Memoire.ActivePage(), &window->form.TabSheet1);
+  EXPECT_EQ(GetFocus(), FormHost::WindowOf(window->form.BitBtn1));
   EXPECT_FALSE(window->form.BitBtn3.Enabled());
   // The manual amount runs up to the installed memory, starting at half of it.
   MEMORYSTATUSEX status{};
