@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+#include "base/message_window_win32.h"
 #include "engine/kvn_max_mem.h"
 #include "engine/memory_service_win32.h"
 
@@ -85,81 +87,54 @@ TEST(Win32Recovery, QuitRequestDuringAPassIsStillPendingAfterIt) {
   EXPECT_EQ(msg.wParam, 3u);
 }
 
-int g_appMessages = 0;
-
-LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP) ++g_appMessages;
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+// A hidden window whose WM_APP runs `onApp`, as a button's click would during a pass.
+MessageWindow AppMessageWindow(std::function<void()> onApp) {
+  return MessageWindow(L"KorvaneEngineTest", MessageWindow::Kind::MessageOnly,
+                       [onApp](UINT message, WPARAM, LPARAM, LRESULT&) {
+                         if (message != WM_APP) return false;
+                         onApp();
+                         return true;
+                       });
 }
 
 TEST(Win32Recovery, PumpMessagesDispatchesAndPutsQuitBack) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = CountingProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"KorvanePumpTest";
-  ASSERT_NE(RegisterClassW(&wc), 0);
-  HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-
+  int appMessages = 0;
+  MessageWindow window = AppMessageWindow([&] { ++appMessages; });
   Win32MemoryService service;
   TKVNMaxMem engine(service);
-  g_appMessages = 0;
-  PostMessageW(window, WM_APP, 0, 0);
-  PostMessageW(window, WM_APP, 0, 0);
+  PostMessageW(window.Handle(), WM_APP, 0, 0);
+  PostMessageW(window.Handle(), WM_APP, 0, 0);
   EXPECT_FALSE(engine.PumpMessages());  // empty queue after dispatching both
-  EXPECT_EQ(g_appMessages, 2);
+  EXPECT_EQ(appMessages, 2);
 
-  PostMessageW(window, WM_APP, 0, 0);
+  PostMessageW(window.Handle(), WM_APP, 0, 0);
   PostQuitMessage(42);
   EXPECT_TRUE(engine.PumpMessages());
-  EXPECT_EQ(g_appMessages, 3);
+  EXPECT_EQ(appMessages, 3);
   MSG msg;
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(msg.wParam, 42u);
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
-
-  DestroyWindow(window);
-  UnregisterClassW(wc.lpszClassName, wc.hInstance);
-}
-
-TKVNMaxMem* g_engineToStop = nullptr;
-
-LRESULT CALLBACK StoppingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP && g_engineToStop != nullptr) g_engineToStop->StopDefrag();
-  return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 TEST(Win32Recovery, CancelMessageHandledByThePumpStopsThePass) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = StoppingProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"KorvaneStopTest";
-  ASSERT_NE(RegisterClassW(&wc), 0);
-  HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-
-  RecordingService service;
+  RecordingService service;  // drains after every block
   TKVNMaxMem engine(service);
-  g_engineToStop = &engine;
+  MessageWindow window = AppMessageWindow([&] { engine.StopDefrag(); });
   std::vector<int> progress;
   engine.OnProgress = [&](TKVNMaxMem&, int p) {
     progress.push_back(p);
     // Like a click on Cancel between two blocks: handled by the pump of the third step.
-    if (progress.size() == 2) PostMessageW(window, WM_APP, 0, 0);
+    if (progress.size() == 2) PostMessageW(window.Handle(), WM_APP, 0, 0);
   };
   engine.Defrag(10);
-  g_engineToStop = nullptr;
 
   EXPECT_EQ(progress, (std::vector<int>{5, 10, 15}));
   ASSERT_EQ(service.blocks.size(), 3u);
   for (void* block : service.blocks) {
     EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE)) << block;
   }
-  DestroyWindow(window);
-  UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 TEST(Win32Recovery, RealPassDrainsTheQueueSpacedInTimeFirstBlockFirst) {
@@ -172,24 +147,13 @@ TEST(Win32Recovery, RealPassDrainsTheQueueSpacedInTimeFirstBlockFirst) {
 
   // A message waiting when the pass starts is handled after the first block: a cancel clicked
   // just before is never missed.
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = StoppingProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"KorvaneSpacedStopTest";
-  ASSERT_NE(RegisterClassW(&wc), 0);
-  HWND window = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
   TKVNMaxMem engine(service);
-  g_engineToStop = &engine;
+  MessageWindow window = AppMessageWindow([&] { engine.StopDefrag(); });
   std::vector<int> progress;
   engine.OnProgress = [&](TKVNMaxMem&, int p) { progress.push_back(p); };
-  PostMessageW(window, WM_APP, 0, 0);
+  PostMessageW(window.Handle(), WM_APP, 0, 0);
   engine.Defrag(64);
-  g_engineToStop = nullptr;
   EXPECT_EQ(progress, std::vector<int>{1});  // 1 of 128 steps, then the stop
-  DestroyWindow(window);
-  UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 TEST(Win32MemoryStatus, PropertiesAgreeWithGlobalMemoryStatusEx) {
