@@ -147,8 +147,6 @@ bool TfMainMem::Create() {
 
 void TfMainMem::InitMainWindow() {
   const int interval = 0;  // the stored interval: settings are not persisted yet
-  monitoring_.reset();
-  recovery_.reset();
   SetLogPlatform(&Win32LogPlatform());
   PrepareLog();
 
