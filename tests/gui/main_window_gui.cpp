@@ -14,6 +14,7 @@
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
 #include "gui/screenshot.h"
+#include "shell/program_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
 
@@ -238,6 +239,17 @@ TEST_F(MainWindowTest, EveryPageAsTheUserSeesIt) {
         testing::SaveWindowShot(window->Handle(), "main_window_page_" + std::to_string(i + 1))
             .empty());
   }
+}
+
+TEST_F(MainWindowTest, ASecondCopyBringsTheFirstBackAndEnds) {
+  window->TrayIcon1.HideMainWindow();
+  ASSERT_FALSE(IsWindowVisible(window->Handle()));
+  // The second copy finds this window, hands over and ends at once without a window of its own.
+  EXPECT_EQ(KorvaneMain(SW_SHOWNORMAL), 0);
+  testing::PumpMessages(200);  // WM_USER reaches the first copy
+  EXPECT_TRUE(IsWindowVisible(window->Handle()));
+  EXPECT_TRUE(window->TrayIcon1.IconVisible());
+  EXPECT_EQ(FindWindowExW(nullptr, window->Handle(), L"TfMainMem", L"Korvane"), nullptr);
 }
 
 TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
