@@ -400,5 +400,33 @@ TEST(Menus, Screenshot) {
   EXPECT_FALSE(g_menuShot.empty());
 }
 
+// Hidden after having been shown (the program in the notification area), the window's texts
+// and values wait; they are all in place before the window shows again. State changes (enabled)
+// still go through at once.
+TEST_F(ToolkitWindow, HiddenFormCatchesUpWhenShown) {
+  form.Gauge1.SetProgress(10);
+  form.Label1.SetCaption("avant");
+  form.Status.SetPanelText(0, " 10 %");
+  ShowWindow(host->Handle(), SW_HIDE);
+
+  form.Gauge1.SetProgress(70);
+  form.Label1.SetCaption("après");
+  form.Status.SetPanelText(0, " 70 %");
+  form.Check1.SetEnabled(false);
+  EXPECT_EQ(SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0), 10);  // waits
+  EXPECT_EQ(Text(W(form.Label1)), "avant");
+  EXPECT_FALSE(IsWindowEnabled(W(form.Check1)));  // at once
+
+  ShowWindow(host->Handle(), SW_SHOW);
+  EXPECT_EQ(SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0), 70);
+  EXPECT_EQ(Text(W(form.Label1)), "après");
+  wchar_t panel[64] = {};
+  SendMessageW(W(form.Status), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(panel));
+  EXPECT_EQ(Narrow(panel), " 70 %");
+  // Shown, changes go straight through again.
+  form.Gauge1.SetProgress(20);
+  EXPECT_EQ(SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0), 20);
+}
+
 }  // namespace
 }  // namespace kvn::testing
