@@ -148,8 +148,14 @@ void Monitoring::Timer1Timer() {
 
 void Monitoring::Timer2Timer() {
   if (sinks_.TickCount) c_.Label_uptime.SetCaption(UptimeText(sinks_.TickCount()));
-  // An error from the sampler ends this tick here; the next one starts afresh.
-  ReadProcessorLoads(loadSource_, loads_);
+  // An error from the sampler (damaged performance data) ends this tick here and is logged;
+  // the next tick starts afresh. Raised further, it would stop the program once a second.
+  try {
+    ReadProcessorLoads(loadSource_, loads_);
+  } catch (const LoadSamplingError& error) {
+    if (sinks_.WriteLog) sinks_.WriteLog(error.what());
+    return;
+  }
   if (loads_.Cpu2BarVisible) c_.Cpu2Bar.SetVisible(true);
   c_.Cpu2Bar.SetProgress(loads_.CpuLoad1);
   c_.LoadGauge1.SetProgress(loads_.CpuLoad0);

@@ -27,12 +27,14 @@ class ScriptedLoads : public ProcessorLoadSource {
  public:
   int ProcessorCount() override { return count; }
   std::int32_t UsageValue(int) override {
+    if (fails) throw LoadSamplingError("Can't collect the processor performance data");
     if (values.empty()) return 0;
     const std::int32_t v = values.front();
     values.pop_front();
     return v;
   }
   int count = 1;
+  bool fails = false;
   std::deque<std::int32_t> values;
 };
 
@@ -223,6 +225,22 @@ TEST(LoadTick, MeanLoadSinceStart) {
   EXPECT_EQ(w.monitoring->LoadSampleCount(), 3);
   EXPECT_EQ(w.Label_uptime.Caption(), "PC démarré depuis : 1 jours 1 heures 1 minutes 1 secondes");
   EXPECT_FALSE(w.Cpu2Bar.Visible());
+}
+
+TEST(LoadTick, ASamplerErrorEndsTheTickAndIsLogged) {
+  Window w;
+  w.loads.values = {40};
+  w.monitoring->Timer2Timer();
+  w.loads.fails = true;
+  w.monitoring->Timer2Timer();
+  EXPECT_EQ(w.log, std::vector<std::string>{"Can't collect the processor performance data"});
+  EXPECT_EQ(w.Panel(1), " 40 %");                 // the rest of the tick did not run
+  EXPECT_EQ(w.monitoring->LoadSampleCount(), 2);  // nor did the mean count it
+  w.loads.fails = false;
+  w.loads.values = {20};
+  w.monitoring->Timer2Timer();  // the next tick starts afresh
+  EXPECT_EQ(w.Panel(1), " 20 %");
+  EXPECT_EQ(w.LoadGauge2.Progress(), 30);
 }
 
 TEST(LoadTick, SecondBarShownOnSeveralProcessors) {
