@@ -42,19 +42,12 @@ std::string DescribeError(std::exception_ptr error) {
   }
 }
 
-bool IsNtFamily() {
+// The running Windows release; all zeros when it cannot be read.
+OSVERSIONINFOW WindowsVersion() {
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
-// Windows 2000 and XP (5.0 and 5.1) are the releases with layered windows and balloons that the
-// options were written for; later NT releases have both too.
-bool HasLayeredWindowsAndBalloons() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-         info.dwMajorVersion >= 5;
+  if (!GetVersionExW(&info)) info = OSVERSIONINFOW{};
+  return info;
 }
 
 void SetOpacity(HWND hwnd, int alpha) {
@@ -192,7 +185,11 @@ void TfMainMem::InitMainWindow() {
                         std::to_string(engine_.PageSize()) + " MB.");
   form.PBSwap.SetProgress(engine_.SwapFileUsage());
   form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
-  if (HasLayeredWindowsAndBalloons()) {
+  const OSVERSIONINFOW windows = WindowsVersion();
+  const bool ntFamily = windows.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  // Windows 2000 and XP (5.0 and 5.1) are the releases with layered windows and balloons that
+  // the options were written for; later NT releases have both too.
+  if (ntFamily && windows.dwMajorVersion >= 5) {
     form.TrackBar2.SetEnabled(true);
     form.cbxballoon.SetEnabled(true);
   }
@@ -217,7 +214,7 @@ void TfMainMem::InitMainWindow() {
     MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
   }
-  if (IsNtFamily()) {
+  if (ntFamily) {
     form.cbxSwap.SetEnabled(true);
     form.CbCache.SetEnabled(true);
     form.Cbxnoyau.SetEnabled(installedRamMB_ >= 511);
@@ -352,10 +349,7 @@ int TfMainMem::Run() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  for (ui::Timer* timer :
-       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
-    timer->SetEnabled(false);
-  return 0;
+  return 0;  // the timers stop with their window when this object goes
 }
 
 void TfMainMem::ShowException(std::exception_ptr error) {
