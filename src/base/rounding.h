@@ -17,4 +17,9 @@ inline std::int64_t RoundHalfEven(long double value) {
   return (base % 2 == 0) ? base : base + 1;
 }
 
+// A byte count in whole megabytes (1,048,576 bytes), rounded halves to even; signed amounts too.
+inline std::int64_t RoundToMB(std::int64_t bytes) {
+  return RoundHalfEven(static_cast<long double>(bytes) / 1024.0L / 1024.0L);
+}
+
 }  // namespace kvn

@@ -8,10 +8,6 @@ namespace {
 constexpr int kProgressPanel = 2;
 constexpr int kSwapLowPercent = 90;
 constexpr unsigned kMinute = 60000;
-
-std::int64_t RoundedMB(std::int64_t bytes) {
-  return RoundHalfEven(static_cast<long double>(bytes) / 1024.0L / 1024.0L);
-}
 }  // namespace
 
 std::string UptimeText(std::uint32_t t) {
@@ -113,7 +109,7 @@ void Monitoring::UpdateClipboardCommands() {
 void Monitoring::Timer1Timer() {
   UpdateClipboardCommands();
   FreeBytes_ = engine_.FreeMemory();
-  const std::int64_t freeMB = RoundedMB(FreeBytes_);
+  const std::int64_t freeMB = RoundToMB(FreeBytes_);
   const std::string freeMBText = std::to_string(freeMB).substr(0, 5);
   c_.PBSwap.SetProgress(engine_.SwapFileUsage());
   c_.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + " Mo / " +

@@ -78,9 +78,7 @@ void Recovery::KVNMaxMem1Progress(TKVNMaxMem&, int progress) {
 void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
   ShowIdleCommands();
   FreeAfterBytes_ = sender.FreeMemory();
-  const long double gainedMB =
-      static_cast<long double>(FreeAfterBytes_ - FreeBeforeBytes_) / 1024.0L / 1024.0L;
-  const std::int64_t total = RecoveredTotalMB_ + RoundHalfEven(gainedMB);
+  const std::int64_t total = RecoveredTotalMB_ + RoundToMB(FreeAfterBytes_ - FreeBeforeBytes_);
   RecoveredTotalMB_ = static_cast<std::int32_t>(total < 0 ? 0 : total);
   const std::string amount = std::to_string(RecoveredTotalMB_);
   c_.StatusBar.SetPanelText(kProgressPanel, " Quantité récupérée : " + amount + " Mo");
