@@ -85,11 +85,7 @@ void Monitoring::Start(bool recoverAtStart) {
   c_.Timer1.SetEnabled(true);
   c_.Timer2.SetEnabled(true);
   c_.Timer3.SetEnabled(true);
-  const int preset = SpeedPresetFor(c_.Timer1.Interval());
-  c_.Basse1.Checked = preset == 0;
-  c_.Normale1.Checked = preset == 1;
-  c_.Haute1.Checked = preset == 2;
-  CalculTemps();
+  ShowSpeed();
   if (recoverAtStart) c_.Timer4.SetEnabled(true);
   c_.Timer6.SetEnabled(true);
 }
@@ -211,9 +207,15 @@ void Monitoring::SetSpeed(unsigned intervalMs) {
   c_.Timer2.SetInterval(intervalMs);
   c_.Timer1.SetEnabled(true);
   c_.Timer2.SetEnabled(true);
-  c_.Basse1.Checked = intervalMs == 2000;
-  c_.Normale1.Checked = intervalMs == 1000;
-  c_.Haute1.Checked = intervalMs == 500;
+  ShowSpeed();
+}
+
+void Monitoring::ShowSpeed() {
+  // Exactly one preset is checked, the one the sampling interval stands for.
+  const int preset = SpeedPresetFor(c_.Timer1.Interval());
+  c_.Basse1.Checked = preset == 0;
+  c_.Normale1.Checked = preset == 1;
+  c_.Haute1.Checked = preset == 2;
   CalculTemps();
 }
 

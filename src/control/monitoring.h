@@ -114,6 +114,7 @@ class Monitoring {
 
  private:
   void UpdateClipboardCommands();
+  void ShowSpeed();  // the speed menu's check mark and the chart's time span
 
   MonitoringControls c_;
   MonitoringSinks sinks_;
