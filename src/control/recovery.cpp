@@ -28,7 +28,8 @@ void Recovery::Bind() {
 }
 
 void Recovery::RecupRam() {
-  if (Optimising_) return;
+  // Before the engine is asked: even a refused Defrag would withdraw a pending cancel.
+  if (Running()) return;
   // The three tests run one after the other; the radio buttons exclude each other.
   if (c_.RadioButton1.Checked()) engine_.Defrag(static_cast<int>(installedRamMB_ / 2));
   if (c_.RadioButton2.Checked()) engine_.Defrag(c_.TrackBar1.Position());
@@ -36,6 +37,9 @@ void Recovery::RecupRam() {
 }
 
 void Recovery::StartSeries() {
+  // A start command during a pass does nothing, whoever gives it: resetting the counters here
+  // would make the running series forget the passes it has done.
+  if (Running()) return;
   PassCount_ = 0;
   RecoveredTotalMB_ = 0;
   RecupRam();

@@ -69,6 +69,9 @@ class Recovery {
   std::int64_t InstalledRamMB() const { return installedRamMB_; }
 
  private:
+  // A pass is under way: from its start event to the end of its end handler, or held by the
+  // engine before either runs.
+  bool Running() const { return Optimising_ || engine_.Busy(); }
   int PassesPerSeries() const { return c_.CNBRepetitions.ItemIndex() + 1; }
   void ShowIdleCommands();
 

@@ -116,7 +116,7 @@ TEST(Recovery, CommandsAndStatusFollowThePass) {
   w.TrackBar1.SetPosition(2);
   std::vector<std::string> seen;
   w.memory.onPump = [&] {
-    seen.push_back(w.Panel2());
+    seen.push_back(w.Panel2() + "|" + std::to_string(w.StatusBar.GaugePosition()));
     EXPECT_FALSE(w.BitBtn1.Enabled());
     EXPECT_TRUE(w.BitBtn3.Enabled());
     EXPECT_FALSE(w.RecoverRAM1.Enabled);
@@ -126,8 +126,8 @@ TEST(Recovery, CommandsAndStatusFollowThePass) {
   };
   w.RecoverRAM1.Click();
   // The pump runs before the progress event of its step: it sees the previous text.
-  EXPECT_EQ(seen, (std::vector<std::string>{" optimisation en cours ... %",
-                                            " optimisation en cours ...25 %"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{" optimisation en cours ... %|0",
+                                            " optimisation en cours ...25 %|25"}));
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 6 Mo");
   EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
   EXPECT_TRUE(w.BitBtn1.Enabled());
@@ -212,14 +212,49 @@ TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
   EXPECT_EQ(w.memory.commitCalls, 2);
 }
 
-TEST(Recovery, StartWhileRunningDoesNothing) {
-  Window w;
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(3);
-  w.memory.onPump = [&] { w.BitBtn1.Click(); };
-  w.BitBtn1.Click();
-  EXPECT_EQ(w.passSizes.size(), 1u);
-  EXPECT_EQ(w.memory.commitCalls, 3);
+TEST(Recovery, AStartDuringAPassDoesNothing) {
+  // Each start command, given during the second pass of a series of three, or right after a
+  // cancel of the first pass (which must still stop it).
+  struct Case {
+    const char* what;
+    bool afterCancel;
+    int passes;   // passes the series ends up with
+    int commits;  // blocks committed in all
+    int recovered;
+  } cases[] = {
+      {"button", false, 3, 6, 6},   {"menu", false, 3, 6, 6},    {"hot key", false, 3, 6, 6},
+      {"start-up", false, 3, 6, 6}, {"button", true, 1, 1, 1},   {"menu", true, 1, 1, 1},
+      {"hot key", true, 1, 1, 1},   {"start-up", true, 1, 1, 1},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.RadioButton2.SetChecked(true);
+    w.TrackBar1.SetPosition(2);
+    w.CNBRepetitions.SetItemIndex(2);
+    const std::string command = c.what;
+    auto start = [&] {
+      if (command == "button") w.BitBtn1.Click();
+      if (command == "menu") w.RecoverRAM1.Click();
+      if (command == "hot key") w.recovery->StartSeries();
+      if (command == "start-up") w.recovery->RecupRam();
+    };
+    int pumps = 0;
+    w.memory.onPump = [&] {
+      w.memory.status.availPhys += kMB;
+      ++pumps;
+      if (c.afterCancel && pumps == 1) {
+        w.BitBtn3.Click();
+        start();
+      }
+      if (!c.afterCancel && w.passSizes.size() == 2 && pumps % 2 == 1) start();
+    };
+    w.BitBtn1.Click();
+    EXPECT_EQ(static_cast<int>(w.passSizes.size()), c.passes) << c.what << " " << c.afterCancel;
+    EXPECT_EQ(w.memory.commitCalls, c.commits) << c.what << " " << c.afterCancel;
+    EXPECT_EQ(w.recovery->RecoveredTotalMB(), c.recovered) << c.what << " " << c.afterCancel;
+    EXPECT_EQ(w.recovery->PassCount(), 0) << c.what;
+    EXPECT_FALSE(w.recovery->Optimising()) << c.what;
+  }
 }
 
 TEST(Recovery, ClipboardAndBalloonsOncePerPass) {
