@@ -39,11 +39,12 @@ void LoadSampler::SnapshotNT() {
   try {
     data = ParseProcessorObject(buffer_.data(), valid, processorCount_);
   } catch (const LoadSamplingError&) {
-    // No usable processor object before any reading succeeded: counters disabled or a system
-    // without them (Wine). Read the kernel's idle times instead, for the rest of the run.
+    // No usable processor object: counters disabled, a system without them (Wine), or data that
+    // went bad during the run. Read the kernel's idle times instead, for the rest of the run;
+    // without them the object's error stands.
     std::vector<ProcessorTimes> probe;
-    if (processorCount_ != -1 || !platform_.QueryProcessorTimes(probe) || probe.empty()) throw;
-    useProcessorTimes_ = true;
+    if (!platform_.QueryProcessorTimes(probe) || probe.empty()) throw;
+    SwitchToProcessorTimes();
     return CommitProcessorTimes(probe);
   }
   std::int64_t stamp = time_;
@@ -51,6 +52,21 @@ void LoadSampler::SnapshotNT() {
   SystemTimeToFileTime100ns(data.systemTime, stamp);
   processorCount_ = static_cast<std::int32_t>(data.idleTimes.size());
   Commit(std::move(data.idleTimes), stamp);
+}
+
+void LoadSampler::SwitchToProcessorTimes() {
+  // The performance data will not be asked again: let its key go now.
+  if (processorCount_ != -1) platform_.ClosePerformanceData();
+  useProcessorTimes_ = true;
+  // Nothing of the other source compares with the new one: the count is fixed afresh (the
+  // object counted "_Total" too) and the first reading has nothing to compare with.
+  processorCount_ = -1;
+  counters_.clear();
+  previousCounters_.clear();
+  totals_.clear();
+  previousTotals_.clear();
+  time_ = previousTime_ = 0;
+  snapshots_ = 0;
 }
 
 void LoadSampler::SnapshotProcessorTimes() {
@@ -148,22 +164,29 @@ void ReadProcessorLoads(ProcessorLoadSource& source, ProcessorLoads& loads) {
     if (loads.CpuLoad0 == 0) loads.CpuLoad0 = source.UsageValue(0);
     loads.CpuLoad0 = limit(loads.CpuLoad0);
     loads.CpuLoad1 = 0;
-  } else {
-    loads.Cpu2BarVisible = true;
-    loads.CpuLoad0 = limit(source.UsageValue(0));
-    loads.CpuLoad1 = 0;
-    n = source.ProcessorCount();
-    for (int i = 1; i < n; ++i) {
-      loads.CpuLoad1 = source.UsageValue(i);
-      if (loads.CpuLoad1 > 0) break;
-    }
-    loads.CpuLoad1 = limit(loads.CpuLoad1);
+    loads.CpuLoadAverage = loads.CpuLoad0;
+    return;
   }
+  loads.Cpu2BarVisible = true;
+  loads.CpuLoad0 = limit(source.UsageValue(0));
+  loads.CpuLoad1 = 0;
+  // The second bar shows the first busy processor after 0; the average is that of every
+  // processor, so that on a machine with many of them the rules see the load it really has.
+  std::int64_t sum = loads.CpuLoad0;
+  int counted = 1;
+  bool busyFound = false;
   n = source.ProcessorCount();
-  // A count of 0 would divide by zero; Windows never reports it, a broken source might.
-  if (n < 1) n = 1;
-  loads.CpuLoadAverage = static_cast<std::int32_t>(
-      RoundHalfEven(static_cast<long double>(loads.CpuLoad0 + loads.CpuLoad1) / n));
+  for (int i = 1; i < n; ++i, ++counted) {
+    const std::int32_t value = source.UsageValue(i);
+    if (!busyFound) {
+      loads.CpuLoad1 = value;
+      busyFound = value > 0;
+    }
+    sum += limit(value);
+  }
+  loads.CpuLoad1 = limit(loads.CpuLoad1);
+  loads.CpuLoadAverage =
+      static_cast<std::int32_t>(RoundHalfEven(static_cast<long double>(sum) / counted));
 }
 
 }  // namespace kvn

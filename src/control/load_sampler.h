@@ -71,12 +71,14 @@ class LoadSampler {
 
   bool IsNT() const { return isNT_; }
   std::int32_t ProcessorCount() const { return processorCount_; }
-  // True once the processor object proved missing and the NT idle times are read instead.
+  // True once the processor object proved missing or broken and the NT idle times are read
+  // instead.
   bool UsingProcessorTimes() const { return useProcessorTimes_; }
   std::uint32_t BufferSize() const { return bufferSize_; }
 
  private:
   void SnapshotNT();
+  void SwitchToProcessorTimes();
   void SnapshotProcessorTimes();
   void CommitProcessorTimes(const std::vector<ProcessorTimes>& times);
   void Snapshot9x();
@@ -116,8 +118,9 @@ struct ProcessorLoads {
   bool Cpu2BarVisible = false;  // set once the machine shows more than one processor
 };
 
-// The per-tick reading. Fields are written as they are computed, so an error part-way leaves
-// the ones already read in place, as the tick that raised it would have.
+// The per-tick reading: processor 0, the first busy one after it for the second bar, and the
+// mean of every processor's load (each limited to 0..100, halves to even). Fields are written as
+// they are computed, so an error part-way leaves the ones already read in place.
 void ReadProcessorLoads(ProcessorLoadSource& source, ProcessorLoads& loads);
 
 }  // namespace kvn

@@ -133,18 +133,37 @@ TEST(LoadSamplerNT, FallsBackToProcessorTimesWhenTheObjectIsMissing) {
   EXPECT_EQ(ErrorOf([&] { s.TakeLoadSnapshot(); }), kStatDataMessage);
 }
 
-TEST(LoadSamplerNT, NoFallbackOnceThePerformanceDataHasWorked) {
+TEST(LoadSamplerNT, PerformanceDataThatBreaksLaterFallsBackToProcessorTimes) {
   FakeLoadPlatform p;
-  p.blocks.push_back(BuildProcessorBlock({0, 0}, MakeSystemTime(0, 0)).bytes);
+  p.blocks.push_back(BuildProcessorBlock({0, 0, 0}, MakeSystemTime(0, 0)).bytes);
+  p.blocks.push_back(BuildProcessorBlock({500000, 500000, 500000}, MakeSystemTime(0, 100)).bytes);
   p.processorTimesAvailable = true;
-  p.processorTimes.push_back({{0, 0, 0}});
+  p.processorTimes.push_back({{9000, 9000, 0}, {9000, 9000, 0}});
+  p.processorTimes.push_back({{9100, 9400, 0}, {9400, 9400, 0}});
   LoadSampler s(p);
   s.TakeLoadSnapshot();
+  s.TakeLoadSnapshot();
+  EXPECT_EQ(s.LoadValue(0), 50);
+  EXPECT_EQ(s.ProcessorCount(), 3);
   p.blocks.front().resize(40);  // damaged from now on
-  EXPECT_EQ(ErrorOf([&] { s.TakeLoadSnapshot(); }), kNoProcessorObjectMessage);
-  EXPECT_FALSE(s.UsingProcessorTimes());
+  s.TakeLoadSnapshot();
+  EXPECT_TRUE(s.UsingProcessorTimes());
+  EXPECT_EQ(p.performanceDataClosed, 1) << "the performance data is let go at the switch";
+  EXPECT_EQ(s.ProcessorCount(), 2) << "counted afresh: no \"_Total\" among the idle times";
+  EXPECT_EQ(s.LoadValue(0), 0) << "the first reading of the new source compares with nothing";
+  EXPECT_EQ(s.UsageValue(0), 75);
+  EXPECT_EQ(s.LoadValue(1), 0);
   s.StopLoadSampling();
   EXPECT_EQ(p.performanceDataClosed, 1);
+
+  // With no idle times either, the object's error stands.
+  FakeLoadPlatform q;
+  q.blocks.push_back(BuildProcessorBlock({0, 0}, MakeSystemTime(0, 0)).bytes);
+  LoadSampler t(q);
+  t.TakeLoadSnapshot();
+  q.blocks.front().resize(40);
+  EXPECT_EQ(ErrorOf([&] { t.TakeLoadSnapshot(); }), kNoProcessorObjectMessage);
+  EXPECT_FALSE(t.UsingProcessorTimes());
 }
 
 TEST(LoadSampler, VersionFailureRaises) {
@@ -232,9 +251,21 @@ TEST(ReadProcessorLoads, TableOfMachines) {
       {"two cpus, 40 and 0", 2, {40, 0}, 40, 0, 20, true, {0, 1}},
       {"two cpus, 130 and -12", 2, {130, -12}, 100, 0, 50, true, {0, 1}},
       {"two cpus, 25 and 130", 2, {25, 130}, 25, 100, 62, true, {0, 1}},
-      {"four cpus, 40 0 30 90", 4, {40, 0, 30, 90}, 40, 30, 18, true, {0, 1, 2}},
+      // The average is every processor's; the second bar still stops at the first busy one.
+      {"four cpus, 40 0 30 90", 4, {40, 0, 30, 90}, 40, 30, 40, true, {0, 1, 2, 3}},
       {"four cpus, all 0", 4, {0, 0, 0, 0}, 0, 0, 0, true, {0, 1, 2, 3}},
       {"four cpus, 10 then -5 -3 -1", 4, {10, -5, -3, -1}, 10, 0, 2, true, {0, 1, 2, 3}},
+      {"three cpus, 0 25 0: 8.33", 3, {0, 25, 0}, 0, 25, 8, true, {0, 1, 2}},
+      {"eight cpus, all 100 but one",
+       8,
+       {100, 100, 100, 100, 0, 100, 100, 100},
+       100,
+       100,
+       88,
+       true,
+       {0, 1, 2, 3, 4, 5, 6, 7}},
+      {"two cpus, 25 and 0: 12.5", 2, {25, 0}, 25, 0, 12, true, {0, 1}},
+      {"two cpus, 27 and 0: 13.5", 2, {27, 0}, 27, 0, 14, true, {0, 1}},
   };
   for (const auto& c : cases) {
     ScriptedLoads src(c.count, c.values);
