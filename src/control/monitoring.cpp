@@ -30,6 +30,15 @@ ui::Color TrayColorFor(int freePercent) {
   return 0x00FF00;                         // green
 }
 
+std::string TrayFreeMBText(std::int64_t freeMB) {
+  // Five digits is what the 16 x 16 image holds legibly. Beyond, whole gigabytes (then
+  // terabytes) with their unit: rounded, never a figure cut short.
+  if (freeMB < 100000) return std::to_string(freeMB);
+  const std::int64_t gigabytes = RoundHalfEven(static_cast<long double>(freeMB) / 1024.0L);
+  if (gigabytes < 10000) return std::to_string(gigabytes) + "G";
+  return std::to_string(RoundHalfEven(static_cast<long double>(freeMB) / 1048576.0L)) + "T";
+}
+
 std::string CalculTempsText(unsigned intervalMs) {
   const std::uint32_t product = static_cast<std::uint32_t>(intervalMs) * 60u;
   return " " + std::to_string(RoundHalfEven(static_cast<long double>(product) / 1000.0L)) + " s";
@@ -106,7 +115,9 @@ void Monitoring::Timer1Timer() {
   UpdateClipboardCommands();
   FreeBytes_ = engine_.FreeMemory();
   const std::int64_t freeMB = RoundToMB(FreeBytes_);
-  const std::string freeMBText = std::to_string(freeMB).substr(0, 5);
+  // The whole figure wherever there is room for it: cut to five characters, 131,072 MB free
+  // would read 13107.
+  const std::string freeMBText = std::to_string(freeMB);
   c_.PBSwap.SetProgress(engine_.SwapFileUsage());
   c_.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + " Mo / " +
                       std::to_string(engine_.TotalSwapFileSize()) + " Mo.");
@@ -128,7 +139,7 @@ void Monitoring::Timer1Timer() {
     std::string trayText;
     if (c_.RadioGroup2.ItemIndex() == 1) {
       c_.StatusBar.SetPanelText(0, " " + freeMBText + " Mo.");
-      trayText = freeMBText;
+      trayText = TrayFreeMBText(freeMB);
     } else {
       c_.StatusBar.SetPanelText(0, " " + std::to_string(FreePercent_) + " %");
       trayText = std::to_string(FreePercent_) + "%";
@@ -140,13 +151,20 @@ void Monitoring::Timer1Timer() {
 
 void Monitoring::Timer2Timer() {
   if (sinks_.TickCount) c_.Label_uptime.SetCaption(UptimeText(sinks_.TickCount()));
-  // An error from the sampler (damaged performance data) ends this tick here and is logged;
-  // the next tick starts afresh. Raised further, it would stop the program once a second.
   try {
     ReadProcessorLoads(loadSource_, loads_);
+    lastLoadError_.clear();
   } catch (const LoadSamplingError& error) {
-    if (sinks_.WriteLog) sinks_.WriteLog(error.what());
-    return;
+    // No load source answers (the sampler has already tried its fallback): the loads read 0
+    // rather than freezing at values the rules would go on comparing. Raised further, the error
+    // would stop the program; logged on every tick, it would fill the log. Once per failure.
+    if (lastLoadError_ != error.what()) {
+      lastLoadError_ = error.what();
+      if (sinks_.WriteLog) sinks_.WriteLog(lastLoadError_);
+    }
+    const bool secondBar = loads_.Cpu2BarVisible;
+    loads_ = ProcessorLoads{};
+    loads_.Cpu2BarVisible = secondBar;
   }
   if (loads_.Cpu2BarVisible) c_.Cpu2Bar.SetVisible(true);
   c_.Cpu2Bar.SetProgress(loads_.CpuLoad1);

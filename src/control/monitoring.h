@@ -22,6 +22,8 @@ namespace kvn {
 std::string UptimeText(std::uint32_t tickCount);
 // Tray text colour (0x00BBGGRR) for a free-memory percentage.
 ui::Color TrayColorFor(int freePercent);
+// The tray text in megabyte mode: the figure itself up to five digits, then "nnnG" or "nnT".
+std::string TrayFreeMBText(std::int64_t freeMB);
 // " %d s": the time span the chart covers at a sampling interval (301 samples, 60 per minute).
 std::string CalculTempsText(unsigned intervalMs);
 // The speed preset item (0 Basse, 1 Normale, 2 Haute) checked for a sampling interval.
@@ -131,6 +133,7 @@ class Monitoring {
   std::int64_t LoadSampleCount_ = 1;
   double LoadSampleSum_ = 0;
   bool LowResources_ = false;
+  std::string lastLoadError_;  // the failure last logged, until a reading succeeds again
 };
 
 }  // namespace kvn

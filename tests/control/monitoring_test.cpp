@@ -188,15 +188,42 @@ TEST(DisplayTick, TrayRedrawnOnlyWhenFreeMemoryChanges) {
   EXPECT_EQ(w.traySets[1], std::to_string(0x03FAC9) + "|39%");
 }
 
-TEST(DisplayTick, FreeMemoryAboveFourGigabytesIsShownWhole) {
-  Window w;
-  w.memory.status.totalPhys = 16384 * kMB;
-  w.memory.status.availPhys = 12288 * kMB;
-  w.RadioGroup2.SetItemIndex(1);
-  w.monitoring->Timer1Timer();
-  w.monitoring->Timer1Timer();
-  EXPECT_EQ(w.monitoring->FreePercent(), 75);
-  EXPECT_EQ(w.traySets, std::vector<std::string>{std::to_string(0x00FF00) + "|12288"});
+TEST(DisplayTick, LargeAmountsAreNeverCut) {
+  // Hint and panel 0 show the whole figure; the 16 x 16 tray image switches to gigabytes once
+  // the figure has six digits.
+  struct Case {
+    std::uint64_t totalMB, freeMB;
+    const char* panel0;
+    const char* tray;
+    const char* hint;
+  } cases[] = {
+      {16384, 12288, " 12288 Mo.", "12288", "RAM Libre : 12288 Mo sur 512 Mo RAM Installée"},
+      {131072, 99999, " 99999 Mo.", "99999", "RAM Libre : 99999 Mo sur 512 Mo RAM Installée"},
+      {262144, 131072, " 131072 Mo.", "128G", "RAM Libre : 131072 Mo sur 512 Mo RAM Installée"},
+  };
+  for (const auto& c : cases) {
+    Window w;
+    w.memory.status.totalPhys = c.totalMB * kMB;
+    w.memory.status.availPhys = c.freeMB * kMB;
+    w.RadioGroup2.SetItemIndex(1);
+    w.monitoring->Timer1Timer();
+    w.monitoring->Timer1Timer();
+    EXPECT_EQ(w.Panel(0), c.panel0);
+    ASSERT_EQ(w.traySets.size(), 1u) << c.freeMB;
+    EXPECT_EQ(w.traySets[0].substr(w.traySets[0].find('|') + 1), c.tray);
+    EXPECT_EQ(w.trayHint, c.hint);
+    EXPECT_EQ(w.InfoLabel3.Caption(), std::to_string(c.freeMB) + " Mo / 512 Mo.");
+  }
+}
+
+TEST(MonitoringTexts, TrayTextInMegabyteMode) {
+  struct Case {
+    std::int64_t freeMB;
+    const char* text;
+  } cases[] = {{0, "0"},           {99999, "99999"},   {100000, "98G"},     {102912, "100G"},
+               {131072, "128G"},   {1048576, "1024G"}, {10239487, "9999G"}, {10240000, "10T"},
+               {104857600, "100T"}};
+  for (const auto& c : cases) EXPECT_EQ(TrayFreeMBText(c.freeMB), c.text) << c.freeMB;
 }
 
 TEST(DisplayTick, ClipboardCommandsFollowTheClipboard) {
@@ -227,30 +254,41 @@ TEST(LoadTick, MeanLoadSinceStart) {
   EXPECT_FALSE(w.Cpu2Bar.Visible());
 }
 
-TEST(LoadTick, ASamplerErrorEndsTheTickAndIsLogged) {
+TEST(LoadTick, WithNoLoadSourceTheLoadsReadZeroAndTheFailureIsLoggedOnce) {
   Window w;
-  w.loads.values = {40};
+  w.loads.count = 2;
+  w.loads.values = {40, 60};
   w.monitoring->Timer2Timer();
+  EXPECT_EQ(w.Panel(1), " 50 %");
+  w.loads.fails = true;
+  for (int i = 0; i < 3; ++i) w.monitoring->Timer2Timer();
+  EXPECT_EQ(w.log, std::vector<std::string>{"Can't collect the processor performance data"});
+  const ProcessorLoads& loads = w.monitoring->Loads();
+  EXPECT_EQ(loads.CpuLoad0 + loads.CpuLoad1 + loads.CpuLoadAverage, 0) << "no frozen values";
+  EXPECT_EQ(w.Panel(1), " 0 %");
+  EXPECT_EQ(w.LoadGauge1.Progress(), 0);
+  EXPECT_EQ(w.Cpu2Bar.Progress(), 0);
+  EXPECT_TRUE(w.Cpu2Bar.Visible());
+  EXPECT_EQ(w.LoadGauge2.Progress(), 12) << "mean of 50, 0, 0, 0";
+  w.loads.fails = false;
+  w.loads.values = {20, 20};
+  w.monitoring->Timer2Timer();  // a source that answers again is used again
+  EXPECT_EQ(w.Panel(1), " 20 %");
   w.loads.fails = true;
   w.monitoring->Timer2Timer();
-  EXPECT_EQ(w.log, std::vector<std::string>{"Can't collect the processor performance data"});
-  EXPECT_EQ(w.Panel(1), " 40 %");                 // the rest of the tick did not run
-  EXPECT_EQ(w.monitoring->LoadSampleCount(), 2);  // nor did the mean count it
-  w.loads.fails = false;
-  w.loads.values = {20};
-  w.monitoring->Timer2Timer();  // the next tick starts afresh
-  EXPECT_EQ(w.Panel(1), " 20 %");
-  EXPECT_EQ(w.LoadGauge2.Progress(), 30);
+  EXPECT_EQ(w.log.size(), 2u) << "a new failure after a good reading is logged again";
 }
 
-TEST(LoadTick, SecondBarShownOnSeveralProcessors) {
+TEST(LoadTick, TheAverageIsThatOfEveryProcessor) {
   Window w;
   w.loads.count = 4;
   w.loads.values = {40, 0, 30, 90};
   w.monitoring->Timer2Timer();
   EXPECT_TRUE(w.Cpu2Bar.Visible());
   EXPECT_EQ(w.Cpu2Bar.Progress(), 30);
-  EXPECT_EQ(w.Panel(1), " 18 %");
+  EXPECT_EQ(w.LoadGauge1.Progress(), 40);
+  EXPECT_EQ(w.Panel(1), " 40 %");
+  EXPECT_EQ(w.monitoring->Loads().CpuLoadAverage, 40);
 }
 
 TEST(AlarmRule, StartsOrWaitsByLoad) {
@@ -280,17 +318,82 @@ TEST(AlarmRule, StartsOrWaitsByLoad) {
   }
 }
 
-TEST(AlarmRule, HeldBackWhileAPassRuns) {
+TEST(Rules, HeldBackWhileAPassRuns) {
+  // A rule that fires during the first pass of a series of two neither starts a pass of its own
+  // nor restarts the series: two passes, and a total that counts both.
+  struct Case {
+    const char* rule;
+    const char* panel2;  // what the rule leaves while the pass runs
+  } cases[] = {{"alarm", " "}, {"periodic", " optimisation en cours ... %"}};
+  for (const auto& c : cases) {
+    Window w;
+    w.memory.status.availPhys = 100 * kMB;  // 19 % free, under the alarm
+    w.monitoring->Timer1Timer();
+    w.TrackBar1.SetPosition(3);
+    w.CNBRepetitions.SetItemIndex(1);
+    std::string during;
+    int pumps = 0;
+    w.memory.onPump = [&] {
+      w.memory.status.availPhys += kMB;
+      if (pumps++ != 0) return;
+      if (std::string(c.rule) == "alarm")
+        w.monitoring->Timer3Timer();
+      else
+        w.monitoring->Timer5Timer();
+      during = w.Panel(2);
+    };
+    w.BitBtn1.Click();
+    EXPECT_EQ(w.memory.commitCalls, 6) << c.rule;
+    EXPECT_EQ(w.recovery->RecoveredTotalMB(), 6) << c.rule;
+    EXPECT_EQ(during, c.panel2) << c.rule;
+  }
+}
+
+TEST(Rules, TimersHaveTheirIntervalsAndTheStartUpRecoveryRunsOnce) {
+  for (bool recoverAtStart : {false, true}) {
+    Window w;
+    w.monitoring->SetUpTimers(500);
+    for (ui::Timer* t : {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer5, &w.Timer6})
+      EXPECT_FALSE(t->Enabled()) << "all disabled until start-up ends";
+    w.monitoring->Start(recoverAtStart);
+    const unsigned intervals[] = {500, 500, 30000, 10000, 5000};
+    ui::Timer* timers[] = {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer6};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(timers[i]->Interval(), intervals[i]) << i;
+    EXPECT_TRUE(w.Timer3.Enabled());
+    EXPECT_EQ(w.Timer4.Enabled(), recoverAtStart);
+    EXPECT_FALSE(w.Timer5.Enabled());
+    if (!recoverAtStart) continue;
+    w.Timer4.Tick();
+    EXPECT_FALSE(w.Timer4.Enabled()) << "once only";
+    EXPECT_EQ(w.memory.commitCalls, 1);
+    EXPECT_EQ(w.Panel(2), " Quantité récupérée : 0 Mo");
+  }
+}
+
+TEST(PeriodicRule, StartsUnlessTheLoadIsTooHigh) {
+  struct Case {
+    int load;
+    int maxLoad;
+    bool starts;
+  } cases[] = {{10, 15, true}, {15, 15, true}, {16, 15, false}, {0, 0, true}};
+  for (const auto& c : cases) {
+    Window w;
+    w.loads.values = {c.load};
+    w.monitoring->Timer2Timer();
+    w.SpinEdit3.SetValue(c.maxLoad);
+    w.CheckBox5.SetChecked(true);
+    w.Timer5.Tick();
+    EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << c.load << "/" << c.maxLoad;
+    EXPECT_EQ(w.SpinEdit3.Value(), c.maxLoad);
+  }
+}
+
+TEST(PeriodicRule, AnErrorWhileStartingSetsTheMaximumLoadToZero) {
   Window w;
-  w.memory.status.availPhys = 100 * kMB;
-  w.monitoring->Timer1Timer();
-  w.TrackBar1.SetPosition(3);
-  int alarms = 0;
-  w.memory.onPump = [&] {
-    if (alarms++ == 0) w.monitoring->Timer3Timer();
-  };
-  w.BitBtn1.Click();
-  EXPECT_EQ(w.memory.commitCalls, 3);  // no second pass from inside the first
+  w.memory.onPump = [] { throw std::runtime_error("handler"); };
+  w.monitoring->Timer5Timer();
+  EXPECT_EQ(w.SpinEdit3.Value(), 0);
+  EXPECT_FALSE(w.engine.Busy());
 }
 
 TEST(PeriodicRule, LowResourcesCancelAndSaySo) {
