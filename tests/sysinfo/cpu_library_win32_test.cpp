@@ -14,9 +14,9 @@
 namespace kvn {
 namespace {
 
-CpuidRegisters Direct(unsigned leaf) {
+CpuidRegisters Direct(unsigned leaf, unsigned subLeaf = 0) {
   unsigned a, b, c, d;
-  __cpuid_count(leaf, 0, a, b, c, d);
+  __cpuid_count(leaf, subLeaf, a, b, c, d);
   return {a, b, c, d};
 }
 
@@ -121,6 +121,14 @@ TEST(RealProcessorTest, ClockWithinTenPercentOfWhatTheHostReports) {
   const std::uint32_t raw = lib->Processors(0).Speed().RawSpeed();
   EXPECT_NEAR(raw, host, host * 0.10) << "host reports " << host << " MHz";
   std::printf("clock: library %u MHz, host %.0f MHz\n", raw, host);
+}
+
+TEST(RealProcessorTest, SubLeavesReachTheProcessor) {
+  // Leaf 0xB echoes the sub-leaf asked in ECX bits 7..0 wherever the processor has it.
+  if (Direct(0).eax < 0xB || Direct(0xB).ebx == 0) GTEST_SKIP() << "no topology leaf here";
+  auto source = CreateWindowsCpuidSource();
+  for (std::uint32_t subLeaf : {0u, 1u})
+    EXPECT_EQ(source->Execute(0xB, subLeaf).ecx & 0xFF, subLeaf);
 }
 
 TEST(RealProcessorTest, PageFillsCompletely) {
