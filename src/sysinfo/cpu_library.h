@@ -306,6 +306,23 @@ class TCacheByExtendedCpuid {
   TCacheKind kind_;
 };
 
+// Intel's deterministic cache leaf 4: one sub-leaf per cache, from sub-leaf 0 until a null type.
+// Processors whose leaf 2 says 0xFF, or names no cache at all, list their caches only there.
+class TCacheByDeterministicCpuid {
+ public:
+  TCacheByDeterministicCpuid(const TCpuLibrary& library, std::uint8_t index, TCacheKind kind)
+      : library_(&library), index_(index), kind_(kind) {}
+  // Whether the leaf lists any cache at all.
+  bool Listed() const;
+  // Bytes of the first cache listed for the kind; level 4 and the trace cache are never listed.
+  std::uint32_t Size() const;
+
+ private:
+  const TCpuLibrary* library_;
+  std::uint8_t index_;
+  TCacheKind kind_;
+};
+
 // One cache level, read the way the vendor reports it.
 class TCpuCache {
  public:
