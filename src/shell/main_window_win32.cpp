@@ -15,9 +15,9 @@
 #include "korvane_version.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
+#include "shell/processor_page_binding.h"
 #include "shell/tray_icon_win32.h"
 #include "sysinfo/cpu_services_win32.h"
-#include "sysinfo/processor_page_binding.h"
 
 namespace kvn {
 

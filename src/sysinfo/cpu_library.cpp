@@ -116,21 +116,25 @@ bool IsLeafSupported(const TCpuLibrary& library, std::uint8_t index, std::uint32
   else if (leaf >= 0x80860000u && leaf <= 0x80860007u)
     base = 0x80860000u;
   TCpuAffinity pin(library, index);
-  return library.Source().Execute(base).eax >= leaf;
+  return library.Source().Execute(base, 0).eax >= leaf;
 }
 
 TCpuid::TCpuid(const TCpuLibrary& library, std::uint8_t index, std::uint32_t repeat,
-               std::uint32_t leaf) {
+               std::uint32_t leaf, std::uint32_t subLeaf) {
   TCpuAffinity pin(library, index);
   supported_ = IsLeafSupported(library, index, leaf);
   if (!supported_) return;
   // A reading with no execution would have no registers at all: run it at least once.
   repeat = std::max<std::uint32_t>(repeat, 1);
-  for (std::uint32_t i = 0; i < repeat; ++i) registers_ = library.Source().Execute(leaf);
+  for (std::uint32_t i = 0; i < repeat; ++i) registers_ = library.Source().Execute(leaf, subLeaf);
 }
 
 TCpuid TProcessorCpuid::Execute(std::uint32_t leaf, std::uint32_t repeat) const {
   return TCpuid(*library_, index_, repeat, leaf);
+}
+
+TCpuid TProcessorCpuid::SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf) const {
+  return TCpuid(*library_, index_, 1, leaf, subLeaf);
 }
 
 std::uint32_t TProcessorCpuid::HighestStandardLeaf() const {

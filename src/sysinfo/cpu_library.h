@@ -73,7 +73,8 @@ bool IsLeafSupported(const TCpuLibrary& library, std::uint8_t index, std::uint32
 // zero registers when the leaf is not supported.
 class TCpuid {
  public:
-  TCpuid(const TCpuLibrary& library, std::uint8_t index, std::uint32_t repeat, std::uint32_t leaf);
+  TCpuid(const TCpuLibrary& library, std::uint8_t index, std::uint32_t repeat, std::uint32_t leaf,
+         std::uint32_t subLeaf = 0);
   const CpuidRegisters& Registers() const { return registers_; }
   bool Supported() const { return supported_; }
 
@@ -88,6 +89,8 @@ class TProcessorCpuid {
   TProcessorCpuid(const TCpuLibrary& library, std::uint8_t index)
       : library_(&library), index_(index) {}
   TCpuid Execute(std::uint32_t leaf, std::uint32_t repeat = 1) const;
+  // One reading of a leaf that has sub-leaves (ECX).
+  TCpuid SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf) const;
   std::uint32_t HighestStandardLeaf() const;
   std::uint32_t HighestExtendedLeaf() const;
   std::uint32_t HighestTransmetaLeaf() const;
@@ -295,6 +298,23 @@ class TCacheByExtendedCpuid {
  public:
   TCacheByExtendedCpuid(const TCpuLibrary& library, std::uint8_t index, TCacheKind kind)
       : library_(&library), index_(index), kind_(kind) {}
+  std::uint32_t Size() const;
+
+ private:
+  const TCpuLibrary* library_;
+  std::uint8_t index_;
+  TCacheKind kind_;
+};
+
+// Intel's deterministic cache leaf 4: one sub-leaf per cache, from sub-leaf 0 until a null type.
+// Processors whose leaf 2 says 0xFF, or names no cache at all, list their caches only there.
+class TCacheByDeterministicCpuid {
+ public:
+  TCacheByDeterministicCpuid(const TCpuLibrary& library, std::uint8_t index, TCacheKind kind)
+      : library_(&library), index_(index), kind_(kind) {}
+  // Whether the leaf lists any cache at all.
+  bool Listed() const;
+  // Bytes of the first cache listed for the kind; level 4 and the trace cache are never listed.
   std::uint32_t Size() const;
 
  private:

@@ -16,10 +16,9 @@ namespace {
 
 class WindowsCpuidSource : public ICpuidSource {
  public:
-  CpuidRegisters Execute(std::uint32_t leaf) override {
+  CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t subLeaf) override {
     unsigned a = 0, b = 0, c = 0, d = 0;
-    // Sub-leaf 0 keeps the leaves that have sub-leaves deterministic.
-    __cpuid_count(leaf, 0, a, b, c, d);
+    __cpuid_count(leaf, subLeaf, a, b, c, d);
     return {a, b, c, d};
   }
 };

@@ -16,11 +16,12 @@ struct CpuidRegisters {
   friend bool operator==(const CpuidRegisters&, const CpuidRegisters&) = default;
 };
 
-// Executes CPUID with a leaf in EAX on whatever processor runs the calling thread.
+// Executes CPUID with a leaf in EAX and a sub-leaf in ECX on whatever processor runs the calling
+// thread. Leaves without sub-leaves ignore ECX; the library passes 0 for them.
 class ICpuidSource {
  public:
   virtual ~ICpuidSource() = default;
-  virtual CpuidRegisters Execute(std::uint32_t leaf) = 0;
+  virtual CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t subLeaf) = 0;
 };
 
 // The process-wide services around CPUID: processor count and pinning.

@@ -1,6 +1,7 @@
 // Cache sizes: from Intel's descriptor bytes, or from the extended leaves for the vendors that
-// report them there.
+// report them there. Recent Intel processors list their caches only in leaf 4.
 #include <algorithm>
+#include <optional>
 
 #include "sysinfo/cpu_library.h"
 
@@ -32,6 +33,51 @@ constexpr std::array<TCacheDescriptorRow, 36> kDescriptorTable = {{
     {0x70, Trace, 12, 0},     {0x71, Trace, 16, 0},     {0x72, Trace, 32, 0},
 }};
 
+// A processor that never ends its leaf-4 list (a broken hypervisor) still ends the walk.
+constexpr std::uint32_t kMaxCacheSubLeaves = 64;
+
+std::uint32_t ClampToBytes(std::uint64_t bytes) {
+  return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(bytes);
+}
+
+std::uint32_t SizeByDescriptors(const TCpuCacheDescriptors& descriptors, TCacheKind kind) {
+  std::uint32_t size = 0;
+  for (const TCacheDescriptorRow& row : kDescriptorTable)  // the last matching row wins
+    if (row.Kind == kind && descriptors.Contains(row.Descriptor)) size = row.SizeKB * 1024;
+  return size;
+}
+
+bool AnyCacheByDescriptor(const TCpuLibrary& library, std::uint8_t index) {
+  for (TCacheKind kind : {L1Code, L1Data, Level2, Level3, Trace})
+    if (TCacheByDescriptor(library, index, kind).Size() != 0) return true;
+  return false;
+}
+
+// The kind of a leaf-4 entry (EAX: type in bits 4..0, level in bits 7..5), or nothing for a
+// level this program has no line for.
+std::optional<TCacheKind> DeterministicKind(std::uint32_t eax) {
+  const std::uint32_t type = eax & 0x1F;  // 1 data, 2 instruction, 3 unified
+  if (type < 1 || type > 3) return std::nullopt;
+  switch ((eax >> 5) & 0x7) {
+    case 1:
+      return type == 1 ? L1Data : type == 2 ? L1Code : L1Unified;
+    case 2:
+      return Level2;
+    case 3:
+      return Level3;
+    default:
+      return std::nullopt;
+  }
+}
+
+// (ways + 1) x (partitions + 1) x (line size + 1) x (sets + 1).
+std::uint32_t DeterministicSize(const CpuidRegisters& r) {
+  const std::uint64_t perSet =
+      std::uint64_t{(r.ebx >> 22) + 1} * (((r.ebx >> 12) & 0x3FF) + 1) * ((r.ebx & 0xFFF) + 1);
+  const std::uint64_t sets = std::uint64_t{r.ecx} + 1;
+  return sets > 0xFFFFFFFFu / perSet ? 0xFFFFFFFFu : static_cast<std::uint32_t>(perSet * sets);
+}
+
 }  // namespace
 
 TCpuCacheDescriptors::TCpuCacheDescriptors(const TCpuLibrary& library, std::uint8_t index,
@@ -57,11 +103,7 @@ bool TCpuCacheDescriptors::Contains(std::uint8_t descriptor) const {
 }
 
 std::uint32_t TCacheByDescriptor::Size() const {
-  TCpuCacheDescriptors descriptors(*library_, index_, kind_);
-  std::uint32_t size = 0;
-  for (const TCacheDescriptorRow& row : kDescriptorTable)  // the last matching row wins
-    if (row.Kind == kind_ && descriptors.Contains(row.Descriptor)) size = row.SizeKB * 1024;
-  return size;
+  return SizeByDescriptors(TCpuCacheDescriptors(*library_, index_, kind_), kind_);
 }
 
 std::uint32_t TCacheByExtendedCpuid::Size() const {
@@ -77,15 +119,41 @@ std::uint32_t TCacheByExtendedCpuid::Size() const {
       const bool via = TProcessorVendor(*library_, index_).CpuVendor() == TCpuVendor::cvVia;
       return (via ? ecx >> 24 : ecx >> 16) * 1024;
     }
+    case Level3: {
+      // EDX bits 31..18 in 512 KB units; 0 where the processor has no level 3 (or no such
+      // field: VIA and Transmeta leave the register 0).
+      const std::uint32_t edx = cpuid.Execute(0x80000006u).Registers().edx;
+      return ClampToBytes(std::uint64_t{edx >> 18} * 512 * 1024);
+    }
     default:
       return 0;
   }
 }
 
+bool TCacheByDeterministicCpuid::Listed() const {
+  return (TProcessorCpuid(*library_, index_).SubLeaf(4, 0).Registers().eax & 0x1F) != 0;
+}
+
+std::uint32_t TCacheByDeterministicCpuid::Size() const {
+  TProcessorCpuid cpuid(*library_, index_);
+  for (std::uint32_t subLeaf = 0; subLeaf < kMaxCacheSubLeaves; ++subLeaf) {
+    const CpuidRegisters r = cpuid.SubLeaf(4, subLeaf).Registers();
+    if ((r.eax & 0x1F) == 0) break;  // a null type ends the list
+    if (DeterministicKind(r.eax) == kind_) return DeterministicSize(r);
+  }
+  return 0;
+}
+
 std::uint32_t TCpuCache::Size() const {
-  if (TProcessorVendor(*library_, index_).CacheMethodCode() == 1)
-    return TCacheByExtendedCpuid(*library_, index_, kind_).Size();
-  return TCacheByDescriptor(*library_, index_, kind_).Size();
+  const TProcessorVendor vendor(*library_, index_);
+  if (vendor.CacheMethodCode() == 1) return TCacheByExtendedCpuid(*library_, index_, kind_).Size();
+  const TCpuCacheDescriptors descriptors(*library_, index_, kind_);
+  const std::uint32_t size = SizeByDescriptors(descriptors, kind_);
+  // Descriptor 0xFF: leaf 2 describes no cache and leaf 4 lists them all.
+  const bool deferred = vendor.CpuVendor() == TCpuVendor::cvIntel && descriptors.Contains(0xFF);
+  if (!deferred && (size != 0 || AnyCacheByDescriptor(*library_, index_))) return size;
+  const TCacheByDeterministicCpuid leafFour(*library_, index_, kind_);
+  return leafFour.Listed() ? leafFour.Size() : size;
 }
 
 std::string SizeText(std::uint32_t bytes, const NumberSeparators& separators) {

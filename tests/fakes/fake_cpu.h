@@ -16,6 +16,15 @@ inline std::string Leaf(std::uint32_t leaf, std::uint32_t a, std::uint32_t b, st
   return line;
 }
 
+// One sub-leaf of a leaf, tagged as the dumps tag it.
+inline std::string SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf, std::uint32_t a,
+                           std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+  char tag[24];
+  std::snprintf(tag, sizeof tag, " [SL %02X]\n", subLeaf);
+  std::string line = Leaf(leaf, a, b, c, d);
+  return line.replace(line.size() - 1, 1, tag);
+}
+
 // Leaf 0 with a vendor string spread over EBX, EDX, ECX.
 inline std::string Vendor(std::uint32_t maxLeaf, const char (&vendor)[13]) {
   auto reg = [&](int at) {

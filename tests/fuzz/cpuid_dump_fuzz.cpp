@@ -26,7 +26,7 @@ struct Random {
   std::size_t Below(std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(Next() % n); }
 };
 
-const char kAlphabet[] = "0123456789ABCDEFabcdef-: \n\r\tCPUIDx#[]\xFF";
+const char kAlphabet[] = "0123456789ABCDEFabcdef-: \n\r\tCPUIDSLx#[]\xFF";
 
 std::string Mutate(std::string text, const std::vector<std::string>& seeds, Random& rnd) {
   const int steps = 1 + static_cast<int>(rnd.Below(8));
@@ -62,7 +62,7 @@ std::string Mutate(std::string text, const std::vector<std::string>& seeds, Rand
       }
       default: {  // a whole random leaf line, often in the ranges the library reads
         static const std::uint32_t bases[] = {0, 0x80000000u, 0x80860000u};
-        char line[64];
+        char line[96];
         const std::uint32_t leaf =
             rnd.Below(4) == 0 ? static_cast<std::uint32_t>(rnd.Next())
                               : bases[rnd.Below(3)] + static_cast<std::uint32_t>(rnd.Below(10));
@@ -77,8 +77,15 @@ std::string Mutate(std::string text, const std::vector<std::string>& seeds, Rand
               return 0x0A202020u + static_cast<unsigned>(rnd.Below(0x5F));
           }
         };
-        std::snprintf(line, sizeof line, "CPUID %08X: %08X-%08X-%08X-%08X\n", leaf, reg(), reg(),
-                      reg(), reg());
+        const unsigned a = reg(), b = reg(), c = reg(), d = reg();
+        // Half the lines carry a sub-leaf tag, mostly a small one (the cache list of leaf 4).
+        char tag[24] = "";
+        if (rnd.Below(2) == 0)
+          std::snprintf(tag, sizeof tag, " [SL %02X]",
+                        rnd.Below(8) == 0 ? static_cast<unsigned>(rnd.Next())
+                                          : static_cast<unsigned>(rnd.Below(6)));
+        std::snprintf(line, sizeof line, "CPUID %08X: %08X-%08X-%08X-%08X%s\n", leaf, a, b, c, d,
+                      tag);
         text.insert(at, line);
         break;
       }

@@ -32,29 +32,54 @@ TEST(CpuidDumpTest, LineShapes) {
   struct Case {
     const char* line;
     bool parsed;
-    std::uint32_t leaf, edx;
+    std::uint32_t leaf, subLeaf, edx;
   } cases[] = {
-      {"CPUID 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", true, 1, 0xBFEBFBFF},
-      {"CPUID 80000001: 00000000-00000000-00000001-20100800 [SL 00]", true, 0x80000001, 0x20100800},
-      {"  CPUID 00000002: 665b5001-00000000-00000000-007b7040\r", true, 2, 0x007B7040},
-      {"CPUID 00000004: 00000000-00000000-00000000-00000000\tcore 1", true, 4, 0},
-      {"CPUID 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF0", false, 0, 0},
-      {"CPUID 00000001: 000006F6-00020800-0000E3BD", false, 0, 0},
-      {"CPUID 0000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0},
-      {"CPUID 00000001 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0},
-      {"CPUID 00000001: 000006G6-00020800-0000E3BD-BFEBFBFF", false, 0, 0},
-      {"CPUID00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0},
-      {"cpuid 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0},
-      {"# CPUID 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0},
-      {"", false, 0, 0},
+      {"CPUID 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", true, 1, 0, 0xBFEBFBFF},
+      {"CPUID 80000001: 00000000-00000000-00000001-20100800 [SL 00]", true, 0x80000001, 0,
+       0x20100800},
+      {"  CPUID 00000002: 665b5001-00000000-00000000-007b7040\r", true, 2, 0, 0x007B7040},
+      {"CPUID 00000004: 00000000-00000000-00000000-00000000\tcore 1", true, 4, 0, 0},
+      {"CPUID 00000004: 1C004122-01C0003F-0000003F-00000007 [SL 01]", true, 4, 1, 7},
+      {"CPUID 0000000D: 00000000-00000000-00000000-00000005  [SL 3e]\r", true, 0xD, 0x3E, 5},
+      {"CPUID 00000000: 0000000D-756E6547-6C65746E-49656E69 [GenuineIntel]", true, 0, 0,
+       0x49656E69},
+      {"CPUID 00000004: 00000000-00000000-00000000-00000000 [SL ]", false, 0, 0, 0},
+      {"CPUID 00000004: 00000000-00000000-00000000-00000000 [SL 0G]", false, 0, 0, 0},
+      {"CPUID 00000004: 00000000-00000000-00000000-00000000 [SL 01", false, 0, 0, 0},
+      {"CPUID 00000004: 00000000-00000000-00000000-00000000 [SL 123456789]", false, 0, 0, 0},
+      {"CPUID 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF0", false, 0, 0, 0},
+      {"CPUID 00000001: 000006F6-00020800-0000E3BD", false, 0, 0, 0},
+      {"CPUID 0000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0, 0},
+      {"CPUID 00000001 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0, 0},
+      {"CPUID 00000001: 000006G6-00020800-0000E3BD-BFEBFBFF", false, 0, 0, 0},
+      {"CPUID00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0, 0},
+      {"cpuid 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0, 0},
+      {"# CPUID 00000001: 000006F6-00020800-0000E3BD-BFEBFBFF", false, 0, 0, 0},
+      {"", false, 0, 0, 0},
   };
   for (const Case& c : cases) {
     auto parsed = ParseCpuidDumpLine(c.line);
     ASSERT_EQ(parsed.has_value(), c.parsed) << c.line;
     if (!parsed) continue;
     EXPECT_EQ(parsed->leaf, c.leaf) << c.line;
+    EXPECT_EQ(parsed->subLeaf, c.subLeaf) << c.line;
     EXPECT_EQ(parsed->registers.edx, c.edx) << c.line;
   }
+}
+
+TEST(CpuidDumpTest, SubLeavesAnswerTheirOwnLines) {
+  // An untagged line is sub-leaf 0; a later line for the same sub-leaf (another logical
+  // processor) does not replace it; a sub-leaf the file does not list is zero.
+  TCpuidDumpSource source(Leaf(4, 0x121, 0, 0, 0) + fakes::SubLeaf(4, 1, 0x122, 0, 0, 0) +
+                          fakes::SubLeaf(4, 0, 0x999, 0, 0, 0) +
+                          fakes::SubLeaf(4, 2, 0x143, 0, 0, 0) +
+                          fakes::SubLeaf(4, 1, 0x888, 0, 0, 0) + Leaf(2, 7, 8, 9, 10));
+  EXPECT_EQ(source.Execute(4, 0).eax, 0x121u);
+  EXPECT_EQ(source.Execute(4, 1).eax, 0x122u);
+  EXPECT_EQ(source.Execute(4, 2).eax, 0x143u);
+  EXPECT_EQ(source.Execute(4, 3), CpuidRegisters{});
+  EXPECT_EQ(source.Execute(2, 0), (CpuidRegisters{7, 8, 9, 10}));
+  EXPECT_EQ(source.Execute(2, 1), CpuidRegisters{});
 }
 
 TEST(CpuidDumpTest, FirstLineOfALeafCountsAndMissingLeavesAreZero) {
@@ -62,9 +87,9 @@ TEST(CpuidDumpTest, FirstLineOfALeafCountsAndMissingLeavesAreZero) {
                           "junk\n------[ Logical CPU #1 ]------\n" + Leaf(1, 0x6F7, 4, 5, 6) +
                           Leaf(2, 7, 8, 9, 10));
   EXPECT_EQ(source.LeafCount(), 2u);
-  EXPECT_EQ(source.Execute(1), (CpuidRegisters{0x6F6, 1, 2, 3}));
-  EXPECT_EQ(source.Execute(2), (CpuidRegisters{7, 8, 9, 10}));
-  EXPECT_EQ(source.Execute(0x80000000u), CpuidRegisters{});
+  EXPECT_EQ(source.Execute(1, 0), (CpuidRegisters{0x6F6, 1, 2, 3}));
+  EXPECT_EQ(source.Execute(2, 0), (CpuidRegisters{7, 8, 9, 10}));
+  EXPECT_EQ(source.Execute(0x80000000u, 0), CpuidRegisters{});
 }
 
 TEST(CpuidDumpTest, LeafBeyondTheRangeMaximumReadsZero) {
@@ -107,9 +132,9 @@ class RecordingSystem : public ICpuSystem {
 class MaskRecordingSource : public ICpuidSource {
  public:
   MaskRecordingSource(std::string dump, RecordingSystem& system) : dump_(dump), system_(system) {}
-  CpuidRegisters Execute(std::uint32_t leaf) override {
+  CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t subLeaf) override {
     masks.push_back(system_.mask);
-    return dump_.Execute(leaf);
+    return dump_.Execute(leaf, subLeaf);
   }
   std::vector<std::uint32_t> masks;
 
@@ -360,7 +385,7 @@ TEST(ProcessorCacheTest, LevelTwoFromDescriptors) {
 TEST(ProcessorCacheTest, IntelRunsLeafTwoAsOftenAsItSays) {
   class CountingSource : public ICpuidSource {
    public:
-    CpuidRegisters Execute(std::uint32_t leaf) override {
+    CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t) override {
       if (leaf == 0) return {2, 0x756E6547, 0x6C65746E, 0x49656E69};
       if (leaf != 2) return {};
       ++runs;
@@ -388,6 +413,119 @@ TEST(ProcessorCacheTest, ExtendedLeavesAndViaLevelTwo) {
   EXPECT_EQ(cache.Level3().Size(), 0u);
   EXPECT_EQ(cache.Trace().Size(), 0u);
   EXPECT_EQ(Library(Vendor(1, "CentaurHauls") + ext)->Processors(0).Cache().Level2().Size(), 1024u);
+}
+
+// One entry of leaf 4: level, type (1 data, 2 instruction, 3 unified), ways, partitions, line
+// size and sets, each stored less one as the processor reports them.
+CpuidRegisters CacheEntry(std::uint32_t level, std::uint32_t type, std::uint32_t ways,
+                          std::uint32_t partitions, std::uint32_t line, std::uint32_t sets) {
+  return {(level << 5) | type, ((ways - 1) << 22) | ((partitions - 1) << 12) | (line - 1), sets - 1,
+          0};
+}
+
+TEST(ProcessorCacheTest, LeafFourWhenLeafTwoDefersOrNamesNoCache) {
+  const CpuidRegisters l1d = CacheEntry(1, 1, 12, 1, 64, 64);    // 48 KB
+  const CpuidRegisters l1i = CacheEntry(1, 2, 8, 1, 64, 64);     // 32 KB
+  const CpuidRegisters l2 = CacheEntry(2, 3, 10, 1, 64, 2048);   // 1280 KB
+  const CpuidRegisters l3 = CacheEntry(3, 3, 12, 1, 64, 40960);  // 30 MB
+  const CpuidRegisters l1u = CacheEntry(1, 3, 8, 2, 64, 64);     // 64 KB in two partitions
+  const CpuidRegisters l4 = CacheEntry(4, 3, 16, 1, 64, 65536);  // 64 MB: no line shows it
+  const CpuidRegisters huge{0x63, 0xFFFFFFFF, 0xFFFFFFFF, 0};    // level 3 beyond 32 bits
+  constexpr std::uint32_t K = 1024;
+  struct Case {
+    const char* what;
+    std::uint32_t maxLeaf, leafTwoEdx;
+    std::vector<CpuidRegisters> leafFour;
+    std::uint32_t code, data, unified, level2, level3;
+  } cases[] = {
+      {"descriptor FF", 4, 0x000000FF, {l1d, l1i, l2, l3}, 32 * K, 48 * K, 0, 1280 * K, 30720 * K},
+      {"FF beside cache descriptors",
+       4,
+       0x002C7AFF,
+       {l1d, l1i, l2, l3},
+       32 * K,
+       48 * K,
+       0,
+       1280 * K,
+       30720 * K},
+      {"no descriptor names a cache",
+       4,
+       0,
+       {l1d, l1i, l2, l3},
+       32 * K,
+       48 * K,
+       0,
+       1280 * K,
+       30720 * K},
+      {"descriptors name a cache", 4, 0x00002C7A, {l1d, l1i, l2, l3}, 0, 32 * K, 0, 256 * K, 0},
+      {"FF on a processor without leaf 4", 2, 0x000000FF, {l1d, l1i, l2, l3}, 0, 0, 0, 0, 0},
+      {"the list ends at a null type", 4, 0, {l1d, CpuidRegisters{}, l2}, 0, 48 * K, 0, 0, 0},
+      {"unified level 1, level 4 left out", 4, 0, {l1u, l4}, 0, 0, 64 * K, 0, 0},
+      {"the first entry of a level counts",
+       4,
+       0,
+       {l2, CacheEntry(2, 3, 8, 1, 64, 1024)},
+       0,
+       0,
+       0,
+       1280 * K,
+       0},
+      {"a size beyond 32 bits", 4, 0xFF, {huge}, 0, 0, 0, 0, 0xFFFFFFFFu},
+  };
+  for (const Case& c : cases) {
+    std::string dump = Vendor(c.maxLeaf, "GenuineIntel") + Leaf(1, 0x906EA, 0, 0, 0) +
+                       Leaf(2, 0x00000001, 0, 0, c.leafTwoEdx);
+    for (std::uint32_t i = 0; i < c.leafFour.size(); ++i) {
+      const CpuidRegisters& r = c.leafFour[i];
+      dump += fakes::SubLeaf(4, i, r.eax, r.ebx, r.ecx, r.edx);
+    }
+    auto lib = Library(dump);
+    TProcessorCache cache = lib->Processors(0).Cache();
+    EXPECT_EQ(cache.Level1().Code().Size(), c.code) << c.what;
+    EXPECT_EQ(cache.Level1().Data().Size(), c.data) << c.what;
+    EXPECT_EQ(cache.Level1().Unified().Size(), c.unified) << c.what;
+    EXPECT_EQ(cache.Level2().Size(), c.level2) << c.what;
+    EXPECT_EQ(cache.Level3().Size(), c.level3) << c.what;
+    EXPECT_EQ(cache.Trace().Size(), 0u) << c.what;
+  }
+}
+
+TEST(ProcessorCacheTest, ALeafFourListWithoutEndStillEnds) {
+  class EndlessSource : public ICpuidSource {
+   public:
+    CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t) override {
+      if (leaf == 0) return {4, 0x756E6547, 0x6C65746E, 0x49656E69};
+      if (leaf == 2) return {1, 0, 0, 0xFF};
+      if (leaf != 4) return {};
+      ++leafFourRuns;
+      return CacheEntry(1, 1, 8, 1, 64, 64);  // the same data cache for every sub-leaf
+    }
+    int leafFourRuns = 0;
+  };
+  auto source = std::make_shared<EndlessSource>();
+  TCpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+  EXPECT_EQ(lib.Processors(0).Cache().Level1().Data().Size(), 32u * 1024);
+  EXPECT_EQ(lib.Processors(0).Cache().Level2().Size(), 0u);
+  EXPECT_LE(source->leafFourRuns, 200);
+}
+
+TEST(ProcessorCacheTest, LevelThreeFromExtendedLeafSix) {
+  struct Case {
+    const char (&vendor)[13];
+    std::uint32_t edx;
+    std::uint32_t level3;
+  } cases[] = {
+      {"AuthenticAMD", 0x01009140, 32u * 1024 * 1024},  // 64 units of 512 KB
+      {"AuthenticAMD", 0x0003FFFF, 0},                  // only the low fields are set
+      {"AuthenticAMD", 0xFFFC0000, 0xFFFFFFFFu},        // held at what 32 bits can say
+      {"CentaurHauls", 0x00200000, 4u * 1024 * 1024},
+  };
+  for (const Case& c : cases) {
+    auto lib = Library(Vendor(1, c.vendor) + Leaf(0x80000000, 0x80000006, 0, 0, 0) +
+                       Leaf(0x80000006, 0, 0, 0x02006140, c.edx));
+    EXPECT_EQ(lib->Processors(0).Cache().Level3().Size(), c.level3)
+        << c.vendor << std::hex << c.edx;
+  }
 }
 
 // --- Clock ------------------------------------------------------------------------------------

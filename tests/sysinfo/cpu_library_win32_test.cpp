@@ -14,9 +14,9 @@
 namespace kvn {
 namespace {
 
-CpuidRegisters Direct(unsigned leaf) {
+CpuidRegisters Direct(unsigned leaf, unsigned subLeaf = 0) {
   unsigned a, b, c, d;
-  __cpuid_count(leaf, 0, a, b, c, d);
+  __cpuid_count(leaf, subLeaf, a, b, c, d);
   return {a, b, c, d};
 }
 
@@ -121,6 +121,38 @@ TEST(RealProcessorTest, ClockWithinTenPercentOfWhatTheHostReports) {
   const std::uint32_t raw = lib->Processors(0).Speed().RawSpeed();
   EXPECT_NEAR(raw, host, host * 0.10) << "host reports " << host << " MHz";
   std::printf("clock: library %u MHz, host %.0f MHz\n", raw, host);
+}
+
+TEST(RealProcessorTest, SubLeavesReachTheProcessor) {
+  // Leaf 0xB echoes the sub-leaf asked in ECX bits 7..0 wherever the processor has it.
+  if (Direct(0).eax < 0xB || Direct(0xB).ebx == 0) GTEST_SKIP() << "no topology leaf here";
+  auto source = CreateWindowsCpuidSource();
+  for (std::uint32_t subLeaf : {0u, 1u})
+    EXPECT_EQ(source->Execute(0xB, subLeaf).ecx & 0xFF, subLeaf);
+}
+
+// Level 1 data and level 2 are found on every processor that runs this build, and level 3
+// wherever the processor's own cache list (leaf 4 from Intel, 0x8000001D from AMD) has one.
+TEST(RealProcessorTest, CachesAreFound) {
+  auto lib = CreateWindowsCpuLibrary();
+  TProcessorCache cache = lib->Processors(0).Cache();
+  const std::string vendor = lib->Processors(0).Vendor().VendorString();
+  EXPECT_GT(cache.Level1().Data().Size(), 0u);
+  EXPECT_GT(cache.Level2().Size(), 0u);
+  const bool intel = vendor == "GenuineIntel" && Direct(0).eax >= 4;
+  const bool amd = vendor == "AuthenticAMD" && Direct(0x80000000u).eax >= 0x8000001Du &&
+                   ((Direct(0x80000001u).ecx >> 22) & 1) != 0;  // topology extensions
+  bool listsLevelThree = false;
+  for (unsigned subLeaf = 0; (intel || amd) && subLeaf < 16; ++subLeaf) {
+    const std::uint32_t eax = Direct(intel ? 4u : 0x8000001Du, subLeaf).eax;
+    if ((eax & 0x1F) == 0) break;
+    listsLevelThree |= ((eax >> 5) & 7) == 3;
+  }
+  if (listsLevelThree) {
+    EXPECT_GT(cache.Level3().Size(), 0u);
+  }
+  std::printf("caches: L1 code %u, L1 data %u, L2 %u, L3 %u bytes\n", cache.Level1().Code().Size(),
+              cache.Level1().Data().Size(), cache.Level2().Size(), cache.Level3().Size());
 }
 
 TEST(RealProcessorTest, PageFillsCompletely) {

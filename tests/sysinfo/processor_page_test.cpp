@@ -25,9 +25,9 @@ std::string DumpText(const char* name) {
 class FailingSource : public ICpuidSource {
  public:
   FailingSource(const std::string& dump, int failAt) : dump_(dump), failAt_(failAt) {}
-  CpuidRegisters Execute(std::uint32_t leaf) override {
+  CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t subLeaf) override {
     if (++calls == failAt_) throw std::runtime_error("CPUID failed");
-    return dump_.Execute(leaf);
+    return dump_.Execute(leaf, subLeaf);
   }
   int calls = 0;
 

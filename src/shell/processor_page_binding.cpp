@@ -1,4 +1,4 @@
-#include "sysinfo/processor_page_binding.h"
+#include "shell/processor_page_binding.h"
 
 #include <exception>
 

@@ -8,8 +8,8 @@
 
 #include "fakes/fake_cpu.h"
 #include "shell/main_form.h"
+#include "shell/processor_page_binding.h"
 #include "sysinfo/cpuid_dump.h"
-#include "sysinfo/processor_page_binding.h"
 
 namespace kvn {
 namespace {
