@@ -248,6 +248,11 @@ void MainForm::BuildReglages() {
       "Permet d'effacer le contenu du fichier swap\r\nlors de l'arrêt ou du redémarrage de la "
       "machine.");
   cbxSwap.SetEnabled(false);
+  Put(LDroits, GroupBox1, 282, 80, 160, 13, "Droits administrateur requis.");
+  ui::Font warning;
+  warning.color = 0x0000C0;
+  LDroits.SetFont(warning);
+  LDroits.SetVisible(false);
   Put(RGLargeSystemCache, GroupBox1, 216, 13, 227, 45, "Optimisation de la mémoire pour :");
   RGLargeSystemCache.SetItems({"Les applications", "Le cache système"});
   RGLargeSystemCache.SetItemIndex(0);

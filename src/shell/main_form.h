@@ -97,6 +97,7 @@ class MainForm : public ui::Control {
   ui::RadioGroup RGLargeSystemCache{"RGLargeSystemCache"};
   ui::CheckBox Cbxnoyau{"Cbxnoyau"};
   ui::CheckBox cbxSwap{"cbxSwap"};
+  ui::Label LDroits{"LDroits"};  // shown when the process may not change these values
 
   // ---- "Paramètres" ------------------------------------------------------------------------
   ui::GroupBox GroupBox4{"GroupBox4"};

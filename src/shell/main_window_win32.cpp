@@ -13,6 +13,8 @@
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
 #include "korvane_version.h"
+#include "settings/registry_win32.h"
+#include "settings/windows_tuning_win32.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
@@ -42,28 +44,6 @@ std::string DescribeError(std::exception_ptr error) {
   }
 }
 
-// The running Windows release; all zeros when it cannot be read.
-OSVERSIONINFOW WindowsVersion() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  if (!GetVersionExW(&info)) info = OSVERSIONINFOW{};
-  return info;
-}
-
-void SetOpacity(HWND hwnd, int alpha) {
-  using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-  auto setLayered = reinterpret_cast<SetLayered>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetLayeredWindowAttributes")));
-  if (!setLayered) return;  // Windows 9x and NT 4: no opacity
-  const LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  if (alpha >= 255) {
-    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
-    return;
-  }
-  SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-  setLayered(hwnd, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
-}
-
 }  // namespace
 
 bool SetProcessPrivilege(const wchar_t* name, bool enable) {
@@ -88,13 +68,15 @@ bool ExitWindowsWithPrivilege(UINT flags) {
   return done;
 }
 
-TfMainMem::TfMainMem()
+TfMainMem::TfMainMem(std::string programKey)
     : host_(form, MainStyle()),
       memoryService_(MakeWin32MemoryService()),
       engine_(*memoryService_),
       clipboard_(MakeWin32Clipboard()),
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
-      chartKey_(std::make_unique<Win32ChartSettingsKey>()) {
+      chartKey_(std::make_unique<Win32ChartSettingsKey>(HKEY_CURRENT_USER,
+                                                        Widen(programKey + "\\settings"))),
+      programKey_(std::move(programKey)) {
   for (ui::Timer* timer :
        {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
     timers_.Attach(*timer);
@@ -139,11 +121,29 @@ bool TfMainMem::Create() {
 }
 
 void TfMainMem::InitMainWindow() {
-  const int interval = 0;  // the stored interval: settings are not persisted yet
   SetLogPlatform(&Win32LogPlatform());
   PrepareLog();
 
   installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
+  TuningSinks tuningSinks = Win32TuningSinks(host_.Handle());
+  tuningSinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  tuningSinks.SecondLevelCacheKB = [] { return SecondLevelCacheKB(); };
+  tuning_ = std::make_unique<WindowsTuning>(
+      TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
+                     form.cbxSwap, form.CDechargeDll, form.CheckBox2, form.CBPriorite,
+                     form.TrackBar2, form.cbxballoon, form.LDroits},
+      Win32Registry(), std::move(tuningSinks), CurrentTuningRelease());
+  settings_ = std::make_unique<SettingsStore>(
+      SettingsControls{
+          form.TrackBar1,    form.TrackBar2,       form.RadioButton1,   form.RadioButton2,
+          form.RadioButton3, form.HotKey1,         form.CheckBox2,      form.CheckBox1,
+          form.RadioGroup2,  form.cbxballoon,      form.CBPressePapier, form.CNBRepetitions,
+          form.CBPriorite,   form.CBDefragOnStart, form.SpinEdit1,      form.SpinEdit2,
+          form.SpinEdit3,    form.CheckBox3,       form.CheckBox5,      form.CDechargeDll,
+          form.Timer1,       form.Timer5},
+      Win32Registry(), *tuning_, *chartColors_, installedRamMB_, ProgramFilePath(),
+      KORVANE_VERSION_TEXT, programKey_);
+  const unsigned interval = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
       RecoveryControls{form.RadioButton1, form.RadioButton2, form.RadioButton3, form.TrackBar1,
                        form.Label4, form.CNBRepetitions, form.CBPressePapier, form.cbxballoon,
@@ -168,6 +168,7 @@ void TfMainMem::InitMainWindow() {
   sinks.HideToTray = [this] { HideToTray(); };
   sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   sinks.TickCount = [] { return static_cast<std::uint32_t>(GetTickCount()); };
+  sinks.ReadMemoryTuning = [this] { tuning_->ReadMemoryTuning(); };
   monitoring_ = std::make_unique<Monitoring>(
       MonitoringControls{
           form.Gauge1,     form.InfoLabel3,  form.PBSwap,          form.LSwap,
@@ -185,14 +186,6 @@ void TfMainMem::InitMainWindow() {
                         std::to_string(engine_.PageSize()) + " MB.");
   form.PBSwap.SetProgress(engine_.SwapFileUsage());
   form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
-  const OSVERSIONINFOW windows = WindowsVersion();
-  const bool ntFamily = windows.dwPlatformId == VER_PLATFORM_WIN32_NT;
-  // Windows 2000 and XP (5.0 and 5.1) are the releases with layered windows and balloons that
-  // the options were written for; later NT releases have both too.
-  if (ntFamily && windows.dwMajorVersion >= 5) {
-    form.TrackBar2.SetEnabled(true);
-    form.cbxballoon.SetEnabled(true);
-  }
   form.Memoire.SetActivePage(&form.TabSheet1);
 
   try {
@@ -214,21 +207,22 @@ void TfMainMem::InitMainWindow() {
     MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
   }
-  if (ntFamily) {
-    form.cbxSwap.SetEnabled(true);
-    form.CbCache.SetEnabled(true);
-    form.Cbxnoyau.SetEnabled(installedRamMB_ >= 511);
-  }
+  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
   form.StatusBar.SetPanelText(1, " 100 %");
   form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
   form.TrackBar1.SetPosition(
       static_cast<int>(RoundHalfEven(static_cast<long double>(installedRamMB_) / 2)));
-  SetOpacity(host_.Handle(), form.TrackBar2.Position());
+  tuning_->TrackBar2Change();  // the design opacity and its hint
   form.BitBtn3.SetEnabled(false);
   HotKey1Change();
   form.StatusBar.SetPanelText(0, form.RadioGroup2.ItemIndex() == 1 ? " 0 MB" : " 0 %");
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
+  settings_->LoadSettings();
+  // The stored hot key reaches the global one: setting the editor from code reports nothing.
+  HotKey1Change();
+  tuning_->ApplyPriority(form.CBPriorite.ItemIndex());
+  settings_->SaveSettings();
   monitoring_->Start(form.CBDefragOnStart.Checked());
   chartColors_->ChangeColor();
 }
@@ -247,10 +241,14 @@ void TfMainMem::BindHandlers() {
   form.arret1.OnClick = [] { ExitWindowsWithPrivilege(EWX_SHUTDOWN); };
   form.Redemarrer1.OnClick = [] { ExitWindowsWithPrivilege(EWX_REBOOT); };
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
-  form.TrackBar2.OnChange = [this] { SetOpacity(host_.Handle(), form.TrackBar2.Position()); };
-  form.CheckBox2.OnClick = [this] {
-    SetWindowPos(host_.Handle(), form.CheckBox2.Checked() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0,
-                 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  tuning_->Bind();
+  form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
+  // FormShow and FormActivate: the topmost state is applied again each time.
+  host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+    if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
+        (msg == WM_SHOWWINDOW && wParam != FALSE))
+      tuning_->SetStayOnTop(form.CheckBox2.Checked());
+    return false;
   };
 
   TrayIcon1.PopupMenu = &form.PopupMenu1;
@@ -327,12 +325,14 @@ bool TfMainMem::FormCloseQuery() {
 void TfMainMem::WMQueryEndSession() {
   exitRequested_ = true;
   recovery_->AnnulRam();
+  settings_->SaveSettings();
   for (ui::Timer* timer : {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5})
     timer->SetEnabled(false);
 }
 
 void TfMainMem::exit_appli() {
   recovery_->AnnulRam();
+  settings_->SaveSettings();
   exitRequested_ = true;
   TrayIcon1.SetIconVisible(false);
   engine_.StopDefrag();

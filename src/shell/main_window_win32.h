@@ -14,6 +14,8 @@
 #include "control/monitoring.h"
 #include "control/recovery.h"
 #include "engine/kvn_max_mem.h"
+#include "settings/settings_store.h"
+#include "settings/windows_tuning.h"
 #include "shell/main_form.h"
 #include "shell/tray_icon.h"
 #include "ui/win32/form_host.h"
@@ -30,7 +32,8 @@ class TfMainMem {
   static constexpr wchar_t kClassName[] = L"TfMainMem";
   static constexpr char kCaption[] = "Korvane";
 
-  TfMainMem();
+  // programKey: the program's key under HKEY_CURRENT_USER (tests give one of their own).
+  explicit TfMainMem(std::string programKey = kProgramKey);
   ~TfMainMem();
   TfMainMem(const TfMainMem&) = delete;
   TfMainMem& operator=(const TfMainMem&) = delete;
@@ -54,6 +57,8 @@ class TfMainMem {
   TGRAPHKVN PerfChart1;
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
+  SettingsStore& settings() { return *settings_; }
+  WindowsTuning& tuning() { return *tuning_; }
   bool ExitRequested() const { return exitRequested_; }
   ChartWindow* chartWindow() const { return chartWindow_; }
   // The hidden window that receives the global hot key.
@@ -80,6 +85,9 @@ class TfMainMem {
   std::unique_ptr<ChartSwatches> swatches_;
   std::unique_ptr<Recovery> recovery_;
   std::unique_ptr<Monitoring> monitoring_;
+  std::string programKey_;
+  std::unique_ptr<WindowsTuning> tuning_;
+  std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<TrayIconWin32> trayPeer_;
   std::unique_ptr<GlobalHotKeyWin32> hotKeyPeer_;
   ChartWindow* chartWindow_ = nullptr;  // owned by its window

@@ -1,0 +1,233 @@
+#include "settings/windows_tuning.h"
+
+#include <array>
+#include <charconv>
+
+#include "base/rounding.h"
+
+namespace kvn {
+
+namespace {
+
+constexpr char kIoPageLockLimit[] = "IOPageLockLimit";
+constexpr char kSecondLevelDataCache[] = "SecondLevelDataCache";
+constexpr char kLargeSystemCache[] = "LargeSystemCache";
+constexpr char kDisablePagingExecutive[] = "DisablePagingExecutive";
+constexpr char kClearPageFileAtShutdown[] = "ClearPageFileAtShutdown";
+constexpr char kAlwaysUnloadDll[] = "AlwaysUnloadDLL";
+
+// The number in each CbCache item's text is what is written; the last item stands for Windows'
+// own default.
+constexpr std::array<std::uint32_t, 7> kCacheLimits = {4096,  8192,   16384, 32768,
+                                                       65536, 262144, 512};
+constexpr int kDefaultCacheItem = 6;
+
+constexpr std::array<std::uint32_t, 4> kPriorityClasses = {0x40, 0x20, 0x80, 0x100};
+
+// Whole text as a signed number; anything else is not a number.
+std::optional<long long> ParseInteger(const std::string& text) {
+  long long value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  auto [end, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || end != last || first == last) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::uint32_t IoPageLockLimitFor(int item) {
+  return item >= 0 && item < static_cast<int>(kCacheLimits.size()) ? kCacheLimits[item]
+                                                                   : kCacheLimits.back();
+}
+
+int CbCacheItemFor(std::optional<std::uint32_t> stored) {
+  if (!stored) return kDefaultCacheItem;
+  for (int i = 0; i < kDefaultCacheItem; ++i)
+    if (kCacheLimits[i] == *stored) return i;
+  return kDefaultCacheItem;
+}
+
+std::uint32_t PriorityClassFor(int item) {
+  return item >= 0 && item < static_cast<int>(kPriorityClasses.size()) ? kPriorityClasses[item] : 0;
+}
+
+std::string OpacityHint(int position) {
+  return std::to_string(RoundHalfEven(static_cast<long double>(position) / 255.0L * 100.0L)) + "%";
+}
+
+WindowsTuning::WindowsTuning(const TuningControls& controls, Registry& registry, TuningSinks sinks,
+                             TuningRelease release, TuningLocations locations)
+    : c_(controls),
+      registry_(registry),
+      sinks_(std::move(sinks)),
+      release_(release),
+      where_(std::move(locations)) {}
+
+void WindowsTuning::Bind() {
+  c_.CbCache.OnChange = [this] { CbCacheChange(); };
+  c_.cbxCacheNiveau2.OnClick = [this] { cbxCacheNiveau2Click(); };
+  c_.RGLargeSystemCache.OnClick = [this] { RGLargeSystemCacheClick(); };
+  c_.Cbxnoyau.OnClick = [this] { CbxnoyauClick(); };
+  c_.cbxSwap.OnClick = [this] { cbxSwapClick(); };
+  c_.CDechargeDll.OnClick = [this] { CDechargeDllMouseUp(); };
+  c_.CheckBox2.OnClick = [this] { SetStayOnTop(c_.CheckBox2.Checked()); };
+  c_.CBPriorite.OnChange = [this] { CBPrioriteChange(); };
+  c_.TrackBar2.OnChange = [this] { TrackBar2Change(); };
+}
+
+void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights) {
+  const bool layered = release_.IsWinXP || release_.IsWin2000;
+  c_.TrackBar2.SetEnabled(layered);
+  c_.cbxballoon.SetEnabled(layered);
+  c_.CbCache.SetEnabled(release_.NtFamily());
+  c_.cbxSwap.SetEnabled(release_.NtFamily());
+  c_.Cbxnoyau.SetEnabled(release_.NtFamily() && installedRamMB >= 511);
+  if (lacksMachineRights) ShowRightsLine();
+}
+
+void WindowsTuning::ShowRightsLine() {
+  c_.LDroits.SetCaption(kRightsText);
+  c_.LDroits.SetVisible(true);
+}
+
+std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement() {
+  return registry_.Open(where_.memoryRoot, where_.memoryManagement, false);
+}
+
+void WindowsTuning::WriteMemoryValue(const char* name, std::uint32_t value,
+                                     const char* failureLine) {
+  auto key = OpenMemoryManagement();
+  if (!key) return;  // Windows' key is never created
+  if (!key->WriteDword(name, value)) {
+    if (sinks_.WriteLog) sinks_.WriteLog(failureLine);
+    ShowRightsLine();
+  }
+}
+
+void WindowsTuning::ReadMemoryTuning() {
+  if (!OpenMemoryManagement()) return;
+  // Each value is read under its own open; a change of state runs the control's handler, which
+  // writes the stored state back.
+  auto read = [this](const char* name) -> std::optional<std::uint32_t> {
+    auto key = OpenMemoryManagement();
+    return key ? key->ReadDword(name) : std::nullopt;
+  };
+  const auto paging = read(kDisablePagingExecutive);
+  c_.Cbxnoyau.SetChecked(paging && *paging == 1);
+
+  const auto l2 = read(kSecondLevelDataCache);
+  const std::uint32_t processorL2 = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
+  // Compared as signed numbers: a negative stored size never matches.
+  c_.cbxCacheNiveau2.SetChecked(l2 && static_cast<std::int32_t>(*l2) >= 0 && *l2 == processorL2);
+
+  if (release_.NtFamily()) {
+    const auto large = read(kLargeSystemCache);
+    const int item = large && *large == 1 ? 1 : 0;
+    if (c_.RGLargeSystemCache.ItemIndex() != item) {
+      c_.RGLargeSystemCache.SetItemIndex(item);
+      c_.RGLargeSystemCache.Click();  // a radio item set from code runs its handler
+    }
+  } else {
+    c_.RGLargeSystemCache.SetEnabled(false);
+  }
+
+  c_.CbCache.SetItemIndex(CbCacheItemFor(read(kIoPageLockLimit)));
+
+  auto key = OpenMemoryManagement();
+  if (key && key->HasValue(kClearPageFileAtShutdown)) {
+    const auto clear = key->ReadDword(kClearPageFileAtShutdown);
+    key.reset();
+    c_.cbxSwap.SetChecked(clear && *clear == 1);
+  }
+}
+
+void WindowsTuning::CbCacheChange() {
+  WriteMemoryValue(kIoPageLockLimit, IoPageLockLimitFor(c_.CbCache.ItemIndex()),
+                   "Probleme de IOPageLockLimit");
+}
+
+void WindowsTuning::cbxCacheNiveau2Click() {
+  const std::uint32_t kb = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
+  WriteMemoryValue(kSecondLevelDataCache, c_.cbxCacheNiveau2.Checked() ? kb : 0,
+                   "SecondlevelDataCache");
+}
+
+void WindowsTuning::RGLargeSystemCacheClick() {
+  WriteMemoryValue(kLargeSystemCache, c_.RGLargeSystemCache.ItemIndex() == 0 ? 0 : 1,
+                   "LargeSystemCache");
+}
+
+void WindowsTuning::CbxnoyauClick() {
+  WriteMemoryValue(kDisablePagingExecutive, c_.Cbxnoyau.Checked() ? 1 : 0,
+                   "DisablePagingExecutive");
+}
+
+void WindowsTuning::cbxSwapClick() {
+  // Unlike the others, a key that does not open counts as a failed write.
+  const bool on = c_.cbxSwap.Checked();
+  auto key = OpenMemoryManagement();
+  if (!key || !key->WriteDword(kClearPageFileAtShutdown, on ? 1 : 0)) {
+    if (sinks_.WriteLog)
+      sinks_.WriteLog(on ? "ClearPageFileAtShutDown 1" : "ClearPageFileAtShutDown 0");
+    if (key) ShowRightsLine();
+  }
+}
+
+void WindowsTuning::CDechargeDllMouseUp() {
+  if (!loading_) SetAlwaysUnloadDll(c_.CDechargeDll.Checked());
+}
+
+void WindowsTuning::SetAlwaysUnloadDll(bool on) {
+  auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
+  if (!key) return;
+  if (!key->WriteText(kAlwaysUnloadDll, on ? "1" : "0"))
+    key->WriteDword(kAlwaysUnloadDll, on ? 1 : 0);
+}
+
+int WindowsTuning::ReadAlwaysUnloadDll() {
+  auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
+  if (!key) return 0;
+  if (const auto text = key->ReadText(kAlwaysUnloadDll)) {
+    if (const auto number = ParseInteger(*text)) return static_cast<int>(*number);
+  }
+  // Not text, or text that is no number: the DWORD form, and 0 when that fails too.
+  return static_cast<int>(key->ReadDword(kAlwaysUnloadDll).value_or(0));
+}
+
+void WindowsTuning::RemoveRunEntry() {
+  if (auto key = registry_.Open(where_.runRoot, where_.run, false)) key->DeleteValue(kRunValue);
+}
+
+void WindowsTuning::WriteRunEntry() {
+  RemoveRunEntry();
+  auto key = registry_.Open(where_.runRoot, where_.run, false);
+  if (!key) return;
+  // Quoted: an unquoted path with blanks would make Windows try "C:\Program.exe" first.
+  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
+  key->WriteText(kRunValue, "\"" + path + "\"");  // a refused write is ignored
+}
+
+void WindowsTuning::SetStayOnTop(bool on) {
+  if (sinks_.SetTopmost) sinks_.SetTopmost(on);
+}
+
+void WindowsTuning::ApplyPriority(int index) {
+  const std::uint32_t priorityClass = PriorityClassFor(index);
+  if (priorityClass != 0 && sinks_.SetPriorityClass) sinks_.SetPriorityClass(priorityClass);
+}
+
+void WindowsTuning::CBPrioriteChange() {
+  const int index = c_.CBPriorite.ItemIndex();
+  if (index > 1 && sinks_.ShowWarning) sinks_.ShowWarning(kPriorityWarning);
+  ApplyPriority(index);
+}
+
+void WindowsTuning::TrackBar2Change() {
+  const int position = c_.TrackBar2.Position();
+  if (sinks_.SetAlpha) sinks_.SetAlpha(position);
+  c_.TrackBar2.SetHint(OpacityHint(position));
+}
+
+}  // namespace kvn

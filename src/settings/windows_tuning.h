@@ -1,0 +1,121 @@
+#pragma once
+// The Windows settings the program changes: five memory-management values, the switch that
+// unloads idle DLLs, the current user's Run entry, and for its own process and window the
+// priority class, the topmost state and the opacity.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "settings/registry.h"
+#include "ui/control.h"
+#include "ui/list_controls.h"
+#include "ui/range_controls.h"
+
+namespace kvn {
+
+struct TuningControls {
+  ui::ComboBox& CbCache;
+  ui::CheckBox& cbxCacheNiveau2;
+  ui::RadioGroup& RGLargeSystemCache;
+  ui::CheckBox& Cbxnoyau;
+  ui::CheckBox& cbxSwap;
+  ui::CheckBox& CDechargeDll;
+  ui::CheckBox& CheckBox2;
+  ui::ComboBox& CBPriorite;
+  ui::TrackBar& TrackBar2;
+  ui::CheckBox& cbxballoon;
+  ui::Label& LDroits;  // says why the boxes do not stay checked without the rights
+};
+
+// The running release as far as these options care. Releases after XP count as XP: they have
+// the same facilities.
+struct TuningRelease {
+  bool IsWinNT = false;  // NT 4
+  bool IsWin2000 = false;
+  bool IsWinXP = false;  // XP and every later NT release
+  bool NtFamily() const { return IsWinNT || IsWin2000 || IsWinXP; }
+};
+
+struct TuningSinks {
+  std::function<void(bool)> SetTopmost;
+  std::function<void(int alpha)> SetAlpha;
+  std::function<void(std::uint32_t priorityClass)> SetPriorityClass;
+  std::function<void(const std::string&)> ShowWarning;
+  std::function<void(const std::string&)> WriteLog;
+  std::function<std::uint32_t()> SecondLevelCacheKB;
+  std::function<std::string()> ProgramPath;
+};
+
+// Where the values live; tests point them at keys of their own.
+struct TuningLocations {
+  RegistryRoot memoryRoot = RegistryRoot::LocalMachine;
+  std::string memoryManagement =
+      "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+  RegistryRoot explorerRoot = RegistryRoot::LocalMachine;
+  std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+  RegistryRoot runRoot = RegistryRoot::CurrentUser;
+  std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+};
+
+inline constexpr char kRunValue[] = "Korvane";
+inline constexpr char kPriorityWarning[] =
+    "Attention changer la priorité d'exécution de Korvane peut provoquer quelques "
+    "soucis.\r\nLes options les plus recommandées sont \"Normale\" ou \"Basse\".";
+inline constexpr char kRightsText[] = "Droits administrateur requis.";
+
+// "IOPageLockLimit" for a CbCache item, and the item a stored value shows (6 for any other).
+std::uint32_t IoPageLockLimitFor(int item);
+int CbCacheItemFor(std::optional<std::uint32_t> stored);
+// Priority class of a CBPriorite item; 0 for no item.
+std::uint32_t PriorityClassFor(int item);
+// TrackBar2's hint: the opacity in percent of 255, halves to even, then "%".
+std::string OpacityHint(int position);
+
+class WindowsTuning {
+ public:
+  WindowsTuning(const TuningControls& controls, Registry& registry, TuningSinks sinks,
+                TuningRelease release, TuningLocations locations = {});
+  WindowsTuning(const WindowsTuning&) = delete;
+  WindowsTuning& operator=(const WindowsTuning&) = delete;
+
+  void Bind();
+  // Start-up: enables what the release offers, and says when the machine-wide values cannot be
+  // changed by this process.
+  void ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights);
+
+  void ReadMemoryTuning();
+  void CbCacheChange();
+  void cbxCacheNiveau2Click();
+  void RGLargeSystemCacheClick();
+  void CbxnoyauClick();
+  void cbxSwapClick();
+  void CDechargeDllMouseUp();
+
+  void SetAlwaysUnloadDll(bool on);
+  int ReadAlwaysUnloadDll();
+  void WriteRunEntry();
+  void RemoveRunEntry();
+  void SetStayOnTop(bool on);
+  void ApplyPriority(int index);
+  void CBPrioriteChange();
+  void TrackBar2Change();
+
+  // While the settings are loaded, setting CDechargeDll from code must not write it back.
+  void SetLoading(bool loading) { loading_ = loading; }
+
+ private:
+  std::unique_ptr<RegistryKey> OpenMemoryManagement();
+  void WriteMemoryValue(const char* name, std::uint32_t value, const char* failureLine);
+  void ShowRightsLine();
+
+  TuningControls c_;
+  Registry& registry_;
+  TuningSinks sinks_;
+  TuningRelease release_;
+  TuningLocations where_;
+  bool loading_ = false;
+};
+
+}  // namespace kvn

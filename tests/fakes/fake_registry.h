@@ -1,0 +1,145 @@
+#pragma once
+// An in-memory registry: keys by path, values by name without regard to letter case (a value
+// keeps the spelling it was created with), each with its type. Keys can be made to refuse
+// opening or writing, and every open, presence test and write is recorded.
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "settings/registry.h"
+
+namespace kvn::fake {
+
+class FakeRegistry : public Registry {
+ public:
+  enum class Type { Dword, Text, Binary };
+  struct Value {
+    std::string name;  // as first written
+    Type type = Type::Dword;
+    std::uint32_t dword = 0;
+    std::string text;
+    std::size_t size = 4;  // bytes of a Binary value
+  };
+  struct Key {
+    std::map<std::string, Value> values;  // by upper-cased name
+  };
+
+  static std::string Upper(std::string_view s) {
+    std::string u(s);
+    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
+    return u;
+  }
+  static std::string PathOf(RegistryRoot root, std::string_view path) {
+    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + Upper(path);
+  }
+
+  std::map<std::string, Key> keys;
+  std::set<std::string> refuseOpen;    // paths (PathOf) that never open
+  std::set<std::string> refuseWrites;  // paths whose values cannot be written or deleted
+  std::set<std::pair<std::string, Type>> refuseTypes;  // (path, type) writes refused
+  std::map<std::string, int> opens;                    // by path
+  std::vector<std::string> tested;                     // names given to HasValue, in order
+  std::vector<std::string> written;                    // names written, in order
+  int liveKeys = 0;
+
+  void AddKey(RegistryRoot root, std::string_view path) { keys[PathOf(root, path)]; }
+  bool HasKey(RegistryRoot root, std::string_view path) const {
+    return keys.count(PathOf(root, path)) != 0;
+  }
+  void SetDword(RegistryRoot root, std::string_view path, std::string_view name, std::uint32_t v) {
+    Put(PathOf(root, path), name, Value{std::string(name), Type::Dword, v, {}, 4});
+  }
+  void SetText(RegistryRoot root, std::string_view path, std::string_view name,
+               std::string_view text) {
+    Put(PathOf(root, path), name, Value{std::string(name), Type::Text, 0, std::string(text), 0});
+  }
+  void SetBinary(RegistryRoot root, std::string_view path, std::string_view name,
+                 std::size_t size) {
+    Put(PathOf(root, path), name, Value{std::string(name), Type::Binary, 0, {}, size});
+  }
+  const Value* Find(RegistryRoot root, std::string_view path, std::string_view name) const {
+    auto k = keys.find(PathOf(root, path));
+    if (k == keys.end()) return nullptr;
+    auto v = k->second.values.find(Upper(name));
+    return v == k->second.values.end() ? nullptr : &v->second;
+  }
+
+  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create) override;
+
+ private:
+  friend class FakeKey;
+  void Put(const std::string& path, std::string_view name, Value value) {
+    auto& values = keys[path].values;
+    auto it = values.find(Upper(name));
+    if (it != values.end()) value.name = it->second.name;
+    values[Upper(name)] = std::move(value);
+  }
+};
+
+class FakeKey : public RegistryKey {
+ public:
+  FakeKey(FakeRegistry& registry, std::string path) : r_(registry), path_(std::move(path)) {
+    ++r_.liveKeys;
+  }
+  ~FakeKey() override { --r_.liveKeys; }
+
+  bool HasValue(std::string_view name) override {
+    r_.tested.emplace_back(name);
+    return Get(name) != nullptr;
+  }
+  std::optional<std::uint32_t> ReadDword(std::string_view name) override {
+    const auto* v = Get(name);
+    if (!v || v->type != FakeRegistry::Type::Dword) return std::nullopt;
+    return v->dword;
+  }
+  std::optional<std::string> ReadText(std::string_view name) override {
+    const auto* v = Get(name);
+    if (!v || v->type != FakeRegistry::Type::Text) return std::nullopt;
+    return v->text;
+  }
+  bool WriteDword(std::string_view name, std::uint32_t value) override {
+    if (!Writable(FakeRegistry::Type::Dword)) return false;
+    r_.written.emplace_back(name);
+    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Dword, value, {}, 4});
+    return true;
+  }
+  bool WriteText(std::string_view name, std::string_view text) override {
+    if (!Writable(FakeRegistry::Type::Text)) return false;
+    r_.written.emplace_back(name);
+    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Text, 0, std::string(text), 0});
+    return true;
+  }
+  bool DeleteValue(std::string_view name) override {
+    if (!Writable(FakeRegistry::Type::Text)) return false;
+    return r_.keys[path_].values.erase(FakeRegistry::Upper(name)) != 0;
+  }
+
+ private:
+  const FakeRegistry::Value* Get(std::string_view name) const {
+    auto& values = r_.keys[path_].values;
+    auto it = values.find(FakeRegistry::Upper(name));
+    return it == values.end() ? nullptr : &it->second;
+  }
+  bool Writable(FakeRegistry::Type type) const {
+    return !r_.refuseWrites.count(path_) && !r_.refuseTypes.count({path_, type});
+  }
+  FakeRegistry& r_;
+  std::string path_;
+};
+
+inline std::unique_ptr<RegistryKey> FakeRegistry::Open(RegistryRoot root, std::string_view path,
+                                                       bool create) {
+  const std::string full = PathOf(root, path);
+  ++opens[full];
+  if (refuseOpen.count(full)) return nullptr;
+  if (!keys.count(full)) {
+    if (!create) return nullptr;
+    keys[full];
+  }
+  return std::make_unique<FakeKey>(*this, full);
+}
+
+}  // namespace kvn::fake
