@@ -40,16 +40,14 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
 class Win32Platform : public LogPlatform {
  public:
   std::string ShortDate() const override {
-    wchar_t text[128];
-    const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, text,
-                                 static_cast<int>(std::size(text)));
-    return n > 0 ? Narrow(std::wstring_view(text, n - 1)) : std::string();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return ShortDateText(LOCALE_USER_DEFAULT, now);
   }
   std::string LongTime() const override {
-    wchar_t text[128];
-    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text,
-                                 static_cast<int>(std::size(text)));
-    return n > 0 ? Narrow(std::wstring_view(text, n - 1)) : std::string();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return LongTimeText(LOCALE_USER_DEFAULT, now);
   }
   std::string ProgramFolder() const override {
     std::wstring path(MAX_PATH, L'\0');
@@ -87,6 +85,19 @@ class Win32Platform : public LogPlatform {
 };
 
 }  // namespace
+
+std::string ShortDateText(LCID locale, const SYSTEMTIME& when) {
+  wchar_t text[128];
+  const int n = GetDateFormatW(locale, DATE_SHORTDATE, &when, nullptr, text,
+                               static_cast<int>(std::size(text)));
+  return n > 0 ? Narrow(std::wstring_view(text, n - 1)) : std::string();
+}
+
+std::string LongTimeText(LCID locale, const SYSTEMTIME& when) {
+  wchar_t text[128];
+  const int n = GetTimeFormatW(locale, 0, &when, nullptr, text, static_cast<int>(std::size(text)));
+  return n > 0 ? Narrow(std::wstring_view(text, n - 1)) : std::string();
+}
 
 const LogPlatform& Win32LogPlatform() {
   static const Win32Platform platform;

@@ -407,14 +407,15 @@ void MainForm::BuildProcesseur() {
   }
   LogoCyrix.SetVisible(false);
 
-  Put(Label6, GroupBox6, 82, 20, 74, 13, "Processeur :");
+  // Room for the longest instruction-set line, "3DNow! Instructions non supportées".
+  Put(Label6, GroupBox6, 78, 20, 78, 13, "Processeur :");
   Put(lblName, GroupBox6, 158, 20, 284, 26, "Inconnu");
   lblName.SetWordWrap(true);
-  Put(LblMMX, GroupBox6, 82, 50, 180, 13, "MMX Instructions");
-  Put(lblSIMD, GroupBox6, 82, 66, 180, 13, "SIMD Instructions");
-  Put(lbl3DNow, GroupBox6, 82, 82, 180, 13, "3DNow! Instructions");
+  Put(LblMMX, GroupBox6, 78, 50, 188, 13, "MMX Instructions");
+  Put(lblSIMD, GroupBox6, 78, 66, 188, 13, "SIMD Instructions");
+  Put(lbl3DNow, GroupBox6, 78, 82, 188, 13, "3DNow! Instructions");
 
-  Put(GbCache, GroupBox6, 266, 46, 176, 100, "Informations cache");
+  Put(GbCache, GroupBox6, 268, 46, 174, 100, "Informations cache");
   struct CacheRow {
     ui::Label& caption;
     const char* text;
@@ -443,8 +444,9 @@ void MainForm::BuildProcessus() {
   // The process list's header until the page first builds it.
   Grid.SetSize(4, 2);
   int col = 0;
+  // "#Threads" keeps the default width: its title needs more than 50 px in Tahoma.
   for (const auto& [header, width] : {std::pair{"Exe", 250}, std::pair{"PId", 60},
-                                      std::pair{"#Threads", 50}, std::pair{"Priorité", 90}}) {
+                                      std::pair{"#Threads", 64}, std::pair{"Priorité", 90}}) {
     Grid.SetCell(col, 0, header);
     Grid.SetColWidth(col++, width);
   }

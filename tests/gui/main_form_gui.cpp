@@ -1,7 +1,9 @@
-// The main window on the screen: every page shows its controls, every caption has room for its
-// text in the real font, and a screenshot of each page is kept for a person to look at.
+// The main window on the screen: every page shows its controls, every caption (tabs, status
+// panels, list titles and the menus' items included) has room for its text in the real font, and
+// a screenshot of each page and menu is kept for a person to look at.
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,13 +11,16 @@
 #include <vector>
 
 #include "base/text_win32.h"
+#include "gui/caption_fit.h"
 #include "gui/screenshot.h"
 #include "shell/main_form.h"
 #include "ui/win32/form_host.h"
+#include "ui/win32/menu_presenter.h"
 
 namespace kvn {
 namespace {
 
+using ::testing::IsEmpty;
 using ui::Control;
 using ui::win32::FormHost;
 
@@ -30,91 +35,6 @@ bool ShownInDesign(const Control& c, const Control& page) {
   for (const Control* p = &c; p && p != &page; p = p->Parent())
     if (!p->Visible()) return false;
   return true;
-}
-
-std::vector<std::wstring> CaptionLines(const std::string& caption) {
-  std::wstring text = Widen(caption);
-  std::wstring plain;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'&' && i + 1 < text.size() && text[i + 1] != L'&') continue;  // accelerator
-    plain += text[i];
-  }
-  std::vector<std::wstring> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = plain.find(L"\r\n", start);
-    lines.push_back(plain.substr(start, end == std::wstring::npos ? end : end - start));
-    if (end == std::wstring::npos) return lines;
-    start = end + 2;
-  }
-}
-
-// What a text needs in the font the window really uses, and how much room the window offers.
-struct Fit {
-  int neededWidth = 0, neededHeight = 0, width = 0, height = 0;
-};
-
-Fit Measure(const std::string& caption, HWND window, bool wrap) {
-  Fit fit;
-  RECT client{};
-  GetClientRect(window, &client);
-  fit.width = client.right;
-  fit.height = client.bottom;
-  HDC dc = GetDC(window);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  if (wrap) {
-    std::wstring text = Widen(caption);
-    RECT r{0, 0, fit.width, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    fit.neededWidth = r.right;
-    fit.neededHeight = r.bottom;
-  } else {
-    const auto lines = CaptionLines(caption);
-    for (const std::wstring& line : lines) {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-      fit.neededWidth = std::max<int>(fit.neededWidth, size.cx);
-    }
-    fit.neededHeight = metrics.tmHeight * static_cast<int>(lines.size());
-  }
-  SelectObject(dc, old);
-  ReleaseDC(window, dc);
-  return fit;
-}
-
-// Every text the control shows with the room around it that its own parts take: the box of a
-// check or radio item, the frame a group's caption sits on, a button's edges.
-std::vector<std::pair<std::string, Fit>> Captions(const Control& c) {
-  std::vector<std::pair<std::string, Fit>> out;
-  const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4;
-  const bool framed =
-      dynamic_cast<const ui::GroupBox*>(&c) || dynamic_cast<const ui::RadioGroup*>(&c);
-  if (!c.Caption().empty()) {
-    const auto* label = dynamic_cast<const ui::Label*>(&c);
-    Fit fit =
-        Measure(c.Caption(), FormHost::WindowOf(c, framed ? 1 : 0), label && label->WordWrap());
-    if (dynamic_cast<const ui::CheckBox*>(&c) || dynamic_cast<const ui::RadioButton*>(&c)) {
-      fit.neededWidth += box;
-    } else if (framed) {
-      fit.neededWidth += 16;  // the caption sits on the frame, inset from its corner
-      fit.neededHeight = 0;
-    } else if (dynamic_cast<const ui::Button*>(&c)) {
-      fit.neededWidth += 8;
-      fit.neededHeight += 6;
-    }
-    out.emplace_back(c.Caption(), fit);
-  }
-  if (const auto* group = dynamic_cast<const ui::RadioGroup*>(&c)) {
-    for (size_t i = 0; i < group->Items().size(); ++i) {
-      Fit fit = Measure(group->Items()[i], FormHost::WindowOf(c, static_cast<int>(i) + 2), false);
-      fit.neededWidth += box;
-      out.emplace_back(group->Items()[i], fit);
-    }
-  }
-  return out;
 }
 
 // The window's font as Windows realised it.
@@ -195,13 +115,10 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
       HWND window = FormHost::WindowOf(*c);
       ASSERT_NE(window, nullptr) << c->Name();
       EXPECT_EQ(IsWindowVisible(window) != FALSE, ShownInDesign(*c, page)) << c->Name();
-      if (!ShownInDesign(*c, page) || !tahoma) continue;
-      for (const auto& [text, fit] : Captions(*c)) {
-        EXPECT_LE(fit.neededWidth, fit.width)
-            << c->Name() << " '" << text << "' needs " << fit.neededWidth << " px";
-        EXPECT_LE(fit.neededHeight, fit.height)
-            << c->Name() << " '" << text << "' needs " << fit.neededHeight << " px high";
-      }
+    }
+    // The page, its tab and the status bar, as on the screenshot.
+    if (tahoma) {
+      EXPECT_THAT(testing::CaptionsThatDoNotFit(form_), IsEmpty());
     }
     // The other pages are hidden.
     for (size_t j = 0; j < pages.size(); ++j) {
@@ -209,6 +126,79 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
       EXPECT_FALSE(IsWindowVisible(FormHost::WindowOf(*pages[j]))) << pages[j]->Name();
     }
   }
+}
+
+// ---- The form's menus, open on the screen
+
+// One menu's visit: the keys pressed once it is open (to open a sub-menu), then a screenshot and
+// the captions that do not fit of every menu window showing, then it closes.
+struct MenuVisit {
+  HWND owner;
+  std::vector<WPARAM> keys;
+  std::string title, shotName;
+  size_t windows = 0;
+  std::vector<std::string> shots;
+  std::vector<testing::CaptionMisfit> misfits;
+};
+MenuVisit* g_visit = nullptr;
+
+void CALLBACK PressMenuKeys(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  for (WPARAM key : g_visit->keys) {
+    PostMessageW(g_visit->owner, WM_KEYDOWN, key, 0);
+    PostMessageW(g_visit->owner, WM_KEYUP, key, 0xC0000000);
+  }
+}
+
+void CALLBACK LookAtOpenMenus(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  const std::vector<HWND> windows = testing::OpenMenuWindows();
+  g_visit->windows = windows.size();
+  for (size_t i = 0; i < windows.size(); ++i) {
+    g_visit->shots.push_back(
+        testing::SaveWindowShot(windows[i], g_visit->shotName + (i ? "_sub" : "")));
+    // Only the first window has the title band.
+    for (auto& misfit : testing::MenuCaptionsThatDoNotFit(windows[i], i ? "" : g_visit->title))
+      g_visit->misfits.push_back(misfit);
+  }
+  EndMenu();
+}
+
+void CALLBACK CloseMenuAnyway(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+TEST(MainFormMenus, EveryMenuAsTheUserSeesItAndEveryItemFits) {
+  MainForm form;
+  ui::win32::Win32MenuPresenter presenter;
+  const struct {
+    ui::PopupMenu* menu;
+    std::vector<WPARAM> keys;
+    size_t windows;
+  } cases[] = {
+      // Down past the title band to "Quitter", down to the shut-down item, right into it.
+      {&form.PopupMenu1, {VK_DOWN, VK_DOWN, VK_RIGHT}, 2},
+      {&form.PopupMenu2, {}, 1},
+      {&form.PopupMenu3, {}, 1},
+  };
+  ui::PopupMenu::SetPresenter(&presenter);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.menu->Name());
+    MenuVisit visit{
+        presenter.OwnerWindow(), c.keys, c.menu->Title, "main_form_" + c.menu->Name(), 0, {}, {}};
+    g_visit = &visit;
+    SetTimer(nullptr, 0, 200, &PressMenuKeys);
+    SetTimer(nullptr, 0, 600, &LookAtOpenMenus);
+    const UINT_PTR guard = SetTimer(nullptr, 0, 4000, &CloseMenuAnyway);  // never hang the run
+    c.menu->Popup(300, 200);
+    KillTimer(nullptr, guard);
+    g_visit = nullptr;
+    EXPECT_EQ(visit.windows, c.windows);
+    for (const std::string& shot : visit.shots) EXPECT_FALSE(shot.empty());
+    EXPECT_THAT(visit.misfits, IsEmpty());
+  }
+  ui::PopupMenu::SetPresenter(nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,6 +14,7 @@
 
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
+#include "gui/caption_fit.h"
 #include "gui/screenshot.h"
 #include "shell/program_win32.h"
 #include "sysinfo/cpu_services_win32.h"
@@ -238,6 +240,9 @@ TEST_F(MainWindowTest, EveryPageAsTheUserSeesIt) {
     EXPECT_FALSE(
         testing::SaveWindowShot(window->Handle(), "main_window_page_" + std::to_string(i + 1))
             .empty());
+    // The texts start-up and the ticks wrote (system facts, processor, figures) have room too.
+    EXPECT_THAT(testing::CaptionsThatDoNotFit(window->form), ::testing::IsEmpty())
+        << pages[i]->Caption();
   }
 }
 

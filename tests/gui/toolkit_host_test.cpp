@@ -1,4 +1,7 @@
 // The form host's hooks for the program shell, tool tips, timers, menus, and screenshots.
+#include <gmock/gmock.h>
+
+#include "gui/caption_fit.h"
 #include "gui/toolkit_fixture.h"
 #include "ui/win32/color_picker.h"
 #include "ui/win32/menu_presenter.h"
@@ -223,6 +226,7 @@ TEST_F(ToolkitWindow, Screenshots) {
   for (const auto& p : pages) {
     form.Pages.SetActivePage(p.page);
     EXPECT_FALSE(SaveWindowShot(host->Handle(), p.name).empty()) << p.name;
+    EXPECT_THAT(CaptionsThatDoNotFit(form), ::testing::IsEmpty()) << p.name;
   }
 }
 
@@ -373,12 +377,16 @@ BOOL CALLBACK FindMenuWindow(HWND hwnd, LPARAM out) {
 }
 
 std::string g_menuShot;
+std::vector<CaptionMisfit> g_menuMisfits;
 
 void CALLBACK ShootMenu(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   HWND menu = nullptr;
   EnumWindows(&FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
-  if (menu) g_menuShot = SaveWindowShot(menu, "toolkit_menu");
+  if (menu) {
+    g_menuShot = SaveWindowShot(menu, "toolkit_menu");
+    g_menuMisfits = MenuCaptionsThatDoNotFit(menu, "Korvane");
+  }
   EndMenu();
 }
 
@@ -398,6 +406,7 @@ TEST(Menus, Screenshot) {
   menu.Popup(300, 300);
   ui::PopupMenu::SetPresenter(nullptr);
   EXPECT_FALSE(g_menuShot.empty());
+  EXPECT_THAT(g_menuMisfits, ::testing::IsEmpty());
 }
 
 // Hidden after having been shown (the program in the notification area), the window's texts

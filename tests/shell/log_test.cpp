@@ -28,11 +28,16 @@ class TestPlatform : public StdioLogPlatform {
     created.push_back(path);
     return StdioLogPlatform::CreateEmpty(path);
   }
+  bool Append(const std::string& path, std::string_view bytes) const override {
+    const bool written = StdioLogPlatform::Append(path, bytes);
+    appended.push_back(path + (written ? "" : " (refused)"));
+    return written;
+  }
   bool WriteStandardOutput(std::string_view bytes) const override {
     standardOutput.append(bytes);
     return true;
   }
-  mutable std::vector<std::string> created;
+  mutable std::vector<std::string> created, appended;
   mutable std::string standardOutput;
 
  private:
@@ -77,22 +82,6 @@ TEST(LogLineTest, DateBlankTimeColonText) {
   for (const Case& c : cases) EXPECT_EQ(FormatLogLine(c.date, c.time, c.text), c.line) << c.text;
 }
 
-TEST(LogSwitchOffTest, LinesGoToStandardOutputAndNoFileIsMade) {
-  TestPlatform platform(fs::temp_directory_path().string() + "/korvane_log_off_never/");
-  Log log(platform, /*enabled=*/false);
-  log.Prepare();
-  EXPECT_TRUE(log.FileName().empty());
-  EXPECT_TRUE(platform.created.empty());
-  EXPECT_EQ(platform.standardOutput, "");  // Prepare writes no start line when off
-
-  log.WriteLine("Probleme de IOPageLockLimit");
-  log.WriteLine("");
-  EXPECT_EQ(platform.standardOutput,
-            "07/12/2026 08:15:05 : Probleme de IOPageLockLimit\r\n"
-            "07/12/2026 08:15:05 : Exception\r\n");
-  EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "korvane_log_off_never"));
-}
-
 TEST_F(LogFileTest, PrepareTruncatesAndWritesTheStartLine) {
   {
     std::ofstream old(LogPath(), std::ios::binary);
@@ -118,6 +107,23 @@ TEST_F(LogFileTest, PrepareTruncatesAndWritesTheStartLine) {
   EXPECT_EQ(ReadFile(LogPath()), "07/12/2026 08:15:05 : Démarrage Korvane.\r\n");
 }
 
+TEST_F(LogFileTest, SwitchedOffLinesGoToStandardOutputAndNoFileIsMade) {
+  TestPlatform platform(Folder());  // a folder where the file could be made
+  Log log(platform, /*enabled=*/false);
+  log.Prepare();
+  EXPECT_TRUE(log.FileName().empty());
+  EXPECT_EQ(platform.standardOutput, "");  // Prepare writes no start line when off
+
+  log.WriteLine("Probleme de IOPageLockLimit");
+  log.WriteLine("");
+  EXPECT_EQ(platform.standardOutput,
+            "07/12/2026 08:15:05 : Probleme de IOPageLockLimit\r\n"
+            "07/12/2026 08:15:05 : Exception\r\n");
+  EXPECT_TRUE(platform.created.empty());
+  EXPECT_TRUE(platform.appended.empty());
+  EXPECT_FALSE(fs::exists(LogPath()));
+}
+
 TEST_F(LogFileTest, LinesWrittenBeforePrepareGoToStandardOutput) {
   TestPlatform platform(Folder());
   Log log(platform, true);
@@ -131,7 +137,10 @@ TEST_F(LogFileTest, AnUnwritableFolderLosesTheLinesQuietly) {
   Log log(platform, true);
   EXPECT_NO_THROW(log.Prepare());
   EXPECT_NO_THROW(log.WriteLine("lost"));
-  EXPECT_FALSE(fs::exists(folder_ / "missing"));
+  // Each line, the start line included, was tried on the file and refused.
+  const std::string path = Folder() + "missing/folder/korvane.log";
+  EXPECT_EQ(log.FileName(), path);
+  EXPECT_EQ(platform.appended, (std::vector<std::string>(2, path + " (refused)")));
   EXPECT_EQ(platform.standardOutput, "");  // the file was chosen: no fallback to the console
 }
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <string>
+#include <vector>
 
 #include "base/text_win32.h"
 
@@ -46,24 +46,72 @@ TEST(Win32LogPlatformTest, FilesInAFolderWithAccentsKeepTheBytesAsWritten) {
   EXPECT_FALSE(platform.Append(Narrow(folder + L"missing\\korvane.log"), "x"));
 }
 
+TEST(Win32LogPlatformTest, DateAndTimeInTheLocalesFormats) {
+  const SYSTEMTIME morning{2026, 12, 1, 7, 8, 15, 5, 0};  // Monday 7 December 2026, 08:15:05
+  const SYSTEMTIME evening{2026, 12, 1, 7, 20, 15, 5, 0};
+  const struct {
+    LCID locale;
+    const SYSTEMTIME& when;
+    const char* date;
+    const char* time;
+  } cases[] = {
+      {MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT), morning, "07/12/2026",
+       "08:15:05"},
+      {MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT), evening, "07/12/2026",
+       "20:15:05"},
+      {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), morning, "12/7/2026",
+       "8:15:05 AM"},
+      {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), evening, "12/7/2026",
+       "8:15:05 PM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.locale);
+    EXPECT_EQ(ShortDateText(c.locale, c.when), c.date);
+    EXPECT_EQ(LongTimeText(c.locale, c.when), c.time);
+  }
+}
+
+// The numbers written in a text, smallest first.
+std::vector<int> SortedNumbers(const std::string& text) {
+  std::vector<int> numbers;
+  int value = -1;
+  for (const char ch : text + " ") {
+    if (ch >= '0' && ch <= '9') {
+      value = (value < 0 ? 0 : value * 10) + (ch - '0');
+    } else if (value >= 0) {
+      numbers.push_back(value);
+      value = -1;
+    }
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
 TEST(Win32LogPlatformTest, ClockAndFolderComeFromTheSystem) {
   const LogPlatform& platform = Win32LogPlatform();
-  auto hasDigit = [](const std::string& s) {
-    return std::any_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+  // Today's day, month and year, in whatever order and form the user's format writes them.
+  SYSTEMTIME before{}, after{};
+  GetLocalTime(&before);
+  const std::string date = platform.ShortDate();
+  GetLocalTime(&after);
+  const std::vector<int> written = SortedNumbers(date);
+  auto isDayOf = [&](const SYSTEMTIME& t) {
+    for (int year : {t.wYear % 10000, t.wYear % 100})
+      if (written == SortedNumbers(std::to_string(t.wDay) + " " + std::to_string(t.wMonth) + " " +
+                                   std::to_string(year)))
+        return true;
+    return false;
   };
-  EXPECT_TRUE(hasDigit(platform.ShortDate())) << platform.ShortDate();
-  EXPECT_TRUE(hasDigit(platform.LongTime())) << platform.LongTime();
+  EXPECT_TRUE(isDayOf(before) || isDayOf(after)) << date;
+  EXPECT_EQ(SortedNumbers(platform.LongTime()).size(), 3u)
+      << platform.LongTime();  // hours to seconds
+
   const std::string folder = platform.ProgramFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
   const DWORD attributes = GetFileAttributesW(Widen(folder).c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  // The date is the user's short format for today, as the system writes it.
-  wchar_t today[128];
-  const int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, today, 128);
-  ASSERT_GT(n, 0);
-  EXPECT_EQ(platform.ShortDate(), Narrow(std::wstring(today, n - 1)));
 }
 
 }  // namespace
