@@ -9,13 +9,6 @@ RECT ToRect(const ui::Rect& r) {
   return RECT{r.x, r.y, r.x + r.width, r.y + r.height};
 }
 
-COLORREF ToColorRef(Color c, int systemColor) {
-  if (c == kDefaultColor || c == kNoColor) return GetSysColor(systemColor);
-  // Negative system colour references (clBtnFace...) are 0x80000000 | index.
-  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
-  return static_cast<COLORREF>(c & 0x00FFFFFFu);
-}
-
 WindowPeer::~WindowPeer() {
   if (control_.Peer() == this) control_.AttachPeer(nullptr);
   if (deferred_) host_.Undefer(this);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/control.h"
+#include "ui/win32/color_ref.h"
 #include "ui/win32/gdi_handles.h"
 
 namespace kvn::ui::win32 {
@@ -17,7 +18,6 @@ namespace kvn::ui::win32 {
 class FormHost;
 
 RECT ToRect(const ui::Rect& r);
-COLORREF ToColorRef(Color c, int systemColor);
 
 class WindowPeer : public ControlPeer {
  public:
