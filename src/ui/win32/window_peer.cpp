@@ -1,9 +1,16 @@
 #include "ui/win32/window_peer.h"
 
+#include <algorithm>
+
 #include "base/text_win32.h"
 #include "ui/win32/form_host.h"
+#include "ui/win32/subclass.h"
 
 namespace kvn::ui::win32 {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 1;  // one subclass per window and peer
+}  // namespace
 
 RECT ToRect(const ui::Rect& r) {
   return RECT{r.x, r.y, r.x + r.width, r.y + r.height};
@@ -12,13 +19,10 @@ RECT ToRect(const ui::Rect& r) {
 WindowPeer::~WindowPeer() {
   if (control_.Peer() == this) control_.AttachPeer(nullptr);
   if (deferred_) host_.Undefer(this);
-  // Windows already destroyed with their parent keep no pointer to us after this: the host
-  // destroys the form window before the peers.
-  for (auto& [hwnd, proc] : subclassed_)
-    if (IsWindow(hwnd)) {
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    }
+  // Windows destroyed already have left their chain (WM_NCDESTROY); the host destroys the form
+  // window before the peers.
+  for (HWND hwnd : subclassed_)
+    if (IsWindow(hwnd)) RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
 }
 
 void WindowPeer::Detach() {
@@ -123,15 +127,19 @@ HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, 
 }
 
 void WindowPeer::Subclass(HWND hwnd) {
-  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  auto old = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassThunk)));
-  subclassed_.emplace_back(hwnd, old);
+  if (AddSubclass(hwnd, &SubclassThunk, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    subclassed_.push_back(hwnd);
 }
 
-LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* peer = reinterpret_cast<WindowPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!peer) return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR data) {
+  auto* peer = reinterpret_cast<WindowPeer*>(data);
+  if (msg == WM_NCDESTROY) {
+    RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
+    auto& list = peer->subclassed_;
+    list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
+    return CallNextSubclass(hwnd, msg, wParam, lParam);
+  }
   try {
     return peer->SubclassProc(hwnd, msg, wParam, lParam);
   } catch (...) {
@@ -145,9 +153,7 @@ LRESULT WindowPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 }
 
 LRESULT WindowPeer::CallOriginal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  for (auto& [h, proc] : subclassed_)
-    if (h == hwnd) return CallWindowProcW(proc, hwnd, msg, wParam, lParam);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return CallNextSubclass(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kvn::ui::win32
