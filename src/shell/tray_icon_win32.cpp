@@ -12,7 +12,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"KorvaneTrayIcon";
 constexpr UINT_PTR kClickTimer = 1;
 constexpr UINT_PTR kSubclassId = 0x4B564E54;  // any value of our own
-constexpr int kPendingMessageLimit = 256;
 
 class SystemNotifier final : public ShellNotifier {
  public:
@@ -163,29 +162,18 @@ void TrayIconWin32::ShowMainWindow() {
 }
 
 void TrayIconWin32::OpenMenuAtCursor(ui::PopupMenu& menu) {
-  if (inMenu_) return;  // a second click while the menu opens
+  if (inMenu_) return;  // a second click while the menu is open
   inMenu_ = true;
   struct Reset {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{inMenu_};
 
-  // Without being in the foreground the menu would not close when the user clicks elsewhere.
-  HWND foreground = mainWindow_ ? mainWindow_ : window_.Handle();
-  SetForegroundWindow(foreground);
-  MSG msg;
-  for (int i = 0; i < kPendingMessageLimit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  // The menu presenter takes the foreground around the menu and posts WM_NULL after it, so that
+  // a click elsewhere closes it; the menu's own loop runs whatever is pending meanwhile.
   POINT cursor{};
   GetCursorPos(&cursor);
   menu.Popup(cursor.x, cursor.y);
-  PostMessageW(foreground, WM_NULL, 0, 0);
 }
 
 void TrayIconWin32::StartClickTimer() {

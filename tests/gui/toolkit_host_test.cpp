@@ -19,8 +19,11 @@ BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM out) {
   return TRUE;
 }
 
+HWND g_foregroundInMenu = nullptr;
+
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
+  g_foregroundInMenu = GetForegroundWindow();
   EndMenu();
 }
 
@@ -193,7 +196,9 @@ TEST(Menus, BuiltMenuHasTitleChecksSubMenusAndShortcuts) {
   EXPECT_EQ(Narrow(text), "&Arrêter");
 }
 
-// The menu closes when told to (as a click elsewhere does) and no item runs.
+// The menu closes when told to (as a click elsewhere does) and no item runs. While it is open its
+// owner has the foreground, and a WM_NULL follows it: without both, a menu opened from the
+// notification area would stay open when the user clicks elsewhere.
 TEST(Menus, ShownMenuClosesWithoutRunningAnItem) {
   ui::win32::Win32MenuPresenter presenter;
   ui::PopupMenu menu{"PopupMenu2"};
@@ -202,11 +207,16 @@ TEST(Menus, ShownMenuClosesWithoutRunningAnItem) {
   menu.OnPopup = [&] { ++popups; };
   menu.Items.Add("Basse1", "&Basse").OnClick = [&] { ++clicks; };
   ui::PopupMenu::SetPresenter(&presenter);
+  g_foregroundInMenu = nullptr;
   SetTimer(nullptr, 0, 300, &CloseMenu);
   menu.Popup(200, 200);
   ui::PopupMenu::SetPresenter(nullptr);
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(g_foregroundInMenu, presenter.OwnerWindow());
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, presenter.OwnerWindow(), WM_NULL, WM_NULL, PM_REMOVE))
+      << "no WM_NULL after the menu";
 }
 
 TEST_F(ToolkitWindow, Screenshots) {
