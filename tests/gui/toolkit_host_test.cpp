@@ -127,6 +127,67 @@ TEST_F(ToolkitWindow, HintsShowInOneMultiLineToolTip) {
   EXPECT_EQ(Narrow(info.lpszText), "OPTIMISER LA RAM\r\n=====\r\nTout de suite.");
 }
 
+// The pointer rests on a control: its hint shows whether the control is enabled or not. Several
+// controls of the main window are disabled precisely so that their hint can say why.
+TEST_F(ToolkitWindow, HintShowsWhenThePointerRestsOnAControlEnabledOrNot) {
+  HWND pair[2] = {nullptr, host->Handle()};
+  EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(pair));
+  HWND tip = pair[0];
+  ASSERT_NE(tip, nullptr);
+  form.HotKey.SetHint("A activer sur les systèmes ayant 512 MB ou plus.");
+  // The system follows a move of the pointer with a WM_MOUSEMOVE to the window it finds under it.
+  auto moveTo = [](const RECT& r) {
+    const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(p.x, p.y);
+    PumpMessages(30);
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == p.x && at.y == p.y;
+  };
+  auto waitFor = [&](bool shown) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 3000; PumpMessages(20))
+      if ((IsWindowVisible(tip) != FALSE) == shown) return true;
+    return false;
+  };
+  auto currentTool = [&] {
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    return SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&info))
+               ? reinterpret_cast<HWND>(info.uId)
+               : nullptr;
+  };
+  auto shownText = [&] {
+    wchar_t text[1024] = {};
+    GetWindowTextW(tip, text, 1024);
+    return Narrow(text);
+  };
+  RECT away{};  // the status bar: no hint
+  GetWindowRect(W(form.Status), &away);
+
+  struct Case {
+    const char* what;
+    ui::Control& control;
+    bool enabled;
+  };
+  const Case cases[] = {
+      {"enabled button", form.Button1, true},
+      {"disabled button in a group box", form.Button1, false},
+      {"disabled editor straight on the page", form.HotKey, false},
+      {"enabled editor", form.HotKey, true},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(moveTo(away)) << c.what;
+    ASSERT_TRUE(waitFor(false)) << c.what << ": a tip stays over a control without a hint";
+    c.control.SetEnabled(c.enabled);
+    RECT r{};
+    GetWindowRect(W(c.control), &r);
+    ASSERT_TRUE(moveTo(r)) << c.what;
+    EXPECT_TRUE(waitFor(true)) << c.what;
+    EXPECT_EQ(currentTool(), W(c.control)) << c.what;
+    EXPECT_EQ(shownText(), c.control.Hint()) << c.what;
+  }
+}
+
 TEST(WindowTimers, EnabledTimerTicksAndStopsWhenDisabled) {
   ui::win32::WindowTimers timers;
   ui::Timer timer{"Timer1"};

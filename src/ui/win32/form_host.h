@@ -68,12 +68,18 @@ class FormHost {
   HINSTANCE Instance() const { return instance_; }
   HFONT FontFor(const Font& font);
   UINT NextId() const { return kFirstId + static_cast<UINT>(windows_.size()); }
-  void Register(UINT id, HWND hwnd, WindowPeer* peer);
+  // `relaysMouse`: the window passes its mouse messages to RelayMouse itself (the toolkit's own
+  // classes); the tool tip subclasses the others to hear theirs.
+  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false);
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
   WindowPeer* PeerOf(HWND hwnd) const;
   void CreatePeers(Control& parent, HWND parentWindow);
   // The notifications a window sends to its parent, for the form and every container.
   bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // A mouse message of the form or a container, for the tool tip. Windows gives a disabled
+  // control's mouse messages to its parent: they go on as the control's, so that its hint (which
+  // often says why it is disabled) shows too.
+  void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   static constexpr UINT kFirstId = 100;
 
@@ -90,6 +96,8 @@ class FormHost {
   bool OpenContextMenu(HWND from, LPARAM point);
   void CreateToolTip();
   bool ToolTipText(NMHDR& header);
+  static LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
 
   Control& root_;
   FormStyle style_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_win32.h"
+#include "ui/win32/container.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/subclass.h"
 
@@ -121,7 +122,7 @@ HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, 
                       rect.right - rect.left, rect.bottom - rect.top, parent,
                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), host_.Instance(), this);
   if (!hwnd) return nullptr;
-  host_.Register(id, hwnd, this);
+  host_.Register(id, hwnd, this, IsOwnClass(className));
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
   return hwnd;
 }
