@@ -1,4 +1,7 @@
 // The form host's hooks for the program shell, tool tips, timers, menus, and screenshots.
+#include <string>
+#include <vector>
+
 #include "gui/toolkit_fixture.h"
 #include "ui/win32/color_picker.h"
 #include "ui/win32/menu_presenter.h"
@@ -107,6 +110,63 @@ TEST_F(ToolkitWindow, F1GivesTheActivePagesHelpContext) {
   pressF1(W(form.Grid));
   pressF1(W(form.Status));  // outside the pages: the form's
   EXPECT_EQ(contexts, (std::vector<int>{1004, 1004, 1005, 1005, 1000, 1000}));
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages round, from wherever the focus is, as a click on
+// the tab does: the page's change handler runs and the focus leaves the page it hides.
+TEST_F(ToolkitWindow, CtrlTabTurnsThePagesRound) {
+  int changes = 0;
+  form.Pages.OnChange = [&] { ++changes; };
+  SetForegroundWindow(host->Handle());
+  SetFocus(W(form.Check1));
+  ASSERT_EQ(GetFocus(), W(form.Check1));
+  // Real key presses through the system's input queue, and the loop a program runs.
+  auto press = [&](bool shift) {
+    std::vector<INPUT> keys;
+    auto key = [&](WORD vk, bool up) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      keys.push_back(in);
+    };
+    key(VK_CONTROL, false);
+    if (shift) key(VK_SHIFT, false);
+    key(VK_TAB, false);
+    key(VK_TAB, true);
+    if (shift) key(VK_SHIFT, true);
+    key(VK_CONTROL, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 150; Sleep(5)) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!host->PreTranslateMessage(msg)) {
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
+        }
+    }
+  };
+  struct Case {
+    bool shift;
+    ui::TabSheet* page;
+  };
+  const Case cases[] = {{false, &form.Sheet2},
+                        {false, &form.Sheet3},
+                        {false, &form.Sheet1},
+                        {true, &form.Sheet3},
+                        {true, &form.Sheet2}};
+  int expectedChanges = 0;
+  for (const Case& c : cases) {
+    press(c.shift);
+    ++expectedChanges;
+    const std::string what = (c.shift ? "Ctrl+Shift+Tab to " : "Ctrl+Tab to ") + c.page->Caption();
+    EXPECT_EQ(form.Pages.ActivePage(), c.page) << what;
+    EXPECT_EQ(changes, expectedChanges) << what;
+    EXPECT_EQ(SendMessageW(W(form.Pages), TCM_GETCURSEL, 0, 0), form.Pages.ActivePageIndex())
+        << what;
+    EXPECT_TRUE(IsWindowVisible(W(*c.page))) << what;
+    EXPECT_EQ(GetFocus(), W(form.Pages)) << what;
+  }
 }
 
 TEST_F(ToolkitWindow, HintsShowInOneMultiLineToolTip) {

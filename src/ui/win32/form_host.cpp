@@ -459,12 +459,48 @@ void FormHost::ShowHelp(HWND focus) {
   Fire(OnHelp, HelpContextFor(control ? control : &root_));
 }
 
+namespace {
+
+PageControl* FirstPageControl(Control& control) {
+  if (auto* pages = dynamic_cast<PageControl*>(&control)) return pages;
+  for (Control* child : control.Children())
+    if (PageControl* pages = FirstPageControl(*child)) return pages;
+  return nullptr;
+}
+
+}  // namespace
+
+bool FormHost::TurnPage(HWND focus, int step) {
+  PageControl* pages = nullptr;
+  for (HWND w = focus; w && w != hwnd_ && !pages; w = GetParent(w))
+    if (WindowPeer* peer = PeerOf(w)) {
+      for (Control* c = &peer->control(); c && !pages; c = c->Parent())
+        pages = dynamic_cast<PageControl*>(c);
+      break;
+    }
+  if (!pages) pages = FirstPageControl(root_);
+  if (!pages) return false;
+  const auto list = pages->Pages();
+  const int count = static_cast<int>(list.size());
+  if (count == 0) return false;
+  const int active = pages->ActivePageIndex();
+  const int next =
+      active < 0 ? (step > 0 ? 0 : count - 1) : ((active + step) % count + count) % count;
+  pages->UserSelectPage(list[next]);
+  // The focus goes where a click on the tab puts it, never left in the page just hidden.
+  if (HWND tabs = WindowOf(*pages)) SetFocus(tabs);
+  return true;
+}
+
 bool FormHost::PreTranslateMessage(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
     ShowHelp(msg.hwnd);
     return true;
   }
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
+      TurnPage(msg.hwnd, GetKeyState(VK_SHIFT) < 0 ? -1 : 1))
+    return true;
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 

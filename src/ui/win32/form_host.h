@@ -45,7 +45,8 @@ class FormHost {
   // The window of a control of the tree (its main part), null when it has none.
   static HWND WindowOf(const Control& control, int part = 0);
 
-  // For the message loop: keyboard navigation between controls and F1; true when consumed.
+  // For the message loop: keyboard navigation between controls and pages, and F1; true when
+  // consumed.
   bool PreTranslateMessage(MSG& msg);
 
   // Hooks for the program shell. All run through the dispatcher.
@@ -93,6 +94,9 @@ class FormHost {
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
   void ShowHelp(HWND focus);
+  // Ctrl+Tab: the next page (step 1) or the previous one (-1) of the page control around
+  // `focus`, or else of the form's first one, as a click on its tab; false without pages.
+  bool TurnPage(HWND focus, int step);
   bool OpenContextMenu(HWND from, LPARAM point);
   void CreateToolTip();
   bool ToolTipText(NMHDR& header);
