@@ -63,7 +63,7 @@ class TrayIconPeer {
   virtual void ShowMainWindow() = 0;
   virtual void HideMainWindow() = 0;
   virtual void HideTaskbarButton() = 0;
-  // Foreground window, pending messages, menu at the cursor, then WM_NULL.
+  // The menu at the cursor; the presenter takes the foreground and posts WM_NULL after it.
   virtual void OpenMenuAtCursor(ui::PopupMenu& menu) = 0;
   // The single-click timer (the system's double-click time).
   virtual void StartClickTimer() = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text_win32.h"
+#include "ui/win32/color_ref.h"
 
 namespace kvn {
 
@@ -35,7 +36,7 @@ void DrawLines(HDC dc, const TrayTextImage& image) {
   if (!font) return;
   SelectObjectScope selected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ResolveColor(image.font.color));
+  SetTextColor(dc, ToColorRef(image.font.color, COLOR_WINDOWTEXT));
 
   const std::vector<std::string> lines = SplitTrayLines(image.text);
   std::vector<std::wstring> wideLines;
@@ -54,16 +55,11 @@ void DrawLines(HDC dc, const TrayTextImage& image) {
 }
 }  // namespace
 
-COLORREF ResolveColor(ui::Color color) {
-  if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFFu));
-  return color & 0x00FFFFFFu;
-}
-
 IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
-  const COLORREF fontRgb = ResolveColor(image.font.color);
+  const COLORREF fontRgb = ToColorRef(image.font.color, COLOR_WINDOWTEXT);
   const bool transparent = image.color == ui::kNoColor;
   const COLORREF background =
-      TrayBackground(transparent ? image.color : ResolveColor(image.color), fontRgb);
+      TrayBackground(transparent ? image.color : ToColorRef(image.color, COLOR_WINDOW), fontRgb);
 
   WindowDc screen(nullptr);
   MemoryDcHandle dc(CreateCompatibleDC(screen.get()));
@@ -87,7 +83,7 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
     if (fill) FillRect(dc.get(), &square, fill.get());
     DrawLines(dc.get(), image);
     if (image.border) {
-      BrushHandle frame(CreateSolidBrush(ResolveColor(image.borderColor)));
+      BrushHandle frame(CreateSolidBrush(ToColorRef(image.borderColor, COLOR_BTNSHADOW)));
       if (frame) FrameRect(dc.get(), &square, frame.get());
     }
     GdiFlush();

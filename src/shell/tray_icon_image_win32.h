@@ -10,9 +10,6 @@ namespace kvn {
 
 using ui::win32::IconHandle;
 
-// A colour reference as plain RGB: system colours (high bit set) are looked up.
-COLORREF ResolveColor(ui::Color color);
-
 // The 16 x 16 icon for the image; empty when GDI refuses (the shell then gets no icon).
 IconHandle RenderTrayTextIcon(const TrayTextImage& image);
 

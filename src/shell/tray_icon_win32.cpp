@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/text_win32.h"
+#include "ui/win32/subclass.h"
 
 namespace kvn {
 
@@ -11,7 +12,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"KorvaneTrayIcon";
 constexpr UINT_PTR kClickTimer = 1;
 constexpr UINT_PTR kSubclassId = 0x4B564E54;  // any value of our own
-constexpr int kPendingMessageLimit = 256;
 
 class SystemNotifier final : public ShellNotifier {
  public:
@@ -19,37 +19,6 @@ class SystemNotifier final : public ShellNotifier {
     return Shell_NotifyIconW(message, data);
   }
 };
-
-// The subclassing functions of comctl32, taken at run time: older comctl32 exports them only
-// by ordinal.
-using SubclassProc = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-struct SubclassApi {
-  BOOL(WINAPI* set)(HWND, SubclassProc, UINT_PTR, DWORD_PTR) = nullptr;
-  BOOL(WINAPI* remove)(HWND, SubclassProc, UINT_PTR) = nullptr;
-  LRESULT(WINAPI* def)(HWND, UINT, WPARAM, LPARAM) = nullptr;
-  bool Usable() const { return set && remove && def; }
-};
-
-template <class F>
-void Resolve(HMODULE module, const char* name, WORD ordinal, F& function) {
-  FARPROC proc = GetProcAddress(module, name);
-  if (!proc) proc = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
-  function = reinterpret_cast<F>(reinterpret_cast<void*>(proc));
-}
-
-const SubclassApi& Subclassing() {
-  static const SubclassApi api = [] {
-    SubclassApi a;
-    // Kept loaded for the life of the process, like every other user of comctl32.
-    if (HMODULE module = LoadLibraryW(L"comctl32.dll")) {
-      Resolve(module, "SetWindowSubclass", 410, a.set);
-      Resolve(module, "RemoveWindowSubclass", 412, a.remove);
-      Resolve(module, "DefSubclassProc", 413, a.def);
-    }
-    return a;
-  }();
-  return api;
-}
 
 UINT NextIconId() {
   static UINT next = 0;
@@ -117,15 +86,15 @@ void TrayIconWin32::SetMainWindow(HWND mainWindow) {
   if (mainWindow == mainWindow_) return;
   Unsubclass();
   mainWindow_ = mainWindow;
-  // Without the subclassing functions the window still works; it only does not go to the
-  // tray by itself when minimised.
-  if (mainWindow_ && Subclassing().Usable())
-    Subclassing().set(mainWindow_, &MainWindowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  // Without the subclass the window still works; it only does not go to the tray by itself when
+  // minimised.
+  if (mainWindow_)
+    ui::win32::AddSubclass(mainWindow_, &MainWindowProc, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TrayIconWin32::Unsubclass() {
-  if (mainWindow_ && Subclassing().Usable())
-    Subclassing().remove(mainWindow_, &MainWindowProc, kSubclassId);
+  if (mainWindow_) ui::win32::RemoveSubclass(mainWindow_, &MainWindowProc, kSubclassId);
 }
 
 void TrayIconWin32::Notify(TrayCommand command, const TrayNotifyData& data) {
@@ -193,29 +162,18 @@ void TrayIconWin32::ShowMainWindow() {
 }
 
 void TrayIconWin32::OpenMenuAtCursor(ui::PopupMenu& menu) {
-  if (inMenu_) return;  // a second click while the menu opens
+  if (inMenu_) return;  // a second click while the menu is open
   inMenu_ = true;
   struct Reset {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{inMenu_};
 
-  // Without being in the foreground the menu would not close when the user clicks elsewhere.
-  HWND foreground = mainWindow_ ? mainWindow_ : window_.Handle();
-  SetForegroundWindow(foreground);
-  MSG msg;
-  for (int i = 0; i < kPendingMessageLimit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  // The menu presenter takes the foreground around the menu and posts WM_NULL after it, so that
+  // a click elsewhere closes it; the menu's own loop runs whatever is pending meanwhile.
   POINT cursor{};
   GetCursorPos(&cursor);
   menu.Popup(cursor.x, cursor.y);
-  PostMessageW(foreground, WM_NULL, 0, 0);
 }
 
 void TrayIconWin32::StartClickTimer() {
@@ -274,7 +232,7 @@ void TrayIconWin32::MainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
 LRESULT CALLBACK TrayIconWin32::MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   // The window's own handling runs first; the tray reacts to what it did.
-  const LRESULT result = Subclassing().def(window, message, wParam, lParam);
+  const LRESULT result = ui::win32::CallNextSubclass(window, message, wParam, lParam);
   try {
     reinterpret_cast<TrayIconWin32*>(data)->MainWindowMessage(message, wParam, lParam);
   } catch (...) {

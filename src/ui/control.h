@@ -127,10 +127,18 @@ class Label : public Control {
  public:
   using Control::Control;
   bool WordWrap() const { return wordWrap_; }
-  void SetWordWrap(bool wrap) { wordWrap_ = wrap; }
+  void SetWordWrap(bool wrap) {
+    if (wrap == wordWrap_) return;
+    wordWrap_ = wrap;
+    Changed(Change::Other);
+  }
   // A label that behaves as a web or mail link (hand cursor, underlined by its font).
   bool IsLink() const { return isLink_; }
-  void SetIsLink(bool link) { isLink_ = link; }
+  void SetIsLink(bool link) {
+    if (link == isLink_) return;
+    isLink_ = link;
+    Changed(Change::Font);  // the underline and the link colour
+  }
 
  private:
   bool wordWrap_ = false;
@@ -141,11 +149,6 @@ class Label : public Control {
 class Button : public Control {
  public:
   using Control::Control;
-  int ImageId() const { return imageId_; }  // optional glyph (resource id), 0 for none
-  void SetImageId(int id) { imageId_ = id; }
-
- private:
-  int imageId_ = 0;
 };
 
 class CheckBox : public Control {

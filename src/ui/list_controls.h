@@ -50,7 +50,11 @@ class RadioGroup : public ItemList {
     Click();
   }
   int Columns() const { return columns_; }
-  void SetColumns(int columns) { columns_ = columns; }
+  void SetColumns(int columns) {
+    if (columns == columns_) return;
+    columns_ = columns;
+    Changed(Change::Other);
+  }
 
  private:
   int columns_ = 1;
@@ -70,14 +74,20 @@ class Memo : public Control {
   }
   void Clear() { SetLines({}); }
   bool ReadOnly() const { return readOnly_; }
-  void SetReadOnly(bool ro) { readOnly_ = ro; }
+  void SetReadOnly(bool ro) { SetOption(readOnly_, ro); }
   bool VerticalScrollBar() const { return verticalScrollBar_; }
-  void SetVerticalScrollBar(bool on) { verticalScrollBar_ = on; }
+  void SetVerticalScrollBar(bool on) { SetOption(verticalScrollBar_, on); }
   // Background colour; a read-only edit is grey unless told otherwise.
   Color BackColor() const { return backColor_; }
-  void SetBackColor(Color c) { backColor_ = c; }
+  void SetBackColor(Color c) { SetOption(backColor_, c); }
 
  private:
+  template <class T>
+  void SetOption(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    Changed(Change::Other);
+  }
   std::vector<std::string> lines_;
   bool readOnly_ = true;
   bool verticalScrollBar_ = false;
@@ -125,7 +135,11 @@ class ListView : public Control {
     Changed(Change::Items);
   }
   bool ShowColumnHeaders() const { return showColumnHeaders_; }
-  void SetShowColumnHeaders(bool show) { showColumnHeaders_ = show; }
+  void SetShowColumnHeaders(bool show) {
+    if (show == showColumnHeaders_) return;
+    showColumnHeaders_ = show;
+    Changed(Change::Other);
+  }
 
  private:
   bool showColumnHeaders_ = true;
@@ -197,9 +211,17 @@ class StringGrid : public Control {
   void MoveColumn(int from, int to);
   // Header rows drawn as fixed (not selectable) and the height of every row, in pixels.
   int FixedRows() const { return fixedRows_; }
-  void SetFixedRows(int rows) { fixedRows_ = rows; }
+  void SetFixedRows(int rows) {
+    if (rows == fixedRows_) return;
+    fixedRows_ = rows;
+    Changed(Change::Items);  // the header row is shown apart from the others
+  }
   int DefaultRowHeight() const { return defaultRowHeight_; }
-  void SetDefaultRowHeight(int height) { defaultRowHeight_ = height; }
+  void SetDefaultRowHeight(int height) {
+    if (height == defaultRowHeight_) return;
+    defaultRowHeight_ = height;
+    Changed(Change::Other);
+  }
 
  private:
   int fixedRows_ = 1;

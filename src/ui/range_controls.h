@@ -32,7 +32,11 @@ class TrackBar : public Control {
     Fire(OnChange);
   }
   int Frequency() const { return frequency_; }
-  void SetFrequency(int f) { frequency_ = f; }
+  void SetFrequency(int f) {
+    if (f == frequency_) return;
+    frequency_ = f;
+    Changed(Change::Range);  // the ticks are laid out with the range
+  }
 
  private:
   int min_ = 0, max_ = 10, position_ = 0, frequency_ = 1;

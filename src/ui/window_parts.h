@@ -73,7 +73,11 @@ class StatusBar : public Control {
     Changed(Change::Items);
   }
   int GaugePanel() const { return gaugePanel_; }
-  void SetGaugePanel(int i) { gaugePanel_ = i; }
+  void SetGaugePanel(int i) {
+    if (i == gaugePanel_) return;
+    gaugePanel_ = i;
+    Changed(Change::Other);
+  }
   int GaugePosition() const { return gaugePosition_; }
   void SetGaugePosition(int percent) {
     percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
@@ -82,7 +86,11 @@ class StatusBar : public Control {
     Changed(Change::Value);
   }
   Color GaugeColor() const { return gaugeColor_; }
-  void SetGaugeColor(Color c) { gaugeColor_ = c; }
+  void SetGaugeColor(Color c) {
+    if (c == gaugeColor_) return;
+    gaugeColor_ = c;
+    Changed(Change::Other);
+  }
   void PanelHint(int panel) { Fire(OnPanelHint, panel); }
 
  private:
@@ -128,12 +136,9 @@ class Image : public Control {
     resourceId_ = id;
     Changed(Change::Value);
   }
-  bool Stretch() const { return stretch_; }
-  void SetStretch(bool s) { stretch_ = s; }
 
  private:
   int resourceId_ = 0;
-  bool stretch_ = false;
 };
 
 // A filled rectangle: colour swatches and legend marks.

@@ -1,6 +1,9 @@
 // The form host's hooks for the program shell, tool tips, timers, menus, and screenshots.
 #include <gmock/gmock.h>
 
+#include <string>
+#include <vector>
+
 #include "gui/caption_fit.h"
 #include "gui/toolkit_fixture.h"
 #include "ui/win32/color_picker.h"
@@ -22,8 +25,11 @@ BOOL CALLBACK FindToolTip(HWND hwnd, LPARAM out) {
   return TRUE;
 }
 
+HWND g_foregroundInMenu = nullptr;
+
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
+  g_foregroundInMenu = GetForegroundWindow();
   EndMenu();
 }
 
@@ -109,6 +115,63 @@ TEST_F(ToolkitWindow, F1GivesTheActivePagesHelpContext) {
   EXPECT_EQ(contexts, (std::vector<int>{1004, 1004, 1005, 1005, 1000, 1000}));
 }
 
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages round, from wherever the focus is, as a click on
+// the tab does: the page's change handler runs and the focus leaves the page it hides.
+TEST_F(ToolkitWindow, CtrlTabTurnsThePagesRound) {
+  int changes = 0;
+  form.Pages.OnChange = [&] { ++changes; };
+  SetForegroundWindow(host->Handle());
+  SetFocus(W(form.Check1));
+  ASSERT_EQ(GetFocus(), W(form.Check1));
+  // Real key presses through the system's input queue, and the loop a program runs.
+  auto press = [&](bool shift) {
+    std::vector<INPUT> keys;
+    auto key = [&](WORD vk, bool up) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      keys.push_back(in);
+    };
+    key(VK_CONTROL, false);
+    if (shift) key(VK_SHIFT, false);
+    key(VK_TAB, false);
+    key(VK_TAB, true);
+    if (shift) key(VK_SHIFT, true);
+    key(VK_CONTROL, true);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 150; Sleep(5)) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!host->PreTranslateMessage(msg)) {
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
+        }
+    }
+  };
+  struct Case {
+    bool shift;
+    ui::TabSheet* page;
+  };
+  const Case cases[] = {{false, &form.Sheet2},
+                        {false, &form.Sheet3},
+                        {false, &form.Sheet1},
+                        {true, &form.Sheet3},
+                        {true, &form.Sheet2}};
+  int expectedChanges = 0;
+  for (const Case& c : cases) {
+    press(c.shift);
+    ++expectedChanges;
+    const std::string what = (c.shift ? "Ctrl+Shift+Tab to " : "Ctrl+Tab to ") + c.page->Caption();
+    EXPECT_EQ(form.Pages.ActivePage(), c.page) << what;
+    EXPECT_EQ(changes, expectedChanges) << what;
+    EXPECT_EQ(SendMessageW(W(form.Pages), TCM_GETCURSEL, 0, 0), form.Pages.ActivePageIndex())
+        << what;
+    EXPECT_TRUE(IsWindowVisible(W(*c.page))) << what;
+    EXPECT_EQ(GetFocus(), W(form.Pages)) << what;
+  }
+}
+
 TEST_F(ToolkitWindow, HintsShowInOneMultiLineToolTip) {
   HWND pair[2] = {nullptr, host->Handle()};
   EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(pair));
@@ -125,6 +188,67 @@ TEST_F(ToolkitWindow, HintsShowInOneMultiLineToolTip) {
   SendMessageW(GetParent(W(form.Button1)), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
   ASSERT_NE(info.lpszText, nullptr);
   EXPECT_EQ(Narrow(info.lpszText), "OPTIMISER LA RAM\r\n=====\r\nTout de suite.");
+}
+
+// The pointer rests on a control: its hint shows whether the control is enabled or not. Several
+// controls of the main window are disabled precisely so that their hint can say why.
+TEST_F(ToolkitWindow, HintShowsWhenThePointerRestsOnAControlEnabledOrNot) {
+  HWND pair[2] = {nullptr, host->Handle()};
+  EnumThreadWindows(GetCurrentThreadId(), &FindToolTip, reinterpret_cast<LPARAM>(pair));
+  HWND tip = pair[0];
+  ASSERT_NE(tip, nullptr);
+  form.HotKey.SetHint("A activer sur les systèmes ayant 512 MB ou plus.");
+  // The system follows a move of the pointer with a WM_MOUSEMOVE to the window it finds under it.
+  auto moveTo = [](const RECT& r) {
+    const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(p.x, p.y);
+    PumpMessages(30);
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == p.x && at.y == p.y;
+  };
+  auto waitFor = [&](bool shown) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 3000; PumpMessages(20))
+      if ((IsWindowVisible(tip) != FALSE) == shown) return true;
+    return false;
+  };
+  auto currentTool = [&] {
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    return SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&info))
+               ? reinterpret_cast<HWND>(info.uId)
+               : nullptr;
+  };
+  auto shownText = [&] {
+    wchar_t text[1024] = {};
+    GetWindowTextW(tip, text, 1024);
+    return Narrow(text);
+  };
+  RECT away{};  // the status bar: no hint
+  GetWindowRect(W(form.Status), &away);
+
+  struct Case {
+    const char* what;
+    ui::Control& control;
+    bool enabled;
+  };
+  const Case cases[] = {
+      {"enabled button", form.Button1, true},
+      {"disabled button in a group box", form.Button1, false},
+      {"disabled editor straight on the page", form.HotKey, false},
+      {"enabled editor", form.HotKey, true},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(moveTo(away)) << c.what;
+    ASSERT_TRUE(waitFor(false)) << c.what << ": a tip stays over a control without a hint";
+    c.control.SetEnabled(c.enabled);
+    RECT r{};
+    GetWindowRect(W(c.control), &r);
+    ASSERT_TRUE(moveTo(r)) << c.what;
+    EXPECT_TRUE(waitFor(true)) << c.what;
+    EXPECT_EQ(currentTool(), W(c.control)) << c.what;
+    EXPECT_EQ(shownText(), c.control.Hint()) << c.what;
+  }
 }
 
 TEST(WindowTimers, EnabledTimerTicksAndStopsWhenDisabled) {
@@ -196,7 +320,9 @@ TEST(Menus, BuiltMenuHasTitleChecksSubMenusAndShortcuts) {
   EXPECT_EQ(Narrow(text), "&Arrêter");
 }
 
-// The menu closes when told to (as a click elsewhere does) and no item runs.
+// The menu closes when told to (as a click elsewhere does) and no item runs. While it is open its
+// owner has the foreground, and a WM_NULL follows it: without both, a menu opened from the
+// notification area would stay open when the user clicks elsewhere.
 TEST(Menus, ShownMenuClosesWithoutRunningAnItem) {
   ui::win32::Win32MenuPresenter presenter;
   ui::PopupMenu menu{"PopupMenu2"};
@@ -205,11 +331,16 @@ TEST(Menus, ShownMenuClosesWithoutRunningAnItem) {
   menu.OnPopup = [&] { ++popups; };
   menu.Items.Add("Basse1", "&Basse").OnClick = [&] { ++clicks; };
   ui::PopupMenu::SetPresenter(&presenter);
+  g_foregroundInMenu = nullptr;
   SetTimer(nullptr, 0, 300, &CloseMenu);
   menu.Popup(200, 200);
   ui::PopupMenu::SetPresenter(nullptr);
   EXPECT_EQ(popups, 1);
   EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(g_foregroundInMenu, presenter.OwnerWindow());
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, presenter.OwnerWindow(), WM_NULL, WM_NULL, PM_REMOVE))
+      << "no WM_NULL after the menu";
 }
 
 TEST_F(ToolkitWindow, Screenshots) {

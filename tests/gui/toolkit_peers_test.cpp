@@ -1,6 +1,8 @@
 // The peers mirror each control's state into the standard control, where screen readers and
 // UI automation read it with the standard messages.
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "../../res/resource_ids.h"
 
@@ -112,6 +114,114 @@ TEST_F(ToolkitWindow, StateSetFromCodeIsReadBackWithTheStandardMessages) {
     c.set();
     EXPECT_TRUE(c.check()) << c.what;
   }
+}
+
+// What the form description sets before the window exists may change afterwards too: the window
+// then shows the change. Pixels are read without forcing a repaint, so a change that does not
+// reach the window leaves the old ones.
+TEST_F(ToolkitWindow, DesignStateChangedLaterShowsInTheWindow) {
+  auto style = [](HWND hwnd) { return GetWindowLongPtrW(hwnd, GWL_STYLE); };
+  auto pixel = [](HWND hwnd, int x, int y) {
+    UpdateWindow(hwnd);  // paints what was invalidated, nothing more
+    HDC dc = GetDC(hwnd);
+    const COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return color;
+  };
+  auto panelPixel = [&](int panel, bool right) {
+    RECT r{};
+    SendMessageW(W(form.Status), SB_GETRECT, panel, reinterpret_cast<LPARAM>(&r));
+    return pixel(W(form.Status), right ? r.right - 4 : r.left + 4, (r.top + r.bottom) / 2);
+  };
+  auto headerShown = [&](HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    return header && (style(header) & WS_VISIBLE) != 0;
+  };
+  auto gridRowHeight = [&] {
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(W(form.Grid), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    return static_cast<int>(row.bottom - row.top);
+  };
+  int entered = 0, rowHeight = 0;
+  form.Label1.OnMouseEnter = [&] { ++entered; };
+  form.Status.SetGaugePosition(100);
+  PumpMessages(30);
+
+  struct Case {
+    const char* what;
+    std::function<void()> set;
+    std::function<bool()> check;
+  };
+  const Case cases[] = {
+      {"label wraps its words", [&] { form.Label2.SetWordWrap(true); },
+       [&] { return (style(W(form.Label2)) & SS_TYPEMASK) == SS_LEFT; }},
+      {"label becomes a link", [&] { form.Label1.SetIsLink(true); },
+       [&] {
+         LOGFONTW font{};
+         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(W(form.Label1), WM_GETFONT, 0, 0)),
+                    sizeof font, &font);
+         SendMessageW(W(form.Label1), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+         return font.lfUnderline && entered == 1;
+       }},
+      {"status gauge colour", [&] { form.Status.SetGaugeColor(0x00FF00); },
+       [&] { return panelPixel(2, false) == RGB(0, 255, 0); }},
+      {"status gauge in another panel", [&] { form.Status.SetGaugePanel(1); },
+       [&] { return panelPixel(1, true) == RGB(0, 255, 0); }},
+      {"radio group in two columns", [&] { form.Radios.SetColumns(2); },
+       [&] {
+         RECT first{}, second{};
+         GetWindowRect(W(form.Radios, 2), &first);
+         GetWindowRect(W(form.Radios, 3), &second);
+         return second.left >= first.right && second.top == first.top;
+       }},
+      {"memo open to typing", [&] { form.Memo1.SetReadOnly(false); },
+       [&] { return (style(W(form.Memo1)) & ES_READONLY) == 0; }},
+      {"memo background",
+       [&] {
+         form.Pages.SetActivePage(&form.Sheet2);
+         PumpMessages(30);
+         form.Memo1.SetBackColor(0x00FFFF);
+       },
+       [&] {
+         RECT client{};
+         GetClientRect(W(form.Memo1), &client);
+         return pixel(W(form.Memo1), client.right - 3, client.bottom - 3) == RGB(255, 255, 0);
+       }},
+      {"memo scroll bar",
+       [&] {
+         form.Memo1.SetVerticalScrollBar(true);
+         form.Memo1.SetLines(std::vector<std::string>(40, "C:\\ 10 Go libres"));
+       },
+       [&] {
+         SCROLLINFO bar{};
+         bar.cbSize = sizeof bar;
+         bar.fMask = SIF_RANGE | SIF_PAGE;
+         return (style(W(form.Memo1)) & WS_VSCROLL) &&
+                GetScrollInfo(W(form.Memo1), SB_VERT, &bar) &&
+                bar.nMax - bar.nMin + 1 > static_cast<int>(bar.nPage) &&
+                SendMessageW(W(form.Memo1), EM_GETLINECOUNT, 0, 0) == 40;
+       }},
+      {"list view without column headers", [&] { form.List.SetShowColumnHeaders(false); },
+       [&] { return !headerShown(W(form.List)); }},
+      {"grid without its fixed row", [&] { form.Grid.SetFixedRows(0); },
+       [&] {
+         return !headerShown(W(form.Grid)) &&
+                SendMessageW(W(form.Grid), LVM_GETITEMCOUNT, 0, 0) == 3;
+       }},
+      {"grid rows 8 pixels higher",
+       [&] {
+         rowHeight = gridRowHeight();
+         form.Grid.SetDefaultRowHeight(form.Grid.DefaultRowHeight() + 8);
+       },
+       [&] { return gridRowHeight() == rowHeight + 8; }},
+      {"track bar tick every 5", [&] { form.Track.SetFrequency(5); },
+       [&] { return SendMessageW(W(form.Track), TBM_GETNUMTICS, 0, 0) == 3; }},
+  };
+  for (const Case& c : cases) {
+    c.set();
+    EXPECT_TRUE(c.check()) << c.what;
+  }
+  EXPECT_EQ(escaped, 0) << lastError;
 }
 
 // The gauge panel is drawn by the program, yet SB_GETTEXT still reads its text.

@@ -36,28 +36,32 @@ DWORD StaticAlignment(const Label& label) {
 // ---- Label
 
 void LabelPeer::Create(HWND parent, const RECT& rect) {
-  // SS_NOTIFY: clicks for link labels, and the mouse messages the tool tip needs.
+  // SS_NOTIFY: clicks for link labels, and the mouse messages the tool tip needs. Any label may
+  // become a link, so each one watches its mouse.
   hwnd_ = CreatePart(L"STATIC", L"", SS_NOTIFY | StaticAlignment(label_), 0, parent, rect);
-  if (label_.IsLink()) Subclass(hwnd_);
+  Subclass(hwnd_);
 }
 
 LRESULT LabelPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_MOUSEMOVE:
-      if (!mouseInside_) {
+      if (label_.IsLink() && !mouseInside_) {
         TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd, 0};
         mouseInside_ = TrackMouseEvent(&track) != FALSE;
         if (mouseInside_) control().MouseEnter();
       }
       break;
     case WM_MOUSELEAVE:
-      mouseInside_ = false;
-      control().MouseLeave();
+      if (mouseInside_) {
+        mouseInside_ = false;
+        control().MouseLeave();
+      }
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-      control().MouseDown(msg == WM_LBUTTONDOWN ? MouseButton::Left : MouseButton::Right,
-                          GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      if (label_.IsLink())
+        control().MouseDown(msg == WM_LBUTTONDOWN ? MouseButton::Left : MouseButton::Right,
+                            GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       break;
     default:
       break;
@@ -99,15 +103,6 @@ bool LabelPeer::OnSetCursor() {
 
 void ButtonPeer::Create(HWND parent, const RECT& rect) {
   hwnd_ = CreatePart(L"BUTTON", L"", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0, parent, rect);
-}
-
-void ButtonPeer::SyncOwn(Change what) {
-  if (what != Change::Other || !button_.ImageId()) return;
-  glyph_.reset(static_cast<HBITMAP>(LoadImageW(host().Instance(),
-                                               MAKEINTRESOURCEW(button_.ImageId()), IMAGE_BITMAP, 0,
-                                               0, LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS)));
-  if (glyph_)
-    SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph_.get()));
 }
 
 void ButtonPeer::OnCommand(HWND, UINT code) {
@@ -189,6 +184,7 @@ HWND RadioGroupPeer::Part(int i) const {
 }
 
 void RadioGroupPeer::SyncOwn(Change what) {
+  if (what == Change::Other) LayoutItems();  // the number of columns
   if (what == Change::Items) {
     for (HWND item : items_) {
       host().Unregister(item);

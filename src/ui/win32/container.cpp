@@ -20,6 +20,7 @@ LRESULT CALLBACK OwnClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   try {
+    peer->host().RelayMouse(hwnd, msg, wParam, lParam);
     return peer->WindowProc(hwnd, msg, wParam, lParam);
   } catch (...) {
     ReportException(std::current_exception());
@@ -42,6 +43,10 @@ void RegisterContainerClasses(HINSTANCE instance) {
   wc.hbrBackground = nullptr;  // painted whole by its peer
   wc.lpszClassName = kPaintedClass;
   RegisterClassExW(&wc);
+}
+
+bool IsOwnClass(const wchar_t* className) {
+  return className == kContainerClass || className == kPaintedClass;
 }
 
 LRESULT OwnClassPeer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,8 @@ inline constexpr wchar_t kContainerClass[] = L"KvnContainer";
 inline constexpr wchar_t kPaintedClass[] = L"KvnPainted";
 
 void RegisterContainerClasses(HINSTANCE instance);
+// Windows of these classes hand their mouse messages to the host's tool tip themselves.
+bool IsOwnClass(const wchar_t* className);
 
 // A peer whose window class is one of the above; its messages reach WindowProc.
 class OwnClassPeer : public WindowPeer {

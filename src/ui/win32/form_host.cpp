@@ -8,6 +8,7 @@
 #include "ui/components.h"
 #include "ui/win32/container.h"
 #include "ui/win32/peer_factory.h"
+#include "ui/win32/subclass.h"
 #include "ui/window_parts.h"
 
 namespace kvn::ui::win32 {
@@ -111,6 +112,57 @@ void FormHost::CreateToolTip() {
   SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, 420);
   // Long hints need time to be read.
   SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(15000, 0));
+  // The tip checks which window is under the pointer before it shows and while it shows.
+  AddSubclass(toolTip_, &FormHost::ToolTipProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+namespace {
+
+// The window whose hint belongs at `screen`, starting from the window that had the mouse
+// message: the disabled child under the point (disabled windows get no mouse messages, their
+// parent does), down to the innermost one; otherwise the window itself.
+HWND HintWindowAt(HWND hwnd, POINT screen) {
+  HWND target = hwnd;
+  for (;;) {
+    POINT p = screen;
+    ScreenToClient(target, &p);
+    HWND child = ChildWindowFromPointEx(target, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    // An enabled child in an enabled window had the message itself, or let it through (a group
+    // box's frame).
+    if (!child || child == target || (IsWindowEnabled(child) && IsWindowEnabled(target)))
+      return target;
+    target = child;
+  }
+}
+
+}  // namespace
+
+void FormHost::RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!toolTip_ || msg < WM_MOUSEFIRST || msg > WM_MOUSELAST || msg == WM_MOUSEWHEEL) return;
+  POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ClientToScreen(hwnd, &screen);
+  HWND target = HintWindowAt(hwnd, screen);
+  POINT client = screen;
+  ScreenToClient(target, &client);
+  MSG relayed{
+      target, msg, wParam, MAKELPARAM(client.x, client.y), static_cast<DWORD>(GetMessageTime()),
+      screen};
+  SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+LRESULT CALLBACK FormHost::ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR data) {
+  if (msg == WM_NCDESTROY) {
+    RemoveSubclass(hwnd, &FormHost::ToolTipProc, id);
+  } else if (msg == TTM_WINDOWFROMPOINT && lParam) {
+    // Over a disabled control the system names its parent: the tip asks for the control.
+    auto* self = reinterpret_cast<FormHost*>(data);
+    auto under = reinterpret_cast<HWND>(CallNextSubclass(hwnd, msg, wParam, lParam));
+    if (under && (under == self->hwnd_ || self->PeerOf(under)))
+      under = HintWindowAt(under, *reinterpret_cast<const POINT*>(lParam));
+    return reinterpret_cast<LRESULT>(under);
+  }
+  return CallNextSubclass(hwnd, msg, wParam, lParam);
 }
 
 HFONT FormHost::FontFor(const Font& font) {
@@ -129,14 +181,14 @@ HFONT FormHost::FontFor(const Font& font) {
   return result;
 }
 
-void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer) {
+void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse) {
   const size_t index = id - kFirstId;
   if (windows_.size() <= index) windows_.resize(index + 1, Entry{nullptr, nullptr});
   windows_[index] = Entry{hwnd, peer};
   if (toolTip_) {
     TOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.uFlags = TTF_IDISHWND | (relaysMouse ? 0 : TTF_SUBCLASS);
     ti.hwnd = GetParent(hwnd);
     ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
     ti.lpszText = LPSTR_TEXTCALLBACKW;
@@ -317,6 +369,7 @@ LRESULT CALLBACK FormHost::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
 }
 
 LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  RelayMouse(hwnd_, msg, wParam, lParam);
   LRESULT result = 0;
   if (Ask(OnMessage, false, msg, wParam, lParam, result)) return result;
   if (HandleChildMessage(msg, wParam, lParam, result)) return result;
@@ -406,12 +459,48 @@ void FormHost::ShowHelp(HWND focus) {
   Fire(OnHelp, HelpContextFor(control ? control : &root_));
 }
 
+namespace {
+
+PageControl* FirstPageControl(Control& control) {
+  if (auto* pages = dynamic_cast<PageControl*>(&control)) return pages;
+  for (Control* child : control.Children())
+    if (PageControl* pages = FirstPageControl(*child)) return pages;
+  return nullptr;
+}
+
+}  // namespace
+
+bool FormHost::TurnPage(HWND focus, int step) {
+  PageControl* pages = nullptr;
+  for (HWND w = focus; w && w != hwnd_ && !pages; w = GetParent(w))
+    if (WindowPeer* peer = PeerOf(w)) {
+      for (Control* c = &peer->control(); c && !pages; c = c->Parent())
+        pages = dynamic_cast<PageControl*>(c);
+      break;
+    }
+  if (!pages) pages = FirstPageControl(root_);
+  if (!pages) return false;
+  const auto list = pages->Pages();
+  const int count = static_cast<int>(list.size());
+  if (count == 0) return false;
+  const int active = pages->ActivePageIndex();
+  const int next =
+      active < 0 ? (step > 0 ? 0 : count - 1) : ((active + step) % count + count) % count;
+  pages->UserSelectPage(list[next]);
+  // The focus goes where a click on the tab puts it, never left in the page just hidden.
+  if (HWND tabs = WindowOf(*pages)) SetFocus(tabs);
+  return true;
+}
+
 bool FormHost::PreTranslateMessage(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
     ShowHelp(msg.hwnd);
     return true;
   }
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
+      TurnPage(msg.hwnd, GetKeyState(VK_SHIFT) < 0 ? -1 : 1))
+    return true;
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 

@@ -45,7 +45,8 @@ class FormHost {
   // The window of a control of the tree (its main part), null when it has none.
   static HWND WindowOf(const Control& control, int part = 0);
 
-  // For the message loop: keyboard navigation between controls and F1; true when consumed.
+  // For the message loop: keyboard navigation between controls and pages, and F1; true when
+  // consumed.
   bool PreTranslateMessage(MSG& msg);
 
   // Hooks for the program shell. All run through the dispatcher.
@@ -68,12 +69,18 @@ class FormHost {
   HINSTANCE Instance() const { return instance_; }
   HFONT FontFor(const Font& font);
   UINT NextId() const { return kFirstId + static_cast<UINT>(windows_.size()); }
-  void Register(UINT id, HWND hwnd, WindowPeer* peer);
+  // `relaysMouse`: the window passes its mouse messages to RelayMouse itself (the toolkit's own
+  // classes); the tool tip subclasses the others to hear theirs.
+  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false);
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
   WindowPeer* PeerOf(HWND hwnd) const;
   void CreatePeers(Control& parent, HWND parentWindow);
   // The notifications a window sends to its parent, for the form and every container.
   bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // A mouse message of the form or a container, for the tool tip. Windows gives a disabled
+  // control's mouse messages to its parent: they go on as the control's, so that its hint (which
+  // often says why it is disabled) shows too.
+  void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   static constexpr UINT kFirstId = 100;
 
@@ -87,9 +94,14 @@ class FormHost {
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
   void ShowHelp(HWND focus);
+  // Ctrl+Tab: the next page (step 1) or the previous one (-1) of the page control around
+  // `focus`, or else of the form's first one, as a click on its tab; false without pages.
+  bool TurnPage(HWND focus, int step);
   bool OpenContextMenu(HWND from, LPARAM point);
   void CreateToolTip();
   bool ToolTipText(NMHDR& header);
+  static LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
 
   Control& root_;
   FormStyle style_;

@@ -100,11 +100,37 @@ void MemoPeer::Create(HWND parent, const RECT& rect) {
                          (memo_.VerticalScrollBar() ? WS_VSCROLL : 0) |
                          (memo_.ReadOnly() ? ES_READONLY : 0),
                      WS_EX_CLIENTEDGE, parent, rect);
-  if (memo_.BackColor() != kDefaultColor)
-    back_.reset(CreateSolidBrush(ToColorRef(memo_.BackColor(), COLOR_WINDOW)));
+}
+
+void MemoPeer::Recreate() {
+  HWND old = hwnd_;
+  const bool focused = GetFocus() == old;
+  host().Unregister(old);
+  Create(GetParent(old), ToRect(control().Bounds()));
+  if (!hwnd_) {  // Windows refused: the old window stays
+    hwnd_ = old;
+    return;
+  }
+  SetWindowPos(hwnd_, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  DestroyWindow(old);
+  SyncFont();
+  SyncOwn(Change::Items);
+  EnableWindow(hwnd_, control().Enabled());
+  SyncVisible();
+  if (focused) SetFocus(hwnd_);
 }
 
 void MemoPeer::SyncOwn(Change what) {
+  if (what == Change::Other) {
+    if (((GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VSCROLL) != 0) != memo_.VerticalScrollBar())
+      Recreate();
+    SendMessageW(hwnd_, EM_SETREADONLY, memo_.ReadOnly(), 0);
+    back_.reset(memo_.BackColor() != kDefaultColor
+                    ? CreateSolidBrush(ToColorRef(memo_.BackColor(), COLOR_WINDOW))
+                    : nullptr);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    return;
+  }
   if (what != Change::Items) return;
   std::string text;
   for (size_t i = 0; i < memo_.Lines().size(); ++i) {
@@ -141,8 +167,11 @@ void ListViewPeer::SyncOwn(Change what) {
     const auto& columns = list_.Columns();
     for (size_t i = 0; i < columns.size(); ++i)
       InsertColumn(hwnd_, static_cast<int>(i), columns[i].caption, columns[i].width);
-    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(LVS_TYPEMASK);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | (columns.empty() ? LVS_SMALLICON : LVS_REPORT));
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) &
+                     ~static_cast<LONG_PTR>(LVS_TYPEMASK | LVS_NOCOLUMNHEADER);
+    style |= (columns.empty() ? LVS_SMALLICON : LVS_REPORT) |
+             (list_.ShowColumnHeaders() ? 0 : LVS_NOCOLUMNHEADER);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
   } else if (what == Change::Items) {
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
@@ -204,21 +233,22 @@ void StringGridPeer::Create(HWND parent, const RECT& rect) {
                      WS_EX_CLIENTEDGE, parent, rect);
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES;
   SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
-  if (grid_.DefaultRowHeight() > 0) {
-    rowHeight_.reset(ImageList_Create(1, grid_.DefaultRowHeight(), ILC_COLOR, 0, 1));
-    SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowHeight_.get()));
-  }
   // The header talks to the list view: its drags and width changes are caught there.
   Subclass(hwnd_);
 }
 
 void StringGridPeer::SyncOwn(Change what) {
   if (what == Change::Items) {
+    const int fixed = FixedRows();
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    const LONG_PTR header = fixed ? 0 : LVS_NOCOLUMNHEADER;
+    if ((style & LVS_NOCOLUMNHEADER) != header)
+      SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                        (style & ~static_cast<LONG_PTR>(LVS_NOCOLUMNHEADER)) | header);
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
     DeleteColumns(hwnd_);
     const int cols = grid_.ColCount();
-    const int fixed = FixedRows();
     for (int c = 0; c < cols; ++c)
       InsertColumn(hwnd_, c, fixed && grid_.RowCount() > 0 ? grid_.Cell(c, 0) : std::string(),
                    grid_.ColWidth(c));
@@ -233,9 +263,21 @@ void StringGridPeer::SyncOwn(Change what) {
   } else if (what == Change::Other) {
     for (int c = 0; c < grid_.ColCount(); ++c)
       SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, c, grid_.ColWidth(c));
+    SyncRowHeight();
   } else if (what == Change::Value) {
     SyncSelection();
   }
+}
+
+void StringGridPeer::SyncRowHeight() {
+  int width = 0, current = 0;
+  if (rowHeight_) ImageList_GetIconSize(rowHeight_.get(), &width, &current);
+  const int height = grid_.DefaultRowHeight();
+  if (height == current) return;
+  // The list never owns it (LVS_SHAREIMAGELISTS): the old one goes once the new one is in place.
+  ImageListHandle list(height > 0 ? ImageList_Create(1, height, ILC_COLOR, 0, 1) : nullptr);
+  SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(list.get()));
+  rowHeight_ = std::move(list);
 }
 
 int StringGridPeer::FixedRows() const {

@@ -220,6 +220,8 @@ void StatusBarPeer::SyncOwn(Change what) {
     if (bar_.GaugePanel() >= 0 &&
         SendMessageW(hwnd_, SB_GETRECT, bar_.GaugePanel(), reinterpret_cast<LPARAM>(&r)))
       InvalidateRect(hwnd_, &r, FALSE);
+  } else if (what == Change::Other) {
+    InvalidateRect(hwnd_, nullptr, TRUE);  // the gauge's panel or colour
   }
 }
 
@@ -345,9 +347,7 @@ void HotKeyEditPeer::OnCommand(HWND, UINT code) {
 // ---- Image
 
 void ImagePeer::Create(HWND parent, const RECT& rect) {
-  hwnd_ = CreatePart(L"STATIC", L"",
-                     SS_BITMAP | SS_NOTIFY | (image_.Stretch() ? SS_REALSIZECONTROL : 0), 0, parent,
-                     rect);
+  hwnd_ = CreatePart(L"STATIC", L"", SS_BITMAP | SS_NOTIFY, 0, parent, rect);
 }
 
 void ImagePeer::OnCommand(HWND, UINT code) {
@@ -356,7 +356,6 @@ void ImagePeer::OnCommand(HWND, UINT code) {
 
 void ImagePeer::SyncOwn(Change what) {
   if (what != Change::Value) return;
-  const Rect& b = control().Bounds();
   BitmapHandle bitmap;
   if (image_.ResourceId())
     bitmap.reset(
@@ -364,8 +363,6 @@ void ImagePeer::SyncOwn(Change what) {
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
   bitmap_ = std::move(bitmap);  // the previous picture is released once replaced
-  // SS_BITMAP resizes the window to the picture; a stretched image keeps its bounds.
-  if (image_.Stretch()) MoveWindow(hwnd_, b.x, b.y, b.width, b.height, TRUE);
 }
 
 // ---- Shape

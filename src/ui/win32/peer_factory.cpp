@@ -1,17 +1,10 @@
 #include "ui/win32/peer_factory.h"
 
-#include <vector>
-
 #include "ui/win32/peers.h"
 
 namespace kvn::ui::win32 {
 
 namespace {
-
-std::vector<PeerFactory>& Factories() {
-  static std::vector<PeerFactory> factories;
-  return factories;
-}
 
 template <class Kind, class Peer>
 std::unique_ptr<WindowPeer> As(Control& control, FormHost& host) {
@@ -21,13 +14,7 @@ std::unique_ptr<WindowPeer> As(Control& control, FormHost& host) {
 
 }  // namespace
 
-void RegisterPeerFactory(PeerFactory factory) {
-  Factories().push_back(std::move(factory));
-}
-
 std::unique_ptr<WindowPeer> MakePeer(Control& control, FormHost& host) {
-  for (const PeerFactory& factory : Factories())
-    if (auto peer = factory(control, host)) return peer;
   using Maker = std::unique_ptr<WindowPeer> (*)(Control&, FormHost&);
   // Derived kinds before their bases (a radio group is an item list).
   static const Maker makers[] = {

@@ -36,16 +36,9 @@ class LabelPeer : public WindowPeer {
 
 class ButtonPeer : public WindowPeer {
  public:
-  ButtonPeer(Button& button, FormHost& host) : WindowPeer(button, host), button_(button) {}
+  ButtonPeer(Button& button, FormHost& host) : WindowPeer(button, host) {}
   void Create(HWND parent, const RECT& rect) override;
   void OnCommand(HWND from, UINT code) override;
-
- protected:
-  void SyncOwn(Change what) override;
-
- private:
-  Button& button_;
-  BitmapHandle glyph_;
 };
 
 class CheckBoxPeer : public WindowPeer {
@@ -183,6 +176,8 @@ class MemoPeer : public WindowPeer {
   void SyncOwn(Change what) override;
 
  private:
+  // The edit reads its scroll bar only when it is made: a new one takes the old one's place.
+  void Recreate();
   Memo& memo_;
   BrushHandle back_;
 };
@@ -229,6 +224,7 @@ class StringGridPeer : public WindowPeer {
 
  private:
   void SyncSelection();
+  void SyncRowHeight();
   int FixedRows() const;
   StringGrid& grid_;
   ImageListHandle rowHeight_;  // an empty image list sets the height of the rows

@@ -1,31 +1,29 @@
 #include "ui/win32/window_peer.h"
 
+#include <algorithm>
+
 #include "base/text_win32.h"
+#include "ui/win32/container.h"
 #include "ui/win32/form_host.h"
+#include "ui/win32/subclass.h"
 
 namespace kvn::ui::win32 {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 1;  // one subclass per window and peer
+}  // namespace
 
 RECT ToRect(const ui::Rect& r) {
   return RECT{r.x, r.y, r.x + r.width, r.y + r.height};
 }
 
-COLORREF ToColorRef(Color c, int systemColor) {
-  if (c == kDefaultColor || c == kNoColor) return GetSysColor(systemColor);
-  // Negative system colour references (clBtnFace...) are 0x80000000 | index.
-  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
-  return static_cast<COLORREF>(c & 0x00FFFFFFu);
-}
-
 WindowPeer::~WindowPeer() {
   if (control_.Peer() == this) control_.AttachPeer(nullptr);
   if (deferred_) host_.Undefer(this);
-  // Windows already destroyed with their parent keep no pointer to us after this: the host
-  // destroys the form window before the peers.
-  for (auto& [hwnd, proc] : subclassed_)
-    if (IsWindow(hwnd)) {
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    }
+  // Windows destroyed already have left their chain (WM_NCDESTROY); the host destroys the form
+  // window before the peers.
+  for (HWND hwnd : subclassed_)
+    if (IsWindow(hwnd)) RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
 }
 
 void WindowPeer::Detach() {
@@ -124,21 +122,25 @@ HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, 
                       rect.right - rect.left, rect.bottom - rect.top, parent,
                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), host_.Instance(), this);
   if (!hwnd) return nullptr;
-  host_.Register(id, hwnd, this);
+  host_.Register(id, hwnd, this, IsOwnClass(className));
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
   return hwnd;
 }
 
 void WindowPeer::Subclass(HWND hwnd) {
-  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  auto old = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassThunk)));
-  subclassed_.emplace_back(hwnd, old);
+  if (AddSubclass(hwnd, &SubclassThunk, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    subclassed_.push_back(hwnd);
 }
 
-LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* peer = reinterpret_cast<WindowPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!peer) return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR data) {
+  auto* peer = reinterpret_cast<WindowPeer*>(data);
+  if (msg == WM_NCDESTROY) {
+    RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
+    auto& list = peer->subclassed_;
+    list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
+    return CallNextSubclass(hwnd, msg, wParam, lParam);
+  }
   try {
     return peer->SubclassProc(hwnd, msg, wParam, lParam);
   } catch (...) {
@@ -152,9 +154,7 @@ LRESULT WindowPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 }
 
 LRESULT WindowPeer::CallOriginal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  for (auto& [h, proc] : subclassed_)
-    if (h == hwnd) return CallWindowProcW(proc, hwnd, msg, wParam, lParam);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return CallNextSubclass(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kvn::ui::win32

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/control.h"
+#include "ui/win32/color_ref.h"
 #include "ui/win32/gdi_handles.h"
 
 namespace kvn::ui::win32 {
@@ -17,7 +18,6 @@ namespace kvn::ui::win32 {
 class FormHost;
 
 RECT ToRect(const ui::Rect& r);
-COLORREF ToColorRef(Color c, int systemColor);
 
 class WindowPeer : public ControlPeer {
  public:
@@ -67,9 +67,10 @@ class WindowPeer : public ControlPeer {
   // Creates one window of the control, registered with the host (id, routing, font, tool tip).
   HWND CreatePart(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                   HWND parent, const RECT& rect);
-  // Replaces a part's window procedure; its messages then reach SubclassProc first.
+  // Subclasses a part: its messages then reach SubclassProc first.
   void Subclass(HWND hwnd);
   virtual LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The part's own handling (and any subclass installed before ours), from SubclassProc.
   LRESULT CallOriginal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   // The font the control asks for (the window's Tahoma 8 unless it sets its own).
@@ -94,10 +95,11 @@ class WindowPeer : public ControlPeer {
   HWND hwnd_ = nullptr;
 
  private:
-  static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR data);
   Control& control_;
   FormHost& host_;
-  std::vector<std::pair<HWND, WNDPROC>> subclassed_;
+  std::vector<HWND> subclassed_;
 };
 
 }  // namespace kvn::ui::win32
