@@ -197,7 +197,7 @@ int MeasurePasses() {
   double worst = 0;
   double sum = 0;
   int count = 0;
-  double busyFrom = 1e300, busyTo = 0;
+  double busyFrom = 1e300;
   for (const PassRecord& pass : passes) {
     const Figures f = Over(trips, pass.clickedAt, pass.endedAt);
     const int steps = static_cast<int>(pass.progress.size());
@@ -208,16 +208,13 @@ int MeasurePasses() {
         f.worstAt < pass.beforeAt ? "before the pass," : "at", ProgressAt(pass, f.worstAt),
         f.worstAt - pass.clickedAt);
     if (!pass.progress.empty())
-      std::printf(
-          "     start: click to OnBeforeDefrag %.1f ms, OnBeforeDefrag %.1f ms, first block %.1f "
-          "ms\n",
-          pass.beforeAt - pass.clickedAt, pass.beforeDone - pass.beforeAt,
-          pass.progress.front().first - pass.beforeDone);
+      std::printf("  start: click to OnBeforeDefrag %.1f ms, in it %.1f ms, first block %.1f ms\n",
+                  pass.beforeAt - pass.clickedAt, pass.beforeDone - pass.beforeAt,
+                  pass.progress.front().first - pass.beforeDone);
     worst = std::max(worst, f.worst);
     sum += f.mean * f.count;
     count += f.count;
     busyFrom = std::min(busyFrom, pass.clickedAt);
-    busyTo = std::max(busyTo, pass.endedAt);
   }
   const Figures idle = Over(trips, startedAt + 1000, busyFrom - 100);
   std::printf("idle before the passes: %d round trips  mean %.2f ms  worst %.1f ms\n", idle.count,
@@ -250,8 +247,8 @@ int MeasureHide() {
   const Figures shown = Over(trips, startedAt + 1000, startedAt + 4500);
   const Figures hiding = Over(trips, startedAt + 4500, hiddenAt + 2000);
   std::printf("hidden %.0f ms after start\n", hiddenAt - startedAt);
-  std::printf("shown: %d round trips  mean %.2f ms  worst %.1f ms\n", shown.count, shown.mean,
-              shown.worst);
+  std::printf("shown: %d round trips  mean %.2f ms  worst %.1f ms (sent %.0f ms after start)\n",
+              shown.count, shown.mean, shown.worst, shown.worstAt - startedAt);
   std::printf("hiding: %d round trips  mean %.2f ms  worst %.1f ms (sent %.0f ms after start)\n",
               hiding.count, hiding.mean, hiding.worst, hiding.worstAt - startedAt);
   std::printf("worst %.1f ms\n", hiding.worst);
