@@ -103,18 +103,25 @@ void TKVNMaxMem::Defrag(int count) {
   std::array<void*, MaxBlocks> BlockTable;
   int committed = 0;
   int released = 0;
-  auto releaseHeld = [&] {
+  // Every block of a pass, committed or released, is followed by a chance to drain the queue:
+  // giving back a thousand blocks takes long enough to freeze the window otherwise. A quit
+  // request stays posted; the main message loop acts on it after the pass.
+  auto pumpIfDue = [&] {
+    if (service_.PumpDue()) service_.PumpMessages();
+  };
+  auto releaseHeld = [&](bool pumping) {
     while (released < committed) {
       void* block = BlockTable[released++];
       if (block != nullptr) service_.ReleaseBlock(block);
+      if (pumping) pumpIfDue();
     }
   };
 
   {
     // Whichever way the pass ends, a handler's exception included, no block outlives it and the
-    // component is idle again.
+    // component is idle again. An error is on its way out then: no message runs meanwhile.
     ScopeGuard idle([&] {
-      releaseHeld();
+      releaseHeld(false);
       Busy_ = false;
     });
 
@@ -133,24 +140,23 @@ void TKVNMaxMem::Defrag(int count) {
         failed = true;
       }
       ++done;
-      // A quit request stays posted; the main message loop acts on it after the pass.
-      if (service_.PumpDue()) service_.PumpMessages();
+      pumpIfDue();
       FireProgress(done, steps);
       if (StopRequested_ || failed) {
-        releaseHeld();
+        releaseHeld(true);  // no progress events for these
         ended = true;
       }
     }
 
-    // No pumping here: between release steps only the progress handler runs.
     for (int i = 0; i < n && !ended; ++i) {
       void* block = BlockTable[i];
       released = i + 1;
       if (block != nullptr) service_.ReleaseBlock(block);
       ++done;
+      pumpIfDue();
       FireProgress(done, steps);
       if (StopRequested_) {
-        releaseHeld();
+        releaseHeld(true);
         ended = true;
       }
     }

@@ -108,8 +108,12 @@ bool Win32MemoryService::PumpMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return true;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (dispatch_) {
+      dispatch_(msg);
+    } else {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
   }
   return false;
 }

@@ -2,6 +2,9 @@
 // The engine's memory service on Windows: GlobalMemoryStatusEx where the system has it
 // (GlobalMemoryStatus before Windows 2000), VirtualAlloc/VirtualFree for the blocks and
 // PeekMessage for the queue.
+#include <windows.h>
+
+#include <functional>
 #include <memory>
 
 #include "engine/memory_service.h"
@@ -21,11 +24,16 @@ class Win32MemoryService final : public MemoryService {
   bool PumpDue() override;
   static constexpr int kPumpSpacingMs = 2;
 
+  // What the pump does with each message other than WM_QUIT: the window's own loop handling
+  // (its keyboard navigation first), so that the keyboard works the same during a pass. Without
+  // one, messages are translated and dispatched.
+  void SetDispatcher(std::function<void(MSG&)> dispatch) { dispatch_ = std::move(dispatch); }
+
  private:
-  void* globalMemoryStatusEx_ = nullptr;
-  long long lastPump_ = 0;  // performance-counter time of the last draining
-  long long pumpSpacing_ =
-      0;  // kPumpSpacingMs in counter units  // resolved once; null on Windows 95/98/ME/NT 4
+  void* globalMemoryStatusEx_ = nullptr;  // resolved once; null on Windows 95/98/ME/NT 4
+  long long lastPump_ = 0;                // performance-counter time of the last draining
+  long long pumpSpacing_ = 0;             // kPumpSpacingMs in counter units
+  std::function<void(MSG&)> dispatch_;
 };
 
 std::unique_ptr<MemoryService> MakeWin32MemoryService();

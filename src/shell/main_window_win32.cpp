@@ -70,13 +70,15 @@ bool ExitWindowsWithPrivilege(UINT flags) {
 
 TfMainMem::TfMainMem(std::string programKey)
     : host_(form, MainStyle()),
-      memoryService_(MakeWin32MemoryService()),
+      memoryService_(std::make_unique<Win32MemoryService>()),
       engine_(*memoryService_),
       clipboard_(MakeWin32Clipboard()),
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
       chartKey_(std::make_unique<Win32ChartSettingsKey>(HKEY_CURRENT_USER,
                                                         Widen(programKey + "\\settings"))),
       programKey_(std::move(programKey)) {
+  // The pass's pump runs the window's keyboard handling like the main loop.
+  memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer :
        {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
     timers_.Attach(*timer);
@@ -229,6 +231,7 @@ void TfMainMem::InitMainWindow() {
 
 void TfMainMem::BindHandlers() {
   recovery_->Bind();
+  BindPassKeyboard();
   monitoring_->Bind();
   swatches_->Bind();
   form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
@@ -294,6 +297,48 @@ void TfMainMem::HotKey1Change() {
   }
 }
 
+void TfMainMem::BindPassKeyboard() {
+  // The focused "Optimiser" is disabled under the user's hands when a pass starts: the keyboard
+  // goes to "Annuler" for the pass, and back afterwards.
+  engine_.OnBeforeDefrag = [this, before = engine_.OnBeforeDefrag](TKVNMaxMem& sender) {
+    before(sender);
+    FocusCommand(form.BitBtn3);
+  };
+  engine_.OnAfterDefrag = [this, after = engine_.OnAfterDefrag](TKVNMaxMem& sender) {
+    after(sender);
+    FocusCommand(form.BitBtn1);
+  };
+  // The dialog keyboard handling turns Enter and Escape into IDOK and IDCANCEL, sent by no
+  // control. Enter presses the focused push button, as in a dialog box; Escape cancels a running
+  // pass, and when idle there is nothing to cancel and the status text stays.
+  host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg != WM_COMMAND || lParam != 0) return false;
+    if (LOWORD(wParam) == IDOK) {
+      const HWND focus = GetFocus();
+      if (focus && IsChild(host_.Handle(), focus) &&
+          (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+        SendMessageW(focus, BM_CLICK, 0, 0);
+    } else if (LOWORD(wParam) == IDCANCEL) {
+      if (recovery_->Optimising()) recovery_->AnnulRam();
+    } else {
+      return false;
+    }
+    result = 0;
+    return true;
+  };
+}
+
+void TfMainMem::FocusCommand(const ui::Button& button) {
+  // Only while this window is the active one, shown: another program's focus is never taken, a
+  // hidden window never activated. Its focus may be nowhere: disabling the focused button (the
+  // one just pressed) leaves it so.
+  const HWND main = host_.Handle();
+  const HWND focus = GetFocus();
+  if (GetActiveWindow() != main || !IsWindowVisible(main)) return;
+  if (focus && focus != main && !IsChild(main, focus)) return;
+  if (HWND target = ui::win32::FormHost::WindowOf(button)) SetFocus(target);
+}
+
 void TfMainMem::HideToTray() {
   TrayIcon1.SetEnabled(true);
   TrayIcon1.HideMainWindow();
@@ -344,11 +389,7 @@ void TfMainMem::exit_appli() {
 
 int TfMainMem::Run() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (host_.PreTranslateMessage(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) host_.ProcessMessage(msg);
   return 0;  // the timers stop with their window when this object goes
 }
 

@@ -26,6 +26,7 @@ namespace kvn {
 class ChartWindow;
 class GlobalHotKeyWin32;
 class TrayIconWin32;
+class Win32MemoryService;
 
 class TfMainMem {
  public:
@@ -69,6 +70,8 @@ class TfMainMem {
   void InitMainWindow();
   void BindHandlers();
   void HideToTray();
+  void BindPassKeyboard();
+  void FocusCommand(const ui::Button& button);
   void HotKey1Change();
   bool FormCloseQuery();
   void WMQueryEndSession();
@@ -76,7 +79,7 @@ class TfMainMem {
 
   ui::win32::FormHost host_;
   ui::win32::WindowTimers timers_;
-  std::unique_ptr<MemoryService> memoryService_;
+  std::unique_ptr<Win32MemoryService> memoryService_;
   TKVNMaxMem engine_;
   std::unique_ptr<ClipboardService> clipboard_;
   std::unique_ptr<SystemProcessorLoads> loads_;

@@ -37,6 +37,30 @@ MEMORY_BASIC_INFORMATION Query(void* address) {
   return info;
 }
 
+// The process's working set in bytes, through psapi looked up at run time as the program does
+// with functions Windows 95 lacks; 0 when it cannot be read.
+std::size_t WorkingSetBytes() {
+  struct Counters {  // PROCESS_MEMORY_COUNTERS
+    DWORD cb;
+    DWORD PageFaultCount;
+    SIZE_T PeakWorkingSetSize;
+    SIZE_T WorkingSetSize;
+    SIZE_T QuotaPeakPagedPoolUsage;
+    SIZE_T QuotaPagedPoolUsage;
+    SIZE_T QuotaPeakNonPagedPoolUsage;
+    SIZE_T QuotaNonPagedPoolUsage;
+    SIZE_T PagefileUsage;
+    SIZE_T PeakPagefileUsage;
+  };
+  using GetProcessMemoryInfoFn = BOOL(WINAPI*)(HANDLE, Counters*, DWORD);
+  static const auto getInfo = reinterpret_cast<GetProcessMemoryInfoFn>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"psapi.dll"), "GetProcessMemoryInfo")));
+  Counters counters{};
+  counters.cb = sizeof(counters);
+  if (!getInfo || !getInfo(GetCurrentProcess(), &counters, sizeof(counters))) return 0;
+  return counters.WorkingSetSize;
+}
+
 bool AllZero(void* block) {
   const auto* word = static_cast<const std::uint32_t*>(block);
   for (std::size_t i = 0; i < TKVNMaxMem::BlockSize / 4; i += 1024 / 4) {
@@ -50,8 +74,13 @@ TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
   TKVNMaxMem engine(service);
   int progressEvents = 0;
   std::size_t committedAtPeak = 0;
+  std::size_t workingSetBefore = 0, workingSetAtPeak = 0;
+  engine.OnBeforeDefrag = [&](TKVNMaxMem&) { workingSetBefore = WorkingSetBytes(); };
   engine.OnProgress = [&](TKVNMaxMem&, int) {
     if (++progressEvents != 64) return;  // last commit step: every block is held now
+    // Before anything reads the blocks: committed pages that were never written take no
+    // physical memory (and read as zeros anyway), so only the writing makes the set grow.
+    workingSetAtPeak = WorkingSetBytes();
     for (void* block : service.blocks) {
       ASSERT_NE(block, nullptr);
       const MEMORY_BASIC_INFORMATION info = Query(block);
@@ -64,7 +93,12 @@ TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
     }
   };
   engine.Defrag(64);
+  const std::size_t workingSetAfter = WorkingSetBytes();
   EXPECT_EQ(progressEvents, 128);
+  ASSERT_GT(workingSetBefore, 0u);
+  constexpr std::size_t kNearly64MB = 60 * TKVNMaxMem::BlockSize;  // room for the rest moving
+  EXPECT_GE(workingSetAtPeak, workingSetBefore + kNearly64MB);
+  EXPECT_LE(workingSetAfter + kNearly64MB, workingSetAtPeak);
   ASSERT_EQ(service.blocks.size(), 64u);
   EXPECT_EQ(committedAtPeak, 64u);
   for (void* block : service.blocks) {

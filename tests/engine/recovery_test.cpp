@@ -68,7 +68,7 @@ TEST(Recovery, CompletePassesFireProgressAndReleaseEverything) {
     EXPECT_EQ(fake.commits, c.blocks);
     EXPECT_EQ(fake.fillCalls, c.blocks);
     EXPECT_EQ(static_cast<int>(fake.peakHeld), c.blocks);
-    EXPECT_EQ(fake.pumps, c.blocks);  // once per commit step, never while releasing
+    EXPECT_EQ(fake.pumps, 2 * c.blocks);  // once per step, committing and releasing alike
     EXPECT_TRUE(rec.busyAtBefore);
     EXPECT_FALSE(rec.busyAtAfter);
     EXPECT_FALSE(engine.Busy());
@@ -76,15 +76,16 @@ TEST(Recovery, CompletePassesFireProgressAndReleaseEverything) {
   }
 }
 
-TEST(Recovery, StepOrderIsCommitFillPumpProgressThenReleaseProgress) {
+TEST(Recovery, StepOrderIsCommitFillPumpProgressThenReleasePumpProgress) {
   FakeMemoryService fake;
   std::vector<std::string> journal;
   fake.journal = &journal;
   TKVNMaxMem engine(fake);
   engine.OnProgress = [&](TKVNMaxMem&, int p) { journal.push_back("p" + std::to_string(p)); };
   engine.Defrag(2);
-  const std::vector<std::string> expected = {"commit", "fill", "pump",    "p25", "commit",  "fill",
-                                             "pump",   "p50",  "release", "p75", "release", "p100"};
+  const std::vector<std::string> expected = {"commit", "fill",    "pump", "p25",     "commit",
+                                             "fill",   "pump",    "p50",  "release", "pump",
+                                             "p75",    "release", "pump", "p100"};
   EXPECT_EQ(journal, expected);
 }
 
@@ -155,6 +156,33 @@ TEST(Recovery, StopDuringTheReleasePhaseReleasesTheRestAtOnce) {
   ExpectAllReleased(fake);
 }
 
+TEST(Recovery, CancelFromAMessageInEitherPhaseStillDrainsWhileTheRestIsReleased) {
+  struct Case {
+    const char* when;
+    int blocks;
+    int stopAtPump;
+    std::vector<int> progress;
+    int pumps;  // the blocks given back after the stop drain the queue too
+  };
+  const Case cases[] = {
+      {"third commit step of 10", 10, 3, {5, 10, 15}, 3 + 3},
+      {"second release step of 4", 4, 6, {12, 25, 38, 50, 62, 75}, 6 + 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.when);
+    FakeMemoryService fake;
+    TKVNMaxMem engine(fake);
+    Recorder rec(engine);
+    fake.onPump = [&] {
+      if (fake.pumps == c.stopAtPump) engine.StopDefrag();
+    };
+    engine.Defrag(c.blocks);
+    EXPECT_EQ(rec.events, Expected(c.progress));
+    EXPECT_EQ(fake.pumps, c.pumps);
+    ExpectAllReleased(fake);
+  }
+}
+
 TEST(Recovery, FailedBlockEndsThePassAfterItsProgressEvent) {
   struct Case {
     const char* what;
@@ -208,7 +236,7 @@ TEST(Recovery, QuitRequestDoesNotStopThePassAndStaysPending) {
   engine.Defrag(5);
   EXPECT_EQ(rec.progressValues.size(), 10u);
   EXPECT_EQ(rec.events.back(), "after");
-  EXPECT_EQ(fake.quitsSeen, 4);  // met on pumps 2..5, put back each time
+  EXPECT_EQ(fake.quitsSeen, 9);  // met on pumps 2..10, put back each time
   EXPECT_TRUE(fake.quitQueued);
   EXPECT_TRUE(engine.PumpMessages());
   ExpectAllReleased(fake);
@@ -329,8 +357,8 @@ TEST(Recovery, TheServiceDecidesWhichBlocksDrainTheQueue) {
   std::vector<int> progress;
   engine.OnProgress = [&](TKVNMaxMem&, int p) { progress.push_back(p); };
   engine.Defrag(7);
-  EXPECT_EQ(service.askedDue, 7);  // asked once per committed block, never while releasing
-  EXPECT_EQ(service.pumps, 3);     // blocks 1, 4 and 7
+  EXPECT_EQ(service.askedDue, 14);  // asked once per step, committing and releasing
+  EXPECT_EQ(service.pumps, 5);      // steps 1, 4, 7, 10 and 13
   EXPECT_EQ(progress.size(), 14u);
   EXPECT_EQ(service.releases, 7);
 }

@@ -175,11 +175,114 @@ TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   ASSERT_TRUE(window->hotKeyWindow());
   SendMessageW(window->hotKeyWindow(), WM_HOTKEY, window->hotKeyId(), 0);
   EXPECT_EQ(passes, 1);
+  // Nothing of the hidden window took the keyboard or became active.
+  EXPECT_FALSE(IsWindowVisible(window->Handle()));
+  EXPECT_NE(GetActiveWindow(), window->Handle());
+  EXPECT_EQ(GetFocus(), nullptr);
   // Hidden, the window's texts wait; shown again, they are all there before the first paint.
   const std::string status = window->form.StatusBar.PanelText(2);
   EXPECT_TRUE(std::regex_match(status, std::regex(" Quantité récupérée : [0-9]+ Mo"))) << status;
   window->Open1Click();
   EXPECT_EQ(Narrow(PanelText(2)), status);
+}
+
+// One key stroke as the keyboard driver posts it to the focused window (Alt held for
+// WM_SYSKEYDOWN). The character message comes from TranslateMessage, as it does for real keys.
+void PostKeyStroke(HWND to, UINT down, WPARAM key) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), 0)) << 16;
+  const LPARAM alt = down == WM_SYSKEYDOWN ? LPARAM{1} << 29 : 0;
+  PostMessageW(to, down, key, 1 | scan | alt);
+  PostMessageW(to, down == WM_SYSKEYDOWN ? WM_SYSKEYUP : WM_KEYUP, key,
+               1 | scan | alt | (LPARAM{3} << 30));
+}
+
+TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
+  struct Case {
+    const char* keys;
+    UINT message;
+    WPARAM key;
+    bool cancels;
+  };
+  const Case cases[] = {
+      {"Escape", WM_KEYDOWN, VK_ESCAPE, true},
+      {"Alt+A", WM_SYSKEYDOWN, 'A', true},
+      {"Enter on the focused Annuler", WM_KEYDOWN, VK_RETURN, true},
+      {"Tab", WM_KEYDOWN, VK_TAB, false},
+  };
+  // Long enough that the keys, posted at the first block, arrive well inside the commit phase.
+  constexpr int kBlocks = 200;
+  const HWND main = window->Handle();
+  const HWND optimiser = FormHost::WindowOf(window->form.BitBtn1);
+  const HWND annuler = FormHost::WindowOf(window->form.BitBtn3);
+  TKVNMaxMem& engine = window->KVNMaxMem1();
+  const auto progress = engine.OnProgress;
+  const auto after = engine.OnAfterDefrag;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    UseManualPass(kBlocks);
+    int events = 0, last = 0;
+    HWND focusDuring = nullptr, focusAtEnd = nullptr;
+    engine.OnProgress = [&](TKVNMaxMem& sender, int value) {
+      progress(sender, value);
+      ++events;
+      last = value;
+      if (events == 1) {
+        focusDuring = GetFocus();
+        PostKeyStroke(GetFocus(), c.message, c.key);
+      }
+    };
+    engine.OnAfterDefrag = [&](TKVNMaxMem& sender) {
+      focusAtEnd = GetFocus();
+      after(sender);
+    };
+    SendMessageW(optimiser, BM_CLICK, 0, 0);
+    EXPECT_EQ(focusDuring, annuler);
+    if (c.cancels) {
+      EXPECT_LT(last, 50) << "cut short in the commit phase, after " << events << " events";
+    } else {
+      EXPECT_EQ(events, 2 * kBlocks);
+      EXPECT_NE(focusAtEnd, annuler);
+      EXPECT_TRUE(IsChild(main, focusAtEnd));
+    }
+    EXPECT_FALSE(window->recovery().Optimising());
+    EXPECT_EQ(window->recovery().PassCount(), 0);
+    EXPECT_EQ(GetFocus(), optimiser);
+  }
+  engine.OnProgress = progress;
+  engine.OnAfterDefrag = after;
+
+  // Idle, Escape has nothing to cancel: the amount recovered stays on show.
+  const std::wstring status = PanelText(2);
+  ASSERT_NE(status, L" ");
+  PostKeyStroke(optimiser, WM_KEYDOWN, VK_ESCAPE);
+  PostQuitMessage(0);
+  window->Run();  // the program's own loop, up to the quit request
+  EXPECT_EQ(PanelText(2), status);
+}
+
+TEST_F(MainWindowTest, APassLeavesTheFocusOfAnotherWindowAlone) {
+  UseManualPass(16);
+  HWND other = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(other);
+  SetForegroundWindow(other);
+  SetFocus(other);
+  testing::PumpMessages(100);
+  ASSERT_EQ(GetFocus(), other);
+  HWND focusDuring = nullptr;
+  TKVNMaxMem& engine = window->KVNMaxMem1();
+  const auto progress = engine.OnProgress;
+  engine.OnProgress = [&](TKVNMaxMem& sender, int value) {
+    progress(sender, value);
+    focusDuring = GetFocus();
+  };
+  // The hot key starts a pass while the user types elsewhere.
+  SendMessageW(window->hotKeyWindow(), WM_HOTKEY, window->hotKeyId(), 0);
+  engine.OnProgress = progress;
+  EXPECT_EQ(focusDuring, other);
+  EXPECT_EQ(GetFocus(), other);
+  EXPECT_EQ(GetActiveWindow(), other);
+  DestroyWindow(other);
 }
 
 void PutTextOnClipboard(const char* text) {

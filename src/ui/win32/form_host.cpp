@@ -504,4 +504,10 @@ bool FormHost::PreTranslateMessage(MSG& msg) {
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 
+void FormHost::ProcessMessage(MSG& msg) {
+  if (PreTranslateMessage(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
 }  // namespace kvn::ui::win32

@@ -48,6 +48,10 @@ class FormHost {
   // For the message loop: keyboard navigation between controls and pages, and F1; true when
   // consumed.
   bool PreTranslateMessage(MSG& msg);
+  // One message of any loop on the form's thread: PreTranslateMessage, then translation and
+  // dispatch. The main loop and the recovery pass's pump both go through here, so the keyboard
+  // behaves the same while a pass runs.
+  void ProcessMessage(MSG& msg);
 
   // Hooks for the program shell. All run through the dispatcher.
   std::function<bool()> OnCloseQuery;                 // false keeps the window open

@@ -1,0 +1,265 @@
+// Responsiveness of the main window during recovery passes. A real window runs its own message
+// loop; a second thread clicks "Optimiser" (method "Tout": up to 1024 blocks) and a third sends
+// the window WM_NULL every 5 ms and times each round trip. A round trip lasts as long as the
+// window keeps its message loop away, so the worst one is the worst stall a user sees. Three
+// passes: a plain one, one that also empties the clipboard, one with the tray balloons. The last
+// line is the worst stall over the passes in milliseconds (the aim: 50 ms at most).
+//
+// With the argument "hide" it measures instead the window's first seconds: shown, then hidden
+// into the notification area by Timer6 five seconds after start.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shell/main_window_win32.h"
+#include "sysinfo/cpu_services_win32.h"
+#include "ui/win32/form_host.h"
+
+namespace {
+
+using kvn::TfMainMem;
+using kvn::TKVNMaxMem;
+using kvn::ui::win32::FormHost;
+
+constexpr DWORD kProbeSpacingMs = 5;
+
+double NowMs() {
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct RoundTrip {
+  double sentAt;
+  double ms;
+};
+
+// Sends WM_NULL to the window every 5 ms from its own thread until told to stop.
+class Prober {
+ public:
+  explicit Prober(HWND window)
+      : thread_([this, window] {
+          while (!stop_) {
+            const double sent = NowMs();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+            trips_.push_back({sent, NowMs() - sent});
+            Sleep(kProbeSpacingMs);
+          }
+        }) {}
+  std::vector<RoundTrip> Finish() {
+    stop_ = true;
+    thread_.join();
+    return trips_;
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::vector<RoundTrip> trips_;  // the probing thread's own until it has ended
+  std::thread thread_;
+};
+
+struct Figures {
+  int count = 0;
+  double mean = 0;
+  double worst = 0;
+  double worstAt = 0;  // when the worst round trip was sent
+};
+
+// The round trips that overlap [from, to].
+Figures Over(const std::vector<RoundTrip>& trips, double from, double to) {
+  Figures f;
+  double sum = 0;
+  for (const RoundTrip& t : trips) {
+    if (t.sentAt + t.ms < from || t.sentAt > to) continue;
+    ++f.count;
+    sum += t.ms;
+    if (t.ms > f.worst) {
+      f.worst = t.ms;
+      f.worstAt = t.sentAt;
+    }
+  }
+  if (f.count > 0) f.mean = sum / f.count;
+  return f;
+}
+
+// One pass as the engine reported it, in the window's thread.
+struct PassRecord {
+  const char* name = "";
+  double clickedAt = 0;
+  double beforeAt = 0;
+  double beforeDone = 0;
+  double endedAt = 0;
+  std::vector<std::pair<double, int>> progress;  // time, value
+};
+
+// The progress last reported at `when`: where the pass stood (-1 before the first event).
+int ProgressAt(const PassRecord& pass, double when) {
+  int value = -1;
+  for (const auto& [at, p] : pass.progress) {
+    if (at > when) break;
+    value = p;
+  }
+  return value;
+}
+
+void PutTextOnClipboard(const char* text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  const size_t size = std::strlen(text) + 1;
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, size)) {
+    std::memcpy(GlobalLock(mem), text, size);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_TEXT, mem);
+  }
+  CloseClipboard();
+}
+
+int MeasurePasses() {
+  TfMainMem window;
+  if (!window.Create()) {
+    std::printf("no window\n");
+    return 1;
+  }
+  // The passes run with the window on screen, as when the user clicks the button; the hiding
+  // into the notification area is measured on its own ("hide").
+  window.form.Timer6.SetEnabled(false);
+  window.form.RadioButton3.SetChecked(true);
+
+  std::vector<PassRecord> passes(3);
+  passes[0].name = "plain";
+  passes[1].name = "clipboard";
+  passes[2].name = "balloons";
+  std::atomic<int> current{0};
+  std::atomic<int> ended{0};
+  TKVNMaxMem& engine = window.KVNMaxMem1();
+  auto before = engine.OnBeforeDefrag;
+  auto progress = engine.OnProgress;
+  auto after = engine.OnAfterDefrag;
+  engine.OnBeforeDefrag = [&](TKVNMaxMem& sender) {
+    passes[current].beforeAt = NowMs();
+    before(sender);
+    passes[current].beforeDone = NowMs();
+  };
+  engine.OnProgress = [&](TKVNMaxMem& sender, int value) {
+    progress(sender, value);
+    passes[current].progress.emplace_back(NowMs(), value);
+  };
+  engine.OnAfterDefrag = [&](TKVNMaxMem& sender) {
+    after(sender);
+    passes[current].endedAt = NowMs();
+    ++ended;
+  };
+
+  const HWND main = window.Handle();
+  const HWND button = FormHost::WindowOf(window.form.BitBtn1);
+  const HWND clipboardOption = FormHost::WindowOf(window.form.CBPressePapier);
+  const HWND balloonOption = FormHost::WindowOf(window.form.cbxballoon);
+  const double startedAt = NowMs();
+  Prober prober(main);
+  // Clicks as a user would, through the window's own loop.
+  std::thread user([&] {
+    Sleep(1500);  // start-up settles
+    for (int i = 0; i < 3; ++i) {
+      if (i == 1) {
+        PutTextOnClipboard("Korvane");
+        SendMessageW(clipboardOption, BM_CLICK, 0, 0);
+      }
+      if (i == 2) {
+        SendMessageW(clipboardOption, BM_CLICK, 0, 0);
+        SendMessageW(balloonOption, BM_CLICK, 0, 0);
+      }
+      Sleep(300);
+      current = i;
+      passes[i].clickedAt = NowMs();
+      PostMessageW(button, BM_CLICK, 0, 0);
+      while (ended <= i) Sleep(5);
+      Sleep(300);
+    }
+    PostMessageW(main, WM_QUIT, 0, 0);
+  });
+  window.Run();
+  user.join();
+  const std::vector<RoundTrip> trips = prober.Finish();
+
+  double worst = 0;
+  double sum = 0;
+  int count = 0;
+  double busyFrom = 1e300;
+  for (const PassRecord& pass : passes) {
+    const Figures f = Over(trips, pass.clickedAt, pass.endedAt);
+    const int steps = static_cast<int>(pass.progress.size());
+    std::printf(
+        "pass %-9s %4d blocks  %6.0f ms  %4d round trips  mean %5.2f ms  worst %6.1f ms "
+        "(%s progress %d, %.0f ms in)\n",
+        pass.name, steps / 2, pass.endedAt - pass.beforeAt, f.count, f.mean, f.worst,
+        f.worstAt < pass.beforeAt ? "before the pass," : "at", ProgressAt(pass, f.worstAt),
+        f.worstAt - pass.clickedAt);
+    if (!pass.progress.empty())
+      std::printf("  start: click to OnBeforeDefrag %.1f ms, in it %.1f ms, first block %.1f ms\n",
+                  pass.beforeAt - pass.clickedAt, pass.beforeDone - pass.beforeAt,
+                  pass.progress.front().first - pass.beforeDone);
+    worst = std::max(worst, f.worst);
+    sum += f.mean * f.count;
+    count += f.count;
+    busyFrom = std::min(busyFrom, pass.clickedAt);
+  }
+  const Figures idle = Over(trips, startedAt + 1000, busyFrom - 100);
+  std::printf("idle before the passes: %d round trips  mean %.2f ms  worst %.1f ms\n", idle.count,
+              idle.mean, idle.worst);
+  std::printf("during the passes: %d round trips  mean %.2f ms\n", count,
+              count > 0 ? sum / count : 0.0);
+  std::printf("worst %.1f ms\n", worst);
+  return 0;
+}
+
+int MeasureHide() {
+  TfMainMem window;
+  if (!window.Create()) {
+    std::printf("no window\n");
+    return 1;
+  }
+  const double startedAt = NowMs();
+  const HWND main = window.Handle();
+  double hiddenAt = 0;
+  Prober prober(main);
+  std::thread watch([&] {
+    while (IsWindowVisible(main)) Sleep(1);
+    hiddenAt = NowMs();
+    Sleep(2000);
+    PostMessageW(main, WM_QUIT, 0, 0);
+  });
+  window.Run();
+  watch.join();
+  const std::vector<RoundTrip> trips = prober.Finish();
+  const Figures shown = Over(trips, startedAt + 1000, startedAt + 4500);
+  const Figures hiding = Over(trips, startedAt + 4500, hiddenAt + 2000);
+  std::printf("hidden %.0f ms after start\n", hiddenAt - startedAt);
+  std::printf("shown: %d round trips  mean %.2f ms  worst %.1f ms (sent %.0f ms after start)\n",
+              shown.count, shown.mean, shown.worst, shown.worstAt - startedAt);
+  std::printf("hiding: %d round trips  mean %.2f ms  worst %.1f ms (sent %.0f ms after start)\n",
+              hiding.count, hiding.mean, hiding.worst, hiding.worstAt - startedAt);
+  std::printf("worst %.1f ms\n", hiding.worst);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  kvn::InitializeCpuLibrary();
+  kvn::ui::win32::InitToolkit();
+  if (argc > 1 && std::strcmp(argv[1], "hide") == 0) return MeasureHide();
+  return MeasurePasses();
+}
