@@ -246,12 +246,8 @@ void TfMainMem::BindHandlers() {
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
   tuning_->Bind();
   form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
-  // FormShow and FormActivate: the topmost state is applied again each time.
-  host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
-    if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
-        (msg == WM_SHOWWINDOW && wParam != FALSE))
-      tuning_->SetStayOnTop(form.CheckBox2.Checked());
-    return false;
+  host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return FormMessage(msg, wParam, lParam, result);
   };
 
   TrayIcon1.PopupMenu = &form.PopupMenu1;
@@ -308,24 +304,31 @@ void TfMainMem::BindPassKeyboard() {
     after(sender);
     FocusCommand(form.BitBtn1);
   };
+}
+
+bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  // FormShow and FormActivate: the topmost state is applied again each time.
+  if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
+      (msg == WM_SHOWWINDOW && wParam != FALSE)) {
+    tuning_->SetStayOnTop(form.CheckBox2.Checked());
+    return false;
+  }
   // The dialog keyboard handling turns Enter and Escape into IDOK and IDCANCEL, sent by no
   // control. Enter presses the focused push button, as in a dialog box; Escape cancels a running
   // pass, and when idle there is nothing to cancel and the status text stays.
-  host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg != WM_COMMAND || lParam != 0) return false;
-    if (LOWORD(wParam) == IDOK) {
-      const HWND focus = GetFocus();
-      if (focus && IsChild(host_.Handle(), focus) &&
-          (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
-        SendMessageW(focus, BM_CLICK, 0, 0);
-    } else if (LOWORD(wParam) == IDCANCEL) {
-      if (recovery_->Optimising()) recovery_->AnnulRam();
-    } else {
-      return false;
-    }
-    result = 0;
-    return true;
-  };
+  if (msg != WM_COMMAND || lParam != 0) return false;
+  if (LOWORD(wParam) == IDOK) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(host_.Handle(), focus) &&
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+      SendMessageW(focus, BM_CLICK, 0, 0);
+  } else if (LOWORD(wParam) == IDCANCEL) {
+    if (recovery_->Optimising()) recovery_->AnnulRam();
+  } else {
+    return false;
+  }
+  result = 0;
+  return true;
 }
 
 void TfMainMem::FocusCommand(const ui::Button& button) {

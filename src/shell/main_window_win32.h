@@ -71,6 +71,8 @@ class TfMainMem {
   void BindHandlers();
   void HideToTray();
   void BindPassKeyboard();
+  // The form window's own messages: stay-on-top on show and activation, Enter and Escape.
+  bool FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void FocusCommand(const ui::Button& button);
   void HotKey1Change();
   bool FormCloseQuery();
