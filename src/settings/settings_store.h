@@ -6,7 +6,7 @@
 #include <string>
 
 #include "chart/chart_colors.h"
-#include "settings/registry.h"
+#include "base/registry.h"
 #include "settings/windows_tuning.h"
 #include "ui/components.h"
 #include "ui/control.h"

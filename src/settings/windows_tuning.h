@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/registry.h"
+#include "base/registry.h"
 #include "ui/control.h"
 #include "ui/list_controls.h"
 #include "ui/range_controls.h"

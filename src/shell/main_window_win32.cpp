@@ -5,15 +5,15 @@
 #include <stdexcept>
 
 #include "../res/resource_ids.h"
+#include "base/registry_win32.h"
 #include "base/rounding.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
-#include "chart/chart_settings_key_win32.h"
+#include "chart/chart_settings_key.h"
 #include "chart/chart_window_win32.h"
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
 #include "korvane_version.h"
-#include "settings/registry_win32.h"
 #include "settings/windows_tuning_win32.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
@@ -74,8 +74,8 @@ TfMainMem::TfMainMem(std::string programKey)
       engine_(*memoryService_),
       clipboard_(MakeWin32Clipboard()),
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
-      chartKey_(std::make_unique<Win32ChartSettingsKey>(HKEY_CURRENT_USER,
-                                                        Widen(programKey + "\\settings"))),
+      chartKey_(
+          std::make_unique<RegistryChartSettingsKey>(Win32Registry(), programKey + "\\settings")),
       programKey_(std::move(programKey)) {
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });

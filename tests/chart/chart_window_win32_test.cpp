@@ -5,8 +5,9 @@
 #include <map>
 #include <stdexcept>
 
+#include "base/registry_win32.h"
 #include "chart/chart_colors.h"
-#include "chart/chart_settings_key_win32.h"
+#include "chart/chart_settings_key.h"
 #include "chart/chart_window_win32.h"
 #include "ui/dispatch.h"
 
@@ -201,7 +202,7 @@ TEST_F(ChartHost, DestroyingTheWindowDetachesTheChart) {
 TEST(ChartSettingsKeyWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
   const std::wstring path = L"Software\\KorvaneTests\\chart";
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
-  Win32ChartSettingsKey key(HKEY_CURRENT_USER, path);
+  RegistryChartSettingsKey key(Win32Registry(), "Software\\KorvaneTests\\chart");
   TGRAPHKVN chart;
   ChartColors colors(chart, key);
   colors.Btn6Click();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/registry.h"
+#include "base/registry.h"
 
 namespace kvn::fake {
 

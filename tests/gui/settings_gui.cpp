@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/screenshot.h"
-#include "settings/registry_win32.h"
+#include "base/registry_win32.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"

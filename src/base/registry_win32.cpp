@@ -1,4 +1,4 @@
-#include "settings/registry_win32.h"
+#include "base/registry_win32.h"
 
 #include <windows.h>
 

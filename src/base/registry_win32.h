@@ -1,6 +1,6 @@
 #pragma once
 // The real registry, through the W functions.
-#include "settings/registry.h"
+#include "base/registry.h"
 
 namespace kvn {
 
