@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "chart/chart_colors.h"
 #include "base/registry.h"
+#include "chart/chart_colors.h"
 #include "settings/windows_tuning.h"
 #include "ui/components.h"
 #include "ui/control.h"

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/screenshot.h"
 #include "base/registry_win32.h"
+#include "gui/screenshot.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"

@@ -4,8 +4,8 @@
 
 #include <gmock/gmock.h>
 
-#include "base/text_win32.h"
 #include "base/registry_win32.h"
+#include "base/text_win32.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning_win32.h"
 #include "settings_fixture.h"
