@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_clock.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
@@ -31,14 +32,7 @@ using kvn::ui::win32::FormHost;
 constexpr DWORD kProbeSpacingMs = 5;
 
 double NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  return kvn::bench::ClockMs();
 }
 
 struct RoundTrip {

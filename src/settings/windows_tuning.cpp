@@ -107,23 +107,28 @@ void WindowsTuning::WriteMemoryValue(const char* name, std::uint32_t value,
 }
 
 void WindowsTuning::ReadMemoryTuning() {
-  if (!OpenMemoryManagement()) return;
-  // Each value is read under its own open; a change of state runs the control's handler, which
-  // writes the stored state back.
-  auto read = [this](const char* name) -> std::optional<std::uint32_t> {
+  // Runs on every load tick: the five values are read under one opening of the key (each
+  // opening is a round trip to the registry), then the controls follow. A change of state runs
+  // the control's handler, which writes the stored state back under an opening of its own.
+  std::optional<std::uint32_t> paging, l2, large, ioLimit, clear;
+  bool clearPresent = false;
+  {
     auto key = OpenMemoryManagement();
-    return key ? key->ReadDword(name) : std::nullopt;
-  };
-  const auto paging = read(kDisablePagingExecutive);
+    if (!key) return;
+    paging = key->ReadDword(kDisablePagingExecutive);
+    l2 = key->ReadDword(kSecondLevelDataCache);
+    if (release_.NtFamily()) large = key->ReadDword(kLargeSystemCache);
+    ioLimit = key->ReadDword(kIoPageLockLimit);
+    clearPresent = key->HasValue(kClearPageFileAtShutdown);
+    if (clearPresent) clear = key->ReadDword(kClearPageFileAtShutdown);
+  }
   c_.Cbxnoyau.SetChecked(paging && *paging == 1);
 
-  const auto l2 = read(kSecondLevelDataCache);
   const std::uint32_t processorL2 = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
   // Compared as signed numbers: a negative stored size never matches.
   c_.cbxCacheNiveau2.SetChecked(l2 && static_cast<std::int32_t>(*l2) >= 0 && *l2 == processorL2);
 
   if (release_.NtFamily()) {
-    const auto large = read(kLargeSystemCache);
     const int item = large && *large == 1 ? 1 : 0;
     if (c_.RGLargeSystemCache.ItemIndex() != item) {
       c_.RGLargeSystemCache.SetItemIndex(item);
@@ -133,14 +138,9 @@ void WindowsTuning::ReadMemoryTuning() {
     c_.RGLargeSystemCache.SetEnabled(false);
   }
 
-  c_.CbCache.SetItemIndex(CbCacheItemFor(read(kIoPageLockLimit)));
+  c_.CbCache.SetItemIndex(CbCacheItemFor(ioLimit));
 
-  auto key = OpenMemoryManagement();
-  if (key && key->HasValue(kClearPageFileAtShutdown)) {
-    const auto clear = key->ReadDword(kClearPageFileAtShutdown);
-    key.reset();
-    c_.cbxSwap.SetChecked(clear && *clear == 1);
-  }
+  if (clearPresent) c_.cbxSwap.SetChecked(clear && *clear == 1);
 }
 
 void WindowsTuning::CbCacheChange() {
