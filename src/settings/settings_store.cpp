@@ -139,7 +139,7 @@ void SettingsStore::LoadSettings() {
 
 void SettingsStore::SaveSettings() {
   if (auto key = OpenSettings()) {
-    key->WriteText("Path", "\"" + programPath_ + "\"");
+    key->WriteText("Path", QuotedPath(programPath_));
     key->WriteText("Version", version_);
     key->WriteDword("Recover MB", static_cast<std::uint32_t>(c_.TrackBar1.Position()));
     key->WriteDword("StayOnTop", Bool(c_.CheckBox2.Checked()));

@@ -204,9 +204,8 @@ void WindowsTuning::WriteRunEntry() {
   RemoveRunEntry();
   auto key = registry_.Open(where_.runRoot, where_.run, false);
   if (!key) return;
-  // Quoted: an unquoted path with blanks would make Windows try "C:\Program.exe" first.
   const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
-  key->WriteText(kRunValue, "\"" + path + "\"");  // a refused write is ignored
+  key->WriteText(kRunValue, QuotedPath(path));  // a refused write is ignored
 }
 
 void WindowsTuning::SetStayOnTop(bool on) {

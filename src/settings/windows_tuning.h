@@ -72,6 +72,11 @@ int CbCacheItemFor(std::optional<std::uint32_t> stored);
 std::uint32_t PriorityClassFor(int item);
 // TrackBar2's hint: the opacity in percent of 255, halves to even, then "%".
 std::string OpacityHint(int position);
+// The program's path as the registry keeps it: in double quotes, so that a path with blanks
+// ("C:\Program Files\...") never makes Windows try "C:\Program.exe" first.
+inline std::string QuotedPath(const std::string& path) {
+  return "\"" + path + "\"";
+}
 
 class WindowsTuning {
  public:
