@@ -504,6 +504,7 @@ void MainForm::BuildStatusBarAndComponents() {
 
   ListedesProcessus1.ShortCut = ui::kShortcutCtrl | 'P';
   Modules2.ShortCut = ui::kShortcutCtrl | 'M';
+  Threads1.ShortCut = ui::kShortcutCtrl | 'T';
   CloseProcess1.ShortCut = ui::kShortcutCtrl | 'C';
   CloseProcess1.Enabled = false;
 }

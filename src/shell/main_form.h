@@ -248,6 +248,7 @@ class MainForm : public ui::Control {
   ui::PopupMenu PopupMenu3{"PopupMenu3"};
   ui::MenuItem& ListedesProcessus1 = PopupMenu3.Items.Add("ListedesProcessus1", "Processus");
   ui::MenuItem& Modules2 = PopupMenu3.Items.Add("Modules2", "Modules");
+  ui::MenuItem& Threads1 = PopupMenu3.Items.Add("Threads1", "Threads");
   ui::MenuItem& N5 = PopupMenu3.Items.Add("N5", "-");
   ui::MenuItem& CloseProcess1 = PopupMenu3.Items.Add("CloseProcess1", "Terminer processus");
 

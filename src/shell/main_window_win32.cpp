@@ -14,6 +14,7 @@
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
 #include "korvane_version.h"
+#include "processes/process_system_win32.h"
 #include "settings/windows_tuning_win32.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
@@ -246,6 +247,7 @@ void TfMainMem::BindHandlers() {
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
   tuning_->Bind();
   form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
+  BindProcessPage();
   host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return FormMessage(msg, wParam, lParam, result);
   };
@@ -269,6 +271,29 @@ void TfMainMem::BindHandlers() {
     return true;
   };
   host_.OnEndSession = [](bool) { ExitProcess(0); };
+}
+
+void TfMainMem::BindProcessPage() {
+  processSystem_ = MakeWin32ProcessSystem();
+  processView_ = std::make_unique<ProcessView>(
+      ProcessViewControls{form.gbProcessus, form.Grid, form.CloseProcess1}, *processSystem_);
+  processView_->AskWarning = [this](const std::string& caption, const std::string& text) {
+    return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
+                       MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;
+  };
+  processView_->ShowMessage = [this](const std::string& text) {
+    MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(kCaption).c_str(), MB_OK);
+  };
+  form.Btn7.OnClick = [this] { processView_->Btn7Click(); };
+  form.ListedesProcessus1.OnClick = [this] { processView_->Refresh1Click(); };
+  form.Modules2.OnClick = [this] { processView_->Modules1Click(); };
+  form.Threads1.OnClick = [this] { processView_->Threads1Click(); };
+  form.CloseProcess1.OnClick = [this] { processView_->Closeprocess1Click(); };
+  // The page builds its list each time it is shown.
+  form.Memoire.OnChange = [this, before = form.Memoire.OnChange] {
+    if (before) before();
+    if (form.Memoire.ActivePage() == &form.TabSheet6) processView_->TabSheet6Show();
+  };
 }
 
 HWND TfMainMem::hotKeyWindow() const {

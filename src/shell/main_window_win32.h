@@ -14,6 +14,7 @@
 #include "control/monitoring.h"
 #include "control/recovery.h"
 #include "engine/kvn_max_mem.h"
+#include "processes/process_list.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
 #include "shell/main_form.h"
@@ -60,6 +61,7 @@ class TfMainMem {
   Monitoring& monitoring() { return *monitoring_; }
   SettingsStore& settings() { return *settings_; }
   WindowsTuning& tuning() { return *tuning_; }
+  ProcessView& processView() { return *processView_; }
   bool ExitRequested() const { return exitRequested_; }
   ChartWindow* chartWindow() const { return chartWindow_; }
   // The hidden window that receives the global hot key.
@@ -71,6 +73,7 @@ class TfMainMem {
   void BindHandlers();
   void HideToTray();
   void BindPassKeyboard();
+  void BindProcessPage();
   // The form window's own messages: stay-on-top on show and activation, Enter and Escape.
   bool FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void FocusCommand(const ui::Button& button);
@@ -94,6 +97,8 @@ class TfMainMem {
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<TrayIconWin32> trayPeer_;
+  std::unique_ptr<ProcessSystem> processSystem_;
+  std::unique_ptr<ProcessView> processView_;
   std::unique_ptr<GlobalHotKeyWin32> hotKeyPeer_;
   ChartWindow* chartWindow_ = nullptr;  // owned by its window
   std::int64_t installedRamMB_ = 0;

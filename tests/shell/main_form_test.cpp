@@ -577,6 +577,7 @@ TEST_F(MainFormTest, ProcessGridMenu) {
   ExpectItems(form.PopupMenu3.Items,
               {{"ListedesProcessus1", "Processus", true, ui::kShortcutCtrl | 'P'},
                {"Modules2", "Modules", true, ui::kShortcutCtrl | 'M'},
+               {"Threads1", "Threads", true, ui::kShortcutCtrl | 'T'},
                {nullptr, "-"},
                {"CloseProcess1", "Terminer processus", false, ui::kShortcutCtrl | 'C'}});
   auto* grid = As<ui::StringGrid>("Grid");
