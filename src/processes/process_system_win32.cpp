@@ -1,7 +1,8 @@
 #include "processes/process_system_win32.h"
 
-#include <tlhelp32.h>
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
@@ -10,24 +11,25 @@ namespace kvn {
 
 namespace {
 
-// The ANSI record forms, as the list was designed with: their sizes are the ones Windows checks.
-static_assert(sizeof(PROCESSENTRY32) == 296);
-static_assert(sizeof(THREADENTRY32) == 28);
-static_assert(sizeof(MODULEENTRY32) == 548);
+// The ANSI record forms (tag names: UNICODE turns the plain names into the wide ones), as the list
+// was designed with: their sizes are the ones Windows checks.
+static_assert(sizeof(tagPROCESSENTRY32) == 296);
+static_assert(sizeof(tagTHREADENTRY32) == 28);
+static_assert(sizeof(tagMODULEENTRY32) == 548);
 
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
-using ThreadWalkFn = BOOL(WINAPI*)(HANDLE, THREADENTRY32*);
-using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
+using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, tagPROCESSENTRY32*);
+using ThreadWalkFn = BOOL(WINAPI*)(HANDLE, tagTHREADENTRY32*);
+using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, tagMODULEENTRY32*);
 
 struct Toolhelp {
   CreateSnapshotFn CreateSnapshot = nullptr;
-  ProcessWalkFn Process32First = nullptr;
-  ProcessWalkFn Process32Next = nullptr;
-  ThreadWalkFn Thread32First = nullptr;
-  ThreadWalkFn Thread32Next = nullptr;
-  ModuleWalkFn Module32First = nullptr;
-  ModuleWalkFn Module32Next = nullptr;
+  ProcessWalkFn processFirst = nullptr;
+  ProcessWalkFn processNext = nullptr;
+  ThreadWalkFn threadFirst = nullptr;
+  ThreadWalkFn threadNext = nullptr;
+  ModuleWalkFn moduleFirst = nullptr;
+  ModuleWalkFn moduleNext = nullptr;
 };
 
 template <class F>
@@ -41,12 +43,12 @@ const Toolhelp& Functions() {
     Toolhelp t;
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     Resolve(kernel, "CreateToolhelp32Snapshot", t.CreateSnapshot);
-    Resolve(kernel, "Process32First", t.Process32First);
-    Resolve(kernel, "Process32Next", t.Process32Next);
-    Resolve(kernel, "Thread32First", t.Thread32First);
-    Resolve(kernel, "Thread32Next", t.Thread32Next);
-    Resolve(kernel, "Module32First", t.Module32First);
-    Resolve(kernel, "Module32Next", t.Module32Next);
+    Resolve(kernel, "Process32First", t.processFirst);
+    Resolve(kernel, "Process32Next", t.processNext);
+    Resolve(kernel, "Thread32First", t.threadFirst);
+    Resolve(kernel, "Thread32Next", t.threadNext);
+    Resolve(kernel, "Module32First", t.moduleFirst);
+    Resolve(kernel, "Module32Next", t.moduleNext);
     return t;
   }();
   return functions;
@@ -100,17 +102,17 @@ class Win32ProcessSystem : public ProcessSystem {
  public:
   std::vector<ProcessEntry> Processes() override {
     std::vector<ProcessEntry> list;
-    WalkSnapshot<PROCESSENTRY32>(Functions().Process32First, Functions().Process32Next,
-                                 [&](const PROCESSENTRY32& e) {
-                                   list.push_back({e.th32ProcessID, e.cntThreads, e.pcPriClassBase,
-                                                   FromAnsi(e.szExeFile, sizeof(e.szExeFile))});
-                                 });
+    WalkSnapshot<tagPROCESSENTRY32>(
+        Functions().processFirst, Functions().processNext, [&](const tagPROCESSENTRY32& e) {
+          list.push_back({e.th32ProcessID, e.cntThreads, e.pcPriClassBase,
+                          FromAnsi(e.szExeFile, sizeof(e.szExeFile))});
+        });
     return list;
   }
   std::vector<ThreadEntry> Threads() override {
     std::vector<ThreadEntry> list;
-    WalkSnapshot<THREADENTRY32>(
-        Functions().Thread32First, Functions().Thread32Next, [&](const THREADENTRY32& e) {
+    WalkSnapshot<tagTHREADENTRY32>(
+        Functions().threadFirst, Functions().threadNext, [&](const tagTHREADENTRY32& e) {
           list.push_back(
               {e.th32ThreadID, e.cntUsage, e.th32OwnerProcessID, e.tpBasePri, e.tpDeltaPri});
         });
@@ -118,11 +120,11 @@ class Win32ProcessSystem : public ProcessSystem {
   }
   std::vector<ModuleEntry> Modules() override {
     std::vector<ModuleEntry> list;
-    WalkSnapshot<MODULEENTRY32>(Functions().Module32First, Functions().Module32Next,
-                                [&](const MODULEENTRY32& e) {
-                                  list.push_back({FromAnsi(e.szModule, sizeof(e.szModule)),
-                                                  FromAnsi(e.szExePath, sizeof(e.szExePath))});
-                                });
+    WalkSnapshot<tagMODULEENTRY32>(Functions().moduleFirst, Functions().moduleNext,
+                                   [&](const tagMODULEENTRY32& e) {
+                                     list.push_back({FromAnsi(e.szModule, sizeof(e.szModule)),
+                                                     FromAnsi(e.szExePath, sizeof(e.szExePath))});
+                                   });
     return list;
   }
   std::unique_ptr<OpenedProcess> Open(std::uint32_t processId, std::uint32_t& error) override {
