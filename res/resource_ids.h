@@ -27,3 +27,10 @@
 #define IDB_INFO_DIRECTX 236
 #define IDB_INFO_SCREEN 237
 #define IDB_HELP 240  // help picture of the About page, 32 x 32
+
+// Pictures of the news window (250-259).
+#define IDB_NEWS_HEADING 250  // tree image 0: a heading
+#define IDB_NEWS_LINK 251     // tree image 1: a page or any other link
+#define IDB_NEWS_ZIP 252      // tree image 2: a .zip download
+#define IDB_NEWS_EXE 253      // tree image 3: a program download
+#define IDB_NEWS_UPDATE 254   // the "Update" button

@@ -248,6 +248,7 @@ void TfMainMem::BindHandlers() {
   tuning_->Bind();
   form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
   BindProcessPage();
+  form.Btn1.OnClick = [this] { Btn1Click(); };
   host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return FormMessage(msg, wParam, lParam, result);
   };
@@ -294,6 +295,14 @@ void TfMainMem::BindProcessPage() {
     if (before) before();
     if (form.Memoire.ActivePage() == &form.TabSheet6) processView_->TabSheet6Show();
   };
+}
+
+void TfMainMem::Btn1Click() {
+  NetDirect1.reset();
+  NetDirect1 = std::make_unique<TNetDirect>();
+  NetDirect1->SetTitle("Korvane News");
+  NetDirect1->URL = NewsURL();
+  NetDirect1->ShowDialog();
 }
 
 HWND TfMainMem::hotKeyWindow() const {

@@ -14,6 +14,7 @@
 #include "control/monitoring.h"
 #include "control/recovery.h"
 #include "engine/kvn_max_mem.h"
+#include "news/net_direct_win32.h"
 #include "processes/process_list.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
@@ -51,12 +52,15 @@ class TfMainMem {
   void Open1Click();
   // A second copy asked for the window.
   void WMUser();
+  // "&Infos directs": a new news component and its dialog, shown.
+  void Btn1Click();
 
   MainForm form;
   TKVNMaxMem& KVNMaxMem1() { return engine_; }
   TTextTrayIcon TrayIcon1{"TrayIcon1"};
   TGlobalHotKey GlobalHotKey{"GlobalHotKey"};
   TGRAPHKVN PerfChart1;
+  std::unique_ptr<TNetDirect> NetDirect1;  // made by "&Infos directs"
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
   SettingsStore& settings() { return *settings_; }

@@ -1,0 +1,153 @@
+#include "news/news_download_win32.h"
+
+#include <wininet.h>
+
+#include <vector>
+
+#include "base/scope_guard.h"
+#include "base/text_win32.h"
+
+namespace kvn {
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+
+class InternetHandle {
+ public:
+  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  ~InternetHandle() {
+    if (h_) InternetCloseHandle(h_);
+  }
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  HINTERNET get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HINTERNET h_;
+};
+
+bool IsWebAddress(const std::string& url) {
+  std::string head = url.substr(0, 8);
+  for (char& c : head)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
+}
+
+}  // namespace
+
+DownloadResult DownloadFile(const std::string& url, const std::wstring& path) {
+  if (!IsWebAddress(url)) return DownloadResult::Failed;
+  InternetHandle net(InternetOpenW(L"Korvane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!net) return DownloadResult::Failed;
+  DWORD timeout = kTimeoutMs;
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                       INTERNET_OPTION_SEND_TIMEOUT})
+    InternetSetOptionW(net.get(), option, &timeout, sizeof(timeout));  // defaults otherwise
+  const std::wstring wideUrl = Widen(url);
+  InternetHandle request(InternetOpenUrlW(net.get(), wideUrl.c_str(), nullptr, 0,
+                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                              INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
+                                              INTERNET_FLAG_NO_COOKIES,
+                                          0));
+  if (!request) return DownloadResult::Failed;
+  DWORD status = 0, size = sizeof(status);
+  if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                      &size, nullptr))
+    return DownloadResult::Failed;
+  if (status == 404) return DownloadResult::NotFound;
+  if (status < 200 || status > 299) return DownloadResult::Failed;
+
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return DownloadResult::Failed;
+  ScopeGuard close([file] { CloseHandle(file); });
+  std::vector<char> buffer(16 * 1024);
+  std::size_t total = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!InternetReadFile(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+      return DownloadResult::Failed;
+    if (got == 0) break;
+    total += got;
+    if (total > kMaxNewsFileBytes) return DownloadResult::Failed;
+    DWORD written = 0;
+    if (!WriteFile(file, buffer.data(), got, &written, nullptr) || written != got)
+      return DownloadResult::Failed;
+  }
+  return DownloadResult::Ok;
+}
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool Win32NewsFileStore::Read(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  ScopeGuard close([file] { CloseHandle(file); });
+  const DWORD size = GetFileSize(file, nullptr);
+  if (size == INVALID_FILE_SIZE || size > kMaxNewsFileBytes) return false;
+  bytes.assign(size, '\0');
+  DWORD got = 0;
+  if (size && (!ReadFile(file, bytes.data(), size, &got, nullptr) || got != size)) return false;
+  return true;
+}
+
+bool Win32NewsFileStore::Replace(const std::string& from, const std::string& to) {
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+void Win32NewsFileStore::Remove(const std::string& path) {
+  DeleteFileW(Widen(path).c_str());  // already gone is as good
+}
+
+DownloadJob::DownloadJob(std::string url, std::wstring tempPath, HWND notify, UINT message)
+    : url_(std::move(url)), tempPath_(std::move(tempPath)), notify_(notify), message_(message) {}
+
+DownloadJob::~DownloadJob() = default;
+
+bool DownloadJob::Start(const std::shared_ptr<DownloadJob>& job) {
+  // The thread keeps the job alive until it is done with it.
+  auto* keep = new std::shared_ptr<DownloadJob>(job);
+  HANDLE thread = CreateThread(nullptr, 0, &DownloadJob::Run, keep, 0, nullptr);
+  if (!thread) {
+    delete keep;
+    return false;
+  }
+  CloseHandle(thread);
+  return true;
+}
+
+DWORD WINAPI DownloadJob::Run(void* param) {
+  std::unique_ptr<std::shared_ptr<DownloadJob>> keep(
+      static_cast<std::shared_ptr<DownloadJob>*>(param));
+  DownloadJob& job = **keep;
+  job.result_ = DownloadFile(job.url_, job.tempPath_);
+  int running = kRunning;
+  if (job.state_.compare_exchange_strong(running, kFinished))
+    PostMessageW(job.notify_, job.message_, 0, reinterpret_cast<LPARAM>(&job));
+  else
+    DeleteFileW(job.tempPath_.c_str());
+  return 0;
+}
+
+void DownloadJob::Abandon() {
+  int running = kRunning;
+  // Finished already: its answer will never be read, so its file goes now.
+  if (!state_.compare_exchange_strong(running, kAbandoned)) DeleteFileW(tempPath_.c_str());
+}
+
+}  // namespace kvn
