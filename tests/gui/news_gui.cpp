@@ -1,0 +1,353 @@
+// The "Korvane News" window against a real HTTP server on 127.0.0.1: the tree read back from the
+// tree view, the status texts of a 404 and of a refused connection with and without an earlier
+// file, the download that leaves the window free, and clicks on links and headings.
+#include "gui/local_http_server.h"
+// (the server header brings winsock2 before windows.h)
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "base/text_win32.h"
+#include "gui/screenshot.h"
+#include "news/net_direct_win32.h"
+#include "shell/main_window_win32.h"
+#include "sysinfo/cpu_services_win32.h"
+#include "ui/win32/form_host.h"
+
+namespace kvn {
+namespace {
+
+const char kGoodFile[] =
+    "; Korvane news\r\n"
+    "item0=Nouvelle version\r\n"
+    "subitem0-0=Page de t\xE9"
+    "l\xE9"
+    "chargement|http://www.korvane.example/page.htm\r\n"
+    "subitem0-1=Programme|http://www.korvane.example/setup.exe\r\n"
+    "item1=Outils\r\n"
+    "subitem1-0=Archive|http://www.korvane.example/tools.zip\r\n"
+    "subitem1-1=Local|C:\\Windows\\system32\\calc.exe\r\n";
+
+const char kOtherFile[] = "item0=Autres nouvelles\r\nsubitem0-0=Site|https://k.example/\r\n";
+
+struct Node {
+  std::string text;
+  int image;
+  std::vector<Node> children;
+  bool operator==(const Node&) const = default;
+};
+
+void PrintTo(const Node& n, std::ostream* out) {
+  *out << n.text << "#" << n.image << "{";
+  for (const Node& c : n.children) PrintTo(c, out), *out << ",";
+  *out << "}";
+}
+
+std::vector<Node> ReadTree(HWND tree, HTREEITEM parent = TVI_ROOT) {
+  std::vector<Node> nodes;
+  auto item = reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, parent == TVI_ROOT ? TVGN_ROOT : TVGN_CHILD,
+                   reinterpret_cast<LPARAM>(parent == TVI_ROOT ? nullptr : parent)));
+  for (; item; item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                               reinterpret_cast<LPARAM>(item)))) {
+    wchar_t text[512] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT | TVIF_IMAGE;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = 512;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    nodes.push_back({Narrow(text), tv.iImage, ReadTree(tree, item)});
+  }
+  return nodes;
+}
+
+const std::vector<Node> kGoodTree = {
+    {"Nouvelle version", 0, {{"Page de téléchargement", 1, {}}, {"Programme", 3, {}}}},
+    {"Outils", 0, {{"Archive", 2, {}}, {"Local", 3, {}}}},
+};
+
+std::string ProgramFolderUtf8() {
+  return Narrow(ProgramFolder());
+}
+
+class NewsWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ui::win32::InitToolkit(); }
+  void SetUp() override {
+    ASSERT_TRUE(server.Running());
+    localFile = ProgramFolderUtf8() + "NetDirect.inf";
+    DeleteFileW(Widen(localFile).c_str());
+    news = std::make_unique<TNetDirect>();
+    news->SetTitle("Korvane News");
+    news->OnURLSelected = [this](TNetDirect& sender, const std::string& url) {
+      EXPECT_EQ(&sender, news.get());
+      selected.push_back(url);
+    };
+    news->Dialog().OpenLink = [this](HWND, const std::string& link) { opened.push_back(link); };
+  }
+  void TearDown() override {
+    news.reset();
+    DeleteFileW(Widen(localFile).c_str());
+  }
+
+  // Presses "Update" as the user does and lets the download end.
+  void Update(const std::string& url) {
+    news->URL = url;
+    news->ShowDialog();
+    testing::PumpMessages(30);
+    SendMessageW(news->Dialog().btnUpdate(), BM_CLICK, 0, 0);
+    for (int i = 0; i < 1000 && news->Dialog().Downloading(); ++i) testing::PumpMessages(10);
+    ASSERT_FALSE(news->Dialog().Downloading());
+    testing::PumpMessages(30);
+  }
+  std::string Status() { return news->Dialog().StatusText(); }
+  std::string LocalFile() {
+    std::ifstream in(localFile, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : "(none)";
+  }
+  std::vector<std::string> LeftoverTempFiles() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((ProgramFolder() + L"kvn*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(Narrow(found.cFileName));
+    while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+  }
+  // A real click in the middle of a node's label.
+  void ClickNode(HTREEITEM item) {
+    HWND tree = news->Dialog().tvDirect();
+    RECT r{};
+    std::memcpy(&r, &item, sizeof(item));  // TVM_GETITEMRECT takes the item in the rectangle
+    ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tree, &p);
+    SetForegroundWindow(news->Dialog().Handle());
+    SetCursorPos(p.x, p.y);
+    testing::PumpMessages(30);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    testing::PumpMessages(150);
+  }
+  HTREEITEM Item(int heading, int child = -1) {
+    HWND tree = news->Dialog().tvDirect();
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (int i = 0; i < heading && item; ++i)
+      item = reinterpret_cast<HTREEITEM>(
+          SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    if (child < 0 || !item) return item;
+    item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+    for (int i = 0; i < child && item; ++i)
+      item = reinterpret_cast<HTREEITEM>(
+          SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    return item;
+  }
+
+  testing::LocalHttpServer server;
+  std::string localFile;
+  std::unique_ptr<TNetDirect> news;
+  std::vector<std::string> selected, opened;
+};
+
+TEST_F(NewsWindowTest, TheWindowAsDesigned) {
+  news->URL = server.URL("/NetDirect.inf");
+  news->ShowDialog();
+  testing::PumpMessages(100);
+  HWND dialog = news->Dialog().Handle();
+  EXPECT_EQ(FindWindowW(TNetDialog::kClassName, L"Korvane News"), dialog);
+  EXPECT_EQ(news->Title(), "Korvane News");
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  RECT client{}, frame{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 462);
+  EXPECT_EQ(client.bottom, 276);
+  GetWindowRect(dialog, &frame);
+  EXPECT_EQ(frame.left, 551);
+  EXPECT_EQ(frame.top, 118);
+  HWND tree = news->Dialog().tvDirect();
+  EXPECT_EQ(SendMessageW(tree, TVM_GETINDENT, 0, 0), 24);
+  const LONG_PTR style = GetWindowLongPtrW(tree, GWL_STYLE);
+  EXPECT_TRUE(style & TVS_TRACKSELECT);
+  EXPECT_TRUE(style & TVS_NOTOOLTIPS);
+  EXPECT_FALSE(style & TVS_EDITLABELS);
+  HIMAGELIST images =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+  EXPECT_EQ(ImageList_GetImageCount(images), 4);
+  EXPECT_EQ(Status(), "");
+  // Never smaller than 470 x 310.
+  SetWindowPos(dialog, nullptr, 0, 0, 200, 100, SWP_NOMOVE | SWP_NOZORDER);
+  GetWindowRect(dialog, &frame);
+  EXPECT_EQ(frame.right - frame.left, 470);
+  EXPECT_EQ(frame.bottom - frame.top, 310);
+
+  server.Serve("/NetDirect.inf", {200, kGoodFile});
+  Update(server.URL("/NetDirect.inf"));
+  ASSERT_EQ(ReadTree(tree), kGoodTree);
+  const std::string shot = testing::SaveWindowShot(dialog, "news_window");
+  EXPECT_FALSE(shot.empty());
+}
+
+TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
+  server.Serve("/missing/NetDirect.inf", {404, "<html>Not Found</html>"});
+  Update(server.URL("/missing/NetDirect.inf"));
+  EXPECT_EQ(Status(), "Remote server \"Not Found\" error, request aborted");
+  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_EQ(LocalFile(), "(none)");
+
+  server.Serve("/page/NetDirect.inf", {200, "<title>404 - page absente</title>\r\nitem0=X\r\n"});
+  Update(server.URL("/page/NetDirect.inf"));
+  EXPECT_EQ(Status(), "Remote server \"Not Found\" error, request aborted");
+  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_EQ(LocalFile(), "(none)");
+
+  Update(testing::LocalHttpServer::RefusedURL("/NetDirect.inf"));
+  EXPECT_EQ(Status(), "Connection error, request aborted");
+  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_EQ(LocalFile(), "(none)");
+  EXPECT_TRUE(LeftoverTempFiles().empty());
+}
+
+TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
+  server.Serve("/NetDirect.inf", {200, kGoodFile});
+  Update(server.URL("/NetDirect.inf"));
+  EXPECT_EQ(Status(), "");
+  EXPECT_EQ(LocalFile(), kGoodFile);
+
+  const struct {
+    const char* name;
+    std::string url;
+    const char* status;
+  } cases[] = {
+      {"404 status", server.URL("/gone/NetDirect.inf"),
+       "Remote server \"Not Found\" error, using previous update"},
+      {"error page", server.URL("/page/NetDirect.inf"),
+       "Remote server \"Not Found\" error, using previous update"},
+      {"refused", testing::LocalHttpServer::RefusedURL("/NetDirect.inf"),
+       "Connection error, using previous update"},
+      {"server error", server.URL("/broken/NetDirect.inf"),
+       "Connection error, using previous update"},
+  };
+  server.Serve("/gone/NetDirect.inf", {404, "Not Found"});
+  server.Serve("/page/NetDirect.inf", {200, "<h1>404 Not Found</h1>\r\nitem0=Page\r\n"});
+  server.Serve("/broken/NetDirect.inf", {500, "item0=Erreur\r\n"});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Update(c.url);
+    EXPECT_EQ(Status(), c.status);
+    // The earlier file, as it was: the failed answer never replaced it.
+    EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+    EXPECT_EQ(LocalFile(), kGoodFile);
+  }
+  EXPECT_TRUE(LeftoverTempFiles().empty());
+
+  // A good answer replaces it; an empty one leaves an empty tree and no status text.
+  server.Serve("/NetDirect.inf", {200, kOtherFile});
+  Update(server.URL("/NetDirect.inf"));
+  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()),
+            (std::vector<Node>{{"Autres nouvelles", 0, {{"Site", 1, {}}}}}));
+  server.Serve("/NetDirect.inf", {200, ""});
+  Update(server.URL("/NetDirect.inf"));
+  EXPECT_EQ(Status(), "");
+  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_EQ(LocalFile(), "");
+}
+
+TEST_F(NewsWindowTest, TheWindowStaysFreeWhileTheServerIsSlow) {
+  server.Serve("/NetDirect.inf", {200, kGoodFile, true});
+  news->URL = server.URL("/NetDirect.inf");
+  news->ShowDialog();
+  SendMessageW(news->Dialog().btnUpdate(), BM_CLICK, 0, 0);
+  // "Update" has returned while the server still holds its answer back.
+  for (int i = 0; i < 500 && !server.Holding(); ++i) testing::PumpMessages(10);
+  ASSERT_TRUE(server.Holding());
+  EXPECT_TRUE(news->Dialog().Downloading());
+  EXPECT_EQ(Status(), "Connecting to: " + server.URL("/NetDirect.inf"));
+  EXPECT_FALSE(IsWindowEnabled(news->Dialog().btnUpdate()));
+  // A second press meanwhile starts nothing.
+  news->Dialog().btnUpdateClick();
+  server.Release();
+  for (int i = 0; i < 1000 && news->Dialog().Downloading(); ++i) testing::PumpMessages(10);
+  EXPECT_EQ(server.Requests(), 1);
+  EXPECT_TRUE(IsWindowEnabled(news->Dialog().btnUpdate()));
+  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+}
+
+TEST_F(NewsWindowTest, ADialogClosedDuringTheDownloadLeavesNothingBehind) {
+  server.Serve("/NetDirect.inf", {200, kGoodFile, true});
+  news->URL = server.URL("/NetDirect.inf");
+  news->ShowDialog();
+  news->Dialog().btnUpdateClick();
+  for (int i = 0; i < 500 && !server.Holding(); ++i) testing::PumpMessages(10);
+  ASSERT_TRUE(server.Holding());
+  news.reset();
+  server.Release();
+  for (int i = 0; i < 200 && !LeftoverTempFiles().empty(); ++i) testing::PumpMessages(10);
+  EXPECT_TRUE(LeftoverTempFiles().empty());
+  EXPECT_EQ(LocalFile(), "(none)");
+}
+
+TEST_F(NewsWindowTest, ClickingLinksAndHeadings) {
+  server.Serve("/NetDirect.inf", {200, kGoodFile});
+  Update(server.URL("/NetDirect.inf"));
+  ASSERT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+  HWND tree = news->Dialog().tvDirect();
+
+  ClickNode(Item(0));  // a heading: nothing
+  EXPECT_TRUE(selected.empty());
+  EXPECT_TRUE(opened.empty());
+
+  ClickNode(Item(0, 1));
+  const std::vector<std::string> setup{"http://www.korvane.example/setup.exe"};
+  EXPECT_EQ(selected, setup);
+  EXPECT_EQ(opened, setup);
+  EXPECT_EQ(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0), 0);  // nothing stays selected
+  testing::PumpMessages(GetDoubleClickTime() + 50);  // a second click, not a double click
+  ClickNode(Item(0, 1));  // so a second click opens it again
+  EXPECT_EQ(opened.size(), 2u);
+
+  // A local program is shown and reported, never opened.
+  testing::PumpMessages(GetDoubleClickTime() + 50);
+  ClickNode(Item(1, 1));
+  EXPECT_EQ(selected.back(), "C:\\Windows\\system32\\calc.exe");
+  EXPECT_EQ(opened.size(), 2u);
+  EXPECT_EQ(Status(), TNetDialog::kNotOpened);
+}
+
+TEST_F(NewsWindowTest, InfosDirectsOpensANewDialogAtTheOverriddenAddress) {
+  InitializeCpuLibrary();
+  server.Serve("/mirror/NetDirect.inf", {200, kGoodFile});
+  SetEnvironmentVariableW(L"KORVANE_NEWS_URL", Widen(server.URL("/mirror/NetDirect.inf")).c_str());
+  auto window = std::make_unique<TfMainMem>();
+  ASSERT_TRUE(window->Create());
+  window->form.Btn1.Click();
+  ASSERT_TRUE(window->NetDirect1);
+  TNetDialog* first = &window->NetDirect1->Dialog();
+  EXPECT_EQ(window->NetDirect1->Title(), "Korvane News");
+  EXPECT_EQ(window->NetDirect1->URL, server.URL("/mirror/NetDirect.inf"));
+  EXPECT_TRUE(IsWindowVisible(first->Handle()));
+  window->NetDirect1->Dialog().OpenLink = [](HWND, const std::string&) {};
+  window->NetDirect1->Dialog().btnUpdateClick();
+  for (int i = 0; i < 1000 && window->NetDirect1->Dialog().Downloading(); ++i)
+    testing::PumpMessages(10);
+  EXPECT_EQ(ReadTree(window->NetDirect1->Dialog().tvDirect()), kGoodTree);
+  // Each press starts from a new, empty dialog.
+  window->form.Btn1.Click();
+  EXPECT_TRUE(ReadTree(window->NetDirect1->Dialog().tvDirect()).empty());
+  EXPECT_EQ(FindWindowW(TNetDialog::kClassName, L"Korvane News"),
+            window->NetDirect1->Dialog().Handle());
+  SetEnvironmentVariableW(L"KORVANE_NEWS_URL", nullptr);
+  window.reset();
+}
+
+}  // namespace
+}  // namespace kvn
