@@ -94,9 +94,13 @@ void ProcessView::Rebuild(const std::vector<Column>& columns,
   ui::StringGrid& grid = c_.Grid;
   const int remembered = grid.Row();
   const int cols = static_cast<int>(columns.size());
-  grid.SetSize(cols, 2);
-  for (int col = 0; col < cols; ++col) grid.SetColWidth(col, kDefaultColWidth);
-  for (int col = 0; col < cols; ++col) grid.SetColWidth(col, columns[col].width);
+  // Every rebuild ends with the widths of the list's layout (a column the user widened goes back
+  // to its width); only what differs is sent, so an unchanged layout costs the list no redraw.
+  if (grid.ColCount() != cols) grid.SetSize(cols, 2);
+  for (int col = 0; col < cols; ++col) {
+    const int width = columns[col].width > 0 ? columns[col].width : kDefaultColWidth;
+    if (grid.ColWidth(col) != width) grid.SetColWidth(col, width);
+  }
   std::vector<std::string> header;
   for (const Column& column : columns) header.emplace_back(column.header);
   rows.insert(rows.begin(), std::move(header));

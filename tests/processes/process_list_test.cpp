@@ -150,6 +150,11 @@ TEST_F(ProcessViewTest, EachListHasItsLayoutCaptionAndCommand) {
 
   view.TabSheet6Show();
   EXPECT_EQ(form.gbProcessus.Caption(), "Liste des processus en cours");
+  // A column the user widened goes back to the layout's width at the next rebuild.
+  form.Grid.SetColWidth(0, 300);
+  form.Grid.SetColWidth(2, 20);
+  view.Btn7Click();
+  EXPECT_EQ(Widths(), (std::vector<int>{250, 60, 64, 90}));
 }
 
 TEST_F(ProcessViewTest, AnEmptyEnumerationLeavesOneEmptyRow) {

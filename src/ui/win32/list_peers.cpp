@@ -1,4 +1,6 @@
 // Combo box, memo, list view, tree view and string grid.
+#include <algorithm>
+
 #include "base/text_win32.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/peers.h"
@@ -226,9 +228,11 @@ void TreeViewPeer::SyncOwn(Change what) {
 
 void StringGridPeer::Create(HWND parent, const RECT& rect) {
   // The grid's fixed row is the list's header; a grid without one shows no header.
+  // The list holds no texts of its own (owner data): it asks the grid for the cells it draws,
+  // so a new set of rows costs one count and one repaint, however many rows there are.
   hwnd_ = CreatePart(WC_LISTVIEWW, L"",
-                     LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
-                         LVS_SHAREIMAGELISTS | WS_TABSTOP |
+                     LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                         LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS | WS_TABSTOP |
                          (grid_.FixedRows() > 0 ? 0 : LVS_NOCOLUMNHEADER),
                      WS_EX_CLIENTEDGE, parent, rect);
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES;
@@ -246,17 +250,17 @@ void StringGridPeer::SyncOwn(Change what) {
       SetWindowLongPtrW(hwnd_, GWL_STYLE,
                         (style & ~static_cast<LONG_PTR>(LVS_NOCOLUMNHEADER)) | header);
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
-    DeleteColumns(hwnd_);
+    // The header changes only when its titles do: rebuilding it each time would redraw it.
     const int cols = grid_.ColCount();
+    std::vector<std::string> titles(static_cast<size_t>(cols));
     for (int c = 0; c < cols; ++c)
-      InsertColumn(hwnd_, c, fixed && grid_.RowCount() > 0 ? grid_.Cell(c, 0) : std::string(),
-                   grid_.ColWidth(c));
-    std::vector<std::string> cells(static_cast<size_t>(cols));
-    for (int r = fixed; r < grid_.RowCount(); ++r) {
-      for (int c = 0; c < cols; ++c) cells[c] = grid_.Cell(c, r);
-      InsertRow(hwnd_, r - fixed, cells, -1);
+      if (fixed && grid_.RowCount() > 0) titles[c] = grid_.Cell(c, 0);
+    if (titles != titles_) {
+      DeleteColumns(hwnd_);
+      for (int c = 0; c < cols; ++c) InsertColumn(hwnd_, c, titles[c], grid_.ColWidth(c));
+      titles_ = std::move(titles);
     }
+    SendMessageW(hwnd_, LVM_SETITEMCOUNT, std::max(0, grid_.RowCount() - fixed), LVSICF_NOSCROLL);
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
     SyncSelection();
@@ -300,7 +304,31 @@ void StringGridPeer::SyncSelection() {
 }
 
 bool StringGridPeer::OnNotify(NMHDR& header, LRESULT& result) {
-  if (header.hwndFrom != hwnd_ || header.code != LVN_ITEMCHANGED) return false;
+  if (header.hwndFrom != hwnd_) return false;
+  if (header.code == LVN_GETDISPINFOW || header.code == LVN_GETDISPINFOA) {
+    // A cell the list is about to draw or hand out.
+    auto& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
+    const int row = item.iItem + FixedRows();
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+      const std::wstring text = row >= 0 && row < grid_.RowCount() && item.iSubItem >= 0 &&
+                                        item.iSubItem < grid_.ColCount()
+                                    ? Widen(grid_.Cell(item.iSubItem, row))
+                                    : std::wstring();
+      if (header.code == LVN_GETDISPINFOW) {
+        const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
+        text.copy(item.pszText, n);
+        item.pszText[n] = L'\0';
+      } else {
+        auto* ansi = reinterpret_cast<char*>(item.pszText);
+        const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi, item.cchTextMax,
+                                          nullptr, nullptr);
+        if (n == 0) ansi[item.cchTextMax - 1] = '\0';  // cut: what fits, ended
+      }
+    }
+    result = 0;
+    return true;
+  }
+  if (header.code != LVN_ITEMCHANGED) return false;
   const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
   if (!syncing_ && change.iItem >= 0 && (change.uChanged & LVIF_STATE) &&
       (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED))

@@ -227,7 +227,8 @@ class StringGridPeer : public WindowPeer {
   void SyncRowHeight();
   int FixedRows() const;
   StringGrid& grid_;
-  ImageListHandle rowHeight_;  // an empty image list sets the height of the rows
+  ImageListHandle rowHeight_;        // an empty image list sets the height of the rows
+  std::vector<std::string> titles_;  // the header's titles as the list has them
 };
 
 class PageControlPeer : public WindowPeer {
