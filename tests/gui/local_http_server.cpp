@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include <chrono>
+
 namespace kvn::testing {
 
 namespace {
@@ -101,7 +103,8 @@ void LocalHttpServer::Reply(SOCKET client) {
     if (auto found = answers_.find(path); found != answers_.end()) answer = found->second;
     if (answer.holdUntilReleased) {
       holding_ = true;
-      released_.wait(lock, [this] { return release_; });
+      // Never for ever: a window that waited on the download would otherwise hang the run.
+      released_.wait_for(lock, std::chrono::seconds(10), [this] { return release_; });
       holding_ = false;
     }
   }

@@ -31,7 +31,7 @@ class LocalHttpServer {
   // "http://127.0.0.1:<port>" + path
   std::string URL(const std::string& path) const;
   void Serve(const std::string& path, Answer answer);
-  // Lets held answers go.
+  // Lets held answers go (they go by themselves after ten seconds).
   void Release();
   int Requests() const { return requests_; }
   bool Holding() const { return holding_; }
