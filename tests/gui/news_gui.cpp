@@ -249,6 +249,7 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
     EXPECT_EQ(LocalFile(), kGoodFile);
   }
   EXPECT_TRUE(LeftoverTempFiles().empty());
+  EXPECT_FALSE(testing::SaveWindowShot(news->Dialog().Handle(), "news_previous_update").empty());
 
   // A good answer replaces it; an empty one leaves an empty tree and no status text.
   server.Serve("/NetDirect.inf", {200, kOtherFile});
@@ -312,7 +313,7 @@ TEST_F(NewsWindowTest, ClickingLinksAndHeadings) {
   EXPECT_EQ(opened, setup);
   EXPECT_EQ(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0), 0);  // nothing stays selected
   testing::PumpMessages(GetDoubleClickTime() + 50);  // a second click, not a double click
-  ClickNode(Item(0, 1));  // so a second click opens it again
+  ClickNode(Item(0, 1));                             // so a second click opens it again
   EXPECT_EQ(opened.size(), 2u);
 
   // A local program is shown and reported, never opened.

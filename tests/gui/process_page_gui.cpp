@@ -169,6 +169,17 @@ TEST_F(ProcessPageTest, ListsTheChildAndEndsItThroughTheCommand) {
   form().Grid.UserSelectRow(row);
   testing::PumpMessages(30);
   EXPECT_EQ(SelectedCell(1), HexIdText(child.pi.dwProcessId));
+  // Typing a name's first letters in the list goes to its row.
+  form().Grid.UserSelectRow(1);
+  SetFocus(FormHost::WindowOf(form().Grid));
+  for (wchar_t c : std::wstring(L"notep"))
+    SendMessageW(FormHost::WindowOf(form().Grid), WM_CHAR, c, 1);
+  testing::PumpMessages(30);
+  EXPECT_STRCASEEQ(SelectedCell(0).c_str(), "notepad.exe");
+  EXPECT_EQ(form().Grid.Row(), row);
+  form().Grid.UserSelectRow(row);  // whatever the keys did, the command is for the child
+  testing::PumpMessages(30);
+  ASSERT_EQ(SelectedCell(1), HexIdText(child.pi.dwProcessId));
   EXPECT_THAT(testing::CaptionsThatDoNotFit(form()), ::testing::IsEmpty());
   EXPECT_FALSE(testing::SaveWindowShot(window->Handle(), "process_page").empty());
 

@@ -328,6 +328,26 @@ bool StringGridPeer::OnNotify(NMHDR& header, LRESULT& result) {
     result = 0;
     return true;
   }
+  if (header.code == LVN_ODFINDITEMW) {
+    // Typing a name's first letters goes to the next row whose first cell starts with them.
+    const auto& find = reinterpret_cast<NMLVFINDITEMW&>(header);
+    result = -1;
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return true;
+    const std::wstring typed = find.lvfi.psz;
+    const int fixed = FixedRows(), count = grid_.RowCount() - fixed;
+    for (int k = 0; k < count && grid_.ColCount() > 0; ++k) {
+      const int item = (std::max(0, find.iStart) + k) % count;
+      const std::wstring cell = Widen(grid_.Cell(0, item + fixed));
+      if (cell.size() >= typed.size() &&
+          CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, cell.c_str(),
+                         static_cast<int>(typed.size()), typed.c_str(),
+                         static_cast<int>(typed.size())) == CSTR_EQUAL) {
+        result = item;
+        break;
+      }
+    }
+    return true;
+  }
   if (header.code != LVN_ITEMCHANGED) return false;
   const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
   if (!syncing_ && change.iItem >= 0 && (change.uChanged & LVIF_STATE) &&
