@@ -35,6 +35,19 @@ bool RegisterDialogClass(WNDPROC proc) {
   return registered;
 }
 
+// Downloads of a program that was stopped half-way stay behind; one still being written is open
+// without sharing, so it cannot be removed from under its thread.
+void RemoveStaleDownloads(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"kvn*.tmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      DeleteFileW((folder + found.cFileName).c_str());  // in use: it stays, as it should
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
 void ShellOpen(HWND owner, const std::string& link) {
   // A failed opening is not reported: the link stays in the tree to try again.
   ShellExecuteW(owner, L"open", Widen(link).c_str(), nullptr, nullptr, SW_SHOW);
@@ -168,6 +181,7 @@ void TNetDialog::RefreshNews() {
   // The download lands beside the local file, which it replaces only once it is complete.
   wchar_t temp[MAX_PATH + 16] = {};
   const std::wstring folder = ProgramFolder();
+  RemoveStaleDownloads(folder);
   // A folder that takes no file gives a job with no file: it fails as a lost connection does.
   if (!GetTempFileNameW(folder.c_str(), L"kvn", 0, temp)) temp[0] = L'\0';
   job_ = std::make_shared<DownloadJob>(URL, temp, hwnd_, kDownloadDone);

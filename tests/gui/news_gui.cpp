@@ -198,6 +198,10 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
 }
 
 TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
+  // What a program stopped during a download left behind goes with the next update.
+  const std::wstring stale = ProgramFolder() + L"kvn0000.tmp";
+  CloseHandle(CreateFileW(stale.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_FALSE(LeftoverTempFiles().empty());
   server.Serve("/missing/NetDirect.inf", {404, "<html>Not Found</html>"});
   Update(server.URL("/missing/NetDirect.inf"));
   EXPECT_EQ(Status(), "Remote server \"Not Found\" error, request aborted");
