@@ -79,6 +79,15 @@ bool TNetDialog::Create() {
   hwnd_ = CreateWindowExW(kExStyle, kClassName, L"", kStyle, kLeft, kTop, frame.right - frame.left,
                           frame.bottom - frame.top, nullptr, nullptr, Instance(), this);
   if (!hwnd_) return false;
+  // The design's place, moved in where a small screen would leave part of the window off it.
+  RECT area{}, placed{};
+  if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) && GetWindowRect(hwnd_, &placed)) {
+    const LONG width = placed.right - placed.left, height = placed.bottom - placed.top;
+    const LONG left = std::max(area.left, std::min<LONG>(placed.left, area.right - width));
+    const LONG top = std::max(area.top, std::min<LONG>(placed.top, area.bottom - height));
+    if (left != placed.left || top != placed.top)
+      SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   CreateParts();
   Layout();
   return true;
