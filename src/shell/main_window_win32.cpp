@@ -15,6 +15,7 @@
 #include "engine/memory_service_win32.h"
 #include "korvane_version.h"
 #include "settings/windows_tuning_win32.h"
+#include "shell/crash_report_win32.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
@@ -40,7 +41,7 @@ std::string DescribeError(std::exception_ptr error) {
   } catch (const std::exception& e) {
     return e.what();
   } catch (...) {
-    return {};
+    return "Exception";
   }
 }
 
@@ -95,10 +96,52 @@ TfMainMem::~TfMainMem() {
   hotKeyPeer_.reset();
   trayPeer_.reset();
   ui::SetExceptionHook(nullptr);
+  RemoveCrashReport();
 }
 
 bool TfMainMem::Create() {
-  ui::SetExceptionHook([this](std::exception_ptr e) { ShowException(e); });
+  FaultReportSinks report;
+  report.AnnulRam = [this] {
+    if (recovery_) recovery_->AnnulRam();
+  };
+  report.StopTimers = [this] { StopTimers(); };
+  report.Facts = [this] { return CurrentFaultFacts(); };
+  report.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  report.ShowMessage = [this](const std::string& text, const std::string& title) {
+    MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONERROR);
+  };
+  report.AskYesNo = [this](const std::string& text, const std::string& title) {
+    return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
+                       MB_YESNO | MB_ICONERROR) == IDYES;
+  };
+  report.SendMail = [this](const std::string& subject, const std::vector<std::string>& to,
+                           const std::vector<std::string>& files) {
+    ReportMail.Subject = subject;
+    ReportMail.Body.clear();
+    ReportMail.Recipients = to;
+    ReportMail.Attachments = files;
+    ReportMail.SendReportMail();
+  };
+  report.ExitAppli = [this] { exit_appli(); };
+  faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, KORVANE_VERSION_TEXT);
+  // A crash that is no C++ exception: a minidump and the same lines, settings saved when safe.
+  InstallCrashReport({[this](const std::string& what, const std::string& dumpPath) {
+                        for (const std::string& line : FaultReportLines(what, CurrentFaultFacts()))
+                          WriteLogLine(line);
+                        if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
+                      },
+                      [this] {
+                        if (settings_) settings_->SaveSettings();
+                      }});
+  // While the window is being built a handler's exception is kept and ends the building: the
+  // program cannot run half built. From then on the fault report takes them.
+  std::exception_ptr buildError;
+  ui::SetExceptionHook([&buildError](std::exception_ptr e) {
+    if (!buildError) buildError = e;
+  });
+  ScopeGuard hook([this] {
+    ui::SetExceptionHook([this](std::exception_ptr e) { KVNApplicationException(e); });
+  });
   if (!host_.Create()) return false;
   trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
   hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
@@ -111,6 +154,7 @@ bool TfMainMem::Create() {
     }
   }
   InitMainWindow();
+  if (buildError) std::rethrow_exception(buildError);
   // The tray icon decides whether the window shows at once (it does).
   if (TrayIcon1.Loaded()) {
     ShowWindow(host_.Handle(), SW_SHOW);
@@ -393,18 +437,28 @@ void TfMainMem::exit_appli() {
 int TfMainMem::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) host_.ProcessMessage(msg);
-  return 0;  // the timers stop with their window when this object goes
+  // The timers stop with their window when this object goes; the load source closes now.
+  ProcessLoadSampler().StopLoadSampling();
+  return 0;
 }
 
-void TfMainMem::ShowException(std::exception_ptr error) {
-  const std::string what = DescribeError(error);
-  WriteLogLine(what);
-  // One box at a time: the timers go on while it is open and may fail again.
-  if (showingError_) return;
-  showingError_ = true;
-  ScopeGuard done([this] { showingError_ = false; });
-  MessageBoxW(host_.Handle(), Widen(what.empty() ? "Exception" : what).c_str(), L"Korvane",
-              MB_OK | MB_ICONERROR);
+void TfMainMem::StopTimers() {
+  for (ui::Timer* timer :
+       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
+    timer->SetEnabled(false);
+}
+
+FaultFacts TfMainMem::CurrentFaultFacts() {
+  FaultFacts facts;
+  facts.freeMemoryBytes = engine_.FreeMemory();
+  facts.totalMemoryBytes = engine_.TotalMemory();
+  facts.swapFileUsageMB = engine_.SwapFileUsageMB();
+  facts.totalSwapFileSizeMB = engine_.TotalSwapFileSize();
+  return facts;
+}
+
+void TfMainMem::KVNApplicationException(std::exception_ptr error) {
+  faultReport_->KVNApplicationException(DescribeError(error), LogFileName());
 }
 
 }  // namespace kvn

@@ -16,7 +16,9 @@
 #include "engine/kvn_max_mem.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
+#include "shell/fault_report.h"
 #include "shell/main_form.h"
+#include "shell/mapi_mail_win32.h"
 #include "shell/tray_icon.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/window_timers.h"
@@ -56,6 +58,7 @@ class TfMainMem {
   TTextTrayIcon TrayIcon1{"TrayIcon1"};
   TGlobalHotKey GlobalHotKey{"GlobalHotKey"};
   TGRAPHKVN PerfChart1;
+  TMapiSendMail ReportMail;
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
   SettingsStore& settings() { return *settings_; }
@@ -77,7 +80,10 @@ class TfMainMem {
   void HotKey1Change();
   bool FormCloseQuery();
   void WMQueryEndSession();
-  void ShowException(std::exception_ptr error);
+  // An exception escaped a handler: the fault report, then the orderly exit.
+  void KVNApplicationException(std::exception_ptr error);
+  void StopTimers();
+  FaultFacts CurrentFaultFacts();
 
   ui::win32::FormHost host_;
   ui::win32::WindowTimers timers_;
@@ -98,7 +104,7 @@ class TfMainMem {
   ChartWindow* chartWindow_ = nullptr;  // owned by its window
   std::int64_t installedRamMB_ = 0;
   bool exitRequested_ = false;
-  bool showingError_ = false;
+  std::unique_ptr<FaultReport> faultReport_;
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };
 
