@@ -1,6 +1,7 @@
 #include "shell/main_window_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <stdexcept>
 
@@ -16,6 +17,7 @@
 #include "korvane_version.h"
 #include "settings/windows_tuning_win32.h"
 #include "shell/crash_report_win32.h"
+#include "shell/help_win32.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
@@ -167,6 +169,7 @@ bool TfMainMem::Create() {
 }
 
 void TfMainMem::InitMainWindow() {
+  CheckHtmlHelp();
   SetLogPlatform(&Win32LogPlatform());
   PrepareLog();
 
@@ -273,6 +276,40 @@ void TfMainMem::InitMainWindow() {
   chartColors_->ChangeColor();
 }
 
+void TfMainMem::CheckHtmlHelp() {
+  if (HtmlHelpUsable(FindHtmlHelp())) {
+    // The download link is only for systems that need it.
+    form.LTelechargement.SetVisible(false);
+    return;
+  }
+  MessageBoxW(host_.Handle(), Widen(kHtmlHelpTooOld).c_str(), L"Korvane", MB_OK | MB_ICONWARNING);
+  if (MessageBoxW(host_.Handle(), Widen(kHtmlHelpDownloadQuestion).c_str(),
+                  Widen(kHtmlHelpDownloadTitle).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES)
+    OpenWithShell(kHtmlHelpDownloadUrl);
+}
+
+void TfMainMem::BindAboutLinks() {
+  constexpr ui::Color kHover = 0x0000FF, kLink = 0xFF0000, kPressed = 0xFFFFFF;
+  const auto paint = [](ui::Label& label, ui::Color color) {
+    ui::Font font = label.GetFont();
+    font.color = color;
+    label.SetFont(font);
+  };
+  for (ui::Label* link : {&form.InfoLabel4, &form.Label11, &form.LTelechargement, &form.Label34}) {
+    link->OnMouseEnter = [link, paint] { paint(*link, kHover); };
+    link->OnMouseLeave = [link, paint] { paint(*link, kLink); };
+  }
+  for (ui::Label* link : {&form.InfoLabel4, &form.Label11})
+    link->OnMouseDown = [link, paint](ui::MouseButton, int, int) { paint(*link, kPressed); };
+  form.InfoLabel4.OnClick = [] { OpenWithShell(kMakerSite); };
+  form.Label11.OnClick = [] {
+    ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(KORVANE_VERSION_TEXT)).c_str(), L"", L"",
+                  SW_SHOWNORMAL);
+  };
+  form.LTelechargement.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
+  form.Label34.OnClick = [] { OpenWithShell(kDonationPage); };
+}
+
 void TfMainMem::BindHandlers() {
   recovery_->Bind();
   BindPassKeyboard();
@@ -290,6 +327,18 @@ void TfMainMem::BindHandlers() {
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
   tuning_->Bind();
   form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
+  host_.OnHelp = [](int context) {
+    Win32HelpSystem help;
+    bool callHelp = false;
+    HtmlHelpHandler(help, HelpFileName(), kHelpContextCommand, static_cast<unsigned long>(context),
+                    callHelp);
+  };
+  form.Btn5.OnClick = [] {
+    Win32HelpSystem help;
+    ShowHelpContents(help, HelpFileName());
+  };
+  form.Image9.OnClick = form.Btn5.OnClick;
+  BindAboutLinks();
   host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return FormMessage(msg, wParam, lParam, result);
   };
@@ -439,6 +488,7 @@ int TfMainMem::Run() {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) host_.ProcessMessage(msg);
   // The timers stop with their window when this object goes; the load source closes now.
   ProcessLoadSampler().StopLoadSampling();
+  Win32HelpSystem::CloseAll();
   return 0;
 }
 

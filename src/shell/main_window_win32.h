@@ -83,6 +83,8 @@ class TfMainMem {
   // An exception escaped a handler: the fault report, then the orderly exit.
   void KVNApplicationException(std::exception_ptr error);
   void StopTimers();
+  void CheckHtmlHelp();
+  void BindAboutLinks();
   FaultFacts CurrentFaultFacts();
 
   ui::win32::FormHost host_;

@@ -16,6 +16,7 @@
 #include "chart/chart_window_win32.h"
 #include "gui/caption_fit.h"
 #include "gui/screenshot.h"
+#include "shell/help_win32.h"
 #include "shell/program_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
@@ -375,6 +376,58 @@ TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     if (msg.message == WM_QUIT) quit = true;
   EXPECT_TRUE(quit);
+}
+
+// Every top-level window of this process with the class, as (window, title).
+std::vector<std::pair<HWND, std::wstring>> OwnWindowsOfClass(const wchar_t* className) {
+  std::pair<const wchar_t*, std::vector<std::pair<HWND, std::wstring>>> search{className, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL CALLBACK {
+        auto& s = *reinterpret_cast<decltype(search)*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[64] = {}, text[256] = {};
+        GetClassNameW(hwnd, cls, 64);
+        GetWindowTextW(hwnd, text, 256);
+        if (pid == GetCurrentProcessId() && std::wstring(cls) == s.first)
+          s.second.emplace_back(hwnd, text);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpFileAtThePagesTopic) {
+  window->form.Memoire.SetActivePage(&window->form.TabSheet5);
+  testing::PumpMessages(50);
+  // F1 on a control of the page: Windows sends the form WM_HELP about that control.
+  HELPINFO info{sizeof(info), HELPINFO_WINDOW, 0, FormHost::WindowOf(window->form.Btn3), 0, {}};
+  SendMessageW(window->Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  std::vector<std::pair<HWND, std::wstring>> help;
+  for (int i = 0; i < 100 && help.empty(); ++i) {
+    testing::PumpMessages(50);
+    help = OwnWindowsOfClass(L"HH Parent");
+  }
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_TRUE(IsWindowVisible(help[0].first));
+  EXPECT_EQ(help[0].second, L"Aide de Korvane");
+  testing::PumpMessages(300);
+  EXPECT_FALSE(testing::SaveWindowShot(help[0].first, "help_window").empty());
+
+  // The file built beside the program answers every page's topic, and only those.
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+  auto htmlHelp = reinterpret_cast<HtmlHelpFn>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"hhctrl.ocx"), "HtmlHelpW")));
+  ASSERT_NE(htmlHelp, nullptr);
+  const std::wstring file = Widen(HelpFileName());
+  for (const auto& [context, known] :
+       {std::pair{1000, true}, std::pair{1004, true}, std::pair{1005, true}, std::pair{1006, true},
+        std::pair{1007, true}, std::pair{1008, true}, std::pair{1001, false},
+        std::pair{4242, false}})
+    EXPECT_EQ(htmlHelp(nullptr, file.c_str(), 0x000F, context) != nullptr, known) << context;
+  EXPECT_NE(htmlHelp(nullptr, file.c_str(), 0x0001, 0), nullptr) << "HH_DISPLAY_TOC";
+  SendMessageW(help[0].first, WM_CLOSE, 0, 0);
+  testing::PumpMessages(100);
 }
 
 }  // namespace
