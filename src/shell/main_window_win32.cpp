@@ -165,6 +165,8 @@ bool TfMainMem::Create() {
     SetFocus(ui::win32::FormHost::WindowOf(form.BitBtn1));
     UpdateWindow(host_.Handle());
   }
+  // What the first showing does not need comes right after it, from the message loop.
+  PostMessageW(host_.Handle(), kAfterFirstShowing, 0, 0);
   return true;
 }
 
@@ -176,7 +178,10 @@ void TfMainMem::InitMainWindow() {
   installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
   TuningSinks tuningSinks = Win32TuningSinks(host_.Handle());
   tuningSinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
-  tuningSinks.SecondLevelCacheKB = [] { return SecondLevelCacheKB(); };
+  tuningSinks.SecondLevelCacheKB = [this] {
+    ReadProcessor();  // the tuning page must never compare with a size not yet read
+    return SecondLevelCacheKB();
+  };
   tuning_ = std::make_unique<WindowsTuning>(
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
                      form.cbxSwap, form.CDechargeDll, form.CheckBox2, form.CBPriorite,
@@ -237,6 +242,29 @@ void TfMainMem::InitMainWindow() {
   form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
   form.Memoire.SetActivePage(&form.TabSheet1);
 
+  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
+  form.StatusBar.SetPanelText(1, " 100 %");
+  form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
+  form.TrackBar1.SetPosition(
+      static_cast<int>(RoundHalfEven(static_cast<long double>(installedRamMB_) / 2)));
+  tuning_->TrackBar2Change();  // the design opacity and its hint
+  form.BitBtn3.SetEnabled(false);
+  HotKey1Change();
+  form.StatusBar.SetPanelText(0, form.RadioGroup2.ItemIndex() == 1 ? " 0 MB" : " 0 %");
+  form.StatusBar.SetPanelText(2, " ");
+  SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
+  settings_->LoadSettings();
+  // The stored hot key reaches the global one: setting the editor from code reports nothing.
+  HotKey1Change();
+  tuning_->ApplyPriority(form.CBPriorite.ItemIndex());
+  settings_->SaveSettings();
+  monitoring_->Start(form.CBDefragOnStart.Checked());
+  chartColors_->ChangeColor();
+}
+
+void TfMainMem::ReadProcessor() {
+  if (processorRead_) return;
+  processorRead_ = true;
   try {
     GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
     SelectProcessorLogo(form, CpuLibrary());
@@ -256,24 +284,6 @@ void TfMainMem::InitMainWindow() {
     MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
   }
-  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
-  form.StatusBar.SetPanelText(1, " 100 %");
-  form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
-  form.TrackBar1.SetPosition(
-      static_cast<int>(RoundHalfEven(static_cast<long double>(installedRamMB_) / 2)));
-  tuning_->TrackBar2Change();  // the design opacity and its hint
-  form.BitBtn3.SetEnabled(false);
-  HotKey1Change();
-  form.StatusBar.SetPanelText(0, form.RadioGroup2.ItemIndex() == 1 ? " 0 MB" : " 0 %");
-  form.StatusBar.SetPanelText(2, " ");
-  SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
-  settings_->LoadSettings();
-  // The stored hot key reaches the global one: setting the editor from code reports nothing.
-  HotKey1Change();
-  tuning_->ApplyPriority(form.CBPriorite.ItemIndex());
-  settings_->SaveSettings();
-  monitoring_->Start(form.CBDefragOnStart.Checked());
-  chartColors_->ChangeColor();
 }
 
 void TfMainMem::CheckHtmlHelp() {
@@ -400,6 +410,13 @@ void TfMainMem::BindPassKeyboard() {
 }
 
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == kAfterFirstShowing) {
+    // The processor page and the MMX check: identifying the processor pins a thread to each
+    // processor and measures its clock, which the first showing can do without.
+    ReadProcessor();
+    result = 0;
+    return true;
+  }
   // FormShow and FormActivate: the topmost state is applied again each time.
   if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
       (msg == WM_SHOWWINDOW && wParam != FALSE)) {

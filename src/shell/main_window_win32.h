@@ -84,6 +84,9 @@ class TfMainMem {
   void KVNApplicationException(std::exception_ptr error);
   void StopTimers();
   void CheckHtmlHelp();
+  // The processor page, its logo and the MMX check, once.
+  void ReadProcessor();
+  static constexpr UINT kAfterFirstShowing = WM_APP + 20;
   void BindAboutLinks();
   FaultFacts CurrentFaultFacts();
 
@@ -107,6 +110,7 @@ class TfMainMem {
   std::int64_t installedRamMB_ = 0;
   bool exitRequested_ = false;
   std::unique_ptr<FaultReport> faultReport_;
+  bool processorRead_ = false;
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };
 
