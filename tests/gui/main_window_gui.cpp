@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <regex>
 #include <thread>
 
+#include "base/registry_win32.h"
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
 #include "gui/caption_fit.h"
@@ -376,6 +379,52 @@ TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     if (msg.message == WM_QUIT) quit = true;
   EXPECT_TRUE(quit);
+}
+
+// The saved sampling interval drives the timers and the speed menu's mark; 0 means the default.
+TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
+  const std::string key = "Software\\Korvane tests\\interval";
+  struct Case {
+    std::uint32_t saved;
+    unsigned interval;
+    const char* checked;
+  };
+  const Case cases[] = {
+      {0, 1000, "Normale"}, {750, 750, "Normale"}, {500, 500, "Haute"}, {2000, 2000, "Basse"}};
+  for (const Case& c : cases) {
+    auto settings = Win32Registry().Open(RegistryRoot::CurrentUser, key + "\\settings", true);
+    ASSERT_TRUE(settings);
+    settings->WriteDword("Inter", c.saved);
+    settings.reset();
+    TfMainMem window(key);
+    ASSERT_TRUE(window.Create());
+    for (ui::Timer* timer : {&window.form.Timer1, &window.form.Timer2}) {
+      EXPECT_EQ(timer->Interval(), c.interval) << c.saved;
+      EXPECT_TRUE(timer->Enabled()) << c.saved;
+    }
+    const std::string marks = std::string(window.form.Basse1.Checked ? "Basse" : "") +
+                              (window.form.Normale1.Checked ? "Normale" : "") +
+                              (window.form.Haute1.Checked ? "Haute" : "");
+    EXPECT_EQ(marks, c.checked) << c.saved;
+  }
+  SHDeleteKeyW(HKEY_CURRENT_USER, Widen(key).c_str());
+}
+
+// The About page's links answer the mouse: red under it, blue again when it leaves, white while
+// pressed (the site and the mail).
+TEST_F(MainWindowTest, AboutLinksAnswerTheMouse) {
+  for (ui::Label* link : {&window->form.InfoLabel4, &window->form.Label11,
+                          &window->form.LTelechargement, &window->form.Label34}) {
+    link->MouseEnter();
+    EXPECT_EQ(link->GetFont().color, 0x0000FFu) << link->Caption();
+    link->MouseDown(ui::MouseButton::Left, 1, 1);
+    const bool turnsWhite = link == &window->form.InfoLabel4 || link == &window->form.Label11;
+    EXPECT_EQ(link->GetFont().color, turnsWhite ? 0xFFFFFFu : 0x0000FFu) << link->Caption();
+    link->MouseLeave();
+    EXPECT_EQ(link->GetFont().color, 0xFF0000u) << link->Caption();
+  }
+  // HTML Help is there: the offer to download it is not.
+  EXPECT_FALSE(window->form.LTelechargement.Visible());
 }
 
 // Every top-level window of this process with the class, as (window, title).

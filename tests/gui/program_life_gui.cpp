@@ -88,7 +88,7 @@ HWND ChildWithText(HWND parent, const std::wstring& text) {
 // One copy of the program, its standard output collected.
 class Program {
  public:
-  explicit Program(const char* fault = "") {
+  explicit Program(const char* fault = "", std::wstring program = ProgramPath()) {
     SetEnvironmentVariableA("KORVANE_TEST_KEY", kKey);
     SetEnvironmentVariableA("KORVANE_TEST_FAULT", fault);
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -100,7 +100,7 @@ class Program {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = write;
     startup.hStdError = write;
-    std::wstring command = L"\"" + ProgramPath() + L"\"";
+    std::wstring command = L"\"" + program + L"\"";
     started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                               &startup, &info_) != FALSE;
     CloseHandle(write);
@@ -256,6 +256,59 @@ TEST_F(ProgramLife, AFailingHandlerShowsOneBoxThenEndsWithSettingsSaved) {
   for (const char* line : {" : OS: ", " : Memoire libre : ", " : RAM installée : ",
                            " : SwapFile usage : ", " : Total Swap : "})
     EXPECT_THAT(out, ::testing::HasSubstr(line));
+}
+
+BOOL CALLBACK DumpOne(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<std::pair<DWORD, std::string>*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != s.first) return TRUE;
+  wchar_t cls[64] = {}, text[128] = {};
+  GetClassNameW(hwnd, cls, 64);
+  GetWindowTextW(hwnd, text, 128);
+  s.second += Narrow(cls) + " '" + Narrow(text) + "' " +
+              (IsWindowVisible(hwnd) ? "visible" : "hidden") + "\n";
+  return TRUE;
+}
+std::string DumpWindows(DWORD pid) {
+  std::pair<DWORD, std::string> s{pid, ""};
+  EnumWindows(DumpOne, reinterpret_cast<LPARAM>(&s));
+  return s.second;
+}
+
+// Copied where no help file lies beside it, the program says so when help is asked for.
+TEST_F(ProgramLife, HelpWithoutTheHelpFileSaysItIsMissing) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"korvane-no-help\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = folder + L"korvane_hooks.exe";
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE));
+  {
+    Program program("", copy);
+    ASSERT_TRUE(program.WaitForWindow(true));
+    // F1 on the focused button; the answer is a box of the program's own.
+    HWND button = ChildWithText(program.MainWindow(), L"&Optimiser\r\nla RAM !");
+    ASSERT_NE(button, nullptr);
+    PostMessageW(button, WM_KEYDOWN, VK_F1, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          auto boxes = WindowsOf(program.Id(), L"#32770", L"Korvane");
+          box = boxes.empty() ? nullptr : boxes.front();
+          return box != nullptr;
+        },
+        10000))
+        << DumpWindows(program.Id());
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_EQ(Narrow(text), "Le fichier d'aide est introuvable !");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    // No help window was opened in its place.
+    EXPECT_TRUE(WindowsOf(program.Id(), L"HH Parent", L"Aide de Korvane").empty());
+  }
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 std::vector<std::wstring> Dumps() {
