@@ -369,6 +369,7 @@ void TfMainMem::BindHandlers() {
   host_.OnUserMessage = [this](WPARAM, LPARAM) { WMUser(); };
   host_.OnQueryEndSession = [this] {
     WMQueryEndSession();
+    FormCloseQuery();  // the ordinary query; the session may end whatever it answers
     return true;
   };
   host_.OnEndSession = [](bool) { ExitProcess(0); };
