@@ -1,5 +1,7 @@
 #include "control/recovery.h"
 
+#include <algorithm>
+
 #include "base/rounding.h"
 
 namespace kvn {
@@ -30,6 +32,10 @@ void Recovery::Bind() {
 void Recovery::RecupRam() {
   // Before the engine is asked: even a refused Defrag would withdraw a pending cancel.
   if (Running()) return;
+  if (seriesAmountMB_ > 0) {
+    engine_.Defrag(seriesAmountMB_);
+    return;
+  }
   // The three tests run one after the other; the radio buttons exclude each other.
   if (c_.RadioButton1.Checked()) engine_.Defrag(static_cast<int>(installedRamMB_ / 2));
   if (c_.RadioButton2.Checked()) engine_.Defrag(c_.TrackBar1.Position());
@@ -40,6 +46,16 @@ void Recovery::StartSeries() {
   // A start command during a pass does nothing, whoever gives it: resetting the counters here
   // would make the running series forget the passes it has done.
   if (Running()) return;
+  seriesAmountMB_ = 0;
+  PassCount_ = 0;
+  RecoveredTotalMB_ = 0;
+  RecupRam();
+}
+
+void Recovery::StartSeries(int megabytes) {
+  if (Running()) return;
+  const std::int64_t most = installedRamMB_ > 0 ? installedRamMB_ : 1;
+  seriesAmountMB_ = static_cast<int>(std::clamp<std::int64_t>(megabytes, 1, most));
   PassCount_ = 0;
   RecoveredTotalMB_ = 0;
   RecupRam();

@@ -51,6 +51,9 @@ class Recovery {
 
   void RecupRam();
   void StartSeries();
+  // A series of the given amount in megabytes, whatever the method chosen (the command line's
+  // "/optimiser <Mo>"); the window's own settings stay as they are.
+  void StartSeries(int megabytes);
   void AnnulRam();
   void EmptyClipboard();
 
@@ -81,6 +84,7 @@ class Recovery {
   std::int64_t installedRamMB_;
 
   bool Optimising_ = false;
+  int seriesAmountMB_ = 0;  // 0: the method and amount of the window
   std::uint8_t PassCount_ = 0;
   std::int32_t RecoveredTotalMB_ = 0;
   std::int64_t FreeBeforeBytes_ = 0;

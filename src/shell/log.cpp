@@ -95,4 +95,8 @@ void WriteLogLine(std::string_view text) {
   ProgramLog().WriteLine(text);
 }
 
+const std::string& LogFileName() {
+  return ProgramLog().FileName();
+}
+
 }  // namespace kvn

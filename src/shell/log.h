@@ -76,5 +76,7 @@ class Log {
 void SetLogPlatform(const LogPlatform* platform);
 void PrepareLog();
 void WriteLogLine(std::string_view text);
+// The program log's file; empty while the lines go to the standard output.
+const std::string& LogFileName();
 
 }  // namespace kvn

@@ -468,7 +468,7 @@ void MainForm::BuildAPropos() {
       "Version : ");
   Label2.SetWordWrap(true);
 
-  Put(InfoLabel4, GroupBox9, 12, 146, 300, 13, "http://www.korvane.example/");
+  Put(InfoLabel4, GroupBox9, 12, 146, 300, 13, "https://www.korvane.example/");
   Link(InfoLabel4);
   Put(Label11, GroupBox9, 12, 164, 300, 13, "Email : contact@korvane.example");
   Link(Label11);

@@ -1,6 +1,7 @@
 #include "shell/main_window_win32.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <stdexcept>
 
@@ -16,6 +17,8 @@
 #include "korvane_version.h"
 #include "processes/process_system_win32.h"
 #include "settings/windows_tuning_win32.h"
+#include "shell/crash_report_win32.h"
+#include "shell/help_win32.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
@@ -41,7 +44,7 @@ std::string DescribeError(std::exception_ptr error) {
   } catch (const std::exception& e) {
     return e.what();
   } catch (...) {
-    return {};
+    return "Exception";
   }
 }
 
@@ -96,10 +99,52 @@ TfMainMem::~TfMainMem() {
   hotKeyPeer_.reset();
   trayPeer_.reset();
   ui::SetExceptionHook(nullptr);
+  RemoveCrashReport();
 }
 
 bool TfMainMem::Create() {
-  ui::SetExceptionHook([this](std::exception_ptr e) { ShowException(e); });
+  FaultReportSinks report;
+  report.AnnulRam = [this] {
+    if (recovery_) recovery_->AnnulRam();
+  };
+  report.StopTimers = [this] { StopTimers(); };
+  report.Facts = [this] { return CurrentFaultFacts(); };
+  report.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  report.ShowMessage = [this](const std::string& text, const std::string& title) {
+    MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONERROR);
+  };
+  report.AskYesNo = [this](const std::string& text, const std::string& title) {
+    return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
+                       MB_YESNO | MB_ICONERROR) == IDYES;
+  };
+  report.SendMail = [this](const std::string& subject, const std::vector<std::string>& to,
+                           const std::vector<std::string>& files) {
+    ReportMail.Subject = subject;
+    ReportMail.Body.clear();
+    ReportMail.Recipients = to;
+    ReportMail.Attachments = files;
+    ReportMail.SendReportMail();
+  };
+  report.ExitAppli = [this] { exit_appli(); };
+  faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, KORVANE_VERSION_TEXT);
+  // A crash that is no C++ exception: a minidump and the same lines, settings saved when safe.
+  InstallCrashReport({[this](const std::string& what, const std::string& dumpPath) {
+                        for (const std::string& line : FaultReportLines(what, CurrentFaultFacts()))
+                          WriteLogLine(line);
+                        if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
+                      },
+                      [this] {
+                        if (settings_) settings_->SaveSettings();
+                      }});
+  // While the window is being built a handler's exception is kept and ends the building: the
+  // program cannot run half built. From then on the fault report takes them.
+  std::exception_ptr buildError;
+  ui::SetExceptionHook([&buildError](std::exception_ptr e) {
+    if (!buildError) buildError = e;
+  });
+  ScopeGuard hook([this] {
+    ui::SetExceptionHook([this](std::exception_ptr e) { KVNApplicationException(e); });
+  });
   if (!host_.Create()) return false;
   trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
   hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
@@ -112,6 +157,7 @@ bool TfMainMem::Create() {
     }
   }
   InitMainWindow();
+  if (buildError) std::rethrow_exception(buildError);
   // The tray icon decides whether the window shows at once (it does).
   if (TrayIcon1.Loaded()) {
     ShowWindow(host_.Handle(), SW_SHOW);
@@ -120,17 +166,23 @@ bool TfMainMem::Create() {
     SetFocus(ui::win32::FormHost::WindowOf(form.BitBtn1));
     UpdateWindow(host_.Handle());
   }
+  // What the first showing does not need comes right after it, from the message loop.
+  PostMessageW(host_.Handle(), kAfterFirstShowing, 0, 0);
   return true;
 }
 
 void TfMainMem::InitMainWindow() {
+  CheckHtmlHelp();
   SetLogPlatform(&Win32LogPlatform());
   PrepareLog();
 
   installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
   TuningSinks tuningSinks = Win32TuningSinks(host_.Handle());
   tuningSinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
-  tuningSinks.SecondLevelCacheKB = [] { return SecondLevelCacheKB(); };
+  tuningSinks.SecondLevelCacheKB = [this] {
+    ReadProcessor();  // the tuning page must never compare with a size not yet read
+    return SecondLevelCacheKB();
+  };
   tuning_ = std::make_unique<WindowsTuning>(
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
                      form.cbxSwap, form.CDechargeDll, form.CheckBox2, form.CBPriorite,
@@ -191,25 +243,6 @@ void TfMainMem::InitMainWindow() {
   form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
   form.Memoire.SetActivePage(&form.TabSheet1);
 
-  try {
-    GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
-    SelectProcessorLogo(form, CpuLibrary());
-  } catch (...) {
-    WriteLogLine("Erreur de récupérations des infos CPU");
-  }
-  try {
-    if (!CpuLibrary().Processors(0).Features().FindFeature("MMX").Available()) {
-      MessageBoxW(host_.Handle(),
-                  L"Korvane a détecté que votre processeur ne supporte pas les instructions "
-                  L"mmx.\r\nL'application va se terminer.",
-                  L"Korvane", MB_OK | MB_ICONERROR);
-      PostQuitMessage(0);
-    }
-  } catch (...) {
-    WriteLogLine("Erreur lors de la récupération mmx");
-    MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
-    PostQuitMessage(0);
-  }
   tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
   form.StatusBar.SetPanelText(1, " 100 %");
   form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
@@ -230,6 +263,64 @@ void TfMainMem::InitMainWindow() {
   chartColors_->ChangeColor();
 }
 
+void TfMainMem::ReadProcessor() {
+  if (processorRead_) return;
+  processorRead_ = true;
+  try {
+    GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
+    SelectProcessorLogo(form, CpuLibrary());
+  } catch (...) {
+    WriteLogLine("Erreur de récupérations des infos CPU");
+  }
+  try {
+    if (!CpuLibrary().Processors(0).Features().FindFeature("MMX").Available()) {
+      MessageBoxW(host_.Handle(),
+                  L"Korvane a détecté que votre processeur ne supporte pas les instructions "
+                  L"mmx.\r\nL'application va se terminer.",
+                  L"Korvane", MB_OK | MB_ICONERROR);
+      PostQuitMessage(0);
+    }
+  } catch (...) {
+    WriteLogLine("Erreur lors de la récupération mmx");
+    MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
+    PostQuitMessage(0);
+  }
+}
+
+void TfMainMem::CheckHtmlHelp() {
+  if (HtmlHelpUsable(FindHtmlHelp())) {
+    // The download link is only for systems that need it.
+    form.LTelechargement.SetVisible(false);
+    return;
+  }
+  MessageBoxW(host_.Handle(), Widen(kHtmlHelpTooOld).c_str(), L"Korvane", MB_OK | MB_ICONWARNING);
+  if (MessageBoxW(host_.Handle(), Widen(kHtmlHelpDownloadQuestion).c_str(),
+                  Widen(kHtmlHelpDownloadTitle).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES)
+    OpenWithShell(kHtmlHelpDownloadUrl);
+}
+
+void TfMainMem::BindAboutLinks() {
+  constexpr ui::Color kHover = 0x0000FF, kLink = 0xFF0000, kPressed = 0xFFFFFF;
+  const auto paint = [](ui::Label& label, ui::Color color) {
+    ui::Font font = label.GetFont();
+    font.color = color;
+    label.SetFont(font);
+  };
+  for (ui::Label* link : {&form.InfoLabel4, &form.Label11, &form.LTelechargement, &form.Label34}) {
+    link->OnMouseEnter = [link, paint] { paint(*link, kHover); };
+    link->OnMouseLeave = [link, paint] { paint(*link, kLink); };
+  }
+  for (ui::Label* link : {&form.InfoLabel4, &form.Label11})
+    link->OnMouseDown = [link, paint](ui::MouseButton, int, int) { paint(*link, kPressed); };
+  form.InfoLabel4.OnClick = [] { OpenWithShell(kMakerSite); };
+  form.Label11.OnClick = [] {
+    ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(KORVANE_VERSION_TEXT)).c_str(), L"", L"",
+                  SW_SHOWNORMAL);
+  };
+  form.LTelechargement.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
+  form.Label34.OnClick = [] { OpenWithShell(kDonationPage); };
+}
+
 void TfMainMem::BindHandlers() {
   recovery_->Bind();
   BindPassKeyboard();
@@ -247,6 +338,18 @@ void TfMainMem::BindHandlers() {
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
   tuning_->Bind();
   form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
+  host_.OnHelp = [](int context) {
+    Win32HelpSystem help;
+    bool callHelp = false;
+    HtmlHelpHandler(help, HelpFileName(), kHelpContextCommand, static_cast<unsigned long>(context),
+                    callHelp);
+  };
+  form.Btn5.OnClick = [] {
+    Win32HelpSystem help;
+    ShowHelpContents(help, HelpFileName());
+  };
+  form.Image9.OnClick = form.Btn5.OnClick;
+  BindAboutLinks();
   BindProcessPage();
   form.Btn1.OnClick = [this] { Btn1Click(); };
   host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -269,6 +372,7 @@ void TfMainMem::BindHandlers() {
   host_.OnUserMessage = [this](WPARAM, LPARAM) { WMUser(); };
   host_.OnQueryEndSession = [this] {
     WMQueryEndSession();
+    FormCloseQuery();  // the ordinary query; the session may end whatever it answers
     return true;
   };
   host_.OnEndSession = [](bool) { ExitProcess(0); };
@@ -341,6 +445,13 @@ void TfMainMem::BindPassKeyboard() {
 }
 
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == kAfterFirstShowing) {
+    // The processor page and the MMX check: identifying the processor pins a thread to each
+    // processor and measures its clock, which the first showing can do without.
+    ReadProcessor();
+    result = 0;
+    return true;
+  }
   // FormShow and FormActivate: the topmost state is applied again each time.
   if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
       (msg == WM_SHOWWINDOW && wParam != FALSE)) {
@@ -427,18 +538,29 @@ void TfMainMem::exit_appli() {
 int TfMainMem::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) host_.ProcessMessage(msg);
-  return 0;  // the timers stop with their window when this object goes
+  // The timers stop with their window when this object goes; the load source closes now.
+  ProcessLoadSampler().StopLoadSampling();
+  Win32HelpSystem::CloseAll();
+  return 0;
 }
 
-void TfMainMem::ShowException(std::exception_ptr error) {
-  const std::string what = DescribeError(error);
-  WriteLogLine(what);
-  // One box at a time: the timers go on while it is open and may fail again.
-  if (showingError_) return;
-  showingError_ = true;
-  ScopeGuard done([this] { showingError_ = false; });
-  MessageBoxW(host_.Handle(), Widen(what.empty() ? "Exception" : what).c_str(), L"Korvane",
-              MB_OK | MB_ICONERROR);
+void TfMainMem::StopTimers() {
+  for (ui::Timer* timer :
+       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
+    timer->SetEnabled(false);
+}
+
+FaultFacts TfMainMem::CurrentFaultFacts() {
+  FaultFacts facts;
+  facts.freeMemoryBytes = engine_.FreeMemory();
+  facts.totalMemoryBytes = engine_.TotalMemory();
+  facts.swapFileUsageMB = engine_.SwapFileUsageMB();
+  facts.totalSwapFileSizeMB = engine_.TotalSwapFileSize();
+  return facts;
+}
+
+void TfMainMem::KVNApplicationException(std::exception_ptr error) {
+  faultReport_->KVNApplicationException(DescribeError(error), LogFileName());
 }
 
 }  // namespace kvn

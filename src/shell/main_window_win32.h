@@ -18,7 +18,9 @@
 #include "processes/process_list.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
+#include "shell/fault_report.h"
 #include "shell/main_form.h"
+#include "shell/mapi_mail_win32.h"
 #include "shell/tray_icon.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/window_timers.h"
@@ -60,6 +62,7 @@ class TfMainMem {
   TTextTrayIcon TrayIcon1{"TrayIcon1"};
   TGlobalHotKey GlobalHotKey{"GlobalHotKey"};
   TGRAPHKVN PerfChart1;
+  TMapiSendMail ReportMail;
   std::unique_ptr<TNetDirect> NetDirect1;  // made by "&Infos directs"
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
@@ -84,7 +87,15 @@ class TfMainMem {
   void HotKey1Change();
   bool FormCloseQuery();
   void WMQueryEndSession();
-  void ShowException(std::exception_ptr error);
+  // An exception escaped a handler: the fault report, then the orderly exit.
+  void KVNApplicationException(std::exception_ptr error);
+  void StopTimers();
+  void CheckHtmlHelp();
+  // The processor page, its logo and the MMX check, once.
+  void ReadProcessor();
+  static constexpr UINT kAfterFirstShowing = WM_APP + 20;
+  void BindAboutLinks();
+  FaultFacts CurrentFaultFacts();
 
   ui::win32::FormHost host_;
   ui::win32::WindowTimers timers_;
@@ -107,7 +118,8 @@ class TfMainMem {
   ChartWindow* chartWindow_ = nullptr;  // owned by its window
   std::int64_t installedRamMB_ = 0;
   bool exitRequested_ = false;
-  bool showingError_ = false;
+  std::unique_ptr<FaultReport> faultReport_;
+  bool processorRead_ = false;
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };
 

@@ -14,12 +14,6 @@ void SetIfFilled(ui::Label& label, const std::optional<std::string>& text) {
   if (text) label.SetCaption(*text);
 }
 
-// One row: abbreviation, description, ticked or empty box.
-void AddFeature2(ui::ListView& list, const std::string& abbreviation,
-                 const std::string& description, bool supported) {
-  list.AddItem({abbreviation, {description}, supported ? kImageTicked : kImageEmpty});
-}
-
 }  // namespace
 
 void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
@@ -34,8 +28,13 @@ void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
   SetIfFilled(form.lblLevel1, page.lblLevel1);
   SetIfFilled(form.lblLevel2, page.lblLevel2);
   SetIfFilled(form.lblLevel3, page.lblLevel3);
+  // One row a feature: abbreviation, description, ticked or empty box. The rows are added to
+  // those already listed, all in one go.
+  std::vector<ui::ListItem> rows = form.ListView1.Items();
   for (const ProcessorFeatureRow& row : page.ListView1)
-    AddFeature2(form.ListView1, row.Abbreviation, row.Description, row.Supported);
+    rows.push_back(
+        {row.Abbreviation, {row.Description}, row.Supported ? kImageTicked : kImageEmpty});
+  form.ListView1.SetItems(std::move(rows));
   secondLevelCacheKB = page.SecondLevelCacheKB;
 }
 

@@ -27,7 +27,7 @@ bool HandOverToRunningCopy() {
 
 }  // namespace
 
-int KorvaneMain(int /*showCommand*/) {
+int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
   if (HandOverToRunningCopy()) return 0;
   try {
     InitializeCpuLibrary();
@@ -38,8 +38,11 @@ int KorvaneMain(int /*showCommand*/) {
     ui::ColorDialog::SetPicker(&colors);
     int code = 1;
     {
-      TfMainMem window;
-      if (window.Create()) code = window.Run();
+      TfMainMem window(options.programKey);
+      if (window.Create()) {
+        if (options.started) options.started(window);
+        code = window.Run();
+      }
     }
     ui::PopupMenu::SetPresenter(nullptr);
     ui::ColorDialog::SetPicker(nullptr);
@@ -47,6 +50,9 @@ int KorvaneMain(int /*showCommand*/) {
   } catch (const std::exception& e) {
     // The window could not be built: say why and end.
     MessageBoxW(nullptr, Widen(e.what()).c_str(), L"Korvane", MB_OK | MB_ICONERROR);
+    return 1;
+  } catch (...) {
+    MessageBoxW(nullptr, L"Exception", L"Korvane", MB_OK | MB_ICONERROR);
     return 1;
   }
 }

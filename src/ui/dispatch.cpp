@@ -20,6 +20,12 @@ ExceptionHook SetExceptionHook(ExceptionHook hook) {
 void ReportException(std::exception_ptr error) {
   // A hook that throws, or fails again while reporting, must not recurse forever.
   if (!Hook() || InHook()) return;
+  try {
+    std::rethrow_exception(error);
+  } catch (const EAbort&) {
+    return;
+  } catch (...) {
+  }
   InHook() = true;
   try {
     Hook()(error);

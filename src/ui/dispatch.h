@@ -10,6 +10,12 @@ namespace kvn::ui {
 
 using ExceptionHook = std::function<void(std::exception_ptr)>;
 
+// The silent abort: a handler that throws it gives up quietly; it never reaches the hook.
+class EAbort : public std::exception {
+ public:
+  const char* what() const noexcept override { return "Operation aborted"; }
+};
+
 // Installs the hook; returns the previous one. Without a hook an escaped exception is dropped.
 ExceptionHook SetExceptionHook(ExceptionHook hook);
 

@@ -125,6 +125,11 @@ class ListView : public Control {
     items_.push_back(std::move(item));
     Changed(Change::Items);
   }
+  // The whole list at once: one rebuild of the window instead of one per row.
+  void SetItems(std::vector<ListItem> items) {
+    items_ = std::move(items);
+    Changed(Change::Items);
+  }
   void SetItem(size_t index, ListItem item) {
     if (index >= items_.size()) return;
     items_[index] = std::move(item);

@@ -100,6 +100,28 @@ TEST(Recovery, MethodDecidesTheSizeOfThePass) {
   }
 }
 
+// A series of a given amount (the command line's) recovers that much on every pass, within the
+// installed memory, whatever the window's method; the next ordinary start uses the window again.
+TEST(Recovery, ASeriesOfAGivenAmount) {
+  struct Case {
+    int asked;
+    std::int64_t installedMB;
+    int expectedBlocks;
+  } cases[] = {{300, 512, 300}, {0, 512, 1}, {-5, 512, 1}, {4000, 512, 512}, {4000, 2048, 1024}};
+  for (const auto& c : cases) {
+    Window w(c.installedMB);
+    w.RadioButton2.SetChecked(true);
+    w.TrackBar1.SetPosition(7);
+    w.CNBRepetitions.SetItemIndex(1);  // two passes a series
+    w.recovery->StartSeries(c.asked);
+    EXPECT_EQ(w.memory.commitCalls, 2 * c.expectedBlocks) << c.asked;
+    EXPECT_EQ(w.TrackBar1.Position(), 7) << "the window's amount is untouched";
+    w.memory.commitCalls = 0;
+    w.recovery->StartSeries();
+    EXPECT_EQ(w.memory.commitCalls, 2 * 7) << c.asked;
+  }
+}
+
 TEST(Recovery, ManualAtZeroStillReportsTheAmount) {
   Window w;
   w.RadioButton2.SetChecked(true);

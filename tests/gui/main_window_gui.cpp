@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,10 +14,12 @@
 #include <regex>
 #include <thread>
 
+#include "base/registry_win32.h"
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
 #include "gui/caption_fit.h"
 #include "gui/screenshot.h"
+#include "shell/help_win32.h"
 #include "shell/program_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
@@ -375,6 +379,104 @@ TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     if (msg.message == WM_QUIT) quit = true;
   EXPECT_TRUE(quit);
+}
+
+// The saved sampling interval drives the timers and the speed menu's mark; 0 means the default.
+TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
+  const std::string key = "Software\\Korvane tests\\interval";
+  struct Case {
+    std::uint32_t saved;
+    unsigned interval;
+    const char* checked;
+  };
+  const Case cases[] = {
+      {0, 1000, "Normale"}, {750, 750, "Normale"}, {500, 500, "Haute"}, {2000, 2000, "Basse"}};
+  for (const Case& c : cases) {
+    auto settings = Win32Registry().Open(RegistryRoot::CurrentUser, key + "\\settings", true);
+    ASSERT_TRUE(settings);
+    settings->WriteDword("Inter", c.saved);
+    settings.reset();
+    TfMainMem window(key);
+    ASSERT_TRUE(window.Create());
+    for (ui::Timer* timer : {&window.form.Timer1, &window.form.Timer2}) {
+      EXPECT_EQ(timer->Interval(), c.interval) << c.saved;
+      EXPECT_TRUE(timer->Enabled()) << c.saved;
+    }
+    const std::string marks = std::string(window.form.Basse1.Checked ? "Basse" : "") +
+                              (window.form.Normale1.Checked ? "Normale" : "") +
+                              (window.form.Haute1.Checked ? "Haute" : "");
+    EXPECT_EQ(marks, c.checked) << c.saved;
+  }
+  SHDeleteKeyW(HKEY_CURRENT_USER, Widen(key).c_str());
+}
+
+// The About page's links answer the mouse: red under it, blue again when it leaves, white while
+// pressed (the site and the mail).
+TEST_F(MainWindowTest, AboutLinksAnswerTheMouse) {
+  for (ui::Label* link : {&window->form.InfoLabel4, &window->form.Label11,
+                          &window->form.LTelechargement, &window->form.Label34}) {
+    link->MouseEnter();
+    EXPECT_EQ(link->GetFont().color, 0x0000FFu) << link->Caption();
+    link->MouseDown(ui::MouseButton::Left, 1, 1);
+    const bool turnsWhite = link == &window->form.InfoLabel4 || link == &window->form.Label11;
+    EXPECT_EQ(link->GetFont().color, turnsWhite ? 0xFFFFFFu : 0x0000FFu) << link->Caption();
+    link->MouseLeave();
+    EXPECT_EQ(link->GetFont().color, 0xFF0000u) << link->Caption();
+  }
+  // HTML Help is there: the offer to download it is not.
+  EXPECT_FALSE(window->form.LTelechargement.Visible());
+}
+
+// Every top-level window of this process with the class, as (window, title).
+std::vector<std::pair<HWND, std::wstring>> OwnWindowsOfClass(const wchar_t* className) {
+  std::pair<const wchar_t*, std::vector<std::pair<HWND, std::wstring>>> search{className, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL CALLBACK {
+        auto& s = *reinterpret_cast<decltype(search)*>(param);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[64] = {}, text[256] = {};
+        GetClassNameW(hwnd, cls, 64);
+        GetWindowTextW(hwnd, text, 256);
+        if (pid == GetCurrentProcessId() && std::wstring(cls) == s.first)
+          s.second.emplace_back(hwnd, text);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpFileAtThePagesTopic) {
+  window->form.Memoire.SetActivePage(&window->form.TabSheet5);
+  testing::PumpMessages(50);
+  // F1 on a control of the page: Windows sends the form WM_HELP about that control.
+  HELPINFO info{sizeof(info), HELPINFO_WINDOW, 0, FormHost::WindowOf(window->form.Btn3), 0, {}};
+  SendMessageW(window->Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  std::vector<std::pair<HWND, std::wstring>> help;
+  for (int i = 0; i < 100 && help.empty(); ++i) {
+    testing::PumpMessages(50);
+    help = OwnWindowsOfClass(L"HH Parent");
+  }
+  ASSERT_EQ(help.size(), 1u);
+  EXPECT_TRUE(IsWindowVisible(help[0].first));
+  EXPECT_EQ(help[0].second, L"Aide de Korvane");
+  testing::PumpMessages(300);
+  EXPECT_FALSE(testing::SaveWindowShot(help[0].first, "help_window").empty());
+
+  // The file built beside the program answers every page's topic, and only those.
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+  auto htmlHelp = reinterpret_cast<HtmlHelpFn>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"hhctrl.ocx"), "HtmlHelpW")));
+  ASSERT_NE(htmlHelp, nullptr);
+  const std::wstring file = Widen(HelpFileName());
+  for (const auto& [context, known] :
+       {std::pair{1000, true}, std::pair{1004, true}, std::pair{1005, true}, std::pair{1006, true},
+        std::pair{1007, true}, std::pair{1008, true}, std::pair{1001, false},
+        std::pair{4242, false}})
+    EXPECT_EQ(htmlHelp(nullptr, file.c_str(), 0x000F, context) != nullptr, known) << context;
+  EXPECT_NE(htmlHelp(nullptr, file.c_str(), 0x0001, 0), nullptr) << "HH_DISPLAY_TOC";
+  SendMessageW(help[0].first, WM_CLOSE, 0, 0);
+  testing::PumpMessages(100);
 }
 
 }  // namespace

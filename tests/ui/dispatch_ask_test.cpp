@@ -27,5 +27,27 @@ TEST(Dispatcher, AskFallsBackWhenTheHandlerIsMissingOrThrows) {
   SetExceptionHook(previous);
 }
 
+// What a handler throws reaches the hook, except the silent abort, which only ends the handler.
+TEST(Dispatcher, EverythingButTheSilentAbortReachesTheHook) {
+  struct Case {
+    const char* name;
+    std::function<void()> handler;
+    int reported;
+  };
+  const Case cases[] = {
+      {"standard exception", [] { throw std::runtime_error("x"); }, 1},
+      {"anything else", [] { throw 42; }, 1},
+      {"silent abort", [] { throw EAbort(); }, 0},
+      {"nothing thrown", [] {}, 0},
+  };
+  for (const Case& c : cases) {
+    int reported = 0;
+    auto previous = SetExceptionHook([&](std::exception_ptr) { ++reported; });
+    Fire(c.handler);
+    SetExceptionHook(previous);
+    EXPECT_EQ(reported, c.reported) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace kvn::ui

@@ -14,6 +14,10 @@
 namespace kvn::ui::win32 {
 
 namespace {
+constexpr UINT kCreatePendingMessage = WM_APP + 2;  // posted: build the next slice of controls
+}  // namespace
+
+namespace {
 
 // The form itself: its window belongs to the host, the peer only mirrors the caption.
 class FormPeer : public WindowPeer {
@@ -100,6 +104,7 @@ bool FormHost::Create(HWND owner) {
   rootPeer_ = std::make_unique<FormPeer>(root_, *this, hwnd_);
   root_.AttachPeer(rootPeer_.get());
   CreatePeers(root_, hwnd_);
+  if (!pending_.empty()) PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
   return true;
 }
 
@@ -223,8 +228,34 @@ WindowPeer* FormHost::PeerOf(HWND hwnd) const {
 
 HWND FormHost::WindowOf(const Control& control, int part) {
   auto* peer = dynamic_cast<WindowPeer*>(control.Peer());
+  if (!peer) {
+    // Perhaps on a page still waiting to be built: its form builds it now.
+    for (const Control* c = control.Parent(); c && !peer; c = c->Parent())
+      if (auto* ancestor = dynamic_cast<WindowPeer*>(c->Peer())) {
+        if (!ancestor->host().CreationPending()) return nullptr;
+        ancestor->host().CreateAllPending();
+        peer = dynamic_cast<WindowPeer*>(control.Peer());
+        break;
+      }
+  }
   return peer ? peer->Part(part) : nullptr;
 }
+
+namespace {
+
+// A page that is not the one its page control shows first: its controls can wait.
+bool PageNotOnShow(const Control& parent, const Control& child) {
+  const auto* pages = dynamic_cast<const PageControl*>(&parent);
+  if (!pages || !dynamic_cast<const TabSheet*>(&child)) return false;
+  const TabSheet* shown = pages->ActivePage();
+  if (!shown) {
+    const auto all = pages->Pages();
+    shown = all.empty() ? nullptr : all.front();
+  }
+  return &child != shown;
+}
+
+}  // namespace
 
 void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
   for (Control* child : parent.Children()) {
@@ -233,9 +264,44 @@ void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
     peers_.push_back(std::move(peer));
     raw->Create(parentWindow, ToRect(child->Bounds()));
     child->AttachPeer(raw);
-    CreatePeers(*child, raw->ChildParent());
+    if (PageNotOnShow(parent, *child)) {
+      for (Control* grandChild : child->Children())
+        pending_.push_back({grandChild, raw->ChildParent(), nullptr});
+    } else {
+      CreatePeers(*child, raw->ChildParent());
+    }
     raw->SyncAll();
   }
+}
+
+void FormHost::CreateNextPending() {
+  const Pending next = pending_.front();
+  pending_.pop_front();
+  if (next.sync) {
+    next.sync->SyncAll();
+    return;
+  }
+  std::unique_ptr<WindowPeer> peer = MakePeer(*next.control, *this);
+  WindowPeer* raw = peer.get();
+  peers_.push_back(std::move(peer));
+  raw->Create(next.parentWindow, ToRect(next.control->Bounds()));
+  next.control->AttachPeer(raw);
+  // In the order of a build in one go: the children, then this control's own state.
+  pending_.push_front({nullptr, nullptr, raw});
+  const auto& children = next.control->Children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it)
+    pending_.push_front({*it, raw->ChildParent(), nullptr});
+}
+
+void FormHost::CreatePendingSlice() {
+  // About 20 ms a slice: the window answers between slices.
+  const DWORD start = GetTickCount();
+  while (!pending_.empty() && GetTickCount() - start < 20) CreateNextPending();
+  if (!pending_.empty()) PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
+}
+
+void FormHost::CreateAllPending() {
+  while (!pending_.empty()) CreateNextPending();
 }
 
 bool FormHost::ToolTipText(NMHDR& header) {
@@ -352,6 +418,7 @@ LRESULT CALLBACK FormHost::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->pending_.clear();
     for (auto& peer : self->peers_) peer->Detach();
     if (self->rootPeer_) self->rootPeer_->Detach();
     self->windows_.clear();
@@ -382,6 +449,9 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_USER:
       Fire(OnUserMessage, wParam, lParam);
+      return 0;
+    case kCreatePendingMessage:
+      CreatePendingSlice();
       return 0;
     case WM_QUERYENDSESSION:
       return Ask(OnQueryEndSession, true) ? TRUE : FALSE;

@@ -4,6 +4,7 @@
 // to the control it concerns, and the hooks the program shell needs are exposed.
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,8 +39,14 @@ class FormHost {
   FormHost(const FormHost&) = delete;
   FormHost& operator=(const FormHost&) = delete;
 
-  // Creates the window (hidden) and the peers of the whole tree; false when Windows refuses.
+  // Creates the window (hidden) and the peers of the tree; false when Windows refuses. The
+  // controls of pages not on show are built after the first showing, from the message loop, a
+  // slice at a time; showing such a page, or asking for one of its windows, builds the rest at
+  // once. Their state is kept by the controls meanwhile, so nothing is lost.
   bool Create(HWND owner = nullptr);
+  // Builds every control still waiting.
+  void CreateAllPending();
+  bool CreationPending() const { return !pending_.empty(); }
   HWND Handle() const { return hwnd_; }
   Control& Root() const { return root_; }
   // The window of a control of the tree (its main part), null when it has none.
@@ -79,6 +86,8 @@ class FormHost {
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
   WindowPeer* PeerOf(HWND hwnd) const;
   void CreatePeers(Control& parent, HWND parentWindow);
+  void CreateNextPending();
+  void CreatePendingSlice();
   // The notifications a window sends to its parent, for the form and every container.
   bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // A mouse message of the form or a container, for the tool tip. Windows gives a disabled
@@ -124,6 +133,13 @@ class FormHost {
   HWND lastFocus_ = nullptr;
   bool deferring_ = false;
   std::vector<WindowPeer*> deferred_;
+  // Controls to build (control set) or peers whose own state follows their children's (sync set).
+  struct Pending {
+    Control* control;
+    HWND parentWindow;
+    WindowPeer* sync;
+  };
+  std::deque<Pending> pending_;
 };
 
 }  // namespace kvn::ui::win32

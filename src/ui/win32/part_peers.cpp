@@ -116,6 +116,10 @@ void PageControlPeer::SyncOwn(Change what) {
     FitTabs();
     LayoutSheets();
   } else if (what == Change::Value) {
+    // A page shown before its controls were built gets them now.
+    if (pages_.ActivePage() && !pages_.ActivePage()->Children().empty() &&
+        !pages_.ActivePage()->Children().front()->Peer())
+      host().CreateAllPending();
     const int active = pages_.ActivePageIndex();
     SendMessageW(hwnd_, TCM_SETCURSEL, active, 0);
     for (TabSheet* page : pages_.Pages())

@@ -1,0 +1,117 @@
+#include "shell/mapi_mail_win32.h"
+
+#include "base/scope_guard.h"
+#include "base/text_win32.h"
+
+namespace kvn {
+
+namespace {
+
+// Simple MAPI takes text in the system's code page.
+std::string Ansi(const std::string& utf8) {
+  const std::wstring wide = Widen(utf8);
+  if (wide.empty()) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size,
+                        nullptr, nullptr);
+  return ansi;
+}
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/:");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+MapiFunctions SystemMapi() {
+  static const MapiFunctions functions = [] {
+    MapiFunctions f;
+    HMODULE library = LoadLibraryW(L"MAPI32.DLL");
+    if (!library) return f;
+    f.logon = reinterpret_cast<LPMAPILOGON>(
+        reinterpret_cast<void*>(GetProcAddress(library, "MAPILogon")));
+    f.sendMail = reinterpret_cast<LPMAPISENDMAIL>(
+        reinterpret_cast<void*>(GetProcAddress(library, "MAPISendMail")));
+    f.logoff = reinterpret_cast<LPMAPILOGOFF>(
+        reinterpret_cast<void*>(GetProcAddress(library, "MAPILogoff")));
+    return f;
+  }();
+  return functions;
+}
+
+ULONG TMapiSendMail::Fail(ULONG code) {
+  if (OnError) OnError(code);
+  return code;
+}
+
+ULONG TMapiSendMail::SendReportMail() {
+  if (Recipients.size() > kMaxRecipients) return Fail(MAPI_E_TOO_MANY_RECIPIENTS);
+  if (Attachments.size() > kMaxFiles) return Fail(MAPI_E_TOO_MANY_FILES);
+  if (!mapi_.sendMail) return Fail(MAPI_E_FAILURE);
+
+  HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+  ScopeGuard restoreCursor([previous] { SetCursor(previous); });
+
+  bool loggedOn = false;
+  if (session_ == 0 && mapi_.logon) {
+    char empty[1] = "";
+    LHANDLE session = 0;
+    ULONG code = mapi_.logon(0, empty, empty, 0, 0, &session);
+    // No default profile: the mail system may ask the user for one.
+    if (code != SUCCESS_SUCCESS)
+      code = mapi_.logon(0, nullptr, nullptr, MAPI_LOGON_UI, 0, &session);
+    if (code == SUCCESS_SUCCESS) {
+      session_ = session;
+      loggedOn = true;
+    } else {
+      Fail(code);  // the send is still tried, without a session
+    }
+  }
+
+  // The texts the structures point into live until the call returns.
+  const std::string subject = Ansi(Subject);
+  const std::string body = Ansi(Body);
+  std::vector<std::string> names, addresses, paths, fileNames;
+  for (const std::string& r : Recipients) {
+    names.push_back(Ansi(r));
+    addresses.push_back("SMTP:" + Ansi(r));
+  }
+  for (const std::string& a : Attachments) {
+    paths.push_back(Ansi(a));
+    fileNames.push_back(Ansi(FileNameOf(a)));
+  }
+  std::vector<MapiRecipDesc> recips(Recipients.size());
+  for (std::size_t i = 0; i < recips.size(); ++i) {
+    recips[i].ulRecipClass = MAPI_TO;
+    recips[i].lpszName = names[i].data();
+    recips[i].lpszAddress = addresses[i].data();
+  }
+  std::vector<MapiFileDesc> files(Attachments.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    files[i].nPosition = static_cast<ULONG>(-1);
+    files[i].lpszPathName = paths[i].data();
+    files[i].lpszFileName = fileNames[i].data();
+  }
+  MapiMessage message{};
+  message.lpszSubject = const_cast<char*>(subject.c_str());
+  message.lpszNoteText = const_cast<char*>(body.c_str());
+  message.nRecipCount = static_cast<ULONG>(recips.size());
+  message.lpRecips = recips.empty() ? nullptr : recips.data();
+  message.nFileCount = static_cast<ULONG>(files.size());
+  message.lpFiles = files.empty() ? nullptr : files.data();
+  // Without a recipient the user must choose one in the mail system's own window.
+  const FLAGS flags = recips.empty() ? MAPI_DIALOG : 0;
+  ULONG code = mapi_.sendMail(session_, 0, &message, flags, 0);
+
+  if (loggedOn) {
+    if (mapi_.logoff) mapi_.logoff(session_, 0, 0, 0);
+    session_ = 0;
+  }
+  return code == SUCCESS_SUCCESS ? code : Fail(code);
+}
+
+}  // namespace kvn

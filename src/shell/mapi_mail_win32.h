@@ -1,0 +1,49 @@
+#pragma once
+// TMapiSendMail: sends a message through the system's Simple MAPI without showing a window,
+// logging on with the default profile (or letting the mail system ask) when no session is open.
+#include <windows.h>
+
+#include <mapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kvn {
+
+// The three Simple MAPI entry points; any may be missing (no mail system installed).
+struct MapiFunctions {
+  LPMAPILOGON logon = nullptr;
+  LPMAPISENDMAIL sendMail = nullptr;
+  LPMAPILOGOFF logoff = nullptr;
+};
+
+// Looks the entry points up in MAPI32.DLL once; all empty when there is no such library.
+MapiFunctions SystemMapi();
+
+class TMapiSendMail {
+ public:
+  // Simple MAPI counts recipients and files in 16 bits of its own: beyond these it refuses.
+  static constexpr std::size_t kMaxRecipients = 2730;
+  static constexpr std::size_t kMaxFiles = 2730;
+
+  explicit TMapiSendMail(MapiFunctions mapi = SystemMapi()) : mapi_(mapi) {}
+
+  std::string Subject;
+  std::string Body;
+  std::vector<std::string> Recipients;   // MAPI_TO addresses
+  std::vector<std::string> Attachments;  // full paths
+  // Told the MAPI error code of a step that failed; nothing is shown otherwise.
+  std::function<void(ULONG)> OnError;
+
+  // Returns SUCCESS_SUCCESS or the first MAPI error code met.
+  ULONG SendReportMail();
+
+ private:
+  ULONG Fail(ULONG code);
+
+  MapiFunctions mapi_;
+  LHANDLE session_ = 0;
+};
+
+}  // namespace kvn

@@ -1,0 +1,363 @@
+// The real program in its own process, as a user lives with it: one copy at a time, the window
+// that goes to the notification area by itself, closing that only hides, quitting and the end of
+// the session that save the settings, and a fault (an exception or a crash) that ends the program
+// after one report, settings saved.
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "base/registry_win32.h"
+#include "base/text_win32.h"
+#include "shell/crash_report_win32.h"
+
+namespace kvn {
+namespace {
+
+constexpr char kKey[] = "Software\\Korvane tests\\program life";
+
+std::wstring ProgramPath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"korvane_hooks.exe";
+}
+
+// Waits up to `ms` for a condition, letting this thread's messages run.
+template <class F>
+bool WaitFor(F condition, unsigned ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(20);
+  }
+  return true;
+}
+
+struct TopLevelSearch {
+  DWORD pid;
+  const wchar_t* className;
+  const wchar_t* title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<TopLevelSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  wchar_t cls[64] = {}, text[128] = {};
+  GetClassNameW(hwnd, cls, 64);
+  GetWindowTextW(hwnd, text, 128);
+  if (owner == s.pid && std::wstring(cls) == s.className && std::wstring(text) == s.title)
+    s.found.push_back(hwnd);
+  return TRUE;
+}
+
+// Every top-level window of a process with this class and title.
+std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className, const wchar_t* title) {
+  TopLevelSearch search{pid, className, title, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+using ChildSearch = std::pair<const std::wstring*, HWND>;
+
+BOOL CALLBACK FindChildWithText(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<ChildSearch*>(param);
+  wchar_t buffer[128] = {};
+  GetWindowTextW(hwnd, buffer, 128);
+  if (*s.first != buffer) return TRUE;
+  s.second = hwnd;
+  return FALSE;
+}
+
+HWND ChildWithText(HWND parent, const std::wstring& text) {
+  ChildSearch search{&text, nullptr};
+  EnumChildWindows(parent, FindChildWithText, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+// One copy of the program, its standard output collected.
+class Program {
+ public:
+  explicit Program(const char* fault = "", std::wstring program = ProgramPath()) {
+    SetEnvironmentVariableA("KORVANE_TEST_KEY", kKey);
+    SetEnvironmentVariableA("KORVANE_TEST_FAULT", fault);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE write = nullptr;
+    CreatePipe(&read_, &write, &inherit, 0);
+    SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    startup.hStdError = write;
+    std::wstring command = L"\"" + program + L"\"";
+    started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                              &startup, &info_) != FALSE;
+    CloseHandle(write);
+    reader_ = std::thread([this] {
+      char buffer[512];
+      DWORD n = 0;
+      while (ReadFile(read_, buffer, sizeof(buffer), &n, nullptr) && n > 0)
+        output_.append(buffer, n);
+    });
+  }
+  ~Program() {
+    if (started_ && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(info_.hProcess, 99);
+    if (started_) {
+      WaitForSingleObject(info_.hProcess, 5000);
+      CloseHandle(info_.hProcess);
+      CloseHandle(info_.hThread);
+    }
+    reader_.join();
+    CloseHandle(read_);
+  }
+
+  bool Started() const { return started_; }
+  DWORD Id() const { return info_.dwProcessId; }
+  HWND MainWindow() const {
+    auto found = WindowsOf(Id(), L"TfMainMem", L"Korvane");
+    return found.empty() ? nullptr : found.front();
+  }
+  bool WaitForWindow(bool visible, unsigned ms = 15000) const {
+    return WaitFor([&] { return MainWindow() && IsWindowVisible(MainWindow()) == visible; }, ms);
+  }
+  // The exit code once ended within `ms`, or -1.
+  long Ended(unsigned ms = 15000) {
+    if (!WaitFor([&] { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }, ms))
+      return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+  // Standard output, complete once the program has ended.
+  std::string Output() {
+    Ended(0);
+    if (reader_.joinable() && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0)
+      reader_.join(), reader_ = std::thread([] {});
+    return output_;
+  }
+  void Click(const std::wstring& caption) {
+    HWND button = ChildWithText(MainWindow(), caption);
+    ASSERT_NE(button, nullptr) << Narrow(caption);
+    PostMessageW(button, BM_CLICK, 0, 0);
+  }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  bool started_ = false;
+  HANDLE read_ = nullptr;
+  std::thread reader_;
+  std::string output_;
+};
+
+class ProgramLife : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteTree();
+    registry = &Win32Registry();
+  }
+  void TearDown() override { DeleteTree(); }
+  static void DeleteTree() { SHDeleteKeyW(HKEY_CURRENT_USER, Widen(kKey).c_str()); }
+  // Start-up writes every setting; the tests take one away to see whether the program puts it
+  // back when it ends.
+  void ForgetVersion() {
+    auto key = registry->Open(RegistryRoot::CurrentUser, std::string(kKey) + "\\settings", false);
+    ASSERT_TRUE(key);
+    ASSERT_TRUE(key->ReadText("Version"));
+    ASSERT_TRUE(key->DeleteValue("Version"));
+  }
+  bool VersionSaved() {
+    auto key = registry->Open(RegistryRoot::CurrentUser, std::string(kKey) + "\\settings", false);
+    return key && key->ReadText("Version").has_value();
+  }
+  Registry* registry = nullptr;
+};
+
+TEST_F(ProgramLife, OneCopyAtATimeAndTheWindowGoesToTheTrayByItself) {
+  Program first;
+  ASSERT_TRUE(first.Started());
+  ASSERT_TRUE(first.WaitForWindow(true));
+  // Five seconds after start-up the window leaves the screen; the program stays.
+  EXPECT_TRUE(first.WaitForWindow(false, 12000));
+  EXPECT_EQ(first.Ended(0), -1);
+
+  // The close box hides the window and never ends the program.
+  Program second;
+  EXPECT_EQ(second.Ended(), 0) << "the second copy hands over and ends";
+  EXPECT_TRUE(WindowsOf(second.Id(), L"TfMainMem", L"Korvane").empty());
+  ASSERT_TRUE(first.WaitForWindow(true, 5000)) << "the first copy came back";
+  SendMessageW(first.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(first.WaitForWindow(false, 5000));
+  EXPECT_EQ(first.Ended(500), -1);
+
+  // "&Quitter" ends the program with its settings saved.
+  SendMessageW(first.MainWindow(), WM_USER, 0, 0);
+  ASSERT_TRUE(first.WaitForWindow(true, 5000));
+  ForgetVersion();
+  first.Click(L"&Quitter\r\nKorvane");
+  EXPECT_EQ(first.Ended(), 0);
+  EXPECT_TRUE(VersionSaved());
+}
+
+TEST_F(ProgramLife, TheEndOfTheSessionSavesThenEndsAtOnce) {
+  Program program;
+  ASSERT_TRUE(program.WaitForWindow(true));
+  ForgetVersion();
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000,
+                                  &answer));
+  EXPECT_EQ(answer, 1u);
+  EXPECT_TRUE(VersionSaved());
+  // Even when another program cancelled the end of the session, this one ends.
+  PostMessageW(program.MainWindow(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(program.Ended(), 0);
+}
+
+// Counts the "Erreur!" boxes of the program for a while, then answers the first with OK.
+int CountErrorBoxesThenAnswer(const Program& program) {
+  size_t most = 0;
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        auto boxes = WindowsOf(program.Id(), L"#32770", L"Erreur!");
+        most = std::max(most, boxes.size());
+        if (!boxes.empty()) box = boxes.front();
+        return false;
+      },
+      1500);
+  if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return static_cast<int>(most);
+}
+
+TEST_F(ProgramLife, AFailingHandlerShowsOneBoxThenEndsWithSettingsSaved) {
+  Program program("throw");
+  ASSERT_TRUE(program.WaitForWindow(true));
+  ForgetVersion();
+  program.Click(L"&Optimiser\r\nla RAM !");
+  ASSERT_TRUE(
+      WaitFor([&] { return !WindowsOf(program.Id(), L"#32770", L"Erreur!").empty(); }, 10000));
+  // The timers are stopped: nothing fails again behind the box.
+  EXPECT_EQ(CountErrorBoxesThenAnswer(program), 1);
+  EXPECT_EQ(program.Ended(), 0);
+  EXPECT_TRUE(VersionSaved());
+  const std::string out = program.Output();
+  EXPECT_THAT(out, ::testing::HasSubstr(" : Exception : Échec simulé\r\n"));
+  for (const char* line : {" : OS: ", " : Memoire libre : ", " : RAM installée : ",
+                           " : SwapFile usage : ", " : Total Swap : "})
+    EXPECT_THAT(out, ::testing::HasSubstr(line));
+}
+
+BOOL CALLBACK DumpOne(HWND hwnd, LPARAM param) {
+  auto& s = *reinterpret_cast<std::pair<DWORD, std::string>*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != s.first) return TRUE;
+  wchar_t cls[64] = {}, text[128] = {};
+  GetClassNameW(hwnd, cls, 64);
+  GetWindowTextW(hwnd, text, 128);
+  s.second += Narrow(cls) + " '" + Narrow(text) + "' " +
+              (IsWindowVisible(hwnd) ? "visible" : "hidden") + "\n";
+  return TRUE;
+}
+std::string DumpWindows(DWORD pid) {
+  std::pair<DWORD, std::string> s{pid, ""};
+  EnumWindows(DumpOne, reinterpret_cast<LPARAM>(&s));
+  return s.second;
+}
+
+// Copied where no help file lies beside it, the program says so when help is asked for.
+TEST_F(ProgramLife, HelpWithoutTheHelpFileSaysItIsMissing) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"korvane-no-help\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = folder + L"korvane_hooks.exe";
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), copy.c_str(), FALSE));
+  {
+    Program program("", copy);
+    ASSERT_TRUE(program.WaitForWindow(true));
+    // F1 on the focused button; the answer is a box of the program's own.
+    HWND button = ChildWithText(program.MainWindow(), L"&Optimiser\r\nla RAM !");
+    ASSERT_NE(button, nullptr);
+    PostMessageW(button, WM_KEYDOWN, VK_F1, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          auto boxes = WindowsOf(program.Id(), L"#32770", L"Korvane");
+          box = boxes.empty() ? nullptr : boxes.front();
+          return box != nullptr;
+        },
+        10000))
+        << DumpWindows(program.Id());
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_EQ(Narrow(text), "Le fichier d'aide est introuvable !");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    // No help window was opened in its place.
+    EXPECT_TRUE(WindowsOf(program.Id(), L"HH Parent", L"Aide de Korvane").empty());
+  }
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+std::vector<std::wstring> Dumps() {
+  std::vector<std::wstring> files;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((CrashDumpFolder() + L"korvane-*.dmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do files.push_back(CrashDumpFolder() + found.cFileName);
+  while (FindNextFileW(find, &found));
+  FindClose(find);
+  return files;
+}
+
+TEST_F(ProgramLife, ACrashLeavesAMinidumpAndTheReportLines) {
+  struct Case {
+    const char* fault;
+    DWORD code;
+    const char* what;
+    bool settingsSaved;  // not after a stack overflow: the stack is gone
+  };
+  const Case cases[] = {
+      {"crash", EXCEPTION_ACCESS_VIOLATION, "Exception : Violation d'accès (C0000005)", true},
+      {"overflow", EXCEPTION_STACK_OVERFLOW, "Exception : Dépassement de pile (C00000FD)", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    for (const std::wstring& old : Dumps()) DeleteFileW(old.c_str());
+    Program program(c.fault);
+    ASSERT_TRUE(program.WaitForWindow(true));
+    ForgetVersion();
+    program.Click(L"&Optimiser\r\nla RAM !");
+    EXPECT_EQ(program.Ended(), static_cast<long>(c.code));
+    EXPECT_EQ(VersionSaved(), c.settingsSaved);
+    const std::string out = program.Output();
+    EXPECT_THAT(out, ::testing::HasSubstr(c.what));
+    EXPECT_THAT(out, ::testing::HasSubstr(" : Total Swap : "));
+    const auto dumps = Dumps();
+    ASSERT_EQ(dumps.size(), 1u);
+    EXPECT_THAT(out, ::testing::HasSubstr("Rapport de plantage : " + Narrow(dumps[0])));
+    HANDLE file = CreateFileW(dumps[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    char magic[4] = {};
+    DWORD n = 0;
+    ReadFile(file, magic, 4, &n, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(std::string(magic, 4), "MDMP");
+    DeleteFileW(dumps[0].c_str());
+  }
+}
+
+}  // namespace
+}  // namespace kvn

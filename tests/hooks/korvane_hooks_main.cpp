@@ -1,0 +1,45 @@
+// korvane.exe with faults the tests can set off: the same program, started with
+// KORVANE_TEST_KEY as its registry key, and with KORVANE_TEST_FAULT ("throw", "crash" or
+// "overflow") the "Optimiser" button fails in that way instead of recovering memory.
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "shell/main_window_win32.h"
+#include "shell/program_win32.h"
+
+namespace {
+
+std::string Environment(const char* name) {
+  char value[512] = {};
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
+  return n > 0 && n < sizeof(value) ? std::string(value, n) : std::string();
+}
+
+// Deep enough to run out of any stack; the volatile array keeps each frame alive.
+volatile bool g_never = false;
+int Recurse(int depth) {
+  if (g_never) return 0;
+  volatile char frame[512];
+  frame[0] = static_cast<char>(depth);
+  return Recurse(depth + 1) + frame[0];
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  kvn::StartOptions options;
+  if (std::string key = Environment("KORVANE_TEST_KEY"); !key.empty()) options.programKey = key;
+  const std::string fault = Environment("KORVANE_TEST_FAULT");
+  options.started = [fault](kvn::TfMainMem& window) {
+    auto& button = window.form.BitBtn1.OnClick;
+    if (fault == "throw")
+      button = [] { throw std::runtime_error("Échec simulé"); };
+    else if (fault == "crash")
+      button = [] { *static_cast<volatile int*>(nullptr) = 1; };
+    else if (fault == "overflow")
+      button = [] { Recurse(0); };
+  };
+  return kvn::KorvaneMain(showCommand, options);
+}
