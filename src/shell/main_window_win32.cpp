@@ -15,11 +15,14 @@
 #include "engine/memory_service_win32.h"
 #include "korvane_version.h"
 #include "settings/windows_tuning_win32.h"
+#include "shell/info_page_binding.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
 #include "shell/tray_icon_win32.h"
 #include "sysinfo/cpu_services_win32.h"
+#include "sysinfo/system_info_win32.h"
+#include "sysinfo/windows_release_win32.h"
 
 namespace kvn {
 
@@ -76,7 +79,8 @@ TfMainMem::TfMainMem(std::string programKey)
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
       chartKey_(
           std::make_unique<RegistryChartSettingsKey>(Win32Registry(), programKey + "\\settings")),
-      programKey_(std::move(programKey)) {
+      programKey_(std::move(programKey)),
+      release_(CurrentWindowsRelease()) {
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer :
@@ -127,6 +131,11 @@ void TfMainMem::InitMainWindow() {
   PrepareLog();
 
   installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
+  ProcessLoadSampler().WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  infoServices_ = std::make_unique<Win32SystemInfoServices>();
+  infoPage_ =
+      std::make_unique<InfoPage>(InfoPageControlsOf(form), *infoServices_, SystemReleaseSource(),
+                                 release_, UserNumberSeparators(), installedRamMB_);
   TuningSinks tuningSinks = Win32TuningSinks(host_.Handle());
   tuningSinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   tuningSinks.SecondLevelCacheKB = [] { return SecondLevelCacheKB(); };
@@ -187,9 +196,13 @@ void TfMainMem::InitMainWindow() {
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
                         std::to_string(engine_.PageSize()) + " MB.");
   form.PBSwap.SetProgress(engine_.SwapFileUsage());
-  form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
+  const std::wstring programFile = ProgramFileName();
+  form.Label2.SetCaption(AboutCaptionWithVersion(
+      form.Label2.Caption(), ProgramFileVersion(programFile), ProgramFileDate(programFile)));
   form.Memoire.SetActivePage(&form.TabSheet1);
 
+  SelectWindowsLogo(
+      form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
   try {
     GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
     SelectProcessorLogo(form, CpuLibrary());
@@ -234,6 +247,7 @@ void TfMainMem::BindHandlers() {
   BindPassKeyboard();
   monitoring_->Bind();
   swatches_->Bind();
+  infoPage_->Bind();
   form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
   form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
   GlobalHotKey.OnHotKey = [this] { recovery_->StartSeries(); };
