@@ -153,6 +153,12 @@ TEST(InfoPageChild, ReportsThePage) {
   testing::PumpMessages(100);
   ShowInformationPage(*window);
   testing::PumpMessages(1200);  // a few load ticks, which must not fail on any release
+  // The report is named after the release: so is the picture kept for a person to look at.
+  const std::string report = path;
+  const auto stem = report.rfind("korvane_info_");
+  const std::string release =
+      stem == std::string::npos ? "child" : report.substr(stem + 13, report.size() - stem - 17);
+  EXPECT_FALSE(testing::SaveWindowShot(window->Handle(), "info_page_" + release).empty());
   std::ofstream out(path, std::ios::binary);
   out << "version\t" << TextOf(window->form.Label_version_os) << "\n";
   out << "logo\t" << ShownLogo(window->form) << "\n";
@@ -228,6 +234,8 @@ TEST(InfoPageReleases, NameAndLogoOfEachRelease) {
   for (const auto& r : releases) {
     SCOPED_TRACE(Narrow(r.wine));
     auto fields = RunChild(r.wine);
+    std::printf("%s: %s | %s\n", Narrow(r.wine).c_str(), fields["version"].c_str(),
+                fields["logo"].c_str());
     EXPECT_EQ(fields["exit"], "0") << "the window ran and ended without a fault";
     EXPECT_TRUE(Matches(fields["version"], r.versionPattern));
     EXPECT_EQ(fields["logo"], r.logo);
