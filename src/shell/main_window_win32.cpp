@@ -196,9 +196,8 @@ void TfMainMem::InitMainWindow() {
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
                         std::to_string(engine_.PageSize()) + " MB.");
   form.PBSwap.SetProgress(engine_.SwapFileUsage());
-  const std::wstring programFile = ProgramFileName();
-  form.Label2.SetCaption(AboutCaptionWithVersion(
-      form.Label2.Caption(), ProgramFileVersion(programFile), ProgramFileDate(programFile)));
+  form.Label2.SetCaption(
+      AboutCaptionWithVersion(form.Label2.Caption(), ProgramFileVersion(), ProgramFileDate()));
   form.Memoire.SetActivePage(&form.TabSheet1);
 
   SelectWindowsLogo(

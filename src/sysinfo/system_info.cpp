@@ -19,16 +19,6 @@ std::optional<unsigned> DecimalField(const std::string& text) {
   return value;
 }
 
-// The first `count` characters of a UTF-8 text.
-std::string FirstCharacters(const std::string& text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t n = 0; end < text.size() && n < count; ++n) {
-    ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-  }
-  return text.substr(0, end);
-}
-
 }  // namespace
 
 std::string FormatNumber(double value, int decimals, const NumberSeparators& separators,
@@ -100,6 +90,15 @@ std::vector<std::string> DrivesFreeSpaceList(SystemInfoServices& services,
 
 std::string CpuSpeedCaption(double mhz, const NumberSeparators& separators) {
   return "Vitesse réelle Processeur : " + FormatNumber(mhz, 2, separators, false) + " Mhz";
+}
+
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t n = 0; end < text.size() && n < count; ++n) {
+    ++end;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return text.substr(0, end);
 }
 
 std::string AboutCaptionWithVersion(const std::string& caption, const std::string& fileVersion,

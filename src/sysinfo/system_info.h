@@ -73,6 +73,9 @@ std::vector<std::string> DrivesFreeSpaceList(SystemInfoServices& services,
 
 std::string CpuSpeedCaption(double mhz, const NumberSeparators& separators);
 
+// The first `count` characters of a UTF-8 text.
+std::string FirstCharacters(const std::string& text, std::size_t count);
+
 // The About label's caption with the program's version and date appended (each cut to its
 // length: 10 and 20 characters).
 std::string AboutCaptionWithVersion(const std::string& caption, const std::string& fileVersion,

@@ -175,7 +175,7 @@ std::int64_t Win32SystemInfoServices::DriveFreeBytes(int driveNumber) {
   return static_cast<std::int64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
 }
 
-std::string ProgramFileVersion(const std::wstring& path) {
+std::string ReadFileVersionText(const std::wstring& path) {
   if (SHGetFileInfoW(path.c_str(), 0, nullptr, 0, SHGFI_EXETYPE) == 0) return {};
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
@@ -198,7 +198,7 @@ std::string ProgramFileVersion(const std::wstring& path) {
   return Narrow(std::wstring(text, wcsnlen(text, length)));
 }
 
-std::string ProgramFileDate(const std::wstring& path) {
+std::string ReadFileDateText(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
   FILETIME local{};
@@ -215,6 +215,16 @@ std::wstring ProgramFileName() {
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+const std::string& ProgramFileVersion() {
+  static const std::string version = FirstCharacters(ReadFileVersionText(ProgramFileName()), 10);
+  return version;
+}
+
+const std::string& ProgramFileDate() {
+  static const std::string date = FirstCharacters(ReadFileDateText(ProgramFileName()), 20);
+  return date;
 }
 
 }  // namespace kvn

@@ -43,10 +43,15 @@ class Win32SystemInfoServices : public SystemInfoServices {
 
 // "FileVersion" of the file's version resource (first translation); "" when it has none or the
 // shell does not see an executable.
-std::string ProgramFileVersion(const std::wstring& path);
+std::string ReadFileVersionText(const std::wstring& path);
 // The file's last change, in the user's short date format; "" when it cannot be read.
-std::string ProgramFileDate(const std::wstring& path);
+std::string ReadFileDateText(const std::wstring& path);
 // The program's own file.
 std::wstring ProgramFileName();
+
+// The program's own version (at most 10 characters) and date (at most 20), read from its file at
+// the first call (start-up) and kept: the About text, the mail subjects and the fault report.
+const std::string& ProgramFileVersion();
+const std::string& ProgramFileDate();
 
 }  // namespace kvn

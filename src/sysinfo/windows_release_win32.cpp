@@ -137,4 +137,8 @@ const WindowsRelease& CurrentWindowsRelease() {
   return release;
 }
 
+std::string CurrentWindowsVersionText() {
+  return WindowsVersionText(CurrentWindowsRelease(), SystemReleaseSource());
+}
+
 }  // namespace kvn

@@ -23,6 +23,10 @@ WindowsReleaseSource& SystemReleaseSource();
 // exists, and the answer never changes afterwards.
 const WindowsRelease& CurrentWindowsRelease();
 
+// Name, two blanks and service-pack text of the running release, as the "Informations" page
+// shows it: the fault report's "OS:" line.
+std::string CurrentWindowsVersionText();
+
 // The product version (major << 16 | minor) of a file's version resource; 0 when unreadable.
 std::uint32_t FileProductVersion(const wchar_t* path);
 
