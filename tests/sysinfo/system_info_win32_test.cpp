@@ -64,7 +64,9 @@ TEST(Drives, LettersWindowsDoesNotKnowAreNotAsked) {
   const DWORD known = GetLogicalDrives();
   for (int drive = 1; drive <= 26; ++drive) {
     const std::int64_t free = services.DriveFreeBytes(drive);
-    if (!(known & (1u << (drive - 1)))) EXPECT_EQ(free, -1) << drive;
+    if (!(known & (1u << (drive - 1)))) {
+      EXPECT_EQ(free, -1) << drive;
+    }
   }
   ULARGE_INTEGER available{};
   ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, nullptr, nullptr));
@@ -74,14 +76,11 @@ TEST(Drives, LettersWindowsDoesNotKnowAreNotAsked) {
 }
 
 TEST(ProgramFile, VersionAndDateOfAFileWithAndWithoutAVersion) {
-  // A program with a version resource, a library with one (the shell says it is no program),
-  // this test program without one, and no file at all.
+  // A library with a version resource (the shell says it is no program), this test program
+  // without one, and no file at all. The program's own resource is read by the window test.
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
-  const std::wstring notepad = std::wstring(system) + L"\\notepad.exe";
   const std::wstring kernel = std::wstring(system) + L"\\kernel32.dll";
-  EXPECT_TRUE(std::regex_match(ReadFileVersionText(notepad), std::regex("[0-9]+\\.[0-9]+.*")))
-      << ReadFileVersionText(notepad);
   EXPECT_NE(FileProductVersion(kernel.c_str()), 0u);
   EXPECT_EQ(ReadFileVersionText(kernel), "");
   EXPECT_EQ(ReadFileVersionText(ProgramFileName()), "");
