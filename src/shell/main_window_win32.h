@@ -20,6 +20,8 @@
 #include "shell/main_form.h"
 #include "shell/mapi_mail_win32.h"
 #include "shell/tray_icon.h"
+#include "sysinfo/system_info.h"
+#include "sysinfo/windows_release.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/window_timers.h"
 
@@ -29,6 +31,7 @@ class ChartWindow;
 class GlobalHotKeyWin32;
 class TrayIconWin32;
 class Win32MemoryService;
+class Win32SystemInfoServices;
 
 class TfMainMem {
  public:
@@ -63,6 +66,7 @@ class TfMainMem {
   Monitoring& monitoring() { return *monitoring_; }
   SettingsStore& settings() { return *settings_; }
   WindowsTuning& tuning() { return *tuning_; }
+  InfoPage& infoPage() { return *infoPage_; }
   bool ExitRequested() const { return exitRequested_; }
   ChartWindow* chartWindow() const { return chartWindow_; }
   // The hidden window that receives the global hot key.
@@ -104,6 +108,9 @@ class TfMainMem {
   std::string programKey_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
+  const WindowsRelease& release_;  // settled before any window exists
+  std::unique_ptr<Win32SystemInfoServices> infoServices_;
+  std::unique_ptr<InfoPage> infoPage_;
   std::unique_ptr<TrayIconWin32> trayPeer_;
   std::unique_ptr<GlobalHotKeyWin32> hotKeyPeer_;
   ChartWindow* chartWindow_ = nullptr;  // owned by its window
