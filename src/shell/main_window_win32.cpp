@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "../res/resource_ids.h"
@@ -161,8 +162,13 @@ bool TfMainMem::Create() {
   }
   InitMainWindow();
   if (buildError) std::rethrow_exception(buildError);
-  // The tray icon decides whether the window shows at once (it does).
-  if (TrayIcon1.Loaded()) {
+  AcceptMessagesFromLowerRights();
+  if (startHidden_) {
+    HideToTray();
+    if (startSeriesMB_ >= 0)
+      PostMessageW(host_.Handle(), OptimiseMessage(), static_cast<WPARAM>(startSeriesMB_), 0);
+  } else if (TrayIcon1.Loaded()) {
+    // The tray icon decides whether the window shows at once (it does).
     ShowWindow(host_.Handle(), SW_SHOW);
     // The main command has the focus, not whichever button comes first: Enter recovers memory,
     // it never quits by accident.
@@ -423,7 +429,32 @@ void TfMainMem::BindPassKeyboard() {
   };
 }
 
+UINT TfMainMem::OptimiseMessage() {
+  static const UINT message = RegisterWindowMessageW(L"Korvane.Optimiser");
+  return message;
+}
+
+void TfMainMem::AcceptMessagesFromLowerRights() {
+  // A copy run as administrator still hears a second copy or a script started without: the
+  // messages they post carry no data.
+  using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+  auto change = reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
+  constexpr DWORD kAllow = 1;  // MSGFLT_ADD
+  if (!change) return;
+  change(WM_USER, kAllow);
+  change(OptimiseMessage(), kAllow);
+}
+
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == OptimiseMessage() && msg != 0) {
+    if (wParam > 0)
+      recovery_->StartSeries(static_cast<int>(std::min<WPARAM>(wParam, 1u << 20)));
+    else
+      recovery_->StartSeries();
+    result = 0;
+    return true;
+  }
   if (msg == kAfterFirstShowing) {
     // The processor page and the MMX check: identifying the processor pins a thread to each
     // processor and measures its clock, which the first showing can do without.

@@ -44,6 +44,16 @@ class TfMainMem {
   TfMainMem(const TfMainMem&) = delete;
   TfMainMem& operator=(const TfMainMem&) = delete;
 
+  // The command line's "/optimiser": the window starts in the notification area and runs one
+  // series (of megabytes, or the window's own amount when 0) once started. Before Create.
+  void StartHiddenAndOptimise(int megabytes) {
+    startHidden_ = true;
+    startSeriesMB_ = megabytes;
+  }
+  // Posted by "korvane.exe /optimiser [Mo]" to the running copy: wParam is the amount, 0 for the
+  // window's own.
+  static UINT OptimiseMessage();
+
   // Creates the window and runs the start-up sequence; false when Windows refused the window.
   bool Create();
   HWND Handle() const { return host_.Handle(); }
@@ -88,6 +98,7 @@ class TfMainMem {
   void KVNApplicationException(std::exception_ptr error);
   void StopTimers();
   void CheckHtmlHelp();
+  void AcceptMessagesFromLowerRights();
   // The processor page, its logo and the MMX check, once.
   void ReadProcessor();
   static constexpr UINT kAfterFirstShowing = WM_APP + 20;
@@ -118,6 +129,8 @@ class TfMainMem {
   bool exitRequested_ = false;
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
+  bool startHidden_ = false;
+  int startSeriesMB_ = -1;  // a series to run once started: -1 none
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };
 
