@@ -7,7 +7,14 @@
 //
 // With the argument "hide" it measures instead the window's first seconds: shown, then hidden
 // into the notification area by Timer6 five seconds after start.
+//
+// With the argument "info" it shows the "Informations" page and presses "&Rafraichir" a few
+// times (the clock measured on its own thread), then does the same with the half-second clock
+// measured in the window's thread as a baseline; the last line gives both worst stalls and their
+// ratio.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +28,7 @@
 #include "bench_clock.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
+#include "sysinfo/system_info_win32.h"
 #include "ui/win32/form_host.h"
 
 namespace {
@@ -249,11 +257,79 @@ int MeasureHide() {
   return 0;
 }
 
+// Clicks a tab of the page control as the mouse does, from another thread.
+void ClickTab(HWND tabs, int index) {
+  RECT r{};
+  SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(tabs, WM_LBUTTONUP, 0, at);
+}
+
+int MeasureInfoPage() {
+  TfMainMem window;
+  if (!window.Create()) {
+    std::printf("no window\n");
+    return 1;
+  }
+  window.form.Timer6.SetEnabled(false);
+  const HWND main = window.Handle();
+  const HWND tabs = FormHost::WindowOf(window.form.Memoire);
+  const HWND refresh = FormHost::WindowOf(window.form.Btn3);
+  double phaseStart[2] = {0, 0}, phaseEnd[2] = {0, 0};
+  // The baseline: the page filled with the clock measured in the window's thread, as a plain
+  // call would.
+  std::atomic<bool> baseline{false};
+  auto& page = window.infoPage();
+  window.form.TabSheet5.OnShow = [&] {
+    page.TabSheet5Show();
+    if (baseline) kvn::MeasureCpuSpeed();
+  };
+  window.form.Btn3.OnClick = [&] {
+    page.Btn3Click();
+    if (baseline) kvn::MeasureCpuSpeed();
+  };
+  Prober prober(main);
+  std::thread user([&] {
+    Sleep(1500);
+    for (int phase = 0; phase < 2; ++phase) {
+      phaseStart[phase] = NowMs();
+      for (int i = 0; i < 3; ++i) {
+        ClickTab(tabs, 3);  // "Informations"
+        Sleep(800);
+        PostMessageW(refresh, BM_CLICK, 0, 0);
+        Sleep(800);
+        ClickTab(tabs, 0);
+        Sleep(300);
+      }
+      phaseEnd[phase] = NowMs();
+      baseline = true;  // the window's thread reads it at the next showing
+      Sleep(1000);
+    }
+    PostMessageW(main, WM_QUIT, 0, 0);
+  });
+  window.Run();
+  user.join();
+  const std::vector<RoundTrip> trips = prober.Finish();
+  const Figures measured = Over(trips, phaseStart[0], phaseEnd[0]);
+  const Figures inWindow = Over(trips, phaseStart[1], phaseEnd[1]);
+  std::printf(
+      "clock on its own thread: %d round trips  mean %.2f ms  worst %.1f ms (sent %.0f ms into "
+      "the round of showings)\n",
+      measured.count, measured.mean, measured.worst, measured.worstAt - phaseStart[0]);
+  std::printf("clock in the window's thread: %d round trips  mean %.2f ms  worst %.1f ms\n",
+              inWindow.count, inWindow.mean, inWindow.worst);
+  std::printf("worst %.1f ms against %.1f ms in the window's thread: ratio %.3f\n", measured.worst,
+              inWindow.worst, inWindow.worst > 0 ? measured.worst / inWindow.worst : 0.0);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   kvn::InitializeCpuLibrary();
   kvn::ui::win32::InitToolkit();
   if (argc > 1 && std::strcmp(argv[1], "hide") == 0) return MeasureHide();
+  if (argc > 1 && std::strcmp(argv[1], "info") == 0) return MeasureInfoPage();
   return MeasurePasses();
 }

@@ -14,6 +14,7 @@
 #define IDB_LOGO_WINNTS 214
 #define IDB_LOGO_WIN2K 215
 #define IDB_LOGO_WINXP 216
+#define IDB_LOGO_WINLATER 217  // every release after XP
 #define IDB_LOGO_INTEL 220  // processor maker logos, 65 x 81
 #define IDB_LOGO_AMD 221
 #define IDB_LOGO_CYRIX 222

@@ -4,5 +4,7 @@
 #include "shell/program_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-  return kvn::KorvaneMain(showCommand);
+  kvn::StartOptions options;
+  options.arguments = kvn::ProgramArguments();
+  return kvn::KorvaneMain(showCommand, options);
 }

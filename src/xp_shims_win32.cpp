@@ -17,7 +17,8 @@ ULONGLONG WINAPI ExtendedTickCount() {
     ULONGLONG high = static_cast<ULONGLONG>(seen) >> 32;
     if (now < static_cast<DWORD>(seen)) ++high;
     const LONGLONG next = static_cast<LONGLONG>((high << 32) | now);
-    if (InterlockedCompareExchange64(&last, next, seen) == seen) return static_cast<ULONGLONG>(next);
+    if (InterlockedCompareExchange64(&last, next, seen) == seen)
+      return static_cast<ULONGLONG>(next);
   }
 }
 
@@ -35,8 +36,8 @@ TickCount64 ImportedGetTickCount64 __asm__("__imp__GetTickCount64@0") = FirstTic
 namespace {
 
 ULONGLONG WINAPI FirstTickCount64() {
-  auto system = reinterpret_cast<TickCount64>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
+  auto system = reinterpret_cast<TickCount64>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
   ImportedGetTickCount64 = system ? system : ExtendedTickCount;
   return ImportedGetTickCount64();
 }

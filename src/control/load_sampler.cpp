@@ -18,8 +18,8 @@ LoadSampler::LoadSampler(LoadPlatform& platform)
 }
 
 void LoadSampler::TakeLoadSnapshot() {
-  if (!isNT_) return Snapshot9x();
   if (useProcessorTimes_) return SnapshotProcessorTimes();
+  if (!isNT_) return Snapshot9x();
   SnapshotNT();
 }
 
@@ -103,19 +103,42 @@ void LoadSampler::Commit(std::vector<std::int64_t> idle, std::int64_t time) {
 }
 
 void LoadSampler::Snapshot9x() {
+  if (loadMissing_) return;
   if (!started_) {
-    if (!platform_.StartStat(load9x_)) throw LoadSamplingError(kStartStatMessage);
-    if (!platform_.OpenStatData()) throw LoadSamplingError(kStatDataMessage);
+    if (!platform_.StartStat(load9x_)) return FallBackFrom9x(kStartStatMessage);
+    if (!platform_.OpenStatData()) {
+      platform_.StopStat();
+      return FallBackFrom9x(kStatDataMessage);
+    }
     started_ = true;
   }
   platform_.ReadStatData(load9x_);
 }
 
+void LoadSampler::FallBackFrom9x(const char* failure) {
+  // A 9x version record without the kernel statistic (a compatibility layer, Wine's Windows 98
+  // mode): the kernel's idle times where they exist, else no load at all. A missing load source
+  // is never worth ending the program over.
+  std::vector<ProcessorTimes> probe;
+  if (platform_.QueryProcessorTimes(probe) && !probe.empty()) {
+    SwitchToProcessorTimes();
+    CommitProcessorTimes(probe);
+    if (WriteLog) WriteLog(std::string(failure) + " : charge lue sur les temps d'inactivité");
+    return;
+  }
+  loadMissing_ = true;
+  load9x_ = 0;
+  if (WriteLog) WriteLog(std::string(failure) + " : charge processeur lue à 0");
+}
+
 double LoadSampler::ProcessorLoad(int index) {
-  if (!isNT_) {
-    if (index != 0) throw LoadSamplingError(kCpuIndexMessage);
-    if (!started_) TakeLoadSnapshot();
-    return load9x_ / 100.0;
+  if (!isNT_ && !useProcessorTimes_) {
+    if (!started_ && !loadMissing_) TakeLoadSnapshot();
+    if (loadMissing_) return 0;
+    if (!useProcessorTimes_) {
+      if (index != 0) throw LoadSamplingError(kCpuIndexMessage);
+      return load9x_ / 100.0;
+    }
   }
   if (processorCount_ == -1) TakeLoadSnapshot();
   if (index < 0 || index >= processorCount_) throw LoadSamplingError(kCpuIndexMessage);

@@ -3,6 +3,8 @@
 // "KERNEL\CPUUsage", and where the processor object is missing (counters disabled, Wine) the
 // per-processor idle times of NtQuerySystemInformation, with the same arithmetic.
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "control/perf_data.h"
@@ -61,6 +63,10 @@ class LoadSampler {
   LoadSampler& operator=(const LoadSampler&) = delete;
   ~LoadSampler() = default;
 
+  // Where a 9x kernel statistic cannot be started, the sampler reads the idle times or, without
+  // them, a load of 0, and says so here once.
+  std::function<void(const std::string&)> WriteLog;
+
   void TakeLoadSnapshot();
   double ProcessorLoad(int index);
   void StopLoadSampling();
@@ -74,6 +80,8 @@ class LoadSampler {
   // True once the processor object proved missing or broken and the NT idle times are read
   // instead.
   bool UsingProcessorTimes() const { return useProcessorTimes_; }
+  // True once no load source could be started: every load reads 0.
+  bool LoadMissing() const { return loadMissing_; }
   std::uint32_t BufferSize() const { return bufferSize_; }
 
  private:
@@ -82,6 +90,7 @@ class LoadSampler {
   void SnapshotProcessorTimes();
   void CommitProcessorTimes(const std::vector<ProcessorTimes>& times);
   void Snapshot9x();
+  void FallBackFrom9x(const char* failure);
   void Commit(std::vector<std::int64_t> idle, std::int64_t time);
 
   LoadPlatform& platform_;
@@ -100,6 +109,7 @@ class LoadSampler {
   bool useProcessorTimes_ = false;
   bool started_ = false;
   std::uint32_t load9x_ = 0;
+  bool loadMissing_ = false;
 };
 
 // What ReadProcessorLoads needs: the processor count Windows reports and the usage value of a

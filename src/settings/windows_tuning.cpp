@@ -7,6 +7,14 @@
 
 namespace kvn {
 
+TuningRelease TuningReleaseOf(const WindowsRelease& release) {
+  TuningRelease t;
+  t.IsWinNT = release.Flags.IsWinNT3 || release.Flags.IsWinNT4;
+  t.IsWin2000 = release.Flags.IsWin2000;
+  t.IsWinXP = release.Flags.IsWinXP || !release.LaterName.empty();
+  return t;
+}
+
 namespace {
 
 constexpr char kIoPageLockLimit[] = "IOPageLockLimit";

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/registry.h"
+#include "sysinfo/windows_release.h"
 #include "ui/control.h"
 #include "ui/list_controls.h"
 #include "ui/range_controls.h"
@@ -37,6 +38,10 @@ struct TuningRelease {
   bool IsWinXP = false;  // XP and every later NT release
   bool NtFamily() const { return IsWinNT || IsWin2000 || IsWinXP; }
 };
+
+// The release detection's answer as these options see it: NT 3 and 4 are "NT", every release
+// after XP counts as XP, 9x and unknown releases offer none of the options.
+TuningRelease TuningReleaseOf(const WindowsRelease& release);
 
 struct TuningSinks {
   std::function<void(bool)> SetTopmost;

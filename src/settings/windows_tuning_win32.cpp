@@ -2,6 +2,7 @@
 
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
+#include "sysinfo/windows_release_win32.h"
 
 namespace kvn {
 
@@ -17,16 +18,7 @@ OSVERSIONINFOW WindowsVersion() {
 }  // namespace
 
 TuningRelease CurrentTuningRelease() {
-  const OSVERSIONINFOW v = WindowsVersion();
-  TuningRelease release;
-  if (v.dwPlatformId != VER_PLATFORM_WIN32_NT) return release;  // 9x: none of the options
-  if (v.dwMajorVersion < 5)
-    release.IsWinNT = true;
-  else if (v.dwMajorVersion == 5 && v.dwMinorVersion == 0)
-    release.IsWin2000 = true;
-  else
-    release.IsWinXP = true;
-  return release;
+  return TuningReleaseOf(CurrentWindowsRelease());
 }
 
 bool LacksMachineRights() {

@@ -355,7 +355,7 @@ void MainForm::BuildInformations() {
        {LogoSpec{LogoWin95, IDB_LOGO_WIN95}, LogoSpec{LogoWin98, IDB_LOGO_WIN98},
         LogoSpec{LogoWinME, IDB_LOGO_WINME}, LogoSpec{LogoWinNT, IDB_LOGO_WINNT},
         LogoSpec{LogoWinNTS, IDB_LOGO_WINNTS}, LogoSpec{LogoWin2K, IDB_LOGO_WIN2K},
-        LogoSpec{LogoWinXP, IDB_LOGO_WINXP}}) {
+        LogoSpec{LogoWinXP, IDB_LOGO_WINXP}, LogoSpec{LogoWinLater, IDB_LOGO_WINLATER}}) {
     Put(l.image, GroupBox8, 8, 16, 250, 60);
     l.image.SetResourceId(l.resourceId);
   }

@@ -136,7 +136,7 @@ class MainForm : public ui::Control {
 
   // ---- "Informations" ----------------------------------------------------------------------
   ui::GroupBox GroupBox8{"GroupBox8"};
-  // Seven logos of 250 x 60 at one place; start-up keeps the one of the running release.
+  // Eight logos of 250 x 60 at one place; start-up keeps the one of the running release.
   ui::Image LogoWin95{"LogoWin95"};
   ui::Image LogoWin98{"LogoWin98"};
   ui::Image LogoWinME{"LogoWinME"};
@@ -144,6 +144,7 @@ class MainForm : public ui::Control {
   ui::Image LogoWinNTS{"LogoWinNTS"};
   ui::Image LogoWin2K{"LogoWin2K"};
   ui::Image LogoWinXP{"LogoWinXP"};
+  ui::Image LogoWinLater{"LogoWinLater"};  // the releases after XP
   // One small picture beside each label.
   ui::Image Image1{"Image1"};
   ui::Label Label_version_os{"Label_version_os"};

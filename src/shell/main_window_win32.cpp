@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "../res/resource_ids.h"
@@ -19,11 +20,14 @@
 #include "settings/windows_tuning_win32.h"
 #include "shell/crash_report_win32.h"
 #include "shell/help_win32.h"
+#include "shell/info_page_binding.h"
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
 #include "shell/tray_icon_win32.h"
 #include "sysinfo/cpu_services_win32.h"
+#include "sysinfo/system_info_win32.h"
+#include "sysinfo/windows_release_win32.h"
 
 namespace kvn {
 
@@ -80,7 +84,8 @@ TfMainMem::TfMainMem(std::string programKey)
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
       chartKey_(
           std::make_unique<RegistryChartSettingsKey>(Win32Registry(), programKey + "\\settings")),
-      programKey_(std::move(programKey)) {
+      programKey_(std::move(programKey)),
+      release_(CurrentWindowsRelease()) {
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer :
@@ -126,7 +131,7 @@ bool TfMainMem::Create() {
     ReportMail.SendReportMail();
   };
   report.ExitAppli = [this] { exit_appli(); };
-  faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, KORVANE_VERSION_TEXT);
+  faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, ProgramFileVersion());
   // A crash that is no C++ exception: a minidump and the same lines, settings saved when safe.
   InstallCrashReport({[this](const std::string& what, const std::string& dumpPath) {
                         for (const std::string& line : FaultReportLines(what, CurrentFaultFacts()))
@@ -158,8 +163,13 @@ bool TfMainMem::Create() {
   }
   InitMainWindow();
   if (buildError) std::rethrow_exception(buildError);
-  // The tray icon decides whether the window shows at once (it does).
-  if (TrayIcon1.Loaded()) {
+  AcceptMessagesFromLowerRights();
+  if (startHidden_) {
+    HideToTray();
+    if (startSeriesMB_ >= 0)
+      PostMessageW(host_.Handle(), OptimiseMessage(), static_cast<WPARAM>(startSeriesMB_), 0);
+  } else if (TrayIcon1.Loaded()) {
+    // The tray icon decides whether the window shows at once (it does).
     ShowWindow(host_.Handle(), SW_SHOW);
     // The main command has the focus, not whichever button comes first: Enter recovers memory,
     // it never quits by accident.
@@ -177,6 +187,11 @@ void TfMainMem::InitMainWindow() {
   PrepareLog();
 
   installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
+  ProcessLoadSampler().WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  infoServices_ = std::make_unique<Win32SystemInfoServices>();
+  infoPage_ =
+      std::make_unique<InfoPage>(InfoPageControlsOf(form), *infoServices_, SystemReleaseSource(),
+                                 release_, UserNumberSeparators(), installedRamMB_);
   TuningSinks tuningSinks = Win32TuningSinks(host_.Handle());
   tuningSinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   tuningSinks.SecondLevelCacheKB = [this] {
@@ -240,9 +255,12 @@ void TfMainMem::InitMainWindow() {
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
                         std::to_string(engine_.PageSize()) + " MB.");
   form.PBSwap.SetProgress(engine_.SwapFileUsage());
-  form.Label2.SetCaption(form.Label2.Caption() + KORVANE_VERSION_TEXT);
+  form.Label2.SetCaption(
+      AboutCaptionWithVersion(form.Label2.Caption(), ProgramFileVersion(), ProgramFileDate()));
   form.Memoire.SetActivePage(&form.TabSheet1);
 
+  SelectWindowsLogo(
+      form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
   tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
   form.StatusBar.SetPanelText(1, " 100 %");
   form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
@@ -314,7 +332,7 @@ void TfMainMem::BindAboutLinks() {
     link->OnMouseDown = [link, paint](ui::MouseButton, int, int) { paint(*link, kPressed); };
   form.InfoLabel4.OnClick = [] { OpenWithShell(kMakerSite); };
   form.Label11.OnClick = [] {
-    ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(KORVANE_VERSION_TEXT)).c_str(), L"", L"",
+    ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(ProgramFileVersion())).c_str(), L"", L"",
                   SW_SHOWNORMAL);
   };
   form.LTelechargement.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
@@ -326,6 +344,7 @@ void TfMainMem::BindHandlers() {
   BindPassKeyboard();
   monitoring_->Bind();
   swatches_->Bind();
+  infoPage_->Bind();
   form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
   form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
   GlobalHotKey.OnHotKey = [this] { recovery_->StartSeries(); };
@@ -444,7 +463,32 @@ void TfMainMem::BindPassKeyboard() {
   };
 }
 
+UINT TfMainMem::OptimiseMessage() {
+  static const UINT message = RegisterWindowMessageW(L"Korvane.Optimiser");
+  return message;
+}
+
+void TfMainMem::AcceptMessagesFromLowerRights() {
+  // A copy run as administrator still hears a second copy or a script started without: the
+  // messages they post carry no data.
+  using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+  auto change = reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
+  constexpr DWORD kAllow = 1;  // MSGFLT_ADD
+  if (!change) return;
+  change(WM_USER, kAllow);
+  change(OptimiseMessage(), kAllow);
+}
+
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == OptimiseMessage() && msg != 0) {
+    if (wParam > 0)
+      recovery_->StartSeries(static_cast<int>(std::min<WPARAM>(wParam, 1u << 20)));
+    else
+      recovery_->StartSeries();
+    result = 0;
+    return true;
+  }
   if (msg == kAfterFirstShowing) {
     // The processor page and the MMX check: identifying the processor pins a thread to each
     // processor and measures its clock, which the first showing can do without.
@@ -552,6 +596,9 @@ void TfMainMem::StopTimers() {
 
 FaultFacts TfMainMem::CurrentFaultFacts() {
   FaultFacts facts;
+  facts.windowsName = WindowsName(CurrentWindowsRelease());
+  facts.servicePackText =
+      ServicePackText(ServicePackNumber(CurrentWindowsRelease(), SystemReleaseSource()));
   facts.freeMemoryBytes = engine_.FreeMemory();
   facts.totalMemoryBytes = engine_.TotalMemory();
   facts.swapFileUsageMB = engine_.SwapFileUsageMB();

@@ -22,6 +22,8 @@
 #include "shell/main_form.h"
 #include "shell/mapi_mail_win32.h"
 #include "shell/tray_icon.h"
+#include "sysinfo/system_info.h"
+#include "sysinfo/windows_release.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/window_timers.h"
 
@@ -31,6 +33,7 @@ class ChartWindow;
 class GlobalHotKeyWin32;
 class TrayIconWin32;
 class Win32MemoryService;
+class Win32SystemInfoServices;
 
 class TfMainMem {
  public:
@@ -42,6 +45,16 @@ class TfMainMem {
   ~TfMainMem();
   TfMainMem(const TfMainMem&) = delete;
   TfMainMem& operator=(const TfMainMem&) = delete;
+
+  // The command line's "/optimiser": the window starts in the notification area and runs one
+  // series (of megabytes, or the window's own amount when 0) once started. Before Create.
+  void StartHiddenAndOptimise(int megabytes) {
+    startHidden_ = true;
+    startSeriesMB_ = megabytes;
+  }
+  // Posted by "korvane.exe /optimiser [Mo]" to the running copy: wParam is the amount, 0 for the
+  // window's own.
+  static UINT OptimiseMessage();
 
   // Creates the window and runs the start-up sequence; false when Windows refused the window.
   bool Create();
@@ -68,6 +81,7 @@ class TfMainMem {
   Monitoring& monitoring() { return *monitoring_; }
   SettingsStore& settings() { return *settings_; }
   WindowsTuning& tuning() { return *tuning_; }
+  InfoPage& infoPage() { return *infoPage_; }
   ProcessView& processView() { return *processView_; }
   bool ExitRequested() const { return exitRequested_; }
   ChartWindow* chartWindow() const { return chartWindow_; }
@@ -91,6 +105,7 @@ class TfMainMem {
   void KVNApplicationException(std::exception_ptr error);
   void StopTimers();
   void CheckHtmlHelp();
+  void AcceptMessagesFromLowerRights();
   // The processor page, its logo and the MMX check, once.
   void ReadProcessor();
   static constexpr UINT kAfterFirstShowing = WM_APP + 20;
@@ -111,6 +126,9 @@ class TfMainMem {
   std::string programKey_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
+  const WindowsRelease& release_;  // settled before any window exists
+  std::unique_ptr<Win32SystemInfoServices> infoServices_;
+  std::unique_ptr<InfoPage> infoPage_;
   std::unique_ptr<TrayIconWin32> trayPeer_;
   std::unique_ptr<ProcessSystem> processSystem_;
   std::unique_ptr<ProcessView> processView_;
@@ -120,6 +138,8 @@ class TfMainMem {
   bool exitRequested_ = false;
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
+  bool startHidden_ = false;
+  int startSeriesMB_ = -1;  // a series to run once started: -1 none
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };
 

@@ -2,9 +2,15 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <exception>
 
 #include "base/text_win32.h"
+#include "control/load_sampler_win32.h"
+#include "engine/kvn_max_mem.h"
+#include "engine/memory_service_win32.h"
+#include "shell/command_line.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/components.h"
@@ -16,19 +22,101 @@ namespace kvn {
 
 namespace {
 
+HWND RunningCopy() {
+  return FindWindowW(TfMainMem::kClassName, Widen(TfMainMem::kCaption).c_str());
+}
+
 // A copy already running gets its window back and this one ends.
 bool HandOverToRunningCopy() {
-  HWND other = FindWindowW(TfMainMem::kClassName, Widen(TfMainMem::kCaption).c_str());
+  HWND other = RunningCopy();
   if (!other) return false;
   ShowWindow(other, SW_RESTORE);
   PostMessageW(other, WM_USER, 0, 0);
   return true;
 }
 
+// Writes UTF-8 text where the output goes: the parent's console (attached), or a file or pipe.
+void WriteOutput(const std::string& text) {
+  using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!out || out == INVALID_HANDLE_VALUE) {
+    auto attach = reinterpret_cast<AttachConsoleFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AttachConsole")));
+    constexpr DWORD kParentProcess = static_cast<DWORD>(-1);
+    if (!attach || !attach(kParentProcess)) return;
+    out = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                      nullptr);
+    if (out == INVALID_HANDLE_VALUE) return;
+  }
+  DWORD written = 0;
+  DWORD mode = 0;
+  if (GetConsoleMode(out, &mode)) {
+    // A console shows UTF-16 whatever its code page.
+    const std::wstring wide = L"\r\n" + Widen(text);
+    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+}
+
 }  // namespace
 
+std::vector<std::string> ProgramArguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!list) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Narrow(list[i]));
+  LocalFree(list);
+  return arguments;
+}
+
+int PrintMachineState() {
+  Win32MemoryService memory;
+  TKVNMaxMem engine(memory);
+  MachineState state;
+  const std::int64_t total = engine.TotalMemory();
+  state.freeMB = engine.FreeMemory() / 1048576;
+  state.freePercent = total > 0 ? static_cast<int>(engine.FreeMemory() * 100 / total) : 0;
+  state.swapUsedMB = engine.SwapFileUsageMB();
+  state.swapTotalMB = engine.TotalSwapFileSize();
+  try {
+    // The load is the processors' mean over half a second.
+    SystemProcessorLoads loads(ProcessLoadSampler());
+    ProcessorLoads reading;
+    ReadProcessorLoads(loads, reading);
+    Sleep(500);
+    ReadProcessorLoads(loads, reading);
+    state.processorLoad = reading.CpuLoadAverage;
+    ProcessLoadSampler().StopLoadSampling();
+  } catch (...) {
+    state.processorLoad = 0;  // no load source: the memory figures still stand
+  }
+  WriteOutput(FormatMachineState(state));
+  return 0;
+}
+
 int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
-  if (HandOverToRunningCopy()) return 0;
+  const CommandLine command = ParseCommandLine(options.arguments);
+  switch (command.kind) {
+    case CommandLine::Kind::Invalid:
+      MessageBoxW(nullptr, Widen(kUsage).c_str(), Widen(kUsageTitle).c_str(),
+                  MB_OK | MB_ICONINFORMATION);
+      return 2;
+    case CommandLine::Kind::State:
+      return PrintMachineState();
+    case CommandLine::Kind::Optimise:
+      // The running copy does it; without one this copy starts hidden and does it.
+      if (HWND other = RunningCopy()) {
+        PostMessageW(other, TfMainMem::OptimiseMessage(), static_cast<WPARAM>(command.megabytes),
+                     0);
+        return 0;
+      }
+      break;
+    case CommandLine::Kind::Window:
+      if (HandOverToRunningCopy()) return 0;
+      break;
+  }
   try {
     InitializeCpuLibrary();
     ui::win32::InitToolkit();
@@ -39,6 +127,8 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     int code = 1;
     {
       TfMainMem window(options.programKey);
+      if (command.kind == CommandLine::Kind::Optimise)
+        window.StartHiddenAndOptimise(command.megabytes);
       if (window.Create()) {
         if (options.started) options.started(window);
         code = window.Run();

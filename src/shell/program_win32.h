@@ -2,6 +2,7 @@
 // The program's entry: one copy at a time, the main window, the message loop.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "settings/settings_store.h"
 
@@ -10,11 +11,19 @@ namespace kvn {
 class TfMainMem;
 
 struct StartOptions {
+  std::vector<std::string> arguments;    // after the program's name
   std::string programKey = kProgramKey;  // under HKEY_CURRENT_USER
   // Called once the main window is built, before the message loop (tests drive it from here).
   std::function<void(TfMainMem&)> started;
 };
 
 int KorvaneMain(int showCommand, const StartOptions& options = {});
+
+// The process's arguments after the program's name, as the C runtime would split them.
+std::vector<std::string> ProgramArguments();
+
+// /etat: the machine's state on the console the program was started from (or its redirected
+// output); the exit code.
+int PrintMachineState();
 
 }  // namespace kvn

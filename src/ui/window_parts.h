@@ -9,6 +9,9 @@ namespace kvn::ui {
 class TabSheet : public Control {
  public:
   using Control::Control;
+  // The page became the active one, by the user or from code.
+  std::function<void()> OnShow;
+  void Show() { Fire(OnShow); }
 };
 
 class PageControl : public Control {
@@ -29,11 +32,13 @@ class PageControl : public Control {
       if (pages[i] == active_) return static_cast<int>(i);
     return -1;
   }
-  // From code: no handler, like an item index.
+  // From code: no change handler, like an item index; the page's own OnShow runs as it does
+  // whenever a page comes to the front.
   void SetActivePage(TabSheet* page) {
     if (page == active_) return;
     active_ = page;
     Changed(Change::Value);
+    if (page) page->Show();
   }
   void UserSelectPage(TabSheet* page) {
     SetActivePage(page);

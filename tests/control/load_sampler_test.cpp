@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -13,6 +14,7 @@ namespace {
 using fake::BuildProcessorBlock;
 using fake::FakeLoadPlatform;
 using fake::MakeSystemTime;
+using ::testing::ElementsAre;
 
 std::string ErrorOf(const std::function<void()>& f) {
   try {
@@ -201,18 +203,52 @@ TEST(LoadSampler9x, StartReadStopAndErrors) {
   EXPECT_EQ(p.stopStatCalls, 1);
   s.StopLoadSampling();
   EXPECT_EQ(p.stopStatCalls, 1) << "stopping twice stops once";
+}
 
-  FakeLoadPlatform noStart;
-  noStart.platformId = 0;  // Win32s counts as not NT as well
-  noStart.startOpens = false;
-  LoadSampler a(noStart);
-  EXPECT_EQ(ErrorOf([&] { a.TakeLoadSnapshot(); }), "Unable to start performance monitoring");
-
-  FakeLoadPlatform noData;
-  noData.platformId = 1;
-  noData.statDataOpens = false;
-  LoadSampler b(noData);
-  EXPECT_EQ(ErrorOf([&] { b.TakeLoadSnapshot(); }), "Unable to read performance data");
+// A 9x version record whose kernel statistic cannot be started (Wine's Windows 98 mode has no
+// HKEY_DYN_DATA statistics): the idle times where the kernel has them, else a load of 0. Either
+// way no tick raises, and the log hears of it once.
+TEST(LoadSampler9x, MissingStatisticFallsBackAndNeverRaises) {
+  struct Case {
+    const char* what;
+    std::uint32_t platformId;
+    bool startOpens, statDataOpens, idleTimes;
+    std::int32_t secondUsage0, secondUsage1;
+    int stopStatCalls;
+    const char* logLine;
+  } cases[] = {
+      {"no start key, idle times", 1, false, true, true, 50, 25, 0,
+       "Unable to start performance monitoring : charge lue sur les temps d'inactivité"},
+      {"no data key, idle times", 1, true, false, true, 50, 25, 1,
+       "Unable to read performance data : charge lue sur les temps d'inactivité"},
+      {"no start key, nothing else", 1, false, true, false, 0, 0, 0,
+       "Unable to start performance monitoring : charge processeur lue à 0"},
+      {"Win32s, no start key", 0, false, true, false, 0, 0, 0,
+       "Unable to start performance monitoring : charge processeur lue à 0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeLoadPlatform p;
+    p.platformId = c.platformId;
+    p.startOpens = c.startOpens;
+    p.statDataOpens = c.statDataOpens;
+    p.processorTimesAvailable = c.idleTimes;
+    // Two processors: the first idle half of the span, the second three quarters.
+    p.processorTimes = {{{0, 0, 0}, {0, 0, 0}}, {{50, 60, 40}, {75, 80, 20}}};
+    LoadSampler s(p);
+    std::vector<std::string> log;
+    s.WriteLog = [&](const std::string& line) { log.push_back(line); };
+    // A tick as the program reads it: a snapshot for processor 0, the others over that interval.
+    EXPECT_EQ(s.UsageValue(0), 0) << "the first reading has nothing to compare with";
+    EXPECT_EQ(s.UsageValue(0), c.secondUsage0);
+    EXPECT_EQ(s.LoadValue(1), c.secondUsage1);
+    for (int tick = 0; tick < 3; ++tick) EXPECT_NO_THROW(s.UsageValue(0));
+    EXPECT_THAT(log, ElementsAre(c.logLine));
+    EXPECT_EQ(s.UsingProcessorTimes(), c.idleTimes);
+    EXPECT_EQ(s.LoadMissing(), !c.idleTimes);
+    EXPECT_EQ(p.stopStatCalls, c.stopStatCalls) << "a started statistic is stopped again";
+    EXPECT_NO_THROW(s.StopLoadSampling());
+  }
 }
 
 // Usage values handed out in order, with the processor count Windows reports.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -88,7 +89,8 @@ HWND ChildWithText(HWND parent, const std::wstring& text) {
 // One copy of the program, its standard output collected.
 class Program {
  public:
-  explicit Program(const char* fault = "", std::wstring program = ProgramPath()) {
+  explicit Program(const char* fault = "", std::wstring program = ProgramPath(),
+                   const std::wstring& arguments = L"") {
     SetEnvironmentVariableA("KORVANE_TEST_KEY", kKey);
     SetEnvironmentVariableA("KORVANE_TEST_FAULT", fault);
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -100,7 +102,7 @@ class Program {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = write;
     startup.hStdError = write;
-    std::wstring command = L"\"" + program + L"\"";
+    std::wstring command = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                               &startup, &info_) != FALSE;
     CloseHandle(write);
@@ -119,7 +121,7 @@ class Program {
       CloseHandle(info_.hProcess);
       CloseHandle(info_.hThread);
     }
-    reader_.join();
+    if (reader_.joinable()) reader_.join();
     CloseHandle(read_);
   }
 
@@ -141,10 +143,11 @@ class Program {
     return static_cast<long>(code);
   }
   // Standard output, complete once the program has ended.
+  // What the program wrote so far; all of it once the program has ended.
   std::string Output() {
-    Ended(0);
     if (reader_.joinable() && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0)
-      reader_.join(), reader_ = std::thread([] {});
+      reader_.join();
+    std::lock_guard<std::mutex> lock(outputLock_);
     return output_;
   }
   void Click(const std::wstring& caption) {
@@ -158,6 +161,7 @@ class Program {
   bool started_ = false;
   HANDLE read_ = nullptr;
   std::thread reader_;
+  std::mutex outputLock_;
   std::string output_;
 };
 
@@ -309,6 +313,56 @@ TEST_F(ProgramLife, HelpWithoutTheHelpFileSaysItIsMissing) {
   }
   DeleteFileW(copy.c_str());
   RemoveDirectoryW(folder.c_str());
+}
+
+// Scripts: "/etat" prints the machine's state and ends, "/optimiser" runs a series in the running
+// copy or starts one hidden in the tray to run it, anything else shows the usage and ends with 2.
+TEST_F(ProgramLife, CommandLine) {
+  {
+    Program state("", ProgramPath(), L"/etat");
+    EXPECT_EQ(state.Ended(), 0);
+    const std::string out = state.Output();
+    EXPECT_THAT(out, ::testing::ContainsRegex("Mémoire libre : \\d+ Mo \\(\\d+ %\\)\r\n"));
+    EXPECT_THAT(out, ::testing::ContainsRegex("Fichier d'échange : \\d+ / \\d+ Mo\r\n"));
+    EXPECT_THAT(out, ::testing::ContainsRegex("Charge processeur : \\d+ %\r\n"));
+    EXPECT_TRUE(WindowsOf(state.Id(), L"TfMainMem", L"Korvane").empty());
+  }
+  for (const wchar_t* wrong : {L"/aide", L"/optimiser beaucoup", L"/etat 3"}) {
+    Program usage("", ProgramPath(), wrong);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          auto boxes = WindowsOf(usage.Id(), L"#32770", L"Korvane");
+          box = boxes.empty() ? nullptr : boxes.front();
+          return box != nullptr;
+        },
+        10000))
+        << Narrow(wrong);
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    EXPECT_THAT(Narrow(text),
+                ::testing::StartsWith("Utilisation : korvane.exe [/optimiser [Mo] | /etat]"));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(usage.Ended(), 2) << Narrow(wrong);
+  }
+  // No copy running: this one starts in the tray and runs one series of 3 MB.
+  Program hidden("", ProgramPath(), L"/optimiser 3");
+  ASSERT_TRUE(WaitFor([&] { return hidden.MainWindow() != nullptr; }, 15000));
+  ASSERT_TRUE(
+      WaitFor([&] { return hidden.Output().find("pass ended") != std::string::npos; }, 15000));
+  EXPECT_FALSE(IsWindowVisible(hidden.MainWindow()));
+  // Now it runs: another "/optimiser" hands the series over and ends at once.
+  Program script("", ProgramPath(), L"/optimiser");
+  EXPECT_EQ(script.Ended(), 0);
+  EXPECT_TRUE(WindowsOf(script.Id(), L"TfMainMem", L"Korvane").empty());
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::string out = hidden.Output();
+        return out.find("pass ended") != out.rfind("pass ended");
+      },
+      15000))
+      << hidden.Output();
+  EXPECT_FALSE(IsWindowVisible(hidden.MainWindow()));
 }
 
 std::vector<std::wstring> Dumps() {

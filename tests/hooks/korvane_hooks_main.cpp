@@ -1,8 +1,10 @@
 // korvane.exe with faults the tests can set off: the same program, started with
 // KORVANE_TEST_KEY as its registry key, and with KORVANE_TEST_FAULT ("throw", "crash" or
-// "overflow") the "Optimiser" button fails in that way instead of recovering memory.
+// "overflow") the "Optimiser" button fails in that way instead of recovering memory. The end of
+// each recovery pass is written to the standard output.
 #include <windows.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -30,9 +32,17 @@ int Recurse(int depth) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   kvn::StartOptions options;
+  options.arguments = kvn::ProgramArguments();
   if (std::string key = Environment("KORVANE_TEST_KEY"); !key.empty()) options.programKey = key;
   const std::string fault = Environment("KORVANE_TEST_FAULT");
   options.started = [fault](kvn::TfMainMem& window) {
+    // Each pass's end on the standard output, for the command line's tests.
+    auto& after = window.KVNMaxMem1().OnAfterDefrag;
+    after = [previous = after](kvn::TKVNMaxMem& engine) {
+      if (previous) previous(engine);
+      std::printf("pass ended\n");
+      std::fflush(stdout);
+    };
     auto& button = window.form.BitBtn1.OnClick;
     if (fault == "throw")
       button = [] { throw std::runtime_error("Échec simulé"); };

@@ -259,6 +259,7 @@ const ControlSpec kControls[] = {
     {"LogoWinNTS", Kind::Image, "GroupBox8", kAny},
     {"LogoWin2K", Kind::Image, "GroupBox8", kAny},
     {"LogoWinXP", Kind::Image, "GroupBox8", kAny},
+    {"LogoWinLater", Kind::Image, "GroupBox8", kAny},
     {"Label_version_os", Kind::Label, "GroupBox8", kAny},
     {"Label_nom_machine", Kind::Label, "GroupBox8", kAny},
     {"Label_nom_utilisateur", Kind::Label, "GroupBox8", kAny},
@@ -637,9 +638,9 @@ TEST_F(MainFormTest, LogosShareOnePlaceAndTheChartHasItsSize) {
     EXPECT_EQ(ids.size(), names.size());  // each logo its own picture
     EXPECT_EQ(ids.count(0), 0u);
   };
-  expectStack(
-      {"LogoWin95", "LogoWin98", "LogoWinME", "LogoWinNT", "LogoWinNTS", "LogoWin2K", "LogoWinXP"},
-      250, 60);
+  expectStack({"LogoWin95", "LogoWin98", "LogoWinME", "LogoWinNT", "LogoWinNTS", "LogoWin2K",
+               "LogoWinXP", "LogoWinLater"},
+              250, 60);
   expectStack({"LogoIntel", "LogoAMD", "LogoCyrix", "logoP4HT"}, 65, 81);
   EXPECT_EQ(form.PerfChartArea.Bounds().width, 300);
   EXPECT_EQ(form.PerfChartArea.Bounds().height, 100);
@@ -683,8 +684,9 @@ TEST_F(MainFormTest, EveryControlLiesInsideItsParent) {
 
 TEST_F(MainFormTest, SiblingsDoNotOverlap) {
   // Pictures that share one place on purpose: start-up keeps one of each stack.
-  const std::set<std::string> windowsLogos = {"LogoWin95",  "LogoWin98", "LogoWinME", "LogoWinNT",
-                                              "LogoWinNTS", "LogoWin2K", "LogoWinXP"};
+  const std::set<std::string> windowsLogos = {"LogoWin95", "LogoWin98",   "LogoWinME",
+                                              "LogoWinNT", "LogoWinNTS",  "LogoWin2K",
+                                              "LogoWinXP", "LogoWinLater"};
   const std::set<std::string> cpuLogos = {"LogoIntel", "LogoAMD", "LogoCyrix", "logoP4HT"};
   auto sameStack = [&](const Control& a, const Control& b) {
     return (windowsLogos.count(a.Name()) && windowsLogos.count(b.Name())) ||

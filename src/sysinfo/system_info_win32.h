@@ -1,0 +1,57 @@
+#pragma once
+// The "Informations" page's system services, the processor clock measurement, and the version
+// and date of the program's own file.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "sysinfo/system_info.h"
+
+namespace kvn {
+
+class MessageWindow;
+
+// Half a second at real-time priority on the calling thread; both priorities are restored on
+// every path. The clock in MHz, valid up to 2^32 cycles per 500 ms.
+double MeasureCpuSpeed();
+
+class Win32SystemInfoServices : public SystemInfoServices {
+ public:
+  Win32SystemInfoServices();
+  ~Win32SystemInfoServices() override;
+
+  std::string ComputerName() override;
+  std::string UserName() override;
+  std::string LocalIpAddress(const std::string& hostName) override;
+  std::optional<std::string> DirectXVersionValue() override;
+  std::vector<DisplayMode> DisplayModes() override;
+  std::int32_t ScreenWidth() override;
+  std::int64_t DriveFreeBytes(int driveNumber) override;
+  bool StartCpuSpeedMeasurement(std::function<void(double)> done) override;
+
+ private:
+  static DWORD WINAPI MeasureThread(void* self);
+  void JoinMeasurement();
+
+  std::unique_ptr<MessageWindow> window_;  // hears the end of a measurement
+  HANDLE thread_ = nullptr;
+  double measured_ = 0;
+  std::function<void(double)> done_;
+};
+
+// "FileVersion" of the file's version resource (first translation); "" when it has none or the
+// shell does not see an executable.
+std::string ReadFileVersionText(const std::wstring& path);
+// The file's last change, in the user's short date format; "" when it cannot be read.
+std::string ReadFileDateText(const std::wstring& path);
+// The program's own file.
+std::wstring ProgramFileName();
+
+// The program's own version (at most 10 characters) and date (at most 20), read from its file at
+// the first call (start-up) and kept: the About text, the mail subjects and the fault report.
+const std::string& ProgramFileVersion();
+const std::string& ProgramFileDate();
+
+}  // namespace kvn
