@@ -562,6 +562,7 @@ bool TfMainMem::FormCloseQuery() {
 void TfMainMem::WMQueryEndSession() {
   exitRequested_ = true;
   recovery_->AnnulRam();
+  DestroyNetDirect();
   settings_->SaveSettings();
   for (ui::Timer* timer : {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5})
     timer->SetEnabled(false);
@@ -573,10 +574,19 @@ void TfMainMem::exit_appli() {
   exitRequested_ = true;
   TrayIcon1.SetIconVisible(false);
   engine_.StopDefrag();
+  DestroyNetDirect();
   ShowWindow(host_.Handle(), SW_HIDE);
   // The window is destroyed once the message loop has ended: a pass that is still releasing its
   // blocks finishes first (its message pump puts the quit request back).
   PostQuitMessage(0);
+}
+
+void TfMainMem::DestroyNetDirect() {
+  // The news window goes at once; the object itself outlives the message loop, since the exit may
+  // come from one of its own handlers (the fault report), still running on the stack.
+  if (!NetDirect1) return;
+  if (HWND dialog = NetDirect1->Dialog().Handle()) ShowWindow(dialog, SW_HIDE);
+  retiredNews_.push_back(std::move(NetDirect1));
 }
 
 int TfMainMem::Run() {
@@ -585,6 +595,7 @@ int TfMainMem::Run() {
   // The timers stop with their window when this object goes; the load source closes now.
   ProcessLoadSampler().StopLoadSampling();
   Win32HelpSystem::CloseAll();
+  retiredNews_.clear();  // with any download still in flight
   return 0;
 }
 

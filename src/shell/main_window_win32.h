@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "chart/chart_colors.h"
 #include "chart/chart_swatches.h"
@@ -77,6 +78,8 @@ class TfMainMem {
   TGRAPHKVN PerfChart1;
   TMapiSendMail ReportMail;
   std::unique_ptr<TNetDirect> NetDirect1;  // made by "&Infos directs"
+  // The orderly exit and the end of the session: the news component goes.
+  void DestroyNetDirect();
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
   SettingsStore& settings() { return *settings_; }
@@ -138,6 +141,7 @@ class TfMainMem {
   bool exitRequested_ = false;
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
+  std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
   int startSeriesMB_ = -1;  // a series to run once started: -1 none
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
