@@ -14,6 +14,23 @@ MenuItem* MenuItem::Find(const std::string& name) {
   return nullptr;
 }
 
+MenuItem* MenuItem::FindShortCut(std::uint16_t shortCut) {
+  if (!Visible) return nullptr;
+  if (ShortCut == shortCut && !IsSeparator() && Items.empty()) return this;
+  for (auto& item : Items)
+    if (MenuItem* found = item->FindShortCut(shortCut)) return found;
+  return nullptr;
+}
+
+bool PopupMenu::IsShortCut(std::uint16_t shortCut) {
+  if (shortCut == 0 || !Items.FindShortCut(shortCut)) return false;
+  Fire(OnPopup);  // the enabling the menu would show
+  MenuItem* item = Items.FindShortCut(shortCut);
+  if (!item || !item->Enabled) return false;
+  item->Click();
+  return true;
+}
+
 void PopupMenu::SetPresenter(MenuPresenter* presenter) {
   g_presenter = presenter;
 }

@@ -64,6 +64,8 @@ class MenuItem {
   MenuItem& AddSeparator() { return Add({}, "-"); }
   void Click() { Fire(OnClick); }
   MenuItem* Find(const std::string& name);
+  // The item (this one or below) with this shortcut, visible; null when none.
+  MenuItem* FindShortCut(std::uint16_t shortCut);
 };
 
 class PopupMenu;
@@ -86,6 +88,9 @@ class PopupMenu : public Component {
   // Shows the menu at a screen point; the chosen item's OnClick runs through the dispatcher.
   void Popup(int screenX, int screenY);
   MenuItem* Find(const std::string& name) { return Items.Find(name); }
+  // A key of the control the menu belongs to: the menu brings its items up to date (OnPopup), and
+  // an enabled item with that shortcut runs. True when an item ran.
+  bool IsShortCut(std::uint16_t shortCut);
 };
 
 class ColorPicker {

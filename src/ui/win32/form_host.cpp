@@ -562,6 +562,22 @@ bool FormHost::TurnPage(HWND focus, int step) {
   return true;
 }
 
+bool FormHost::MenuShortCut(const MSG& msg) {
+  // Only combinations: a plain key belongs to the control that has the focus.
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+  if (!ctrl && !alt) return false;
+  const auto shortCut = static_cast<std::uint16_t>(
+      (msg.wParam & 0xFF) | (ctrl ? kShortcutCtrl : 0) | (alt ? kShortcutAlt : 0) |
+      (GetKeyState(VK_SHIFT) < 0 ? kShortcutShift : 0));
+  // The context menu of the focused control, or of the nearest container that has one.
+  const Control* control = nullptr;
+  for (HWND w = msg.hwnd; w && w != hwnd_ && !control; w = GetParent(w))
+    if (WindowPeer* peer = PeerOf(w)) control = &peer->control();
+  for (; control; control = control->Parent())
+    if (PopupMenu* menu = control->ContextMenu()) return menu->IsShortCut(shortCut);
+  return false;
+}
+
 bool FormHost::PreTranslateMessage(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
@@ -571,6 +587,7 @@ bool FormHost::PreTranslateMessage(MSG& msg) {
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
       TurnPage(msg.hwnd, GetKeyState(VK_SHIFT) < 0 ? -1 : 1))
     return true;
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && MenuShortCut(msg)) return true;
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 

@@ -107,6 +107,8 @@ class FormHost {
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
   void ShowHelp(HWND focus);
+  // A shortcut of the focused control's context menu; true when an item ran.
+  bool MenuShortCut(const MSG& msg);
   // Ctrl+Tab: the next page (step 1) or the previous one (-1) of the page control around
   // `focus`, or else of the form's first one, as a click on its tab; false without pages.
   bool TurnPage(HWND focus, int step);
