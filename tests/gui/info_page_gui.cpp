@@ -18,6 +18,7 @@
 
 #include "base/text_win32.h"
 #include "gui/caption_fit.h"
+#include "gui/main_window_fixture.h"
 #include "gui/screenshot.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
@@ -61,19 +62,7 @@ void ShowInformationPage(TfMainMem& window) {
   testing::PumpMessages(50);
 }
 
-class InfoPageWindow : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    InitializeCpuLibrary();
-    ui::win32::InitToolkit();
-  }
-  void SetUp() override {
-    window = std::make_unique<TfMainMem>();
-    ASSERT_TRUE(window->Create());
-    testing::PumpMessages(100);
-  }
-  std::unique_ptr<TfMainMem> window;
-};
+using InfoPageWindow = testing::MainWindowFixture;
 
 TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
   MainForm& form = window->form;

@@ -18,6 +18,7 @@
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
 #include "gui/caption_fit.h"
+#include "gui/main_window_fixture.h"
 #include "gui/screenshot.h"
 #include "shell/help_win32.h"
 #include "shell/program_win32.h"
@@ -29,19 +30,8 @@ namespace {
 
 using ui::win32::FormHost;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    InitializeCpuLibrary();
-    ui::win32::InitToolkit();
-  }
-  void SetUp() override {
-    window = std::make_unique<TfMainMem>();
-    ASSERT_TRUE(window->Create());
-    testing::PumpMessages(100);
-  }
-  void TearDown() override { window.reset(); }
-
   std::wstring PanelText(int panel) {
     HWND bar = FormHost::WindowOf(window->form.StatusBar);
     wchar_t text[256] = {};
@@ -53,8 +43,6 @@ class MainWindowTest : public ::testing::Test {
     window->form.RadioButton2.SetChecked(true);
     window->form.TrackBar1.SetPosition(blocks);
   }
-
-  std::unique_ptr<TfMainMem> window;
 };
 
 TEST_F(MainWindowTest, OpensAsTheSingleInstanceLooksForIt) {

@@ -13,6 +13,7 @@
 
 #include "base/text_win32.h"
 #include "gui/caption_fit.h"
+#include "gui/main_window_fixture.h"
 #include "gui/screenshot.h"
 #include "processes/process_list.h"
 #include "shell/main_window_win32.h"
@@ -112,19 +113,8 @@ bool StartChild(Child& child) {
   return true;
 }
 
-class ProcessPageTest : public ::testing::Test {
+class ProcessPageTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    InitializeCpuLibrary();
-    ui::win32::InitToolkit();
-  }
-  void SetUp() override {
-    window = std::make_unique<TfMainMem>();
-    ASSERT_TRUE(window->Create());
-    testing::PumpMessages(100);
-  }
-  void TearDown() override { window.reset(); }
-
   MainForm& form() { return window->form; }
   void ShowPage() {
     form().Memoire.UserSelectPage(&form().TabSheet6);
@@ -151,8 +141,6 @@ class ProcessPageTest : public ::testing::Test {
   std::string Warning() {
     return std::string(ProcessView::kWarningCaption) + "|" + ProcessView::kWarningText;
   }
-
-  std::unique_ptr<TfMainMem> window;
 };
 
 TEST_F(ProcessPageTest, ListsTheChildAndEndsItThroughTheCommand) {

@@ -1,0 +1,30 @@
+#pragma once
+// The real main window, built and brought to life for each test, as the program builds it.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "gui/screenshot.h"
+#include "shell/main_window_win32.h"
+#include "sysinfo/cpu_services_win32.h"
+#include "ui/win32/form_host.h"
+
+namespace kvn::testing {
+
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    InitializeCpuLibrary();
+    ui::win32::InitToolkit();
+  }
+  void SetUp() override {
+    window = std::make_unique<TfMainMem>();
+    ASSERT_TRUE(window->Create());
+    PumpMessages(100);
+  }
+  void TearDown() override { window.reset(); }
+
+  std::unique_ptr<TfMainMem> window;
+};
+
+}  // namespace kvn::testing
