@@ -113,12 +113,12 @@ void TNetDialog::CreateParts() {
   const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
   images_.reset(ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, 4, 0));
   for (int id : {IDB_NEWS_HEADING, IDB_NEWS_LINK, IDB_NEWS_ZIP, IDB_NEWS_EXE}) {
-    ui::win32::IconHandle icon = ui::win32::LoadSmallIcon(Instance(), id);
+    ui::win32::IconHandle icon = ui::win32::LoadSmallIcon(Instance(), id, cx);
     ImageList_ReplaceIcon(images_.get(), -1, icon.get());  // a missing one still takes its place
   }
   SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_.get()));
   SendMessageW(tree_, TVM_SETINDENT, 24, 0);
-  updateIcon_ = ui::win32::LoadSmallIcon(Instance(), IDB_NEWS_UPDATE);
+  updateIcon_ = ui::win32::LoadSmallIcon(Instance(), IDB_NEWS_UPDATE, cx);
   if (updateIcon_)
     SendMessageW(update_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(updateIcon_.get()));
   int parts[] = {-1};
