@@ -24,6 +24,17 @@ TextExtent Measure(HDC dc, const std::wstring& text) {
   return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
 }
 
+constexpr wchar_t kScalableFace[] = L"Tahoma";
+
+// Whether the face really has characters `height` pixels high (within an eighth), not only a
+// smaller size the font mapper fell back to.
+bool ReachesHeight(HDC dc, HFONT font, int height) {
+  SelectObjectScope selected(dc, font);
+  TEXTMETRICW metrics{};
+  if (!GetTextMetricsW(dc, &metrics)) return true;
+  return (metrics.tmHeight - metrics.tmInternalLeading) * 8 >= height * 7;
+}
+
 void DrawLines(HDC dc, const TrayTextImage& image, int side) {
   LOGFONTW lf{};
   // The height is given for the 16 x 16 square: a larger one gets a larger font.
@@ -34,6 +45,12 @@ void DrawLines(HDC dc, const TrayTextImage& image, int side) {
   lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
   FontHandle font(CreateFontIndirectW(&lf));
   if (!font) return;
+  if (side != kTrayIconSize && !ReachesHeight(dc, font.get(), -lf.lfHeight)) {
+    // A bitmap face (Small Fonts) stops at its largest size and would leave the text at its
+    // 16 x 16 size in the larger square: an outline face drawn without smoothing stays as sharp.
+    lstrcpynW(lf.lfFaceName, kScalableFace, LF_FACESIZE);
+    if (FontHandle scalable{CreateFontIndirectW(&lf)}) font = std::move(scalable);
+  }
   SelectObjectScope selected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(image.font.color, COLOR_WINDOWTEXT));

@@ -23,4 +23,5 @@ set_dpi() {
 trap 'set_dpi 96' EXIT
 trap 'exit 143' TERM INT
 set_dpi "$dpi"
-"$wine_exec" "$prefix" "$@"
+# The tests check that the screen really is at the DPI asked for.
+KORVANE_DPI=$dpi "$wine_exec" "$prefix" "$@"
