@@ -142,6 +142,10 @@ TEST_F(HighDpiForm, ADpiChangeLaysEverythingOutAgainAndBack) {
     testing::PumpMessages(100);
     EXPECT_EQ(host_->Dpi(), dpi);
     ExpectLaidOutAt(dpi);
+    if (dpi != first)
+      EXPECT_FALSE(
+          testing::SaveWindowShot(host_->Handle(), "main_form_moved_to_" + std::to_string(dpi))
+              .empty());
   }
 }
 

@@ -165,9 +165,14 @@ void TabSheetPeer::Rescale() {
 // ---- Status bar
 
 void StatusBarPeer::Rescale() {
-  WindowPeer::Rescale();
   if (!hwnd_) return;
   SyncScope scope(*this);
+  SyncFont();
+  // A bar the program did not place keeps to the bottom of its parent by itself.
+  if (control().Bounds().height > 0)
+    SyncBounds();
+  else
+    SendMessageW(hwnd_, WM_SIZE, 0, 0);
   // Texts measured again in the new font, icons loaded again at the new size.
   std::fill(textWidths_.begin(), textWidths_.end(), -1);
   std::fill(iconIds_.begin(), iconIds_.end(), 0);
