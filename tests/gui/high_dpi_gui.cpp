@@ -41,10 +41,14 @@ RECT PlaceInParent(HWND window) {
   return r;
 }
 
-int FontHeight(HWND window) {
+LOGFONTW WindowFont(HWND window) {
   LOGFONTW font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-  return font.lfHeight;
+  return font;
+}
+
+int FontHeight(HWND window) {
+  return WindowFont(window).lfHeight;
 }
 
 class HighDpiForm : public ::testing::Test {
@@ -86,6 +90,15 @@ class HighDpiForm : public ::testing::Test {
       if (!dynamic_cast<ui::SpinEdit*>(c)) EXPECT_EQ(got.right - got.left, want.width) << c->Name();
       if (!dynamic_cast<ui::SpinEdit*>(c) && !dynamic_cast<ui::ComboBox*>(c))
         EXPECT_EQ(got.bottom - got.top, want.height) << c->Name();
+      // Each in its own font: bold stays bold, a larger size stays larger.
+      // (Containers and the swatches draw no text and hold no font.)
+      // A page control may take a point less to keep its tabs on one row.
+      if (SendMessageW(window, WM_GETFONT, 0, 0) && !dynamic_cast<ui::PageControl*>(c)) {
+        const LOGFONTW font = WindowFont(window);
+        const int points = c->GetFont().sizePt > 0 ? c->GetFont().sizePt : 8;
+        EXPECT_EQ(font.lfHeight, -MulDiv(points, dpi, 72)) << c->Name();
+        EXPECT_EQ(font.lfWeight, c->GetFont().bold ? FW_BOLD : FW_NORMAL) << c->Name();
+      }
       ++checked;
     }
     EXPECT_GT(checked, 50);
@@ -129,14 +142,13 @@ TEST_F(HighDpiForm, ADpiChangeLaysEverythingOutAgainAndBack) {
   const int first = host_->Dpi();
   for (int dpi : {first == 192 ? 120 : 192, first}) {
     SCOPED_TRACE("at " + std::to_string(dpi));
-    // The rectangle Windows would suggest: the client area at the new DPI, this frame around it.
-    RECT window{};
-    GetWindowRect(host_->Handle(), &window);
+    // The rectangle Windows would suggest: the client area at the new DPI, this frame around it,
+    // in the screen's top left corner so that all of it shows on the screenshot.
     RECT suggested{0, 0, ui::ScaleToDpi(MainForm::kClientWidth, dpi),
                    ui::ScaleToDpi(MainForm::kClientHeight, dpi)};
     AdjustWindowRectEx(&suggested, GetWindowLongW(host_->Handle(), GWL_STYLE), FALSE,
                        GetWindowLongW(host_->Handle(), GWL_EXSTYLE));
-    OffsetRect(&suggested, window.left - suggested.left, window.top - suggested.top);
+    OffsetRect(&suggested, -suggested.left, -suggested.top);
     SendMessageW(host_->Handle(), kDpiChanged, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
     testing::PumpMessages(100);
