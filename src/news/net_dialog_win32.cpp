@@ -8,6 +8,7 @@
 #include "../res/resource_ids.h"
 #include "base/text_win32.h"
 #include "ui/dispatch.h"
+#include "ui/dpi.h"
 #include "ui/win32/peers.h"
 
 namespace kvn {
@@ -74,10 +75,16 @@ TNetDialog::~TNetDialog() {
 
 bool TNetDialog::Create() {
   if (!RegisterDialogClass(&TNetDialog::Proc)) return false;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  {
+    // Laid out for 96 DPI: the screen's DPI scales it (DPI-aware program).
+    ui::win32::WindowDc screen(nullptr);
+    dpi_ = ui::SaneDpi(screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0);
+  }
+  RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  hwnd_ = CreateWindowExW(kExStyle, kClassName, L"", kStyle, kLeft, kTop, frame.right - frame.left,
-                          frame.bottom - frame.top, nullptr, nullptr, Instance(), this);
+  hwnd_ = CreateWindowExW(kExStyle, kClassName, L"", kStyle, Px(kLeft), Px(kTop),
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                          Instance(), this);
   if (!hwnd_) return false;
   // The design's place, moved in where a small screen would leave part of the window off it.
   RECT area{}, placed{};
@@ -113,12 +120,12 @@ void TNetDialog::CreateParts() {
   const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
   images_.reset(ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, 4, 0));
   for (int id : {IDB_NEWS_HEADING, IDB_NEWS_LINK, IDB_NEWS_ZIP, IDB_NEWS_EXE}) {
-    ui::win32::IconHandle icon = ui::win32::LoadSmallIcon(Instance(), id);
+    ui::win32::IconHandle icon = ui::win32::LoadSmallIcon(Instance(), id, cx);
     ImageList_ReplaceIcon(images_.get(), -1, icon.get());  // a missing one still takes its place
   }
   SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_.get()));
-  SendMessageW(tree_, TVM_SETINDENT, 24, 0);
-  updateIcon_ = ui::win32::LoadSmallIcon(Instance(), IDB_NEWS_UPDATE);
+  SendMessageW(tree_, TVM_SETINDENT, Px(24), 0);
+  updateIcon_ = ui::win32::LoadSmallIcon(Instance(), IDB_NEWS_UPDATE, cx);
   if (updateIcon_)
     SendMessageW(update_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(updateIcon_.get()));
   int parts[] = {-1};
@@ -132,10 +139,11 @@ void TNetDialog::Layout() {
   RECT bar{};
   GetWindowRect(status_, &bar);
   const int statusHeight = bar.bottom - bar.top;
-  MoveWindow(panel_, 0, kPanelHeight - 2, client.right, 2, TRUE);
-  MoveWindow(update_, 2, 0, 75, kPanelHeight - 1, TRUE);
-  MoveWindow(tree_, 0, kPanelHeight, client.right,
-             std::max<LONG>(0, client.bottom - kPanelHeight - statusHeight), TRUE);
+  const int panel = Px(kPanelHeight);
+  MoveWindow(panel_, 0, panel - 2, client.right, 2, TRUE);
+  MoveWindow(update_, Px(2), 0, Px(75), panel - 1, TRUE);
+  MoveWindow(tree_, 0, panel, client.right, std::max<LONG>(0, client.bottom - panel - statusHeight),
+             TRUE);
 }
 
 std::string TNetDialog::Caption() const {
@@ -304,7 +312,7 @@ LRESULT TNetDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize = {kMinWidth, kMinHeight};
+      info->ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
       return 0;
     }
     case WM_SHOWWINDOW:

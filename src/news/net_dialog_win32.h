@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "news/news_download_win32.h"
+#include "ui/dpi.h"
 #include "ui/win32/gdi_handles.h"
 
 namespace kvn {
@@ -74,6 +75,9 @@ class TNetDialog {
   bool OnTreeClick();
   std::string LocalPath() const;
 
+  // Design pixels (96 DPI) at the screen's DPI.
+  int Px(int designPixels) const { return ui::ScaleToDpi(designPixels, dpi_); }
+  int dpi_ = 96;
   HWND hwnd_ = nullptr;
   HWND panel_ = nullptr;
   HWND update_ = nullptr;

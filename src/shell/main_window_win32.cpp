@@ -154,9 +154,16 @@ bool TfMainMem::Create() {
   trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
   hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
   if (HWND area = ui::win32::FormHost::WindowOf(form.PerfChartArea)) {
-    const ui::Rect& r = form.PerfChartArea.Bounds();
-    chartWindow_ = ChartWindow::Create(PerfChart1, area, 0, 0, r.width, r.height);
+    const RECT r = host_.ScaledRect(form.PerfChartArea.Bounds());
+    chartWindow_ = ChartWindow::Create(PerfChart1, area, 0, 0, r.right - r.left, r.bottom - r.top);
     if (chartWindow_) {
+      // The chart fills its area at every DPI.
+      host_.OnDpiChanged = [this] {
+        const RECT area = host_.ScaledRect(form.PerfChartArea.Bounds());
+        if (chartWindow_)
+          MoveWindow(chartWindow_->Handle(), 0, 0, area.right - area.left, area.bottom - area.top,
+                     TRUE);
+      };
       chartWindow_->OnRightClick = [this](int x, int y) { form.PopupMenu2.Popup(x, y); };
       swatches_->OwnerWindow = host_.Handle();
     }

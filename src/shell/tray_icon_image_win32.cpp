@@ -1,6 +1,6 @@
 #include "shell/tray_icon_image_win32.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,7 +12,6 @@ namespace kvn {
 
 namespace {
 using namespace ui::win32;
-constexpr int kSize = kTrayIconSize;
 
 // The DIB keeps pixels as 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
 std::uint32_t PixelOf(COLORREF color) {
@@ -25,15 +24,33 @@ TextExtent Measure(HDC dc, const std::wstring& text) {
   return {static_cast<int>(size.cx), static_cast<int>(size.cy)};
 }
 
-void DrawLines(HDC dc, const TrayTextImage& image) {
+constexpr wchar_t kScalableFace[] = L"Tahoma";
+
+// Whether the face really has characters `height` pixels high (within an eighth), not only a
+// smaller size the font mapper fell back to.
+bool ReachesHeight(HDC dc, HFONT font, int height) {
+  SelectObjectScope selected(dc, font);
+  TEXTMETRICW metrics{};
+  if (!GetTextMetricsW(dc, &metrics)) return true;
+  return (metrics.tmHeight - metrics.tmInternalLeading) * 8 >= height * 7;
+}
+
+void DrawLines(HDC dc, const TrayTextImage& image, int side) {
   LOGFONTW lf{};
-  lf.lfHeight = -image.font.height;
+  // The height is given for the 16 x 16 square: a larger one gets a larger font.
+  lf.lfHeight = -ScaleToTrayIcon(image.font.height, side);
   lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = NONANTIALIASED_QUALITY;  // a clean pixel font: no fringes on a 16 x 16 square
+  lf.lfQuality = NONANTIALIASED_QUALITY;  // a clean pixel font: no fringes on a small square
   const std::wstring face = Widen(image.font.name);
   lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
   FontHandle font(CreateFontIndirectW(&lf));
   if (!font) return;
+  if (side != kTrayIconSize && !ReachesHeight(dc, font.get(), -lf.lfHeight)) {
+    // A bitmap face (Small Fonts) stops at its largest size and would leave the text at its
+    // 16 x 16 size in the larger square: an outline face drawn without smoothing stays as sharp.
+    lstrcpynW(lf.lfFaceName, kScalableFace, LF_FACESIZE);
+    if (FontHandle scalable{CreateFontIndirectW(&lf)}) font = std::move(scalable);
+  }
   SelectObjectScope selected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(image.font.color, COLOR_WINDOWTEXT));
@@ -48,7 +65,7 @@ void DrawLines(HDC dc, const TrayTextImage& image) {
   int pitchHeight = 0;
   if (lines.size() > 1)
     pitchHeight = Measure(dc, Widen(image.text.substr(image.text.find('\r')))).height;
-  const std::vector<TextPoint> points = LayoutTrayText(extents, pitchHeight, image.options);
+  const std::vector<TextPoint> points = LayoutTrayText(extents, pitchHeight, image.options, side);
   for (std::size_t i = 0; i < points.size(); ++i)
     TextOutW(dc, points[i].x, points[i].y, wideLines[i].c_str(),
              static_cast<int>(wideLines[i].size()));
@@ -56,6 +73,9 @@ void DrawLines(HDC dc, const TrayTextImage& image) {
 }  // namespace
 
 IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
+  // The notification area shows small icons: drawn at their size, the text stays sharp where a
+  // 16 x 16 image would be stretched (125 %, 150 %, 200 %).
+  const int side = TrayIconSide(GetSystemMetrics(SM_CXSMICON));
   const COLORREF fontRgb = ToColorRef(image.font.color, COLOR_WINDOWTEXT);
   const bool transparent = image.color == ui::kNoColor;
   const COLORREF background =
@@ -67,8 +87,8 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kSize;
-  info.bmiHeader.biHeight = -kSize;  // top-down: row 0 is the top line
+  info.bmiHeader.biWidth = side;
+  info.bmiHeader.biHeight = -side;  // top-down: row 0 is the top line
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
@@ -78,13 +98,18 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
 
   {
     SelectObjectScope selected(dc.get(), color.get());
-    const RECT square{0, 0, kSize, kSize};
+    const RECT square{0, 0, side, side};
     BrushHandle fill(CreateSolidBrush(background));
     if (fill) FillRect(dc.get(), &square, fill.get());
-    DrawLines(dc.get(), image);
+    DrawLines(dc.get(), image, side);
     if (image.border) {
       BrushHandle frame(CreateSolidBrush(ToColorRef(image.borderColor, COLOR_BTNSHADOW)));
-      if (frame) FrameRect(dc.get(), &square, frame.get());
+      // One pixel wide at 16, as wide in proportion in a larger square.
+      RECT edge = square;
+      for (int i = 0; frame && i < std::max(1, ScaleToTrayIcon(1, side)); ++i) {
+        FrameRect(dc.get(), &edge, frame.get());
+        InflateRect(&edge, -1, -1);
+      }
     }
     GdiFlush();
   }
@@ -93,22 +118,23 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
   // channel says the same as the mask, for shells that read one or the other.
   auto* pixels = static_cast<std::uint32_t*>(bits);
   const std::uint32_t backgroundPixel = PixelOf(background);
-  std::array<std::uint16_t, kSize> maskRows{};  // one word per row, bit 15 = x 0
-  for (int y = 0; y < kSize; ++y) {
-    std::uint16_t row = 0;
-    for (int x = 0; x < kSize; ++x) {
-      std::uint32_t& p = pixels[y * kSize + x];
+  // Monochrome bitmaps store rows of whole words, the leftmost pixel in the high bit of the first
+  // byte.
+  const int stride = (side + 15) / 16 * 2;
+  std::vector<std::uint8_t> maskBits(static_cast<std::size_t>(stride) * side, 0);
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      std::uint32_t& p = pixels[y * side + x];
       if (transparent && (p & 0x00FFFFFFu) == backgroundPixel) {
         p = 0;
-        row |= static_cast<std::uint16_t>(0x8000u >> x);
+        maskBits[static_cast<std::size_t>(y) * stride + x / 8] |=
+            static_cast<std::uint8_t>(0x80u >> (x % 8));
       } else {
         p = (p & 0x00FFFFFFu) | 0xFF000000u;
       }
     }
-    // Monochrome bitmaps store the leftmost pixel in the high bit of the first byte.
-    maskRows[y] = static_cast<std::uint16_t>((row >> 8) | (row << 8));
   }
-  BitmapHandle mask(CreateBitmap(kSize, kSize, 1, 1, maskRows.data()));
+  BitmapHandle mask(CreateBitmap(side, side, 1, 1, maskBits.data()));
   if (!mask) return {};
 
   ICONINFO iconInfo{};

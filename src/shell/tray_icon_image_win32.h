@@ -10,7 +10,8 @@ namespace kvn {
 
 using ui::win32::IconHandle;
 
-// The 16 x 16 icon for the image; empty when GDI refuses (the shell then gets no icon).
+// The icon for the image, at the system's small-icon size (16 x 16 at 96 DPI); empty when GDI
+// refuses (the shell then gets no icon).
 IconHandle RenderTrayTextIcon(const TrayTextImage& image);
 
 }  // namespace kvn

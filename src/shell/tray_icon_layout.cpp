@@ -16,26 +16,41 @@ std::vector<std::string> SplitTrayLines(std::string_view text) {
   }
 }
 
-int CentreStart(int extent) {
+int TrayIconSide(int smallIcon) {
+  // Windows gives 16 to 64 (400 %) and more only on exotic set-ups; beyond 256 it is a failure.
+  return smallIcon >= kTrayIconSize && smallIcon <= 256 ? smallIcon : kTrayIconSize;
+}
+
+int ScaleToTrayIcon(int value, int side) {
+  if (side == kTrayIconSize) return value;
+  const long long product = static_cast<long long>(value) * side;
+  const long long half = kTrayIconSize / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / kTrayIconSize
+                                       : (product - half) / kTrayIconSize);
+}
+
+int CentreStart(int extent, int side) {
   // C++ division truncates toward zero, as the rule asks: a span wider than the square
   // starts left of it and is cut at both edges.
-  return (kTrayIconSize - 1 - extent) / 2;
+  return (side - 1 - extent) / 2;
 }
 
 std::vector<TextPoint> LayoutTrayText(const std::vector<TextExtent>& lines, int pitchHeight,
-                                      const TOffsetOptions& options) {
+                                      const TOffsetOptions& options, int side) {
   std::vector<TextPoint> points;
   if (lines.empty()) return points;
+  const int offsetX = ScaleToTrayIcon(options.OffsetX, side);
+  const int offsetY = ScaleToTrayIcon(options.OffsetY, side);
   if (lines.size() == 1) {
-    points.push_back({CentreStart(lines[0].width) + options.OffsetX,
-                      CentreStart(lines[0].height) + options.OffsetY});
+    points.push_back({CentreStart(lines[0].width, side) + offsetX,
+                      CentreStart(lines[0].height, side) + offsetY});
     return points;
   }
-  const int pitch = pitchHeight + options.LineDistance;
-  const int top = CentreStart(static_cast<int>(lines.size()) * pitch) + options.OffsetY;
+  const int pitch = pitchHeight + ScaleToTrayIcon(options.LineDistance, side);
+  const int top = CentreStart(static_cast<int>(lines.size()) * pitch, side) + offsetY;
   for (std::size_t i = 0; i < lines.size(); ++i)
     points.push_back(
-        {CentreStart(lines[i].width) + options.OffsetX, top + static_cast<int>(i) * pitch});
+        {CentreStart(lines[i].width, side) + offsetX, top + static_cast<int>(i) * pitch});
   return points;
 }
 

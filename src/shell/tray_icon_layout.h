@@ -1,7 +1,7 @@
 #pragma once
 // The arithmetic of the tray icon, kept apart from GDI and the shell so it can be checked
-// natively: where the text goes in the 16 x 16 square, which background is used, how long a
-// hint may be, and what a mouse message on the icon means.
+// natively: where the text goes in the square (16 x 16 at 96 DPI, the small icon's side else),
+// which background is used, how long a hint may be, and what a mouse message on the icon means.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,7 +12,15 @@
 
 namespace kvn {
 
-inline constexpr int kTrayIconSize = 16;
+inline constexpr int kTrayIconSize = 16;  // the side of the square at 96 DPI
+
+// The side of the square for the system's small-icon size `smallIcon` (16 at 100 %, 20 at
+// 125 %, 24 at 150 %, 32 at 200 %); a size Windows could not give counts as 16.
+int TrayIconSide(int smallIcon);
+
+// `value` pixels of the 16 x 16 design (a font height, an offset) in a square of `side`,
+// rounded to the nearest pixel, halves away from zero: the identity at 16.
+int ScaleToTrayIcon(int value, int side);
 
 // Signed pixel adjustments applied after centring.
 struct TOffsetOptions {
@@ -37,14 +45,16 @@ struct TextPoint {
 // included) starts the next line. Text without CR is one line.
 std::vector<std::string> SplitTrayLines(std::string_view text);
 
-// Start of a span of `extent` pixels centred in the square: (15 - extent) div 2, truncated
-// toward zero (15, not 16: the text sits on the upper-left of the two middle pixels).
-int CentreStart(int extent);
+// Start of a span of `extent` pixels centred in a square of `side`: (side - 1 - extent) div 2,
+// truncated toward zero (15, not 16, at 16: the text sits on the upper-left of the two middle
+// pixels).
+int CentreStart(int extent, int side = kTrayIconSize);
 
 // Where to draw each line. `lines` are the measured extents of the lines; `pitchHeight` is the
-// height of the text from its first CR onward (unused for a single line).
+// height of the text from its first CR onward (unused for a single line). The offsets are those
+// of the 16 x 16 design: in a larger square they grow with it.
 std::vector<TextPoint> LayoutTrayText(const std::vector<TextExtent>& lines, int pitchHeight,
-                                      const TOffsetOptions& options);
+                                      const TOffsetOptions& options, int side = kTrayIconSize);
 
 // Background of the square: clNone, or a colour equal to the font's, gives the font colour with
 // all 24 bits inverted, so the text always shows. `fontRgb` is the font colour as plain RGB.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/text_win32.h"
+#include "ui/dpi.h"
 #include "ui/list_controls.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/gdi_handles.h"
@@ -24,7 +25,7 @@ constexpr int kPanelBorder = 3;  // status panel edge to its text, each side
 constexpr int kPanelIconGap = 2;
 constexpr int kHeaderMargin = 6;  // column title from the divider, each side
 constexpr int kMenuGap = 8;       // between a menu item's text and its shortcut
-constexpr int kTitleInset = 6;    // the menu's title band starts its text here
+constexpr int kTitleInset = 6;    // the menu's title band starts its text here (at 96 DPI)
 
 RECT Client(HWND window) {
   RECT r{};
@@ -115,8 +116,11 @@ class Checker {
         // The title band: drawn by its owner in the bold menu font, one line.
         const Measurer m(menuWindow, titleFont.get());
         const std::wstring text = Widen(title);
-        Check("menu title", text, m, m.Extent(text, DT_SINGLELINE | DT_NOPREFIX),
-              SIZE{kTitleInset, 0}, width, height);
+        // Its inset grows with the screen's DPI, as the owner draws it.
+        ui::win32::WindowDc screen(nullptr);
+        const int inset = ui::ScaleToDpi(kTitleInset, GetDeviceCaps(screen.get(), LOGPIXELSX));
+        Check("menu title", text, m, m.Extent(text, DT_SINGLELINE | DT_NOPREFIX), SIZE{inset, 0},
+              width, height);
         continue;
       }
       if (info.fType & MFT_SEPARATOR) continue;

@@ -1,6 +1,7 @@
 #include "gui/screenshot.h"
 
 #include <fstream>
+#include <string>
 #include <vector>
 
 #ifndef KORVANE_SHOT_DIR
@@ -19,6 +20,13 @@ void PumpMessages(unsigned ms) {
     }
     Sleep(5);
   } while (GetTickCount() - start < ms);
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi;
 }
 
 std::string SaveWindowShot(HWND hwnd, const std::string& name) {
@@ -59,7 +67,10 @@ std::string SaveWindowShot(HWND hwnd, const std::string& name) {
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(file) + sizeof(info);
   file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  const std::string path = std::string(KORVANE_SHOT_DIR) + "/" + name + ".bmp";
+  // Shots at another DPI sit beside those at 96 rather than over them.
+  const int dpi = ScreenDpi();
+  const std::string suffix = dpi == 96 ? std::string() : "_" + std::to_string(dpi) + "dpi";
+  const std::string path = std::string(KORVANE_SHOT_DIR) + "/" + name + suffix + ".bmp";
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&file), sizeof(file));
   out.write(reinterpret_cast<const char*>(&info), sizeof(info));

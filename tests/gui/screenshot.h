@@ -8,8 +8,12 @@
 namespace kvn::testing {
 
 // Repaints the window, lets pending messages run, then copies its on-screen rectangle (frame
-// included) to KORVANE_SHOT_DIR/<name>.bmp. Returns the path, or an empty string on failure.
+// included) to KORVANE_SHOT_DIR/<name>.bmp (<name>_<dpi>dpi.bmp when the screen is not at 96
+// DPI). Returns the path, or an empty string on failure.
 std::string SaveWindowShot(HWND hwnd, const std::string& name);
+
+// The screen's DPI as this program sees it (96 unless Wine's LogPixels says otherwise).
+int ScreenDpi();
 
 // Lets posted and paint messages run for about `ms` milliseconds.
 void PumpMessages(unsigned ms = 50);

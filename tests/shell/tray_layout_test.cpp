@@ -44,6 +44,48 @@ TEST(TrayLayout, LinePositions) {
     EXPECT_EQ(LayoutTrayText(c.lines, c.pitch, c.options), c.expected) << c.what;
 }
 
+TEST(TrayLayout, LargerSquaresForHigherDpi) {
+  struct Case {
+    const char* what;
+    int side;
+    std::vector<TextExtent> lines;
+    int pitch;
+    TOffsetOptions options;
+    std::vector<TextPoint> expected;
+  };
+  const Case cases[] = {
+      // 125 %: (19 - 5) div 2 = 7; offset 1 * 20 / 16 = 1.25, rounded to 1.
+      {"one digit at 20", 20, {{5, 10}}, 0, {}, {{7, 5}}},
+      // 150 %: (23 - 14) div 2 = 4, (23 - 12) div 2 + 2 (1.5 rounds away from zero).
+      {"three digits at 24", 24, {{14, 12}}, 0, {}, {{4, 7}}},
+      {"negative offsets at 24", 24, {{14, 12}}, 0, {-1, -3, 0}, {{2, 0}}},
+      // 200 %: pitch 16 + 2 * 1; top = (31 - 36) div 2 + 2 = 0.
+      {"two lines at 32", 32, {{10, 16}, {18, 16}}, 16, {0, 1, 1}, {{10, 0}, {6, 18}}},
+      {"wider than the square at 32", 32, {{40, 16}}, 0, {}, {{-4, 9}}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(LayoutTrayText(c.lines, c.pitch, c.options, c.side), c.expected) << c.what;
+}
+
+TEST(TrayLayout, SquareSideAndScaling) {
+  struct SideCase {
+    int smallIcon, side;
+  };
+  const SideCase sides[] = {{16, 16}, {20, 20}, {24, 24}, {32, 32},  {64, 64},
+                            {0, 16},  {-1, 16}, {8, 16},  {4096, 16}};
+  for (const SideCase& c : sides) EXPECT_EQ(TrayIconSide(c.smallIcon), c.side) << c.smallIcon;
+  struct ScaleCase {
+    int value, side, expected;
+  };
+  const ScaleCase scales[] = {
+      {8, 16, 8},   {-3, 16, -3}, {8, 20, 10},  {11, 20, 14},  // 13.75
+      {8, 24, 12},  {1, 24, 2},   {-1, 24, -2}, {-3, 24, -5},  // halves away from zero
+      {11, 32, 22}, {0, 32, 0},   {1, 20, 1},
+  };
+  for (const ScaleCase& c : scales)
+    EXPECT_EQ(ScaleToTrayIcon(c.value, c.side), c.expected) << c.value << " at " << c.side;
+}
+
 TEST(TrayLayout, SplitsAtCarriageReturns) {
   struct Case {
     std::string text;

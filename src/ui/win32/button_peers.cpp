@@ -171,8 +171,8 @@ void GroupBoxPeer::SyncCaption() {
 
 void GroupBoxPeer::SyncBounds() {
   ContainerPeer::SyncBounds();
-  const Rect& b = control().Bounds();
-  MoveWindow(frame_, 0, 0, b.width, b.height, TRUE);
+  const RECT r = ScaledBounds();
+  MoveWindow(frame_, 0, 0, r.right - r.left, r.bottom - r.top, TRUE);
   LayoutItems();
 }
 
@@ -209,19 +209,21 @@ void RadioGroupPeer::SyncOwn(Change what) {
 
 void RadioGroupPeer::LayoutItems() {
   if (items_.empty()) return;
-  const Rect& b = control().Bounds();
+  const RECT bounds = ScaledBounds();
+  const int boundsWidth = bounds.right - bounds.left, boundsHeight = bounds.bottom - bounds.top;
   const int columns = std::max(1, group_.Columns());
   const int count = static_cast<int>(items_.size());
   const int rows = (count + columns - 1) / columns;
   // Inside the frame: below its caption, items share the height evenly, as the original did.
-  const int top = 14, left = 8;
-  const int slotHeight = std::max(1, (b.height - top - 4) / rows);
-  const int columnWidth = std::max(1, (b.width - left - 4) / columns);
+  const int top = Scale(14), left = Scale(8), margin = Scale(4);
+  const int slotHeight = std::max(1, (boundsHeight - top - margin) / rows);
+  const int columnWidth = std::max(1, (boundsWidth - left - margin) / columns);
   for (int i = 0; i < count; ++i) {
     const int column = i / rows, row = i % rows;
-    const int height = std::min(slotHeight, 20);
+    const int height = std::min(slotHeight, Scale(20));
     MoveWindow(items_[i], left + column * columnWidth,
-               top + row * slotHeight + (slotHeight - height) / 2, columnWidth - 4, height, TRUE);
+               top + row * slotHeight + (slotHeight - height) / 2, columnWidth - margin, height,
+               TRUE);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/text_win32.h"
 #include "ui/components.h"
+#include "ui/dpi.h"
 #include "ui/win32/container.h"
 #include "ui/win32/peer_factory.h"
 #include "ui/win32/subclass.h"
@@ -15,6 +16,39 @@ namespace kvn::ui::win32 {
 
 namespace {
 constexpr UINT kCreatePendingMessage = WM_APP + 2;  // posted: build the next slice of controls
+constexpr UINT kDpiChangedMessage = 0x02E0;         // WM_DPICHANGED (Windows 8.1 and later)
+
+// Functions of later Windows releases, looked up once: XP and Vista have none of them.
+template <typename F>
+F User32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
+                : nullptr;
+}
+
+// The screen's DPI (the system DPI of a DPI-aware program; 96 otherwise).
+int ScreenDpi() {
+  WindowDc screen(nullptr);
+  return ui::SaneDpi(screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0);
+}
+
+// The DPI of the monitor the window is on (Windows 10 1607 and later), else the screen's.
+int WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  const int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(hwnd)) : 0;
+  return dpi > 0 ? ui::SaneDpi(dpi) : ScreenDpi();
+}
+
+// The outer size of a window whose client area is `client`, frame and caption at `dpi`.
+SIZE OuterSize(SIZE client, DWORD style, DWORD exStyle, int dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  RECT r{0, 0, client.cx, client.cy};
+  if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
 }  // namespace
 
 namespace {
@@ -84,9 +118,11 @@ bool FormHost::Create(HWND owner) {
   // A second form of the same class (tests) finds it registered already.
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  RECT r{0, 0, style_.clientWidth, style_.clientHeight};
-  AdjustWindowRectEx(&r, style_.style, FALSE, style_.exStyle);
-  const int width = r.right - r.left, height = r.bottom - r.top;
+  // Before the window exists its DPI is the screen's; the monitor it lands on may say otherwise.
+  dpi_ = ScreenDpi();
+  const SIZE outer = OuterSize(SIZE{Scale(style_.clientWidth), Scale(style_.clientHeight)},
+                               style_.style, style_.exStyle, dpi_);
+  const int width = outer.cx, height = outer.cy;
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
   if (style_.centred) {
     RECT work{};
@@ -99,6 +135,12 @@ bool FormHost::Create(HWND owner) {
       CreateWindowExW(style_.exStyle, style_.className.c_str(), Widen(root_.Caption()).c_str(),
                       style_.style, x, y, width, height, owner, nullptr, instance_, this);
   if (!hwnd) return false;
+  if (const int dpi = WindowDpi(hwnd); dpi != dpi_) {
+    dpi_ = dpi;
+    const SIZE size = OuterSize(SIZE{Scale(style_.clientWidth), Scale(style_.clientHeight)},
+                                style_.style, style_.exStyle, dpi_);
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   CreateToolTip();
   rootPeer_ = std::make_unique<FormPeer>(root_, *this, hwnd_);
@@ -114,7 +156,7 @@ void FormHost::CreateToolTip() {
                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
   if (!toolTip_) return;  // the window works without tips
   // A maximum width turns on line breaks: the hints break their lines with "\r\n".
-  SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, 420);
+  SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, Scale(420));
   // Long hints need time to be read.
   SendMessageW(toolTip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(15000, 0));
   // The tip checks which window is under the pointer before it shows and while it shows.
@@ -175,8 +217,7 @@ HFONT FormHost::FontFor(const Font& font) {
   auto key = std::make_tuple(font.bold, font.underline, size);
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second.get();
-  WindowDc screen(nullptr);
-  const int height = -MulDiv(size, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+  const int height = -MulDiv(size, dpi_, 72);
   FontHandle handle(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
                                 font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
@@ -184,6 +225,46 @@ HFONT FormHost::FontFor(const Font& font) {
   HFONT result = handle.get();
   fonts_.emplace(key, std::move(handle));
   return result;
+}
+
+int FormHost::Scale(int designPixels) const {
+  return ui::ScaleToDpi(designPixels, dpi_);
+}
+
+int FormHost::Unscale(int windowPixels) const {
+  return ui::UnscaleFromDpi(windowPixels, dpi_);
+}
+
+RECT FormHost::ScaledRect(const ui::Rect& design) const {
+  return ToRect(ui::ScaleRectToDpi(design, dpi_));
+}
+
+int FormHost::SmallIconSize() const {
+  using MetricsForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto metricsForDpi = User32Function<MetricsForDpiFn>("GetSystemMetricsForDpi");
+  const int size = metricsForDpi ? metricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi_)) : 0;
+  if (size > 0) return size;
+  // Before Windows 10 the system's metric is that of the screen, which is the window's DPI.
+  const int system = GetSystemMetrics(SM_CXSMICON);
+  return system > 0 ? system : Scale(16);
+}
+
+void FormHost::ChangeDpi(int dpi, const RECT* suggested) {
+  dpi = ui::SaneDpi(dpi);
+  if (dpi != dpi_) {
+    dpi_ = dpi;
+    // The old fonts stay alive until every window has the new ones.
+    std::map<std::tuple<bool, bool, int>, FontHandle> oldFonts;
+    oldFonts.swap(fonts_);
+    // Parents first: a page control lays its sheets out before their controls move inside.
+    for (auto& peer : peers_) peer->Rescale();
+    if (toolTip_) SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, Scale(420));
+  }
+  if (suggested)
+    SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  Fire(OnDpiChanged);
 }
 
 void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse) {
@@ -262,7 +343,7 @@ void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
     std::unique_ptr<WindowPeer> peer = MakePeer(*child, *this);
     WindowPeer* raw = peer.get();
     peers_.push_back(std::move(peer));
-    raw->Create(parentWindow, ToRect(child->Bounds()));
+    raw->Create(parentWindow, ScaledRect(child->Bounds()));
     child->AttachPeer(raw);
     if (PageNotOnShow(parent, *child)) {
       for (Control* grandChild : child->Children())
@@ -284,7 +365,7 @@ void FormHost::CreateNextPending() {
   std::unique_ptr<WindowPeer> peer = MakePeer(*next.control, *this);
   WindowPeer* raw = peer.get();
   peers_.push_back(std::move(peer));
-  raw->Create(next.parentWindow, ToRect(next.control->Bounds()));
+  raw->Create(next.parentWindow, ScaledRect(next.control->Bounds()));
   next.control->AttachPeer(raw);
   // In the order of a build in one go: the children, then this control's own state.
   pending_.push_front({nullptr, nullptr, raw});
@@ -452,6 +533,9 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kCreatePendingMessage:
       CreatePendingSlice();
+      return 0;
+    case kDpiChangedMessage:
+      ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_QUERYENDSESSION:
       return Ask(OnQueryEndSession, true) ? TRUE : FALSE;

@@ -20,7 +20,7 @@ namespace kvn::ui::win32 {
 
 struct FormStyle {
   std::wstring className;
-  int clientWidth = 0;
+  int clientWidth = 0;  // design pixels (96 DPI), scaled with the window's DPI
   int clientHeight = 0;
   // A fixed single border with the system menu and the minimise box.
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -78,7 +78,21 @@ class FormHost {
 
   // What peers use.
   HINSTANCE Instance() const { return instance_; }
+  // In the window's DPI, its fonts cached until the DPI changes.
   HFONT FontFor(const Font& font);
+
+  // The controls are laid out in 96-DPI design pixels; the window shows them at its own DPI
+  // (the screen's, or its monitor's once it is on one with another scale). At 96 these are the
+  // identity.
+  int Dpi() const { return dpi_; }
+  int Scale(int designPixels) const;
+  int Unscale(int windowPixels) const;
+  RECT ScaledRect(const ui::Rect& design) const;
+  // The small icon's side at the window's DPI (16 at 96).
+  int SmallIconSize() const;
+  // After the DPI changed and every window followed (fonts, places, sizes, images): for the
+  // windows the program placed itself inside the form.
+  std::function<void()> OnDpiChanged;
   UINT NextId() const { return kFirstId + static_cast<UINT>(windows_.size()); }
   // `relaysMouse`: the window passes its mouse messages to RelayMouse itself (the toolkit's own
   // classes); the tool tip subclasses the others to hear theirs.
@@ -114,6 +128,9 @@ class FormHost {
   bool TurnPage(HWND focus, int step);
   bool OpenContextMenu(HWND from, LPARAM point);
   void CreateToolTip();
+  // The monitor's DPI changed (WM_DPICHANGED): new fonts, every built control placed and sized
+  // again, and the window moved to the rectangle Windows suggests.
+  void ChangeDpi(int dpi, const RECT* suggested);
   bool ToolTipText(NMHDR& header);
   static LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
@@ -122,6 +139,7 @@ class FormHost {
   FormStyle style_;
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;
   HWND toolTip_ = nullptr;
   std::unique_ptr<WindowPeer> rootPeer_;
   std::vector<std::unique_ptr<WindowPeer>> peers_;

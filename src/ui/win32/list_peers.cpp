@@ -12,19 +12,18 @@ namespace {
 constexpr int kDropDownHeight = 160;             // the open list below a combo box
 constexpr UINT kMoveColumnMessage = WM_APP + 1;  // posted: the header has finished its drag
 
-ImageListHandle LoadImageList(HINSTANCE instance, const ImageList& list) {
-  ImageListHandle images(ImageList_Create(GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), ILC_COLOR24 | ILC_MASK,
+// The pictures at `size` x `size` (the small icon's side at the window's DPI).
+ImageListHandle LoadImageList(HINSTANCE instance, const ImageList& list, int size) {
+  ImageListHandle images(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK,
                                           static_cast<int>(list.ResourceIds.size()), 4));
   if (!images) return images;
   for (int id : list.ResourceIds) {
-    IconHandle icon = LoadSmallIcon(instance, id);
+    IconHandle icon = LoadSmallIcon(instance, id, size);
     // A missing picture keeps its place, so image indexes stay those of the list.
     if (icon)
       ImageList_ReplaceIcon(images.get(), -1, icon.get());
     else {
-      BitmapHandle blank(CreateBitmap(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                      1, 32, nullptr));
+      BitmapHandle blank(CreateBitmap(size, size, 1, 32, nullptr));
       ImageList_Add(images.get(), blank.get(), nullptr);
     }
   }
@@ -70,13 +69,14 @@ void InsertRow(HWND list, int row, const std::vector<std::string>& cells, int im
 
 void ComboBoxPeer::Create(HWND parent, const RECT& rect) {
   RECT r = rect;
-  r.bottom += kDropDownHeight;
+  r.bottom += Scale(kDropDownHeight);
   hwnd_ = CreatePart(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, parent, r);
 }
 
 void ComboBoxPeer::SyncBounds() {
-  const Rect& b = control().Bounds();
-  MoveWindow(hwnd_, b.x, b.y, b.width, b.height + kDropDownHeight, TRUE);
+  const RECT r = ScaledBounds();
+  MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + Scale(kDropDownHeight),
+             TRUE);
 }
 
 void ComboBoxPeer::SyncOwn(Change what) {
@@ -108,7 +108,7 @@ void MemoPeer::Recreate() {
   HWND old = hwnd_;
   const bool focused = GetFocus() == old;
   host().Unregister(old);
-  Create(GetParent(old), ToRect(control().Bounds()));
+  Create(GetParent(old), ScaledBounds());
   if (!hwnd_) {  // Windows refused: the old window stays
     hwnd_ = old;
     return;
@@ -157,10 +157,25 @@ void ListViewPeer::Create(HWND parent, const RECT& rect) {
                      view | LVS_SHAREIMAGELISTS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP |
                          (list_.ShowColumnHeaders() ? 0 : LVS_NOCOLUMNHEADER),
                      WS_EX_CLIENTEDGE, parent, rect);
-  if (list_.SmallImages) {
-    images_ = LoadImageList(host().Instance(), *list_.SmallImages);
-    SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
-  }
+  LoadImages();
+}
+
+void ListViewPeer::LoadImages() {
+  if (!list_.SmallImages) return;
+  ImageListHandle images =
+      LoadImageList(host().Instance(), *list_.SmallImages, host().SmallIconSize());
+  SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.get()));
+  images_ = std::move(images);  // shared with the list: the old one goes once replaced
+}
+
+void ListViewPeer::Rescale() {
+  WindowPeer::Rescale();
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  LoadImages();
+  const auto& columns = list_.Columns();
+  for (size_t i = 0; i < columns.size(); ++i)
+    SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, i, Scale(columns[i].width));
 }
 
 void ListViewPeer::SyncOwn(Change what) {
@@ -168,7 +183,7 @@ void ListViewPeer::SyncOwn(Change what) {
     DeleteColumns(hwnd_);
     const auto& columns = list_.Columns();
     for (size_t i = 0; i < columns.size(); ++i)
-      InsertColumn(hwnd_, static_cast<int>(i), columns[i].caption, columns[i].width);
+      InsertColumn(hwnd_, static_cast<int>(i), columns[i].caption, Scale(columns[i].width));
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) &
                      ~static_cast<LONG_PTR>(LVS_TYPEMASK | LVS_NOCOLUMNHEADER);
     style |= (columns.empty() ? LVS_SMALLICON : LVS_REPORT) |
@@ -257,7 +272,7 @@ void StringGridPeer::SyncOwn(Change what) {
     if (titles != titles_) {
       SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
       DeleteColumns(hwnd_);
-      for (int c = 0; c < cols; ++c) InsertColumn(hwnd_, c, titles[c], grid_.ColWidth(c));
+      for (int c = 0; c < cols; ++c) InsertColumn(hwnd_, c, titles[c], Scale(grid_.ColWidth(c)));
       SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
       titles_ = std::move(titles);
     }
@@ -270,17 +285,24 @@ void StringGridPeer::SyncOwn(Change what) {
     SyncSelection();
   } else if (what == Change::Other) {
     for (int c = 0; c < grid_.ColCount(); ++c)
-      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, c, grid_.ColWidth(c));
+      SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, c, Scale(grid_.ColWidth(c)));
     SyncRowHeight();
   } else if (what == Change::Value) {
     SyncSelection();
   }
 }
 
+void StringGridPeer::Rescale() {
+  WindowPeer::Rescale();
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  SyncOwn(Change::Other);  // column widths and row height
+}
+
 void StringGridPeer::SyncRowHeight() {
   int width = 0, current = 0;
   if (rowHeight_) ImageList_GetIconSize(rowHeight_.get(), &width, &current);
-  const int height = grid_.DefaultRowHeight();
+  const int height = grid_.DefaultRowHeight() > 0 ? Scale(grid_.DefaultRowHeight()) : 0;
   if (height == current) return;
   // The list never owns it (LVS_SHAREIMAGELISTS): the old one goes once the new one is in place.
   ImageListHandle list(height > 0 ? ImageList_Create(1, height, ILC_COLOR, 0, 1) : nullptr);
@@ -377,8 +399,11 @@ LRESULT StringGridPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         case HDN_ITEMCHANGEDA: {
           LRESULT r = CallOriginal(hwnd, msg, wParam, lParam);
           if (header.pitem && (header.pitem->mask & HDI_WIDTH) && header.iItem >= 0 &&
-              header.iItem < grid_.ColCount() && grid_.ColWidth(header.iItem) != header.pitem->cxy)
-            grid_.SetColWidth(header.iItem, header.pitem->cxy);
+              header.iItem < grid_.ColCount()) {
+            // The grid keeps design pixels: the width the user dragged, at 96 DPI.
+            const int width = host().Unscale(header.pitem->cxy);
+            if (grid_.ColWidth(header.iItem) != width) grid_.SetColWidth(header.iItem, width);
+          }
           return r;
         }
         default:

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/text_win32.h"
+#include "ui/dpi.h"
 #include "ui/window_parts.h"
 
 namespace kvn::ui::win32 {
@@ -140,8 +141,11 @@ bool Win32MenuPresenter::MeasureTitle(MEASUREITEMSTRUCT& item) {
   SelectObjectScope select(dc.get(), titleFont_.get());
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), title->c_str(), static_cast<int>(title->size()), &size);
-  item.itemWidth = static_cast<UINT>(size.cx + 16);
-  item.itemHeight = std::max<UINT>(kTitleHeight, static_cast<UINT>(size.cy + 4));
+  // Menus follow the screen's DPI: the band's margins grow with it (as they are at 96).
+  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
+  item.itemWidth = static_cast<UINT>(size.cx + ScaleToDpi(16, dpi));
+  item.itemHeight = static_cast<UINT>(
+      std::max<LONG>(ScaleToDpi(kTitleHeight, dpi), size.cy + ScaleToDpi(4, dpi)));
   return true;
 }
 
@@ -154,7 +158,7 @@ bool Win32MenuPresenter::DrawTitle(DRAWITEMSTRUCT& item) {
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, kTitleText);
   RECT r = item.rcItem;
-  r.left += 6;
+  r.left += ScaleToDpi(6, GetDeviceCaps(item.hDC, LOGPIXELSY));
   DrawTextW(item.hDC, title->c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   return true;
 }

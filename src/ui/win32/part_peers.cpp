@@ -9,8 +9,8 @@
 
 namespace kvn::ui::win32 {
 
-IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId) {
-  const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId, int size) {
+  const int cx = size, cy = size;
   if (auto icon = static_cast<HICON>(
           LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0)))
     return IconHandle(icon);
@@ -48,11 +48,11 @@ void PageControlPeer::FitTabs() {
   const HFONT fonts[] = {ControlFont(), host().FontFor(small)};
   for (HFONT font : fonts)
     for (int padding : {6, 4, 2}) {
-      SendMessageW(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(padding, 3));
+      SendMessageW(hwnd_, TCM_SETPADDING, 0, MAKELPARAM(Scale(padding), Scale(3)));
       SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // lays tabs out
       RECT last{};
       SendMessageW(hwnd_, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
-      if (last.right <= client.right - 4) return;
+      if (last.right <= client.right - Scale(4)) return;
     }
 }
 
@@ -75,7 +75,7 @@ void PageControlPeer::LayoutSheets() {
   for (TabSheet* page : pages_.Pages())
     if (HWND sheet = FormHost::WindowOf(*page)) {
       // A page placed by the program keeps its place; the others fill the display area.
-      const RECT r = page->Bounds().width > 0 ? ToRect(page->Bounds()) : display;
+      const RECT r = page->Bounds().width > 0 ? host().ScaledRect(page->Bounds()) : display;
       MoveWindow(sheet, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
 }
@@ -155,7 +155,30 @@ void TabSheetPeer::SyncCaption() {
       pages->PageCaptionChanged(sheet_);
 }
 
+void TabSheetPeer::Rescale() {
+  // Its page control places it (it fills the display area unless the program placed it).
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  SyncFont();
+}
+
 // ---- Status bar
+
+void StatusBarPeer::Rescale() {
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  SyncFont();
+  // A bar the program did not place keeps to the bottom of its parent by itself.
+  if (control().Bounds().height > 0)
+    SyncBounds();
+  else
+    SendMessageW(hwnd_, WM_SIZE, 0, 0);
+  // Texts measured again in the new font, icons loaded again at the new size.
+  std::fill(textWidths_.begin(), textWidths_.end(), -1);
+  std::fill(iconIds_.begin(), iconIds_.end(), 0);
+  edges_.clear();
+  SyncOwn(Change::Items);
+}
 
 void StatusBarPeer::Create(HWND parent, const RECT& rect) {
   const bool placed = rect.bottom > rect.top;
@@ -196,8 +219,8 @@ void StatusBarPeer::SyncOwn(Change what) {
     std::vector<int> edges;
     int right = 0;
     for (size_t i = 0; i < panels.size(); ++i) {
-      const int picture = panels[i].imageId ? GetSystemMetrics(SM_CXSMICON) + 4 : 0;
-      right += std::max(panels[i].width, textWidths_[i] + picture + 10);
+      const int picture = panels[i].imageId ? host().SmallIconSize() + Scale(4) : 0;
+      right += std::max(Scale(panels[i].width), textWidths_[i] + picture + Scale(10));
       edges.push_back(i + 1 == panels.size() ? -1 : right);
     }
     const bool relayout = edges != edges_;
@@ -212,8 +235,9 @@ void StatusBarPeer::SyncOwn(Change what) {
       if (relayout || changed[i])
         SendMessageW(hwnd_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(texts_[i].c_str()));
       if (panels[i].imageId != iconIds_[i]) {
-        IconHandle icon =
-            panels[i].imageId ? LoadSmallIcon(host().Instance(), panels[i].imageId) : IconHandle();
+        IconHandle icon = panels[i].imageId ? LoadSmallIcon(host().Instance(), panels[i].imageId,
+                                                            host().SmallIconSize())
+                                            : IconHandle();
         SendMessageW(hwnd_, SB_SETICON, i, reinterpret_cast<LPARAM>(icon.get()));
         icons_[i] = std::move(icon);  // the old icon goes only once the bar no longer shows it
         iconIds_[i] = panels[i].imageId;
@@ -361,12 +385,29 @@ void ImagePeer::OnCommand(HWND, UINT code) {
 void ImagePeer::SyncOwn(Change what) {
   if (what != Change::Value) return;
   BitmapHandle bitmap;
-  if (image_.ResourceId())
-    bitmap.reset(
-        static_cast<HBITMAP>(LoadImageW(host().Instance(), MAKEINTRESOURCEW(image_.ResourceId()),
-                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (image_.ResourceId()) {
+    const auto load = [&](int cx, int cy) {
+      return static_cast<HBITMAP>(LoadImageW(host().Instance(),
+                                             MAKEINTRESOURCEW(image_.ResourceId()), IMAGE_BITMAP,
+                                             cx, cy, LR_CREATEDIBSECTION));
+    };
+    bitmap.reset(load(0, 0));
+    // The picture is drawn for 96 DPI: at another DPI it is loaded again at its scaled size.
+    BITMAP info{};
+    if (bitmap && host().Dpi() != 96 && GetObjectW(bitmap.get(), sizeof info, &info)) {
+      BitmapHandle scaled(load(Scale(info.bmWidth), Scale(std::abs(info.bmHeight))));
+      if (scaled) bitmap = std::move(scaled);
+    }
+  }
   SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
   bitmap_ = std::move(bitmap);  // the previous picture is released once replaced
+}
+
+void ImagePeer::Rescale() {
+  WindowPeer::Rescale();
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  SyncOwn(Change::Value);
 }
 
 // ---- Shape

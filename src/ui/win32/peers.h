@@ -186,12 +186,14 @@ class ListViewPeer : public WindowPeer {
  public:
   ListViewPeer(ListView& list, FormHost& host) : WindowPeer(list, host), list_(list) {}
   void Create(HWND parent, const RECT& rect) override;
+  void Rescale() override;
 
  protected:
   void SyncCaption() override {}
   void SyncOwn(Change what) override;
 
  private:
+  void LoadImages();
   ListView& list_;
   ImageListHandle images_;
 };
@@ -215,6 +217,7 @@ class StringGridPeer : public WindowPeer {
  public:
   StringGridPeer(StringGrid& grid, FormHost& host) : WindowPeer(grid, host), grid_(grid) {}
   void Create(HWND parent, const RECT& rect) override;
+  void Rescale() override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;
 
  protected:
@@ -258,6 +261,7 @@ class TabSheetPeer : public ContainerPeer {
  public:
   TabSheetPeer(TabSheet& sheet, FormHost& host) : ContainerPeer(sheet, host), sheet_(sheet) {}
   void Create(HWND parent, const RECT& rect) override;
+  void Rescale() override;
 
  protected:
   void SyncCaption() override;
@@ -272,6 +276,7 @@ class StatusBarPeer : public WindowPeer {
  public:
   StatusBarPeer(StatusBar& bar, FormHost& host) : WindowPeer(bar, host), bar_(bar) {}
   void Create(HWND parent, const RECT& rect) override;
+  void Rescale() override;
 
  protected:
   void SyncCaption() override {}
@@ -308,6 +313,7 @@ class ImagePeer : public WindowPeer {
  public:
   ImagePeer(Image& image, FormHost& host) : WindowPeer(image, host), image_(image) {}
   void Create(HWND parent, const RECT& rect) override;
+  void Rescale() override;
   void OnCommand(HWND from, UINT code) override;
 
  protected:
@@ -335,7 +341,8 @@ class ShapePeer : public OwnClassPeer {
   Shape& shape_;
 };
 
-// Loads a bitmap of the program's resources as a small icon (for status panels and lists).
-IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId);
+// Loads a bitmap of the program's resources as a small icon of `size` x `size` (for status
+// panels and lists: the small icon's side at the window's DPI).
+IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId, int size);
 
 }  // namespace kvn::ui::win32

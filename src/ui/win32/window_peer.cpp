@@ -90,6 +90,13 @@ void WindowPeer::FlushDeferred() {
     if (pending & (1u << static_cast<unsigned>(what))) SyncOwn(what);
 }
 
+void WindowPeer::Rescale() {
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  SyncFont();
+  SyncBounds();
+}
+
 void WindowPeer::SyncCaption() {
   SetWindowTextW(hwnd_, Widen(control_.Caption()).c_str());
 }
@@ -100,7 +107,7 @@ void WindowPeer::SyncVisible() {
 }
 
 void WindowPeer::SyncBounds() {
-  const RECT r = ToRect(control_.Bounds());
+  const RECT r = ScaledBounds();
   MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
@@ -112,6 +119,14 @@ void WindowPeer::SyncFont() {
 
 HFONT WindowPeer::ControlFont() const {
   return host_.FontFor(control_.GetFont());
+}
+
+int WindowPeer::Scale(int designPixels) const {
+  return host_.Scale(designPixels);
+}
+
+RECT WindowPeer::ScaledBounds() const {
+  return host_.ScaledRect(control_.Bounds());
 }
 
 HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, DWORD style,

@@ -17,6 +17,7 @@ namespace kvn::ui::win32 {
 
 class FormHost;
 
+// A rectangle as it is (no scaling): for window pixels already.
 RECT ToRect(const ui::Rect& r);
 
 class WindowPeer : public ControlPeer {
@@ -46,6 +47,9 @@ class WindowPeer : public ControlPeer {
   void Sync(Change what) override;
   // Applies the changes kept while the form was hidden.
   void FlushDeferred();
+  // The form's DPI changed: fonts, place and size, and whatever else the kind draws in pixels.
+  // The host calls it parents first.
+  virtual void Rescale();
 
   // Notifications routed here by the host in constant time.
   virtual void OnCommand(HWND /*from*/, UINT /*code*/) {}
@@ -75,6 +79,9 @@ class WindowPeer : public ControlPeer {
 
   // The font the control asks for (the window's Tahoma 8 unless it sets its own).
   HFONT ControlFont() const;
+  // Design pixels to the form's window pixels.
+  int Scale(int designPixels) const;
+  RECT ScaledBounds() const;
 
   // True while the peer writes into its own windows: notifications they raise are not input.
   bool syncing_ = false;
