@@ -96,6 +96,7 @@ void Recovery::KVNMaxMem1Progress(TKVNMaxMem&, int progress) {
 }
 
 void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
+  if (AfterBlocksReleased) AfterBlocksReleased();
   ShowIdleCommands();
   FreeAfterBytes_ = sender.FreeMemory();
   const std::int64_t total = RecoveredTotalMB_ + RoundToMB(FreeAfterBytes_ - FreeBeforeBytes_);

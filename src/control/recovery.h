@@ -45,6 +45,9 @@ class Recovery {
   std::function<void(const std::string&, const std::string&, int, int)> ShowBalloonHint;
   // Writes a line to the program's log.
   std::function<void(const std::string&)> WriteLog;
+  // Runs after a pass has released its blocks and before the memory is read again, so what it
+  // frees counts in the amount recovered (the direct recovery steps).
+  std::function<void()> AfterBlocksReleased;
 
   // Binds the engine's events and the handlers of the controls this class owns.
   void Bind();

@@ -111,6 +111,9 @@ void SettingsStore::LoadSettings() {
       c_.CBPressePapier.SetChecked(*clipboard == 1);
     if (auto repeat = ReadValue(OpenSettings(), Same("CNBR"), 0, true))
       c_.CNBRepetitions.SetItemIndex(*repeat);
+    // Absent (settings of an earlier version) or of another type: off.
+    if (auto direct = ReadValue(OpenSettings(), Same("DirectSteps"), 0, false))
+      c_.CBDirectSteps.SetChecked(*direct == 1);
   }
   if (auto priority = ReadValue(OpenSettings(), Same("Priority"), 0, true))
     c_.CBPriorite.SetItemIndex(*priority);
@@ -152,6 +155,7 @@ void SettingsStore::SaveSettings() {
     key->WriteDword("Clipboard", Bool(c_.CBPressePapier.Checked()));
     key->WriteDword("Priority", static_cast<std::uint32_t>(c_.CBPriorite.ItemIndex()));
     key->WriteDword("CNBR", static_cast<std::uint32_t>(c_.CNBRepetitions.ItemIndex()));
+    key->WriteDword("DirectSteps", Bool(c_.CBDirectSteps.Checked()));
   }
   if (auto key = OpenSettings()) key->WriteDword("HotKey", c_.HotKey1.HotKey());
   if (auto key = OpenSettings())

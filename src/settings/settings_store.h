@@ -39,6 +39,7 @@ struct SettingsControls {
   ui::CheckBox& CDechargeDll;
   ui::Timer& Timer1;
   ui::Timer& Timer5;
+  ui::CheckBox& CBDirectSteps;  // the direct recovery steps (only the value 1 checks it)
 };
 
 // The program's own key under HKEY_CURRENT_USER; tests give another.

@@ -180,39 +180,39 @@ void MainForm::BuildReglages() {
   Put(Label4, GroupBox10, 264, 26, 64, 13, "000000");
 
   // Automatic rules.
-  Put(GroupBox5, TabSheet7, 4, 66, 449, 128, "Propriétés de récupération ");
-  Put(CheckBox3, GroupBox5, 8, 18, 148, 17, "Niveau alarme en %");
+  Put(GroupBox5, TabSheet7, 4, 66, 449, 138, "Propriétés de récupération ");
+  Put(CheckBox3, GroupBox5, 8, 16, 148, 17, "Niveau alarme en %");
   CheckBox3.SetHint(
       "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
       "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher.");
   CheckBox3.SetChecked(true);
-  Put(SpinEdit1, GroupBox5, 158, 16, 50, 21);
+  Put(SpinEdit1, GroupBox5, 158, 14, 50, 21);
   Range(SpinEdit1, 0, 100, 1, 35);
-  Put(Label13, GroupBox5, 212, 20, 14, 13, "%");
-  Put(Label22, GroupBox5, 268, 14, 174, 26,
+  Put(Label13, GroupBox5, 212, 18, 14, 13, "%");
+  Put(Label22, GroupBox5, 268, 13, 174, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
   Label22.SetWordWrap(true);
 
-  Put(CheckBox5, GroupBox5, 8, 42, 148, 17, "Libère toutes les ");
+  Put(CheckBox5, GroupBox5, 8, 38, 148, 17, "Libère toutes les ");
   CheckBox5.SetHint(
       "OPTIMISATION DANS LE TEMPS:\r\n--------------------------------------------------------"
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
-  Put(SpinEdit2, GroupBox5, 158, 40, 50, 21);
+  Put(SpinEdit2, GroupBox5, 158, 36, 50, 21);
   Range(SpinEdit2, 5, 1440, 5, 45);
-  Put(Label3, GroupBox5, 212, 44, 52, 13, "minutes.");
+  Put(Label3, GroupBox5, 212, 40, 52, 13, "minutes.");
 
-  Put(Label14, GroupBox5, 8, 68, 148, 13, "Optimise si charge CPU <");
+  Put(Label14, GroupBox5, 8, 61, 148, 13, "Optimise si charge CPU <");
   Label14.SetHint(
       "CHARGE MAX CPU :\r\n----------------------------------\r\nSélectionnez la charge maximale "
       "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos tâches "
       "en cours.");
-  Put(SpinEdit3, GroupBox5, 158, 64, 50, 21);
+  Put(SpinEdit3, GroupBox5, 158, 57, 50, 21);
   Range(SpinEdit3, 0, 100, 1, 15);
-  Put(Label23, GroupBox5, 268, 60, 174, 26,
+  Put(Label23, GroupBox5, 268, 52, 174, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   Label23.SetWordWrap(true);
 
-  Put(GroupBox12, GroupBox5, 8, 86, 433, 38, "Options facultatives");
+  Put(GroupBox12, GroupBox5, 8, 80, 433, 56, "Options facultatives");
   Put(CBPressePapier, GroupBox12, 8, 15, 150, 17, "Vider le presse-papiers");
   CBPressePapier.SetHint(
       "Permet de vider le presse-papiers\r\ndu textes ou des images stockées\r\nen RAM après avoir "
@@ -226,29 +226,35 @@ void MainForm::BuildReglages() {
       "afin\r\nD'essayer "
       "de récupérer un maximum de \r\nRAM.");
   Put(Label32, GroupBox12, 336, 17, 94, 13, "fois/récupération");
+  Put(CBDirectSteps, GroupBox12, 8, 34, 417, 17,
+      "Vider aussi les working sets et les listes système");
+  CBDirectSteps.SetHint(
+      "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
+      "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
+      "Certaines étapes demandent les droits administrateur.");
 
   // Windows memory tuning.
-  Put(GroupBox1, TabSheet7, 4, 198, 449, 100, "Optimisations Windows ");
-  Put(Label29, GroupBox1, 8, 16, 200, 13, "Optimisation du cache :");
-  Put(CbCache, GroupBox1, 8, 31, 200, 21);
+  Put(GroupBox1, TabSheet7, 4, 206, 449, 94, "Optimisations Windows ");
+  Put(Label29, GroupBox1, 8, 15, 200, 13, "Optimisation du cache :");
+  Put(CbCache, GroupBox1, 8, 30, 200, 21);
   CbCache.SetItems({"4096   KB ( RAM = 16 MB )", "8192   KB ( RAM = 32 MB )",
                     "16384 KB ( RAM = 64 MB )", "32768 KB ( RAM = 128 MB )",
                     "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
                     "( Défaut non optimisé )"});
   CbCache.SetEnabled(false);
-  Put(cbxCacheNiveau2, GroupBox1, 8, 60, 172, 17, "Optimiser le cache niveau 2");
+  Put(cbxCacheNiveau2, GroupBox1, 8, 58, 172, 17, "Optimiser le cache niveau 2");
   cbxCacheNiveau2.SetHint(
       "Permet d'ajuster le niveau de cache L2\r\nà la taille de celui de votre processeur.");
-  Put(Cbxnoyau, GroupBox1, 182, 60, 260, 17, "Optimiser les performances du noyau système");
+  Put(Cbxnoyau, GroupBox1, 182, 58, 260, 17, "Optimiser les performances du noyau système");
   Cbxnoyau.SetHint(
       "A activer sur les systèmes ayant 512 MB ou plus. Actif que sur Windows NT, 2000 ou XP");
   Cbxnoyau.SetEnabled(false);
-  Put(cbxSwap, GroupBox1, 8, 78, 268, 17, "Réinitialiser le fichier swap au redémarrage");
+  Put(cbxSwap, GroupBox1, 8, 75, 268, 17, "Réinitialiser le fichier swap au redémarrage");
   cbxSwap.SetHint(
       "Permet d'effacer le contenu du fichier swap\r\nlors de l'arrêt ou du redémarrage de la "
       "machine.");
   cbxSwap.SetEnabled(false);
-  Put(LDroits, GroupBox1, 282, 80, 160, 13, "Droits administrateur requis.");
+  Put(LDroits, GroupBox1, 282, 77, 160, 13, "Droits administrateur requis.");
   ui::Font warning;
   warning.color = 0x0000C0;
   LDroits.SetFont(warning);

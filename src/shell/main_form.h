@@ -87,6 +87,7 @@ class MainForm : public ui::Control {
   ui::Label Label23{"Label23"};
   ui::GroupBox GroupBox12{"GroupBox12"};
   ui::CheckBox CBPressePapier{"CBPressePapier"};
+  ui::CheckBox CBDirectSteps{"CBDirectSteps"};  // the direct recovery steps after each pass
   ui::Label Label31{"Label31"};
   ui::ComboBox CNBRepetitions{"CNBRepetitions"};
   ui::Label Label32{"Label32"};

@@ -7,12 +7,14 @@
 #include <stdexcept>
 
 #include "../res/resource_ids.h"
+#include "base/privileges_win32.h"
 #include "base/registry_win32.h"
 #include "base/rounding.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 #include "chart/chart_settings_key.h"
 #include "chart/chart_window_win32.h"
+#include "control/direct_recovery_win32.h"
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
 #include "korvane_version.h"
@@ -53,21 +55,6 @@ std::string DescribeError(std::exception_ptr error) {
 }
 
 }  // namespace
-
-bool SetProcessPrivilege(const wchar_t* name, bool enable) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-    return false;
-  ScopeGuard close([token] { CloseHandle(token); });
-  TOKEN_PRIVILEGES privileges{};
-  if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return false;
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-  TOKEN_PRIVILEGES previous{};
-  DWORD previousSize = sizeof(previous);
-  return AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous,
-                               &previousSize) != FALSE;
-}
 
 bool ExitWindowsWithPrivilege(UINT flags) {
   if (!SetProcessPrivilege(L"SeShutdownPrivilege", true)) return false;
@@ -217,7 +204,7 @@ void TfMainMem::InitMainWindow() {
           form.RadioGroup2,  form.cbxballoon,      form.CBPressePapier, form.CNBRepetitions,
           form.CBPriorite,   form.CBDefragOnStart, form.SpinEdit1,      form.SpinEdit2,
           form.SpinEdit3,    form.CheckBox3,       form.CheckBox5,      form.CDechargeDll,
-          form.Timer1,       form.Timer5},
+          form.Timer1,       form.Timer5,          form.CBDirectSteps},
       Win32Registry(), *tuning_, *chartColors_, installedRamMB_, ProgramFilePath(),
       KORVANE_VERSION_TEXT, programKey_);
   const unsigned interval = settings_->LoadInterval();
@@ -232,6 +219,7 @@ void TfMainMem::InitMainWindow() {
                               static_cast<unsigned>(seconds));
   };
   recovery_->WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  recovery_->AfterBlocksReleased = [this] { RunDirectSteps(); };
 
   MonitoringSinks sinks;
   sinks.SetTrayHint = [this](const std::string& hint) { TrayIcon1.SetHint(hint); };
@@ -310,6 +298,48 @@ void TfMainMem::ReadProcessor() {
     MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
   }
+}
+
+namespace {
+
+struct DirectStepsJob {
+  DirectRecoverySystem* system;
+  DirectRecoveryResult result;
+  std::vector<std::string> log;
+};
+
+DWORD WINAPI DirectStepsThread(LPVOID param) {
+  auto& job = *static_cast<DirectStepsJob*>(param);
+  try {
+    job.result = RunDirectRecovery(*job.system,
+                                   [&job](const std::string& line) { job.log.push_back(line); });
+  } catch (...) {
+    job.log.push_back("Étapes directes interrompues");
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TfMainMem::RunDirectSteps() {
+  if (!form.CBDirectSteps.Checked()) {
+    form.StatusBar.SetHint("");
+    return;
+  }
+  if (!directRecovery_) directRecovery_ = MakeWin32DirectRecovery();
+  // Emptying every process's working set takes longer than the window may wait: the steps run on
+  // a thread of their own while the window goes on (the pass is still under way: no new one can
+  // start meanwhile).
+  DirectStepsJob job{directRecovery_.get(), {}, {}};
+  if (HANDLE thread = CreateThread(nullptr, 0, DirectStepsThread, &job, 0, nullptr)) {
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+      engine_.PumpMessages();
+    CloseHandle(thread);
+  } else {
+    DirectStepsThread(&job);
+  }
+  for (const std::string& line : job.log) WriteLogLine(line);
+  form.StatusBar.SetHint(DirectStepsHint(job.result));
 }
 
 void TfMainMem::CheckHtmlHelp() {

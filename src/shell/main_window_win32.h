@@ -10,6 +10,7 @@
 #include "chart/chart_swatches.h"
 #include "chart/graph_kvn.h"
 #include "control/clipboard.h"
+#include "control/direct_recovery.h"
 #include "control/global_hot_key.h"
 #include "control/load_sampler_win32.h"
 #include "control/monitoring.h"
@@ -108,6 +109,8 @@ class TfMainMem {
   void KVNApplicationException(std::exception_ptr error);
   void StopTimers();
   void CheckHtmlHelp();
+  // The direct recovery steps, when asked for, away from the window's thread.
+  void RunDirectSteps();
   void AcceptMessagesFromLowerRights();
   // The processor page, its logo and the MMX check, once.
   void ReadProcessor();
@@ -141,6 +144,7 @@ class TfMainMem {
   bool exitRequested_ = false;
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
+  std::unique_ptr<DirectRecoverySystem> directRecovery_;
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
   int startSeriesMB_ = -1;  // a series to run once started: -1 none
@@ -148,7 +152,6 @@ class TfMainMem {
 };
 
 // Shut-down, restart and log-off with the shut-down privilege enabled for the call.
-bool SetProcessPrivilege(const wchar_t* name, bool enable);
 bool ExitWindowsWithPrivilege(UINT flags);
 
 }  // namespace kvn

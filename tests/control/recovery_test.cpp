@@ -122,6 +122,23 @@ TEST(Recovery, ASeriesOfAGivenAmount) {
   }
 }
 
+// What runs once the blocks are released (the direct steps) counts in every pass's amount.
+TEST(Recovery, WhatTheStepsAfterThePassFreeIsCounted) {
+  Window w;
+  w.RadioButton2.SetChecked(true);
+  w.TrackBar1.SetPosition(1);
+  w.CNBRepetitions.SetItemIndex(1);
+  int ran = 0;
+  w.recovery->AfterBlocksReleased = [&] {
+    ++ran;
+    w.memory.status.availPhys += 50 * kMB;
+  };
+  w.BitBtn1.Click();
+  EXPECT_EQ(ran, 2);
+  EXPECT_EQ(w.recovery->RecoveredTotalMB(), 100);
+  EXPECT_EQ(w.Panel2(), " Quantité récupérée : 100 Mo");
+}
+
 TEST(Recovery, ManualAtZeroStillReportsTheAmount) {
   Window w;
   w.RadioButton2.SetChecked(true);

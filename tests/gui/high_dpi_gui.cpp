@@ -87,9 +87,12 @@ class HighDpiForm : public ::testing::Test {
       EXPECT_EQ(got.left, want.x) << c->Name();
       EXPECT_EQ(got.top, want.y) << c->Name();
       // A spin edit's arrows take the right end of its box; a combo box sets its own height.
-      if (!dynamic_cast<ui::SpinEdit*>(c)) EXPECT_EQ(got.right - got.left, want.width) << c->Name();
-      if (!dynamic_cast<ui::SpinEdit*>(c) && !dynamic_cast<ui::ComboBox*>(c))
+      if (!dynamic_cast<ui::SpinEdit*>(c)) {
+        EXPECT_EQ(got.right - got.left, want.width) << c->Name();
+      }
+      if (!dynamic_cast<ui::SpinEdit*>(c) && !dynamic_cast<ui::ComboBox*>(c)) {
         EXPECT_EQ(got.bottom - got.top, want.height) << c->Name();
+      }
       // Each in its own font: bold stays bold, a larger size stays larger.
       // (Containers and the swatches draw no text and hold no font.)
       // A page control may take a point less to keep its tabs on one row.
@@ -154,10 +157,11 @@ TEST_F(HighDpiForm, ADpiChangeLaysEverythingOutAgainAndBack) {
     testing::PumpMessages(100);
     EXPECT_EQ(host_->Dpi(), dpi);
     ExpectLaidOutAt(dpi);
-    if (dpi != first)
+    if (dpi != first) {
       EXPECT_FALSE(
           testing::SaveWindowShot(host_->Handle(), "main_form_moved_to_" + std::to_string(dpi))
               .empty());
+    }
   }
 }
 

@@ -152,6 +152,21 @@ TEST_F(MainWindowTest, ButtonRunsARealPassAndReportsIt) {
   testing::SaveWindowShot(window->Handle(), "main_window_after_pass");
 }
 
+// With the direct steps asked for, a real pass runs them and the status bar's hint says which
+// did their work (Wine empties working sets; the rest depends on the release and the rights).
+TEST_F(MainWindowTest, APassWithTheDirectSteps) {
+  UseManualPass(4);
+  window->form.CBDirectSteps.SetChecked(true);
+  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  EXPECT_FALSE(window->recovery().Optimising());
+  EXPECT_THAT(Narrow(PanelText(2)), ::testing::MatchesRegex(" Quantité récupérée : \\d+ Mo"));
+  EXPECT_THAT(window->form.StatusBar.Hint(),
+              ::testing::StartsWith(" Étapes directes : working sets"));
+  window->form.CBDirectSteps.SetChecked(false);
+  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  EXPECT_EQ(window->form.StatusBar.Hint(), "");
+}
+
 TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   UseManualPass(4);
   window->TrayIcon1.HideMainWindow();

@@ -32,7 +32,7 @@ inline SettingsControls SettingsOf(MainForm& f) {
           f.HotKey1,        f.CheckBox2,      f.CheckBox1,    f.RadioGroup2,     f.cbxballoon,
           f.CBPressePapier, f.CNBRepetitions, f.CBPriorite,   f.CBDefragOnStart, f.SpinEdit1,
           f.SpinEdit2,      f.SpinEdit3,      f.CheckBox3,    f.CheckBox5,       f.CDechargeDll,
-          f.Timer1,         f.Timer5};
+          f.Timer1,         f.Timer5,         f.CBDirectSteps};
 }
 
 class SettingsTest : public ::testing::Test {

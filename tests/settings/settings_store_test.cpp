@@ -58,19 +58,21 @@ TEST_F(SettingsTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
   store.LoadSettings();
   EXPECT_THAT(registry.tested,
               ElementsAre("Recover MB", "Opacite", "Recover Method", "HotKey", "StayOnTop",
-                          "StartWithWindows", "tray", "balloon", "clipboard", "CNBR", "Priority",
-                          "DefragOnStart", "Pourcentage", "Time Value", "PCpu", "Free%", "Time"));
-  // The settings key: one probe, then one open for each of its twelve values.
-  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 13);
+                          "StartWithWindows", "tray", "balloon", "clipboard", "CNBR", "DirectSteps",
+                          "Priority", "DefragOnStart", "Pourcentage", "Time Value", "PCpu", "Free%",
+                          "Time"));
+  // The settings key: one probe, then one open for each of its thirteen values.
+  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 14);
   EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kRecover)], 5);
 
   registry.written.clear();
   store.SaveSettings();
-  EXPECT_THAT(registry.written,
-              ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows",
-                          "Opacite", "Recover Method", "tray", "balloon", "Clipboard", "Priority",
-                          "CNBR", "HotKey", "DefragOnStart", "Pourcentage", "Time value", "Pcpu",
-                          "Free%", "Time", "Korvane", "AlwaysUnloadDLL", "Inter"));
+  EXPECT_THAT(
+      registry.written,
+      ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows", "Opacite",
+                  "Recover Method", "tray", "balloon", "Clipboard", "Priority", "CNBR",
+                  "DirectSteps", "HotKey", "DefragOnStart", "Pourcentage", "Time value", "Pcpu",
+                  "Free%", "Time", "Korvane", "AlwaysUnloadDLL", "Inter"));
   EXPECT_TRUE(chartKey.Has("AlarmColor"));
 }
 
@@ -106,6 +108,13 @@ TEST_F(SettingsTest, StoredValuesAtTheEdges) {
        [](const MainForm& f) { return !f.CBPressePapier.Checked(); }, kSettings, "Clipboard", 0},
       {"lower-case clipboard 1", dword(kSettings, "clipboard", 1),
        [](const MainForm& f) { return f.CBPressePapier.Checked(); }, kSettings, "Clipboard", 1},
+      {"direct steps 1", dword(kSettings, "DirectSteps", 1),
+       [](const MainForm& f) { return f.CBDirectSteps.Checked(); }, kSettings, "DirectSteps", 1},
+      {"direct steps absent", [](fake::FakeRegistry&) {},
+       [](const MainForm& f) { return !f.CBDirectSteps.Checked(); }, kSettings, "DirectSteps", 0},
+      {"direct steps as text",
+       [](fake::FakeRegistry& r) { r.SetText(Root::CurrentUser, kSettings, "DirectSteps", "1"); },
+       [](const MainForm& f) { return !f.CBDirectSteps.Checked(); }, kSettings, "DirectSteps", 0},
       {"StayOnTop 2", dword(kSettings, "StayOnTop", 2),
        [](const MainForm& f) { return f.CheckBox2.Checked(); }, kSettings, "StayOnTop", 1},
       {"Recover Method 7", dword(kSettings, "Recover Method", 7),

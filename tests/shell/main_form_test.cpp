@@ -211,6 +211,8 @@ const ControlSpec kControls[] = {
     {"Label31", Kind::Label, "GroupBox12", "Répéter l'optimisation "},
     {"CNBRepetitions", Kind::Combo, "GroupBox12", kAny},
     {"Label32", Kind::Label, "GroupBox12", "fois/récupération"},
+    {"CBDirectSteps", Kind::Check, "GroupBox12",
+     "Vider aussi les working sets et les listes système"},
     {"GroupBox1", Kind::Group, "TabSheet7", "Optimisations Windows "},
     {"Label29", Kind::Label, "GroupBox1", "Optimisation du cache :"},
     {"CbCache", Kind::Combo, "GroupBox1", kAny, false},
@@ -507,6 +509,10 @@ TEST_F(MainFormTest, Hints) {
        "INFOS DIRECTS :\r\n===============\r\nCette fonction permet de\r\nse tenir au courant "
        "des \r\ndernières informations à \r\npropos de Korvane."},
       {"Btn5", "Aide..."},
+      {"CBDirectSteps",
+       "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
+       "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
+       "Certaines étapes demandent les droits administrateur."},
   };
   for (const auto& [name, hint] : hints) {
     Control* c = Find(name);

@@ -1,0 +1,74 @@
+#include "control/direct_recovery.h"
+
+namespace kvn {
+
+namespace {
+
+constexpr const char* kQuotaPrivilege = "SeIncreaseQuotaPrivilege";
+constexpr const char* kProfilePrivilege = "SeProfileSingleProcessPrivilege";
+
+void Skip(const std::function<void(const std::string&)>& writeLog, const char* step,
+          const char* why) {
+  if (writeLog) writeLog(std::string("Étape directe sautée (") + step + ") : " + why);
+}
+
+}  // namespace
+
+DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
+                                       const std::function<void(const std::string&)>& writeLog) {
+  DirectRecoveryResult result;
+
+  // Every process the program may open; one that cannot be opened or ended meanwhile is no
+  // failure of the step.
+  if (!system.HasEmptyWorkingSet()) {
+    Skip(writeLog, kStepWorkingSets, "fonction absente");
+  } else {
+    for (std::uint32_t id : system.ProcessIds())
+      if (id != 0 && system.EmptyWorkingSetOf(id) == DirectRecoverySystem::Emptied::Done)
+        ++result.processesEmptied;
+    if (result.processesEmptied > 0)
+      result.ran.push_back(kStepWorkingSets);
+    else
+      Skip(writeLog, kStepWorkingSets, "aucun processus accessible");
+  }
+
+  if (!system.HasSystemFileCacheSize()) {
+    Skip(writeLog, kStepFileCache, "fonction absente");
+  } else if (!system.EnablePrivilege(kQuotaPrivilege)) {
+    Skip(writeLog, kStepFileCache, "privilège non accordé");
+  } else {
+    if (system.TrimSystemFileCache())
+      result.ran.push_back(kStepFileCache);
+    else
+      Skip(writeLog, kStepFileCache, "échec");
+    system.DisablePrivilege(kQuotaPrivilege);
+  }
+
+  // The modified pages are written out first, so that the purge also frees what they held.
+  if (!system.HasSetSystemInformation()) {
+    Skip(writeLog, kStepModifiedList, "fonction absente");
+    Skip(writeLog, kStepStandbyList, "fonction absente");
+  } else if (!system.EnablePrivilege(kProfilePrivilege)) {
+    Skip(writeLog, kStepModifiedList, "privilège non accordé");
+    Skip(writeLog, kStepStandbyList, "privilège non accordé");
+  } else {
+    for (const auto& [command, step] : {std::pair{kMemoryFlushModifiedList, kStepModifiedList},
+                                        std::pair{kMemoryPurgeStandbyList, kStepStandbyList}}) {
+      if (system.MemoryListCommand(command))
+        result.ran.push_back(step);
+      else
+        Skip(writeLog, step, "échec");
+    }
+    system.DisablePrivilege(kProfilePrivilege);
+  }
+  return result;
+}
+
+std::string DirectStepsHint(const DirectRecoveryResult& result) {
+  std::string hint = " Étapes directes : ";
+  if (result.ran.empty()) return hint + "aucune";
+  for (size_t i = 0; i < result.ran.size(); ++i) hint += (i ? ", " : "") + result.ran[i];
+  return hint;
+}
+
+}  // namespace kvn

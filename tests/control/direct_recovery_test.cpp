@@ -1,0 +1,146 @@
+#include "control/direct_recovery.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace kvn {
+namespace {
+
+using ::testing::ElementsAre;
+using Emptied = DirectRecoverySystem::Emptied;
+
+// A system that records every call and answers as the case says.
+struct FakeSystem : DirectRecoverySystem {
+  bool emptyWorkingSet = true, fileCache = true, setInformation = true;
+  std::map<std::string, bool> held{{"SeIncreaseQuotaPrivilege", true},
+                                   {"SeProfileSingleProcessPrivilege", true}};
+  std::map<std::uint32_t, Emptied> processes{
+      {0, Emptied::Done}, {4, Emptied::Done}, {8, Emptied::Done}};
+  bool trimWorks = true;
+  std::map<std::uint32_t, bool> commandWorks{{3, true}, {4, true}};
+  std::vector<std::string> calls;
+
+  bool HasEmptyWorkingSet() override { return emptyWorkingSet; }
+  std::vector<std::uint32_t> ProcessIds() override {
+    std::vector<std::uint32_t> ids;
+    for (const auto& [id, answer] : processes) ids.push_back(id);
+    return ids;
+  }
+  Emptied EmptyWorkingSetOf(std::uint32_t id) override {
+    calls.push_back("empty " + std::to_string(id));
+    return processes[id];
+  }
+  bool HasSystemFileCacheSize() override { return fileCache; }
+  bool HasSetSystemInformation() override { return setInformation; }
+  bool EnablePrivilege(const char* name) override {
+    calls.push_back(std::string("enable ") + name);
+    return held[name];
+  }
+  void DisablePrivilege(const char* name) override {
+    calls.push_back(std::string("disable ") + name);
+  }
+  bool TrimSystemFileCache() override {
+    calls.push_back("trim");
+    return trimWorks;
+  }
+  bool MemoryListCommand(std::uint32_t command) override {
+    calls.push_back("list " + std::to_string(command));
+    return commandWorks[command];
+  }
+};
+
+TEST(DirectRecovery, StepsRunInOrderWithTheirPrivilegesAndNeverTheIdleProcess) {
+  FakeSystem system;
+  std::vector<std::string> log;
+  const auto result = RunDirectRecovery(system, [&](const std::string& l) { log.push_back(l); });
+  EXPECT_THAT(system.calls, ElementsAre("empty 4", "empty 8", "enable SeIncreaseQuotaPrivilege",
+                                        "trim", "disable SeIncreaseQuotaPrivilege",
+                                        "enable SeProfileSingleProcessPrivilege", "list 3",
+                                        "list 4", "disable SeProfileSingleProcessPrivilege"));
+  EXPECT_THAT(result.ran, ElementsAre("working sets", "cache de fichiers", "liste modifiée",
+                                      "liste d'attente"));
+  EXPECT_EQ(result.processesEmptied, 2);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(DirectStepsHint(result),
+            " Étapes directes : working sets, cache de fichiers, liste modifiée, liste d'attente");
+}
+
+TEST(DirectRecovery, AStepThatCannotRunIsSkippedWithOneLineAndTheOthersGoOn) {
+  struct Case {
+    const char* name;
+    std::function<void(FakeSystem&)> arrange;
+    std::vector<std::string> ran;
+    std::vector<std::string> log;
+  };
+  const std::string all[] = {"working sets", "cache de fichiers", "liste modifiée",
+                             "liste d'attente"};
+  const Case cases[] = {
+      {"no EmptyWorkingSet",
+       [](FakeSystem& s) { s.emptyWorkingSet = false; },
+       {all[1], all[2], all[3]},
+       {"Étape directe sautée (working sets) : fonction absente"}},
+      {"a process that cannot be opened and one that ended meanwhile",
+       [](FakeSystem& s) {
+         s.processes = {{4, Emptied::CannotOpen}, {8, Emptied::Gone}, {12, Emptied::Done}};
+       },
+       {all[0], all[1], all[2], all[3]},
+       {}},
+      {"no process could be emptied",
+       [](FakeSystem& s) {
+         s.processes = {{4, Emptied::CannotOpen}, {8, Emptied::Failed}};
+       },
+       {all[1], all[2], all[3]},
+       {"Étape directe sautée (working sets) : aucun processus accessible"}},
+      {"no file cache function",
+       [](FakeSystem& s) { s.fileCache = false; },
+       {all[0], all[2], all[3]},
+       {"Étape directe sautée (cache de fichiers) : fonction absente"}},
+      {"quota privilege not held",
+       [](FakeSystem& s) { s.held["SeIncreaseQuotaPrivilege"] = false; },
+       {all[0], all[2], all[3]},
+       {"Étape directe sautée (cache de fichiers) : privilège non accordé"}},
+      {"the trim fails",
+       [](FakeSystem& s) { s.trimWorks = false; },
+       {all[0], all[2], all[3]},
+       {"Étape directe sautée (cache de fichiers) : échec"}},
+      {"no NtSetSystemInformation (before Vista, or Wine)",
+       [](FakeSystem& s) { s.setInformation = false; },
+       {all[0], all[1]},
+       {"Étape directe sautée (liste modifiée) : fonction absente",
+        "Étape directe sautée (liste d'attente) : fonction absente"}},
+      {"profile privilege not held",
+       [](FakeSystem& s) { s.held["SeProfileSingleProcessPrivilege"] = false; },
+       {all[0], all[1]},
+       {"Étape directe sautée (liste modifiée) : privilège non accordé",
+        "Étape directe sautée (liste d'attente) : privilège non accordé"}},
+      {"the flush fails, the purge still runs",
+       [](FakeSystem& s) { s.commandWorks[3] = false; },
+       {all[0], all[1], all[3]},
+       {"Étape directe sautée (liste modifiée) : échec"}},
+  };
+  for (const Case& c : cases) {
+    FakeSystem system;
+    c.arrange(system);
+    std::vector<std::string> log;
+    const auto result = RunDirectRecovery(system, [&](const std::string& l) { log.push_back(l); });
+    EXPECT_EQ(result.ran, c.ran) << c.name;
+    EXPECT_EQ(log, c.log) << c.name;
+    // A privilege enabled is always given back.
+    for (const char* privilege : {"SeIncreaseQuotaPrivilege", "SeProfileSingleProcessPrivilege"}) {
+      const auto count = [&](const std::string& call) {
+        return std::count(system.calls.begin(), system.calls.end(), call);
+      };
+      if (!system.held[privilege]) continue;
+      EXPECT_EQ(count(std::string("enable ") + privilege),
+                count(std::string("disable ") + privilege))
+          << c.name;
+    }
+  }
+  EXPECT_EQ(DirectStepsHint({}), " Étapes directes : aucune");
+}
+
+}  // namespace
+}  // namespace kvn
