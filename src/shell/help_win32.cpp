@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text_win32.h"
+#include "settings/windows_tuning_win32.h"
 
 namespace kvn {
 
@@ -106,10 +107,8 @@ HtmlHelpVersion FindHtmlHelp() {
 }
 
 std::string HelpFileName() {
-  wchar_t path[MAX_PATH * 2] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring file(path, length);
-  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"help.chm";
+  const std::wstring program = Widen(ProgramFilePath());
+  const std::wstring file = program.substr(0, program.find_last_of(L"\\/") + 1) + L"help.chm";
   wchar_t full[MAX_PATH * 2] = {};
   const DWORD n = GetFullPathNameW(file.c_str(), MAX_PATH * 2, full, nullptr);
   return Narrow(n > 0 && n < MAX_PATH * 2 ? std::wstring(full, n) : file);

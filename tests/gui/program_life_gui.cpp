@@ -280,6 +280,26 @@ std::string DumpWindows(DWORD pid) {
   return s.second;
 }
 
+// The first message box of a process with this title, waited for up to ten seconds; null if none.
+HWND WaitForMessageBox(DWORD pid, const wchar_t* title) {
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        const auto boxes = WindowsOf(pid, L"#32770", title);
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box != nullptr;
+      },
+      10000);
+  return box;
+}
+
+// The text a message box shows (its static control, id 0xFFFF).
+std::string MessageBoxText(HWND box) {
+  wchar_t text[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  return Narrow(text);
+}
+
 // Copied where no help file lies beside it, the program says so when help is asked for.
 TEST_F(ProgramLife, HelpWithoutTheHelpFileSaysItIsMissing) {
   wchar_t temp[MAX_PATH] = {};
@@ -295,18 +315,9 @@ TEST_F(ProgramLife, HelpWithoutTheHelpFileSaysItIsMissing) {
     HWND button = ChildWithText(program.MainWindow(), L"&Optimiser\r\nla RAM !");
     ASSERT_NE(button, nullptr);
     PostMessageW(button, WM_KEYDOWN, VK_F1, 0);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-          auto boxes = WindowsOf(program.Id(), L"#32770", L"Korvane");
-          box = boxes.empty() ? nullptr : boxes.front();
-          return box != nullptr;
-        },
-        10000))
-        << DumpWindows(program.Id());
-    wchar_t text[256] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 256);
-    EXPECT_EQ(Narrow(text), "Le fichier d'aide est introuvable !");
+    const HWND box = WaitForMessageBox(program.Id(), L"Korvane");
+    ASSERT_NE(box, nullptr) << DumpWindows(program.Id());
+    EXPECT_EQ(MessageBoxText(box), "Le fichier d'aide est introuvable !");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     // No help window was opened in its place.
     EXPECT_TRUE(WindowsOf(program.Id(), L"HH Parent", L"Aide de Korvane").empty());
@@ -329,18 +340,9 @@ TEST_F(ProgramLife, CommandLine) {
   }
   for (const wchar_t* wrong : {L"/aide", L"/optimiser beaucoup", L"/etat 3"}) {
     Program usage("", ProgramPath(), wrong);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-          auto boxes = WindowsOf(usage.Id(), L"#32770", L"Korvane");
-          box = boxes.empty() ? nullptr : boxes.front();
-          return box != nullptr;
-        },
-        10000))
-        << Narrow(wrong);
-    wchar_t text[512] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 512);
-    EXPECT_THAT(Narrow(text),
+    const HWND box = WaitForMessageBox(usage.Id(), L"Korvane");
+    ASSERT_NE(box, nullptr) << Narrow(wrong);
+    EXPECT_THAT(MessageBoxText(box),
                 ::testing::StartsWith("Utilisation : korvane.exe [/optimiser [Mo] | /etat]"));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(usage.Ended(), 2) << Narrow(wrong);
