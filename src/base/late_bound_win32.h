@@ -1,0 +1,25 @@
+#pragma once
+// Functions of a later Windows release, looked up at run time: the program must start on
+// Windows XP SP3, so it never imports them. Every DLL is loaded from the system folder by its
+// full path, never found through the search path (a copy planted beside the program, or in the
+// current folder, is never loaded).
+#include <windows.h>
+
+namespace kvn {
+
+// The system folder's DLL of that name ("dbghelp.dll"), loaded once and kept for the run; null
+// when the system has none.
+HMODULE SystemLibrary(const wchar_t* dll);
+
+// The function's address, or null where the DLL or the function is missing. name may be an
+// ordinal (MAKEINTRESOURCEA).
+FARPROC LateBoundProc(const wchar_t* dll, const char* name);
+
+// Typed form: auto setLayered = LateBound<BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD)>(
+//     L"user32.dll", "SetLayeredWindowAttributes");
+template <class F>
+F LateBound(const wchar_t* dll, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(LateBoundProc(dll, name)));
+}
+
+}  // namespace kvn
