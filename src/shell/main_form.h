@@ -2,6 +2,8 @@
 // The main window's client area as data: every control of every page under its form name, with
 // its caption, hint, design state and place. No behaviour lives here; the subsystems are given
 // references to the controls they drive, and the window host gives them their Win32 peers.
+#include <array>
+
 #include "ui/components.h"
 #include "ui/control.h"
 #include "ui/list_controls.h"
@@ -218,6 +220,10 @@ class MainForm : public ui::Control {
   ui::Timer Timer4{"Timer4"};
   ui::Timer Timer5{"Timer5"};
   ui::Timer Timer6{"Timer6"};
+  // The six in order, for what is done to every one of them.
+  std::array<ui::Timer*, 6> Timers() {
+    return {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6};
+  }
   ui::ColorDialog ColorDialog{"ColorDialog"};
   // Shared small pictures: 0 free memory, 1 processor load, 2 ticked box, 3 empty box.
   ui::ImageList ImageList1{"ImageList1"};

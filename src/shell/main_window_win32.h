@@ -1,6 +1,8 @@
 #pragma once
 // TfMainMem: the main window. It owns the form, every component and the subsystem classes for
-// the whole run, binds their handlers in one place, and runs the start-up sequence.
+// the whole run and binds their handlers in one place (main_window_win32.cpp). Its start-up
+// sequence is in startup_win32.cpp, its life and the session's end in window_life_win32.cpp, its
+// ties to the fault and crash reports in fault_wiring_win32.cpp.
 #include <windows.h>
 
 #include <memory>
@@ -10,7 +12,7 @@
 #include "chart/chart_swatches.h"
 #include "chart/graph_kvn.h"
 #include "control/clipboard.h"
-#include "control/direct_recovery.h"
+#include "control/direct_steps_runner_win32.h"
 #include "control/global_hot_key.h"
 #include "control/load_sampler_win32.h"
 #include "control/monitoring.h"
@@ -107,6 +109,8 @@ class TfMainMem {
   void WMQueryEndSession();
   // An exception escaped a handler: the fault report, then the orderly exit.
   void KVNApplicationException(std::exception_ptr error);
+  // The fault report and the crash report, first of all while the window is built.
+  void InstallFaultReport();
   void StopTimers();
   void CheckHtmlHelp();
   // The direct recovery steps, when asked for, away from the window's thread.
@@ -144,7 +148,7 @@ class TfMainMem {
   bool exitRequested_ = false;
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
-  std::unique_ptr<DirectRecoverySystem> directRecovery_;
+  DirectStepsRunner directSteps_;
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
   int startSeriesMB_ = -1;  // a series to run once started: -1 none

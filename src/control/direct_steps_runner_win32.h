@@ -1,0 +1,29 @@
+#pragma once
+// The direct recovery steps away from the window's thread. Emptying every process's working set
+// takes longer than the window may wait, so the steps run on a thread of their own while the
+// caller's message pump keeps the window going.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "control/direct_recovery.h"
+
+namespace kvn {
+
+class DirectStepsRunner {
+ public:
+  DirectStepsRunner();
+  ~DirectStepsRunner();
+  DirectStepsRunner(const DirectStepsRunner&) = delete;
+  DirectStepsRunner& operator=(const DirectStepsRunner&) = delete;
+
+  // Runs the steps and returns once they are done, calling pump whenever messages arrive
+  // meanwhile. Their log lines reach writeLog afterwards, in order, on the caller's thread.
+  DirectRecoveryResult Run(const std::function<void()>& pump,
+                           const std::function<void(const std::string&)>& writeLog);
+
+ private:
+  std::unique_ptr<DirectRecoverySystem> system_;  // looked up by the first pass that asks
+};
+
+}  // namespace kvn

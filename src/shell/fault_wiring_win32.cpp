@@ -1,0 +1,82 @@
+// The fault report's ties to the window: what it stops, logs, shows and mails, the crash report
+// for faults that are no C++ exception, and the facts both write down.
+#include "shell/main_window_win32.h"
+
+#include <string>
+#include <vector>
+
+#include "base/text_win32.h"
+#include "shell/crash_report_win32.h"
+#include "shell/log.h"
+#include "sysinfo/system_info_win32.h"
+#include "sysinfo/windows_release_win32.h"
+
+namespace kvn {
+
+namespace {
+
+std::string DescribeError(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Exception";
+  }
+}
+
+}  // namespace
+
+void TfMainMem::InstallFaultReport() {
+  FaultReportSinks report;
+  report.AnnulRam = [this] {
+    if (recovery_) recovery_->AnnulRam();
+  };
+  report.StopTimers = [this] { StopTimers(); };
+  report.Facts = [this] { return CurrentFaultFacts(); };
+  report.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  report.ShowMessage = [this](const std::string& text, const std::string& title) {
+    MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONERROR);
+  };
+  report.AskYesNo = [this](const std::string& text, const std::string& title) {
+    return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
+                       MB_YESNO | MB_ICONERROR) == IDYES;
+  };
+  report.SendMail = [this](const std::string& subject, const std::vector<std::string>& to,
+                           const std::vector<std::string>& files) {
+    ReportMail.Subject = subject;
+    ReportMail.Body.clear();
+    ReportMail.Recipients = to;
+    ReportMail.Attachments = files;
+    ReportMail.SendReportMail();
+  };
+  report.ExitAppli = [this] { exit_appli(); };
+  faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, ProgramFileVersion());
+  // A crash that is no C++ exception: a minidump and the same lines, settings saved when safe.
+  InstallCrashReport({[this](const std::string& what, const std::string& dumpPath) {
+                        for (const std::string& line : FaultReportLines(what, CurrentFaultFacts()))
+                          WriteLogLine(line);
+                        if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
+                      },
+                      [this] {
+                        if (settings_) settings_->SaveSettings();
+                      }});
+}
+
+FaultFacts TfMainMem::CurrentFaultFacts() {
+  FaultFacts facts;
+  facts.windowsName = WindowsName(CurrentWindowsRelease());
+  facts.servicePackText =
+      ServicePackText(ServicePackNumber(CurrentWindowsRelease(), SystemReleaseSource()));
+  facts.freeMemoryBytes = engine_.FreeMemory();
+  facts.totalMemoryBytes = engine_.TotalMemory();
+  facts.swapFileUsageMB = engine_.SwapFileUsageMB();
+  facts.totalSwapFileSizeMB = engine_.TotalSwapFileSize();
+  return facts;
+}
+
+void TfMainMem::KVNApplicationException(std::exception_ptr error) {
+  faultReport_->KVNApplicationException(DescribeError(error), LogFileName());
+}
+
+}  // namespace kvn

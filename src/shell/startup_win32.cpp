@@ -1,0 +1,223 @@
+// The building of the main window and its start-up sequence, in the order the window's parts
+// depend on one another; the processor page and the MMX check come once the window shows.
+#include "shell/main_window_win32.h"
+
+#include "base/registry_win32.h"
+#include "base/rounding.h"
+#include "base/scope_guard.h"
+#include "base/text_win32.h"
+#include "chart/chart_window_win32.h"
+#include "control/global_hot_key_win32.h"
+#include "korvane_version.h"
+#include "settings/windows_tuning_win32.h"
+#include "shell/help_win32.h"
+#include "shell/info_page_binding.h"
+#include "shell/log.h"
+#include "shell/log_win32.h"
+#include "shell/processor_page_binding.h"
+#include "shell/tray_icon_win32.h"
+#include "sysinfo/cpu_services_win32.h"
+#include "sysinfo/system_info_win32.h"
+#include "sysinfo/windows_release_win32.h"
+
+namespace kvn {
+
+bool TfMainMem::Create() {
+  InstallFaultReport();
+  // While the window is being built a handler's exception is kept and ends the building: the
+  // program cannot run half built. From then on the fault report takes them.
+  std::exception_ptr buildError;
+  ui::SetExceptionHook([&buildError](std::exception_ptr e) {
+    if (!buildError) buildError = e;
+  });
+  ScopeGuard hook([this] {
+    ui::SetExceptionHook([this](std::exception_ptr e) { KVNApplicationException(e); });
+  });
+  if (!host_.Create()) return false;
+  trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
+  hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
+  if (HWND area = ui::win32::FormHost::WindowOf(form.PerfChartArea)) {
+    const RECT r = host_.ScaledRect(form.PerfChartArea.Bounds());
+    chartWindow_ = ChartWindow::Create(PerfChart1, area, 0, 0, r.right - r.left, r.bottom - r.top);
+    if (chartWindow_) {
+      // The chart fills its area at every DPI.
+      host_.OnDpiChanged = [this] {
+        const RECT area = host_.ScaledRect(form.PerfChartArea.Bounds());
+        if (chartWindow_)
+          MoveWindow(chartWindow_->Handle(), 0, 0, area.right - area.left, area.bottom - area.top,
+                     TRUE);
+      };
+      chartWindow_->OnRightClick = [this](int x, int y) { form.PopupMenu2.Popup(x, y); };
+      swatches_->OwnerWindow = host_.Handle();
+    }
+  }
+  InitMainWindow();
+  if (buildError) std::rethrow_exception(buildError);
+  AcceptMessagesFromLowerRights();
+  if (startHidden_) {
+    HideToTray();
+    if (startSeriesMB_ >= 0)
+      PostMessageW(host_.Handle(), OptimiseMessage(), static_cast<WPARAM>(startSeriesMB_), 0);
+  } else if (TrayIcon1.Loaded()) {
+    // The tray icon decides whether the window shows at once (it does).
+    ShowWindow(host_.Handle(), SW_SHOW);
+    // The main command has the focus, not whichever button comes first: Enter recovers memory,
+    // it never quits by accident.
+    SetFocus(ui::win32::FormHost::WindowOf(form.BitBtn1));
+    UpdateWindow(host_.Handle());
+  }
+  // What the first showing does not need comes right after it, from the message loop.
+  PostMessageW(host_.Handle(), kAfterFirstShowing, 0, 0);
+  return true;
+}
+
+void TfMainMem::InitMainWindow() {
+  CheckHtmlHelp();
+  SetLogPlatform(&Win32LogPlatform());
+  PrepareLog();
+
+  installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
+  ProcessLoadSampler().WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  infoServices_ = std::make_unique<Win32SystemInfoServices>();
+  infoPage_ =
+      std::make_unique<InfoPage>(InfoPageControlsOf(form), *infoServices_, SystemReleaseSource(),
+                                 release_, UserNumberSeparators(), installedRamMB_);
+  TuningSinks tuningSinks = Win32TuningSinks(host_.Handle());
+  tuningSinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  tuningSinks.SecondLevelCacheKB = [this] {
+    ReadProcessor();  // the tuning page must never compare with a size not yet read
+    return SecondLevelCacheKB();
+  };
+  tuning_ = std::make_unique<WindowsTuning>(
+      TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
+                     form.cbxSwap, form.CDechargeDll, form.CheckBox2, form.CBPriorite,
+                     form.TrackBar2, form.cbxballoon, form.LDroits},
+      Win32Registry(), std::move(tuningSinks), CurrentTuningRelease());
+  settings_ = std::make_unique<SettingsStore>(
+      SettingsControls{
+          form.TrackBar1,    form.TrackBar2,       form.RadioButton1,   form.RadioButton2,
+          form.RadioButton3, form.HotKey1,         form.CheckBox2,      form.CheckBox1,
+          form.RadioGroup2,  form.cbxballoon,      form.CBPressePapier, form.CNBRepetitions,
+          form.CBPriorite,   form.CBDefragOnStart, form.SpinEdit1,      form.SpinEdit2,
+          form.SpinEdit3,    form.CheckBox3,       form.CheckBox5,      form.CDechargeDll,
+          form.Timer1,       form.Timer5,          form.CBDirectSteps},
+      Win32Registry(), *tuning_, *chartColors_, installedRamMB_, ProgramFilePath(),
+      KORVANE_VERSION_TEXT, programKey_);
+  const unsigned interval = settings_->LoadInterval();
+  recovery_ = std::make_unique<Recovery>(
+      RecoveryControls{form.RadioButton1, form.RadioButton2, form.RadioButton3, form.TrackBar1,
+                       form.Label4, form.CNBRepetitions, form.CBPressePapier, form.cbxballoon,
+                       form.BitBtn1, form.BitBtn3, form.RecoverRAM1, form.Cancel1, form.StatusBar},
+      engine_, *clipboard_, installedRamMB_);
+  recovery_->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
+                                      int seconds) {
+    TrayIcon1.ShowBalloonHint(title, text, static_cast<BalloonIcon>(icon),
+                              static_cast<unsigned>(seconds));
+  };
+  recovery_->WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  recovery_->AfterBlocksReleased = [this] { RunDirectSteps(); };
+
+  MonitoringSinks sinks;
+  sinks.SetTrayHint = [this](const std::string& hint) { TrayIcon1.SetHint(hint); };
+  sinks.SetTrayColorAndText = [this](ui::Color color, const std::string& text) {
+    TrayIcon1.SetColor(color);
+    TrayIcon1.SetText(text);
+  };
+  sinks.Plot = [this](int ram, int cpu, int cpu2, int alarm) {
+    PerfChart1.Plot(ram, cpu, cpu2, alarm);
+  };
+  sinks.HideToTray = [this] { HideToTray(); };
+  sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
+  sinks.TickCount = [] { return static_cast<std::uint32_t>(GetTickCount()); };
+  sinks.ReadMemoryTuning = [this] { tuning_->ReadMemoryTuning(); };
+  monitoring_ = std::make_unique<Monitoring>(
+      MonitoringControls{
+          form.Gauge1,     form.InfoLabel3,  form.PBSwap,          form.LSwap,
+          form.LoadGauge1, form.Cpu2Bar,     form.LoadGauge2,      form.Label_uptime,
+          form.LabelTemps, form.StatusBar,   form.BtnPressePapier, form.ViderLepressepapier1,
+          form.CheckBox3,  form.SpinEdit1,   form.CheckBox5,       form.SpinEdit2,
+          form.SpinEdit3,  form.RadioGroup2, form.Timer1,          form.Timer2,
+          form.Timer3,     form.Timer4,      form.Timer5,          form.Timer6,
+          form.Basse1,     form.Normale1,    form.Haute1},
+      sinks, engine_, *recovery_, *clipboard_, *loads_);
+  monitoring_->SetUpTimers(interval);
+  BindHandlers();
+
+  form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
+                        std::to_string(engine_.PageSize()) + " MB.");
+  form.PBSwap.SetProgress(engine_.SwapFileUsage());
+  form.Label2.SetCaption(
+      AboutCaptionWithVersion(form.Label2.Caption(), ProgramFileVersion(), ProgramFileDate()));
+  form.Memoire.SetActivePage(&form.TabSheet1);
+
+  SelectWindowsLogo(
+      form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
+  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
+  form.StatusBar.SetPanelText(1, " 100 %");
+  form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
+  form.TrackBar1.SetPosition(
+      static_cast<int>(RoundHalfEven(static_cast<long double>(installedRamMB_) / 2)));
+  tuning_->TrackBar2Change();  // the design opacity and its hint
+  form.BitBtn3.SetEnabled(false);
+  HotKey1Change();
+  form.StatusBar.SetPanelText(0, form.RadioGroup2.ItemIndex() == 1 ? " 0 MB" : " 0 %");
+  form.StatusBar.SetPanelText(2, " ");
+  SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
+  settings_->LoadSettings();
+  // The stored hot key reaches the global one: setting the editor from code reports nothing.
+  HotKey1Change();
+  tuning_->ApplyPriority(form.CBPriorite.ItemIndex());
+  settings_->SaveSettings();
+  monitoring_->Start(form.CBDefragOnStart.Checked());
+  chartColors_->ChangeColor();
+}
+
+void TfMainMem::ReadProcessor() {
+  if (processorRead_) return;
+  processorRead_ = true;
+  try {
+    GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
+    SelectProcessorLogo(form, CpuLibrary());
+  } catch (...) {
+    WriteLogLine("Erreur de récupérations des infos CPU");
+  }
+  try {
+    if (!CpuLibrary().Processors(0).Features().FindFeature("MMX").Available()) {
+      MessageBoxW(host_.Handle(),
+                  L"Korvane a détecté que votre processeur ne supporte pas les instructions "
+                  L"mmx.\r\nL'application va se terminer.",
+                  L"Korvane", MB_OK | MB_ICONERROR);
+      PostQuitMessage(0);
+    }
+  } catch (...) {
+    WriteLogLine("Erreur lors de la récupération mmx");
+    MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
+    PostQuitMessage(0);
+  }
+}
+
+void TfMainMem::CheckHtmlHelp() {
+  if (HtmlHelpUsable(FindHtmlHelp())) {
+    // The download link is only for systems that need it.
+    form.LTelechargement.SetVisible(false);
+    return;
+  }
+  MessageBoxW(host_.Handle(), Widen(kHtmlHelpTooOld).c_str(), L"Korvane", MB_OK | MB_ICONWARNING);
+  if (MessageBoxW(host_.Handle(), Widen(kHtmlHelpDownloadQuestion).c_str(),
+                  Widen(kHtmlHelpDownloadTitle).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES)
+    OpenWithShell(kHtmlHelpDownloadUrl);
+}
+
+void TfMainMem::AcceptMessagesFromLowerRights() {
+  // A copy run as administrator still hears a second copy or a script started without: the
+  // messages they post carry no data.
+  using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+  auto change = reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
+  constexpr DWORD kAllow = 1;  // MSGFLT_ADD
+  if (!change) return;
+  change(WM_USER, kAllow);
+  change(OptimiseMessage(), kAllow);
+}
+
+}  // namespace kvn

@@ -1,0 +1,150 @@
+// The main window's life: shown and hidden to the notification area, brought back, closed,
+// the orderly exit and the end of the Windows session, the keyboard's Enter and Escape, the
+// topmost state, and the message loop.
+#include "shell/main_window_win32.h"
+
+#include <algorithm>
+
+#include "base/privileges_win32.h"
+#include "shell/help_win32.h"
+#include "ui/win32/form_host.h"
+
+namespace kvn {
+
+bool ExitWindowsWithPrivilege(UINT flags) {
+  if (!SetProcessPrivilege(L"SeShutdownPrivilege", true)) return false;
+  const bool done = ExitWindowsEx(flags, 0) != FALSE;
+  SetProcessPrivilege(L"SeShutdownPrivilege", false);
+  return done;
+}
+
+UINT TfMainMem::OptimiseMessage() {
+  static const UINT message = RegisterWindowMessageW(L"Korvane.Optimiser");
+  return message;
+}
+
+bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == OptimiseMessage() && msg != 0) {
+    if (wParam > 0)
+      recovery_->StartSeries(static_cast<int>(std::min<WPARAM>(wParam, 1u << 20)));
+    else
+      recovery_->StartSeries();
+    result = 0;
+    return true;
+  }
+  if (msg == kAfterFirstShowing) {
+    // The processor page and the MMX check: identifying the processor pins a thread to each
+    // processor and measures its clock, which the first showing can do without.
+    ReadProcessor();
+    result = 0;
+    return true;
+  }
+  // FormShow and FormActivate: the topmost state is applied again each time.
+  if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
+      (msg == WM_SHOWWINDOW && wParam != FALSE)) {
+    tuning_->SetStayOnTop(form.CheckBox2.Checked());
+    return false;
+  }
+  // The dialog keyboard handling turns Enter and Escape into IDOK and IDCANCEL, sent by no
+  // control. Enter presses the focused push button, as in a dialog box; Escape cancels a running
+  // pass, and when idle there is nothing to cancel and the status text stays.
+  if (msg != WM_COMMAND || lParam != 0) return false;
+  if (LOWORD(wParam) == IDOK) {
+    const HWND focus = GetFocus();
+    if (focus && IsChild(host_.Handle(), focus) &&
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+      SendMessageW(focus, BM_CLICK, 0, 0);
+  } else if (LOWORD(wParam) == IDCANCEL) {
+    if (recovery_->Optimising()) recovery_->AnnulRam();
+  } else {
+    return false;
+  }
+  result = 0;
+  return true;
+}
+
+void TfMainMem::FocusCommand(const ui::Button& button) {
+  // Only while this window is the active one, shown: another program's focus is never taken, a
+  // hidden window never activated. Its focus may be nowhere: disabling the focused button (the
+  // one just pressed) leaves it so.
+  const HWND main = host_.Handle();
+  const HWND focus = GetFocus();
+  if (GetActiveWindow() != main || !IsWindowVisible(main)) return;
+  if (focus && focus != main && !IsChild(main, focus)) return;
+  if (HWND target = ui::win32::FormHost::WindowOf(button)) SetFocus(target);
+}
+
+void TfMainMem::HideToTray() {
+  TrayIcon1.SetEnabled(true);
+  TrayIcon1.HideMainWindow();
+  TrayIcon1.HideTaskbarButton();
+  TrayIcon1.SetIconVisible(true);
+}
+
+void TfMainMem::Open1Click() {
+  TrayIcon1.ShowMainWindow();
+  form.Memoire.SetActivePage(&form.TabSheet1);
+  TrayIcon1.SetIconVisible(true);
+  ShowWindow(host_.Handle(), IsIconic(host_.Handle()) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(host_.Handle());
+}
+
+void TfMainMem::WMUser() {
+  ShowWindow(host_.Handle(), IsIconic(host_.Handle()) ? SW_RESTORE : SW_SHOW);
+  TrayIcon1.SetIconVisible(true);
+  SetForegroundWindow(host_.Handle());
+}
+
+bool TfMainMem::FormCloseQuery() {
+  if (exitRequested_) return true;
+  TrayIcon1.HideMainWindow();
+  TrayIcon1.SetIconVisible(true);
+  return false;
+}
+
+void TfMainMem::WMQueryEndSession() {
+  exitRequested_ = true;
+  recovery_->AnnulRam();
+  DestroyNetDirect();
+  settings_->SaveSettings();
+  // Timer6 fires once, to hide the window: the end of the session leaves it be.
+  for (ui::Timer* timer : form.Timers())
+    if (timer != &form.Timer6) timer->SetEnabled(false);
+}
+
+void TfMainMem::exit_appli() {
+  recovery_->AnnulRam();
+  settings_->SaveSettings();
+  exitRequested_ = true;
+  TrayIcon1.SetIconVisible(false);
+  engine_.StopDefrag();
+  DestroyNetDirect();
+  ShowWindow(host_.Handle(), SW_HIDE);
+  // The window is destroyed once the message loop has ended: a pass that is still releasing its
+  // blocks finishes first (its message pump puts the quit request back).
+  PostQuitMessage(0);
+}
+
+void TfMainMem::DestroyNetDirect() {
+  // The news window goes at once; the object itself outlives the message loop, since the exit may
+  // come from one of its own handlers (the fault report), still running on the stack.
+  if (!NetDirect1) return;
+  if (HWND dialog = NetDirect1->Dialog().Handle()) ShowWindow(dialog, SW_HIDE);
+  retiredNews_.push_back(std::move(NetDirect1));
+}
+
+int TfMainMem::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) host_.ProcessMessage(msg);
+  // The timers stop with their window when this object goes; the load source closes now.
+  ProcessLoadSampler().StopLoadSampling();
+  Win32HelpSystem::CloseAll();
+  retiredNews_.clear();  // with any download still in flight
+  return 0;
+}
+
+void TfMainMem::StopTimers() {
+  for (ui::Timer* timer : form.Timers()) timer->SetEnabled(false);
+}
+
+}  // namespace kvn
