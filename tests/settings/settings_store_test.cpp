@@ -252,6 +252,32 @@ TEST_F(StoreTest, UncheckedStartWithWindowsRemovesTheRunEntry) {
   EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue), nullptr);
 }
 
+// The options' defaults are the form's design state: loading leaves both alike where it changes
+// neither.
+TEST_F(SettingsTest, TheOptionsStartAsTheFormIsDesigned) {
+  const Options o;
+  const MainForm f;
+  EXPECT_EQ(f.RadioButton1.Checked(), o.method == RecoveryMethod::System);
+  EXPECT_EQ(f.TrackBar1.Position(), o.manualAmountMB);
+  EXPECT_EQ(f.CNBRepetitions.ItemIndex() + 1, o.repetitions);
+  EXPECT_EQ(f.CBPressePapier.Checked(), o.clipboard);
+  EXPECT_EQ(f.cbxballoon.Checked(), o.balloons);
+  EXPECT_EQ(f.CBDirectSteps.Checked(), o.directSteps);
+  EXPECT_EQ(f.HotKey1.HotKey(), o.hotKey);
+  EXPECT_EQ(f.CheckBox3.Checked(), o.alarmOn);
+  EXPECT_EQ(f.SpinEdit1.Value(), o.alarmPercent);
+  EXPECT_EQ(f.CheckBox5.Checked(), o.periodicOn);
+  EXPECT_EQ(f.SpinEdit2.Value(), o.periodicMinutes);
+  EXPECT_EQ(f.SpinEdit3.Value(), o.maximumLoad);
+  EXPECT_EQ(f.CBDefragOnStart.Checked(), o.optimiseAtStart);
+  EXPECT_EQ(f.RadioGroup2.ItemIndex(), o.trayMode);
+  EXPECT_EQ(f.TrackBar2.Position(), o.opacity);
+  EXPECT_EQ(f.CheckBox2.Checked(), o.stayOnTop);
+  EXPECT_EQ(f.CheckBox1.Checked(), o.startWithWindows);
+  EXPECT_EQ(f.CBPriorite.ItemIndex(), o.priority);
+  EXPECT_EQ(f.CDechargeDll.Checked(), o.unloadDlls);
+}
+
 TEST_F(SettingsTest, StoredOptionsShowInTheControlsAsTheyAre) {
   registry.SetDword(Root::CurrentUser, kSettings, "Recover Method", 7);
   registry.SetDword(Root::CurrentUser, kSettings, "CNBR", 9);
