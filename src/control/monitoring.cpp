@@ -50,10 +50,11 @@ int SpeedPresetFor(unsigned intervalMs) {
   return 1;
 }
 
-Monitoring::Monitoring(const MonitoringControls& controls, MonitoringSinks sinks,
+Monitoring::Monitoring(const MonitoringControls& controls, Options& options, MonitoringSinks sinks,
                        TKVNMaxMem& engine, Recovery& recovery, ClipboardService& clipboard,
                        ProcessorLoadSource& loads)
     : c_(controls),
+      options_(options),
       sinks_(std::move(sinks)),
       engine_(engine),
       recovery_(recovery),
@@ -70,9 +71,6 @@ void Monitoring::Bind() {
   c_.Basse1.OnClick = [this] { SetSpeed(2000); };
   c_.Normale1.OnClick = [this] { SetSpeed(1000); };
   c_.Haute1.OnClick = [this] { SetSpeed(500); };
-  c_.CheckBox5.OnClick = [this] { CheckBox5Click(); };
-  c_.SpinEdit1.OnChange = [this] { SpinEdit1Change(); };
-  c_.SpinEdit2.OnChange = [this] { SpinEdit2Change(); };
   c_.StatusBar.OnPanelHint = [this](int panel) {
     if (panel == kProgressPanel) StatusBarPanels2HintText();
   };
@@ -131,13 +129,13 @@ void Monitoring::Timer1Timer() {
       total > 0 ? RoundHalfEven(static_cast<long double>(FreeBytes_) / total * 100.0L) : 0;
   FreePercent_ = static_cast<std::uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
   if (sinks_.Plot)
-    sinks_.Plot(FreePercent_, loads_.CpuLoad0, loads_.CpuLoad1, c_.SpinEdit1.Value());
+    sinks_.Plot(FreePercent_, loads_.CpuLoad0, loads_.CpuLoad1, options_.alarmPercent);
   c_.Gauge1.SetProgress(FreePercent_);
   if (FreeBytes_ != LastShownFree_) {
     LastShownFree_ = FreeBytes_;
     const ui::Color color = TrayColorFor(FreePercent_);
     std::string trayText;
-    if (c_.RadioGroup2.ItemIndex() == 1) {
+    if (options_.trayMode == 1) {
       c_.StatusBar.SetPanelText(0, " " + freeMBText + " Mo.");
       trayText = TrayFreeMBText(freeMB);
     } else {
@@ -178,9 +176,9 @@ void Monitoring::Timer2Timer() {
 }
 
 void Monitoring::Timer3Timer() {
-  if (!c_.CheckBox3.Checked()) return;
-  const bool belowAlarm = c_.SpinEdit1.Value() > FreePercent_;
-  const bool loadAllows = loads_.CpuLoadAverage <= c_.SpinEdit3.Value();
+  if (!options_.alarmOn) return;
+  const bool belowAlarm = options_.alarmPercent > FreePercent_;
+  const bool loadAllows = loads_.CpuLoadAverage <= options_.maximumLoad;
   if (belowAlarm && loadAllows && recovery_.PassCount() == 0 && !recovery_.Optimising()) {
     recovery_.StartSeries();
     return;
@@ -206,7 +204,7 @@ void Monitoring::Timer5Timer() {
     return;
   }
   try {
-    if (loads_.CpuLoadAverage <= c_.SpinEdit3.Value() && !recovery_.Optimising())
+    if (loads_.CpuLoadAverage <= options_.maximumLoad && !recovery_.Optimising())
       recovery_.StartSeries();
   } catch (...) {
     c_.SpinEdit3.SetValue(0);
@@ -219,6 +217,7 @@ void Monitoring::Timer6Timer() {
 }
 
 void Monitoring::SetSpeed(unsigned intervalMs) {
+  options_.samplingIntervalMs = intervalMs;
   c_.Timer1.SetEnabled(false);
   c_.Timer2.SetEnabled(false);
   c_.Timer1.SetInterval(intervalMs);
@@ -242,8 +241,8 @@ void Monitoring::CalculTemps() {
 }
 
 void Monitoring::CheckBox5Click() {
-  if (c_.CheckBox5.Checked()) {
-    c_.Timer5.SetInterval(static_cast<unsigned>(c_.SpinEdit2.Value()) * kMinute);
+  if (options_.periodicOn) {
+    c_.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
     c_.Timer5.SetEnabled(true);
   } else {
     c_.Timer5.SetEnabled(false);
@@ -251,11 +250,11 @@ void Monitoring::CheckBox5Click() {
 }
 
 void Monitoring::SpinEdit1Change() {
-  if (c_.SpinEdit1.Value() <= 0) c_.SpinEdit1.SetValue(1);
+  if (options_.alarmPercent <= 0) c_.SpinEdit1.SetValue(1);
 }
 
 void Monitoring::SpinEdit2Change() {
-  c_.Timer5.SetInterval(static_cast<unsigned>(c_.SpinEdit2.Value()) * kMinute);
+  c_.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
 }
 
 void Monitoring::StatusBarPanels2HintText() {

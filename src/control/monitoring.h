@@ -10,9 +10,9 @@
 #include "control/load_sampler.h"
 #include "control/recovery.h"
 #include "engine/kvn_max_mem.h"
+#include "settings/options.h"
 #include "ui/components.h"
 #include "ui/control.h"
-#include "ui/list_controls.h"
 #include "ui/range_controls.h"
 #include "ui/window_parts.h"
 
@@ -42,12 +42,8 @@ struct MonitoringControls {
   ui::StatusBar& StatusBar;
   ui::Button& BtnPressePapier;
   ui::MenuItem& ViderLepressepapier1;
-  ui::CheckBox& CheckBox3;
-  ui::SpinEdit& SpinEdit1;
-  ui::CheckBox& CheckBox5;
-  ui::SpinEdit& SpinEdit2;
-  ui::SpinEdit& SpinEdit3;
-  ui::RadioGroup& RadioGroup2;
+  ui::SpinEdit& SpinEdit1;  // brought back to 1 when set to 0
+  ui::SpinEdit& SpinEdit3;  // set to 0 when a periodic start fails
   ui::Timer& Timer1;
   ui::Timer& Timer2;
   ui::Timer& Timer3;
@@ -82,12 +78,14 @@ class Monitoring {
   static constexpr unsigned kStartRecoveryInterval = 10000;
   static constexpr unsigned kHideInterval = 5000;
 
-  Monitoring(const MonitoringControls& controls, MonitoringSinks sinks, TKVNMaxMem& engine,
-             Recovery& recovery, ClipboardService& clipboard, ProcessorLoadSource& loads);
+  // The speed menu changes the options' sampling interval; the rules read the others.
+  Monitoring(const MonitoringControls& controls, Options& options, MonitoringSinks sinks,
+             TKVNMaxMem& engine, Recovery& recovery, ClipboardService& clipboard,
+             ProcessorLoadSource& loads);
   Monitoring(const Monitoring&) = delete;
   Monitoring& operator=(const Monitoring&) = delete;
 
-  // Binds the timers, the speed menu and the option handlers.
+  // Binds the timers, the speed menu and the status bar's hint.
   void Bind();
   // Start-up: intervals set, every timer disabled (the interval 0 stands for 1000).
   void SetUpTimers(unsigned samplingInterval);
@@ -103,12 +101,12 @@ class Monitoring {
   void Timer6Timer();
   void SetSpeed(unsigned intervalMs);  // Basse1Click, Moyen1Click, Haute1Click
   void CalculTemps();
+  // After the periodic rule, the alarm level or the period changed.
   void CheckBox5Click();
   void SpinEdit1Change();
   void SpinEdit2Change();
   void StatusBarPanels2HintText();
 
-  std::int64_t FreeBytes() const { return FreeBytes_; }
   std::uint8_t FreePercent() const { return FreePercent_; }
   const ProcessorLoads& Loads() const { return loads_; }
   std::int64_t LoadSampleCount() const { return LoadSampleCount_; }
@@ -119,6 +117,7 @@ class Monitoring {
   void ShowSpeed();  // the speed menu's check mark and the chart's time span
 
   MonitoringControls c_;
+  Options& options_;
   MonitoringSinks sinks_;
   TKVNMaxMem& engine_;
   Recovery& recovery_;

@@ -12,9 +12,17 @@ constexpr int kBalloonInfo = 1;
 constexpr int kBalloonSeconds = 10;
 }  // namespace
 
-Recovery::Recovery(const RecoveryControls& controls, TKVNMaxMem& engine,
+std::int64_t SeriesAmountMB(std::int64_t requestedMB, std::int64_t installedRamMB) {
+  return std::clamp<std::int64_t>(requestedMB, 1, installedRamMB > 0 ? installedRamMB : 1);
+}
+
+Recovery::Recovery(const RecoveryControls& controls, const Options& options, TKVNMaxMem& engine,
                    ClipboardService& clipboard, std::int64_t installedRamMB)
-    : c_(controls), engine_(engine), clipboard_(clipboard), installedRamMB_(installedRamMB) {}
+    : c_(controls),
+      options_(options),
+      engine_(engine),
+      clipboard_(clipboard),
+      installedRamMB_(installedRamMB) {}
 
 void Recovery::Bind() {
   engine_.OnBeforeDefrag = [this](TKVNMaxMem& s) { KVNMaxMem1BeforeDefrag(s); };
@@ -24,9 +32,6 @@ void Recovery::Bind() {
   c_.RecoverRAM1.OnClick = [this] { StartSeries(); };
   c_.BitBtn3.OnClick = [this] { AnnulRam(); };
   c_.Cancel1.OnClick = [this] { AnnulRam(); };
-  for (ui::RadioButton* method : {&c_.RadioButton1, &c_.RadioButton2, &c_.RadioButton3})
-    method->OnClick = [this] { MethodClick(); };
-  c_.TrackBar1.OnChange = [this] { TrackBar1Change(); };
 }
 
 void Recovery::RecupRam() {
@@ -36,10 +41,12 @@ void Recovery::RecupRam() {
     engine_.Defrag(seriesAmountMB_);
     return;
   }
-  // The three tests run one after the other; the radio buttons exclude each other.
-  if (c_.RadioButton1.Checked()) engine_.Defrag(static_cast<int>(installedRamMB_ / 2));
-  if (c_.RadioButton2.Checked()) engine_.Defrag(c_.TrackBar1.Position());
-  if (c_.RadioButton3.Checked()) engine_.DefragAll();
+  // The three tests run one after the other: a pass's message pump may let the user choose
+  // another method before the next test.
+  if (options_.method == RecoveryMethod::System)
+    engine_.Defrag(static_cast<int>(HalfRamMB(installedRamMB_)));
+  if (options_.method == RecoveryMethod::Manual) engine_.Defrag(options_.manualAmountMB);
+  if (options_.method == RecoveryMethod::All) engine_.DefragAll();
 }
 
 void Recovery::StartSeries() {
@@ -52,10 +59,9 @@ void Recovery::StartSeries() {
   RecupRam();
 }
 
-void Recovery::StartSeries(int megabytes) {
+void Recovery::StartSeries(std::int64_t requestedMB) {
   if (Running()) return;
-  const std::int64_t most = installedRamMB_ > 0 ? installedRamMB_ : 1;
-  seriesAmountMB_ = static_cast<int>(std::clamp<std::int64_t>(megabytes, 1, most));
+  seriesAmountMB_ = static_cast<int>(SeriesAmountMB(requestedMB, installedRamMB_));
   PassCount_ = 0;
   RecoveredTotalMB_ = 0;
   RecupRam();
@@ -77,7 +83,7 @@ void Recovery::EmptyClipboard() {
 
 void Recovery::KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender) {
   Optimising_ = true;
-  if (c_.cbxballoon.Checked() && ShowBalloonHint)
+  if (options_.balloons && ShowBalloonHint)
     ShowBalloonHint(kBalloonTitle, "Optimisation en cours ...", kBalloonInfo, kBalloonSeconds);
   FreeBeforeBytes_ = sender.FreeMemory();
   c_.StatusBar.SetPanelText(kProgressPanel, " optimisation en cours ... %");
@@ -86,7 +92,7 @@ void Recovery::KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender) {
   c_.RecoverRAM1.Enabled = false;
   c_.Cancel1.Enabled = true;
   // After the first reading, so that what the clipboard held counts as recovered.
-  if (c_.CBPressePapier.Checked()) EmptyClipboard();
+  if (options_.clipboard) EmptyClipboard();
 }
 
 void Recovery::KVNMaxMem1Progress(TKVNMaxMem&, int progress) {
@@ -104,7 +110,7 @@ void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
   const std::string amount = std::to_string(RecoveredTotalMB_);
   c_.StatusBar.SetPanelText(kProgressPanel, " Quantité récupérée : " + amount + " Mo");
   c_.StatusBar.SetGaugePosition(0);
-  if (c_.cbxballoon.Checked() && ShowBalloonHint)
+  if (options_.balloons && ShowBalloonHint)
     ShowBalloonHint(kBalloonTitle,
                     "Optimisation terminée!\n\rQuantité récupérée : " + amount + " Mo.",
                     kBalloonInfo, kBalloonSeconds);
@@ -117,11 +123,11 @@ void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
 }
 
 void Recovery::MethodClick() {
-  c_.TrackBar1.SetEnabled(c_.RadioButton2.Checked());
+  c_.TrackBar1.SetEnabled(options_.method == RecoveryMethod::Manual);
 }
 
 void Recovery::TrackBar1Change() {
-  const std::string position = std::to_string(c_.TrackBar1.Position());
+  const std::string position = std::to_string(options_.manualAmountMB);
   c_.TrackBar1.SetHint(position);
   c_.Label4.SetCaption(position + " MB");
 }

@@ -7,24 +7,22 @@
 
 #include "control/clipboard.h"
 #include "engine/kvn_max_mem.h"
+#include "settings/options.h"
 #include "ui/components.h"
 #include "ui/control.h"
-#include "ui/list_controls.h"
 #include "ui/range_controls.h"
 #include "ui/window_parts.h"
 
 namespace kvn {
 
-// The controls and menu items the recovery reads and drives.
+// The megabytes a series asked for by amount ("/optimiser <Mo>") passes: at least 1, at most the
+// installed memory (or 1 when that is unknown).
+std::int64_t SeriesAmountMB(std::int64_t requestedMB, std::int64_t installedRamMB);
+
+// The controls and menu items the recovery drives.
 struct RecoveryControls {
-  ui::RadioButton& RadioButton1;  // "Système": half the installed memory
-  ui::RadioButton& RadioButton2;  // "Manuel": the amount on TrackBar1
-  ui::RadioButton& RadioButton3;  // "Tout": all physical memory
-  ui::TrackBar& TrackBar1;
+  ui::TrackBar& TrackBar1;  // enabled for the manual method; its hint shows the amount
   ui::Label& Label4;
-  ui::ComboBox& CNBRepetitions;
-  ui::CheckBox& CBPressePapier;
-  ui::CheckBox& cbxballoon;
   ui::Button& BitBtn1;
   ui::Button& BitBtn3;
   ui::MenuItem& RecoverRAM1;
@@ -36,8 +34,8 @@ class Recovery {
  public:
   static constexpr int kProgressPanel = 2;
 
-  Recovery(const RecoveryControls& controls, TKVNMaxMem& engine, ClipboardService& clipboard,
-           std::int64_t installedRamMB);
+  Recovery(const RecoveryControls& controls, const Options& options, TKVNMaxMem& engine,
+           ClipboardService& clipboard, std::int64_t installedRamMB);
   Recovery(const Recovery&) = delete;
   Recovery& operator=(const Recovery&) = delete;
 
@@ -49,14 +47,14 @@ class Recovery {
   // frees counts in the amount recovered (the direct recovery steps).
   std::function<void()> AfterBlocksReleased;
 
-  // Binds the engine's events and the handlers of the controls this class owns.
+  // Binds the engine's events and the handlers of the commands.
   void Bind();
 
   void RecupRam();
   void StartSeries();
-  // A series of the given amount in megabytes, whatever the method chosen (the command line's
-  // "/optimiser <Mo>"); the window's own settings stay as they are.
-  void StartSeries(int megabytes);
+  // A series of the given amount in megabytes (see SeriesAmountMB), whatever the method chosen
+  // (the command line's "/optimiser <Mo>"); the options stay as they are.
+  void StartSeries(std::int64_t requestedMB);
   void AnnulRam();
   void EmptyClipboard();
 
@@ -64,7 +62,9 @@ class Recovery {
   void KVNMaxMem1Progress(TKVNMaxMem& sender, int progress);
   void KVNMaxMem1AfterDefrag(TKVNMaxMem& sender);
 
-  void MethodClick();  // RadioButton1Click, RadioButton2Click, RadioButton3Click
+  // After the method or the manual amount changed (RadioButton1Click to RadioButton3Click,
+  // TrackBar1Change).
+  void MethodClick();
   void TrackBar1Change();
 
   bool Optimising() const { return Optimising_; }
@@ -78,10 +78,11 @@ class Recovery {
   // A pass is under way: from its start event to the end of its end handler, or held by the
   // engine before either runs.
   bool Running() const { return Optimising_ || engine_.Busy(); }
-  int PassesPerSeries() const { return c_.CNBRepetitions.ItemIndex() + 1; }
+  int PassesPerSeries() const { return options_.repetitions; }
   void ShowIdleCommands();
 
   RecoveryControls c_;
+  const Options& options_;
   TKVNMaxMem& engine_;
   ClipboardService& clipboard_;
   std::int64_t installedRamMB_;

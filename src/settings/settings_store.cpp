@@ -2,57 +2,159 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace kvn {
 
 namespace {
 
-constexpr unsigned kMinute = 60000;
+// Where a value lives, and how its read is opened: the values of the first group are skipped
+// together when the settings key does not open; every other one opens its key on its own.
+enum class Place { SettingsGroup, Settings, RecoverProperty };
 
-struct LoadingGuard {
-  explicit LoadingGuard(WindowsTuning& t) : tuning(t) { tuning.SetLoading(true); }
-  ~LoadingGuard() { tuning.SetLoading(false); }
-  WindowsTuning& tuning;
+struct Limits {
+  std::int64_t installedRamMB;
 };
 
-// A value's names: the loader tests its presence and reads it under names whose letter case
-// differs from the one the saver writes (the registry ignores the difference).
-struct Names {
+// One stored option. The loader tests its presence and reads it under names whose letter case
+// may differ from the one the saver writes (the registry ignores the difference).
+struct Value {
+  Place place;
   const char* testedAs;
   const char* readAs;
   const char* savedAs;
+  // Used when absent or unreadable; none leaves the option as it is.
+  std::optional<std::int32_t> (*fallback)(const Limits&);
+  bool writtenWhenAbsent;
+  // Takes a stored (or fallback) number into the option, within the option's limits.
+  void (*load)(Options&, std::int32_t, const Limits&);
+  std::uint32_t (*save)(const Options&);
 };
-constexpr Names Same(const char* name) {
-  return {name, name, name};
-}
 
-// One value under its own open of the key. Present and readable: the stored number (signed, as
-// the controls take it). Absent: the default, stored at once when asked. Present but of another
-// type or size: the default without writing; the next save stores a correct value.
-std::optional<std::int32_t> ReadValue(std::unique_ptr<RegistryKey> key, Names names,
-                                      std::optional<std::int32_t> fallback, bool writeWhenAbsent) {
-  if (!key) return std::nullopt;
-  if (key->HasValue(names.testedAs)) {
-    if (const auto stored = key->ReadDword(names.readAs)) return static_cast<std::int32_t>(*stored);
-    return fallback;
-  }
-  if (writeWhenAbsent && fallback)
-    key->WriteDword(names.savedAs, static_cast<std::uint32_t>(*fallback));
-  return fallback;
+template <std::int32_t N>
+std::optional<std::int32_t> Fixed(const Limits&) {
+  return N;
 }
-
+std::optional<std::int32_t> None(const Limits&) {
+  return std::nullopt;
+}
 std::uint32_t Bool(bool b) {
   return b ? 1 : 0;
+}
+std::uint32_t Dword(int v) {
+  return static_cast<std::uint32_t>(v);
+}
+// An item index past either end of a list of four selects nothing (-1).
+int ListItem(std::int32_t v) {
+  return v >= -1 && v < 4 ? v : -1;
+}
+
+// In the order of the loader's reads.
+const Value kValues[] = {
+    {Place::SettingsGroup, "Recover MB", "Recover MB", "Recover MB",
+     [](const Limits& l) -> std::optional<std::int32_t> {
+       return static_cast<std::int32_t>(HalfRamMB(l.installedRamMB));
+     },
+     true,
+     [](Options& o, std::int32_t v, const Limits& l) {
+       o.manualAmountMB = static_cast<int>(std::clamp<std::int64_t>(v, 0, l.installedRamMB));
+     },
+     [](const Options& o) { return Dword(o.manualAmountMB); }},
+    {Place::SettingsGroup, "Opacite", "Opacite", "Opacite", Fixed<255>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.opacity = std::clamp(v, 70, 255); },
+     [](const Options& o) { return Dword(o.opacity); }},
+    {Place::SettingsGroup, "Recover Method", "Recover Method", "Recover Method", Fixed<1>, true,
+     [](Options& o, std::int32_t v, const Limits&) {
+       if (v >= 1 && v <= 3) o.method = static_cast<RecoveryMethod>(v);  // else as it was
+     },
+     [](const Options& o) { return Dword(static_cast<int>(o.method)); }},
+    {Place::SettingsGroup, "HotKey", "HotKey", "HotKey", None, false,
+     [](Options& o, std::int32_t v, const Limits&) { o.hotKey = static_cast<std::uint16_t>(v); },
+     [](const Options& o) { return static_cast<std::uint32_t>(o.hotKey); }},
+    {Place::SettingsGroup, "StayOnTop", "StayOnTop", "StayOnTop", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.stayOnTop = v != 0; },
+     [](const Options& o) { return Bool(o.stayOnTop); }},
+    {Place::SettingsGroup, "StartWithWindows", "StartWithWindows", "StartWithWindows", Fixed<1>,
+     true, [](Options& o, std::int32_t v, const Limits&) { o.startWithWindows = v != 0; },
+     [](const Options& o) { return Bool(o.startWithWindows); }},
+    {Place::SettingsGroup, "tray", "tray", "tray", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.trayMode = std::clamp(v, -1, 1); },
+     [](const Options& o) { return Bool(o.trayMode != 0); }},
+    // Only the value 1 checks these two.
+    {Place::SettingsGroup, "balloon", "balloon", "balloon", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.balloons = v == 1; },
+     [](const Options& o) { return Bool(o.balloons); }},
+    {Place::SettingsGroup, "clipboard", "clipboard", "Clipboard", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.clipboard = v == 1; },
+     [](const Options& o) { return Bool(o.clipboard); }},
+    {Place::SettingsGroup, "CNBR", "CNBR", "CNBR", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.repetitions = ListItem(v) + 1; },
+     [](const Options& o) { return Dword(o.repetitions - 1); }},
+    // Absent (settings of an earlier version) or of another type: off, and only 1 turns it on.
+    {Place::SettingsGroup, "DirectSteps", "DirectSteps", "DirectSteps", Fixed<0>, false,
+     [](Options& o, std::int32_t v, const Limits&) { o.directSteps = v == 1; },
+     [](const Options& o) { return Bool(o.directSteps); }},
+    {Place::Settings, "Priority", "Priority", "Priority", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.priority = ListItem(v); },
+     [](const Options& o) { return Dword(o.priority); }},
+    {Place::Settings, "DefragOnStart", "DefragOnStart", "DefragOnStart", Fixed<0>, false,
+     [](Options& o, std::int32_t v, const Limits&) { o.optimiseAtStart = v != 0; },
+     [](const Options& o) { return Bool(o.optimiseAtStart); }},
+    {Place::RecoverProperty, "Pourcentage", "Pourcentage", "Pourcentage", Fixed<35>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.alarmPercent = std::clamp(v, 0, 100); },
+     [](const Options& o) { return Dword(o.alarmPercent); }},
+    {Place::RecoverProperty, "Time Value", "Time value", "Time value", Fixed<45>, false,
+     [](Options& o, std::int32_t v, const Limits&) {
+       o.periodicMinutes = v >= 1 ? std::clamp(v, 5, 1440) : 45;
+     },
+     [](const Options& o) { return Dword(o.periodicMinutes); }},
+    {Place::RecoverProperty, "PCpu", "Pcpu", "Pcpu", Fixed<15>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.maximumLoad = std::clamp(v, 0, 100); },
+     [](const Options& o) { return Dword(o.maximumLoad); }},
+    {Place::RecoverProperty, "Free%", "Free%", "Free%", Fixed<1>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.alarmOn = v != 0; },
+     [](const Options& o) { return Bool(o.alarmOn); }},
+    {Place::RecoverProperty, "Time", "Time", "Time", Fixed<0>, true,
+     [](Options& o, std::int32_t v, const Limits&) { o.periodicOn = v != 0; },
+     [](const Options& o) { return Bool(o.periodicOn); }},
+};
+
+// The saver's order: each list is written under one open of its key.
+constexpr const char* kSavedInSettings[] = {
+    "Recover MB", "StayOnTop", "StartWithWindows", "Opacite", "Recover Method", "tray",
+    "balloon",    "Clipboard", "Priority",         "CNBR",    "DirectSteps"};
+constexpr const char* kSavedAlone[] = {"HotKey", "DefragOnStart"};
+constexpr const char* kSavedInRecoverProperty[] = {"Pourcentage", "Time value", "Pcpu", "Free%",
+                                                   "Time"};
+
+const Value& Saved(std::string_view name) {
+  for (const Value& v : kValues)
+    if (name == v.savedAs) return v;
+  return kValues[0];  // every name above is in the table
+}
+
+// One value under its own open of its key. Present and readable: the stored number (signed).
+// Absent: the fallback, stored at once when asked. Present but of another type or size: the
+// fallback without writing; the next save stores a correct value.
+void LoadValue(std::unique_ptr<RegistryKey> key, const Value& v, const Limits& limits,
+               Options& options) {
+  if (!key) return;
+  const std::optional<std::int32_t> fallback = v.fallback(limits);
+  std::optional<std::int32_t> number = fallback;
+  if (key->HasValue(v.testedAs)) {
+    if (const auto stored = key->ReadDword(v.readAs)) number = static_cast<std::int32_t>(*stored);
+  } else if (v.writtenWhenAbsent && fallback) {
+    key->WriteDword(v.savedAs, static_cast<std::uint32_t>(*fallback));
+  }
+  if (number) v.load(options, *number, limits);
 }
 
 }  // namespace
 
-SettingsStore::SettingsStore(const SettingsControls& controls, Registry& registry,
-                             WindowsTuning& tuning, ChartColors& colors,
+SettingsStore::SettingsStore(Registry& registry, WindowsTuning& tuning, ChartColors& colors,
                              std::int64_t installedRamMB, std::string programPath,
                              std::string version, std::string programKey)
-    : c_(controls),
-      registry_(registry),
+    : registry_(registry),
       tuning_(tuning),
       colors_(colors),
       installedRamMB_(installedRamMB),
@@ -72,108 +174,53 @@ std::unique_ptr<RegistryKey> SettingsStore::OpenRecoverProperty() {
 }
 
 unsigned SettingsStore::LoadInterval() {
-  const auto inter =
-      ReadValue(OpenSettings(), Same("Inter"), static_cast<std::int32_t>(kDefaultInterval), true);
-  return inter ? static_cast<unsigned>(*inter) : kDefaultInterval;
+  auto key = OpenSettings();
+  if (!key) return kDefaultInterval;
+  std::optional<std::uint32_t> inter;
+  if (key->HasValue("Inter"))
+    inter = key->ReadDword("Inter");
+  else
+    key->WriteDword("Inter", kDefaultInterval);
+  return inter && *inter != 0 ? *inter : kDefaultInterval;
 }
 
 void SettingsStore::SaveInterval(unsigned milliseconds) {
   if (auto key = OpenSettings()) key->WriteDword("Inter", milliseconds);
 }
 
-void SettingsStore::LoadSettings() {
-  LoadingGuard loading(tuning_);
-  if (OpenSettings()) {
-    if (auto mb = ReadValue(OpenSettings(), Same("Recover MB"),
-                            static_cast<std::int32_t>(installedRamMB_ / 2), true))
-      c_.TrackBar1.SetPosition(*mb);
-    if (auto opacity = ReadValue(OpenSettings(), Same("Opacite"), 255, true))
-      c_.TrackBar2.SetPosition(*opacity);
-    if (auto method = ReadValue(OpenSettings(), Same("Recover Method"), 1, true)) {
-      // Any other number leaves the radio buttons as they are.
-      if (*method == 1) c_.RadioButton1.SetChecked(true);
-      if (*method == 2) c_.RadioButton2.SetChecked(true);
-      if (*method == 3) c_.RadioButton3.SetChecked(true);
-    }
-    if (auto hotKey = ReadValue(OpenSettings(), Same("HotKey"), std::nullopt, false))
-      c_.HotKey1.SetHotKey(static_cast<std::uint16_t>(*hotKey));
-    if (auto top = ReadValue(OpenSettings(), Same("StayOnTop"), 0, true))
-      c_.CheckBox2.SetChecked(*top != 0);
-    if (auto start = ReadValue(OpenSettings(), Same("StartWithWindows"), 1, true))
-      c_.CheckBox1.SetChecked(*start != 0);
-    if (auto tray = ReadValue(OpenSettings(), Same("tray"), 0, true))
-      c_.RadioGroup2.SetItemIndex(std::clamp(*tray, -1, 1));
-    // Only the value 1 checks these two.
-    if (auto balloon = ReadValue(OpenSettings(), Same("balloon"), 0, true))
-      c_.cbxballoon.SetChecked(*balloon == 1);
-    if (auto clipboard =
-            ReadValue(OpenSettings(), Names{"clipboard", "clipboard", "Clipboard"}, 0, true))
-      c_.CBPressePapier.SetChecked(*clipboard == 1);
-    if (auto repeat = ReadValue(OpenSettings(), Same("CNBR"), 0, true))
-      c_.CNBRepetitions.SetItemIndex(*repeat);
-    // Absent (settings of an earlier version) or of another type: off.
-    if (auto direct = ReadValue(OpenSettings(), Same("DirectSteps"), 0, false))
-      c_.CBDirectSteps.SetChecked(*direct == 1);
+void SettingsStore::Load(Options& options) {
+  const Limits limits{installedRamMB_};
+  const bool settingsOpen = OpenSettings() != nullptr;
+  for (const Value& v : kValues) {
+    if (v.place == Place::SettingsGroup && !settingsOpen) continue;
+    LoadValue(v.place == Place::RecoverProperty ? OpenRecoverProperty() : OpenSettings(), v, limits,
+              options);
   }
-  if (auto priority = ReadValue(OpenSettings(), Same("Priority"), 0, true))
-    c_.CBPriorite.SetItemIndex(*priority);
-  if (auto onStart = ReadValue(OpenSettings(), Same("DefragOnStart"), 0, false))
-    c_.CBDefragOnStart.SetChecked(*onStart != 0);
+  options.unloadDlls = tuning_.ReadAlwaysUnloadDll() == 1;
+}
 
-  if (auto alarm = ReadValue(OpenRecoverProperty(), Same("Pourcentage"), 35, true))
-    c_.SpinEdit1.SetValue(*alarm);
-  if (auto period = ReadValue(OpenRecoverProperty(),
-                              Names{"Time Value", "Time value", "Time value"}, 45, false))
-    c_.SpinEdit2.SetValue(*period >= 1 ? *period : 45);
-  if (auto load = ReadValue(OpenRecoverProperty(), Names{"PCpu", "Pcpu", "Pcpu"}, 15, true))
-    c_.SpinEdit3.SetValue(*load);
-  if (auto alarmOn = ReadValue(OpenRecoverProperty(), Same("Free%"), 1, true))
-    c_.CheckBox3.SetChecked(*alarmOn != 0);
-  if (auto periodic = ReadValue(OpenRecoverProperty(), Same("Time"), 0, true))
-    c_.CheckBox5.SetChecked(*periodic != 0);
-
-  c_.CDechargeDll.SetChecked(tuning_.ReadAlwaysUnloadDll() == 1);
-  if (c_.CheckBox5.Checked() && c_.SpinEdit2.Value() > 0) {
-    c_.Timer5.SetInterval(static_cast<unsigned>(c_.SpinEdit2.Value()) * kMinute);
-    c_.Timer5.SetEnabled(true);
-  }
+void SettingsStore::LoadColors() {
   colors_.ChangeColor();
 }
 
-void SettingsStore::SaveSettings() {
+void SettingsStore::Save(const Options& options) {
   if (auto key = OpenSettings()) {
     key->WriteText("Path", QuotedPath(programPath_));
     key->WriteText("Version", version_);
-    key->WriteDword("Recover MB", static_cast<std::uint32_t>(c_.TrackBar1.Position()));
-    key->WriteDword("StayOnTop", Bool(c_.CheckBox2.Checked()));
-    key->WriteDword("StartWithWindows", Bool(c_.CheckBox1.Checked()));
-    key->WriteDword("Opacite", static_cast<std::uint32_t>(c_.TrackBar2.Position()));
-    const std::uint32_t method = c_.RadioButton3.Checked() ? 3 : c_.RadioButton2.Checked() ? 2 : 1;
-    key->WriteDword("Recover Method", method);
-    key->WriteDword("tray", Bool(c_.RadioGroup2.ItemIndex() != 0));
-    key->WriteDword("balloon", Bool(c_.cbxballoon.Checked()));
-    key->WriteDword("Clipboard", Bool(c_.CBPressePapier.Checked()));
-    key->WriteDword("Priority", static_cast<std::uint32_t>(c_.CBPriorite.ItemIndex()));
-    key->WriteDword("CNBR", static_cast<std::uint32_t>(c_.CNBRepetitions.ItemIndex()));
-    key->WriteDword("DirectSteps", Bool(c_.CBDirectSteps.Checked()));
+    for (const char* name : kSavedInSettings) key->WriteDword(name, Saved(name).save(options));
   }
-  if (auto key = OpenSettings()) key->WriteDword("HotKey", c_.HotKey1.HotKey());
-  if (auto key = OpenSettings())
-    key->WriteDword("DefragOnStart", Bool(c_.CBDefragOnStart.Checked()));
-  if (auto key = OpenRecoverProperty()) {
-    key->WriteDword("Pourcentage", static_cast<std::uint32_t>(c_.SpinEdit1.Value()));
-    key->WriteDword("Time value", static_cast<std::uint32_t>(c_.SpinEdit2.Value()));
-    key->WriteDword("Pcpu", static_cast<std::uint32_t>(c_.SpinEdit3.Value()));
-    key->WriteDword("Free%", Bool(c_.CheckBox3.Checked()));
-    key->WriteDword("Time", Bool(c_.CheckBox5.Checked()));
-  }
-  if (c_.CheckBox1.Checked())
+  for (const char* name : kSavedAlone)
+    if (auto key = OpenSettings()) key->WriteDword(name, Saved(name).save(options));
+  if (auto key = OpenRecoverProperty())
+    for (const char* name : kSavedInRecoverProperty)
+      key->WriteDword(name, Saved(name).save(options));
+  if (options.startWithWindows)
     tuning_.WriteRunEntry();
   else
     tuning_.RemoveRunEntry();
-  tuning_.SetAlwaysUnloadDll(c_.CDechargeDll.Checked());
+  tuning_.SetAlwaysUnloadDll(options.unloadDlls);
   colors_.SaveColor();
-  SaveInterval(c_.Timer1.Interval());
+  SaveInterval(options.samplingIntervalMs);
 }
 
 }  // namespace kvn

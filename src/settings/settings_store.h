@@ -1,46 +1,17 @@
 #pragma once
-// Every option of the window, kept in the current user's registry: the settings key, its
-// "Recover Property" subkey, and through the Windows tuning the Run entry and the DLL switch.
-// The options live in the controls; loading copies values into them, saving copies them back.
+// The options kept in the current user's registry: the settings key, its "Recover Property"
+// subkey, and through the Windows tuning the Run entry and the DLL switch. Every value's name,
+// type, default and limits are in one table (settings_store.cpp); loading checks each value once.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/registry.h"
 #include "chart/chart_colors.h"
+#include "settings/options.h"
 #include "settings/windows_tuning.h"
-#include "ui/components.h"
-#include "ui/control.h"
-#include "ui/list_controls.h"
-#include "ui/range_controls.h"
-#include "ui/window_parts.h"
 
 namespace kvn {
-
-struct SettingsControls {
-  ui::TrackBar& TrackBar1;
-  ui::TrackBar& TrackBar2;
-  ui::RadioButton& RadioButton1;
-  ui::RadioButton& RadioButton2;
-  ui::RadioButton& RadioButton3;
-  ui::HotKeyEdit& HotKey1;
-  ui::CheckBox& CheckBox2;
-  ui::CheckBox& CheckBox1;
-  ui::RadioGroup& RadioGroup2;
-  ui::CheckBox& cbxballoon;
-  ui::CheckBox& CBPressePapier;
-  ui::ComboBox& CNBRepetitions;
-  ui::ComboBox& CBPriorite;
-  ui::CheckBox& CBDefragOnStart;
-  ui::SpinEdit& SpinEdit1;
-  ui::SpinEdit& SpinEdit2;
-  ui::SpinEdit& SpinEdit3;
-  ui::CheckBox& CheckBox3;
-  ui::CheckBox& CheckBox5;
-  ui::CheckBox& CDechargeDll;
-  ui::Timer& Timer1;
-  ui::Timer& Timer5;
-  ui::CheckBox& CBDirectSteps;  // the direct recovery steps (only the value 1 checks it)
-};
 
 // The program's own key under HKEY_CURRENT_USER; tests give another.
 inline constexpr char kProgramKey[] = "Software\\Korvane";
@@ -50,25 +21,27 @@ class SettingsStore {
   static constexpr unsigned kDefaultInterval = 1000;
 
   // programPath is the running program file; version at most 10 characters.
-  SettingsStore(const SettingsControls& controls, Registry& registry, WindowsTuning& tuning,
-                ChartColors& colors, std::int64_t installedRamMB, std::string programPath,
-                std::string version, std::string programKey = kProgramKey);
+  SettingsStore(Registry& registry, WindowsTuning& tuning, ChartColors& colors,
+                std::int64_t installedRamMB, std::string programPath, std::string version,
+                std::string programKey = kProgramKey);
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
 
+  // The sampling interval, read before everything else; 1000 when missing, unreadable or 0.
   unsigned LoadInterval();
   void SaveInterval(unsigned milliseconds);
-  void LoadSettings();
-  void SaveSettings();
-
-  const std::string& SettingsKey() const { return settingsKey_; }
-  const std::string& RecoverPropertyKey() const { return recoverKey_; }
+  // Reads every stored option into options, in the registry's order, each value under its own
+  // open; defaults marked so are stored at once. An option whose key does not open keeps the
+  // value it had.
+  void Load(Options& options);
+  // The chart's colours, last of the loading.
+  void LoadColors();
+  void Save(const Options& options);
 
  private:
   std::unique_ptr<RegistryKey> OpenSettings();
   std::unique_ptr<RegistryKey> OpenRecoverProperty();
 
-  SettingsControls c_;
   Registry& registry_;
   WindowsTuning& tuning_;
   ChartColors& colors_;

@@ -65,9 +65,11 @@ std::string OpacityHint(int position) {
   return std::to_string(RoundHalfEven(static_cast<long double>(position) / 255.0L * 100.0L)) + "%";
 }
 
-WindowsTuning::WindowsTuning(const TuningControls& controls, Registry& registry, TuningSinks sinks,
-                             TuningRelease release, TuningLocations locations)
+WindowsTuning::WindowsTuning(const TuningControls& controls, const Options& options,
+                             Registry& registry, TuningSinks sinks, TuningRelease release,
+                             TuningLocations locations)
     : c_(controls),
+      options_(options),
       registry_(registry),
       sinks_(std::move(sinks)),
       release_(release),
@@ -79,10 +81,6 @@ void WindowsTuning::Bind() {
   c_.RGLargeSystemCache.OnClick = [this] { RGLargeSystemCacheClick(); };
   c_.Cbxnoyau.OnClick = [this] { CbxnoyauClick(); };
   c_.cbxSwap.OnClick = [this] { cbxSwapClick(); };
-  c_.CDechargeDll.OnClick = [this] { CDechargeDllMouseUp(); };
-  c_.CheckBox2.OnClick = [this] { SetStayOnTop(c_.CheckBox2.Checked()); };
-  c_.CBPriorite.OnChange = [this] { CBPrioriteChange(); };
-  c_.TrackBar2.OnChange = [this] { TrackBar2Change(); };
 }
 
 void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights) {
@@ -184,7 +182,7 @@ void WindowsTuning::cbxSwapClick() {
 }
 
 void WindowsTuning::CDechargeDllMouseUp() {
-  if (!loading_) SetAlwaysUnloadDll(c_.CDechargeDll.Checked());
+  SetAlwaysUnloadDll(options_.unloadDlls);
 }
 
 void WindowsTuning::SetAlwaysUnloadDll(bool on) {
@@ -226,13 +224,13 @@ void WindowsTuning::ApplyPriority(int index) {
 }
 
 void WindowsTuning::CBPrioriteChange() {
-  const int index = c_.CBPriorite.ItemIndex();
+  const int index = options_.priority;
   if (index > 1 && sinks_.ShowWarning) sinks_.ShowWarning(kPriorityWarning);
   ApplyPriority(index);
 }
 
 void WindowsTuning::TrackBar2Change() {
-  const int position = c_.TrackBar2.Position();
+  const int position = options_.opacity;
   if (sinks_.SetAlpha) sinks_.SetAlpha(position);
   c_.TrackBar2.SetHint(OpacityHint(position));
 }

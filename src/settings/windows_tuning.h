@@ -1,7 +1,7 @@
 #pragma once
 // The Windows settings the program changes: five memory-management values, the switch that
 // unloads idle DLLs, the current user's Run entry, and for its own process and window the
-// priority class, the topmost state and the opacity.
+// priority class, the topmost state and the opacity (the last four as the options say).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/registry.h"
+#include "settings/options.h"
 #include "sysinfo/windows_release.h"
 #include "ui/control.h"
 #include "ui/list_controls.h"
@@ -22,10 +23,7 @@ struct TuningControls {
   ui::RadioGroup& RGLargeSystemCache;
   ui::CheckBox& Cbxnoyau;
   ui::CheckBox& cbxSwap;
-  ui::CheckBox& CDechargeDll;
-  ui::CheckBox& CheckBox2;
-  ui::ComboBox& CBPriorite;
-  ui::TrackBar& TrackBar2;
+  ui::TrackBar& TrackBar2;  // enabled where windows can be translucent; its hint shows the opacity
   ui::CheckBox& cbxballoon;
   ui::Label& LDroits;  // says why the boxes do not stay checked without the rights
 };
@@ -85,8 +83,8 @@ inline std::string QuotedPath(const std::string& path) {
 
 class WindowsTuning {
  public:
-  WindowsTuning(const TuningControls& controls, Registry& registry, TuningSinks sinks,
-                TuningRelease release, TuningLocations locations = {});
+  WindowsTuning(const TuningControls& controls, const Options& options, Registry& registry,
+                TuningSinks sinks, TuningRelease release, TuningLocations locations = {});
   WindowsTuning(const WindowsTuning&) = delete;
   WindowsTuning& operator=(const WindowsTuning&) = delete;
 
@@ -101,19 +99,17 @@ class WindowsTuning {
   void RGLargeSystemCacheClick();
   void CbxnoyauClick();
   void cbxSwapClick();
-  void CDechargeDllMouseUp();
+  void CDechargeDllMouseUp();  // the DLL switch follows the option at once
 
   void SetAlwaysUnloadDll(bool on);
   int ReadAlwaysUnloadDll();
   void WriteRunEntry();
   void RemoveRunEntry();
   void SetStayOnTop(bool on);
+  void CheckBox2Click() { SetStayOnTop(options_.stayOnTop); }
   void ApplyPriority(int index);
-  void CBPrioriteChange();
-  void TrackBar2Change();
-
-  // While the settings are loaded, setting CDechargeDll from code must not write it back.
-  void SetLoading(bool loading) { loading_ = loading; }
+  void CBPrioriteChange();  // the chosen priority, with a warning before the high classes
+  void TrackBar2Change();   // the chosen opacity and its hint
 
  private:
   std::unique_ptr<RegistryKey> OpenMemoryManagement();
@@ -121,11 +117,11 @@ class WindowsTuning {
   void ShowRightsLine();
 
   TuningControls c_;
+  const Options& options_;
   Registry& registry_;
   TuningSinks sinks_;
   TuningRelease release_;
   TuningLocations where_;
-  bool loading_ = false;
 };
 
 }  // namespace kvn

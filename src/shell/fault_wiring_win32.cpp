@@ -59,7 +59,7 @@ void TfMainMem::InstallFaultReport() {
                         if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
                       },
                       [this] {
-                        if (settings_) settings_->SaveSettings();
+                        if (binding_) binding_->SaveSettings();
                       }});
 }
 

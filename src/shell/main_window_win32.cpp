@@ -61,7 +61,7 @@ TfMainMem::~TfMainMem() {
 }
 
 void TfMainMem::RunDirectSteps() {
-  if (!form.CBDirectSteps.Checked()) {
+  if (!options.directSteps) {
     form.StatusBar.SetHint("");
     return;
   }
@@ -101,7 +101,6 @@ void TfMainMem::BindHandlers() {
   form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
   form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
   GlobalHotKey.OnHotKey = [this] { recovery_->StartSeries(); };
-  form.HotKey1.OnChange = [this] { HotKey1Change(); };
   form.Btn4.OnClick = [this] { exit_appli(); };
   form.Exit1.OnClick = [this] { exit_appli(); };
   form.Open1.OnClick = [this] { Open1Click(); };
@@ -109,7 +108,8 @@ void TfMainMem::BindHandlers() {
   form.Redemarrer1.OnClick = [] { ExitWindowsWithPrivilege(EWX_REBOOT); };
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
   tuning_->Bind();
-  form.Btn2.OnClick = [this] { settings_->SaveSettings(); };
+  binding_->Bind();
+  form.Btn2.OnClick = [this] { binding_->SaveSettings(); };
   host_.OnHelp = [](int context) {
     Win32HelpSystem help;
     bool callHelp = false;
@@ -191,7 +191,7 @@ WPARAM TfMainMem::hotKeyId() const {
 
 void TfMainMem::HotKey1Change() {
   if (hotKeyHelp_.empty()) hotKeyHelp_ = form.Label28.Caption();
-  if (GlobalHotKey.SetShortCut(form.HotKey1.HotKey())) {
+  if (GlobalHotKey.SetShortCut(options.hotKey)) {
     form.Label28.SetCaption(hotKeyHelp_);
     form.Label28.SetFont({});
   } else {

@@ -25,6 +25,7 @@
 #include "shell/fault_report.h"
 #include "shell/main_form.h"
 #include "shell/mapi_mail_win32.h"
+#include "shell/options_binding.h"
 #include "shell/tray_icon.h"
 #include "sysinfo/system_info.h"
 #include "sysinfo/windows_release.h"
@@ -75,6 +76,8 @@ class TfMainMem {
   void Btn1Click();
 
   MainForm form;
+  // Every user option; the controls of the form show them.
+  Options options;
   TKVNMaxMem& KVNMaxMem1() { return engine_; }
   TTextTrayIcon TrayIcon1{"TrayIcon1"};
   TGlobalHotKey GlobalHotKey{"GlobalHotKey"};
@@ -85,8 +88,6 @@ class TfMainMem {
   void DestroyNetDirect();
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
-  SettingsStore& settings() { return *settings_; }
-  WindowsTuning& tuning() { return *tuning_; }
   InfoPage& infoPage() { return *infoPage_; }
   ProcessView& processView() { return *processView_; }
   bool ExitRequested() const { return exitRequested_; }
@@ -136,6 +137,7 @@ class TfMainMem {
   std::string programKey_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<OptionsBinding> binding_;
   const WindowsRelease& release_;  // settled before any window exists
   std::unique_ptr<Win32SystemInfoServices> infoServices_;
   std::unique_ptr<InfoPage> infoPage_;

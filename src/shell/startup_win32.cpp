@@ -3,7 +3,6 @@
 #include "shell/main_window_win32.h"
 
 #include "base/registry_win32.h"
-#include "base/rounding.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
@@ -90,25 +89,16 @@ void TfMainMem::InitMainWindow() {
   };
   tuning_ = std::make_unique<WindowsTuning>(
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
-                     form.cbxSwap, form.CDechargeDll, form.CheckBox2, form.CBPriorite,
-                     form.TrackBar2, form.cbxballoon, form.LDroits},
-      Win32Registry(), std::move(tuningSinks), CurrentTuningRelease());
-  settings_ = std::make_unique<SettingsStore>(
-      SettingsControls{
-          form.TrackBar1,    form.TrackBar2,       form.RadioButton1,   form.RadioButton2,
-          form.RadioButton3, form.HotKey1,         form.CheckBox2,      form.CheckBox1,
-          form.RadioGroup2,  form.cbxballoon,      form.CBPressePapier, form.CNBRepetitions,
-          form.CBPriorite,   form.CBDefragOnStart, form.SpinEdit1,      form.SpinEdit2,
-          form.SpinEdit3,    form.CheckBox3,       form.CheckBox5,      form.CDechargeDll,
-          form.Timer1,       form.Timer5,          form.CBDirectSteps},
-      Win32Registry(), *tuning_, *chartColors_, installedRamMB_, ProgramFilePath(),
-      KORVANE_VERSION_TEXT, programKey_);
-  const unsigned interval = settings_->LoadInterval();
+                     form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
+      options, Win32Registry(), std::move(tuningSinks), CurrentTuningRelease());
+  settings_ =
+      std::make_unique<SettingsStore>(Win32Registry(), *tuning_, *chartColors_, installedRamMB_,
+                                      ProgramFilePath(), KORVANE_VERSION_TEXT, programKey_);
+  options.samplingIntervalMs = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
-      RecoveryControls{form.RadioButton1, form.RadioButton2, form.RadioButton3, form.TrackBar1,
-                       form.Label4, form.CNBRepetitions, form.CBPressePapier, form.cbxballoon,
-                       form.BitBtn1, form.BitBtn3, form.RecoverRAM1, form.Cancel1, form.StatusBar},
-      engine_, *clipboard_, installedRamMB_);
+      RecoveryControls{form.TrackBar1, form.Label4, form.BitBtn1, form.BitBtn3, form.RecoverRAM1,
+                       form.Cancel1, form.StatusBar},
+      options, engine_, *clipboard_, installedRamMB_);
   recovery_->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                       int seconds) {
     TrayIcon1.ShowBalloonHint(title, text, static_cast<BalloonIcon>(icon),
@@ -132,15 +122,17 @@ void TfMainMem::InitMainWindow() {
   sinks.ReadMemoryTuning = [this] { tuning_->ReadMemoryTuning(); };
   monitoring_ = std::make_unique<Monitoring>(
       MonitoringControls{
-          form.Gauge1,     form.InfoLabel3,  form.PBSwap,          form.LSwap,
-          form.LoadGauge1, form.Cpu2Bar,     form.LoadGauge2,      form.Label_uptime,
-          form.LabelTemps, form.StatusBar,   form.BtnPressePapier, form.ViderLepressepapier1,
-          form.CheckBox3,  form.SpinEdit1,   form.CheckBox5,       form.SpinEdit2,
-          form.SpinEdit3,  form.RadioGroup2, form.Timer1,          form.Timer2,
-          form.Timer3,     form.Timer4,      form.Timer5,          form.Timer6,
-          form.Basse1,     form.Normale1,    form.Haute1},
-      sinks, engine_, *recovery_, *clipboard_, *loads_);
-  monitoring_->SetUpTimers(interval);
+          form.Gauge1,     form.InfoLabel3, form.PBSwap,          form.LSwap,
+          form.LoadGauge1, form.Cpu2Bar,    form.LoadGauge2,      form.Label_uptime,
+          form.LabelTemps, form.StatusBar,  form.BtnPressePapier, form.ViderLepressepapier1,
+          form.SpinEdit1,  form.SpinEdit3,  form.Timer1,          form.Timer2,
+          form.Timer3,     form.Timer4,     form.Timer5,          form.Timer6,
+          form.Basse1,     form.Normale1,   form.Haute1},
+      options, sinks, engine_, *recovery_, *clipboard_, *loads_);
+  monitoring_->SetUpTimers(options.samplingIntervalMs);
+  OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
+  reactions.HotKeyChanged = [this] { HotKey1Change(); };
+  binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
   BindHandlers();
 
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
@@ -155,20 +147,19 @@ void TfMainMem::InitMainWindow() {
   tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
   form.StatusBar.SetPanelText(1, " 100 %");
   form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
-  form.TrackBar1.SetPosition(
-      static_cast<int>(RoundHalfEven(static_cast<long double>(installedRamMB_) / 2)));
+  form.TrackBar1.SetPosition(static_cast<int>(HalfRamMB(installedRamMB_)));
   tuning_->TrackBar2Change();  // the design opacity and its hint
   form.BitBtn3.SetEnabled(false);
   HotKey1Change();
-  form.StatusBar.SetPanelText(0, form.RadioGroup2.ItemIndex() == 1 ? " 0 MB" : " 0 %");
+  form.StatusBar.SetPanelText(0, options.trayMode == 1 ? " 0 MB" : " 0 %");
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
-  settings_->LoadSettings();
+  binding_->LoadSettings();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();
-  tuning_->ApplyPriority(form.CBPriorite.ItemIndex());
-  settings_->SaveSettings();
-  monitoring_->Start(form.CBDefragOnStart.Checked());
+  tuning_->ApplyPriority(options.priority);
+  binding_->SaveSettings();
+  monitoring_->Start(options.optimiseAtStart);
   chartColors_->ChangeColor();
 }
 

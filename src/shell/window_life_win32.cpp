@@ -3,8 +3,6 @@
 // topmost state, and the message loop.
 #include "shell/main_window_win32.h"
 
-#include <algorithm>
-
 #include "base/privileges_win32.h"
 #include "shell/help_win32.h"
 #include "ui/win32/form_host.h"
@@ -26,7 +24,7 @@ UINT TfMainMem::OptimiseMessage() {
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == OptimiseMessage() && msg != 0) {
     if (wParam > 0)
-      recovery_->StartSeries(static_cast<int>(std::min<WPARAM>(wParam, 1u << 20)));
+      recovery_->StartSeries(static_cast<std::int64_t>(wParam));
     else
       recovery_->StartSeries();
     result = 0;
@@ -42,7 +40,7 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
   // FormShow and FormActivate: the topmost state is applied again each time.
   if ((msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) ||
       (msg == WM_SHOWWINDOW && wParam != FALSE)) {
-    tuning_->SetStayOnTop(form.CheckBox2.Checked());
+    tuning_->SetStayOnTop(options.stayOnTop);
     return false;
   }
   // The dialog keyboard handling turns Enter and Escape into IDOK and IDCANCEL, sent by no
@@ -106,7 +104,7 @@ void TfMainMem::WMQueryEndSession() {
   exitRequested_ = true;
   recovery_->AnnulRam();
   DestroyNetDirect();
-  settings_->SaveSettings();
+  binding_->SaveSettings();
   // Timer6 fires once, to hide the window: the end of the session leaves it be.
   for (ui::Timer* timer : form.Timers())
     if (timer != &form.Timer6) timer->SetEnabled(false);
@@ -114,7 +112,7 @@ void TfMainMem::WMQueryEndSession() {
 
 void TfMainMem::exit_appli() {
   recovery_->AnnulRam();
-  settings_->SaveSettings();
+  binding_->SaveSettings();
   exitRequested_ = true;
   TrayIcon1.SetIconVisible(false);
   engine_.StopDefrag();

@@ -39,18 +39,15 @@ class ScriptedLoads : public ProcessorLoadSource {
 };
 
 struct Window {
-  ui::GroupBox methodGroup;
-  ui::RadioButton RadioButton1, RadioButton2, RadioButton3;
+  Options options;
   ui::TrackBar TrackBar1;
   ui::Label Label4, InfoLabel3, LSwap, Label_uptime, LabelTemps;
-  ui::ComboBox CNBRepetitions;
-  ui::CheckBox CBPressePapier, cbxballoon, CheckBox3, CheckBox5;
+  ui::CheckBox CheckBox3, CheckBox5;
   ui::Button BitBtn1, BitBtn3, BtnPressePapier;
   ui::MenuItem RecoverRAM1, Cancel1, ViderLepressepapier1, Basse1, Normale1, Haute1;
   ui::StatusBar StatusBar;
   ui::Gauge Gauge1, PBSwap, LoadGauge1, Cpu2Bar, LoadGauge2;
   ui::SpinEdit SpinEdit1, SpinEdit2, SpinEdit3;
-  ui::RadioGroup RadioGroup2;
   ui::Timer Timer1, Timer2, Timer3, Timer4, Timer5, Timer6;
 
   FakeMemoryService memory;
@@ -68,12 +65,10 @@ struct Window {
   std::uint32_t ticks = 0;
 
   Window() {
-    for (auto* r : {&RadioButton1, &RadioButton2, &RadioButton3}) r->SetParent(&methodGroup);
-    RadioButton2.SetChecked(true);  // manual: passes of TrackBar1 blocks
+    options.method = RecoveryMethod::Manual;  // passes of TrackBar1 blocks
     TrackBar1.SetRange(0, 512);
     TrackBar1.SetPosition(1);
-    CNBRepetitions.SetItems({"1", "2", "3", "4"});
-    CNBRepetitions.SetItemIndex(0);
+    options.manualAmountMB = 1;
     StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     SpinEdit1.SetRange(0, 100);
     SpinEdit1.SetValue(35);
@@ -83,8 +78,6 @@ struct Window {
     SpinEdit3.SetRange(0, 100);
     SpinEdit3.SetValue(15);
     CheckBox3.SetChecked(true);
-    RadioGroup2.SetItems({"Pourcentage", "MB libres"});
-    RadioGroup2.SetItemIndex(0);
     Cpu2Bar.SetVisible(false);
     memory.status.totalPhys = 512 * kMB;
     memory.status.availPhys = 128 * kMB;
@@ -92,10 +85,8 @@ struct Window {
     memory.status.availPageFile = 768 * kMB;
 
     recovery = std::make_unique<Recovery>(
-        RecoveryControls{RadioButton1, RadioButton2, RadioButton3, TrackBar1, Label4,
-                         CNBRepetitions, CBPressePapier, cbxballoon, BitBtn1, BitBtn3, RecoverRAM1,
-                         Cancel1, StatusBar},
-        engine, clipboard, 512);
+        RecoveryControls{TrackBar1, Label4, BitBtn1, BitBtn3, RecoverRAM1, Cancel1, StatusBar},
+        options, engine, clipboard, 512);
     recovery->Bind();
     MonitoringSinks sinks;
     sinks.SetTrayHint = [this](const std::string& h) { trayHint = h; };
@@ -110,11 +101,25 @@ struct Window {
         MonitoringControls{
             Gauge1,     InfoLabel3,   PBSwap,     LSwap,     LoadGauge1,      Cpu2Bar,
             LoadGauge2, Label_uptime, LabelTemps, StatusBar, BtnPressePapier, ViderLepressepapier1,
-            CheckBox3,  SpinEdit1,    CheckBox5,  SpinEdit2, SpinEdit3,       RadioGroup2,
-            Timer1,     Timer2,       Timer3,     Timer4,    Timer5,          Timer6,
-            Basse1,     Normale1,     Haute1},
-        sinks, engine, *recovery, clipboard, loads);
+            SpinEdit1,  SpinEdit3,    Timer1,     Timer2,    Timer3,          Timer4,
+            Timer5,     Timer6,       Basse1,     Normale1,  Haute1},
+        options, sinks, engine, *recovery, clipboard, loads);
     monitoring->Bind();
+    // The option controls, recorded as the options binding records them.
+    CheckBox3.OnClick = [this] { options.alarmOn = CheckBox3.Checked(); };
+    SpinEdit1.OnChange = [this] {
+      options.alarmPercent = SpinEdit1.Value();
+      monitoring->SpinEdit1Change();
+    };
+    CheckBox5.OnClick = [this] {
+      options.periodicOn = CheckBox5.Checked();
+      monitoring->CheckBox5Click();
+    };
+    SpinEdit2.OnChange = [this] {
+      options.periodicMinutes = SpinEdit2.Value();
+      monitoring->SpinEdit2Change();
+    };
+    SpinEdit3.OnChange = [this] { options.maximumLoad = SpinEdit3.Value(); };
   }
   std::string Panel(int i) const { return StatusBar.PanelText(i); }
 };
@@ -161,7 +166,7 @@ TEST(DisplayTick, ShowsFreeMemoryInBothTrayModes) {
   } cases[] = {{0, " 25 %", "65535|25%"}, {1, " 128 Mo.", "65535|128"}};
   for (const auto& c : cases) {
     Window w;
-    w.RadioGroup2.SetItemIndex(c.mode);
+    w.options.trayMode = c.mode;
     w.monitoring->Timer1Timer();
     EXPECT_EQ(w.monitoring->FreePercent(), 25);
     EXPECT_EQ(w.Gauge1.Progress(), 25);
@@ -205,7 +210,7 @@ TEST(DisplayTick, LargeAmountsAreNeverCut) {
     Window w;
     w.memory.status.totalPhys = c.totalMB * kMB;
     w.memory.status.availPhys = c.freeMB * kMB;
-    w.RadioGroup2.SetItemIndex(1);
+    w.options.trayMode = 1;
     w.monitoring->Timer1Timer();
     w.monitoring->Timer1Timer();
     EXPECT_EQ(w.Panel(0), c.panel0);
@@ -329,8 +334,8 @@ TEST(Rules, HeldBackWhileAPassRuns) {
     Window w;
     w.memory.status.availPhys = 100 * kMB;  // 19 % free, under the alarm
     w.monitoring->Timer1Timer();
-    w.TrackBar1.SetPosition(3);
-    w.CNBRepetitions.SetItemIndex(1);
+    w.options.manualAmountMB = 3;
+    w.options.repetitions = 2;
     std::string during;
     int pumps = 0;
     w.memory.onPump = [&] {

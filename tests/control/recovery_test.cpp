@@ -21,14 +21,11 @@ class FakeClipboard : public ClipboardService {
   int empties = 0;
 };
 
-// The window's controls as the form gives them at start.
+// The window's controls and options as the form gives them at start.
 struct Window {
-  ui::GroupBox methodGroup;
-  ui::RadioButton RadioButton1, RadioButton2, RadioButton3;
+  Options options;
   ui::TrackBar TrackBar1;
   ui::Label Label4;
-  ui::ComboBox CNBRepetitions;
-  ui::CheckBox CBPressePapier, cbxballoon;
   ui::Button BitBtn1, BitBtn3;
   ui::MenuItem RecoverRAM1{"RecoverRAM1", "&Optimiser la RAM"};
   ui::MenuItem Cancel1{"Cancel1", "&Annuler"};
@@ -42,22 +39,16 @@ struct Window {
   std::vector<int> passSizes;  // blocks asked by each pass
 
   explicit Window(std::int64_t installedMB = 512) {
-    for (auto* r : {&RadioButton1, &RadioButton2, &RadioButton3}) r->SetParent(&methodGroup);
-    RadioButton1.SetChecked(true);
     TrackBar1.SetRange(0, static_cast<int>(installedMB));
     TrackBar1.SetEnabled(false);
-    CNBRepetitions.SetItems({"1", "2", "3", "4"});
-    CNBRepetitions.SetItemIndex(0);
     BitBtn3.SetEnabled(false);
     Cancel1.Enabled = false;
     StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     memory.status.totalPhys = static_cast<std::uint64_t>(installedMB) * kMB;
     memory.status.availPhys = 100 * kMB;
     recovery = std::make_unique<Recovery>(
-        RecoveryControls{RadioButton1, RadioButton2, RadioButton3, TrackBar1, Label4,
-                         CNBRepetitions, CBPressePapier, cbxballoon, BitBtn1, BitBtn3, RecoverRAM1,
-                         Cancel1, StatusBar},
-        engine, clipboard, installedMB);
+        RecoveryControls{TrackBar1, Label4, BitBtn1, BitBtn3, RecoverRAM1, Cancel1, StatusBar},
+        options, engine, clipboard, installedMB);
     recovery->Bind();
     recovery->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                        int seconds) {
@@ -72,6 +63,16 @@ struct Window {
     };
   }
   std::string Panel2() const { return StatusBar.PanelText(2); }
+  // A choice in the window, recorded as the options binding records it.
+  void SetMethod(RecoveryMethod method) {
+    options.method = method;
+    recovery->MethodClick();
+  }
+  void SetAmount(int megabytes) {
+    TrackBar1.SetPosition(megabytes);
+    options.manualAmountMB = TrackBar1.Position();
+    recovery->TrackBar1Change();
+  }
 };
 
 TEST(Recovery, MethodDecidesTheSizeOfThePass) {
@@ -89,15 +90,25 @@ TEST(Recovery, MethodDecidesTheSizeOfThePass) {
   };
   for (const auto& c : cases) {
     Window w(c.installedMB);
-    if (std::string(c.method) == "Manuel") w.RadioButton2.SetChecked(true);
-    if (std::string(c.method) == "Tout") w.RadioButton3.SetChecked(true);
-    w.TrackBar1.SetPosition(c.slider);
+    if (std::string(c.method) == "Manuel") w.SetMethod(RecoveryMethod::Manual);
+    if (std::string(c.method) == "Tout") w.SetMethod(RecoveryMethod::All);
+    w.SetAmount(c.slider);
     w.BitBtn1.Click();
     EXPECT_EQ(w.memory.commitCalls, c.expectedBlocks) << c.method << " " << c.installedMB;
     EXPECT_EQ(w.passSizes.size(), 1u) << c.method;
     EXPECT_FALSE(w.recovery->Optimising());
     EXPECT_EQ(w.recovery->PassCount(), 0);
   }
+}
+
+// Whoever asks (the command line, a second copy's message with any 32-bit number), the amount
+// is clamped in one place.
+TEST(Recovery, AnAskedAmountStaysWithinTheInstalledMemory) {
+  const struct {
+    std::int64_t asked, installedMB, expected;
+  } rows[] = {{0xFFFFFFFF, 2048, 2048}, {1 << 20, 512, 512}, {-1, 512, 1}, {5, 0, 1}, {0, 0, 1}};
+  for (const auto& r : rows)
+    EXPECT_EQ(SeriesAmountMB(r.asked, r.installedMB), r.expected) << r.asked;
 }
 
 // A series of a given amount (the command line's) recovers that much on every pass, within the
@@ -110,9 +121,9 @@ TEST(Recovery, ASeriesOfAGivenAmount) {
   } cases[] = {{300, 512, 300}, {0, 512, 1}, {-5, 512, 1}, {4000, 512, 512}, {4000, 2048, 1024}};
   for (const auto& c : cases) {
     Window w(c.installedMB);
-    w.RadioButton2.SetChecked(true);
-    w.TrackBar1.SetPosition(7);
-    w.CNBRepetitions.SetItemIndex(1);  // two passes a series
+    w.SetMethod(RecoveryMethod::Manual);
+    w.SetAmount(7);
+    w.options.repetitions = 2;  // two passes a series
     w.recovery->StartSeries(c.asked);
     EXPECT_EQ(w.memory.commitCalls, 2 * c.expectedBlocks) << c.asked;
     EXPECT_EQ(w.TrackBar1.Position(), 7) << "the window's amount is untouched";
@@ -125,9 +136,9 @@ TEST(Recovery, ASeriesOfAGivenAmount) {
 // What runs once the blocks are released (the direct steps) counts in every pass's amount.
 TEST(Recovery, WhatTheStepsAfterThePassFreeIsCounted) {
   Window w;
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(1);
-  w.CNBRepetitions.SetItemIndex(1);
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(1);
+  w.options.repetitions = 2;
   int ran = 0;
   w.recovery->AfterBlocksReleased = [&] {
     ++ran;
@@ -141,9 +152,9 @@ TEST(Recovery, WhatTheStepsAfterThePassFreeIsCounted) {
 
 TEST(Recovery, ManualAtZeroStillReportsTheAmount) {
   Window w;
-  w.RadioButton2.SetChecked(true);
+  w.SetMethod(RecoveryMethod::Manual);
   EXPECT_TRUE(w.TrackBar1.Enabled());
-  w.TrackBar1.SetPosition(0);
+  w.SetAmount(0);
   w.recovery->StartSeries();
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 0 Mo");
   EXPECT_EQ(w.memory.commitCalls, 0);
@@ -151,8 +162,8 @@ TEST(Recovery, ManualAtZeroStillReportsTheAmount) {
 
 TEST(Recovery, CommandsAndStatusFollowThePass) {
   Window w;
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(2);
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(2);
   std::vector<std::string> seen;
   w.memory.onPump = [&] {
     seen.push_back(w.Panel2() + "|" + std::to_string(w.StatusBar.GaugePosition()));
@@ -190,8 +201,8 @@ TEST(Recovery, AmountsRoundHalvesToEvenAndNeverGoBelowZero) {
   };
   for (const auto& c : cases) {
     Window w;
-    w.RadioButton2.SetChecked(true);
-    w.TrackBar1.SetPosition(1);
+    w.SetMethod(RecoveryMethod::Manual);
+    w.SetAmount(1);
     w.memory.onPump = [&] {
       w.memory.status.availPhys = static_cast<std::uint64_t>(100 * kMB + c.changeBytes);
     };
@@ -203,9 +214,9 @@ TEST(Recovery, AmountsRoundHalvesToEvenAndNeverGoBelowZero) {
 TEST(Recovery, RepetitionsRunBackToBackAndSum) {
   for (int passes = 1; passes <= 4; ++passes) {
     Window w;
-    w.RadioButton2.SetChecked(true);
-    w.TrackBar1.SetPosition(1);
-    w.CNBRepetitions.SetItemIndex(passes - 1);
+    w.SetMethod(RecoveryMethod::Manual);
+    w.SetAmount(1);
+    w.options.repetitions = passes;
     w.memory.onPump = [&] { w.memory.status.availPhys += kMB; };  // twice per block
     w.BitBtn1.Click();
     EXPECT_EQ(static_cast<int>(w.passSizes.size()), passes);
@@ -218,9 +229,9 @@ TEST(Recovery, RepetitionsRunBackToBackAndSum) {
 
 TEST(Recovery, CancelDuringTheFirstOfFourEndsTheSeries) {
   Window w;
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(10);
-  w.CNBRepetitions.SetItemIndex(3);
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(10);
+  w.options.repetitions = 4;
   int pumps = 0;
   w.memory.onPump = [&] {
     w.memory.status.availPhys += kMB;
@@ -239,16 +250,16 @@ TEST(Recovery, CancelDuringTheFirstOfFourEndsTheSeries) {
 
 TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
   Window w;
-  w.CNBRepetitions.SetItemIndex(3);
+  w.options.repetitions = 4;
   w.StatusBar.SetPanelText(2, " Quantité récupérée : 12 Mo");
   w.recovery->AnnulRam();
   EXPECT_EQ(w.recovery->PassCount(), 0);
   EXPECT_EQ(w.Panel2(), " ");
   EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
   // The stop request of an idle cancel is dropped by the next pass.
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(2);
-  w.CNBRepetitions.SetItemIndex(0);
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(2);
+  w.options.repetitions = 1;
   w.BitBtn1.Click();
   EXPECT_EQ(w.memory.commitCalls, 2);
 }
@@ -269,9 +280,9 @@ TEST(Recovery, AStartDuringAPassDoesNothing) {
   };
   for (const auto& c : cases) {
     Window w;
-    w.RadioButton2.SetChecked(true);
-    w.TrackBar1.SetPosition(2);
-    w.CNBRepetitions.SetItemIndex(2);
+    w.SetMethod(RecoveryMethod::Manual);
+    w.SetAmount(2);
+    w.options.repetitions = 3;
     const std::string command = c.what;
     auto start = [&] {
       if (command == "button") w.BitBtn1.Click();
@@ -300,11 +311,11 @@ TEST(Recovery, AStartDuringAPassDoesNothing) {
 
 TEST(Recovery, ClipboardAndBalloonsOncePerPass) {
   Window w;
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(1);
-  w.CNBRepetitions.SetItemIndex(2);
-  w.CBPressePapier.SetChecked(true);
-  w.cbxballoon.SetChecked(true);
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(1);
+  w.options.repetitions = 3;
+  w.options.clipboard = true;
+  w.options.balloons = true;
   w.memory.onPump = [&] { w.memory.status.availPhys += kMB; };
   w.BitBtn1.Click();
   EXPECT_EQ(w.clipboard.empties, 3);
@@ -319,9 +330,9 @@ TEST(Recovery, ABusyClipboardIsLoggedNotFatal) {
   std::vector<std::string> log;
   w.recovery->WriteLog = [&](const std::string& line) { log.push_back(line); };
   w.clipboard.busy = true;
-  w.CBPressePapier.SetChecked(true);
-  w.RadioButton2.SetChecked(true);
-  w.TrackBar1.SetPosition(1);
+  w.options.clipboard = true;
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(1);
   w.BitBtn1.Click();
   EXPECT_EQ(log.size(), 1u);
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 0 Mo");
@@ -329,11 +340,11 @@ TEST(Recovery, ABusyClipboardIsLoggedNotFatal) {
 
 TEST(Recovery, SliderShowsItsAmount) {
   Window w;
-  w.RadioButton3.SetChecked(true);
+  w.SetMethod(RecoveryMethod::All);
   EXPECT_FALSE(w.TrackBar1.Enabled());
-  w.RadioButton2.SetChecked(true);
+  w.SetMethod(RecoveryMethod::Manual);
   EXPECT_TRUE(w.TrackBar1.Enabled());
-  w.TrackBar1.SetPosition(256);
+  w.SetAmount(256);
   EXPECT_EQ(w.Label4.Caption(), "256 MB");
   EXPECT_EQ(w.TrackBar1.Hint(), "256");
 }

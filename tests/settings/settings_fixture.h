@@ -1,6 +1,7 @@
 #pragma once
-// A form without windows, the settings store and the Windows tuning over a fake registry, and
-// what the tuning did to the process and the window.
+// The settings store and the Windows tuning over a fake registry, and what the tuning did to the
+// process and the window: on the options alone (StoreTest), or with a form bound to them
+// (SettingsTest).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
 #include "shell/main_form.h"
+#include "shell/options_binding.h"
 
 namespace kvn::test {
 
@@ -22,28 +24,42 @@ inline constexpr std::int64_t kRamMB = 1024;
 inline const TuningLocations kWhere{};
 
 inline TuningControls TuningOf(MainForm& f) {
-  return {f.CbCache,      f.cbxCacheNiveau2, f.RGLargeSystemCache, f.Cbxnoyau,  f.cbxSwap,
-          f.CDechargeDll, f.CheckBox2,       f.CBPriorite,         f.TrackBar2, f.cbxballoon,
-          f.LDroits};
+  return {f.CbCache, f.cbxCacheNiveau2, f.RGLargeSystemCache, f.Cbxnoyau,
+          f.cbxSwap, f.TrackBar2,       f.cbxballoon,         f.LDroits};
 }
 
-inline SettingsControls SettingsOf(MainForm& f) {
-  return {f.TrackBar1,      f.TrackBar2,      f.RadioButton1, f.RadioButton2,    f.RadioButton3,
-          f.HotKey1,        f.CheckBox2,      f.CheckBox1,    f.RadioGroup2,     f.cbxballoon,
-          f.CBPressePapier, f.CNBRepetitions, f.CBPriorite,   f.CBDefragOnStart, f.SpinEdit1,
-          f.SpinEdit2,      f.SpinEdit3,      f.CheckBox3,    f.CheckBox5,       f.CDechargeDll,
-          f.Timer1,         f.Timer5,         f.CBDirectSteps};
+// The controls the Windows tuning drives, without a form.
+struct TuningWidgets {
+  ui::ComboBox CbCache;
+  ui::CheckBox cbxCacheNiveau2;
+  ui::RadioGroup RGLargeSystemCache;
+  ui::CheckBox Cbxnoyau, cbxSwap;
+  ui::TrackBar TrackBar2;
+  ui::CheckBox cbxballoon;
+  ui::Label LDroits;
+  TuningControls Controls() {
+    return {CbCache, cbxCacheNiveau2, RGLargeSystemCache, Cbxnoyau,
+            cbxSwap, TrackBar2,       cbxballoon,         LDroits};
+  }
+};
+
+// The Windows tuning's reactions to its options, as the window binds them.
+inline OptionReactions TuningReactions(WindowsTuning& tuning) {
+  OptionReactions r;
+  r.OpacityChanged = [&tuning] { tuning.TrackBar2Change(); };
+  r.StayOnTopChanged = [&tuning] { tuning.CheckBox2Click(); };
+  r.PriorityChanged = [&tuning] { tuning.CBPrioriteChange(); };
+  r.UnloadDllsChanged = [&tuning] { tuning.CDechargeDllMouseUp(); };
+  return r;
 }
 
-class SettingsTest : public ::testing::Test {
+// The registry, the options and what the tuning reports.
+class RegistryFixture : public ::testing::Test {
  protected:
-  explicit SettingsTest(TuningRelease release = {false, false, true}) : release_(release) {
-    form.TrackBar1.SetRange(0, kRamMB);
-    form.Timer1.SetInterval(1000);
+  explicit RegistryFixture(TuningRelease release) : release_(release) {
     registry.AddKey(RegistryRoot::LocalMachine, kWhere.memoryManagement);
     registry.AddKey(RegistryRoot::LocalMachine, kWhere.explorer);
     registry.AddKey(RegistryRoot::CurrentUser, kWhere.run);
-    tuning.Bind();
   }
 
   TuningSinks Sinks() {
@@ -75,16 +91,48 @@ class SettingsTest : public ::testing::Test {
   }
 
   TuningRelease release_;
-  MainForm form;
   fake::FakeRegistry registry;
+  Options options;
   std::vector<std::string> events;
   std::vector<std::string> log;
   std::uint32_t l2KB = 256;
-  WindowsTuning tuning{TuningOf(form), registry, Sinks(), release_};
   TGRAPHKVN chart;
   fake::FakeChartSettingsKey chartKey;
   ChartColors colors{chart, chartKey};
-  SettingsStore store{SettingsOf(form), registry, tuning, colors, kRamMB, kProgram, "1.0.0"};
+};
+
+// The registry's values and the options, without a form.
+class StoreTest : public RegistryFixture {
+ protected:
+  StoreTest() : RegistryFixture({false, false, true}) {}
+
+  TuningWidgets widgets;
+  WindowsTuning tuning{widgets.Controls(), options, registry, Sinks(), release_};
+  SettingsStore store{registry, tuning, colors, kRamMB, kProgram, "1.0.0"};
+};
+
+// A form without windows bound to the options, as the window binds it.
+class SettingsTest : public RegistryFixture {
+ protected:
+  explicit SettingsTest(TuningRelease release = {false, false, true}) : RegistryFixture(release) {
+    form.TrackBar1.SetRange(0, kRamMB);
+    tuning.Bind();
+    binding.Bind();
+  }
+
+  OptionReactions Reactions() {
+    OptionReactions r = TuningReactions(tuning);
+    // The recovery method's reaction as the recovery has it.
+    r.MethodChanged = [this] {
+      form.TrackBar1.SetEnabled(options.method == RecoveryMethod::Manual);
+    };
+    return r;
+  }
+
+  MainForm form;
+  WindowsTuning tuning{TuningOf(form), options, registry, Sinks(), release_};
+  SettingsStore store{registry, tuning, colors, kRamMB, kProgram, "1.0.0"};
+  OptionsBinding binding{form, options, store, Reactions()};
 };
 
 }  // namespace kvn::test

@@ -48,19 +48,22 @@ class RealRegistry : public ::testing::Test {
   // A program start on a fresh form: interval, settings loaded, saved back at once.
   struct Program {
     Program(RealRegistry& t, TuningSinks sinks = {})
-        : tuning(TuningOf(form), Win32Registry(), std::move(sinks),
+        : tuning(TuningOf(form), options, Win32Registry(), std::move(sinks),
                  TuningRelease{false, false, true}, t.where),
           colorKey(t.root + "\\settings"),
           colors(chart, colorKey),
-          store(SettingsOf(form), Win32Registry(), tuning, colors, kRamMB, kProgram, "1.0.0",
-                t.root) {
+          store(Win32Registry(), tuning, colors, kRamMB, kProgram, "1.0.0", t.root),
+          binding(form, options, store, TuningReactions(tuning)) {
       form.TrackBar1.SetRange(0, kRamMB);
       tuning.Bind();
-      form.Timer1.SetInterval(store.LoadInterval());
-      store.LoadSettings();
-      store.SaveSettings();
+      binding.Bind();
+      options.samplingIntervalMs = store.LoadInterval();
+      form.Timer1.SetInterval(options.samplingIntervalMs);
+      binding.LoadSettings();
+      binding.SaveSettings();
     }
     MainForm form;
+    Options options;
     WindowsTuning tuning;
     TGRAPHKVN chart;
     struct Key : ChartSettingsKey {
@@ -83,6 +86,7 @@ class RealRegistry : public ::testing::Test {
     } colorKey;
     ChartColors colors;
     SettingsStore store;
+    OptionsBinding binding;
   };
 
   DWORD Type(const std::string& path, const char* name) {
@@ -125,7 +129,7 @@ TEST_F(RealRegistry, AFirstStartLeavesEveryValue) {
 TEST_F(RealRegistry, ARestartBringsBackWhatWasChanged) {
   {
     Program first(*this);
-    first.form.Timer1.SetInterval(2000);
+    first.options.samplingIntervalMs = 2000;  // the speed menu's choice
     first.form.SpinEdit1.SetValue(50);
     first.form.HotKey1.UserSetHotKey(0xC04B);
     first.form.RadioButton3.SetChecked(true);
@@ -134,7 +138,7 @@ TEST_F(RealRegistry, ARestartBringsBackWhatWasChanged) {
     first.form.SpinEdit2.SetValue(30);
     first.form.CDechargeDll.SetChecked(true);
     first.colors.ColorChosen(ChartColor::RAM, 0x123456);
-    first.store.SaveSettings();
+    first.binding.SaveSettings();
   }
   Program second(*this);
   EXPECT_EQ(second.form.Timer1.Interval(), 2000u);
@@ -162,8 +166,9 @@ TEST_F(RealRegistry, WrongTypesAreSkippedAndRewritten) {
 
 TEST_F(RealRegistry, TuningValuesInTheRealRegistry) {
   MainForm form;
-  WindowsTuning tuning(TuningOf(form), Win32Registry(), {}, TuningRelease{false, false, true},
-                       where);
+  Options options;
+  WindowsTuning tuning(TuningOf(form), options, Win32Registry(), {},
+                       TuningRelease{false, false, true}, where);
   tuning.Bind();
   auto mm = Win32Registry().Open(RegistryRoot::CurrentUser, where.memoryManagement, false);
   mm->WriteDword("IOPageLockLimit", 131072);
@@ -184,8 +189,10 @@ TEST_F(RealRegistry, TuningValuesInTheRealRegistry) {
 TEST_F(RealRegistry, PriorityClassesAreReallyApplied) {
   const DWORD before = GetPriorityClass(GetCurrentProcess());
   MainForm form;
+  Options options;
   fake::FakeRegistry unused;
-  WindowsTuning tuning(TuningOf(form), unused, Win32TuningSinks(nullptr), {false, false, true});
+  WindowsTuning tuning(TuningOf(form), options, unused, Win32TuningSinks(nullptr),
+                       {false, false, true});
   struct Row {
     int item;
     DWORD priorityClass;
@@ -208,10 +215,12 @@ TEST_F(RealRegistry, OpacityOfARealWindow) {
   MainForm form;
   form.TrackBar2.SetRange(70, 255);
   form.TrackBar2.SetPosition(255);
+  Options options;
   fake::FakeRegistry unused;
-  WindowsTuning tuning(TuningOf(form), unused, Win32TuningSinks(window), {false, false, true});
-  tuning.Bind();
-  form.TrackBar2.SetPosition(70);
+  WindowsTuning tuning(TuningOf(form), options, unused, Win32TuningSinks(window),
+                       {false, false, true});
+  options.opacity = 70;  // as the track bar's handler records it
+  tuning.TrackBar2Change();
   using GetLayered = BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*);
   auto getLayered = reinterpret_cast<GetLayered>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetLayeredWindowAttributes")));

@@ -13,9 +13,9 @@ using ::testing::ElementsAre;
 using Root = RegistryRoot;
 using Type = fake::FakeRegistry::Type;
 
-TEST_F(SettingsTest, FirstStartStoresTheDefaultsThenEveryValue) {
+TEST_F(StoreTest, FirstStartStoresTheDefaultsThenEveryValue) {
   EXPECT_EQ(store.LoadInterval(), 1000u);
-  store.LoadSettings();
+  store.Load(options);
 
   // Written when absent by the loader; the others wait for the save.
   struct Row {
@@ -38,9 +38,9 @@ TEST_F(SettingsTest, FirstStartStoresTheDefaultsThenEveryValue) {
   // New keys get the names the saver writes.
   EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "clipboard")->name, "Clipboard");
   EXPECT_EQ(registry.Find(Root::CurrentUser, kRecover, "pcpu")->name, "Pcpu");
-  EXPECT_TRUE(form.CheckBox1.Checked());
+  EXPECT_TRUE(options.startWithWindows);
 
-  store.SaveSettings();
+  store.Save(options);
   for (const Row& r : loaded) EXPECT_EQ(Dword(Root::CurrentUser, r.key, r.name), r.value) << r.name;
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "HotKey"), 24658u);
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "DefragOnStart"), 0u);
@@ -54,8 +54,8 @@ TEST_F(SettingsTest, FirstStartStoresTheDefaultsThenEveryValue) {
   EXPECT_EQ(registry.liveKeys, 0);
 }
 
-TEST_F(SettingsTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
-  store.LoadSettings();
+TEST_F(StoreTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
+  store.Load(options);
   EXPECT_THAT(registry.tested,
               ElementsAre("Recover MB", "Opacite", "Recover Method", "HotKey", "StayOnTop",
                           "StartWithWindows", "tray", "balloon", "clipboard", "CNBR", "DirectSteps",
@@ -66,7 +66,7 @@ TEST_F(SettingsTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
   EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kRecover)], 5);
 
   registry.written.clear();
-  store.SaveSettings();
+  store.Save(options);
   EXPECT_THAT(
       registry.written,
       ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows", "Opacite",
@@ -76,100 +76,104 @@ TEST_F(SettingsTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
   EXPECT_TRUE(chartKey.Has("AlarmColor"));
 }
 
-// One stored value, what the loaded form shows, and what the next save stores in its place.
+// One stored value, the option it loads as, and what the next save stores in its place.
 struct StoredCase {
   const char* what;
   std::function<void(fake::FakeRegistry&)> store;
-  std::function<bool(const MainForm&)> shows;
+  std::function<bool(const Options&)> loads;
   const char* key;
   const char* savedName;
   std::uint32_t saved;
 };
 
-TEST_F(SettingsTest, StoredValuesAtTheEdges) {
+TEST_F(StoreTest, StoredValuesAtTheEdges) {
   auto dword = [](const char* key, const char* name, std::uint32_t v) {
     return [=](fake::FakeRegistry& r) { r.SetDword(Root::CurrentUser, key, name, v); };
   };
   const StoredCase cases[] = {
       {"Time value 0", dword(kRecover, "Time value", 0),
-       [](const MainForm& f) { return f.SpinEdit2.Value() == 45; }, kRecover, "Time value", 45},
+       [](const Options& o) { return o.periodicMinutes == 45; }, kRecover, "Time value", 45},
       {"Time value negative", dword(kRecover, "Time value", static_cast<std::uint32_t>(-20)),
-       [](const MainForm& f) { return f.SpinEdit2.Value() == 45; }, kRecover, "Time value", 45},
+       [](const Options& o) { return o.periodicMinutes == 45; }, kRecover, "Time value", 45},
       {"Time value 2000", dword(kRecover, "Time value", 2000),
-       [](const MainForm& f) { return f.SpinEdit2.Value() == 1440; }, kRecover, "Time value", 1440},
+       [](const Options& o) { return o.periodicMinutes == 1440; }, kRecover, "Time value", 1440},
       {"Opacite 10", dword(kSettings, "Opacite", 10),
-       [](const MainForm& f) { return f.TrackBar2.Position() == 70; }, kSettings, "Opacite", 70},
+       [](const Options& o) { return o.opacity == 70; }, kSettings, "Opacite", 70},
       {"Recover MB past the memory", dword(kSettings, "Recover MB", 5000),
-       [](const MainForm& f) { return f.TrackBar1.Position() == 1024; }, kSettings, "Recover MB",
-       1024},
-      {"balloon 2", dword(kSettings, "balloon", 2),
-       [](const MainForm& f) { return !f.cbxballoon.Checked(); }, kSettings, "balloon", 0},
+       [](const Options& o) { return o.manualAmountMB == 1024; }, kSettings, "Recover MB", 1024},
+      {"balloon 2", dword(kSettings, "balloon", 2), [](const Options& o) { return !o.balloons; },
+       kSettings, "balloon", 0},
       {"clipboard 2", dword(kSettings, "Clipboard", 2),
-       [](const MainForm& f) { return !f.CBPressePapier.Checked(); }, kSettings, "Clipboard", 0},
+       [](const Options& o) { return !o.clipboard; }, kSettings, "Clipboard", 0},
       {"lower-case clipboard 1", dword(kSettings, "clipboard", 1),
-       [](const MainForm& f) { return f.CBPressePapier.Checked(); }, kSettings, "Clipboard", 1},
+       [](const Options& o) { return o.clipboard; }, kSettings, "Clipboard", 1},
       {"direct steps 1", dword(kSettings, "DirectSteps", 1),
-       [](const MainForm& f) { return f.CBDirectSteps.Checked(); }, kSettings, "DirectSteps", 1},
+       [](const Options& o) { return o.directSteps; }, kSettings, "DirectSteps", 1},
       {"direct steps absent", [](fake::FakeRegistry&) {},
-       [](const MainForm& f) { return !f.CBDirectSteps.Checked(); }, kSettings, "DirectSteps", 0},
+       [](const Options& o) { return !o.directSteps; }, kSettings, "DirectSteps", 0},
       {"direct steps as text",
        [](fake::FakeRegistry& r) { r.SetText(Root::CurrentUser, kSettings, "DirectSteps", "1"); },
-       [](const MainForm& f) { return !f.CBDirectSteps.Checked(); }, kSettings, "DirectSteps", 0},
+       [](const Options& o) { return !o.directSteps; }, kSettings, "DirectSteps", 0},
       {"StayOnTop 2", dword(kSettings, "StayOnTop", 2),
-       [](const MainForm& f) { return f.CheckBox2.Checked(); }, kSettings, "StayOnTop", 1},
+       [](const Options& o) { return o.stayOnTop; }, kSettings, "StayOnTop", 1},
       {"Recover Method 7", dword(kSettings, "Recover Method", 7),
-       [](const MainForm& f) { return f.RadioButton1.Checked() && !f.TrackBar1.Enabled(); },
-       kSettings, "Recover Method", 1},
+       [](const Options& o) { return o.method == RecoveryMethod::System; }, kSettings,
+       "Recover Method", 1},
       {"Recover Method 3", dword(kSettings, "Recover Method", 3),
-       [](const MainForm& f) { return f.RadioButton3.Checked() && !f.RadioButton1.Checked(); },
-       kSettings, "Recover Method", 3},
-      {"tray 5", dword(kSettings, "tray", 5),
-       [](const MainForm& f) { return f.RadioGroup2.ItemIndex() == 1; }, kSettings, "tray", 1},
+       [](const Options& o) { return o.method == RecoveryMethod::All; }, kSettings,
+       "Recover Method", 3},
+      {"tray 5", dword(kSettings, "tray", 5), [](const Options& o) { return o.trayMode == 1; },
+       kSettings, "tray", 1},
       {"tray -3", dword(kSettings, "tray", static_cast<std::uint32_t>(-3)),
-       [](const MainForm& f) { return f.RadioGroup2.ItemIndex() == -1; }, kSettings, "tray", 1},
-      {"CNBR 9", dword(kSettings, "CNBR", 9),
-       [](const MainForm& f) { return f.CNBRepetitions.ItemIndex() == -1; }, kSettings, "CNBR",
-       0xFFFFFFFF},
+       [](const Options& o) { return o.trayMode == -1; }, kSettings, "tray", 1},
+      {"CNBR 9", dword(kSettings, "CNBR", 9), [](const Options& o) { return o.repetitions == 0; },
+       kSettings, "CNBR", 0xFFFFFFFF},
       {"PCpu in upper case", dword(kRecover, "PCPU", 40),
-       [](const MainForm& f) { return f.SpinEdit3.Value() == 40; }, kRecover, "Pcpu", 40},
+       [](const Options& o) { return o.maximumLoad == 40; }, kRecover, "Pcpu", 40},
       {"HotKey Ctrl+Alt+K", dword(kSettings, "HotKey", 0xC04B),
-       [](const MainForm& f) { return f.HotKey1.HotKey() == 0xC04B; }, kSettings, "HotKey", 0xC04B},
+       [](const Options& o) { return o.hotKey == 0xC04B; }, kSettings, "HotKey", 0xC04B},
       // Another type or size: the default, and the save puts a number back.
       {"StayOnTop as text",
        [](fake::FakeRegistry& r) { r.SetText(Root::CurrentUser, kSettings, "StayOnTop", "1"); },
-       [](const MainForm& f) { return !f.CheckBox2.Checked(); }, kSettings, "StayOnTop", 0},
+       [](const Options& o) { return !o.stayOnTop; }, kSettings, "StayOnTop", 0},
       {"StartWithWindows as text",
        [](fake::FakeRegistry& r) {
          r.SetText(Root::CurrentUser, kSettings, "StartWithWindows", "0");
        },
-       [](const MainForm& f) { return f.CheckBox1.Checked(); }, kSettings, "StartWithWindows", 1},
+       [](const Options& o) { return o.startWithWindows; }, kSettings, "StartWithWindows", 1},
       {"Opacite of two bytes",
        [](fake::FakeRegistry& r) { r.SetBinary(Root::CurrentUser, kSettings, "Opacite", 2); },
-       [](const MainForm& f) { return f.TrackBar2.Position() == 255; }, kSettings, "Opacite", 255},
+       [](const Options& o) { return o.opacity == 255; }, kSettings, "Opacite", 255},
       {"Pourcentage of eight bytes",
        [](fake::FakeRegistry& r) { r.SetBinary(Root::CurrentUser, kRecover, "Pourcentage", 8); },
-       [](const MainForm& f) { return f.SpinEdit1.Value() == 35; }, kRecover, "Pourcentage", 35},
+       [](const Options& o) { return o.alarmPercent == 35; }, kRecover, "Pourcentage", 35},
+      {"Pourcentage 150", dword(kRecover, "Pourcentage", 150),
+       [](const Options& o) { return o.alarmPercent == 100; }, kRecover, "Pourcentage", 100},
+      {"PCpu negative", dword(kRecover, "Pcpu", static_cast<std::uint32_t>(-4)),
+       [](const Options& o) { return o.maximumLoad == 0; }, kRecover, "Pcpu", 0},
+      {"Time value 3", dword(kRecover, "Time value", 3),
+       [](const Options& o) { return o.periodicMinutes == 5; }, kRecover, "Time value", 5},
+      {"Recover MB negative", dword(kSettings, "Recover MB", static_cast<std::uint32_t>(-1)),
+       [](const Options& o) { return o.manualAmountMB == 0; }, kSettings, "Recover MB", 0},
+      {"Priority 4", dword(kSettings, "Priority", 4),
+       [](const Options& o) { return o.priority == -1; }, kSettings, "Priority", 0xFFFFFFFF},
       {"HotKey as text",
        [](fake::FakeRegistry& r) { r.SetText(Root::CurrentUser, kSettings, "HotKey", "x"); },
-       [](const MainForm& f) { return f.HotKey1.HotKey() == 24658; }, kSettings, "HotKey", 24658},
+       [](const Options& o) { return o.hotKey == 24658; }, kSettings, "HotKey", 24658},
   };
   for (const StoredCase& c : cases) {
     SCOPED_TRACE(c.what);
-    MainForm f;
-    f.TrackBar1.SetRange(0, kRamMB);
+    Options o;
     fake::FakeRegistry r;
-    WindowsTuning t{TuningOf(f), r, Sinks(), release_};
+    TuningWidgets w;
+    WindowsTuning t{w.Controls(), o, r, Sinks(), release_};
     fake::FakeChartSettingsKey k;
     ChartColors cc{chart, k};
-    SettingsStore s{SettingsOf(f), r, t, cc, kRamMB, kProgram, "1.0.0"};
-    t.Bind();
-    // The recovery method's handlers as the window binds them.
-    for (ui::RadioButton* b : {&f.RadioButton1, &f.RadioButton2, &f.RadioButton3})
-      b->OnClick = [&f] { f.TrackBar1.SetEnabled(f.RadioButton2.Checked()); };
+    SettingsStore s{r, t, cc, kRamMB, kProgram, "1.0.0"};
     c.store(r);
     const auto before = r.keys;
-    s.LoadSettings();
-    EXPECT_TRUE(c.shows(f));
+    s.Load(o);
+    EXPECT_TRUE(c.loads(o));
     // The loader rewrote nothing that was there.
     for (const auto& [path, key] : before)
       for (const auto& [name, value] : key.values) {
@@ -177,7 +181,7 @@ TEST_F(SettingsTest, StoredValuesAtTheEdges) {
         EXPECT_TRUE(now.type == value.type && now.dword == value.dword && now.text == value.text)
             << name;
       }
-    s.SaveSettings();
+    s.Save(o);
     const auto* saved = r.Find(Root::CurrentUser, c.key, c.savedName);
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->type, Type::Dword);
@@ -188,37 +192,40 @@ TEST_F(SettingsTest, StoredValuesAtTheEdges) {
 TEST_F(SettingsTest, TheStoredPeriodicRuleArmsTimer5) {
   registry.SetDword(Root::CurrentUser, kRecover, "Time", 1);
   registry.SetDword(Root::CurrentUser, kRecover, "Time value", 30);
-  store.LoadSettings();
+  binding.LoadSettings();
   EXPECT_TRUE(form.Timer5.Enabled());
   EXPECT_EQ(form.Timer5.Interval(), 1800000u);
 
   MainForm off;
+  Options o;
   fake::FakeRegistry empty;
-  WindowsTuning t{TuningOf(off), empty, Sinks(), release_};
-  SettingsStore s{SettingsOf(off), empty, t, colors, kRamMB, kProgram, "1.0.0"};
-  s.LoadSettings();
+  WindowsTuning t{TuningOf(off), o, empty, Sinks(), release_};
+  SettingsStore s{empty, t, colors, kRamMB, kProgram, "1.0.0"};
+  OptionsBinding b{off, o, s, {}};
+  b.Bind();
+  b.LoadSettings();
   EXPECT_FALSE(off.Timer5.Enabled());
 }
 
-TEST_F(SettingsTest, StoredIntervalAndItsMissingForms) {
+TEST_F(StoreTest, StoredIntervalAndItsMissingForms) {
   registry.SetDword(Root::CurrentUser, kSettings, "Inter", 2000);
   EXPECT_EQ(store.LoadInterval(), 2000u);
   registry.SetText(Root::CurrentUser, kSettings, "Inter", "500");
   EXPECT_EQ(store.LoadInterval(), 1000u);  // not a number: the default, kept for the save
   EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "Inter")->type, Type::Text);
-  form.Timer1.SetInterval(500);
-  store.SaveSettings();
+  options.samplingIntervalMs = 500;
+  store.Save(options);
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "Inter"), 500u);
 }
 
-TEST_F(SettingsTest, AnUnopenableSettingsKeyLeavesTheFirstControlsAsDesigned) {
+TEST_F(StoreTest, AnUnopenableSettingsKeyLeavesTheFirstOptionsAsDesigned) {
   registry.refuseOpen.insert(fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings));
-  form.CBPriorite.SetItemIndex(2);
-  store.LoadSettings();
-  EXPECT_TRUE(form.RadioButton1.Checked());
-  EXPECT_EQ(form.TrackBar2.Position(), 255);
-  EXPECT_FALSE(form.CheckBox1.Checked());
-  EXPECT_EQ(form.CBPriorite.ItemIndex(), 2);  // its step opens the key again, which fails too
+  options.priority = 2;
+  store.Load(options);
+  EXPECT_EQ(options.method, RecoveryMethod::System);
+  EXPECT_EQ(options.opacity, 255);
+  EXPECT_FALSE(options.startWithWindows);
+  EXPECT_EQ(options.priority, 2);  // its step opens the key again, which fails too
   EXPECT_EQ(Dword(Root::CurrentUser, kRecover, "Pourcentage"), 35u);  // the subkey still works
 }
 
@@ -226,23 +233,117 @@ TEST_F(SettingsTest, LoadedOptionsRunTheirHandlers) {
   registry.SetDword(Root::CurrentUser, kSettings, "StayOnTop", 1);
   registry.SetDword(Root::CurrentUser, kSettings, "Opacite", 70);
   registry.SetDword(Root::CurrentUser, kSettings, "Priority", 3);
-  store.LoadSettings();
+  binding.LoadSettings();
   // Topmost and opacity at once; the priority list runs nothing (start-up applies it).
   EXPECT_THAT(events, ElementsAre("alpha 70", "topmost"));
   EXPECT_EQ(form.TrackBar2.Hint(), "27%");
   EXPECT_EQ(form.CBPriorite.ItemIndex(), 3);
 }
 
-TEST_F(SettingsTest, UncheckedStartWithWindowsRemovesTheRunEntry) {
+TEST_F(StoreTest, UncheckedStartWithWindowsRemovesTheRunEntry) {
   registry.SetText(Root::CurrentUser, kWhere.run, kRunValue, "C:\\old\\korvane.exe");
   registry.SetDword(Root::CurrentUser, kSettings, "StartWithWindows", 1);
-  store.LoadSettings();
-  store.SaveSettings();
+  store.Load(options);
+  store.Save(options);
   EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->text,
             std::string("\"") + kProgram + "\"");
-  form.CheckBox1.SetChecked(false);
-  store.SaveSettings();
+  options.startWithWindows = false;
+  store.Save(options);
   EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue), nullptr);
+}
+
+// The options' defaults are the form's design state: loading leaves both alike where it changes
+// neither.
+TEST_F(SettingsTest, TheOptionsStartAsTheFormIsDesigned) {
+  const Options o;
+  const MainForm f;
+  EXPECT_EQ(f.RadioButton1.Checked(), o.method == RecoveryMethod::System);
+  EXPECT_EQ(f.TrackBar1.Position(), o.manualAmountMB);
+  EXPECT_EQ(f.CNBRepetitions.ItemIndex() + 1, o.repetitions);
+  EXPECT_EQ(f.CBPressePapier.Checked(), o.clipboard);
+  EXPECT_EQ(f.cbxballoon.Checked(), o.balloons);
+  EXPECT_EQ(f.CBDirectSteps.Checked(), o.directSteps);
+  EXPECT_EQ(f.HotKey1.HotKey(), o.hotKey);
+  EXPECT_EQ(f.CheckBox3.Checked(), o.alarmOn);
+  EXPECT_EQ(f.SpinEdit1.Value(), o.alarmPercent);
+  EXPECT_EQ(f.CheckBox5.Checked(), o.periodicOn);
+  EXPECT_EQ(f.SpinEdit2.Value(), o.periodicMinutes);
+  EXPECT_EQ(f.SpinEdit3.Value(), o.maximumLoad);
+  EXPECT_EQ(f.CBDefragOnStart.Checked(), o.optimiseAtStart);
+  EXPECT_EQ(f.RadioGroup2.ItemIndex(), o.trayMode);
+  EXPECT_EQ(f.TrackBar2.Position(), o.opacity);
+  EXPECT_EQ(f.CheckBox2.Checked(), o.stayOnTop);
+  EXPECT_EQ(f.CheckBox1.Checked(), o.startWithWindows);
+  EXPECT_EQ(f.CBPriorite.ItemIndex(), o.priority);
+  EXPECT_EQ(f.CDechargeDll.Checked(), o.unloadDlls);
+}
+
+TEST_F(SettingsTest, StoredOptionsShowInTheControlsAsTheyAre) {
+  registry.SetDword(Root::CurrentUser, kSettings, "Recover Method", 7);
+  registry.SetDword(Root::CurrentUser, kSettings, "CNBR", 9);
+  registry.SetDword(Root::CurrentUser, kSettings, "tray", static_cast<std::uint32_t>(-3));
+  binding.LoadSettings();
+  EXPECT_TRUE(form.RadioButton1.Checked());
+  EXPECT_FALSE(form.TrackBar1.Enabled());
+  EXPECT_EQ(form.CNBRepetitions.ItemIndex(), -1);
+  EXPECT_EQ(form.RadioGroup2.ItemIndex(), -1);
+}
+
+// Every option's control records it, whether the user or the code changes it.
+TEST_F(SettingsTest, EachControlRecordsItsOption) {
+  struct Row {
+    const char* control;
+    std::function<void(MainForm&)> change;
+    std::function<bool(const Options&)> recorded;
+  };
+  const Row rows[] = {
+      {"RadioButton2", [](MainForm& f) { f.RadioButton2.SetChecked(true); },
+       [](const Options& o) { return o.method == RecoveryMethod::Manual; }},
+      {"RadioButton3", [](MainForm& f) { f.RadioButton3.SetChecked(true); },
+       [](const Options& o) { return o.method == RecoveryMethod::All; }},
+      {"TrackBar1", [](MainForm& f) { f.TrackBar1.SetPosition(300); },
+       [](const Options& o) { return o.manualAmountMB == 300; }},
+      {"CNBRepetitions", [](MainForm& f) { f.CNBRepetitions.UserSelect(2); },
+       [](const Options& o) { return o.repetitions == 3; }},
+      {"CBPressePapier", [](MainForm& f) { f.CBPressePapier.SetChecked(true); },
+       [](const Options& o) { return o.clipboard; }},
+      {"cbxballoon", [](MainForm& f) { f.cbxballoon.SetChecked(true); },
+       [](const Options& o) { return o.balloons; }},
+      {"CBDirectSteps", [](MainForm& f) { f.CBDirectSteps.SetChecked(true); },
+       [](const Options& o) { return o.directSteps; }},
+      {"HotKey1", [](MainForm& f) { f.HotKey1.UserSetHotKey(0xC04B); },
+       [](const Options& o) { return o.hotKey == 0xC04B; }},
+      {"CheckBox3", [](MainForm& f) { f.CheckBox3.SetChecked(false); },
+       [](const Options& o) { return !o.alarmOn; }},
+      {"SpinEdit1", [](MainForm& f) { f.SpinEdit1.SetValue(60); },
+       [](const Options& o) { return o.alarmPercent == 60; }},
+      {"CheckBox5", [](MainForm& f) { f.CheckBox5.SetChecked(true); },
+       [](const Options& o) { return o.periodicOn; }},
+      {"SpinEdit2", [](MainForm& f) { f.SpinEdit2.StepUp(); },
+       [](const Options& o) { return o.periodicMinutes == 50; }},
+      {"SpinEdit3", [](MainForm& f) { f.SpinEdit3.SetValue(80); },
+       [](const Options& o) { return o.maximumLoad == 80; }},
+      {"CBDefragOnStart", [](MainForm& f) { f.CBDefragOnStart.SetChecked(true); },
+       [](const Options& o) { return o.optimiseAtStart; }},
+      {"RadioGroup2", [](MainForm& f) { f.RadioGroup2.UserSelect(1); },
+       [](const Options& o) { return o.trayMode == 1; }},
+      {"TrackBar2", [](MainForm& f) { f.TrackBar2.SetPosition(100); },
+       [](const Options& o) { return o.opacity == 100; }},
+      {"CheckBox2", [](MainForm& f) { f.CheckBox2.SetChecked(true); },
+       [](const Options& o) { return o.stayOnTop; }},
+      {"CheckBox1", [](MainForm& f) { f.CheckBox1.SetChecked(true); },
+       [](const Options& o) { return o.startWithWindows; }},
+      {"CBPriorite", [](MainForm& f) { f.CBPriorite.UserSelect(1); },
+       [](const Options& o) { return o.priority == 1; }},
+      {"CDechargeDll", [](MainForm& f) { f.CDechargeDll.SetChecked(true); },
+       [](const Options& o) { return o.unloadDlls; }},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.control);
+    EXPECT_FALSE(r.recorded(options));
+    r.change(form);
+    EXPECT_TRUE(r.recorded(options));
+  }
 }
 
 }  // namespace

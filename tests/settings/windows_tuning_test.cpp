@@ -140,7 +140,7 @@ TEST_F(SettingsTest, UnloadSwitchReadsTextThenNumber) {
     registry.AddKey(Root::LocalMachine, kWhere.explorer);
     r.store(registry);
     EXPECT_EQ(tuning.ReadAlwaysUnloadDll(), r.read);
-    store.LoadSettings();
+    binding.LoadSettings();
     EXPECT_EQ(form.CDechargeDll.Checked(), r.read == 1);
   }
   // Loading did not write the switch back in another form.
@@ -206,8 +206,9 @@ TEST(WindowsTuningAvailability, ByReleaseAndMemory) {
   for (const AvailabilityRow& r : rows) {
     SCOPED_TRACE(r.release);
     MainForm f;
+    Options o;
     fake::FakeRegistry registry;
-    WindowsTuning t{TuningOf(f), registry, {}, r.flags};
+    WindowsTuning t{TuningOf(f), o, registry, {}, r.flags};
     t.ApplyAvailability(r.ramMB, false);
     EXPECT_EQ(f.TrackBar2.Enabled(), r.layered);
     EXPECT_EQ(f.cbxballoon.Enabled(), r.layered);
@@ -222,8 +223,9 @@ TEST(WindowsTuningAvailability, ByReleaseAndMemory) {
     EXPECT_EQ(f.RGLargeSystemCache.Enabled(), r.ntOptions);
   }
   MainForm f;
+  Options o;
   fake::FakeRegistry registry;
-  WindowsTuning t{TuningOf(f), registry, {}, {false, false, true}};
+  WindowsTuning t{TuningOf(f), o, registry, {}, {false, false, true}};
   t.ApplyAvailability(2048, true);
   EXPECT_TRUE(f.LDroits.Visible());
 }

@@ -1,0 +1,56 @@
+#pragma once
+// The options and the window's controls kept in step. Loading sets the controls from the stored
+// options, each running its handler as a user change does; every control's handler records its
+// option first, then lets the subsystem react.
+#include <functional>
+
+#include "control/monitoring.h"
+#include "control/recovery.h"
+#include "settings/options.h"
+#include "settings/settings_store.h"
+#include "shell/main_form.h"
+
+namespace kvn {
+
+// What follows a change of an option, beyond the option itself.
+struct OptionReactions {
+  std::function<void()> MethodChanged;           // RadioButton1Click to RadioButton3Click
+  std::function<void()> ManualAmountChanged;     // TrackBar1Change
+  std::function<void()> AlarmPercentChanged;     // SpinEdit1Change
+  std::function<void()> PeriodicChanged;         // CheckBox5Click
+  std::function<void()> PeriodicMinutesChanged;  // SpinEdit2Change
+  std::function<void()> OpacityChanged;          // TrackBar2Change
+  std::function<void()> StayOnTopChanged;        // CheckBox2Click
+  std::function<void()> PriorityChanged;         // CBPrioriteChange
+  std::function<void()> UnloadDllsChanged;       // CDechargeDllMouseUp, never while loading
+  std::function<void()> HotKeyChanged;           // HotKey1Change
+};
+
+// The reactions of the recovery, the monitoring and the Windows tuning (the hot key is the
+// window's own).
+OptionReactions ReactionsOf(Recovery& recovery, Monitoring& monitoring, WindowsTuning& tuning);
+
+class OptionsBinding {
+ public:
+  OptionsBinding(MainForm& form, Options& options, SettingsStore& store, OptionReactions reactions);
+  OptionsBinding(const OptionsBinding&) = delete;
+  OptionsBinding& operator=(const OptionsBinding&) = delete;
+
+  // The handlers of every option's control.
+  void Bind();
+  // The stored options, shown in the controls in the order they were read; the periodic rule
+  // armed when it is on; then the chart's colours.
+  void LoadSettings();
+  void SaveSettings();
+
+ private:
+  void ShowOptions();
+
+  MainForm& form_;
+  Options& options_;
+  SettingsStore& store_;
+  OptionReactions reactions_;
+  bool loading_ = false;
+};
+
+}  // namespace kvn
