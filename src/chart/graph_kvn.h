@@ -102,7 +102,6 @@ class TGRAPHKVN {
   void SetDoubleBuffered(bool value);
 
   int Alarme() const { return alarme_level_; }
-  void SetAlarme(int level) { alarme_level_ = level; }
   int Pas() const { return pas_; }
   // 1..10 pixels per sample.
   void SetPas(int pas);
