@@ -423,16 +423,6 @@ class TCpuLibrary {
   bool isMultiProcessor_ = false;
 };
 
-// A machine with one processor and no pinning: what a dump file describes.
-class SingleProcessorSystem : public ICpuSystem {
- public:
-  std::uint32_t ProcessorCount() override { return 1; }
-  bool CanSetAffinity() override { return false; }
-  std::uint32_t ProcessAffinityMask() override { return 1; }
-  void SetProcessAffinityMask(std::uint32_t) override {}
-  void YieldTimeSlice() override {}
-};
-
 // The program's one library, created before the main window. Throws when none was installed.
 TCpuLibrary& CpuLibrary();
 void InstallCpuLibrary(std::unique_ptr<TCpuLibrary> library);
