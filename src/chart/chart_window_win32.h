@@ -64,12 +64,6 @@ class ChartWindow : public ChartPainter {
   BackgroundKey backgroundKey_{};
 };
 
-// For the main form: creates the chart's window inside a page and returns its handle.
-inline HWND CreateChartWindow(TGRAPHKVN& chart, HWND parent, int x, int y, int width, int height) {
-  ChartWindow* w = ChartWindow::Create(chart, parent, x, y, width, height);
-  return w ? w->Handle() : nullptr;
-}
-
 // The peer of a chart window handle (null for any other window).
 ChartWindow* ChartWindowFromHandle(HWND hwnd);
 

@@ -1,3 +1,5 @@
+// chart/: the TGRAPHKVN history chart, its colours and swatches, and the chart's window.
+// Includes base/ and ui/ only.
 #pragma once
 // TGRAPHKVN: the rolling history chart. Three series (first processor, second processor, free
 // memory), an alarm line and a fixed grid; every Plot composes the whole frame in a back bitmap
@@ -102,7 +104,6 @@ class TGRAPHKVN {
   void SetDoubleBuffered(bool value);
 
   int Alarme() const { return alarme_level_; }
-  void SetAlarme(int level) { alarme_level_ = level; }
   int Pas() const { return pas_; }
   // 1..10 pixels per sample.
   void SetPas(int pas);

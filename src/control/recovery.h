@@ -1,3 +1,6 @@
+// control/: recovery orchestration and its direct steps, the monitoring timers and triggers,
+// processor load sampling, the global hot key and the clipboard. Includes base/, ui/, engine/,
+// chart/, sysinfo/, processes/, news/ and the options of settings/; never shell/.
 #pragma once
 // Starting, repeating, cancelling and reporting recovery passes: every start command of the
 // window ends in RecupRam, every stop command in AnnulRam.

@@ -1,3 +1,5 @@
+// engine/: the TKVNMaxMem component, the machine's memory quantities and the recovery pass,
+// and the memory service it reaches Windows through. Includes base/ and ui/ only.
 #pragma once
 // TKVNMaxMem: the machine's memory quantities and the recovery pass that commits, zero-fills and
 // releases up to MaxBlocks blocks of 1 MB on the user-interface thread.

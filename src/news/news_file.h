@@ -1,3 +1,5 @@
+// news/: the news component: the news file, its download, the direct link and the news dialog.
+// Includes base/ and ui/ only.
 #pragma once
 // The news file (NetDirect.inf): its text, its keys and the tree it describes, and what an
 // update does with a download. Headings are "item<i>=text"; links under heading i are

@@ -1,3 +1,5 @@
+// processes/: the process viewer of the "Processus" page and the toolhelp service behind it.
+// Includes base/ and ui/ only.
 #pragma once
 // The "Processus" page: the process, thread and module lists in the grid, and the ending of a
 // process chosen in the list. Every list is a new toolhelp snapshot taken when it is shown.

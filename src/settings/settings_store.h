@@ -1,3 +1,5 @@
+// settings/: the options as plain data, their registry mapping, and the Windows tuning. Includes
+// base/, ui/, engine/, chart/, sysinfo/, processes/ and news/; never control/ or shell/.
 #pragma once
 // The options kept in the current user's registry: the settings key, its "Recover Property"
 // subkey, and through the Windows tuning the Run entry and the DLL switch. Every value's name,

@@ -61,7 +61,6 @@ class FaultReport {
   // An exception reached the application's hook: report it and end. A second fault while the
   // report runs (its message box still lets messages through) is only logged.
   void KVNApplicationException(const std::string& exceptionMessage, const std::string& logFileName);
-  bool Reporting() const { return reporting_; }
 
  private:
   FaultReportSinks sinks_;

@@ -1,3 +1,6 @@
+// shell/: program entry, start-up, window life and session, tray icon, log, fault and crash
+// report, the main form and the binding of options to it. It may include every other folder;
+// no other folder includes it.
 #pragma once
 // The main window's client area as data: every control of every page under its form name, with
 // its caption, hint, design state and place. No behaviour lives here; the subsystems are given

@@ -137,10 +137,6 @@ TCpuid TProcessorCpuid::SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf) const
   return TCpuid(*library_, index_, 1, leaf, subLeaf);
 }
 
-std::uint32_t TProcessorCpuid::HighestStandardLeaf() const {
-  return Execute(0).Registers().eax;
-}
-
 std::uint32_t TProcessorCpuid::HighestExtendedLeaf() const {
   return Execute(0x80000000u).Registers().eax;
 }
@@ -285,15 +281,10 @@ TCpuFeature TProcessorFeatures::FindFeature(std::string_view name) const {
   return TCpuFeature(*library_, index_, TFeatureSetKind::Standard, 0, nullptr);
 }
 
-// --- Count, usage, library --------------------------------------------------------------------
+// --- Count and library ------------------------------------------------------------------------
 
 std::uint32_t TProcessorCount::Value() const {
   return library_->System().ProcessorCount();
-}
-
-std::int32_t TProcessorUsage::Value() const {
-  if (!library_->Usage()) throw std::runtime_error("Processor usage is not available");
-  return library_->Usage()(index_);
 }
 
 TCpuLibrary::TCpuLibrary(std::shared_ptr<ICpuidSource> source, std::shared_ptr<ICpuSystem> system,

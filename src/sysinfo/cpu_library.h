@@ -4,7 +4,6 @@
 // the registers again: nothing is cached, so asking twice measures or executes twice.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -91,7 +90,6 @@ class TProcessorCpuid {
   TCpuid Execute(std::uint32_t leaf, std::uint32_t repeat = 1) const;
   // One reading of a leaf that has sub-leaves (ECX).
   TCpuid SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf) const;
-  std::uint32_t HighestStandardLeaf() const;
   std::uint32_t HighestExtendedLeaf() const;
   std::uint32_t HighestTransmetaLeaf() const;
 
@@ -375,7 +373,7 @@ struct NumberSeparators {
 // "%d bytes", or one decimal followed by " Kb", " Mb" or " Gb".
 std::string SizeText(std::uint32_t bytes, const NumberSeparators& separators = {});
 
-// --- Count, usage, library --------------------------------------------------------------------
+// --- Count and library ------------------------------------------------------------------------
 
 class TProcessorCount {
  public:
@@ -384,19 +382,6 @@ class TProcessorCount {
 
  private:
   const TCpuLibrary* library_;
-};
-
-// The load of one processor in percent, as the load sampler reads it.
-class TProcessorUsage {
- public:
-  TProcessorUsage(const TCpuLibrary& library, std::uint8_t index)
-      : library_(&library), index_(index) {}
-  // Throws when no load sampler is attached to the library.
-  std::int32_t Value() const;
-
- private:
-  const TCpuLibrary* library_;
-  std::uint8_t index_;
 };
 
 class TProcessorInformation {
@@ -411,7 +396,6 @@ class TProcessorInformation {
   TProcessorSignature Signature() const { return {*library_, index_}; }
   // The clock is measured on whatever processor runs the worker thread.
   TProcessorSpeedInformation Speed() const { return TProcessorSpeedInformation(*library_); }
-  TProcessorUsage Usage() const { return {*library_, index_}; }
   TProcessorVendor Vendor() const { return {*library_, index_}; }
 
  private:
@@ -421,8 +405,6 @@ class TProcessorInformation {
 
 class TCpuLibrary {
  public:
-  using UsageReader = std::function<std::int32_t(std::uint8_t index)>;
-
   // `clock` may be null (a dump file has no clock).
   TCpuLibrary(std::shared_ptr<ICpuidSource> source, std::shared_ptr<ICpuSystem> system,
               std::shared_ptr<ICpuClock> clock);
@@ -430,30 +412,15 @@ class TCpuLibrary {
   TProcessorCount ProcessorCount() const { return TProcessorCount(*this); }
   bool IsMultiProcessor() const { return isMultiProcessor_; }
 
-  // The load sampler attaches its per-processor reading here.
-  void SetUsageReader(UsageReader reader) { usageReader_ = std::move(reader); }
-
   ICpuidSource& Source() const { return *source_; }
   ICpuSystem& System() const { return *system_; }
   ICpuClock* Clock() const { return clock_.get(); }
-  const UsageReader& Usage() const { return usageReader_; }
 
  private:
   std::shared_ptr<ICpuidSource> source_;
   std::shared_ptr<ICpuSystem> system_;
   std::shared_ptr<ICpuClock> clock_;
-  UsageReader usageReader_;
   bool isMultiProcessor_ = false;
-};
-
-// A machine with one processor and no pinning: what a dump file describes.
-class SingleProcessorSystem : public ICpuSystem {
- public:
-  std::uint32_t ProcessorCount() override { return 1; }
-  bool CanSetAffinity() override { return false; }
-  std::uint32_t ProcessAffinityMask() override { return 1; }
-  void SetProcessAffinityMask(std::uint32_t) override {}
-  void YieldTimeSlice() override {}
 };
 
 // The program's one library, created before the main window. Throws when none was installed.

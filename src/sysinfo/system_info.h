@@ -1,3 +1,5 @@
+// sysinfo/: the Windows release, the "Informations" page, the processor library (CPUID, caches,
+// names, clock) and the "Processeur" page. Includes base/ and ui/ only.
 #pragma once
 // The "Informations" page: the machine facts in eight labels, the free space of the drives C: to
 // Z: in a memo, and the refresh button. The facts come from a small service so that every

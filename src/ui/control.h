@@ -1,3 +1,6 @@
+// ui/: the window toolkit. Controls and components as plain objects holding their whole state,
+// with the one dispatcher every handler call goes through; ui/win32/ holds their Win32 peers
+// (windows, message routing, owner drawing, timers). Includes base/ only.
 #pragma once
 // Controls as plain objects that hold their whole state. A Win32 peer, when attached, mirrors the
 // state into its window and turns user input into the same setters, so the logic behaves the same

@@ -1,5 +1,5 @@
 #pragma once
-// Controls that hold lists: combo box, radio group, memo, list view, tree view, string grid.
+// Controls that hold lists: combo box, radio group, memo, list view, string grid.
 // Setting an item index from code runs no handler; a selection by the user does.
 #include <memory>
 
@@ -150,25 +150,6 @@ class ListView : public Control {
   bool showColumnHeaders_ = true;
   std::vector<Column> columns_;
   std::vector<ListItem> items_;
-};
-
-struct TreeNode {
-  std::string text;
-  std::vector<TreeNode> children;
-  bool expanded = false;
-};
-
-class TreeView : public Control {
- public:
-  using Control::Control;
-  const std::vector<TreeNode>& Nodes() const { return nodes_; }
-  void SetNodes(std::vector<TreeNode> nodes) {
-    nodes_ = std::move(nodes);
-    Changed(Change::Items);
-  }
-
- private:
-  std::vector<TreeNode> nodes_;
 };
 
 // A grid of texts with a header row; whole rows are selected; columns can be resized and moved.

@@ -9,6 +9,7 @@
 #include "chart/chart_colors.h"
 #include "chart/chart_settings_key.h"
 #include "chart/chart_window_win32.h"
+#include "gui/screenshot.h"
 #include "ui/dispatch.h"
 
 namespace kvn {
@@ -138,12 +139,7 @@ TEST_F(ChartHost, WindowPaintsTheBackBitmap) {
   for (int i = 0; i < 50; ++i) chart_.Plot(30 + i % 40, 41, 55, 35);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = 300;
-  bi.bmiHeader.biHeight = -100;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
+  BITMAPINFO bi = testing::TopDownBitmapInfo(300, 100);
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   ReleaseDC(nullptr, screen);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "sysinfo/cpuid_dump.h"
-#include "sysinfo/cpuid_report.h"
+#include "cpuid/cpuid_dump.h"
+#include "cpuid/cpuid_report.h"
 
 namespace {
 

@@ -18,4 +18,17 @@ int ScreenDpi();
 // Lets posted and paint messages run for about `ms` milliseconds.
 void PumpMessages(unsigned ms = 50);
 
+// The header of a 32-bit device-independent bitmap of width x height whose first row is the top
+// one, as pixels are read back for comparison.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
 }  // namespace kvn::testing

@@ -82,11 +82,6 @@ TEST_F(ToolkitWindow, StateSetFromCodeIsReadBackWithTheStandardMessages) {
          form.List.AddItem({"Fréquence", {"2000 MHz"}, 0});
        },
        [&] { return SendMessageW(W(form.List), LVM_GETITEMCOUNT, 0, 0) == 2; }},
-      {"tree view nodes",
-       [&] {
-         form.Tree.SetNodes({{"a", {{"b", {}, false}}, true}, {"c", {}, false}});
-       },
-       [&] { return SendMessageW(W(form.Tree), TVM_GETCOUNT, 0, 0) == 3; }},
       {"string grid rows below the header",
        [&] {
          form.Grid.SetRows({{"P", "I", "M"}, {"a", "1", "x"}, {"b", "2", "y"}, {"c", "3", "z"}});

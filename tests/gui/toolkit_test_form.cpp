@@ -71,8 +71,6 @@ ToolkitTestForm::ToolkitTestForm() : ui::Control("ToolkitTestForm") {
   List.SmallImages = &Images;
   List.SetColumns({{"Nom", 120}, {"Valeur", 90}});
   List.AddItem({"Processeur", {"x86"}, 0});
-  Place(Tree, Sheet2, 6, 134, 200, 150);
-  Tree.SetNodes({{"Caches", {{"L1", {}, false}, {"L2", {}, false}}, true}});
 
   Place(Grid, Sheet3, 6, 6, 440, 230);
   Grid.SetSize(3, 1);

@@ -30,7 +30,6 @@ struct ToolkitTestForm : ui::Control {
   // Page 2: lists.
   ui::Memo Memo1{"Memo1"};
   ui::ListView List{"List"};
-  ui::TreeView Tree{"Tree"};
   ui::ImageList Images{"Images"};
   // Page 3: the grid.
   ui::StringGrid Grid{"Grid"};

@@ -6,10 +6,10 @@
 #include <sstream>
 #include <string>
 
+#include "cpuid/cpuid_dump.h"
 #include "fakes/fake_cpu.h"
 #include "shell/main_form.h"
 #include "shell/processor_page_binding.h"
-#include "sysinfo/cpuid_dump.h"
 
 namespace kvn {
 namespace {

@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "cpuid/cpuid_dump.h"
 #include "fakes/fake_cpu.h"
-#include "sysinfo/cpuid_dump.h"
 #include "sysinfo/processor_page.h"
 
 namespace kvn {

@@ -1,4 +1,4 @@
-// Combo box, memo, list view, tree view and string grid.
+// Combo box, memo, list view and string grid.
 #include <algorithm>
 
 #include "base/text_win32.h"
@@ -201,42 +201,6 @@ void ListViewPeer::SyncOwn(Change what) {
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
-}
-
-// ---- Tree view
-
-namespace {
-void InsertNodes(HWND tree, HTREEITEM parent, const std::vector<TreeNode>& nodes) {
-  for (const TreeNode& node : nodes) {
-    std::wstring text = Widen(node.text);
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = text.data();
-    auto item = reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (!item) continue;
-    InsertNodes(tree, item, node.children);
-    if (node.expanded) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-  }
-}
-}  // namespace
-
-void TreeViewPeer::Create(HWND parent, const RECT& rect) {
-  hwnd_ =
-      CreatePart(WC_TREEVIEWW, L"",
-                 TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
-                 WS_EX_CLIENTEDGE, parent, rect);
-}
-
-void TreeViewPeer::SyncOwn(Change what) {
-  if (what != Change::Items) return;
-  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(hwnd_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  InsertNodes(hwnd_, TVI_ROOT, tree_.Nodes());
-  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---- String grid

@@ -30,7 +30,6 @@ std::unique_ptr<WindowPeer> MakePeer(Control& control, FormHost& host) {
       &As<Gauge, GaugePeer>,
       &As<Memo, MemoPeer>,
       &As<ListView, ListViewPeer>,
-      &As<TreeView, TreeViewPeer>,
       &As<StringGrid, StringGridPeer>,
       &As<PageControl, PageControlPeer>,
       &As<TabSheet, TabSheetPeer>,

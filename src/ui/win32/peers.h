@@ -198,19 +198,6 @@ class ListViewPeer : public WindowPeer {
   ImageListHandle images_;
 };
 
-class TreeViewPeer : public WindowPeer {
- public:
-  TreeViewPeer(TreeView& tree, FormHost& host) : WindowPeer(tree, host), tree_(tree) {}
-  void Create(HWND parent, const RECT& rect) override;
-
- protected:
-  void SyncCaption() override {}
-  void SyncOwn(Change what) override;
-
- private:
-  TreeView& tree_;
-};
-
 // A report list view: the grid's row 0 is the header, whole rows are selected, columns can be
 // resized and dragged to another place (the move goes back to the grid's cells).
 class StringGridPeer : public WindowPeer {

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
+#include "cpuid/cpuid_dump.h"
+#include "cpuid/cpuid_report.h"
 #include "fakes/fake_cpu.h"
-#include "sysinfo/cpuid_dump.h"
-#include "sysinfo/cpuid_report.h"
 
 namespace kvn {
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "sysinfo/cpuid_dump.h"
-#include "sysinfo/cpuid_report.h"
+#include "cpuid/cpuid_dump.h"
+#include "cpuid/cpuid_report.h"
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>

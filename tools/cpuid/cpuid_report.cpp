@@ -1,4 +1,4 @@
-#include "sysinfo/cpuid_report.h"
+#include "cpuid/cpuid_report.h"
 
 #include <exception>
 

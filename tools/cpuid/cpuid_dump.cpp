@@ -1,4 +1,4 @@
-#include "sysinfo/cpuid_dump.h"
+#include "cpuid/cpuid_dump.h"
 
 #include <fstream>
 #include <sstream>

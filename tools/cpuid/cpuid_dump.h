@@ -39,4 +39,14 @@ struct CpuidDumpLine {
 };
 std::optional<CpuidDumpLine> ParseCpuidDumpLine(std::string_view line);
 
+// A machine with one processor and no pinning: what a dump file describes.
+class SingleProcessorSystem : public ICpuSystem {
+ public:
+  std::uint32_t ProcessorCount() override { return 1; }
+  bool CanSetAffinity() override { return false; }
+  std::uint32_t ProcessAffinityMask() override { return 1; }
+  void SetProcessAffinityMask(std::uint32_t) override {}
+  void YieldTimeSlice() override {}
+};
+
 }  // namespace kvn
