@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/unique_handle_win32.h"
 #include "control/load_sampler.h"
 
 namespace kvn {
@@ -27,7 +28,7 @@ class Win32LoadPlatform : public LoadPlatform {
   using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
   std::vector<std::uint8_t> timesBuffer_;
-  HKEY statData_ = nullptr;
+  RegistryKeyHandle statData_;
 };
 
 // The program's sampler, created at the first call (start-up makes that call before any window

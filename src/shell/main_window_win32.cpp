@@ -8,6 +8,7 @@
 
 #include "../res/resource_ids.h"
 #include "base/privileges_win32.h"
+#include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/rounding.h"
 #include "base/scope_guard.h"
@@ -196,7 +197,7 @@ void TfMainMem::InitMainWindow() {
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
                      form.cbxSwap, form.CDechargeDll, form.CheckBox2, form.CBPriorite,
                      form.TrackBar2, form.cbxballoon, form.LDroits},
-      Win32Registry(), std::move(tuningSinks), CurrentTuningRelease());
+      Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_));
   settings_ = std::make_unique<SettingsStore>(
       SettingsControls{
           form.TrackBar1,    form.TrackBar2,       form.RadioButton1,   form.RadioButton2,
@@ -256,7 +257,7 @@ void TfMainMem::InitMainWindow() {
 
   SelectWindowsLogo(
       form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
-  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
+  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights(release_));
   form.StatusBar.SetPanelText(1, " 100 %");
   form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
   form.TrackBar1.SetPosition(

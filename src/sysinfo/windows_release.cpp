@@ -132,7 +132,10 @@ std::string LaterWindowsName(const WindowsVersionRecord& v) {
 
 WindowsRelease DetectWindowsRelease(WindowsReleaseSource& source) {
   WindowsRelease r;
-  if (auto version = source.VersionRecord()) r.Version = *version;
+  if (auto version = source.VersionRecord()) {
+    r.Version = *version;
+    r.VersionKnown = true;
+  }
   if (r.Version.PlatformId == kPlatformWin9x) r.Kernel32Version = source.Kernel32FileVersion();
   r.Kind = DetectWindowsKind(r.Version, r.Kernel32Version);
   r.Flags = FlagsOf(r.Kind, r.Version.PlatformId);

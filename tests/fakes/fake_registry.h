@@ -3,13 +3,13 @@
 // keeps the spelling it was created with), each with its type. Keys can be made to refuse
 // opening or writing, and every open, presence test and write is recorded.
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "base/registry.h"
+#include "base/text.h"
 
 namespace kvn::fake {
 
@@ -27,13 +27,12 @@ class FakeRegistry : public Registry {
     std::map<std::string, Value> values;  // by upper-cased name
   };
 
-  static std::string Upper(std::string_view s) {
-    std::string u(s);
-    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
-    return u;
-  }
+  static std::string Upper(std::string_view s) { return AsciiUpper(s); }
   static std::string PathOf(RegistryRoot root, std::string_view path) {
-    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + Upper(path);
+    const char* rootName = root == RegistryRoot::LocalMachine  ? "HKLM\\"
+                           : root == RegistryRoot::ClassesRoot ? "HKCR\\"
+                                                               : "HKCU\\";
+    return rootName + Upper(path);
   }
 
   std::map<std::string, Key> keys;
@@ -68,6 +67,10 @@ class FakeRegistry : public Registry {
   }
 
   std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create) override;
+  // Counted and refused as the full opens are; writes through it are not told apart.
+  std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) override {
+    return Open(root, path, false);
+  }
 
  private:
   friend class FakeKey;
