@@ -51,6 +51,9 @@ struct CloseRegistryKey {
 struct DeleteGdiObject {
   void operator()(HGDIOBJ h) const { DeleteObject(h); }
 };
+struct DeleteMemoryDc {
+  void operator()(HDC h) const { DeleteDC(h); }
+};
 struct FreeLocalMemory {
   void operator()(HLOCAL h) const { LocalFree(h); }
 };
@@ -60,5 +63,6 @@ using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using RegistryKeyHandle = UniqueHandle<HKEY, CloseRegistryKey>;
 template <class H>
 using GdiHandle = UniqueHandle<H, DeleteGdiObject>;
+using MemoryDc = UniqueHandle<HDC, DeleteMemoryDc>;
 
 }  // namespace kvn

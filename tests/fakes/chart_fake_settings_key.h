@@ -1,11 +1,10 @@
 #pragma once
 // An in-memory settings key for the chart colours. Value names match without regard to case,
 // as in the registry; a value can be made unreadable (stored with another type).
-#include <algorithm>
-#include <cctype>
 #include <map>
 #include <string>
 
+#include "base/text.h"
 #include "chart/chart_colors.h"
 
 namespace kvn::fake {
@@ -24,11 +23,7 @@ class FakeChartSettingsKey : public ChartSettingsKey {
   int closeCount = 0;
   bool isOpen = false;
 
-  static std::string Upper(std::string_view s) {
-    std::string u(s);
-    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
-    return u;
-  }
+  static std::string Upper(std::string_view s) { return AsciiUpper(s); }
   void Set(std::string_view name, std::int32_t v) { values[Upper(name)] = {v, true}; }
   void SetText(std::string_view name) { values[Upper(name)] = {0, false}; }
   bool Has(std::string_view name) const { return values.count(Upper(name)) != 0; }
