@@ -13,7 +13,6 @@
 #include "base/rounding.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
-#include "chart/chart_settings_key.h"
 #include "chart/chart_window_win32.h"
 #include "control/direct_recovery_win32.h"
 #include "control/global_hot_key_win32.h"
@@ -70,8 +69,6 @@ TfMainMem::TfMainMem(std::string programKey)
       engine_(*memoryService_),
       clipboard_(MakeWin32Clipboard()),
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
-      chartKey_(
-          std::make_unique<RegistryChartSettingsKey>(Win32Registry(), programKey + "\\settings")),
       programKey_(std::move(programKey)),
       release_(CurrentWindowsRelease()) {
   // The pass's pump runs the window's keyboard handling like the main loop.
@@ -79,7 +76,8 @@ TfMainMem::TfMainMem(std::string programKey)
   for (ui::Timer* timer :
        {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6})
     timers_.Attach(*timer);
-  chartColors_ = std::make_unique<ChartColors>(PerfChart1, *chartKey_);
+  chartColors_ =
+      std::make_unique<ChartColors>(PerfChart1, Win32Registry(), programKey_ + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
       ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
                           form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,

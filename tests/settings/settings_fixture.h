@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "chart/chart_colors.h"
-#include "fakes/chart_fake_settings_key.h"
 #include "fakes/fake_registry.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
@@ -82,8 +81,8 @@ class SettingsTest : public ::testing::Test {
   std::uint32_t l2KB = 256;
   WindowsTuning tuning{TuningOf(form), registry, Sinks(), release_};
   TGRAPHKVN chart;
-  fake::FakeChartSettingsKey chartKey;
-  ChartColors colors{chart, chartKey};
+  fake::FakeSettingsKey chartKey;
+  ChartColors colors{chart, chartKey.registry, fake::FakeSettingsKey::kPath};
   SettingsStore store{SettingsOf(form), registry, tuning, colors, kRamMB, kProgram, "1.0.0"};
 };
 

@@ -159,8 +159,8 @@ TEST_F(SettingsTest, StoredValuesAtTheEdges) {
     f.TrackBar1.SetRange(0, kRamMB);
     fake::FakeRegistry r;
     WindowsTuning t{TuningOf(f), r, Sinks(), release_};
-    fake::FakeChartSettingsKey k;
-    ChartColors cc{chart, k};
+    fake::FakeSettingsKey k;
+    ChartColors cc{chart, k.registry, fake::FakeSettingsKey::kPath};
     SettingsStore s{SettingsOf(f), r, t, cc, kRamMB, kProgram, "1.0.0"};
     t.Bind();
     // The recovery method's handlers as the window binds them.
