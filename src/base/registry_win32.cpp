@@ -78,15 +78,9 @@ class Win32Key : public RegistryKey {
 };
 
 HKEY RootKey(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::LocalMachine:
-      return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::ClassesRoot:
-      return HKEY_CLASSES_ROOT;
-    case RegistryRoot::CurrentUser:
-      break;
-  }
-  return HKEY_CURRENT_USER;
+  return root == RegistryRoot::LocalMachine  ? HKEY_LOCAL_MACHINE
+         : root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT
+                                             : HKEY_CURRENT_USER;
 }
 
 class Win32RegistryService : public Registry {

@@ -32,7 +32,8 @@ class Win32LoadPlatform : public LoadPlatform {
 };
 
 // The program's sampler, created at the first call (start-up makes that call before any window
-// exists). Throws "Can't get the Windows version" when GetVersionEx fails; the next call retries.
+// exists). Throws "Can't get the Windows version" when the release detection's version query
+// failed; the next call retries.
 LoadSampler& ProcessLoadSampler();
 
 // The processor count Windows reports (GetSystemInfo) and the sampler's usage values.
