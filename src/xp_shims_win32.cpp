@@ -5,6 +5,8 @@
 // call, and otherwise the 32-bit tick count extended to 64 bits.
 #include <windows.h>
 
+#include "base/late_bound_win32.h"
+
 namespace {
 
 ULONGLONG WINAPI ExtendedTickCount() {
@@ -36,8 +38,12 @@ TickCount64 ImportedGetTickCount64 __asm__("__imp__GetTickCount64@0") = FirstTic
 namespace {
 
 ULONGLONG WINAPI FirstTickCount64() {
-  auto system = reinterpret_cast<TickCount64>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
+  // The threads library may make this first call before the C++ runtime is set up, even under
+  // the loader lock: no allocation and no LoadLibrary here, so not the system-folder lookup of
+  // the rest of the program. kernel32 is in every process from its start, and is never found
+  // through the search path.
+  const auto system =
+      kvn::LateBound<TickCount64>(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64");
   ImportedGetTickCount64 = system ? system : ExtendedTickCount;
   return ImportedGetTickCount64();
 }

@@ -15,11 +15,19 @@ HMODULE SystemLibrary(const wchar_t* dll);
 // ordinal (MAKEINTRESOURCEA).
 FARPROC LateBoundProc(const wchar_t* dll, const char* name);
 
+// A function of a module the caller found itself (one whose place is not the system folder);
+// null where the module or the function is missing.
+template <class F>
+F LateBound(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
 // Typed form: auto setLayered = LateBound<BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD)>(
 //     L"user32.dll", "SetLayeredWindowAttributes");
 template <class F>
 F LateBound(const wchar_t* dll, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(LateBoundProc(dll, name)));
+  return LateBound<F>(SystemLibrary(dll), name);
 }
 
 }  // namespace kvn

@@ -1,6 +1,6 @@
 #include "base/privileges_win32.h"
 
-#include "base/scope_guard.h"
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
@@ -10,10 +10,9 @@ namespace {
 // succeeds without enabling one the token lacks).
 bool AdjustPrivilege(const wchar_t* name, bool enable, bool& held) {
   held = false;
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+  KernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
     return false;
-  ScopeGuard close([token] { CloseHandle(token); });
   TOKEN_PRIVILEGES privileges{};
   if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return false;
   privileges.PrivilegeCount = 1;
@@ -21,7 +20,7 @@ bool AdjustPrivilege(const wchar_t* name, bool enable, bool& held) {
   TOKEN_PRIVILEGES previous{};
   DWORD previousSize = sizeof(previous);
   SetLastError(ERROR_SUCCESS);
-  const bool adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous),
+  const bool adjusted = AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(previous),
                                               &previous, &previousSize) != FALSE;
   held = adjusted && GetLastError() != ERROR_NOT_ALL_ASSIGNED;
   return adjusted;

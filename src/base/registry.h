@@ -1,7 +1,8 @@
 #pragma once
-// The registry as the settings store and the Windows tuning see it: keys opened (or created) for
-// one access and closed when the key object goes, values read and written by name. Names match
-// without regard to letter case, as in the registry itself. Paths have no leading backslash.
+// The registry as every room sees it: keys opened for reading, or with full access (created when
+// missing), closed when the key object goes; values read and written by name. Names match
+// without regard to letter case, as in the registry itself. Paths have no leading backslash; the
+// empty name is the key's default value.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,7 +11,13 @@
 
 namespace kvn {
 
-enum class RegistryRoot { CurrentUser, LocalMachine };
+enum class RegistryRoot { CurrentUser, LocalMachine, ClassesRoot };
+
+// A text value and whether it was stored as an expandable string (REG_EXPAND_SZ).
+struct RegistryText {
+  std::string text;
+  bool expandable = false;
+};
 
 // One open key; closed by its destructor.
 class RegistryKey {
@@ -21,6 +28,12 @@ class RegistryKey {
   virtual std::optional<std::uint32_t> ReadDword(std::string_view name) = 0;
   // Empty when the value is missing or is not REG_SZ.
   virtual std::optional<std::string> ReadText(std::string_view name) = 0;
+  // REG_SZ or REG_EXPAND_SZ (not expanded); empty when the value is missing or of another type.
+  virtual std::optional<RegistryText> ReadAnyText(std::string_view name) {
+    std::optional<std::string> text = ReadText(name);
+    if (!text) return std::nullopt;
+    return RegistryText{std::move(*text), false};
+  }
   virtual bool WriteDword(std::string_view name, std::uint32_t value) = 0;
   virtual bool WriteText(std::string_view name, std::string_view text) = 0;
   virtual bool DeleteValue(std::string_view name) = 0;
@@ -32,6 +45,9 @@ class Registry {
   // Opens with full access; with create, a missing key is created. Null when that fails.
   virtual std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path,
                                             bool create) = 0;
+  // Opens for reading only: all a reading needs, and all that a user without administrator
+  // rights is granted on the machine's keys. Null when that fails.
+  virtual std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) = 0;
 };
 
 }  // namespace kvn

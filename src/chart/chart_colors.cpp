@@ -1,7 +1,5 @@
 #include "chart/chart_colors.h"
 
-#include "base/scope_guard.h"
-
 namespace kvn {
 
 namespace {
@@ -57,10 +55,9 @@ void SetChartColor(TGRAPHKVN& chart, ChartColor which, TColor color) {
 }
 
 void ChartColors::ChangeColor() {
-  if (key_.Open()) {
-    ScopeGuard close([this] { key_.Close(); });
+  if (const auto key = registry_.Open(RegistryRoot::CurrentUser, settingsKey_, true)) {
     for (const auto& s : kStored) {
-      const std::optional<std::int32_t> value = key_.ReadInteger(s.name);
+      const std::optional<std::uint32_t> value = key->ReadDword(s.name);
       if (!value) break;
       SetChartColor(chart_, s.which, static_cast<TColor>(*value));
     }
@@ -69,10 +66,10 @@ void ChartColors::ChangeColor() {
 }
 
 void ChartColors::SaveColor() {
-  if (!key_.Open()) return;
-  ScopeGuard close([this] { key_.Close(); });
+  const auto key = registry_.Open(RegistryRoot::CurrentUser, settingsKey_, true);
+  if (!key) return;
   for (const auto& s : kStored)
-    if (!key_.WriteInteger(s.name, static_cast<std::int32_t>(GetChartColor(chart_, s.which))))
+    if (!key->WriteDword(s.name, static_cast<std::uint32_t>(GetChartColor(chart_, s.which))))
       return;
 }
 

@@ -3,24 +3,12 @@
 // ChangeColor, written by SaveColor, reset by "Défaut". CouleurCPU2 is never stored.
 #include <cstdint>
 #include <functional>
-#include <optional>
-#include <string_view>
+#include <string>
 
+#include "base/registry.h"
 #include "chart/graph_kvn.h"
 
 namespace kvn {
-
-// HKEY_CURRENT_USER "\Software\Korvane\settings", opened (created when missing) and closed
-// around each access.
-class ChartSettingsKey {
- public:
-  virtual ~ChartSettingsKey() = default;
-  virtual bool Open() = 0;
-  virtual void Close() = 0;
-  // Empty when the value is missing or is not an integer.
-  virtual std::optional<std::int32_t> ReadInteger(std::string_view name) = 0;
-  virtual bool WriteInteger(std::string_view name, std::int32_t value) = 0;
-};
 
 inline constexpr char kBackgroundColorValue[] = "BackgroundColor";
 inline constexpr char kGridColorValue[] = "GridColor";
@@ -46,7 +34,10 @@ void SetChartColor(TGRAPHKVN& chart, ChartColor which, TColor color);
 // chart's colours.
 class ChartColors {
  public:
-  ChartColors(TGRAPHKVN& chart, ChartSettingsKey& key) : chart_(chart), key_(key) {}
+  // settingsKey: the program's settings key under HKEY_CURRENT_USER ("Software\Korvane\settings"),
+  // opened (created when missing) and closed around each reading or saving.
+  ChartColors(TGRAPHKVN& chart, Registry& registry, std::string settingsKey)
+      : chart_(chart), registry_(registry), settingsKey_(std::move(settingsKey)) {}
 
   std::function<void(const TGRAPHKVN&)> OnColorsApplied;
 
@@ -62,7 +53,8 @@ class ChartColors {
 
  private:
   TGRAPHKVN& chart_;
-  ChartSettingsKey& key_;
+  Registry& registry_;
+  std::string settingsKey_;
 };
 
 }  // namespace kvn

@@ -14,32 +14,30 @@ namespace {
 class SelectedObject {
  public:
   SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), object_(object) {
-    previous_ = object_ ? SelectObject(dc_, object_) : nullptr;
+    previous_ = object_ ? SelectObject(dc_, object_.get()) : nullptr;
   }
   ~SelectedObject() {
     if (previous_) SelectObject(dc_, previous_);
-    if (object_) DeleteObject(object_);
   }
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
-  bool Ok() const { return object_ != nullptr && previous_ != nullptr; }
+  bool Ok() const { return object_ && previous_ != nullptr; }
 
  private:
   HDC dc_;
-  HGDIOBJ object_;
+  GdiHandle<HGDIOBJ> object_;  // deleted after the old object is back
   HGDIOBJ previous_ = nullptr;
 };
 
 }  // namespace
 
 ChartWindow::ChartWindow(TGRAPHKVN& chart) : chart_(chart) {
-  memDC_ = CreateCompatibleDC(nullptr);
+  memDC_.reset(CreateCompatibleDC(nullptr));
 }
 
 ChartWindow::~ChartWindow() {
   if (chart_.Painter() == this) chart_.AttachPainter(nullptr);
   ReleaseBitmap();
-  if (memDC_) DeleteDC(memDC_);
 }
 
 bool ChartWindow::RegisterClassOnce(HINSTANCE instance) {
@@ -138,14 +136,13 @@ LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void ChartWindow::CopyTo(HDC target) const {
   if (!bitmap_) return;
-  BitBlt(target, 0, 0, backWidth_, backHeight_, memDC_, 0, 0, SRCCOPY);
+  BitBlt(target, 0, 0, backWidth_, backHeight_, memDC_.get(), 0, 0, SRCCOPY);
 }
 
 void ChartWindow::ReleaseBitmap() {
-  if (previousBitmap_) SelectObject(memDC_, previousBitmap_);
-  if (bitmap_) DeleteObject(bitmap_);
+  if (previousBitmap_) SelectObject(memDC_.get(), previousBitmap_);
   previousBitmap_ = nullptr;
-  bitmap_ = nullptr;
+  bitmap_.reset();
   bits_ = nullptr;
   backWidth_ = backHeight_ = 0;
 }
@@ -162,9 +159,9 @@ void ChartWindow::SetBackSize(int width, int height) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_ = CreateDIBSection(memDC_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bitmap_.reset(CreateDIBSection(memDC_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_) return;
-  previousBitmap_ = SelectObject(memDC_, bitmap_);
+  previousBitmap_ = SelectObject(memDC_.get(), bitmap_.get());
   bits_ = static_cast<std::uint32_t*>(bits);
   backWidth_ = width;
   backHeight_ = height;
@@ -172,22 +169,21 @@ void ChartWindow::SetBackSize(int width, int height) {
 
 void ChartWindow::FillRect(int left, int top, int right, int bottom, TColor color) {
   if (!bitmap_) return;
-  HBRUSH brush = CreateSolidBrush(color);
+  const GdiHandle<HBRUSH> brush(CreateSolidBrush(color));
   if (!brush) return;
   RECT r{left, top, right, bottom};
-  ::FillRect(memDC_, &r, brush);
-  DeleteObject(brush);
+  ::FillRect(memDC_.get(), &r, brush.get());
 }
 
 void ChartWindow::Polyline(const std::vector<ChartPoint>& points, TColor color) {
   if (!bitmap_ || points.size() < 2) return;
-  SelectedObject pen(memDC_, CreatePen(PS_SOLID, 1, color));
+  SelectedObject pen(memDC_.get(), CreatePen(PS_SOLID, 1, color));
   if (!pen.Ok()) return;
   // One call for the whole curve: the same pixels as moving to the first point and drawing a
   // line to each next one, without a round trip per segment.
   polyPoints_.resize(points.size());
   for (std::size_t i = 0; i < points.size(); ++i) polyPoints_[i] = POINT{points[i].x, points[i].y};
-  ::Polyline(memDC_, polyPoints_.data(), static_cast<int>(polyPoints_.size()));
+  ::Polyline(memDC_.get(), polyPoints_.data(), static_cast<int>(polyPoints_.size()));
 }
 
 void ChartWindow::Present() {

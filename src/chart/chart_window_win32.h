@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/unique_handle_win32.h"
 #include "chart/graph_kvn.h"
 
 namespace kvn {
@@ -52,8 +53,8 @@ class ChartWindow : public ChartPainter {
 
   TGRAPHKVN& chart_;
   HWND hwnd_ = nullptr;
-  HDC memDC_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
+  MemoryDc memDC_;
+  GdiHandle<HBITMAP> bitmap_;
   HGDIOBJ previousBitmap_ = nullptr;
   std::uint32_t* bits_ = nullptr;
   int backWidth_ = 0;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/late_bound_win32.h"
 #include "base/message_window_win32.h"
 #include "control/clipboard.h"
 
@@ -15,15 +16,11 @@ namespace {
 class Win32Clipboard final : public ClipboardService {
  public:
   Win32Clipboard() {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    sequenceNumber_ = reinterpret_cast<SequenceNumberFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetClipboardSequenceNumber")));
+    sequenceNumber_ = LateBound<SequenceNumberFn>(L"user32.dll", "GetClipboardSequenceNumber");
     // Vista and later (and Wine) say when the clipboard changes; asking for its formats can be
     // slow (under X it is a round trip to the selection's owner).
-    auto addListener = reinterpret_cast<ListenerFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "AddClipboardFormatListener")));
-    removeListener_ = reinterpret_cast<ListenerFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "RemoveClipboardFormatListener")));
+    const auto addListener = LateBound<ListenerFn>(L"user32.dll", "AddClipboardFormatListener");
+    removeListener_ = LateBound<ListenerFn>(L"user32.dll", "RemoveClipboardFormatListener");
     if (addListener && removeListener_) {
       try {
         listener_ = std::make_unique<MessageWindow>(L"KorvaneClipboardListener",

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "base/late_bound_win32.h"
 #include "base/privileges_win32.h"
 #include "base/text_win32.h"
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
@@ -16,27 +18,19 @@ using SetSystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG);
 
 constexpr ULONG kSystemMemoryListInformation = 80;
 
-template <typename F>
-F Lookup(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
 class Win32DirectRecovery : public DirectRecoverySystem {
  public:
   Win32DirectRecovery() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     // Windows 7 moved the process functions into kernel32; psapi.dll keeps them before.
-    emptyWorkingSet_ = Lookup<EmptyWorkingSetFn>(kernel, "K32EmptyWorkingSet");
-    enumProcesses_ = Lookup<EnumProcessesFn>(kernel, "K32EnumProcesses");
+    emptyWorkingSet_ = LateBound<EmptyWorkingSetFn>(L"kernel32.dll", "K32EmptyWorkingSet");
+    enumProcesses_ = LateBound<EnumProcessesFn>(L"kernel32.dll", "K32EnumProcesses");
     if (!emptyWorkingSet_ || !enumProcesses_) {
-      HMODULE psapi = LoadLibraryW(L"psapi.dll");
-      emptyWorkingSet_ = Lookup<EmptyWorkingSetFn>(psapi, "EmptyWorkingSet");
-      enumProcesses_ = Lookup<EnumProcessesFn>(psapi, "EnumProcesses");
+      emptyWorkingSet_ = LateBound<EmptyWorkingSetFn>(L"psapi.dll", "EmptyWorkingSet");
+      enumProcesses_ = LateBound<EnumProcessesFn>(L"psapi.dll", "EnumProcesses");
     }
-    setFileCacheSize_ = Lookup<SetFileCacheSizeFn>(kernel, "SetSystemFileCacheSize");
+    setFileCacheSize_ = LateBound<SetFileCacheSizeFn>(L"kernel32.dll", "SetSystemFileCacheSize");
     setSystemInformation_ =
-        Lookup<SetSystemInformationFn>(GetModuleHandleW(L"ntdll.dll"), "NtSetSystemInformation");
+        LateBound<SetSystemInformationFn>(L"ntdll.dll", "NtSetSystemInformation");
   }
 
   bool HasEmptyWorkingSet() override { return emptyWorkingSet_ && enumProcesses_; }
@@ -57,12 +51,11 @@ class Win32DirectRecovery : public DirectRecoverySystem {
   }
 
   Emptied EmptyWorkingSetOf(std::uint32_t processId) override {
-    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_QUERY_INFORMATION, FALSE, processId);
+    const KernelHandle process(
+        OpenProcess(PROCESS_SET_QUOTA | PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process)
       return GetLastError() == ERROR_INVALID_PARAMETER ? Emptied::Gone : Emptied::CannotOpen;
-    const BOOL emptied = emptyWorkingSet_(process);
-    CloseHandle(process);
-    return emptied ? Emptied::Done : Emptied::Failed;
+    return emptyWorkingSet_(process.get()) ? Emptied::Done : Emptied::Failed;
   }
 
   bool HasSystemFileCacheSize() override { return setFileCacheSize_ != nullptr; }

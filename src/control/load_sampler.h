@@ -26,7 +26,7 @@ class LoadPlatform {
 
   virtual ~LoadPlatform() = default;
 
-  // GetVersionEx's dwPlatformId; false when the call fails.
+  // The platform id of the version query (GetVersionEx's dwPlatformId); false when it failed.
   virtual bool PlatformId(std::uint32_t& id) = 0;
 
   // NT: RegQueryValueEx(HKEY_PERFORMANCE_DATA, "238") into buffer, size in and out. Returns the

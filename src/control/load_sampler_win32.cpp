@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/late_bound_win32.h"
+#include "sysinfo/windows_release_win32.h"
+
 namespace kvn {
 
 namespace {
@@ -14,8 +17,10 @@ constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 constexpr std::size_t kTimesEntrySize = 48;
 constexpr std::size_t kMaxProcessors = 1024;
 
-// The kernel statistics of Windows 9x live under HKEY_DYN_DATA; the A forms are the ones 9x
-// implements.
+// The kernel statistics of Windows 9x live under HKEY_DYN_DATA, and NT's counters under
+// HKEY_PERFORMANCE_DATA: neither is a key of stored values that the Registry interface serves
+// (9x implements only the A forms, a statistic's value is read whatever its type, and the
+// performance data is a predefined handle closed by hand), so these calls stay as they are.
 constexpr char kStartStatKey[] = "PerfStats\\StartStat";
 constexpr char kStatDataKey[] = "PerfStats\\StatData";
 constexpr char kStopStatKey[] = "PerfStats\\StopStat";
@@ -33,30 +38,26 @@ bool ReadCpuUsage(HKEY key, std::uint32_t& value) {
 
 // Opens a statistic key, reads the usage once and closes it again.
 bool TouchStatKey(const char* path, std::uint32_t& value) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_DYN_DATA, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-  ReadCpuUsage(key, value);  // a failed read leaves the value as it was
-  RegCloseKey(key);
+  RegistryKeyHandle key;
+  if (RegOpenKeyExA(HKEY_DYN_DATA, path, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    return false;
+  ReadCpuUsage(key.get(), value);  // a failed read leaves the value as it was
   return true;
 }
 
 }  // namespace
 
-Win32LoadPlatform::Win32LoadPlatform() {
-  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll"))
-    ntQuerySystemInformation_ = reinterpret_cast<NtQuerySystemInformationFn>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
-}
+Win32LoadPlatform::Win32LoadPlatform()
+    : ntQuerySystemInformation_(
+          LateBound<NtQuerySystemInformationFn>(L"ntdll.dll", "NtQuerySystemInformation")) {}
 
-Win32LoadPlatform::~Win32LoadPlatform() {
-  CloseStatData();
-}
+Win32LoadPlatform::~Win32LoadPlatform() = default;
 
 bool Win32LoadPlatform::PlatformId(std::uint32_t& id) {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  if (!GetVersionExW(&info)) return false;
-  id = info.dwPlatformId;
+  // The release detected at start-up, not a query of its own.
+  const WindowsRelease& release = CurrentWindowsRelease();
+  if (!release.VersionKnown) return false;
+  id = release.Version.PlatformId;
   return true;
 }
 
@@ -102,17 +103,15 @@ bool Win32LoadPlatform::StartStat(std::uint32_t& value) {
 }
 
 bool Win32LoadPlatform::OpenStatData() {
-  CloseStatData();
-  return RegOpenKeyExA(HKEY_DYN_DATA, kStatDataKey, 0, KEY_READ, &statData_) == ERROR_SUCCESS;
+  return RegOpenKeyExA(HKEY_DYN_DATA, kStatDataKey, 0, KEY_READ, statData_.put()) == ERROR_SUCCESS;
 }
 
 void Win32LoadPlatform::ReadStatData(std::uint32_t& value) {
-  if (statData_) ReadCpuUsage(statData_, value);
+  if (statData_) ReadCpuUsage(statData_.get(), value);
 }
 
 void Win32LoadPlatform::CloseStatData() {
-  if (statData_) RegCloseKey(statData_);
-  statData_ = nullptr;
+  statData_.reset();
 }
 
 void Win32LoadPlatform::StopStat() {

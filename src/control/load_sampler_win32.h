@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/unique_handle_win32.h"
 #include "control/load_sampler.h"
 
 namespace kvn {
@@ -27,11 +28,12 @@ class Win32LoadPlatform : public LoadPlatform {
   using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
   std::vector<std::uint8_t> timesBuffer_;
-  HKEY statData_ = nullptr;
+  RegistryKeyHandle statData_;
 };
 
 // The program's sampler, created at the first call (start-up makes that call before any window
-// exists). Throws "Can't get the Windows version" when GetVersionEx fails; the next call retries.
+// exists). Throws "Can't get the Windows version" when the release detection's version query
+// failed; the next call retries.
 LoadSampler& ProcessLoadSampler();
 
 // The processor count Windows reports (GetSystemInfo) and the sampler's usage values.

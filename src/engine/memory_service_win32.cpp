@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/late_bound_win32.h"
 #include "engine/kvn_max_mem.h"
 
 namespace kvn {
@@ -18,9 +19,8 @@ constexpr DWORD kBlockProtection = PAGE_READWRITE | PAGE_NOCACHE;
 
 Win32MemoryService::Win32MemoryService() {
   // Windows 2000 and later; looked up at run time so the program still starts on older systems.
-  if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
-    globalMemoryStatusEx_ = reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx"));
-  }
+  globalMemoryStatusEx_ =
+      reinterpret_cast<void*>(LateBoundProc(L"kernel32.dll", "GlobalMemoryStatusEx"));
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   pumpSpacing_ = frequency.QuadPart * kPumpSpacingMs / 1000;

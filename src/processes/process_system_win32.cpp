@@ -4,8 +4,9 @@
 
 #include <tlhelp32.h>
 
-#include "base/scope_guard.h"
+#include "base/late_bound_win32.h"
 #include "base/text_win32.h"
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
@@ -33,35 +34,28 @@ struct Toolhelp {
 };
 
 template <class F>
-void Resolve(HMODULE kernel, const char* name, F& fn) {
-  fn =
-      kernel ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
+void Resolve(const char* name, F& fn) {
+  fn = LateBound<F>(L"kernel32.dll", name);
 }
 
 const Toolhelp& Functions() {
   static const Toolhelp functions = [] {
     Toolhelp t;
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    Resolve(kernel, "CreateToolhelp32Snapshot", t.CreateSnapshot);
-    Resolve(kernel, "Process32First", t.processFirst);
-    Resolve(kernel, "Process32Next", t.processNext);
-    Resolve(kernel, "Thread32First", t.threadFirst);
-    Resolve(kernel, "Thread32Next", t.threadNext);
-    Resolve(kernel, "Module32First", t.moduleFirst);
-    Resolve(kernel, "Module32Next", t.moduleNext);
+    Resolve("CreateToolhelp32Snapshot", t.CreateSnapshot);
+    Resolve("Process32First", t.processFirst);
+    Resolve("Process32Next", t.processNext);
+    Resolve("Thread32First", t.threadFirst);
+    Resolve("Thread32Next", t.threadNext);
+    Resolve("Module32First", t.moduleFirst);
+    Resolve("Module32Next", t.moduleNext);
     return t;
   }();
   return functions;
 }
 
 // Names from toolhelp's ANSI records are in the system's code page.
-std::string FromAnsi(const char* text, std::size_t capacity) {
-  const std::size_t length = strnlen(text, capacity);
-  if (length == 0) return {};
-  const int wide = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
-  std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), utf16.data(), wide);
-  return Narrow(utf16);
+std::string NameOf(const char* text, std::size_t capacity) {
+  return FromAnsi(std::string_view(text, strnlen(text, capacity)));
 }
 
 // One snapshot, walked with a First and Next pair; no entries without toolhelp. Each list takes
@@ -71,12 +65,11 @@ template <class Entry, class Walk, class Add>
 void WalkSnapshot(DWORD what, Walk first, Walk next, Add add) {
   const Toolhelp& t = Functions();
   if (!t.CreateSnapshot || !first || !next) return;
-  HANDLE snapshot = t.CreateSnapshot(what, 0);
-  if (!snapshot || snapshot == INVALID_HANDLE_VALUE) return;
-  ScopeGuard close([snapshot] { CloseHandle(snapshot); });
+  const KernelHandle snapshot(t.CreateSnapshot(what, 0));
+  if (!snapshot) return;
   Entry entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = first(snapshot, &entry); more; more = next(snapshot, &entry)) {
+  for (BOOL more = first(snapshot.get(), &entry); more; more = next(snapshot.get(), &entry)) {
     add(entry);
     entry.dwSize = sizeof(entry);
   }
@@ -84,20 +77,19 @@ void WalkSnapshot(DWORD what, Walk first, Walk next, Add add) {
 
 class Win32OpenedProcess : public OpenedProcess {
  public:
-  explicit Win32OpenedProcess(HANDLE handle) : handle_(handle) {}
-  ~Win32OpenedProcess() override { CloseHandle(handle_); }
+  explicit Win32OpenedProcess(KernelHandle handle) : handle_(std::move(handle)) {}
   bool StillRunning() override {
     DWORD code = 0;
-    return GetExitCodeProcess(handle_, &code) && code == STILL_ACTIVE;
+    return GetExitCodeProcess(handle_.get(), &code) && code == STILL_ACTIVE;
   }
   bool Terminate(std::uint32_t& error) override {
-    if (TerminateProcess(handle_, 0)) return true;
+    if (TerminateProcess(handle_.get(), 0)) return true;
     error = GetLastError();
     return false;
   }
 
  private:
-  HANDLE handle_;
+  KernelHandle handle_;
 };
 
 class Win32ProcessSystem : public ProcessSystem {
@@ -108,7 +100,7 @@ class Win32ProcessSystem : public ProcessSystem {
         TH32CS_SNAPPROCESS, Functions().processFirst, Functions().processNext,
         [&](const tagPROCESSENTRY32& e) {
           list.push_back({e.th32ProcessID, e.cntThreads, e.pcPriClassBase,
-                          FromAnsi(e.szExeFile, sizeof(e.szExeFile))});
+                          NameOf(e.szExeFile, sizeof(e.szExeFile))});
         });
     return list;
   }
@@ -126,20 +118,20 @@ class Win32ProcessSystem : public ProcessSystem {
     std::vector<ModuleEntry> list;
     WalkSnapshot<tagMODULEENTRY32>(TH32CS_SNAPMODULE, Functions().moduleFirst,
                                    Functions().moduleNext, [&](const tagMODULEENTRY32& e) {
-                                     list.push_back({FromAnsi(e.szModule, sizeof(e.szModule)),
-                                                     FromAnsi(e.szExePath, sizeof(e.szExePath))});
+                                     list.push_back({NameOf(e.szModule, sizeof(e.szModule)),
+                                                     NameOf(e.szExePath, sizeof(e.szExePath))});
                                    });
     return list;
   }
   std::unique_ptr<OpenedProcess> Open(std::uint32_t processId, std::uint32_t& error) override {
     // PROCESS_ALL_ACCESS as XP knows it: the newer headers' value is refused there.
     constexpr DWORD kAllAccess = 0x1F0FFF;
-    HANDLE handle = OpenProcess(kAllAccess, TRUE, processId);
+    KernelHandle handle(OpenProcess(kAllAccess, TRUE, processId));
     if (!handle) {
       error = GetLastError();
       return nullptr;
     }
-    return std::make_unique<Win32OpenedProcess>(handle);
+    return std::make_unique<Win32OpenedProcess>(std::move(handle));
   }
   std::string ErrorText(std::uint32_t error) override {
     wchar_t* buffer = nullptr;
@@ -147,7 +139,7 @@ class Win32ProcessSystem : public ProcessSystem {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     if (!buffer) return "Erreur " + std::to_string(error);
-    ScopeGuard release([buffer] { LocalFree(buffer); });
+    const UniqueHandle<HLOCAL, FreeLocalMemory> release(buffer);
     return Narrow(std::wstring_view(buffer, length));
   }
 };

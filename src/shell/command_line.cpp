@@ -1,6 +1,6 @@
 #include "shell/command_line.h"
 
-#include <cctype>
+#include "base/text.h"
 
 namespace kvn {
 
@@ -9,10 +9,7 @@ namespace {
 // "/name" or "-name", any case; empty when the argument is no option.
 std::string OptionName(const std::string& argument) {
   if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return {};
-  std::string name;
-  for (char c : argument.substr(1))
-    name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name;
+  return AsciiLower(std::string_view(argument).substr(1));
 }
 
 // A whole number of megabytes from 1 to 1,048,576 (1 TB); 0 when the text is anything else.

@@ -5,7 +5,9 @@
 
 #include <cstdio>
 
+#include "base/late_bound_win32.h"
 #include "base/text_win32.h"
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
@@ -37,10 +39,7 @@ using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
 bool WriteDump(CrashJob& job) {
   const std::wstring folder = CrashDumpFolder();
   if (folder.empty()) return false;
-  HMODULE dbghelp = LoadLibraryW(L"dbghelp.dll");
-  if (!dbghelp) return false;
-  auto write = reinterpret_cast<MiniDumpWriteDumpFn>(
-      reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+  const auto write = LateBound<MiniDumpWriteDumpFn>(L"dbghelp.dll", "MiniDumpWriteDump");
   if (!write) return false;
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -48,13 +47,13 @@ bool WriteDump(CrashJob& job) {
   swprintf(name, 96, L"korvane-%04u%02u%02u-%02u%02u%02u-%lu.dmp", now.wYear, now.wMonth, now.wDay,
            now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
   const std::wstring path = folder + name;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   MINIDUMP_EXCEPTION_INFORMATION exception{job.threadId, job.info, FALSE};
-  const BOOL written = write(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+  const BOOL written = write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal,
                              &exception, nullptr, nullptr);
-  CloseHandle(file);
+  file.reset();  // closed before a failed dump is deleted
   if (!written) {
     DeleteFileW(path.c_str());
     return false;
@@ -88,10 +87,8 @@ LONG WINAPI LastChanceFilter(EXCEPTION_POINTERS* info) {
   if (InterlockedExchange(&g_entered, 1) != 0) TerminateProcess(GetCurrentProcess(), exitCode);
   CrashJob job{info, GetCurrentThreadId(), {}};
   // The report runs on a fresh stack: after a stack overflow this thread has almost none left.
-  if (HANDLE worker = CreateThread(nullptr, 256 * 1024, CrashWorker, &job, 0, nullptr)) {
-    WaitForSingleObject(worker, 60 * 1000);
-    CloseHandle(worker);
-  }
+  if (const KernelHandle worker{CreateThread(nullptr, 256 * 1024, CrashWorker, &job, 0, nullptr)})
+    WaitForSingleObject(worker.get(), 60 * 1000);
   TerminateProcess(GetCurrentProcess(), exitCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -102,11 +99,8 @@ LONG WINAPI LastChanceFilter(EXCEPTION_POINTERS* info) {
 void StopSwallowingCallbackCrashes() {
   using GetPolicy = BOOL(WINAPI*)(LPDWORD);
   using SetPolicy = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  auto get = reinterpret_cast<GetPolicy>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "GetProcessUserModeExceptionPolicy")));
-  auto set = reinterpret_cast<SetPolicy>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessUserModeExceptionPolicy")));
+  const auto get = LateBound<GetPolicy>(L"kernel32.dll", "GetProcessUserModeExceptionPolicy");
+  const auto set = LateBound<SetPolicy>(L"kernel32.dll", "SetProcessUserModeExceptionPolicy");
   DWORD flags = 0;
   constexpr DWORD kCallbackFilterEnabled = 0x1;
   if (get && set && get(&flags)) set(flags & ~kCallbackFilterEnabled);

@@ -2,10 +2,13 @@
 
 #include <shellapi.h>
 
-#include <vector>
+#include <optional>
 
+#include "base/file_version_win32.h"
+#include "base/late_bound_win32.h"
+#include "base/program_file_win32.h"
+#include "base/registry_win32.h"
 #include "base/text_win32.h"
-#include "settings/windows_tuning_win32.h"
 
 namespace kvn {
 
@@ -20,43 +23,29 @@ struct HtmlHelpLibrary {
   HtmlHelpA ansi = nullptr;
 };
 
-constexpr wchar_t kHtmlHelpServer[] =
-    L"CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
+constexpr char kHtmlHelpServer[] = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
 constexpr UINT kCloseAll = 0x0012;  // HH_CLOSE_ALL
 
+// The library's place is the one its registration gives, not the system folder: that is the
+// copy the system's own help uses.
 std::wstring RegisteredLibrary() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kHtmlHelpServer, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return {};
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = sizeof(path) - sizeof(wchar_t);
-  DWORD type = 0;
-  const LONG read =
-      RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
-  RegCloseKey(key);
-  if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
-  std::wstring file(path);
-  if (type == REG_EXPAND_SZ) {
+  const auto key = Win32Registry().OpenReadOnly(RegistryRoot::ClassesRoot, kHtmlHelpServer);
+  if (!key) return {};
+  const std::optional<RegistryText> value = key->ReadAnyText("");
+  if (!value) return {};
+  std::wstring file = Widen(value->text);
+  if (value->expandable) {
     wchar_t expanded[MAX_PATH] = {};
-    if (ExpandEnvironmentStringsW(path, expanded, MAX_PATH) - 1 < MAX_PATH) file = expanded;
+    if (ExpandEnvironmentStringsW(file.c_str(), expanded, MAX_PATH) - 1 < MAX_PATH) file = expanded;
   }
   return file;
 }
 
-bool ReadFileVersion(const std::wstring& file, HtmlHelpVersion& version) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
-  if (size == 0) return false;
-  std::vector<BYTE> data(size);
-  if (!GetFileVersionInfoW(file.c_str(), 0, size, data.data())) return false;
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
-      length < sizeof(VS_FIXEDFILEINFO))
-    return false;
-  version.major = HIWORD(info->dwFileVersionMS);
-  version.minor = LOWORD(info->dwFileVersionMS);
-  return true;
+void ReadFileVersion(const std::wstring& file, HtmlHelpVersion& version) {
+  if (const std::optional<VS_FIXEDFILEINFO> fixed = FixedFileVersion(file)) {
+    version.major = HIWORD(fixed->dwFileVersionMS);
+    version.minor = LOWORD(fixed->dwFileVersionMS);
+  }
 }
 
 struct HtmlHelpFile {
@@ -86,10 +75,8 @@ const HtmlHelpLibrary& Library() {
     if (!found.version.present) return found;
     HMODULE module = LoadLibraryW(InstalledFile().path.c_str());
     if (!module) return found;
-    found.wide =
-        reinterpret_cast<HtmlHelpW>(reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")));
-    found.ansi =
-        reinterpret_cast<HtmlHelpA>(reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpA")));
+    found.wide = LateBound<HtmlHelpW>(module, "HtmlHelpW");
+    found.ansi = LateBound<HtmlHelpA>(module, "HtmlHelpA");
     return found;
   }();
   return library;
@@ -107,11 +94,12 @@ HtmlHelpVersion FindHtmlHelp() {
 }
 
 std::string HelpFileName() {
-  const std::wstring program = Widen(ProgramFilePath());
-  const std::wstring file = program.substr(0, program.find_last_of(L"\\/") + 1) + L"help.chm";
-  wchar_t full[MAX_PATH * 2] = {};
-  const DWORD n = GetFullPathNameW(file.c_str(), MAX_PATH * 2, full, nullptr);
-  return Narrow(n > 0 && n < MAX_PATH * 2 ? std::wstring(full, n) : file);
+  const std::wstring file = Widen(ProgramFileFolder() + "help.chm");
+  // The size asked first: the program's folder may be longer than MAX_PATH.
+  const DWORD size = GetFullPathNameW(file.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD n = size > 0 ? GetFullPathNameW(file.c_str(), size, full.data(), nullptr) : 0;
+  return Narrow(n > 0 && n < size ? full.substr(0, n) : file);
 }
 
 bool Win32HelpSystem::FileExists(const std::string& path) {
@@ -126,10 +114,8 @@ void Win32HelpSystem::HtmlHelp(const std::string& path, unsigned command, unsign
   if (library.wide) {
     library.wide(nullptr, Widen(path).c_str(), command, data);
   } else if (library.ansi) {
-    std::string ansi(path.size() * 2 + 1, '\0');
-    const int n = WideCharToMultiByte(CP_ACP, 0, Widen(path).c_str(), -1, ansi.data(),
-                                      static_cast<int>(ansi.size()), nullptr, nullptr);
-    if (n > 0) library.ansi(nullptr, ansi.c_str(), command, data);
+    const std::string ansi = ToAnsi(path);
+    if (!ansi.empty() || path.empty()) library.ansi(nullptr, ansi.c_str(), command, data);
   } else {
     ShowMessage(kHtmlHelpTooOld);
   }

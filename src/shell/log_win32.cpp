@@ -5,26 +5,13 @@
 #include <iterator>
 #include <string>
 
+#include "base/program_file_win32.h"
 #include "base/text_win32.h"
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (Valid()) CloseHandle(h_);
-  }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 bool WriteAll(HANDLE h, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -49,31 +36,18 @@ class Win32Platform : public LogPlatform {
     GetLocalTime(&now);
     return LongTimeText(LOCALE_USER_DEFAULT, now);
   }
-  std::string ProgramFolder() const override {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-      const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-      if (n == 0) return {};
-      if (n < path.size()) {
-        path.resize(n);
-        break;
-      }
-      path.resize(path.size() * 2);  // truncated: a long path, try a larger buffer
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::string() : Narrow(path.substr(0, slash + 1));
-  }
+  std::string ProgramFolder() const override { return ProgramFileFolder(); }
   bool CreateEmpty(const std::string& path) const override {
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.Valid();
+    const KernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
   }
   bool Append(const std::string& path, std::string_view bytes) const override {
-    FileHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    const bool written = WriteAll(file.Get(), bytes);
-    FlushFileBuffers(file.Get());
+    const KernelHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const bool written = WriteAll(file.get(), bytes);
+    FlushFileBuffers(file.get());
     return written;
   }
   bool WriteStandardOutput(std::string_view bytes) const override {

@@ -5,7 +5,6 @@
 #include "../res/resource_ids.h"
 #include "base/registry_win32.h"
 #include "base/text_win32.h"
-#include "chart/chart_settings_key.h"
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
 #include "processes/process_system_win32.h"
@@ -37,14 +36,13 @@ TfMainMem::TfMainMem(std::string programKey)
       engine_(*memoryService_),
       clipboard_(MakeWin32Clipboard()),
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
-      chartKey_(
-          std::make_unique<RegistryChartSettingsKey>(Win32Registry(), programKey + "\\settings")),
       programKey_(std::move(programKey)),
       release_(CurrentWindowsRelease()) {
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer : form.Timers()) timers_.Attach(*timer);
-  chartColors_ = std::make_unique<ChartColors>(PerfChart1, *chartKey_);
+  chartColors_ =
+      std::make_unique<ChartColors>(PerfChart1, Win32Registry(), programKey_ + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
       ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
                           form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,

@@ -129,7 +129,6 @@ class TfMainMem {
   TKVNMaxMem engine_;
   std::unique_ptr<ClipboardService> clipboard_;
   std::unique_ptr<SystemProcessorLoads> loads_;
-  std::unique_ptr<ChartSettingsKey> chartKey_;
   std::unique_ptr<ChartColors> chartColors_;
   std::unique_ptr<ChartSwatches> swatches_;
   std::unique_ptr<Recovery> recovery_;

@@ -1,24 +1,12 @@
 #include "shell/mapi_mail_win32.h"
 
+#include "base/late_bound_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 
 namespace kvn {
 
 namespace {
-
-// Simple MAPI takes text in the system's code page.
-std::string Ansi(const std::string& utf8) {
-  const std::wstring wide = Widen(utf8);
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size,
-                        nullptr, nullptr);
-  return ansi;
-}
 
 std::string FileNameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/:");
@@ -30,14 +18,9 @@ std::string FileNameOf(const std::string& path) {
 MapiFunctions SystemMapi() {
   static const MapiFunctions functions = [] {
     MapiFunctions f;
-    HMODULE library = LoadLibraryW(L"MAPI32.DLL");
-    if (!library) return f;
-    f.logon = reinterpret_cast<LPMAPILOGON>(
-        reinterpret_cast<void*>(GetProcAddress(library, "MAPILogon")));
-    f.sendMail = reinterpret_cast<LPMAPISENDMAIL>(
-        reinterpret_cast<void*>(GetProcAddress(library, "MAPISendMail")));
-    f.logoff = reinterpret_cast<LPMAPILOGOFF>(
-        reinterpret_cast<void*>(GetProcAddress(library, "MAPILogoff")));
+    f.logon = LateBound<LPMAPILOGON>(L"mapi32.dll", "MAPILogon");
+    f.sendMail = LateBound<LPMAPISENDMAIL>(L"mapi32.dll", "MAPISendMail");
+    f.logoff = LateBound<LPMAPILOGOFF>(L"mapi32.dll", "MAPILogoff");
     return f;
   }();
   return functions;
@@ -72,17 +55,18 @@ ULONG TMapiSendMail::SendReportMail() {
     }
   }
 
-  // The texts the structures point into live until the call returns.
-  const std::string subject = Ansi(Subject);
-  const std::string body = Ansi(Body);
+  // The texts the structures point into live until the call returns; Simple MAPI takes them in
+  // the system's code page.
+  const std::string subject = ToAnsi(Subject);
+  const std::string body = ToAnsi(Body);
   std::vector<std::string> names, addresses, paths, fileNames;
   for (const std::string& r : Recipients) {
-    names.push_back(Ansi(r));
-    addresses.push_back("SMTP:" + Ansi(r));
+    names.push_back(ToAnsi(r));
+    addresses.push_back("SMTP:" + ToAnsi(r));
   }
   for (const std::string& a : Attachments) {
-    paths.push_back(Ansi(a));
-    fileNames.push_back(Ansi(FileNameOf(a)));
+    paths.push_back(ToAnsi(a));
+    fileNames.push_back(ToAnsi(FileNameOf(a)));
   }
   std::vector<MapiRecipDesc> recips(Recipients.size());
   for (std::size_t i = 0; i < recips.size(); ++i) {

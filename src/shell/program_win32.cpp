@@ -6,7 +6,9 @@
 
 #include <exception>
 
+#include "base/late_bound_win32.h"
 #include "base/text_win32.h"
+#include "base/unique_handle_win32.h"
 #include "control/load_sampler_win32.h"
 #include "engine/kvn_max_mem.h"
 #include "engine/memory_service_win32.h"
@@ -40,8 +42,7 @@ void WriteOutput(const std::string& text) {
   using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   if (!out || out == INVALID_HANDLE_VALUE) {
-    auto attach = reinterpret_cast<AttachConsoleFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AttachConsole")));
+    const auto attach = LateBound<AttachConsoleFn>(L"kernel32.dll", "AttachConsole");
     constexpr DWORD kParentProcess = static_cast<DWORD>(-1);
     if (!attach || !attach(kParentProcess)) return;
     out = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -64,10 +65,9 @@ void WriteOutput(const std::string& text) {
 std::vector<std::string> ProgramArguments() {
   std::vector<std::string> arguments;
   int count = 0;
-  LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
+  const UniqueHandle<LPWSTR*, FreeLocalMemory> list(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!list) return arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(Narrow(list[i]));
-  LocalFree(list);
+  for (int i = 1; i < count; ++i) arguments.push_back(Narrow(list.get()[i]));
   return arguments;
 }
 

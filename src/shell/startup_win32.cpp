@@ -2,6 +2,7 @@
 // depend on one another; the processor page and the MMX check come once the window shows.
 #include "shell/main_window_win32.h"
 
+#include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
@@ -90,7 +91,7 @@ void TfMainMem::InitMainWindow() {
   tuning_ = std::make_unique<WindowsTuning>(
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
                      form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
-      options, Win32Registry(), std::move(tuningSinks), CurrentTuningRelease());
+      options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_));
   settings_ =
       std::make_unique<SettingsStore>(Win32Registry(), *tuning_, *chartColors_, installedRamMB_,
                                       ProgramFilePath(), KORVANE_VERSION_TEXT, programKey_);
@@ -144,7 +145,7 @@ void TfMainMem::InitMainWindow() {
 
   SelectWindowsLogo(
       form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
-  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights());
+  tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights(release_));
   form.StatusBar.SetPanelText(1, " 100 %");
   form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
   form.TrackBar1.SetPosition(static_cast<int>(HalfRamMB(installedRamMB_)));

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/late_bound_win32.h"
 #include "base/text_win32.h"
 #include "ui/win32/subclass.h"
 
@@ -44,12 +45,9 @@ DWORD TrayRecordSize() {
     };
     using GetVersionFn = HRESULT(CALLBACK*)(VersionInfo*);
     DWORD major = 4;
-    if (HMODULE shell = GetModuleHandleW(L"shell32.dll")) {
-      auto get = reinterpret_cast<GetVersionFn>(
-          reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
-      VersionInfo info{sizeof(VersionInfo), 0, 0, 0, 0};
-      if (get && SUCCEEDED(get(&info))) major = info.major;
-    }
+    const auto get = LateBound<GetVersionFn>(L"shell32.dll", "DllGetVersion");
+    VersionInfo info{sizeof(VersionInfo), 0, 0, 0, 0};
+    if (get && SUCCEEDED(get(&info))) major = info.major;
     return static_cast<DWORD>(major >= 5 ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE);
   }();
   return size;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/text.h"
+
 namespace kvn {
 
 namespace {
@@ -18,13 +20,6 @@ constexpr std::uint8_t kPow = K(4);
 std::unique_ptr<TCpuLibrary>& GlobalLibrary() {
   static std::unique_ptr<TCpuLibrary> library;
   return library;
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper;
 }
 
 }  // namespace
@@ -253,7 +248,7 @@ TCpuFeature TCpuFeatureSet::ByIndex(std::uint32_t bit) const {
 }
 
 TCpuFeature TCpuFeatureSet::ByName(std::string_view name) const {
-  const std::string upper = UpperAscii(name);
+  const std::string upper = AsciiUpper(name);
   if (vendorCode_ == 2 || vendorCode_ == 3) {
     // Where these vendors report a feature at a bit of their own.
     if (upper == "MMX+") {
@@ -272,7 +267,7 @@ TCpuFeature TCpuFeatureSet::ByName(std::string_view name) const {
 }
 
 TCpuFeature TProcessorFeatures::FindFeature(std::string_view name) const {
-  const std::string upper = UpperAscii(name);
+  const std::string upper = AsciiUpper(name);
   for (const TCpuFeatureRow& row : CpuFeatureTable) {
     if (upper != row.Name) continue;
     for (int kind = 1; kind <= 4; ++kind)

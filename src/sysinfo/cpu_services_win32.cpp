@@ -8,7 +8,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "base/scope_guard.h"
+#include "base/late_bound_win32.h"
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
@@ -28,16 +29,10 @@ using GetProcessAffinityMaskFn = BOOL(WINAPI*)(HANDLE, PDWORD_PTR, PDWORD_PTR);
 
 class WindowsCpuSystem : public ICpuSystem {
  public:
-  WindowsCpuSystem() {
-    // Windows 9x lacks these: without them nothing is pinned.
-    HMODULE kernel = GetModuleHandleW(L"KERNEL32.DLL");
-    if (kernel) {
-      setMask_ = reinterpret_cast<SetProcessAffinityMaskFn>(
-          reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessAffinityMask")));
-      getMask_ = reinterpret_cast<GetProcessAffinityMaskFn>(
-          reinterpret_cast<void*>(GetProcAddress(kernel, "GetProcessAffinityMask")));
-    }
-  }
+  // Windows 9x lacks these: without them nothing is pinned.
+  WindowsCpuSystem()
+      : setMask_(LateBound<SetProcessAffinityMaskFn>(L"kernel32.dll", "SetProcessAffinityMask")),
+        getMask_(LateBound<GetProcessAffinityMaskFn>(L"kernel32.dll", "GetProcessAffinityMask")) {}
   std::uint32_t ProcessorCount() override {
     SYSTEM_INFO info{};
     GetSystemInfo(&info);
@@ -93,12 +88,12 @@ class WindowsCpuClock : public ICpuClock {
 
   void RunTimeCritical(const std::function<void()>& job) override {
     SpeedThreadContext context{&job, nullptr};
-    HANDLE thread = CreateThread(nullptr, 0, SpeedThreadProc, &context, CREATE_SUSPENDED, nullptr);
+    const KernelHandle thread(
+        CreateThread(nullptr, 0, SpeedThreadProc, &context, CREATE_SUSPENDED, nullptr));
     if (!thread) throw std::runtime_error("Cannot create the processor speed thread");
-    ScopeGuard closeThread([thread] { CloseHandle(thread); });
-    SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
-    ResumeThread(thread);
-    WaitForSingleObject(thread, INFINITE);
+    SetThreadPriority(thread.get(), THREAD_PRIORITY_TIME_CRITICAL);
+    ResumeThread(thread.get());
+    WaitForSingleObject(thread.get(), INFINITE);
     if (context.error) std::rethrow_exception(context.error);
   }
 };

@@ -4,10 +4,13 @@
 #include <winsock2.h>
 #include <x86intrin.h>
 
-#include <cstdio>
 #include <vector>
 
+#include "base/file_version_win32.h"
+#include "base/late_bound_win32.h"
 #include "base/message_window_win32.h"
+#include "base/program_file_win32.h"
+#include "base/registry_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 
@@ -16,16 +19,6 @@ namespace kvn {
 namespace {
 
 constexpr UINT kMeasured = WM_APP + 1;
-
-std::string AnsiOf(const std::string& utf8) {
-  const std::wstring wide = Widen(utf8);
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string ansi(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), size, nullptr, nullptr);
-  ansi.resize(static_cast<std::size_t>(size - 1));
-  return ansi;
-}
 
 }  // namespace
 
@@ -69,9 +62,8 @@ Win32SystemInfoServices::~Win32SystemInfoServices() {
 
 void Win32SystemInfoServices::JoinMeasurement() {
   if (!thread_) return;
-  WaitForSingleObject(thread_, INFINITE);
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  WaitForSingleObject(thread_.get(), INFINITE);
+  thread_.reset();
 }
 
 DWORD WINAPI Win32SystemInfoServices::MeasureThread(void* self) {
@@ -84,9 +76,9 @@ DWORD WINAPI Win32SystemInfoServices::MeasureThread(void* self) {
 bool Win32SystemInfoServices::StartCpuSpeedMeasurement(std::function<void(double)> done) {
   if (thread_) return false;  // one at a time
   done_ = std::move(done);
-  thread_ = CreateThread(nullptr, 0, MeasureThread, this, 0, nullptr);
+  thread_.reset(CreateThread(nullptr, 0, MeasureThread, this, 0, nullptr));
   if (!thread_) done_ = nullptr;
-  return thread_ != nullptr;
+  return static_cast<bool>(thread_);
 }
 
 std::string Win32SystemInfoServices::ComputerName() {
@@ -105,7 +97,7 @@ std::string Win32SystemInfoServices::LocalIpAddress(const std::string& hostName)
   WSADATA data{};
   if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return {};
   ScopeGuard cleanup([] { WSACleanup(); });
-  std::string host = AnsiOf(hostName);
+  std::string host = ToAnsi(hostName);
   if (host.empty()) {
     char local[260] = {};
     if (gethostname(local, sizeof local) != 0) return {};
@@ -123,19 +115,10 @@ std::string Win32SystemInfoServices::LocalIpAddress(const std::string& hostName)
 std::optional<std::string> Win32SystemInfoServices::DirectXVersionValue() {
   // Read access is all a reading needs; asking for full access fails for every user who is not
   // an administrator and would report DirectX missing.
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\DirectX", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  ScopeGuard close([key] { RegCloseKey(key); });
-  wchar_t value[64] = {};
-  DWORD size = sizeof value - sizeof(wchar_t);
-  DWORD type = 0;
-  if (RegQueryValueExW(key, L"Version", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_SZ)
-    return std::string();
-  return Narrow(value);
+  const auto key =
+      Win32Registry().OpenReadOnly(RegistryRoot::LocalMachine, "Software\\Microsoft\\DirectX");
+  if (!key) return std::nullopt;
+  return key->ReadText("Version").value_or(std::string());
 }
 
 std::vector<DisplayMode> Win32SystemInfoServices::DisplayModes() {
@@ -162,8 +145,7 @@ std::int64_t Win32SystemInfoServices::DriveFreeBytes(int driveNumber) {
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   ScopeGuard restore([oldMode] { SetErrorMode(oldMode); });
   using FreeSpaceExFn = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-  static const auto freeSpaceEx = reinterpret_cast<FreeSpaceExFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetDiskFreeSpaceExW")));
+  static const auto freeSpaceEx = LateBound<FreeSpaceExFn>(L"kernel32.dll", "GetDiskFreeSpaceExW");
   if (freeSpaceEx) {
     ULARGE_INTEGER available{}, total{}, free{};
     if (!freeSpaceEx(root, &available, &total, &free)) return -1;
@@ -177,25 +159,7 @@ std::int64_t Win32SystemInfoServices::DriveFreeBytes(int driveNumber) {
 
 std::string ReadFileVersionText(const std::wstring& path) {
   if (SHGetFileInfoW(path.c_str(), 0, nullptr, 0, SHGFI_EXETYPE) == 0) return {};
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
-  if (size == 0) return {};
-  std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
-  WORD* translation = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translation), &length) ||
-      !translation || length < 2 * sizeof(WORD))
-    return {};
-  wchar_t query[64];
-  swprintf(query, 64, L"\\StringFileInfo\\%.4x%.4x\\%ls", translation[0], translation[1],
-           L"FileVersion");
-  wchar_t* text = nullptr;
-  if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&text), &length) || !text ||
-      length == 0)
-    return {};
-  return Narrow(std::wstring(text, wcsnlen(text, length)));
+  return FileVersionText(path, L"FileVersion");
 }
 
 std::string ReadFileDateText(const std::wstring& path) {
@@ -212,9 +176,7 @@ std::string ReadFileDateText(const std::wstring& path) {
 }
 
 std::wstring ProgramFileName() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+  return Widen(ProgramFilePath());
 }
 
 const std::string& ProgramFileVersion() {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/unique_handle_win32.h"
 #include "sysinfo/system_info.h"
 
 namespace kvn {
@@ -36,7 +37,7 @@ class Win32SystemInfoServices : public SystemInfoServices {
   void JoinMeasurement();
 
   std::unique_ptr<MessageWindow> window_;  // hears the end of a measurement
-  HANDLE thread_ = nullptr;
+  KernelHandle thread_;
   double measured_ = 0;
   std::function<void(double)> done_;
 };

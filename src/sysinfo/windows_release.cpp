@@ -1,7 +1,8 @@
 #include "sysinfo/windows_release.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/text.h"
 
 namespace kvn {
 
@@ -12,11 +13,6 @@ std::string Trimmed(const std::string& text) {
   auto first = std::find_if_not(text.begin(), text.end(), blank);
   auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
   return first < last ? std::string(first, last) : std::string();
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 bool IsServer(const WindowsVersionRecord& v) {
@@ -132,7 +128,10 @@ std::string LaterWindowsName(const WindowsVersionRecord& v) {
 
 WindowsRelease DetectWindowsRelease(WindowsReleaseSource& source) {
   WindowsRelease r;
-  if (auto version = source.VersionRecord()) r.Version = *version;
+  if (auto version = source.VersionRecord()) {
+    r.Version = *version;
+    r.VersionKnown = true;
+  }
   if (r.Version.PlatformId == kPlatformWin9x) r.Kernel32Version = source.Kernel32FileVersion();
   r.Kind = DetectWindowsKind(r.Version, r.Kernel32Version);
   r.Flags = FlagsOf(r.Kind, r.Version.PlatformId);
@@ -209,7 +208,7 @@ int WindowsProductType(const WindowsRelease& r, WindowsReleaseSource& source) {
     if (!extended) return 0;
     return extended->ProductType == kProductWorkstation ? 1 : 2;
   }
-  const std::string type = Upper(source.ProductTypeValue().value_or(""));
+  const std::string type = AsciiUpper(source.ProductTypeValue().value_or(""));
   if (type == "WINNT") return 1;
   if (type == "LANMANNT") return 2;
   if (type == "SERVERNT") return 3;

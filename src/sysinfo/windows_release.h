@@ -81,6 +81,7 @@ enum class LaterWindows { None, Known, Unrecognised };
 // Everything settled at start-up.
 struct WindowsRelease {
   WindowsVersionRecord Version;  // the plain query's record
+  bool VersionKnown = false;     // false when the plain query failed (Version is then empty)
   std::uint32_t Kernel32Version = 0;
   WindowsKind Kind = WindowsKind::Unknown;
   WindowsFlags Flags;

@@ -1,8 +1,8 @@
 #include "sysinfo/windows_release_win32.h"
 
-#include <vector>
-
-#include "base/scope_guard.h"
+#include "base/file_version_win32.h"
+#include "base/late_bound_win32.h"
+#include "base/registry_win32.h"
 
 namespace kvn {
 
@@ -37,21 +37,6 @@ struct KernelVersionInfo {
   UCHAR wReserved;
 };
 
-std::optional<std::vector<BYTE>> ReadValue(const char* path, const char* name, DWORD& type) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return std::nullopt;
-  ScopeGuard close([key] { RegCloseKey(key); });
-  DWORD size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size > 4096)
-    return std::nullopt;
-  std::vector<BYTE> data(size + 1, 0);
-  if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  data.resize(size);
-  return data;
-}
-
 }  // namespace
 
 std::optional<WindowsVersionRecord> Win32WindowsReleaseSource::VersionRecord() {
@@ -74,10 +59,7 @@ std::optional<WindowsVersionRecord> Win32WindowsReleaseSource::ExtendedVersionRe
 
 std::optional<WindowsVersionRecord> Win32WindowsReleaseSource::KernelVersionRecord() {
   using RtlGetVersionFn = LONG(WINAPI*)(KernelVersionInfo*);
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  if (!ntdll) return std::nullopt;
-  const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+  const auto rtlGetVersion = LateBound<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
   if (!rtlGetVersion) return std::nullopt;
   KernelVersionInfo info{};
   info.dwOSVersionInfoSize = sizeof info;
@@ -89,17 +71,8 @@ std::optional<WindowsVersionRecord> Win32WindowsReleaseSource::KernelVersionReco
 }
 
 std::uint32_t FileProductVersion(const wchar_t* path) {
-  DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path, &handle);
-  if (size == 0) return 0;
-  std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(path, 0, size, block.data())) return 0;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-      length < sizeof(VS_FIXEDFILEINFO))
-    return 0;
-  return fixed->dwProductVersionMS;
+  const std::optional<VS_FIXEDFILEINFO> fixed = FixedFileVersion(path);
+  return fixed ? fixed->dwProductVersionMS : 0;
 }
 
 std::uint32_t Win32WindowsReleaseSource::Kernel32FileVersion() {
@@ -110,21 +83,18 @@ std::uint32_t Win32WindowsReleaseSource::Kernel32FileVersion() {
 }
 
 std::optional<std::uint32_t> Win32WindowsReleaseSource::CsdVersionValue() {
-  DWORD type = 0;
-  const auto data = ReadValue("SYSTEM\\CurrentControlSet\\Control\\Windows", "CSDVersion", type);
-  if (!data || type != REG_DWORD || data->size() != 4) return std::nullopt;
-  return static_cast<std::uint32_t>((*data)[0] | (*data)[1] << 8 | (*data)[2] << 16 |
-                                    (*data)[3] << 24);
+  const auto key = Win32Registry().OpenReadOnly(RegistryRoot::LocalMachine,
+                                                "SYSTEM\\CurrentControlSet\\Control\\Windows");
+  return key ? key->ReadDword("CSDVersion") : std::nullopt;
 }
 
 std::optional<std::string> Win32WindowsReleaseSource::ProductTypeValue() {
-  DWORD type = 0;
-  const auto data =
-      ReadValue("System\\CurrentControlSet\\Control\\ProductOptions", "ProductType", type);
-  if (!data || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-  std::string text(data->begin(), data->end());
-  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
-  return text;
+  const auto key = Win32Registry().OpenReadOnly(
+      RegistryRoot::LocalMachine, "System\\CurrentControlSet\\Control\\ProductOptions");
+  if (!key) return std::nullopt;
+  std::optional<RegistryText> value = key->ReadAnyText("ProductType");
+  if (!value) return std::nullopt;
+  return std::move(value->text);
 }
 
 WindowsReleaseSource& SystemReleaseSource() {

@@ -6,7 +6,7 @@
 
 namespace kvn {
 
-// The A forms throughout: they are the ones every release, 9x included, implements.
+// The A forms of the version query: they are the ones every release, 9x included, implements.
 class Win32WindowsReleaseSource : public WindowsReleaseSource {
  public:
   std::optional<WindowsVersionRecord> VersionRecord() override;

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/chart_fake_settings_key.h"
+#include "fakes/fake_registry.h"
 
 namespace kvn {
 namespace {
 
-using fake::FakeChartSettingsKey;
+using Key = fake::FakeSettingsKey;
 
 struct Colors {
   TColor fond, grid, cpu, ram, alarme;
@@ -32,12 +32,12 @@ constexpr Colors kCreation{0x000000, 0x55AC51, 0xFFB722, 0x17CA13, 0x0000FF};
 TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
   struct Case {
     const char* what;
-    std::function<void(FakeChartSettingsKey&)> store;
+    std::function<void(Key&)> store;
     Colors want;
   } cases[] = {
-      {"first run, nothing stored", [](FakeChartSettingsKey&) {}, kCreation},
+      {"first run, nothing stored", [](Key&) {}, kCreation},
       {"all five",
-       [](FakeChartSettingsKey& k) {
+       [](Key& k) {
          k.Set("BackgroundColor", 1);
          k.Set("GridColor", 2);
          k.Set("CPUColor", 3);
@@ -46,7 +46,7 @@ TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
        },
        {1, 2, 3, 4, 5}},
       {"names in another case",
-       [](FakeChartSettingsKey& k) {
+       [](Key& k) {
          k.Set("backgroundcolor", 11);
          k.Set("GRIDCOLOR", 12);
          k.Set("cpucolor", 13);
@@ -55,14 +55,14 @@ TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
        },
        {11, 12, 13, 14, 15}},
       {"grid missing",
-       [](FakeChartSettingsKey& k) {
+       [](Key& k) {
          k.Set("BackgroundColor", 0x112233);
          k.Set("CPUColor", 3);
          k.Set("AlarmColor", 5);
        },
        {0x112233, kCreation.grid, kCreation.cpu, kCreation.ram, kCreation.alarme}},
       {"RAM colour stored as text",
-       [](FakeChartSettingsKey& k) {
+       [](Key& k) {
          k.Set("BackgroundColor", 1);
          k.Set("GridColor", 2);
          k.Set("CPUColor", 3);
@@ -73,9 +73,9 @@ TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
   };
   for (const auto& c : cases) {
     TGRAPHKVN chart;
-    FakeChartSettingsKey key;
+    Key key;
     c.store(key);
-    ChartColors colors(chart, key);
+    ChartColors colors(chart, key.registry, Key::kPath);
     int applied = 0;
     colors.OnColorsApplied = [&](const TGRAPHKVN& g) {
       EXPECT_EQ(&g, &chart);
@@ -84,57 +84,57 @@ TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
     colors.ChangeColor();
     ExpectColors(chart, c.want, c.what);
     EXPECT_EQ(applied, 1) << c.what;
-    EXPECT_EQ(key.openCount, key.closeCount) << c.what;
+    EXPECT_EQ(key.registry.liveKeys, 0) << c.what << ": the key is closed again";
     EXPECT_EQ(chart.CouleurCPU2(), 0x00FFFFu) << c.what;
   }
 }
 
 TEST(ChangeColor, AKeyThatCannotOpenStillUpdatesTheSwatches) {
   TGRAPHKVN chart;
-  FakeChartSettingsKey key;
-  key.opens = false;
-  ChartColors colors(chart, key);
+  Key key;
+  key.RefuseOpen();
+  ChartColors colors(chart, key.registry, Key::kPath);
   int applied = 0;
   colors.OnColorsApplied = [&](const TGRAPHKVN&) { ++applied; };
   colors.ChangeColor();
   EXPECT_EQ(applied, 1);
   ExpectColors(chart, kCreation, "unopened key");
   colors.SaveColor();  // swallowed
-  EXPECT_TRUE(key.values.empty());
+  EXPECT_EQ(key.Count(), 0u);
 }
 
 TEST(SaveColor, WritesTheFiveColoursAndSwallowsFailures) {
   TGRAPHKVN chart;
   chart.SetCouleurFond(0x010203);
   chart.SetCouleurCPU2(0x123456);
-  FakeChartSettingsKey key;
-  ChartColors colors(chart, key);
+  Key key;
+  ChartColors colors(chart, key.registry, Key::kPath);
   colors.SaveColor();
-  EXPECT_EQ(key.values.size(), 5u) << "CPU2 is not stored";
+  EXPECT_EQ(key.Count(), 5u) << "CPU2 is not stored";
   EXPECT_EQ(key.Get("BackgroundColor"), 0x010203);
   EXPECT_EQ(key.Get("GridColor"), 0x55AC51);
   EXPECT_EQ(key.Get("CPUColor"), 16758562);
   EXPECT_EQ(key.Get("RAMColor"), 1559059);
   EXPECT_EQ(key.Get("AlarmColor"), 255);
-  EXPECT_EQ(key.openCount, 1);
-  EXPECT_EQ(key.closeCount, 1);
+  EXPECT_EQ(key.Opens(), 1);
+  EXPECT_EQ(key.registry.liveKeys, 0);
 
-  FakeChartSettingsKey failing;
-  failing.failWriteAt = 1;
-  ChartColors other(chart, failing);
+  Key failing;
+  failing.registry.failWriteAt = 1;
+  ChartColors other(chart, failing.registry, Key::kPath);
   EXPECT_NO_THROW(other.SaveColor());
   EXPECT_TRUE(failing.Has("BackgroundColor"));
   EXPECT_FALSE(failing.Has("GridColor"));
-  EXPECT_EQ(failing.closeCount, 1) << "closed after a failure too";
+  EXPECT_EQ(failing.registry.liveKeys, 0) << "closed after a failure too";
 }
 
 TEST(Defaut, ResetsToThePureGreenAndDarkGridAndStoresThem) {
   TGRAPHKVN chart;
   chart.SetCouleurFond(0xFFFFFF);
   chart.SetCouleurAlarme(0x00FF00);
-  FakeChartSettingsKey key;
+  Key key;
   key.Set("RAMColor", 0x333333);  // overwritten by the save before it is read back
-  ChartColors colors(chart, key);
+  ChartColors colors(chart, key.registry, Key::kPath);
   int applied = 0;
   colors.OnColorsApplied = [&](const TGRAPHKVN&) { ++applied; };
   colors.Btn6Click();
@@ -151,15 +151,15 @@ TEST(ColorChosen, EachSwatchSetsItsColourThenSavesAndReapplies) {
   const char* names[] = {"BackgroundColor", "GridColor", "CPUColor", "RAMColor", "AlarmColor"};
   for (int i = 0; i < 5; ++i) {
     TGRAPHKVN chart;
-    FakeChartSettingsKey key;
-    ChartColors colors(chart, key);
+    Key key;
+    ChartColors colors(chart, key.registry, Key::kPath);
     const TColor pick = 0x00ABCDEF - i;
     colors.ColorChosen(all[i], pick);
     EXPECT_EQ(GetChartColor(chart, all[i]), pick) << names[i];
     EXPECT_EQ(key.Get(names[i]), static_cast<std::int32_t>(pick)) << names[i];
     // Restart: a fresh chart takes the stored colours back.
     TGRAPHKVN restarted;
-    ChartColors again(restarted, key);
+    ChartColors again(restarted, key.registry, Key::kPath);
     again.ChangeColor();
     EXPECT_EQ(GetChartColor(restarted, all[i]), pick) << names[i];
   }

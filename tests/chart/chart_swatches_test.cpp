@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/chart_fake_settings_key.h"
+#include "fakes/fake_registry.h"
 
 namespace kvn {
 namespace {
@@ -26,8 +26,8 @@ struct Page {
   ui::Button Btn6;
   ui::ColorDialog ColorDialog;
   TGRAPHKVN chart;
-  fake::FakeChartSettingsKey key;
-  ChartColors colors{chart, key};
+  fake::FakeSettingsKey key;
+  ChartColors colors{chart, key.registry, fake::FakeSettingsKey::kPath};
   ChartSwatches swatches{{ShapeBFond, ShapeBGrid, ShapeBCPU, ShapeBRAM, ShapeBAlarme, ShapeCPU,
                           ShapeRam, ShapeAlarme, Btn6, ColorDialog},
                          chart,
@@ -72,7 +72,7 @@ TEST(ChartSwatches, ChooserStartsFromTheCurrentColourAndCancelChangesNothing) {
   p.ShapeBRAM.MouseDown(ui::MouseButton::Left, 1, 1);
   EXPECT_EQ(p.picker.offered, std::vector<ui::Color>{0x00FF00});
   EXPECT_EQ(p.chart.CouleurRAM(), 0x00FF00u);
-  EXPECT_EQ(p.key.writes, 0);
+  EXPECT_EQ(p.key.registry.writeAttempts, 0);
 }
 
 TEST(ChartSwatches, DefaultButtonRestoresTheOriginalColours) {

@@ -7,7 +7,6 @@
 
 #include "base/registry_win32.h"
 #include "chart/chart_colors.h"
-#include "chart/chart_settings_key.h"
 #include "chart/chart_window_win32.h"
 #include "gui/screenshot.h"
 #include "ui/dispatch.h"
@@ -195,16 +194,16 @@ TEST_F(ChartHost, DestroyingTheWindowDetachesTheChart) {
 }
 
 // The colours under the real registry, in a key of this test's own.
-TEST(ChartSettingsKeyWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
+TEST(ChartColorsWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
   const std::wstring path = L"Software\\KorvaneTests\\chart";
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
-  RegistryChartSettingsKey key(Win32Registry(), "Software\\KorvaneTests\\chart");
+  const std::string key = "Software\\KorvaneTests\\chart";
   TGRAPHKVN chart;
-  ChartColors colors(chart, key);
+  ChartColors colors(chart, Win32Registry(), key);
   colors.Btn6Click();
 
   TGRAPHKVN restarted;
-  ChartColors again(restarted, key);
+  ChartColors again(restarted, Win32Registry(), key);
   again.ChangeColor();
   EXPECT_EQ(restarted.CouleurRAM(), 0x00FF00u);
   EXPECT_EQ(restarted.CouleurGrid(), 0x408000u);
@@ -226,7 +225,7 @@ TEST(ChartSettingsKeyWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
   TGRAPHKVN third;
   third.SetCouleurCPU(0x020202);
   third.SetCouleurRAM(0x010101);
-  ChartColors once(third, key);
+  ChartColors once(third, Win32Registry(), key);
   once.ChangeColor();
   EXPECT_EQ(third.CouleurGrid(), 0x408000u) << "read before the bad value";
   EXPECT_EQ(third.CouleurCPU(), 0x020202u) << "the text value is not applied";

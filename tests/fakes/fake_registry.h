@@ -3,13 +3,13 @@
 // keeps the spelling it was created with), each with its type. Keys can be made to refuse
 // opening or writing, and every open, presence test and write is recorded.
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "base/registry.h"
+#include "base/text.h"
 
 namespace kvn::fake {
 
@@ -27,13 +27,12 @@ class FakeRegistry : public Registry {
     std::map<std::string, Value> values;  // by upper-cased name
   };
 
-  static std::string Upper(std::string_view s) {
-    std::string u(s);
-    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return std::toupper(c); });
-    return u;
-  }
+  static std::string Upper(std::string_view s) { return AsciiUpper(s); }
   static std::string PathOf(RegistryRoot root, std::string_view path) {
-    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + Upper(path);
+    const char* rootName = root == RegistryRoot::LocalMachine  ? "HKLM\\"
+                           : root == RegistryRoot::ClassesRoot ? "HKCR\\"
+                                                               : "HKCU\\";
+    return rootName + Upper(path);
   }
 
   std::map<std::string, Key> keys;
@@ -43,6 +42,8 @@ class FakeRegistry : public Registry {
   std::map<std::string, int> opens;                    // by path
   std::vector<std::string> tested;                     // names given to HasValue, in order
   std::vector<std::string> written;                    // names written, in order
+  int failWriteAt = -1;  // the index (from 0, over every key) of a value write that fails
+  int writeAttempts = 0;
   int liveKeys = 0;
 
   void AddKey(RegistryRoot root, std::string_view path) { keys[PathOf(root, path)]; }
@@ -68,6 +69,10 @@ class FakeRegistry : public Registry {
   }
 
   std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create) override;
+  // Counted and refused as the full opens are; writes through it are not told apart.
+  std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) override {
+    return Open(root, path, false);
+  }
 
  private:
   friend class FakeKey;
@@ -101,13 +106,13 @@ class FakeKey : public RegistryKey {
     return v->text;
   }
   bool WriteDword(std::string_view name, std::uint32_t value) override {
-    if (!Writable(FakeRegistry::Type::Dword)) return false;
+    if (!WriteAllowed(FakeRegistry::Type::Dword)) return false;
     r_.written.emplace_back(name);
     r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Dword, value, {}, 4});
     return true;
   }
   bool WriteText(std::string_view name, std::string_view text) override {
-    if (!Writable(FakeRegistry::Type::Text)) return false;
+    if (!WriteAllowed(FakeRegistry::Type::Text)) return false;
     r_.written.emplace_back(name);
     r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Text, 0, std::string(text), 0});
     return true;
@@ -126,6 +131,9 @@ class FakeKey : public RegistryKey {
   bool Writable(FakeRegistry::Type type) const {
     return !r_.refuseWrites.count(path_) && !r_.refuseTypes.count({path_, type});
   }
+  bool WriteAllowed(FakeRegistry::Type type) {
+    return Writable(type) && r_.writeAttempts++ != r_.failWriteAt;
+  }
   FakeRegistry& r_;
   std::string path_;
 };
@@ -141,5 +149,36 @@ inline std::unique_ptr<RegistryKey> FakeRegistry::Open(RegistryRoot root, std::s
   }
   return std::make_unique<FakeKey>(*this, full);
 }
+
+// The program's settings key in a fake registry, as the chart's colours use it.
+struct FakeSettingsKey {
+  static constexpr char kPath[] = "Software\\Korvane\\settings";
+  FakeRegistry registry;
+
+  static std::string FullPath() { return FakeRegistry::PathOf(RegistryRoot::CurrentUser, kPath); }
+  void Set(std::string_view name, std::int32_t v) {
+    registry.SetDword(RegistryRoot::CurrentUser, kPath, name, static_cast<std::uint32_t>(v));
+  }
+  void SetText(std::string_view name) {
+    registry.SetText(RegistryRoot::CurrentUser, kPath, name, "12");
+  }
+  bool Has(std::string_view name) const {
+    return registry.Find(RegistryRoot::CurrentUser, kPath, name) != nullptr;
+  }
+  // -1 when missing.
+  std::int32_t Get(std::string_view name) const {
+    const auto* v = registry.Find(RegistryRoot::CurrentUser, kPath, name);
+    return v ? static_cast<std::int32_t>(v->dword) : -1;
+  }
+  std::size_t Count() const {
+    const auto k = registry.keys.find(FullPath());
+    return k == registry.keys.end() ? 0 : k->second.values.size();
+  }
+  void RefuseOpen() { registry.refuseOpen.insert(FullPath()); }
+  int Opens() const {
+    const auto o = registry.opens.find(FullPath());
+    return o == registry.opens.end() ? 0 : o->second;
+  }
+};
 
 }  // namespace kvn::fake

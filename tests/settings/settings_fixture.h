@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "chart/chart_colors.h"
-#include "fakes/chart_fake_settings_key.h"
 #include "fakes/fake_registry.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
@@ -97,8 +96,8 @@ class RegistryFixture : public ::testing::Test {
   std::vector<std::string> log;
   std::uint32_t l2KB = 256;
   TGRAPHKVN chart;
-  fake::FakeChartSettingsKey chartKey;
-  ChartColors colors{chart, chartKey};
+  fake::FakeSettingsKey chartKey;
+  ChartColors colors{chart, chartKey.registry, fake::FakeSettingsKey::kPath};
 };
 
 // The registry's values and the options, without a form.

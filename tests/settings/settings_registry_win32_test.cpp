@@ -50,8 +50,7 @@ class RealRegistry : public ::testing::Test {
     Program(RealRegistry& t, TuningSinks sinks = {})
         : tuning(TuningOf(form), options, Win32Registry(), std::move(sinks),
                  TuningRelease{false, false, true}, t.where),
-          colorKey(t.root + "\\settings"),
-          colors(chart, colorKey),
+          colors(chart, Win32Registry(), t.root + "\\settings"),
           store(Win32Registry(), tuning, colors, kRamMB, kProgram, "1.0.0", t.root),
           binding(form, options, store, TuningReactions(tuning)) {
       form.TrackBar1.SetRange(0, kRamMB);
@@ -66,24 +65,6 @@ class RealRegistry : public ::testing::Test {
     Options options;
     WindowsTuning tuning;
     TGRAPHKVN chart;
-    struct Key : ChartSettingsKey {
-      explicit Key(std::string p) : path(std::move(p)) {}
-      bool Open() override {
-        key = Win32Registry().Open(RegistryRoot::CurrentUser, path, true);
-        return key != nullptr;
-      }
-      void Close() override { key.reset(); }
-      std::optional<std::int32_t> ReadInteger(std::string_view name) override {
-        if (!key) return std::nullopt;
-        auto v = key->ReadDword(name);
-        return v ? std::optional<std::int32_t>(static_cast<std::int32_t>(*v)) : std::nullopt;
-      }
-      bool WriteInteger(std::string_view name, std::int32_t value) override {
-        return key && key->WriteDword(name, static_cast<std::uint32_t>(value));
-      }
-      std::string path;
-      std::unique_ptr<RegistryKey> key;
-    } colorKey;
     ChartColors colors;
     SettingsStore store;
     OptionsBinding binding;

@@ -167,8 +167,8 @@ TEST_F(StoreTest, StoredValuesAtTheEdges) {
     fake::FakeRegistry r;
     TuningWidgets w;
     WindowsTuning t{w.Controls(), o, r, Sinks(), release_};
-    fake::FakeChartSettingsKey k;
-    ChartColors cc{chart, k};
+    fake::FakeSettingsKey k;
+    ChartColors cc{chart, k.registry, fake::FakeSettingsKey::kPath};
     SettingsStore s{r, t, cc, kRamMB, kProgram, "1.0.0"};
     c.store(r);
     const auto before = r.keys;
