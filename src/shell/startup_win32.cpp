@@ -2,6 +2,7 @@
 // depend on one another; the processor page and the MMX check come once the window shows.
 #include "shell/main_window_win32.h"
 
+#include "base/late_bound_win32.h"
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
@@ -203,9 +204,8 @@ void TfMainMem::CheckHtmlHelp() {
 void TfMainMem::AcceptMessagesFromLowerRights() {
   // A copy run as administrator still hears a second copy or a script started without: the
   // messages they post carry no data.
-  using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
-  auto change = reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
+  const auto change =
+      LateBound<BOOL(WINAPI*)(UINT, DWORD)>(L"user32.dll", "ChangeWindowMessageFilter");
   constexpr DWORD kAllow = 1;  // MSGFLT_ADD
   if (!change) return;
   change(WM_USER, kAllow);
