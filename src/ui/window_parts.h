@@ -97,8 +97,12 @@ class StatusBar : public Control {
     Changed(Change::Other);
   }
   void PanelHint(int panel) { Fire(OnPanelHint, panel); }
+  // The grip of a resizable window in the right corner (set before the window is made).
+  bool SizeGrip() const { return sizeGrip_; }
+  void SetSizeGrip(bool grip) { sizeGrip_ = grip; }
 
  private:
+  bool sizeGrip_ = false;
   std::vector<StatusPanel> panels_;
   int gaugePanel_ = -1;
   int gaugePosition_ = 0;
