@@ -8,6 +8,7 @@ namespace kvn {
 
 NewsForm::NewsForm() : ui::Control("NetDialog") {
   Panel1.SetParent(this);
+  Panel1Edge.SetParent(&Panel1);
   btnUpdate.SetParent(&Panel1);
   tvDirect.SetParent(this);
   StatusBar.SetParent(this);
@@ -26,6 +27,7 @@ NewsForm::NewsForm() : ui::Control("NetDialog") {
 
 void NewsForm::Layout(int clientWidth, int clientHeight, int statusHeight) {
   Panel1.SetBounds(0, 0, clientWidth, kPanelHeight);
+  Panel1Edge.SetBounds(0, kPanelHeight - 2, clientWidth, 2);
   tvDirect.SetBounds(0, kPanelHeight, clientWidth,
                      std::max(0, clientHeight - kPanelHeight - statusHeight));
 }

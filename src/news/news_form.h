@@ -45,6 +45,7 @@ struct NewsForm : ui::Control {
   void Layout(int clientWidth, int clientHeight, int statusHeight);
 
   ui::Control Panel1{"Panel1"};
+  ui::Bevel Panel1Edge{"Panel1Edge"};
   ui::Button btnUpdate{"btnUpdate"};
   NewsTree tvDirect{"tvDirect"};
   ui::StatusBar StatusBar{"StatusBar"};

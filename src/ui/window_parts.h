@@ -1,5 +1,5 @@
 #pragma once
-// Page control, status bar, hot-key editor, image and shape.
+// Page control, status bar, hot-key editor, image, bevel and shape.
 #include <cstdint>
 
 #include "ui/control.h"
@@ -148,6 +148,12 @@ class Image : public Control {
 
  private:
   int resourceId_ = 0;
+};
+
+// An etched line along the top of its bounds (the lower edge of a bar).
+class Bevel : public Control {
+ public:
+  using Control::Control;
 };
 
 // A filled rectangle: colour swatches and legend marks.

@@ -102,10 +102,11 @@ bool LabelPeer::OnSetCursor() {
 // ---- Button
 
 void ButtonPeer::Create(HWND parent, const RECT& rect) {
-  // A picture and a broken line do not go together: a button with one keeps to one line.
+  // A picture and a broken line do not go together: a button with one keeps to one line. A flat
+  // button sits on a bar and never paints over the bar's edge drawn beside it.
   hwnd_ = CreatePart(L"BUTTON", L"",
                      BS_PUSHBUTTON | WS_TABSTOP | (button_.ImageId() ? 0 : BS_MULTILINE) |
-                         (button_.Flat() ? BS_FLAT : 0),
+                         (button_.Flat() ? BS_FLAT | WS_CLIPSIBLINGS : 0),
                      0, parent, rect);
 }
 
@@ -128,6 +129,12 @@ void ButtonPeer::Rescale() {
 
 void ButtonPeer::OnCommand(HWND, UINT code) {
   if (code == BN_CLICKED) control().Click();
+}
+
+// ---- Bevel: the static control's etched line.
+
+void BevelPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"STATIC", L"", SS_ETCHEDHORZ, 0, parent, rect);
 }
 
 // ---- Check box and radio button: plain (not automatic) buttons, the control decides.

@@ -333,6 +333,15 @@ class ImagePeer : public WindowPeer {
   BitmapHandle bitmap_;
 };
 
+class BevelPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
+};
+
 // A swatch: the brush colour inside a one-pixel pen border.
 class ShapePeer : public OwnClassPeer {
  public:
