@@ -13,6 +13,8 @@ class NewsTreePeer : public ui::win32::WindowPeer {
   void Rescale() override;
   // A click on a link: selected, then the control's OnClick; the tree's own selection is skipped.
   bool OnNotify(NMHDR& header, LRESULT& result) override;
+  // No tool tips, the tree's own nor the form's: its clicks are the tree's alone.
+  bool ShowsHint() const override { return false; }
 
  protected:
   void SyncCaption() override {}

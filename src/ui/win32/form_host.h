@@ -108,7 +108,8 @@ class FormHost {
   UINT NextId() const { return registry_.NextId(); }
   // `relaysMouse`: the window passes its mouse messages to RelayMouse itself (the toolkit's own
   // classes); the tool tip subclasses the others to hear theirs.
-  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false);
+  // `hinted`: false keeps the window out of the tool tip.
+  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false, bool hinted = true);
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
   WindowPeer* PeerOf(HWND hwnd) const { return registry_.PeerOf(hwnd); }
   void CreatePeers(Control& parent, HWND parentWindow);

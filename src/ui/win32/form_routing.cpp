@@ -4,9 +4,9 @@
 
 namespace kvn::ui::win32 {
 
-void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse) {
+void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse, bool hinted) {
   registry_.Add(id, hwnd, peer);
-  if (toolTip_) {
+  if (toolTip_ && hinted) {
     TOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_IDISHWND | (relaysMouse ? 0 : TTF_SUBCLASS);
