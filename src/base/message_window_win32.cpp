@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "base/window_thunk_win32.h"
+
 namespace kvn {
 
 MessageWindow::MessageWindow(const wchar_t* className, Kind kind, Handler handler)
@@ -12,7 +14,7 @@ MessageWindow::MessageWindow(const wchar_t* className, Kind kind, Handler handle
   if (!GetClassInfoExW(instance, className, &wc)) {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &MessageWindow::Proc;
+    wc.lpfnWndProc = &WindowThunk<&MessageWindow::Proc, &MessageWindow::Unreported>;
     wc.hInstance = instance;
     wc.lpszClassName = className;
     if (!RegisterClassExW(&wc)) throw std::runtime_error("cannot register a message window class");
@@ -26,22 +28,13 @@ MessageWindow::MessageWindow(const wchar_t* className, Kind kind, Handler handle
 
 MessageWindow::~MessageWindow() {
   // No message reaches this object once it is going.
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  DetachObject(hwnd_);
   DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK MessageWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<MessageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT MessageWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  // The handlers report their own errors through the dispatcher; nothing may leave here.
-  try {
-    if (self && self->handler_ && self->handler_(message, wParam, lParam, result)) return result;
-  } catch (...) {
-  }
+  if (handler_ && handler_(message, wParam, lParam, result)) return result;
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

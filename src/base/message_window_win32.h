@@ -3,6 +3,7 @@
 // the tray icon's callback. One window class per use, registered on first use.
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 
 namespace kvn {
@@ -24,7 +25,10 @@ class MessageWindow {
   HWND Handle() const { return hwnd_; }
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The handlers hand their errors to the dispatcher themselves (base cannot reach it): what
+  // still escapes one is dropped here rather than crossing the window procedure.
+  static void Unreported(std::exception_ptr) {}
 
   Handler handler_;
   HWND hwnd_ = nullptr;

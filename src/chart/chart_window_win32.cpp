@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/window_thunk_win32.h"
 #include "ui/dispatch.h"
 
 namespace kvn {
@@ -46,7 +47,7 @@ bool ChartWindow::RegisterClassOnce(HINSTANCE instance) {
   if (GetClassInfoExW(instance, kClassName, &existing)) return true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = &WindowThunk<&ChartWindow::WindowProc, &ui::ReportException>;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = nullptr;  // every pixel comes from the back bitmap
@@ -77,30 +78,16 @@ ChartWindow* ChartWindowFromHandle(HWND hwnd) {
   wchar_t name[32] = {};
   if (!hwnd || !GetClassNameW(hwnd, name, 32) || lstrcmpW(name, ChartWindow::kClassName) != 0)
     return nullptr;
-  return reinterpret_cast<ChartWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return AttachedObject<ChartWindow>(hwnd);
 }
 
-LRESULT CALLBACK ChartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* peer =
-        static_cast<ChartWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    peer->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer));
-  }
-  auto* peer = reinterpret_cast<ChartWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!peer) return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT ChartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) hwnd_ = hwnd;
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    delete peer;
+    delete this;  // the window owns its peer
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
-  // No exception leaves a window procedure: it goes to the application's fault report.
-  try {
-    return peer->HandleMessage(msg, wParam, lParam);
-  } catch (...) {
-    ui::ReportException(std::current_exception());
-    return 0;
-  }
+  return HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -46,7 +46,7 @@ class ChartWindow : public ChartPainter {
   ChartWindow& operator=(const ChartWindow&) = delete;
 
   static bool RegisterClassOnce(HINSTANCE instance);
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void CopyTo(HDC target) const;
   void ReleaseBitmap();

@@ -1,6 +1,7 @@
 #pragma once
-// TNetDialog: the "Korvane News" tool window. "Update" fetches the news file on a thread and
-// shows it as a tree of headings and links; clicking a link opens it.
+// TNetDialog: the "Korvane News" tool window, a form of the toolkit like every other window.
+// "Update" fetches the news file on a thread and shows it as a tree of headings and links;
+// clicking a link opens it.
 #include <windows.h>
 
 #include <functional>
@@ -9,24 +10,14 @@
 #include <vector>
 
 #include "news/news_download_win32.h"
-#include "ui/dpi.h"
-#include "ui/win32/gdi_handles.h"
+#include "news/news_form.h"
+#include "ui/win32/form_host.h"
 
 namespace kvn {
 
 class TNetDialog {
  public:
   static constexpr wchar_t kClassName[] = L"TNetDialog";
-  static constexpr int kClientWidth = 462;
-  static constexpr int kClientHeight = 276;
-  static constexpr int kMinWidth = 470;
-  static constexpr int kMinHeight = 310;
-  static constexpr int kLeft = 551;
-  static constexpr int kTop = 118;
-  static constexpr int kPanelHeight = 21;
-  static constexpr int kUpdateId = 1;
-  static constexpr int kTreeId = 2;
-  static constexpr int kStatusId = 3;
   static constexpr UINT kDownloadDone = WM_APP + 1;
   static constexpr char kNotOpened[] = "Not opened: only http:// and https:// links are opened";
 
@@ -37,10 +28,11 @@ class TNetDialog {
 
   // Creates the window, hidden; false when Windows refuses it.
   bool Create();
-  HWND Handle() const { return hwnd_; }
-  HWND tvDirect() const { return tree_; }
-  HWND StatusBar() const { return status_; }
-  HWND btnUpdate() const { return update_; }
+  HWND Handle() const;
+  HWND tvDirect() const;
+  HWND StatusBar() const;
+  HWND btnUpdate() const;
+  NewsForm& Form() { return form_; }
 
   HWND NotifyWindow = nullptr;
   std::string URL;
@@ -49,8 +41,8 @@ class TNetDialog {
   // Opens a link with its associated program (ShellExecute "open"); tests put their own.
   std::function<void(HWND owner, const std::string& link)> OpenLink;
 
-  std::string Caption() const;
-  void SetCaption(const std::string& caption);
+  std::string Caption() const { return form_.Caption(); }
+  void SetCaption(const std::string& caption) { form_.SetCaption(caption); }
   void Show();
 
   void FormShow();
@@ -61,30 +53,20 @@ class TNetDialog {
   void tvDirectClick();
   std::string SelectedLink() const;
   std::string LocalNewsFile() const;
-  std::string StatusText() const;
-  void SetStatusText(const std::string& text);
+  std::string StatusText() const { return form_.StatusBar.PanelText(0); }
+  void SetStatusText(const std::string& text) { form_.StatusBar.SetPanelText(0, text); }
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-  void CreateParts();
+  // The window's messages the toolkit leaves to the dialog: true when handled.
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void Layout();
   void ClearNews();
   void FinishRefresh(std::shared_ptr<DownloadJob> job);
   void FillTree();
-  bool OnTreeClick();
   std::string LocalPath() const;
 
-  // Design pixels (96 DPI) at the screen's DPI.
-  int Px(int designPixels) const { return ui::ScaleToDpi(designPixels, dpi_); }
-  int dpi_ = 96;
-  HWND hwnd_ = nullptr;
-  HWND panel_ = nullptr;
-  HWND update_ = nullptr;
-  HWND tree_ = nullptr;
-  HWND status_ = nullptr;
-  ui::win32::ImageListHandle images_;
-  ui::win32::IconHandle updateIcon_;
+  NewsForm form_;
+  std::unique_ptr<ui::win32::FormHost> host_;  // after the form: its peers go first
   std::shared_ptr<DownloadJob> job_;
   bool hadFile_ = false;
 };

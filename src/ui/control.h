@@ -148,10 +148,24 @@ class Label : public Control {
   bool isLink_ = false;
 };
 
-// A push button; "\r\n" in its caption breaks the line.
+// A push button; "\r\n" in its caption breaks the line (of a button without a picture).
 class Button : public Control {
  public:
   using Control::Control;
+  // A small picture before the caption (bitmap resource id), 0 for none.
+  int ImageId() const { return imageId_; }
+  void SetImageId(int id) {
+    if (id == imageId_) return;
+    imageId_ = id;
+    Changed(Change::Other);
+  }
+  // Drawn flat, as a tool bar's button (set before the window is made).
+  bool Flat() const { return flat_; }
+  void SetFlat(bool flat) { flat_ = flat; }
+
+ private:
+  int imageId_ = 0;
+  bool flat_ = false;
 };
 
 class CheckBox : public Control {

@@ -1,5 +1,5 @@
 #pragma once
-// Page control, status bar, hot-key editor, image and shape.
+// Page control, status bar, hot-key editor, image, bevel and shape.
 #include <cstdint>
 
 #include "ui/control.h"
@@ -97,8 +97,12 @@ class StatusBar : public Control {
     Changed(Change::Other);
   }
   void PanelHint(int panel) { Fire(OnPanelHint, panel); }
+  // The grip of a resizable window in the right corner (set before the window is made).
+  bool SizeGrip() const { return sizeGrip_; }
+  void SetSizeGrip(bool grip) { sizeGrip_ = grip; }
 
  private:
+  bool sizeGrip_ = false;
   std::vector<StatusPanel> panels_;
   int gaugePanel_ = -1;
   int gaugePosition_ = 0;
@@ -144,6 +148,12 @@ class Image : public Control {
 
  private:
   int resourceId_ = 0;
+};
+
+// An etched line along the top of its bounds (the lower edge of a bar).
+class Bevel : public Control {
+ public:
+  using Control::Control;
 };
 
 // A filled rectangle: colour swatches and legend marks.

@@ -102,11 +102,39 @@ bool LabelPeer::OnSetCursor() {
 // ---- Button
 
 void ButtonPeer::Create(HWND parent, const RECT& rect) {
-  hwnd_ = CreatePart(L"BUTTON", L"", BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP, 0, parent, rect);
+  // A picture and a broken line do not go together: a button with one keeps to one line. A flat
+  // button sits on a bar and never paints over the bar's edge drawn beside it.
+  hwnd_ = CreatePart(L"BUTTON", L"",
+                     BS_PUSHBUTTON | WS_TABSTOP | (button_.ImageId() ? 0 : BS_MULTILINE) |
+                         (button_.Flat() ? BS_FLAT | WS_CLIPSIBLINGS : 0),
+                     0, parent, rect);
+}
+
+void ButtonPeer::SyncOwn(Change what) {
+  if (what != Change::Other) return;
+  IconHandle icon = button_.ImageId() ? LoadSmallIcon(host().Instance(), button_.ImageId(),
+                                                      host().SmallIconSize())
+                                      : IconHandle();
+  if (icon || icon_)
+    SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.get()));
+  icon_ = std::move(icon);  // the old one goes once the button no longer shows it
+}
+
+void ButtonPeer::Rescale() {
+  WindowPeer::Rescale();
+  if (!hwnd_) return;
+  SyncScope scope(*this);
+  SyncOwn(Change::Other);  // the picture at the new size
 }
 
 void ButtonPeer::OnCommand(HWND, UINT code) {
   if (code == BN_CLICKED) control().Click();
+}
+
+// ---- Bevel: the static control's etched line.
+
+void BevelPeer::Create(HWND parent, const RECT& rect) {
+  hwnd_ = CreatePart(L"STATIC", L"", SS_ETCHEDHORZ, 0, parent, rect);
 }
 
 // ---- Check box and radio button: plain (not automatic) buttons, the control decides.

@@ -1,39 +1,15 @@
 #include "ui/win32/container.h"
 
+#include "base/window_thunk_win32.h"
 #include "ui/win32/form_host.h"
 
 namespace kvn::ui::win32 {
 
-namespace {
-
-LRESULT CALLBACK OwnClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    // CreatePart passes the creating peer; only OwnClassPeer instances create these classes.
-    auto* peer = static_cast<WindowPeer*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(static_cast<OwnClassPeer*>(peer)));
-  }
-  auto* peer = reinterpret_cast<OwnClassPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!peer) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  try {
-    peer->host().RelayMouse(hwnd, msg, wParam, lParam);
-    return peer->WindowProc(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    ReportException(std::current_exception());
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-}
-
-}  // namespace
-
 void RegisterContainerClasses(HINSTANCE instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &OwnClassProc;
+  // CreatePart passes the creating peer; only OwnClassPeer instances create these classes.
+  wc.lpfnWndProc = &WindowThunk<&OwnClassPeer::Dispatch, &ReportException, WindowPeer>;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -47,6 +23,13 @@ void RegisterContainerClasses(HINSTANCE instance) {
 
 bool IsOwnClass(const wchar_t* className) {
   return className == kContainerClass || className == kPaintedClass;
+}
+
+LRESULT OwnClassPeer::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The window is going: nothing of the peer is asked any more.
+  if (msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  host().RelayMouse(hwnd, msg, wParam, lParam);
+  return WindowProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT OwnClassPeer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

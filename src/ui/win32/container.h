@@ -18,6 +18,8 @@ class OwnClassPeer : public WindowPeer {
   using WindowPeer::WindowPeer;
   // Default: children's notifications to the host, the rest to DefWindowProc.
   virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // Every message of its windows: the tool tip hears the mouse, then WindowProc.
+  LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 // A plain area holding child controls (also the peer of any control kind the toolkit does not

@@ -14,6 +14,7 @@
 
 #include "ui/control.h"
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/peer_registry.h"
 #include "ui/win32/window_peer.h"
 
 namespace kvn::ui::win32 {
@@ -27,6 +28,13 @@ struct FormStyle {
   DWORD exStyle = WS_EX_CONTROLPARENT;
   bool centred = true;  // on the desktop's work area
   int iconId = 0;       // resource id of the class icon, 0 for none
+  // Where a form that is not centred goes (design pixels on the screen), moved in where a small
+  // screen would leave part of it off the work area.
+  int left = 0;
+  int top = 0;
+  // The smallest outer size a resizable form (WS_THICKFRAME) takes, design pixels; 0: any.
+  int minWidth = 0;
+  int minHeight = 0;
 };
 
 // Registers the common controls and the toolkit's own window classes (once per process).
@@ -68,6 +76,10 @@ class FormHost {
   std::function<bool()> OnQueryEndSession;            // false refuses the end of the session
   std::function<void(bool ending)> OnEndSession;
   std::function<void(int helpContext)> OnHelp;  // F1: the active page's help context
+  // A resizable form's client area changed (design pixels): the form lays its controls out.
+  std::function<void(int width, int height)> OnResize;
+  // A form kind of the program's own: its peer, or null for the toolkit's.
+  std::function<std::unique_ptr<WindowPeer>(Control&, FormHost&)> MakeOwnPeer;
   // First look at every message of the form window (hot keys, the tray callback...): return true
   // with `result` set when handled.
   std::function<bool(UINT msg, WPARAM, LPARAM, LRESULT& result)> OnMessage;
@@ -93,12 +105,13 @@ class FormHost {
   // After the DPI changed and every window followed (fonts, places, sizes, images): for the
   // windows the program placed itself inside the form.
   std::function<void()> OnDpiChanged;
-  UINT NextId() const { return kFirstId + static_cast<UINT>(windows_.size()); }
+  UINT NextId() const { return registry_.NextId(); }
   // `relaysMouse`: the window passes its mouse messages to RelayMouse itself (the toolkit's own
   // classes); the tool tip subclasses the others to hear theirs.
-  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false);
+  // `hinted`: false keeps the window out of the tool tip.
+  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false, bool hinted = true);
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
-  WindowPeer* PeerOf(HWND hwnd) const;
+  WindowPeer* PeerOf(HWND hwnd) const { return registry_.PeerOf(hwnd); }
   void CreatePeers(Control& parent, HWND parentWindow);
   void CreateNextPending();
   void CreatePendingSlice();
@@ -109,7 +122,7 @@ class FormHost {
   // often says why it is disabled) shows too.
   void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-  static constexpr UINT kFirstId = 100;
+  static constexpr UINT kFirstId = PeerRegistry::kFirstId;
 
   // Once the window has been shown and is hidden again (the program lives in the notification
   // area), peers keep their changes here and bring their windows up to date when it shows.
@@ -118,8 +131,28 @@ class FormHost {
   void Undefer(WindowPeer* peer);
 
  private:
-  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static constexpr UINT kCreatePendingMessage = WM_APP + 2;  // posted: build the next slice
+
+  // The form window, its DPI and its messages (form_host.cpp).
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
+  // The windows are gone: every peer goes on without its window.
+  void WindowDestroyed();
+  // The monitor's DPI changed (WM_DPICHANGED): new fonts, every built control placed and sized
+  // again, and the window moved to the rectangle Windows suggests.
+  void ChangeDpi(int dpi, const RECT* suggested);
+
+  // The tool tip (form_tool_tip.cpp).
+  void CreateToolTip();
+  bool ToolTipText(NMHDR& header);
+  static LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
+
+  // Lazy building and update deferral (form_building.cpp): the form is being shown or hidden.
+  void TrackShowing(const WINDOWPOS& pos);
+  std::unique_ptr<WindowPeer> NewPeer(Control& control);
+
+  // Keyboard routing and context menus (form_keyboard.cpp).
   void ShowHelp(HWND focus);
   // A shortcut of the focused control's context menu; true when an item ran.
   bool MenuShortCut(const MSG& msg);
@@ -127,13 +160,6 @@ class FormHost {
   // `focus`, or else of the form's first one, as a click on its tab; false without pages.
   bool TurnPage(HWND focus, int step);
   bool OpenContextMenu(HWND from, LPARAM point);
-  void CreateToolTip();
-  // The monitor's DPI changed (WM_DPICHANGED): new fonts, every built control placed and sized
-  // again, and the window moved to the rectangle Windows suggests.
-  void ChangeDpi(int dpi, const RECT* suggested);
-  bool ToolTipText(NMHDR& header);
-  static LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR data);
 
   Control& root_;
   FormStyle style_;
@@ -143,11 +169,7 @@ class FormHost {
   HWND toolTip_ = nullptr;
   std::unique_ptr<WindowPeer> rootPeer_;
   std::vector<std::unique_ptr<WindowPeer>> peers_;
-  struct Entry {
-    HWND hwnd;
-    WindowPeer* peer;
-  };
-  std::vector<Entry> windows_;  // index = control id - kFirstId
+  PeerRegistry registry_;
   std::map<std::tuple<bool, bool, int>, FontHandle> fonts_;
   std::wstring tipText_;
   HWND lastFocus_ = nullptr;

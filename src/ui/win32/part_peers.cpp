@@ -183,8 +183,9 @@ void StatusBarPeer::Rescale() {
 void StatusBarPeer::Create(HWND parent, const RECT& rect) {
   const bool placed = rect.bottom > rect.top;
   hwnd_ = CreatePart(STATUSCLASSNAMEW, L"",
-                     CCS_NODIVIDER | (placed ? CCS_NOPARENTALIGN | CCS_NORESIZE : CCS_BOTTOM), 0,
-                     parent, rect);
+                     CCS_NODIVIDER | (placed ? CCS_NOPARENTALIGN | CCS_NORESIZE : CCS_BOTTOM) |
+                         (bar_.SizeGrip() ? SBARS_SIZEGRIP : 0),
+                     0, parent, rect);
   Subclass(hwnd_);
 }
 

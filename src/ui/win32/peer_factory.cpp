@@ -36,6 +36,7 @@ std::unique_ptr<WindowPeer> MakePeer(Control& control, FormHost& host) {
       &As<StatusBar, StatusBarPeer>,
       &As<HotKeyEdit, HotKeyEditPeer>,
       &As<Image, ImagePeer>,
+      &As<Bevel, BevelPeer>,
       &As<Shape, ShapePeer>,
   };
   for (Maker make : makers)

@@ -36,9 +36,17 @@ class LabelPeer : public WindowPeer {
 
 class ButtonPeer : public WindowPeer {
  public:
-  ButtonPeer(Button& button, FormHost& host) : WindowPeer(button, host) {}
+  ButtonPeer(Button& button, FormHost& host) : WindowPeer(button, host), button_(button) {}
   void Create(HWND parent, const RECT& rect) override;
+  void Rescale() override;
   void OnCommand(HWND from, UINT code) override;
+
+ protected:
+  void SyncOwn(Change what) override;
+
+ private:
+  Button& button_;
+  IconHandle icon_;
 };
 
 class CheckBoxPeer : public WindowPeer {
@@ -310,6 +318,15 @@ class ImagePeer : public WindowPeer {
  private:
   Image& image_;
   BitmapHandle bitmap_;
+};
+
+class BevelPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  void Create(HWND parent, const RECT& rect) override;
+
+ protected:
+  void SyncCaption() override {}
 };
 
 // A swatch: the brush colour inside a one-pixel pen border.

@@ -1,5 +1,7 @@
 #include "ui/win32/subclass.h"
 
+#include <commctrl.h>
+
 namespace kvn::ui::win32 {
 
 namespace {
@@ -22,8 +24,13 @@ void Resolve(HMODULE module, const char* name, WORD ordinal, F& function) {
 const SubclassApi& Api() {
   static const SubclassApi api = [] {
     SubclassApi a;
-    // Kept loaded for the life of the process, like every other user of comctl32.
-    if (HMODULE module = LoadLibraryW(L"comctl32.dll")) {
+    // The comctl32 the program is bound to (version 6 through the manifest), the one the tool
+    // tip's own subclasses use: not the system folder's by path, which is version 5 and keeps a
+    // chain of its own. Found from a function the program imports, so nothing is searched for.
+    HMODULE module = nullptr;
+    if (GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&InitCommonControlsEx)), &module)) {
       Resolve(module, "SetWindowSubclass", 410, a.set);
       Resolve(module, "RemoveWindowSubclass", 412, a.remove);
       Resolve(module, "DefSubclassProc", 413, a.next);

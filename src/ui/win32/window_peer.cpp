@@ -137,7 +137,7 @@ HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, 
                       rect.right - rect.left, rect.bottom - rect.top, parent,
                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), host_.Instance(), this);
   if (!hwnd) return nullptr;
-  host_.Register(id, hwnd, this, IsOwnClass(className));
+  host_.Register(id, hwnd, this, IsOwnClass(className), ShowsHint());
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
   return hwnd;
 }

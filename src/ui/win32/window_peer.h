@@ -59,6 +59,8 @@ class WindowPeer : public ControlPeer {
   virtual HBRUSH OnColor(HDC /*dc*/, HWND /*from*/) { return nullptr; }
   virtual bool OnSetCursor() { return false; }
   virtual bool OnDrawItem(DRAWITEMSTRUCT& /*item*/) { return false; }
+  // Whether the form's tool tip shows the control's hint over its windows.
+  virtual bool ShowsHint() const { return true; }
 
  protected:
   virtual void SyncCaption();

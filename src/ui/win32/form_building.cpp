@@ -1,0 +1,113 @@
+// Building the peers of the form's controls: the page on show at once, the other pages a slice
+// at a time from the message loop after the first showing (or at once when one of their windows
+// is asked for). And, once the form is hidden, peers keep their changes until it shows again.
+#include "ui/win32/form_host.h"
+
+#include <algorithm>
+
+#include "ui/win32/peer_factory.h"
+#include "ui/window_parts.h"
+
+namespace kvn::ui::win32 {
+
+HWND FormHost::WindowOf(const Control& control, int part) {
+  auto* peer = dynamic_cast<WindowPeer*>(control.Peer());
+  if (!peer) {
+    // Perhaps on a page still waiting to be built: its form builds it now.
+    for (const Control* c = control.Parent(); c && !peer; c = c->Parent())
+      if (auto* ancestor = dynamic_cast<WindowPeer*>(c->Peer())) {
+        if (!ancestor->host().CreationPending()) return nullptr;
+        ancestor->host().CreateAllPending();
+        peer = dynamic_cast<WindowPeer*>(control.Peer());
+        break;
+      }
+  }
+  return peer ? peer->Part(part) : nullptr;
+}
+
+namespace {
+
+// A page that is not the one its page control shows first: its controls can wait.
+bool PageNotOnShow(const Control& parent, const Control& child) {
+  const auto* pages = dynamic_cast<const PageControl*>(&parent);
+  if (!pages || !dynamic_cast<const TabSheet*>(&child)) return false;
+  const TabSheet* shown = pages->ActivePage();
+  if (!shown) {
+    const auto all = pages->Pages();
+    shown = all.empty() ? nullptr : all.front();
+  }
+  return &child != shown;
+}
+
+}  // namespace
+
+void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
+  for (Control* child : parent.Children()) {
+    std::unique_ptr<WindowPeer> peer = NewPeer(*child);
+    WindowPeer* raw = peer.get();
+    peers_.push_back(std::move(peer));
+    raw->Create(parentWindow, ScaledRect(child->Bounds()));
+    child->AttachPeer(raw);
+    if (PageNotOnShow(parent, *child)) {
+      for (Control* grandChild : child->Children())
+        pending_.push_back({grandChild, raw->ChildParent(), nullptr});
+    } else {
+      CreatePeers(*child, raw->ChildParent());
+    }
+    raw->SyncAll();
+  }
+}
+
+void FormHost::CreateNextPending() {
+  const Pending next = pending_.front();
+  pending_.pop_front();
+  if (next.sync) {
+    next.sync->SyncAll();
+    return;
+  }
+  std::unique_ptr<WindowPeer> peer = NewPeer(*next.control);
+  WindowPeer* raw = peer.get();
+  peers_.push_back(std::move(peer));
+  raw->Create(next.parentWindow, ScaledRect(next.control->Bounds()));
+  next.control->AttachPeer(raw);
+  // In the order of a build in one go: the children, then this control's own state.
+  pending_.push_front({nullptr, nullptr, raw});
+  const auto& children = next.control->Children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it)
+    pending_.push_front({*it, raw->ChildParent(), nullptr});
+}
+
+void FormHost::CreatePendingSlice() {
+  // About 20 ms a slice: the window answers between slices.
+  const DWORD start = GetTickCount();
+  while (!pending_.empty() && GetTickCount() - start < 20) CreateNextPending();
+  if (!pending_.empty()) PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
+}
+
+void FormHost::CreateAllPending() {
+  while (!pending_.empty()) CreateNextPending();
+}
+
+void FormHost::Undefer(WindowPeer* peer) {
+  deferred_.erase(std::remove(deferred_.begin(), deferred_.end(), peer), deferred_.end());
+}
+
+std::unique_ptr<WindowPeer> FormHost::NewPeer(Control& control) {
+  if (MakeOwnPeer)
+    if (std::unique_ptr<WindowPeer> own = MakeOwnPeer(control, *this)) return own;
+  return MakePeer(control, *this);
+}
+
+void FormHost::TrackShowing(const WINDOWPOS& pos) {
+  if (pos.flags & SWP_HIDEWINDOW) {
+    deferring_ = true;
+  } else if ((pos.flags & SWP_SHOWWINDOW) && deferring_) {
+    // Up to date before the first paint of the shown window.
+    deferring_ = false;
+    std::vector<WindowPeer*> pending;
+    pending.swap(deferred_);
+    for (WindowPeer* peer : pending) peer->FlushDeferred();
+  }
+}
+
+}  // namespace kvn::ui::win32
