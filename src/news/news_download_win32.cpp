@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/program_file_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 
@@ -80,17 +81,7 @@ DownloadResult DownloadFile(const std::string& url, const std::wstring& path) {
 }
 
 std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return path.substr(0, path.find_last_of(L"\\/") + 1);
+  return Widen(ProgramFileFolder());
 }
 
 bool Win32NewsFileStore::Read(const std::string& path, std::string& bytes) {

@@ -6,37 +6,12 @@
 
 #include <utility>
 
+#include "base/unique_handle_win32.h"
+
 namespace kvn::ui::win32 {
 
-template <class H, class Deleter>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : h_(h) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.h_, nullptr));
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
+using kvn::UniqueHandle;
 
-  H get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  void reset(H h = nullptr) {
-    if (h_ && h_ != h) Deleter{}(h_);
-    h_ = h;
-  }
-  H release() { return std::exchange(h_, nullptr); }
-
- private:
-  H h_ = nullptr;
-};
-
-struct GdiDeleter {
-  void operator()(HGDIOBJ h) const { DeleteObject(h); }
-};
 struct IconDeleter {
   void operator()(HICON h) const { DestroyIcon(h); }
 };
@@ -46,21 +21,18 @@ struct ImageListDeleter {
 struct MenuDeleter {
   void operator()(HMENU h) const { DestroyMenu(h); }
 };
-struct DcDeleter {
-  void operator()(HDC h) const { DeleteDC(h); }
-};
 struct WindowDeleter {
   void operator()(HWND h) const { DestroyWindow(h); }
 };
 
-using FontHandle = UniqueHandle<HFONT, GdiDeleter>;
-using BrushHandle = UniqueHandle<HBRUSH, GdiDeleter>;
-using PenHandle = UniqueHandle<HPEN, GdiDeleter>;
-using BitmapHandle = UniqueHandle<HBITMAP, GdiDeleter>;
+using FontHandle = GdiHandle<HFONT>;
+using BrushHandle = GdiHandle<HBRUSH>;
+using PenHandle = GdiHandle<HPEN>;
+using BitmapHandle = GdiHandle<HBITMAP>;
 using IconHandle = UniqueHandle<HICON, IconDeleter>;
 using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListDeleter>;
 using MenuHandle = UniqueHandle<HMENU, MenuDeleter>;
-using MemoryDcHandle = UniqueHandle<HDC, DcDeleter>;
+using MemoryDcHandle = MemoryDc;
 using WindowHandle = UniqueHandle<HWND, WindowDeleter>;
 
 // Selects an object into a DC for one scope.

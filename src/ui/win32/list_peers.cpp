@@ -309,10 +309,12 @@ bool StringGridPeer::OnNotify(NMHDR& header, LRESULT& result) {
         text.copy(item.pszText, n);
         item.pszText[n] = L'\0';
       } else {
+        // What fits of the cell, ended.
         auto* ansi = reinterpret_cast<char*>(item.pszText);
-        const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi, item.cchTextMax,
-                                          nullptr, nullptr);
-        if (n == 0) ansi[item.cchTextMax - 1] = '\0';  // cut: what fits, ended
+        const std::string cell = ToAnsi(Narrow(text));
+        const size_t n = std::min(cell.size(), static_cast<size_t>(item.cchTextMax) - 1);
+        cell.copy(ansi, n);
+        ansi[n] = '\0';
       }
     }
     result = 0;
