@@ -23,18 +23,13 @@ constexpr UINT kMeasured = WM_APP + 1;
 }  // namespace
 
 double MeasureCpuSpeed() {
-  const HANDLE process = GetCurrentProcess();
+  // Only this thread is raised: the process class is the user's "Priorité", and raising it
+  // would take the window and a running pass along and undo a choice made meanwhile.
   const HANDLE thread = GetCurrentThread();
-  const DWORD oldClass = GetPriorityClass(process);
   const int oldPriority = GetThreadPriority(thread);
   std::uint64_t start = 0, end = 0;
   {
-    // The thread first, then the process, as they were taken.
-    ScopeGuard restore([&] {
-      SetThreadPriority(thread, oldPriority);
-      if (oldClass != 0) SetPriorityClass(process, oldClass);
-    });
-    SetPriorityClass(process, REALTIME_PRIORITY_CLASS);
+    ScopeGuard restore([&] { SetThreadPriority(thread, oldPriority); });
     SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
     Sleep(10);
     start = __rdtsc();

@@ -14,8 +14,8 @@ namespace kvn {
 
 class MessageWindow;
 
-// Half a second at real-time priority on the calling thread; both priorities are restored on
-// every path. The clock in MHz, valid up to 2^32 cycles per 500 ms.
+// Half a second with the calling thread at time-critical priority, restored on every path; the
+// process class is never touched. The clock in MHz, valid up to 2^32 cycles per 500 ms.
 double MeasureCpuSpeed();
 
 class Win32SystemInfoServices : public SystemInfoServices {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <thread>
 
 namespace kvn {
 namespace {
@@ -32,6 +33,27 @@ TEST(CpuSpeed, PrioritiesComeBackAsTheyWere) {
     EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), c.priorityClass);
     EXPECT_EQ(GetThreadPriority(GetCurrentThread()), c.threadPriority);
   }
+}
+
+TEST(CpuSpeed, TheProcessClassIsTheUsersWhileMeasuringAndAfter) {
+  // The class the user chooses in "Priorité" while a measurement runs stays chosen.
+  const DWORD chosen[] = {BELOW_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS};
+  for (const DWORD choice : chosen) {
+    ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
+    int measuringPriority = 0;
+    std::thread measuring([&] {
+      MeasureCpuSpeed();
+      measuringPriority = GetThreadPriority(GetCurrentThread());
+    });
+    Sleep(100);
+    const DWORD during = GetPriorityClass(GetCurrentProcess());
+    ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), choice));
+    measuring.join();
+    EXPECT_EQ(during, static_cast<DWORD>(NORMAL_PRIORITY_CLASS)) << choice;
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), choice);
+    EXPECT_EQ(measuringPriority, THREAD_PRIORITY_NORMAL);
+  }
+  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 }
 
 TEST(CpuSpeed, MeasuredAwayAndReportedOnTheWindowsThread) {
