@@ -30,16 +30,23 @@ DWORD WINAPI DirectStepsThread(LPVOID param) {
 }  // namespace
 
 DirectStepsRunner::DirectStepsRunner() = default;
+DirectStepsRunner::DirectStepsRunner(std::unique_ptr<DirectRecoverySystem> system)
+    : system_(std::move(system)) {}
 DirectStepsRunner::~DirectStepsRunner() = default;
 
 DirectRecoveryResult DirectStepsRunner::Run(
-    const std::function<void()>& pump, const std::function<void(const std::string&)>& writeLog) {
+    const std::function<bool()>& pump, const std::function<void(const std::string&)>& writeLog) {
   if (!system_) system_ = MakeWin32DirectRecovery();
   // The pass is still under way while the steps run: no new one can start meanwhile.
   DirectStepsJob job{system_.get(), {}, {}};
   if (HANDLE thread = CreateThread(nullptr, 0, DirectStepsThread, &job, 0, nullptr)) {
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
-      pump();
+    bool quitting = false;
+    while (!quitting &&
+           MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+      quitting = pump();
+    // A quit request stays posted for the main loop, and would wake every wait at once: the
+    // program is ending, so the last of the steps is waited for without the window.
+    if (quitting) WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
   } else {
     DirectStepsThread(&job);

@@ -13,13 +13,17 @@ namespace kvn {
 class DirectStepsRunner {
  public:
   DirectStepsRunner();
+  // Runs the steps on the given system instead of the one Windows offers.
+  explicit DirectStepsRunner(std::unique_ptr<DirectRecoverySystem> system);
   ~DirectStepsRunner();
   DirectStepsRunner(const DirectStepsRunner&) = delete;
   DirectStepsRunner& operator=(const DirectStepsRunner&) = delete;
 
   // Runs the steps and returns once they are done, calling pump whenever messages arrive
-  // meanwhile. Their log lines reach writeLog afterwards, in order, on the caller's thread.
-  DirectRecoveryResult Run(const std::function<void()>& pump,
+  // meanwhile. Pump answers true when it met a quit request (and left it posted): the rest of
+  // the wait pumps no more. Their log lines reach writeLog afterwards, in order, on the caller's
+  // thread.
+  DirectRecoveryResult Run(const std::function<bool()>& pump,
                            const std::function<void(const std::string&)>& writeLog);
 
  private:

@@ -69,9 +69,10 @@ void Recovery::StartSeries(std::int64_t requestedMB) {
 
 void Recovery::AnnulRam() {
   ShowIdleCommands();
-  // Only a running pass has a series to end: on an idle engine the counter stays at 0, or the
-  // alarm rule (which waits for it) would hold back until the next manual start.
-  if (engine_.Busy()) PassCount_ = static_cast<std::uint8_t>(PassesPerSeries());
+  // Only a running pass has a series to end: when idle the counter stays at 0, or the alarm rule
+  // (which waits for it) would hold back until the next manual start. The pass runs until its
+  // end handler is over, the direct steps included, though the engine is idle by then.
+  if (Running()) PassCount_ = static_cast<std::uint8_t>(PassesPerSeries());
   engine_.StopDefrag();
   c_.StatusBar.SetPanelText(kProgressPanel, " ");
   c_.StatusBar.SetGaugePosition(0);

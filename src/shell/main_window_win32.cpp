@@ -63,8 +63,9 @@ void TfMainMem::RunDirectSteps() {
     form.StatusBar.SetHint("");
     return;
   }
-  const DirectRecoveryResult result = directSteps_.Run(
-      [this] { engine_.PumpMessages(); }, [](const std::string& line) { WriteLogLine(line); });
+  const DirectRecoveryResult result =
+      directSteps_.Run([this] { return engine_.PumpMessages(); },
+                       [](const std::string& line) { WriteLogLine(line); });
   form.StatusBar.SetHint(DirectStepsHint(result));
 }
 

@@ -4,53 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
+
+#include "fakes/fake_direct_recovery.h"
 
 namespace kvn {
 namespace {
 
 using ::testing::ElementsAre;
 using Emptied = DirectRecoverySystem::Emptied;
-
-// A system that records every call and answers as the case says.
-struct FakeSystem : DirectRecoverySystem {
-  bool emptyWorkingSet = true, fileCache = true, setInformation = true;
-  std::map<std::string, bool> held{{"SeIncreaseQuotaPrivilege", true},
-                                   {"SeProfileSingleProcessPrivilege", true}};
-  std::map<std::uint32_t, Emptied> processes{
-      {0, Emptied::Done}, {4, Emptied::Done}, {8, Emptied::Done}};
-  bool trimWorks = true;
-  std::map<std::uint32_t, bool> commandWorks{{3, true}, {4, true}};
-  std::vector<std::string> calls;
-
-  bool HasEmptyWorkingSet() override { return emptyWorkingSet; }
-  std::vector<std::uint32_t> ProcessIds() override {
-    std::vector<std::uint32_t> ids;
-    for (const auto& [id, answer] : processes) ids.push_back(id);
-    return ids;
-  }
-  Emptied EmptyWorkingSetOf(std::uint32_t id) override {
-    calls.push_back("empty " + std::to_string(id));
-    return processes[id];
-  }
-  bool HasSystemFileCacheSize() override { return fileCache; }
-  bool HasSetSystemInformation() override { return setInformation; }
-  bool EnablePrivilege(const char* name) override {
-    calls.push_back(std::string("enable ") + name);
-    return held[name];
-  }
-  void DisablePrivilege(const char* name) override {
-    calls.push_back(std::string("disable ") + name);
-  }
-  bool TrimSystemFileCache() override {
-    calls.push_back("trim");
-    return trimWorks;
-  }
-  bool MemoryListCommand(std::uint32_t command) override {
-    calls.push_back("list " + std::to_string(command));
-    return commandWorks[command];
-  }
-};
+using FakeSystem = fakes::FakeDirectRecoverySystem;
 
 TEST(DirectRecovery, StepsRunInOrderWithTheirPrivilegesAndNeverTheIdleProcess) {
   FakeSystem system;

@@ -248,6 +248,25 @@ TEST(Recovery, CancelDuringTheFirstOfFourEndsTheSeries) {
   EXPECT_FALSE(w.BitBtn3.Enabled());
 }
 
+TEST(Recovery, CancelDuringTheStepsAfterAPassEndsTheSeries) {
+  // The engine is idle while the direct steps run, but the series is not over.
+  for (int cancelAfter = 1; cancelAfter <= 4; ++cancelAfter) {
+    Window w;
+    w.SetMethod(RecoveryMethod::Manual);
+    w.SetAmount(1);
+    w.options.repetitions = 4;
+    int steps = 0;
+    w.recovery->AfterBlocksReleased = [&] {
+      if (++steps == cancelAfter) w.Cancel1.Click();
+    };
+    w.BitBtn1.Click();
+    EXPECT_EQ(static_cast<int>(w.passSizes.size()), cancelAfter);
+    EXPECT_EQ(w.recovery->PassCount(), 0) << "no series held open after " << cancelAfter;
+    EXPECT_FALSE(w.recovery->Optimising());
+    EXPECT_TRUE(w.BitBtn1.Enabled());
+  }
+}
+
 TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
   Window w;
   w.options.repetitions = 4;
