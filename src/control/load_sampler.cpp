@@ -8,7 +8,8 @@ namespace kvn {
 
 namespace {
 constexpr std::uint32_t kPlatformWin32NT = 2;
-}
+constexpr char kIdleTimesNote[] = " : charge lue sur les temps d'inactivité";
+}  // namespace
 
 LoadSampler::LoadSampler(LoadPlatform& platform)
     : platform_(platform), buffer_(kInitialBufferSize, 0) {
@@ -38,14 +39,17 @@ void LoadSampler::SnapshotNT() {
   ProcessorObjectData data;
   try {
     data = ParseProcessorObject(buffer_.data(), valid, processorCount_);
-  } catch (const LoadSamplingError&) {
+  } catch (const LoadSamplingError& error) {
     // No usable processor object: counters disabled, a system without them (Wine), or data that
     // went bad during the run. Read the kernel's idle times instead, for the rest of the run;
     // without them the object's error stands.
     std::vector<ProcessorTimes> probe;
     if (!platform_.QueryProcessorTimes(probe) || probe.empty()) throw;
     SwitchToProcessorTimes();
-    return CommitProcessorTimes(probe);
+    CommitProcessorTimes(probe);
+    // Said once, as on 9x: the switch is for good.
+    if (WriteLog) WriteLog(std::string(error.what()) + kIdleTimesNote);
+    return;
   }
   std::int64_t stamp = time_;
   // A date Windows itself would refuse leaves the time stamp as it was: the load reads 0.
@@ -123,7 +127,7 @@ void LoadSampler::FallBackFrom9x(const char* failure) {
   if (platform_.QueryProcessorTimes(probe) && !probe.empty()) {
     SwitchToProcessorTimes();
     CommitProcessorTimes(probe);
-    if (WriteLog) WriteLog(std::string(failure) + " : charge lue sur les temps d'inactivité");
+    if (WriteLog) WriteLog(std::string(failure) + kIdleTimesNote);
     return;
   }
   loadMissing_ = true;

@@ -64,7 +64,7 @@ class LoadSampler {
   ~LoadSampler() = default;
 
   // Where a 9x kernel statistic cannot be started, the sampler reads the idle times or, without
-  // them, a load of 0, and says so here once.
+  // them, a load of 0, and says so here once; so does a switch to the idle times on NT.
   std::function<void(const std::string&)> WriteLog;
 
   void TakeLoadSnapshot();
@@ -119,6 +119,8 @@ class ProcessorLoadSource {
   virtual ~ProcessorLoadSource() = default;
   virtual int ProcessorCount() = 0;
   virtual std::int32_t UsageValue(int index) = 0;
+  // False while no load source answers and the usage values are mere zeros.
+  virtual bool LoadKnown() { return true; }
 };
 
 struct ProcessorLoads {

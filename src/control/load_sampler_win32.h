@@ -46,6 +46,7 @@ class SystemProcessorLoads : public ProcessorLoadSource {
   std::int32_t UsageValue(int index) override {
     return index == 0 ? sampler_.UsageValue(0) : sampler_.LoadValue(index);
   }
+  bool LoadKnown() override { return !sampler_.LoadMissing(); }
 
  private:
   LoadSampler& sampler_;

@@ -152,6 +152,7 @@ void Monitoring::Timer2Timer() {
   try {
     ReadProcessorLoads(loadSource_, loads_);
     lastLoadError_.clear();
+    loadKnown_ = loadSource_.LoadKnown();
   } catch (const LoadSamplingError& error) {
     // No load source answers (the sampler has already tried its fallback): the loads read 0
     // rather than freezing at values the rules would go on comparing. Raised further, the error
@@ -163,6 +164,7 @@ void Monitoring::Timer2Timer() {
     const bool secondBar = loads_.Cpu2BarVisible;
     loads_ = ProcessorLoads{};
     loads_.Cpu2BarVisible = secondBar;
+    loadKnown_ = false;
   }
   if (loads_.Cpu2BarVisible) c_.Cpu2Bar.SetVisible(true);
   c_.Cpu2Bar.SetProgress(loads_.CpuLoad1);
@@ -178,14 +180,16 @@ void Monitoring::Timer2Timer() {
 void Monitoring::Timer3Timer() {
   if (!options_.alarmOn) return;
   const bool belowAlarm = options_.alarmPercent > FreePercent_;
-  const bool loadAllows = loads_.CpuLoadAverage <= options_.maximumLoad;
+  // A load nobody could read may be high: the rule waits as for one that is.
+  const bool loadAllows = loadKnown_ && loads_.CpuLoadAverage <= options_.maximumLoad;
   if (belowAlarm && loadAllows && recovery_.PassCount() == 0 && !recovery_.Optimising()) {
     recovery_.StartSeries();
     return;
   }
   if (belowAlarm && !loadAllows && !recovery_.Optimising())
-    c_.StatusBar.SetPanelText(kProgressPanel,
-                              "Alarme RAM , Charge CPU trop haute! Optimisation en attente.");
+    c_.StatusBar.SetPanelText(
+        kProgressPanel, loadKnown_ ? "Alarme RAM , Charge CPU trop haute! Optimisation en attente."
+                                   : "Alarme RAM , Charge CPU inconnue! Optimisation en attente.");
   else
     c_.StatusBar.SetPanelText(kProgressPanel, " ");
   c_.StatusBar.SetGaugePosition(0);
@@ -204,7 +208,7 @@ void Monitoring::Timer5Timer() {
     return;
   }
   try {
-    if (loads_.CpuLoadAverage <= options_.maximumLoad && !recovery_.Optimising())
+    if (loadKnown_ && loads_.CpuLoadAverage <= options_.maximumLoad && !recovery_.Optimising())
       recovery_.StartSeries();
   } catch (...) {
     c_.SpinEdit3.SetValue(0);

@@ -109,6 +109,9 @@ class Monitoring {
 
   std::uint8_t FreePercent() const { return FreePercent_; }
   const ProcessorLoads& Loads() const { return loads_; }
+  // False after a tick on which no load source answered: the loads show 0 but hold the
+  // load-gated rules back.
+  bool LoadKnown() const { return loadKnown_; }
   std::int64_t LoadSampleCount() const { return LoadSampleCount_; }
   bool LowResources() const { return LowResources_; }
 
@@ -129,6 +132,7 @@ class Monitoring {
   // The free amount the tray was last drawn for; 64-bit, since free memory passes 2 GB today.
   std::int64_t LastShownFree_ = 0;
   ProcessorLoads loads_;
+  bool loadKnown_ = true;
   std::int64_t LoadSampleCount_ = 1;
   double LoadSampleSum_ = 0;
   bool LowResources_ = false;

@@ -143,10 +143,13 @@ TEST(LoadSamplerNT, PerformanceDataThatBreaksLaterFallsBackToProcessorTimes) {
   p.processorTimes.push_back({{9000, 9000, 0}, {9000, 9000, 0}});
   p.processorTimes.push_back({{9100, 9400, 0}, {9400, 9400, 0}});
   LoadSampler s(p);
+  std::vector<std::string> log;
+  s.WriteLog = [&](const std::string& line) { log.push_back(line); };
   s.TakeLoadSnapshot();
   s.TakeLoadSnapshot();
   EXPECT_EQ(s.LoadValue(0), 50);
   EXPECT_EQ(s.ProcessorCount(), 3);
+  EXPECT_TRUE(log.empty());
   p.blocks.front().resize(40);  // damaged from now on
   s.TakeLoadSnapshot();
   EXPECT_TRUE(s.UsingProcessorTimes());
@@ -155,6 +158,9 @@ TEST(LoadSamplerNT, PerformanceDataThatBreaksLaterFallsBackToProcessorTimes) {
   EXPECT_EQ(s.LoadValue(0), 0) << "the first reading of the new source compares with nothing";
   EXPECT_EQ(s.UsageValue(0), 75);
   EXPECT_EQ(s.LoadValue(1), 0);
+  EXPECT_THAT(log, ElementsAre(std::string(kNoProcessorObjectMessage) +
+                               " : charge lue sur les temps d'inactivité"))
+      << "the switch is logged, once";
   s.StopLoadSampling();
   EXPECT_EQ(p.performanceDataClosed, 1);
 

@@ -33,8 +33,10 @@ class ScriptedLoads : public ProcessorLoadSource {
     values.pop_front();
     return v;
   }
+  bool LoadKnown() override { return known; }
   int count = 1;
   bool fails = false;
+  bool known = true;  // false: a sampler with no load source, handing out zeros
   std::deque<std::int32_t> values;
 };
 
@@ -320,6 +322,47 @@ TEST(AlarmRule, StartsOrWaitsByLoad) {
     w.monitoring->Timer3Timer();
     EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << c.freeMB << "/" << c.load;
     EXPECT_EQ(w.Panel(2), c.panel2) << c.freeMB << "/" << c.load;
+  }
+}
+
+TEST(Rules, AnUnknownLoadHoldsBothRulesBack) {
+  // Memory under the alarm, a maximum load of 15 and a load that reads 0 however it is read.
+  struct Case {
+    const char* what;
+    bool fails, known, answersAgain;
+    bool starts;
+    const char* alarmPanel2;
+  } cases[] = {
+      {"a source that answers", false, true, false, true, " Quantité récupérée : 0 Mo"},
+      {"no source answers", true, true, false, false,
+       "Alarme RAM , Charge CPU inconnue! Optimisation en attente."},
+      {"a sampler with no source", false, false, false, false,
+       "Alarme RAM , Charge CPU inconnue! Optimisation en attente."},
+      {"a source that answers again", true, true, true, true, " Quantité récupérée : 0 Mo"},
+  };
+  for (const auto& c : cases) {
+    for (const bool periodic : {false, true}) {
+      Window w;
+      w.memory.status.availPhys = 100 * kMB;  // 19 % free, under the alarm
+      w.monitoring->Timer1Timer();
+      w.loads.fails = c.fails;
+      w.loads.known = c.known;
+      w.monitoring->Timer2Timer();
+      if (c.answersAgain) {
+        w.loads.fails = false;
+        w.monitoring->Timer2Timer();
+      }
+      EXPECT_EQ(w.Panel(1), " 0 %") << c.what << ": the display shows 0 all the same";
+      EXPECT_EQ(w.monitoring->LoadKnown(), c.starts) << c.what;
+      if (periodic)
+        w.monitoring->Timer5Timer();
+      else
+        w.monitoring->Timer3Timer();
+      EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << c.what << (periodic ? ", periodic" : "");
+      if (!periodic) {
+        EXPECT_EQ(w.Panel(2), c.alarmPanel2) << c.what;
+      }
+    }
   }
 }
 
