@@ -147,7 +147,8 @@ void InfoPage::GetInfoSystem() {
   c_.Label_directX.SetCaption(directX ? "Version de DirectX : " + std::to_string(directX->Major) +
                                             "." + std::to_string(directX->Minor) + directX->Letter
                                       : "DirectX non installé.");
-  const auto mode = CurrentDisplayMode(services_.DisplayModes(), services_.ScreenWidth());
+  auto mode = services_.CurrentMode();
+  if (!mode) mode = CurrentDisplayMode(services_.DisplayModes(), services_.ScreenWidth());
   c_.Label_Resolution.SetCaption(mode ? "Résolution : " + std::to_string(mode->Width) + " * " +
                                             std::to_string(mode->Height) + " " +
                                             std::to_string(mode->BitsPerPixel) + " Bits."

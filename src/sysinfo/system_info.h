@@ -35,6 +35,9 @@ class SystemInfoServices {
   // HKLM "Software\Microsoft\DirectX" value "Version"; nullopt when the key does not open.
   // A key without the value gives "".
   virtual std::optional<std::string> DirectXVersionValue() = 0;
+  // The mode the primary display is in; nullopt where the system cannot tell (Windows 95 and
+  // NT 4 know no current settings).
+  virtual std::optional<DisplayMode> CurrentMode() = 0;
   // The display modes of the primary display in enumeration order, and the screen width.
   virtual std::vector<DisplayMode> DisplayModes() = 0;
   virtual std::int32_t ScreenWidth() = 0;
@@ -63,7 +66,8 @@ struct DirectXVersionInfo {
 // "4.09.00.0902" gives 9, 0, "b"; nullopt for any value that does not read so.
 std::optional<DirectXVersionInfo> ParseDirectXVersion(const std::string& value);
 
-// The last mode whose width is the screen's; nullopt when none is.
+// The last mode whose width is the screen's; nullopt when none is. Only a guess, its height and
+// depth need not be those in use: for systems that cannot tell the current mode.
 std::optional<DisplayMode> CurrentDisplayMode(const std::vector<DisplayMode>& modes,
                                               std::int32_t screenWidth);
 

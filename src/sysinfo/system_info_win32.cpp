@@ -116,6 +116,15 @@ std::optional<std::string> Win32SystemInfoServices::DirectXVersionValue() {
   return key->ReadText("Version").value_or(std::string());
 }
 
+std::optional<DisplayMode> Win32SystemInfoServices::CurrentMode() {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return std::nullopt;
+  return DisplayMode{static_cast<std::int32_t>(mode.dmPelsWidth),
+                     static_cast<std::int32_t>(mode.dmPelsHeight),
+                     static_cast<std::int32_t>(mode.dmBitsPerPel)};
+}
+
 std::vector<DisplayMode> Win32SystemInfoServices::DisplayModes() {
   std::vector<DisplayMode> modes;
   DEVMODEW mode{};

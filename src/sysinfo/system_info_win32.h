@@ -27,6 +27,7 @@ class Win32SystemInfoServices : public SystemInfoServices {
   std::string UserName() override;
   std::string LocalIpAddress(const std::string& hostName) override;
   std::optional<std::string> DirectXVersionValue() override;
+  std::optional<DisplayMode> CurrentMode() override;
   std::vector<DisplayMode> DisplayModes() override;
   std::int32_t ScreenWidth() override;
   std::int64_t DriveFreeBytes(int driveNumber) override;

@@ -39,6 +39,7 @@ class FakeSystemInfo : public SystemInfoServices {
   std::string user = "alice";
   std::map<std::string, std::string> addresses = {{"POSTE-1", "192.168.1.20"}};
   std::optional<std::string> directX = std::string("4.09.00.0904");
+  std::optional<DisplayMode> current;  // none: a system that cannot tell
   std::vector<DisplayMode> modes = {{1024, 768, 32}};
   std::int32_t screenWidth = 1024;
   std::map<int, std::int64_t> drives;  // by drive number; missing ones answer -1
@@ -54,6 +55,7 @@ class FakeSystemInfo : public SystemInfoServices {
     return it == addresses.end() ? std::string() : it->second;
   }
   std::optional<std::string> DirectXVersionValue() override { return directX; }
+  std::optional<DisplayMode> CurrentMode() override { return current; }
   std::vector<DisplayMode> DisplayModes() override { return modes; }
   std::int32_t ScreenWidth() override { return screenWidth; }
   std::int64_t DriveFreeBytes(int driveNumber) override {

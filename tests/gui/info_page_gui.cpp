@@ -96,10 +96,10 @@ TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
   EXPECT_GT(std::stoi(m[1]), 0);
   EXPECT_TRUE(Matches(TextOf(form.Label_directX),
                       "Version de DirectX : [0-9]+\\.[0-9]+[a-i]?|DirectX non installé\\."));
-  // The last mode of the screen's width: its height and depth need not be the current ones.
+  // The mode in use: the screen's width and height.
   EXPECT_TRUE(Matches(TextOf(form.Label_Resolution),
-                      "Résolution : " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) +
-                          " \\* [0-9]+ [0-9]+ Bits\\."));
+                      "Résolution : " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " \\* " +
+                          std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " [0-9]+ Bits\\."));
 
   // The memo as the control holds it: one line per drive with free space, C: among them.
   HWND memo = FormHost::WindowOf(form.MDrivesInfos);

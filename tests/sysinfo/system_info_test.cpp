@@ -159,6 +159,26 @@ TEST_F(InfoPageTest, EightLabelsFromTheMachine) {
                           "Résolution : 1024 * 768 32 Bits."));
 }
 
+TEST_F(InfoPageTest, ResolutionIsTheModeInUse) {
+  // A 1920 x 1080 screen whose width also has a later 1920 x 1440 mode.
+  const std::vector<DisplayMode> modes = {{1920, 1080, 32}, {1920, 1440, 16}, {1280, 1024, 32}};
+  struct Case {
+    std::optional<DisplayMode> current;
+    const char* caption;
+  } cases[] = {
+      {DisplayMode{1920, 1080, 32}, "Résolution : 1920 * 1080 32 Bits."},
+      {DisplayMode{1366, 768, 24}, "Résolution : 1366 * 768 24 Bits."},  // not even listed
+      {std::nullopt, "Résolution : 1920 * 1440 16 Bits."},  // no current mode: the old guess
+  };
+  system.modes = modes;
+  system.screenWidth = 1920;
+  for (const Case& c : cases) {
+    system.current = c.current;
+    Page().GetInfoSystem();
+    EXPECT_EQ(form.Label_Resolution.Caption(), c.caption);
+  }
+}
+
 TEST_F(InfoPageTest, FailuresShowTheirCaptions) {
   system.computer = "";
   system.user = "";

@@ -56,6 +56,17 @@ TEST(CpuSpeed, TheProcessClassIsTheUsersWhileMeasuringAndAfter) {
   SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 }
 
+TEST(DisplayModes, TheModeInUseIsTheScreens) {
+  Win32SystemInfoServices services;
+  const auto mode = services.CurrentMode();
+  ASSERT_TRUE(mode);
+  EXPECT_EQ(mode->Width, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(mode->Height, GetSystemMetrics(SM_CYSCREEN));
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(mode->BitsPerPixel, GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES));
+  ReleaseDC(nullptr, screen);
+}
+
 TEST(CpuSpeed, MeasuredAwayAndReportedOnTheWindowsThread) {
   Win32SystemInfoServices services;
   const DWORD windowThread = GetCurrentThreadId();
