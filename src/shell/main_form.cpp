@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "../../res/resource_ids.h"
+#include "shell/help.h"
 
 namespace kvn {
 
@@ -64,22 +65,24 @@ void Range(ui::SpinEdit& spin, int min, int max, int step, int value) {
 MainForm::MainForm() : ui::Control("FMainMem") {
   SetBounds(0, 0, kClientWidth, kClientHeight);
   SetCaption("Korvane");
-  SetHelpContext(1000);
+  SetHelpContext(kTopicPrincipal);
   SetContextMenu(&PopupMenu1);
 
   Put(Memoire, *this, 0, 0, kClientWidth, kClientHeight - kStatusBarHeight);
-  Memoire.SetHelpContext(1000);
+  Memoire.SetHelpContext(kTopicPrincipal);
   Memoire.SetContextMenu(&PopupMenu1);
   struct PageSpec {
     ui::TabSheet& page;
     const char* caption;
     int helpContext;
   };
-  for (const PageSpec& p :
-       {PageSpec{TabSheet1, "Principal", 1000}, PageSpec{TabSheet7, "Réglages", 1004},
-        PageSpec{TabSheet3, "Paramètres", 1005}, PageSpec{TabSheet5, "Informations", 1006},
-        PageSpec{TabSheet4, "Processeur", 1007}, PageSpec{TabSheet6, "Processus", 0},
-        PageSpec{TabSheet2, "A propos de...", 1008}}) {
+  for (const PageSpec& p : {PageSpec{TabSheet1, "Principal", kTopicPrincipal},
+                            PageSpec{TabSheet7, "Réglages", kTopicReglages},
+                            PageSpec{TabSheet3, "Paramètres", kTopicParametres},
+                            PageSpec{TabSheet5, "Informations", kTopicInformations},
+                            PageSpec{TabSheet4, "Processeur", kTopicProcesseur},
+                            PageSpec{TabSheet6, "Processus", kTopicProcessus},
+                            PageSpec{TabSheet2, "A propos de...", kTopicAPropos}}) {
     Put(p.page, Memoire, kPageArea.x, kPageArea.y, kPageArea.width, kPageArea.height, p.caption);
     p.page.SetHelpContext(p.helpContext);
   }

@@ -474,7 +474,7 @@ TEST_F(MainWindowTest, F1OpensTheHelpFileAtThePagesTopic) {
   const std::wstring file = Widen(HelpFileName());
   for (const auto& [context, known] :
        {std::pair{1000, true}, std::pair{1004, true}, std::pair{1005, true}, std::pair{1006, true},
-        std::pair{1007, true}, std::pair{1008, true}, std::pair{1001, false},
+        std::pair{1007, true}, std::pair{1008, true}, std::pair{1009, true}, std::pair{1001, false},
         std::pair{4242, false}})
     EXPECT_EQ(htmlHelp(nullptr, file.c_str(), 0x000F, context) != nullptr, known) << context;
   EXPECT_NE(htmlHelp(nullptr, file.c_str(), 0x0001, 0), nullptr) << "HH_DISPLAY_TOC";

@@ -72,7 +72,7 @@ TEST_F(MainFormTest, SevenPagesInOrderWithTheirHelpContexts) {
   } expected[] = {
       {"TabSheet1", "Principal", 1000},      {"TabSheet7", "Réglages", 1004},
       {"TabSheet3", "Paramètres", 1005},     {"TabSheet5", "Informations", 1006},
-      {"TabSheet4", "Processeur", 1007},     {"TabSheet6", "Processus", 0},
+      {"TabSheet4", "Processeur", 1007},     {"TabSheet6", "Processus", 1009},
       {"TabSheet2", "A propos de...", 1008},
   };
   const auto pages = form.Memoire.Pages();
