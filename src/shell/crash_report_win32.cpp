@@ -73,11 +73,12 @@ bool NameReportFiles(CrashJob& job) {
   if (n <= 0 ||
       (!CreateDirectoryW(job.dumpPath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
     return false;
-  swprintf(job.dumpPath + n, MAX_PATH + 64 - n, L"korvane-%04u%02u%02u-%02u%02u%02u-%lu", now.wYear,
-           now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
-  swprintf(job.textPath, MAX_PATH + 64, L"%ls.txt", job.dumpPath);
-  wcsncat(job.dumpPath, L".dmp", MAX_PATH + 64 - wcslen(job.dumpPath) - 1);
-  return true;
+  const int name = swprintf(job.dumpPath + n, MAX_PATH + 64 - n,
+                            L"korvane-%04u%02u%02u-%02u%02u%02u-%lu", now.wYear, now.wMonth,
+                            now.wDay, now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
+  if (name <= 0 || swprintf(job.textPath, MAX_PATH + 64, L"%ls.txt", job.dumpPath) <= 0)
+    return false;
+  return swprintf(job.dumpPath + n + name, MAX_PATH + 64 - n - name, L".dmp") > 0;
 }
 
 bool WriteDump(CrashJob& job) {

@@ -2,6 +2,8 @@
 // and a second copy's "/optimiser" start nothing, and a second fault is logged.
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -42,7 +44,20 @@ void CALLBACK WhileTheBoxIsUp(HWND, UINT, UINT_PTR id, DWORD) {
   if (HWND box = FindWindowW(L"#32770", L"Erreur!")) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
-class FaultBoxTest : public testing::MainWindowFixture {};
+// A key of its own: the report's exit saves the options this test changes.
+constexpr char kKey[] = "Software\\Korvane tests\\fault box";
+
+class FaultBoxTest : public testing::MainWindowFixture {
+ protected:
+  void SetUp() override {
+    window = std::make_unique<TfMainMem>(kKey);
+    ASSERT_TRUE(window->Create());
+  }
+  void TearDown() override {
+    window.reset();
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Korvane tests\\fault box");
+  }
+};
 
 TEST_F(FaultBoxTest, NothingStartsAndASecondFaultIsLogged) {
   InBox state{window.get()};
