@@ -3,7 +3,10 @@
 #include <dbghelp.h>
 #include <shlobj.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cwchar>
+#include <exception>
 
 #include "base/late_bound_win32.h"
 #include "base/text_win32.h"
@@ -13,9 +16,23 @@ namespace kvn {
 
 namespace {
 
+using PolicyGetter = BOOL(WINAPI*)(LPDWORD);
+using PolicySetter = BOOL(WINAPI*)(DWORD);
+using SignalHandler = void (*)(int);
+constexpr DWORD kCallbackFilterEnabled = 0x1;
+constexpr int kTimerProcExceptionSuppression = 7;
+// The writer has this long; a dump or a log that hangs must not keep a dead program on screen.
+constexpr DWORD kWriterWaitMs = 5000;
+
 struct CrashState {
   CrashReportSinks sinks;
   DWORD uiThread = 0;
+  LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
+  std::terminate_handler previousTerminate = nullptr;
+  SignalHandler previousAbort = SIG_DFL;
+  bool policyChanged = false;
+  DWORD previousPolicy = 0;
+  bool timerSuppressionChanged = false;
 };
 
 CrashState*& State() {
@@ -24,90 +41,177 @@ CrashState*& State() {
 }
 
 volatile LONG g_entered = 0;
+volatile LONG g_sessionEnding = 0;
 
+// Everything the crash path writes lives here, sized beforehand: the heap may be what broke.
 struct CrashJob {
   EXCEPTION_POINTERS* info;
   DWORD threadId;
-  std::wstring dumpPath;
+  wchar_t dumpPath[MAX_PATH + 64];
+  wchar_t textPath[MAX_PATH + 64];
+  bool dumpWritten;
+  bool textWritten;
+  char what[128];
+  char text[2048];
+  wchar_t box[MAX_PATH + 256];
 };
+CrashJob g_job;
 
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                           PMINIDUMP_EXCEPTION_INFORMATION,
                                           PMINIDUMP_USER_STREAM_INFORMATION,
                                           PMINIDUMP_CALLBACK_INFORMATION);
 
-bool WriteDump(CrashJob& job) {
-  const std::wstring folder = CrashDumpFolder();
-  if (folder.empty()) return false;
-  const auto write = LateBound<MiniDumpWriteDumpFn>(L"dbghelp.dll", "MiniDumpWriteDump");
-  if (!write) return false;
+// The dump's and the text's paths: "korvane-<date>-<time>-<process>.dmp" and ".txt".
+bool NameReportFiles(CrashJob& job) {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
+    return false;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  wchar_t name[96];
-  swprintf(name, 96, L"korvane-%04u%02u%02u-%02u%02u%02u-%lu.dmp", now.wYear, now.wMonth, now.wDay,
-           now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
-  const std::wstring path = folder + name;
-  KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const int n = swprintf(job.dumpPath, MAX_PATH + 64, L"%ls\\Korvane\\", base);
+  if (n <= 0 ||
+      (!CreateDirectoryW(job.dumpPath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
+    return false;
+  const int name = swprintf(job.dumpPath + n, MAX_PATH + 64 - n,
+                            L"korvane-%04u%02u%02u-%02u%02u%02u-%lu", now.wYear, now.wMonth,
+                            now.wDay, now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
+  if (name <= 0 || swprintf(job.textPath, MAX_PATH + 64, L"%ls.txt", job.dumpPath) <= 0)
+    return false;
+  return swprintf(job.dumpPath + n + name, MAX_PATH + 64 - n - name, L".dmp") > 0;
+}
+
+bool WriteDump(CrashJob& job) {
+  const auto write = LateBound<MiniDumpWriteDumpFn>(L"dbghelp.dll", "MiniDumpWriteDump");
+  if (!write) return false;
+  KernelHandle file(CreateFileW(job.dumpPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   MINIDUMP_EXCEPTION_INFORMATION exception{job.threadId, job.info, FALSE};
   const BOOL written = write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal,
                              &exception, nullptr, nullptr);
   file.reset();  // closed before a failed dump is deleted
-  if (!written) {
-    DeleteFileW(path.c_str());
-    return false;
-  }
-  job.dumpPath = path;
-  return true;
+  if (!written) DeleteFileW(job.dumpPath);
+  return written != FALSE;
+}
+
+// The fault report's six lines, UTF-8 with its mark so that Notepad shows the accents.
+bool WriteText(CrashJob& job, const CrashState& state) {
+  CrashFigures figures;
+  if (state.sinks.ReadFigures) state.sinks.ReadFigures(figures);
+  constexpr std::int64_t kBytesPerMB = 1048576;
+  const int n =
+      std::snprintf(job.text, sizeof(job.text),
+                    "\xEF\xBB\xBF"
+                    "Exception : %s\r\n%s\r\nMemoire libre : %lldMo\r\nRAM installée : %lldMo\r\n"
+                    "SwapFile usage : %lldMo\r\nTotal Swap : %lldMo\r\n",
+                    job.what, state.sinks.osLine.c_str(),
+                    static_cast<long long>(figures.freeMemoryBytes / kBytesPerMB),
+                    static_cast<long long>(figures.totalMemoryBytes / kBytesPerMB),
+                    static_cast<long long>(figures.swapFileUsageMB),
+                    static_cast<long long>(figures.totalSwapFileSizeMB));
+  if (n <= 0) return false;
+  const KernelHandle file(CreateFileW(job.textPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  const DWORD size = static_cast<DWORD>(n < static_cast<int>(sizeof(job.text)) ? n : 0);
+  return file && WriteFile(file.get(), job.text, size, &written, nullptr) && written == size;
 }
 
 // Settings are saved only from a crash of the interface thread (it waits in the filter, so the
 // controls hold still) that did not leave the stack or the heap unusable.
-bool SafeToSave(const CrashJob& job) {
+bool SafeToSave(const CrashJob& job, const CrashState& state) {
   const DWORD code = job.info->ExceptionRecord->ExceptionCode;
-  return State() && job.threadId == State()->uiThread && code != EXCEPTION_STACK_OVERFLOW &&
+  return job.threadId == state.uiThread && code != EXCEPTION_STACK_OVERFLOW &&
          code != 0xC0000374 /* heap corruption */;
 }
 
-DWORD WINAPI CrashWorker(void* param) {
-  auto& job = *static_cast<CrashJob*>(param);
-  WriteDump(job);
-  if (CrashState* state = State()) {
-    if (state->sinks.WriteReport)
-      state->sinks.WriteReport(DescribeCrash(*job.info->ExceptionRecord), Narrow(job.dumpPath));
-    if (state->sinks.SaveSettings && SafeToSave(job)) state->sinks.SaveSettings();
-  }
+DWORD WINAPI CrashWriter(void*) {
+  CrashJob& job = g_job;
+  const CrashState* state = State();
+  if (!state || !NameReportFiles(job)) return 0;
+  job.dumpWritten = WriteDump(job);
+  job.textWritten = WriteText(job, *state);
+  // The log and the settings come last: they take the heap, which the files above did not need.
+  if (state->sinks.WriteReport)
+    state->sinks.WriteReport(job.what, job.dumpWritten ? Narrow(job.dumpPath) : std::string());
+  if (state->sinks.SaveSettings && SafeToSave(job, *state)) state->sinks.SaveSettings();
   return 0;
+}
+
+// The box has a thread to itself: on the crashed one (the window's, perhaps) its message loop
+// would run the program's broken windows, and a stack overflow leaves that thread no stack.
+DWORD WINAPI CrashBox(void*) {
+  MessageBoxW(nullptr, g_job.box, L"Korvane",
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST | MB_TASKMODAL);
+  return 0;
+}
+
+void TellTheUser(CrashJob& job) {
+  // At the end of the session nobody is there to answer: the session would wait on the box.
+  constexpr int kShuttingDown = 0x2000;  // SM_SHUTTINGDOWN
+  if (g_sessionEnding || GetSystemMetrics(kShuttingDown)) return;
+  std::swprintf(job.box, sizeof(job.box) / sizeof(job.box[0]), L"%ls%ls%ls",
+                L"Korvane a rencontré une erreur grave et doit se fermer.",
+                job.textWritten ? L"\r\nLe rapport a été enregistré dans :\r\n" : L"",
+                job.textWritten ? job.textPath : L"");
+  if (const KernelHandle box{CreateThread(nullptr, 256 * 1024, CrashBox, nullptr, 0, nullptr)})
+    WaitForSingleObject(box.get(), INFINITE);
 }
 
 LONG WINAPI LastChanceFilter(EXCEPTION_POINTERS* info) {
   const UINT exitCode = info->ExceptionRecord->ExceptionCode;
   // A second crash, in the report itself or on another thread meanwhile: end at once.
   if (InterlockedExchange(&g_entered, 1) != 0) TerminateProcess(GetCurrentProcess(), exitCode);
-  CrashJob job{info, GetCurrentThreadId(), {}};
+  g_job.info = info;
+  g_job.threadId = GetCurrentThreadId();
+  DescribeCrash(*info->ExceptionRecord, g_job.what, sizeof(g_job.what));
   // The report runs on a fresh stack: after a stack overflow this thread has almost none left.
-  if (const KernelHandle worker{CreateThread(nullptr, 256 * 1024, CrashWorker, &job, 0, nullptr)})
-    WaitForSingleObject(worker.get(), 60 * 1000);
+  if (const KernelHandle writer{
+          CreateThread(nullptr, 256 * 1024, CrashWriter, nullptr, 0, nullptr)})
+    WaitForSingleObject(writer.get(), kWriterWaitMs);
+  TellTheUser(g_job);
   TerminateProcess(GetCurrentProcess(), exitCode);
   return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// abort() and std::terminate end the program through the same report, with a code of their own.
+void OnAbortSignal(int) {
+  RaiseException(kAbortCrashCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+}
+void OnTerminate() {
+  RaiseException(kTerminateCrashCode, EXCEPTION_NONCONTINUABLE, 0, nullptr);
 }
 
 // 64-bit Windows swallows exceptions raised in window procedures called back from the kernel,
 // and timer procedures run under a handler that hides them too; both would leave a program
 // running in a broken state. Each switch exists only on some releases.
-void StopSwallowingCallbackCrashes() {
-  using GetPolicy = BOOL(WINAPI*)(LPDWORD);
-  using SetPolicy = BOOL(WINAPI*)(DWORD);
-  const auto get = LateBound<GetPolicy>(L"kernel32.dll", "GetProcessUserModeExceptionPolicy");
-  const auto set = LateBound<SetPolicy>(L"kernel32.dll", "SetProcessUserModeExceptionPolicy");
+void StopSwallowingCallbackCrashes(CrashState& state) {
+  const auto get = LateBound<PolicyGetter>(L"kernel32.dll", "GetProcessUserModeExceptionPolicy");
+  const auto set = LateBound<PolicySetter>(L"kernel32.dll", "SetProcessUserModeExceptionPolicy");
   DWORD flags = 0;
-  constexpr DWORD kCallbackFilterEnabled = 0x1;
-  if (get && set && get(&flags)) set(flags & ~kCallbackFilterEnabled);
+  if (get && set && get(&flags) && (flags & kCallbackFilterEnabled) &&
+      set(flags & ~kCallbackFilterEnabled)) {
+    state.policyChanged = true;
+    state.previousPolicy = flags;
+  }
   BOOL suppress = FALSE;
-  constexpr int kTimerProcExceptionSuppression = 7;
-  SetUserObjectInformationW(GetCurrentProcess(), kTimerProcExceptionSuppression, &suppress,
-                            sizeof(suppress));
+  state.timerSuppressionChanged =
+      SetUserObjectInformationW(GetCurrentProcess(), kTimerProcExceptionSuppression, &suppress,
+                                sizeof(suppress)) != FALSE;
+}
+
+void RestoreCallbackCrashPolicy(const CrashState& state) {
+  if (state.policyChanged) {
+    if (const auto set =
+            LateBound<PolicySetter>(L"kernel32.dll", "SetProcessUserModeExceptionPolicy"))
+      set(state.previousPolicy);
+  }
+  if (state.timerSuppressionChanged) {
+    BOOL suppress = TRUE;  // the system's default; it cannot be read back
+    SetUserObjectInformationW(GetCurrentProcess(), kTimerProcExceptionSuppression, &suppress,
+                              sizeof(suppress));
+  }
 }
 
 }  // namespace
@@ -122,7 +226,7 @@ std::wstring CrashDumpFolder() {
   return folder;
 }
 
-std::string DescribeCrash(const EXCEPTION_RECORD& record) {
+void DescribeCrash(const EXCEPTION_RECORD& record, char* text, std::size_t size) {
   const char* name = "Exception système";
   switch (record.ExceptionCode) {
     case EXCEPTION_ACCESS_VIOLATION:
@@ -140,28 +244,45 @@ std::string DescribeCrash(const EXCEPTION_RECORD& record) {
     case EXCEPTION_IN_PAGE_ERROR:
       name = "Erreur de page";
       break;
+    case kAbortCrashCode:
+      name = "Arrêt anormal (abort)";
+      break;
+    case kTerminateCrashCode:
+      name = "Exception non traitée (terminate)";
+      break;
     default:
       break;
   }
-  char text[128];
-  std::snprintf(text, sizeof(text), "%s (%08lX) à l'adresse %08lX", name,
+  std::snprintf(text, size, "%s (%08lX) à l'adresse %08lX", name,
                 static_cast<unsigned long>(record.ExceptionCode),
                 static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(record.ExceptionAddress)));
-  return text;
 }
 
 void InstallCrashReport(CrashReportSinks sinks) {
-  delete State();
-  State() = new CrashState{std::move(sinks), GetCurrentThreadId()};
+  RemoveCrashReport();
+  auto* state = new CrashState{std::move(sinks), GetCurrentThreadId()};
   InterlockedExchange(&g_entered, 0);
-  StopSwallowingCallbackCrashes();
-  SetUnhandledExceptionFilter(LastChanceFilter);
+  InterlockedExchange(&g_sessionEnding, 0);
+  StopSwallowingCallbackCrashes(*state);
+  state->previousFilter = SetUnhandledExceptionFilter(LastChanceFilter);
+  state->previousTerminate = std::set_terminate(OnTerminate);
+  state->previousAbort = std::signal(SIGABRT, OnAbortSignal);
+  State() = state;
 }
 
 void RemoveCrashReport() {
-  SetUnhandledExceptionFilter(nullptr);
-  delete State();
+  CrashState* state = State();
+  if (!state) return;
+  SetUnhandledExceptionFilter(state->previousFilter);
+  std::set_terminate(state->previousTerminate);
+  std::signal(SIGABRT, state->previousAbort == SIG_ERR ? SIG_DFL : state->previousAbort);
+  RestoreCallbackCrashPolicy(*state);
   State() = nullptr;
+  delete state;
+}
+
+void CrashReportSessionEnding() {
+  InterlockedExchange(&g_sessionEnding, 1);
 }
 
 }  // namespace kvn

@@ -1,30 +1,53 @@
 #pragma once
-// The last chance: a crash that is not a C++ exception (access violation, stack overflow, ...)
-// leaves a minidump under the user's local application data folder, Korvane\, and the fault
-// report's lines in the log, then ends the program.
+// The last chance: a crash that is not a C++ exception (access violation, stack overflow, abort(),
+// std::terminate, ...) leaves a minidump under the user's local application data folder,
+// Korvane\, the fault report's lines in a text file of the same name beside it and in the log,
+// then tells the user that the program closes and ends it.
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 namespace kvn {
 
-// What the program adds to the dump: the report lines (told what happened and the dump's path,
-// empty when none could be written) and, when it is still safe, the settings.
+// The memory figures of the report, read at the time of the crash.
+struct CrashFigures {
+  std::int64_t freeMemoryBytes = 0;
+  std::int64_t totalMemoryBytes = 0;
+  std::int64_t swapFileUsageMB = 0;
+  std::int64_t totalSwapFileSizeMB = 0;
+};
+
+// What the program adds to the dump. osLine is the report's second line, taken once installed:
+// after a crash the report's text is put together without touching the heap.
 struct CrashReportSinks {
+  std::string osLine;
+  std::function<void(CrashFigures&)> ReadFigures;
+  // The report's lines for the log, once the text file is written (told what happened and the
+  // dump's path, empty when none could be written).
   std::function<void(const std::string& what, const std::string& dumpPath)> WriteReport;
+  // Only when it is still safe: see SafeToSave in the source.
   std::function<void()> SaveSettings;
 };
 
-// Installs the filter for the whole process; the sinks run on a thread of their own while the
-// crashed thread waits. Also asks Windows not to swallow crashes in window and timer procedures.
+// Installs the filter for the whole process, abort() and std::terminate included; the sinks run
+// on a thread of their own while the crashed thread waits. Also asks Windows not to swallow
+// crashes in window and timer procedures.
 void InstallCrashReport(CrashReportSinks sinks);
-// Back to no filter (the program is ending, or a test is done).
+// Back to the filter, handlers and exception policy there were before.
 void RemoveCrashReport();
+// The Windows session ends: a crash from now on shows no box.
+void CrashReportSessionEnding();
 
 // "<local application data>\Korvane\", created when missing; empty when there is none.
 std::wstring CrashDumpFolder();
-// "Violation d'accès (C0000005) à l'adresse 0040112A" and the like.
-std::string DescribeCrash(const EXCEPTION_RECORD& record);
+// "Violation d'accès (C0000005) à l'adresse 0040112A" and the like, into text (no allocation).
+void DescribeCrash(const EXCEPTION_RECORD& record, char* text, std::size_t size);
+
+// The exception codes abort() and std::terminate end the program with.
+inline constexpr DWORD kAbortCrashCode = 0xE04B0001;
+inline constexpr DWORD kTerminateCrashCode = 0xE04B0002;
 
 }  // namespace kvn

@@ -61,6 +61,8 @@ class FaultReport {
   // An exception reached the application's hook: report it and end. A second fault while the
   // report runs (its message box still lets messages through) is only logged.
   void KVNApplicationException(const std::string& exceptionMessage, const std::string& logFileName);
+  // From the first fault on: the program is on its way out.
+  bool Reporting() const { return reporting_; }
 
  private:
   FaultReportSinks sinks_;

@@ -53,14 +53,25 @@ void TfMainMem::InstallFaultReport() {
   report.ExitAppli = [this] { exit_appli(); };
   faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, ProgramFileVersion());
   // A crash that is no C++ exception: a minidump and the same lines, settings saved when safe.
-  InstallCrashReport({[this](const std::string& what, const std::string& dumpPath) {
-                        for (const std::string& line : FaultReportLines(what, CurrentFaultFacts()))
-                          WriteLogLine(line);
-                        if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
-                      },
-                      [this] {
-                        if (binding_) binding_->SaveSettings();
-                      }});
+  CrashReportSinks crash;
+  const FaultFacts facts = CurrentFaultFacts();
+  crash.osLine = FaultReportLines("", facts)[1];
+  crash.ReadFigures = [this](CrashFigures& figures) {
+    figures.freeMemoryBytes = engine_.FreeMemory();
+    figures.totalMemoryBytes = engine_.TotalMemory();
+    figures.swapFileUsageMB = engine_.SwapFileUsageMB();
+    figures.totalSwapFileSizeMB = engine_.TotalSwapFileSize();
+  };
+  crash.WriteReport = [this](const std::string& what, const std::string& dumpPath) {
+    for (const std::string& line : FaultReportLines(what, CurrentFaultFacts())) WriteLogLine(line);
+    if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
+  };
+  // Not before start-up has saved once: until then the controls hold the form's defaults, and
+  // saving them would replace the stored options and the Run entry.
+  crash.SaveSettings = [this] {
+    if (startedUp_ && binding_) binding_->SaveSettings();
+  };
+  InstallCrashReport(std::move(crash));
 }
 
 FaultFacts TfMainMem::CurrentFaultFacts() {

@@ -99,7 +99,14 @@ void TfMainMem::BindHandlers() {
   infoPage_->Bind();
   form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
   form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
-  GlobalHotKey.OnHotKey = [this] { recovery_->StartSeries(); };
+  GlobalHotKey.OnHotKey = [this] {
+    if (!Faulted()) recovery_->StartSeries();
+  };
+  // While the fault report's box is up the program is on its way out: the tray menu, still
+  // reachable then, starts no series.
+  form.RecoverRAM1.OnClick = [this, start = form.RecoverRAM1.OnClick] {
+    if (!Faulted() && start) start();
+  };
   form.Btn4.OnClick = [this] { exit_appli(); };
   form.Exit1.OnClick = [this] { exit_appli(); };
   form.Open1.OnClick = [this] { Open1Click(); };

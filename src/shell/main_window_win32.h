@@ -5,6 +5,7 @@
 // ties to the fault and crash reports in fault_wiring_win32.cpp.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,6 +76,9 @@ class TfMainMem {
   // "&Infos directs": a new news component and its dialog, shown.
   void Btn1Click();
 
+  // Run once the stored settings are in the controls, before start-up writes them back.
+  std::function<void()> OnSettingsLoaded;
+
   MainForm form;
   // Every user option; the controls of the form show them.
   Options options;
@@ -110,6 +114,7 @@ class TfMainMem {
   void WMQueryEndSession();
   // An exception escaped a handler: the fault report, then the orderly exit.
   void KVNApplicationException(std::exception_ptr error);
+  bool Faulted() const { return faultReport_ && faultReport_->Reporting(); }
   // The fault report and the crash report, first of all while the window is built.
   void InstallFaultReport();
   void StopTimers();
@@ -147,6 +152,7 @@ class TfMainMem {
   ChartWindow* chartWindow_ = nullptr;  // owned by its window
   std::int64_t installedRamMB_ = 0;
   bool exitRequested_ = false;
+  bool startedUp_ = false;  // the start-up save is done
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
   DirectStepsRunner directSteps_;

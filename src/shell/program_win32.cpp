@@ -127,6 +127,8 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     int code = 1;
     {
       TfMainMem window(options.programKey);
+      if (options.settingsLoaded)
+        window.OnSettingsLoaded = [&window, &options] { options.settingsLoaded(window); };
       if (command.kind == CommandLine::Kind::Optimise)
         window.StartHiddenAndOptimise(command.megabytes);
       if (window.Create()) {

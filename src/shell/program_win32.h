@@ -15,6 +15,9 @@ struct StartOptions {
   std::string programKey = kProgramKey;  // under HKEY_CURRENT_USER
   // Called once the main window is built, before the message loop (tests drive it from here).
   std::function<void(TfMainMem&)> started;
+  // Called once the stored settings are loaded, before start-up saves them (tests set off a
+  // crash there).
+  std::function<void(TfMainMem&)> settingsLoaded;
 };
 
 int KorvaneMain(int showCommand, const StartOptions& options = {});

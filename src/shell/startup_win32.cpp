@@ -157,10 +157,13 @@ void TfMainMem::InitMainWindow() {
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
   binding_->LoadSettings();
+  if (OnSettingsLoaded) OnSettingsLoaded();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();
   tuning_->ApplyPriority(options.priority);
   binding_->SaveSettings();
+  // From here a crash may save the options: before, they would be the form's defaults.
+  startedUp_ = true;
   monitoring_->Start(options.optimiseAtStart);
   chartColors_->ChangeColor();
 }

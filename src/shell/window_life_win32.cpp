@@ -4,6 +4,7 @@
 #include "shell/main_window_win32.h"
 
 #include "base/privileges_win32.h"
+#include "shell/crash_report_win32.h"
 #include "shell/help_win32.h"
 #include "ui/win32/form_host.h"
 
@@ -23,9 +24,10 @@ UINT TfMainMem::OptimiseMessage() {
 
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == OptimiseMessage() && msg != 0) {
-    if (wParam > 0)
+    // Not while the fault report is ending the program.
+    if (!Faulted() && wParam > 0)
       recovery_->StartSeries(static_cast<std::int64_t>(wParam));
-    else
+    else if (!Faulted())
       recovery_->StartSeries();
     result = 0;
     return true;
@@ -102,6 +104,7 @@ bool TfMainMem::FormCloseQuery() {
 
 void TfMainMem::WMQueryEndSession() {
   exitRequested_ = true;
+  CrashReportSessionEnding();
   recovery_->AnnulRam();
   DestroyNetDirect();
   binding_->SaveSettings();

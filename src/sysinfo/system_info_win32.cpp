@@ -13,6 +13,7 @@
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
+#include "ui/dispatch.h"
 
 namespace kvn {
 
@@ -46,7 +47,10 @@ Win32SystemInfoServices::Win32SystemInfoServices()
                                             if (message != kMeasured) return false;
                                             JoinMeasurement();
                                             result = 0;
-                                            if (auto done = std::move(done_)) done(measured_);
+                                            // Through the dispatcher: the message window would
+                                            // drop what the result's handler throws.
+                                            if (auto done = std::move(done_))
+                                              ui::Fire(done, measured_);
                                             return true;
                                           })) {}
 

@@ -7,9 +7,9 @@ ExceptionHook& Hook() {
   static ExceptionHook hook;
   return hook;
 }
-bool& InHook() {
-  static bool inHook = false;
-  return inHook;
+int& HookDepth() {
+  static int depth = 0;
+  return depth;
 }
 }  // namespace
 
@@ -18,20 +18,22 @@ ExceptionHook SetExceptionHook(ExceptionHook hook) {
 }
 
 void ReportException(std::exception_ptr error) {
-  // A hook that throws, or fails again while reporting, must not recurse forever.
-  if (!Hook() || InHook()) return;
+  // The hook may show a box whose message loop runs handlers: a second fault meanwhile still
+  // reaches it (to be logged), but a fault while reporting that one is dropped, so a hook that
+  // keeps failing cannot recurse forever.
+  if (!Hook() || HookDepth() > 1) return;
   try {
     std::rethrow_exception(error);
   } catch (const EAbort&) {
     return;
   } catch (...) {
   }
-  InHook() = true;
+  ++HookDepth();
   try {
     Hook()(error);
   } catch (...) {
   }
-  InHook() = false;
+  --HookDepth();
 }
 
 }  // namespace kvn::ui

@@ -378,24 +378,55 @@ std::vector<std::wstring> Dumps() {
   return files;
 }
 
-TEST_F(ProgramLife, ACrashLeavesAMinidumpAndTheReportLines) {
+std::string FileText(const std::wstring& path) {
+  std::string text;
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD n = 0;
+  while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n)
+    text.append(buffer, n);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return text;
+}
+
+TEST_F(ProgramLife, ACrashLeavesAMinidumpTheReportAndOneBox) {
   struct Case {
     const char* fault;
     DWORD code;
     const char* what;
-    bool settingsSaved;  // not after a stack overflow: the stack is gone
+    bool settingsSaved;  // not after a stack overflow (the stack is gone), nor from another thread
+    bool sessionEnding = false;  // nobody is there to answer a box
   };
   const Case cases[] = {
       {"crash", EXCEPTION_ACCESS_VIOLATION, "Exception : Violation d'accès (C0000005)", true},
       {"overflow", EXCEPTION_STACK_OVERFLOW, "Exception : Dépassement de pile (C00000FD)", false},
+      {"abort", kAbortCrashCode, "Exception : Arrêt anormal (abort) (E04B0001)", true},
+      {"terminate", kTerminateCrashCode, "Exception : Exception non traitée (terminate)", false},
+      // Start-up has not saved yet: the form's defaults must not replace the stored options.
+      {"crash while starting", EXCEPTION_ACCESS_VIOLATION, "Exception : Violation d'accès", false},
+      {"crash", EXCEPTION_ACCESS_VIOLATION, "Exception : Violation d'accès", true, true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.fault);
+    SCOPED_TRACE(std::string(c.fault) + (c.sessionEnding ? ", the session ending" : ""));
     for (const std::wstring& old : Dumps()) DeleteFileW(old.c_str());
     Program program(c.fault);
-    ASSERT_TRUE(program.WaitForWindow(true));
-    ForgetVersion();
-    program.Click(L"&Optimiser\r\nla RAM !");
+    if (std::string(c.fault) != "crash while starting") {
+      ASSERT_TRUE(program.WaitForWindow(true));
+      ForgetVersion();
+      DWORD_PTR answer = 0;
+      if (c.sessionEnding)
+        SendMessageTimeoutW(program.MainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000,
+                            &answer);
+      program.Click(L"&Optimiser\r\nla RAM !");
+    }
+    std::string told;
+    if (!c.sessionEnding) {
+      const HWND box = WaitForMessageBox(program.Id(), L"Korvane");
+      ASSERT_NE(box, nullptr) << DumpWindows(program.Id());
+      told = MessageBoxText(box);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
     EXPECT_EQ(program.Ended(), static_cast<long>(c.code));
     EXPECT_EQ(VersionSaved(), c.settingsSaved);
     const std::string out = program.Output();
@@ -404,6 +435,18 @@ TEST_F(ProgramLife, ACrashLeavesAMinidumpAndTheReportLines) {
     const auto dumps = Dumps();
     ASSERT_EQ(dumps.size(), 1u);
     EXPECT_THAT(out, ::testing::HasSubstr("Rapport de plantage : " + Narrow(dumps[0])));
+    // The same lines beside the dump, and the box says where.
+    const std::wstring textPath = dumps[0].substr(0, dumps[0].size() - 4) + L".txt";
+    const std::string text = FileText(textPath);
+    EXPECT_THAT(text, ::testing::HasSubstr(c.what));
+    EXPECT_THAT(text, ::testing::ContainsRegex("\r\nTotal Swap : \\d+Mo\r\n$"));
+    if (!c.sessionEnding) {
+      EXPECT_EQ(told,
+                "Korvane a rencontré une erreur grave et doit se fermer.\r\nLe rapport a été "
+                "enregistré dans :\r\n" +
+                    Narrow(textPath));
+    }
+    DeleteFileW(textPath.c_str());
     HANDLE file = CreateFileW(dumps[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     char magic[4] = {};

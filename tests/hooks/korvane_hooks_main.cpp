@@ -1,12 +1,15 @@
 // korvane.exe with faults the tests can set off: the same program, started with
-// KORVANE_TEST_KEY as its registry key, and with KORVANE_TEST_FAULT ("throw", "crash" or
-// "overflow") the "Optimiser" button fails in that way instead of recovering memory. The end of
-// each recovery pass is written to the standard output.
+// KORVANE_TEST_KEY as its registry key, and with KORVANE_TEST_FAULT ("throw", "crash", "overflow",
+// "abort" or "terminate") the "Optimiser" button fails in that way instead of recovering memory;
+// "crash while starting" crashes once the stored settings are loaded, before start-up saves them.
+// The end of each recovery pass is written to the standard output.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "shell/main_window_win32.h"
 #include "shell/program_win32.h"
@@ -35,6 +38,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   options.arguments = kvn::ProgramArguments();
   if (std::string key = Environment("KORVANE_TEST_KEY"); !key.empty()) options.programKey = key;
   const std::string fault = Environment("KORVANE_TEST_FAULT");
+  if (fault == "crash while starting")
+    options.settingsLoaded = [](kvn::TfMainMem&) { *static_cast<volatile int*>(nullptr) = 1; };
   options.started = [fault](kvn::TfMainMem& window) {
     // Each pass's end on the standard output, for the command line's tests.
     auto& after = window.KVNMaxMem1().OnAfterDefrag;
@@ -50,6 +55,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
       button = [] { *static_cast<volatile int*>(nullptr) = 1; };
     else if (fault == "overflow")
       button = [] { Recurse(0); };
+    else if (fault == "abort")
+      button = [] { std::abort(); };
+    else if (fault == "terminate")  // an exception escaping a thread
+      button = [] { std::thread([] { throw std::runtime_error("perdue"); }).join(); };
   };
   return kvn::KorvaneMain(showCommand, options);
 }

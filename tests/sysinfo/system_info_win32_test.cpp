@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <stdexcept>
 #include <thread>
+
+#include "ui/dispatch.h"
 
 namespace kvn {
 namespace {
@@ -90,6 +93,17 @@ TEST(CpuSpeed, MeasuredAwayAndReportedOnTheWindowsThread) {
   EXPECT_TRUE(services.StartCpuSpeedMeasurement([&](double) { ++reports; }));
   PumpUntil([&] { return reports > 1; });
   EXPECT_EQ(reports, 2);
+}
+
+// What the result's handler throws goes to the fault report like any handler's.
+TEST(CpuSpeed, AFailingResultHandlerReachesTheExceptionHook) {
+  Win32SystemInfoServices services;
+  int reported = 0;
+  auto previous = ui::SetExceptionHook([&](std::exception_ptr) { ++reported; });
+  ASSERT_TRUE(services.StartCpuSpeedMeasurement([](double) { throw std::runtime_error("x"); }));
+  PumpUntil([&] { return reported > 0; });
+  ui::SetExceptionHook(previous);
+  EXPECT_EQ(reported, 1);
 }
 
 TEST(Drives, LettersWindowsDoesNotKnowAreNotAsked) {

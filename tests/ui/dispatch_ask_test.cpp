@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "ui/dispatch.h"
 
@@ -47,6 +48,21 @@ TEST(Dispatcher, EverythingButTheSilentAbortReachesTheHook) {
     SetExceptionHook(previous);
     EXPECT_EQ(reported, c.reported) << c.name;
   }
+}
+
+// The fault report's box runs handlers: a second fault while it is up reaches the hook too, a
+// fault in reporting that one does not, so a hook that always fails again ends.
+TEST(Dispatcher, ASecondFaultWhileReportingReachesTheHookOnce) {
+  std::vector<int> depths;
+  int depth = 0;
+  auto previous = SetExceptionHook([&](std::exception_ptr) {
+    depths.push_back(++depth);
+    Fire(std::function<void()>([] { throw std::runtime_error("again"); }));
+    --depth;
+  });
+  Fire(std::function<void()>([] { throw std::runtime_error("first"); }));
+  SetExceptionHook(previous);
+  EXPECT_EQ(depths, (std::vector<int>{1, 2}));
 }
 
 }  // namespace
