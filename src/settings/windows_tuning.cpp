@@ -207,10 +207,12 @@ void WindowsTuning::RemoveRunEntry() {
 }
 
 void WindowsTuning::WriteRunEntry() {
+  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
+  // Without the program's path an entry would start nothing: the one there stays as it is.
+  if (path.empty()) return;
   RemoveRunEntry();
   auto key = registry_.Open(where_.runRoot, where_.run, false);
   if (!key) return;
-  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
   key->WriteText(kRunValue, QuotedPath(path));  // a refused write is ignored
 }
 

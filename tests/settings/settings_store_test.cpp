@@ -157,6 +157,8 @@ TEST_F(StoreTest, StoredValuesAtTheEdges) {
        [](const Options& o) { return o.manualAmountMB == 0; }, kSettings, "Recover MB", 0},
       {"Priority 4", dword(kSettings, "Priority", 4),
        [](const Options& o) { return o.priority == -1; }, kSettings, "Priority", 0xFFFFFFFF},
+      {"HotKey above 16 bits", dword(kSettings, "HotKey", 0x1C04B),
+       [](const Options& o) { return o.hotKey == 24658; }, kSettings, "HotKey", 24658},
       {"HotKey as text",
        [](fake::FakeRegistry& r) { r.SetText(Root::CurrentUser, kSettings, "HotKey", "x"); },
        [](const Options& o) { return o.hotKey == 24658; }, kSettings, "HotKey", 24658},
@@ -216,6 +218,36 @@ TEST_F(StoreTest, StoredIntervalAndItsMissingForms) {
   options.samplingIntervalMs = 500;
   store.Save(options);
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "Inter"), 500u);
+}
+
+TEST_F(StoreTest, OnlyTheSpeedMenusIntervalsAreLoaded) {
+  struct Row {
+    std::uint32_t stored;
+    unsigned loaded;
+  };
+  for (const Row& r : {Row{500, 500}, Row{1000, 1000}, Row{2000, 2000}, Row{0, 1000}, Row{1, 1000},
+                       Row{1500, 1000}, Row{0xFFFFFFFF, 1000}}) {
+    registry.SetDword(Root::CurrentUser, kSettings, "Inter", r.stored);
+    options.samplingIntervalMs = store.LoadInterval();
+    EXPECT_EQ(options.samplingIntervalMs, r.loaded) << r.stored;
+    store.Save(options);  // the bad value is not saved again
+    EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "Inter"), r.loaded) << r.stored;
+  }
+}
+
+TEST_F(StoreTest, WithoutTheProgramPathNoRunEntryIsWritten) {
+  TuningSinks sinks = Sinks();
+  sinks.ProgramPath = [] { return std::string(); };
+  WindowsTuning pathless{widgets.Controls(), options, registry, sinks, release_};
+  for (const char* before : {"\"C:\\old\\korvane.exe\"", ""}) {
+    SCOPED_TRACE(before);
+    registry.keys.clear();
+    registry.AddKey(Root::CurrentUser, kWhere.run);
+    if (*before) registry.SetText(Root::CurrentUser, kWhere.run, kRunValue, before);
+    pathless.WriteRunEntry();
+    const auto* entry = registry.Find(Root::CurrentUser, kWhere.run, kRunValue);
+    EXPECT_EQ(entry ? entry->text : "", before);
+  }
 }
 
 TEST_F(StoreTest, AnUnopenableSettingsKeyLeavesTheFirstOptionsAsDesigned) {
