@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "base/rounding.h"
+#include "base/scope_guard.h"
 
 namespace kvn {
 
@@ -76,11 +77,18 @@ WindowsTuning::WindowsTuning(const TuningControls& controls, const Options& opti
       where_(std::move(locations)) {}
 
 void WindowsTuning::Bind() {
-  c_.CbCache.OnChange = [this] { CbCacheChange(); };
-  c_.cbxCacheNiveau2.OnClick = [this] { cbxCacheNiveau2Click(); };
-  c_.RGLargeSystemCache.OnClick = [this] { RGLargeSystemCacheClick(); };
-  c_.Cbxnoyau.OnClick = [this] { CbxnoyauClick(); };
-  c_.cbxSwap.OnClick = [this] { cbxSwapClick(); };
+  // Only a user's change writes: while the refresh shows what is stored, the handlers stay quiet,
+  // or a value another tool just set would be written over at the next tick.
+  const auto byUser = [this](void (WindowsTuning::*handler)()) {
+    return [this, handler] {
+      if (!refreshing_) (this->*handler)();
+    };
+  };
+  c_.CbCache.OnChange = byUser(&WindowsTuning::CbCacheChange);
+  c_.cbxCacheNiveau2.OnClick = byUser(&WindowsTuning::cbxCacheNiveau2Click);
+  c_.RGLargeSystemCache.OnClick = byUser(&WindowsTuning::RGLargeSystemCacheClick);
+  c_.Cbxnoyau.OnClick = byUser(&WindowsTuning::CbxnoyauClick);
+  c_.cbxSwap.OnClick = byUser(&WindowsTuning::cbxSwapClick);
 }
 
 void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights) {
@@ -114,8 +122,7 @@ void WindowsTuning::WriteMemoryValue(const char* name, std::uint32_t value,
 
 void WindowsTuning::ReadMemoryTuning() {
   // Runs on every load tick: the five values are read under one opening of the key (each
-  // opening is a round trip to the registry), then the controls follow. A change of state runs
-  // the control's handler, which writes the stored state back under an opening of its own.
+  // opening is a round trip to the registry), then the controls follow without writing.
   std::optional<std::uint32_t> paging, l2, large, ioLimit, clear;
   bool clearPresent = false;
   {
@@ -128,6 +135,8 @@ void WindowsTuning::ReadMemoryTuning() {
     clearPresent = key->HasValue(kClearPageFileAtShutdown);
     if (clearPresent) clear = key->ReadDword(kClearPageFileAtShutdown);
   }
+  refreshing_ = true;
+  const ScopeGuard quiet([this] { refreshing_ = false; });
   c_.Cbxnoyau.SetChecked(paging && *paging == 1);
 
   const std::uint32_t processorL2 = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
@@ -135,11 +144,7 @@ void WindowsTuning::ReadMemoryTuning() {
   c_.cbxCacheNiveau2.SetChecked(l2 && static_cast<std::int32_t>(*l2) >= 0 && *l2 == processorL2);
 
   if (release_.NtFamily()) {
-    const int item = large && *large == 1 ? 1 : 0;
-    if (c_.RGLargeSystemCache.ItemIndex() != item) {
-      c_.RGLargeSystemCache.SetItemIndex(item);
-      c_.RGLargeSystemCache.Click();  // a radio item set from code runs its handler
-    }
+    c_.RGLargeSystemCache.SetItemIndex(large && *large == 1 ? 1 : 0);
   } else {
     c_.RGLargeSystemCache.SetEnabled(false);
   }

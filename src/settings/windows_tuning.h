@@ -93,6 +93,7 @@ class WindowsTuning {
   // changed by this process.
   void ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights);
 
+  // Shows the stored memory-management values; writes nothing.
   void ReadMemoryTuning();
   void CbCacheChange();
   void cbxCacheNiveau2Click();
@@ -122,6 +123,7 @@ class WindowsTuning {
   TuningSinks sinks_;
   TuningRelease release_;
   TuningLocations where_;
+  bool refreshing_ = false;  // ReadMemoryTuning is setting the controls
 };
 
 }  // namespace kvn
