@@ -85,14 +85,23 @@ HKEY RootKey(RegistryRoot root) {
 
 class Win32RegistryService : public Registry {
  public:
-  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path,
-                                    bool create) override {
+  using Registry::Open;
+  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create,
+                                    OpenFailure* failure) override {
+    // Only what values need: full access (security, deletion of the key) is refused to a user
+    // without administrator rights even where he may write values.
+    constexpr REGSAM kAccess = KEY_READ | KEY_WRITE;
     const std::wstring wide = Widen(path);
     RegistryKeyHandle key;
     const LONG result =
         create ? RegCreateKeyExW(RootKey(root), wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_ALL_ACCESS, nullptr, key.put(), nullptr)
-               : RegOpenKeyExW(RootKey(root), wide.c_str(), 0, KEY_ALL_ACCESS, key.put());
+                                 kAccess, nullptr, key.put(), nullptr)
+               : RegOpenKeyExW(RootKey(root), wide.c_str(), 0, kAccess, key.put());
+    if (failure)
+      *failure = result == ERROR_SUCCESS          ? OpenFailure::None
+                 : result == ERROR_FILE_NOT_FOUND ? OpenFailure::Missing
+                 : result == ERROR_ACCESS_DENIED  ? OpenFailure::Denied
+                                                  : OpenFailure::Other;
     if (result != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(std::move(key));
   }

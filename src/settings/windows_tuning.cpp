@@ -98,35 +98,53 @@ void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMac
   c_.CbCache.SetEnabled(release_.NtFamily());
   c_.cbxSwap.SetEnabled(release_.NtFamily());
   c_.Cbxnoyau.SetEnabled(release_.NtFamily() && installedRamMB >= 511);
-  if (lacksMachineRights) ShowRightsLine();
+  // An XP limited account is refused as well as a Vista one without elevation: ask the key.
+  OpenFailure why = OpenFailure::None;
+  const bool refused = !OpenMemoryManagement(&why) && why == OpenFailure::Denied;
+  if (lacksMachineRights || refused) LockMachineValues();
 }
 
-void WindowsTuning::ShowRightsLine() {
+void WindowsTuning::LockMachineValues() {
   c_.LDroits.SetCaption(kRightsText);
   c_.LDroits.SetVisible(true);
+  // Boxes that could only be refused are not offered.
+  c_.CbCache.SetEnabled(false);
+  c_.cbxCacheNiveau2.SetEnabled(false);
+  c_.RGLargeSystemCache.SetEnabled(false);
+  c_.Cbxnoyau.SetEnabled(false);
+  c_.cbxSwap.SetEnabled(false);
 }
 
-std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement() {
-  return registry_.Open(where_.memoryRoot, where_.memoryManagement, false);
+std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement(OpenFailure* why) {
+  return registry_.Open(where_.memoryRoot, where_.memoryManagement, false, why);
+}
+
+void WindowsTuning::WriteRefused(const std::string& failureLine) {
+  if (sinks_.WriteLog) sinks_.WriteLog(failureLine);
+  LockMachineValues();
+  ShowStored(true);  // the control shows at once what is in effect
 }
 
 void WindowsTuning::WriteMemoryValue(const char* name, std::uint32_t value,
                                      const char* failureLine) {
-  auto key = OpenMemoryManagement();
-  if (!key) return;  // Windows' key is never created
-  if (!key->WriteDword(name, value)) {
-    if (sinks_.WriteLog) sinks_.WriteLog(failureLine);
-    ShowRightsLine();
-  }
+  OpenFailure why = OpenFailure::None;
+  auto key = OpenMemoryManagement(&why);
+  if (!key && why == OpenFailure::Missing) return;  // Windows' key is never created
+  if (!key || !key->WriteDword(name, value)) WriteRefused(failureLine);
 }
 
 void WindowsTuning::ReadMemoryTuning() {
+  ShowStored(false);
+}
+
+void WindowsTuning::ShowStored(bool absentSwapIsOff) {
   // Runs on every load tick: the five values are read under one opening of the key (each
   // opening is a round trip to the registry), then the controls follow without writing.
   std::optional<std::uint32_t> paging, l2, large, ioLimit, clear;
   bool clearPresent = false;
   {
-    auto key = OpenMemoryManagement();
+    // Reading needs no more: a user without the rights still sees what is stored.
+    auto key = registry_.OpenReadOnly(where_.memoryRoot, where_.memoryManagement);
     if (!key) return;
     paging = key->ReadDword(kDisablePagingExecutive);
     l2 = key->ReadDword(kSecondLevelDataCache);
@@ -151,7 +169,8 @@ void WindowsTuning::ReadMemoryTuning() {
 
   c_.CbCache.SetItemIndex(CbCacheItemFor(ioLimit));
 
-  if (clearPresent) c_.cbxSwap.SetChecked(clear && *clear == 1);
+  // Absent, Windows keeps the page file; the refresh alone leaves the box as it is.
+  if (clearPresent || absentSwapIsOff) c_.cbxSwap.SetChecked(clear && *clear == 1);
 }
 
 void WindowsTuning::CbCacheChange() {
@@ -178,12 +197,15 @@ void WindowsTuning::CbxnoyauClick() {
 void WindowsTuning::cbxSwapClick() {
   // Unlike the others, a key that does not open counts as a failed write.
   const bool on = c_.cbxSwap.Checked();
-  auto key = OpenMemoryManagement();
-  if (!key || !key->WriteDword(kClearPageFileAtShutdown, on ? 1 : 0)) {
-    if (sinks_.WriteLog)
-      sinks_.WriteLog(on ? "ClearPageFileAtShutDown 1" : "ClearPageFileAtShutDown 0");
-    if (key) ShowRightsLine();
+  OpenFailure why = OpenFailure::None;
+  auto key = OpenMemoryManagement(&why);
+  if (key && key->WriteDword(kClearPageFileAtShutdown, on ? 1 : 0)) return;
+  const char* line = on ? "ClearPageFileAtShutDown 1" : "ClearPageFileAtShutDown 0";
+  if (!key && why == OpenFailure::Missing) {
+    if (sinks_.WriteLog) sinks_.WriteLog(line);
+    return;
   }
+  WriteRefused(line);
 }
 
 void WindowsTuning::CDechargeDllMouseUp() {
@@ -198,7 +220,7 @@ void WindowsTuning::SetAlwaysUnloadDll(bool on) {
 }
 
 int WindowsTuning::ReadAlwaysUnloadDll() {
-  auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
+  auto key = registry_.OpenReadOnly(where_.explorerRoot, where_.explorer);
   if (!key) return 0;
   if (const auto text = key->ReadText(kAlwaysUnloadDll)) {
     if (const auto number = ParseInteger(*text)) return static_cast<int>(*number);

@@ -115,28 +115,96 @@ TEST_F(SettingsTest, TheRefreshShowsAnotherToolsValueWithoutWriting) {
   EXPECT_THAT(registry.written, ElementsAre("DisablePagingExecutive"));
 }
 
-TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtTheNextTick) {
-  registry.refuseWrites.insert(
-      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
-  form.Cbxnoyau.SetChecked(true);
-  form.cbxSwap.SetChecked(true);
-  form.CbCache.UserSelect(0);
-  form.cbxCacheNiveau2.SetChecked(true);
-  form.RGLargeSystemCache.UserSelect(1);
-  EXPECT_THAT(
-      log, ElementsAre("DisablePagingExecutive", "ClearPageFileAtShutDown 1",
-                       "Probleme de IOPageLockLimit", "SecondlevelDataCache", "LargeSystemCache"));
-  EXPECT_TRUE(form.LDroits.Visible());
-  EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
+std::vector<bool> TuningGroupEnabled(const MainForm& f) {
+  return {f.CbCache.Enabled(), f.cbxCacheNiveau2.Enabled(), f.RGLargeSystemCache.Enabled(),
+          f.Cbxnoyau.Enabled(), f.cbxSwap.Enabled()};
+}
 
-  log.clear();
+// Refused, whether the key opens and refuses the value or refuses to open for writing: logged, the
+// rights line shown and the group disabled, and the control back at once as stored.
+TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
+  struct Row {
+    const char* line;
+    std::function<void(MainForm&)> userChange;
+    std::function<bool(const MainForm&)> showsStored;
+  };
+  const Row rows[] = {
+      {"DisablePagingExecutive", [](MainForm& f) { f.Cbxnoyau.SetChecked(true); },
+       [](const MainForm& f) { return !f.Cbxnoyau.Checked(); }},
+      // Absent: Windows keeps the page file.
+      {"ClearPageFileAtShutDown 1", [](MainForm& f) { f.cbxSwap.SetChecked(true); },
+       [](const MainForm& f) { return !f.cbxSwap.Checked(); }},
+      {"Probleme de IOPageLockLimit", [](MainForm& f) { f.CbCache.UserSelect(0); },
+       [](const MainForm& f) { return f.CbCache.ItemIndex() == 1; }},
+      {"SecondlevelDataCache", [](MainForm& f) { f.cbxCacheNiveau2.SetChecked(true); },
+       [](const MainForm& f) { return !f.cbxCacheNiveau2.Checked(); }},
+      {"LargeSystemCache", [](MainForm& f) { f.RGLargeSystemCache.UserSelect(1); },
+       [](const MainForm& f) { return f.RGLargeSystemCache.ItemIndex() == 0; }},
+  };
+  const std::string key = fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement);
+  SetMemory("IOPageLockLimit", 8192);
   tuning.ReadMemoryTuning();
-  EXPECT_FALSE(form.Cbxnoyau.Checked());
-  EXPECT_FALSE(form.cbxCacheNiveau2.Checked());
-  EXPECT_EQ(form.RGLargeSystemCache.ItemIndex(), 0);
-  EXPECT_EQ(form.CbCache.ItemIndex(), 6);
-  EXPECT_TRUE(form.cbxSwap.Checked());  // nothing stored to go back to
-  EXPECT_THAT(log, IsEmpty());          // showing the stored state writes nothing
+  for (std::set<std::string>* refusal : {&registry.refuseWrites, &registry.denyWriting}) {
+    for (const Row& r : rows) {
+      SCOPED_TRACE(std::string(r.line) + (refusal == &registry.denyWriting ? ", denied" : ""));
+      registry.refuseWrites.clear();
+      registry.denyWriting.clear();
+      form.LDroits.SetVisible(false);
+      for (ui::Control* c : std::initializer_list<ui::Control*>{
+               &form.CbCache, &form.cbxCacheNiveau2, &form.RGLargeSystemCache, &form.Cbxnoyau,
+               &form.cbxSwap})
+        c->SetEnabled(true);
+      refusal->insert(key);
+      log.clear();
+      r.userChange(form);
+      EXPECT_THAT(log, ElementsAre(r.line));  // going back wrote nothing
+      EXPECT_TRUE(r.showsStored(form));
+      EXPECT_TRUE(form.LDroits.Visible());
+      EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
+      EXPECT_THAT(TuningGroupEnabled(form), ::testing::Each(false));
+    }
+  }
+  EXPECT_EQ(Memory("IOPageLockLimit"), 8192u);
+}
+
+// Without the rights to write the machine's values they still show; the rights line and the
+// disabled group say so from the start. A missing key is no lack of rights.
+TEST_F(SettingsTest, MachineRightsAreToldFromAMissingKey) {
+  struct Row {
+    const char* what;
+    std::function<void(fake::FakeRegistry&)> setUp;
+    bool vistaWithoutElevation;
+    bool locked;
+    bool shown;  // the stored value shows
+  };
+  const std::string key = fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement);
+  const Row rows[] = {
+      {"administrator", [](fake::FakeRegistry&) {}, false, false, true},
+      {"XP limited account",
+       [&](fake::FakeRegistry& r) {
+         r.denyWriting.insert(key);
+         r.denyWriting.insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer));
+       },
+       false, true, true},
+      {"Vista without elevation", [](fake::FakeRegistry&) {}, true, true, true},
+      {"no memory key", [&](fake::FakeRegistry& r) { r.keys.erase(key); }, false, false, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    MainForm f;
+    fake::FakeRegistry reg;
+    reg.SetDword(Root::LocalMachine, kWhere.memoryManagement, "DisablePagingExecutive", 1);
+    reg.SetText(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", "1");
+    r.setUp(reg);
+    WindowsTuning t{TuningOf(f), options, reg, Sinks(), release_};
+    t.Bind();
+    t.ApplyAvailability(2048, r.vistaWithoutElevation);
+    t.ReadMemoryTuning();
+    EXPECT_EQ(f.LDroits.Visible(), r.locked);
+    EXPECT_THAT(TuningGroupEnabled(f), ::testing::Each(!r.locked));
+    EXPECT_EQ(f.Cbxnoyau.Checked(), r.shown);
+    EXPECT_EQ(t.ReadAlwaysUnloadDll(), 1);
+  }
 }
 
 TEST_F(SettingsTest, WithoutTheMemoryKeyOnlyThePageFileBoxComplains) {
