@@ -2,6 +2,9 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "settings_fixture.h"
 
 namespace kvn::test {
@@ -75,134 +78,84 @@ TEST_F(SettingsTest, TheTuningBoxesFollowWhatIsStored) {
   EXPECT_THAT(log, IsEmpty());
 }
 
-// Another tool changes a machine value: the next tick shows it and writes nothing back.
-TEST_F(SettingsTest, TheRefreshShowsAnotherToolsValueWithoutWriting) {
-  struct Row {
-    const char* name;
-    std::uint32_t before, after;
-    std::function<bool(const MainForm&)> shows;  // what the control shows after
-  };
-  const Row rows[] = {
-      {"DisablePagingExecutive", 1, 0, [](const MainForm& f) { return !f.Cbxnoyau.Checked(); }},
-      {"DisablePagingExecutive", 0, 1, [](const MainForm& f) { return f.Cbxnoyau.Checked(); }},
-      {"SecondLevelDataCache", 256, 512,
-       [](const MainForm& f) { return !f.cbxCacheNiveau2.Checked(); }},
-      {"SecondLevelDataCache", 0, 256,
-       [](const MainForm& f) { return f.cbxCacheNiveau2.Checked(); }},
-      {"LargeSystemCache", 0, 1,
-       [](const MainForm& f) { return f.RGLargeSystemCache.ItemIndex() == 1; }},
-      {"LargeSystemCache", 1, 0,
-       [](const MainForm& f) { return f.RGLargeSystemCache.ItemIndex() == 0; }},
-      {"ClearPageFileAtShutdown", 1, 0, [](const MainForm& f) { return !f.cbxSwap.Checked(); }},
-      {"ClearPageFileAtShutdown", 0, 1, [](const MainForm& f) { return f.cbxSwap.Checked(); }},
-      {"IOPageLockLimit", 512, 8192, [](const MainForm& f) { return f.CbCache.ItemIndex() == 1; }},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(std::string(r.name) + " " + std::to_string(r.after));
-    SetMemory(r.name, r.before);
+// Another tool's value shows at the next tick (above) and is not written over.
+TEST_F(SettingsTest, TheRefreshWritesNothing) {
+  const std::tuple<const char*, std::uint32_t, std::uint32_t> rows[] = {
+      {"DisablePagingExecutive", 1, 0},
+      {"SecondLevelDataCache", 256, 512},
+      {"LargeSystemCache", 0, 1},
+      {"ClearPageFileAtShutdown", 1, 0}};
+  for (const auto& [name, before, after] : rows) {
+    SetMemory(name, before);
     tuning.ReadMemoryTuning();
-    EXPECT_FALSE(r.shows(form));
     registry.written.clear();
-    SetMemory(r.name, r.after);  // another tool
+    SetMemory(name, after);  // another tool
     tuning.ReadMemoryTuning();
-    EXPECT_TRUE(r.shows(form));
-    EXPECT_THAT(registry.written, IsEmpty());
-    EXPECT_EQ(Memory(r.name), r.after);
+    EXPECT_THAT(registry.written, IsEmpty()) << name;
   }
-  EXPECT_THAT(log, IsEmpty());
-  // The user's change still writes.
-  form.Cbxnoyau.SetChecked(!form.Cbxnoyau.Checked());
-  EXPECT_THAT(registry.written, ElementsAre("DisablePagingExecutive"));
 }
 
-std::vector<bool> TuningGroupEnabled(const MainForm& f) {
-  return {f.CbCache.Enabled(), f.cbxCacheNiveau2.Enabled(), f.RGLargeSystemCache.Enabled(),
-          f.Cbxnoyau.Enabled(), f.cbxSwap.Enabled()};
+std::vector<ui::Control*> TuningGroup(MainForm& f) {
+  return {&f.CbCache, &f.cbxCacheNiveau2, &f.RGLargeSystemCache, &f.Cbxnoyau, &f.cbxSwap};
+}
+bool AnyEnabled(MainForm& f) {
+  const auto group = TuningGroup(f);
+  return std::any_of(group.begin(), group.end(), [](ui::Control* c) { return c->Enabled(); });
 }
 
-// Refused, whether the key opens and refuses the value or refuses to open for writing: logged, the
-// rights line shown and the group disabled, and the control back at once as stored.
+// Refused, the value or the opening for writing: logged, the rights line shown, the group
+// disabled, and the control back at once as stored (nothing stored: the page file is kept).
 TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
-  struct Row {
-    const char* line;
-    std::function<void(MainForm&)> userChange;
-    std::function<bool(const MainForm&)> showsStored;
+  const std::pair<const char*, std::function<void()>> rows[] = {
+      {"DisablePagingExecutive", [&] { form.Cbxnoyau.SetChecked(true); }},
+      {"ClearPageFileAtShutDown 1", [&] { form.cbxSwap.SetChecked(true); }},
+      {"Probleme de IOPageLockLimit", [&] { form.CbCache.UserSelect(0); }},
+      {"SecondlevelDataCache", [&] { form.cbxCacheNiveau2.SetChecked(true); }},
+      {"LargeSystemCache", [&] { form.RGLargeSystemCache.UserSelect(1); }}};
+  const auto shown = [&] {
+    return std::vector<int>{form.Cbxnoyau.Checked(), form.cbxSwap.Checked(),
+                            form.CbCache.ItemIndex(), form.cbxCacheNiveau2.Checked(),
+                            form.RGLargeSystemCache.ItemIndex()};
   };
-  const Row rows[] = {
-      {"DisablePagingExecutive", [](MainForm& f) { f.Cbxnoyau.SetChecked(true); },
-       [](const MainForm& f) { return !f.Cbxnoyau.Checked(); }},
-      // Absent: Windows keeps the page file.
-      {"ClearPageFileAtShutDown 1", [](MainForm& f) { f.cbxSwap.SetChecked(true); },
-       [](const MainForm& f) { return !f.cbxSwap.Checked(); }},
-      {"Probleme de IOPageLockLimit", [](MainForm& f) { f.CbCache.UserSelect(0); },
-       [](const MainForm& f) { return f.CbCache.ItemIndex() == 1; }},
-      {"SecondlevelDataCache", [](MainForm& f) { f.cbxCacheNiveau2.SetChecked(true); },
-       [](const MainForm& f) { return !f.cbxCacheNiveau2.Checked(); }},
-      {"LargeSystemCache", [](MainForm& f) { f.RGLargeSystemCache.UserSelect(1); },
-       [](const MainForm& f) { return f.RGLargeSystemCache.ItemIndex() == 0; }},
-  };
-  const std::string key = fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement);
   SetMemory("IOPageLockLimit", 8192);
-  tuning.ReadMemoryTuning();
-  for (std::set<std::string>* refusal : {&registry.refuseWrites, &registry.denyWriting}) {
-    for (const Row& r : rows) {
-      SCOPED_TRACE(std::string(r.line) + (refusal == &registry.denyWriting ? ", denied" : ""));
-      registry.refuseWrites.clear();
-      registry.denyWriting.clear();
+  for (auto* refusal : {&registry.refuseWrites, &registry.denyWriting})
+    for (const auto& [line, userChange] : rows) {
+      SCOPED_TRACE(line);
+      tuning.ReadMemoryTuning();
+      const std::vector<int> stored = shown();
+      for (ui::Control* c : TuningGroup(form)) c->SetEnabled(true);
       form.LDroits.SetVisible(false);
-      for (ui::Control* c : std::initializer_list<ui::Control*>{
-               &form.CbCache, &form.cbxCacheNiveau2, &form.RGLargeSystemCache, &form.Cbxnoyau,
-               &form.cbxSwap})
-        c->SetEnabled(true);
-      refusal->insert(key);
+      refusal->insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
       log.clear();
-      r.userChange(form);
-      EXPECT_THAT(log, ElementsAre(r.line));  // going back wrote nothing
-      EXPECT_TRUE(r.showsStored(form));
+      userChange();
+      EXPECT_THAT(log, ElementsAre(line));  // going back wrote nothing
+      EXPECT_EQ(shown(), stored);
       EXPECT_TRUE(form.LDroits.Visible());
-      EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
-      EXPECT_THAT(TuningGroupEnabled(form), ::testing::Each(false));
+      EXPECT_FALSE(AnyEnabled(form));
+      refusal->clear();
     }
-  }
-  EXPECT_EQ(Memory("IOPageLockLimit"), 8192u);
+  EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
 }
 
-// Without the rights to write the machine's values they still show; the rights line and the
-// disabled group say so from the start. A missing key is no lack of rights.
-TEST_F(SettingsTest, MachineRightsAreToldFromAMissingKey) {
-  struct Row {
-    const char* what;
-    std::function<void(fake::FakeRegistry&)> setUp;
-    bool vistaWithoutElevation;
-    bool locked;
-    bool shown;  // the stored value shows
-  };
-  const std::string key = fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement);
-  const Row rows[] = {
-      {"administrator", [](fake::FakeRegistry&) {}, false, false, true},
-      {"XP limited account",
-       [&](fake::FakeRegistry& r) {
-         r.denyWriting.insert(key);
-         r.denyWriting.insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer));
-       },
-       false, true, true},
-      {"Vista without elevation", [](fake::FakeRegistry&) {}, true, true, true},
-      {"no memory key", [&](fake::FakeRegistry& r) { r.keys.erase(key); }, false, false, false},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.what);
+// Reading needs no rights. Writing refused (an XP limited account) or no elevation: the group is
+// locked from the start (a missing key is not: see the availability below).
+TEST_F(SettingsTest, MachineRightsAreAskedOfTheKey) {
+  SetMemory("DisablePagingExecutive", 1);
+  registry.SetText(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", "1");
+  const std::set<std::string> denied = {
+      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement),
+      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer)};
+  const std::tuple<std::set<std::string>, bool, bool> rows[] = {
+      {{}, false, false}, {denied, false, true}, {{}, true, true}};
+  for (const auto& [deniedKeys, noElevation, locked] : rows) {
     MainForm f;
-    fake::FakeRegistry reg;
-    reg.SetDword(Root::LocalMachine, kWhere.memoryManagement, "DisablePagingExecutive", 1);
-    reg.SetText(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", "1");
-    r.setUp(reg);
-    WindowsTuning t{TuningOf(f), options, reg, Sinks(), release_};
-    t.Bind();
-    t.ApplyAvailability(2048, r.vistaWithoutElevation);
+    registry.denyWriting = deniedKeys;
+    WindowsTuning t{TuningOf(f), options, registry, Sinks(), release_};
+    t.ApplyAvailability(2048, noElevation);
     t.ReadMemoryTuning();
-    EXPECT_EQ(f.LDroits.Visible(), r.locked);
-    EXPECT_THAT(TuningGroupEnabled(f), ::testing::Each(!r.locked));
-    EXPECT_EQ(f.Cbxnoyau.Checked(), r.shown);
+    EXPECT_EQ(f.LDroits.Visible(), locked);
+    EXPECT_EQ(AnyEnabled(f), !locked);
+    EXPECT_TRUE(f.Cbxnoyau.Checked());
     EXPECT_EQ(t.ReadAlwaysUnloadDll(), 1);
   }
 }
