@@ -1,5 +1,5 @@
 #pragma once
-// The registry as every room sees it: keys opened for reading, or with full access (created when
+// The registry as every room sees it: keys opened for reading, or for writing (created when
 // missing), closed when the key object goes; values read and written by name. Names match
 // without regard to letter case, as in the registry itself. Paths have no leading backslash; the
 // empty name is the key's default value.
@@ -39,12 +39,20 @@ class RegistryKey {
   virtual bool DeleteValue(std::string_view name) = 0;
 };
 
+// Why an open gave no key: a missing machine key is normal on some releases, a refused one means
+// the user lacks the rights.
+enum class OpenFailure { None, Missing, Denied, Other };
+
 class Registry {
  public:
   virtual ~Registry() = default;
-  // Opens with full access; with create, a missing key is created. Null when that fails.
-  virtual std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path,
-                                            bool create) = 0;
+  // Opens for reading and writing values; with create, a missing key is created. Null when that
+  // fails, and failure (when given) says why.
+  virtual std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create,
+                                            OpenFailure* failure) = 0;
+  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create) {
+    return Open(root, path, create, nullptr);
+  }
   // Opens for reading only: all a reading needs, and all that a user without administrator
   // rights is granted on the machine's keys. Null when that fails.
   virtual std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) = 0;

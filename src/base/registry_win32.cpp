@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/late_bound_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -83,29 +84,54 @@ HKEY RootKey(RegistryRoot root) {
                                              : HKEY_CURRENT_USER;
 }
 
+bool RunsUnderWow64() {
+  // IsWow64Process came with XP SP2; without it there is no 64-bit Windows to care about.
+  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+  static const bool underWow64 = [] {
+    const auto isWow64 = LateBound<IsWow64>(L"kernel32.dll", "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+  }();
+  return underWow64;
+}
+
 class Win32RegistryService : public Registry {
  public:
-  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path,
-                                    bool create) override {
+  using Registry::Open;
+  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create,
+                                    OpenFailure* failure) override {
+    // Only what values need: full access (security, deletion of the key) is refused to a user
+    // without administrator rights even where he may write values.
+    const REGSAM access = KeyAccess(root, KEY_READ | KEY_WRITE, RunsUnderWow64());
     const std::wstring wide = Widen(path);
     RegistryKeyHandle key;
     const LONG result =
         create ? RegCreateKeyExW(RootKey(root), wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_ALL_ACCESS, nullptr, key.put(), nullptr)
-               : RegOpenKeyExW(RootKey(root), wide.c_str(), 0, KEY_ALL_ACCESS, key.put());
+                                 access, nullptr, key.put(), nullptr)
+               : RegOpenKeyExW(RootKey(root), wide.c_str(), 0, access, key.put());
+    if (failure)
+      *failure = result == ERROR_SUCCESS          ? OpenFailure::None
+                 : result == ERROR_FILE_NOT_FOUND ? OpenFailure::Missing
+                 : result == ERROR_ACCESS_DENIED  ? OpenFailure::Denied
+                                                  : OpenFailure::Other;
     if (result != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(std::move(key));
   }
 
   std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) override {
     RegistryKeyHandle key;
-    if (RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0,
+                      KeyAccess(root, KEY_READ, RunsUnderWow64()), key.put()) != ERROR_SUCCESS)
       return nullptr;
     return std::make_unique<Win32Key>(std::move(key));
   }
 };
 
 }  // namespace
+
+REGSAM KeyAccess(RegistryRoot root, REGSAM access, bool underWow64) {
+  return root == RegistryRoot::LocalMachine && underWow64 ? access | KEY_WOW64_64KEY : access;
+}
 
 Registry& Win32Registry() {
   static Win32RegistryService registry;

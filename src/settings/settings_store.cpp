@@ -68,8 +68,11 @@ const Value kValues[] = {
        if (v >= 1 && v <= 3) o.method = static_cast<RecoveryMethod>(v);  // else as it was
      },
      [](const Options& o) { return Dword(static_cast<int>(o.method)); }},
+    // The editor keeps 16 bits: a wider number is no shortcut it could show, so it is ignored.
     {Place::SettingsGroup, "HotKey", "HotKey", "HotKey", None, false,
-     [](Options& o, std::int32_t v, const Limits&) { o.hotKey = static_cast<std::uint16_t>(v); },
+     [](Options& o, std::int32_t v, const Limits&) {
+       if (static_cast<std::uint32_t>(v) <= 0xFFFF) o.hotKey = static_cast<std::uint16_t>(v);
+     },
      [](const Options& o) { return static_cast<std::uint32_t>(o.hotKey); }},
     {Place::SettingsGroup, "StayOnTop", "StayOnTop", "StayOnTop", Fixed<0>, true,
      [](Options& o, std::int32_t v, const Limits&) { o.stayOnTop = v != 0; },
@@ -181,7 +184,9 @@ unsigned SettingsStore::LoadInterval() {
     inter = key->ReadDword("Inter");
   else
     key->WriteDword("Inter", kDefaultInterval);
-  return inter && *inter != 0 ? *inter : kDefaultInterval;
+  // Only the speed menu's intervals: 1 ms would query the load a thousand times a second, and a
+  // huge one would freeze the monitoring; either would be saved again.
+  return inter && (*inter == 500 || *inter == 1000 || *inter == 2000) ? *inter : kDefaultInterval;
 }
 
 void SettingsStore::SaveInterval(unsigned milliseconds) {

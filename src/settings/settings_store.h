@@ -29,7 +29,8 @@ class SettingsStore {
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
 
-  // The sampling interval, read before everything else; 1000 when missing, unreadable or 0.
+  // The sampling interval, read before everything else; 1000 when missing, unreadable or not one
+  // the speed menu offers (500, 1000, 2000).
   unsigned LoadInterval();
   void SaveInterval(unsigned milliseconds);
   // Reads every stored option into options, in the registry's order, each value under its own

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "base/rounding.h"
+#include "base/scope_guard.h"
 
 namespace kvn {
 
@@ -76,11 +77,18 @@ WindowsTuning::WindowsTuning(const TuningControls& controls, const Options& opti
       where_(std::move(locations)) {}
 
 void WindowsTuning::Bind() {
-  c_.CbCache.OnChange = [this] { CbCacheChange(); };
-  c_.cbxCacheNiveau2.OnClick = [this] { cbxCacheNiveau2Click(); };
-  c_.RGLargeSystemCache.OnClick = [this] { RGLargeSystemCacheClick(); };
-  c_.Cbxnoyau.OnClick = [this] { CbxnoyauClick(); };
-  c_.cbxSwap.OnClick = [this] { cbxSwapClick(); };
+  // Only a user's change writes: while the refresh shows what is stored, the handlers stay quiet,
+  // or a value another tool just set would be written over at the next tick.
+  const auto byUser = [this](void (WindowsTuning::*handler)()) {
+    return [this, handler] {
+      if (!refreshing_) (this->*handler)();
+    };
+  };
+  c_.CbCache.OnChange = byUser(&WindowsTuning::CbCacheChange);
+  c_.cbxCacheNiveau2.OnClick = byUser(&WindowsTuning::cbxCacheNiveau2Click);
+  c_.RGLargeSystemCache.OnClick = byUser(&WindowsTuning::RGLargeSystemCacheClick);
+  c_.Cbxnoyau.OnClick = byUser(&WindowsTuning::CbxnoyauClick);
+  c_.cbxSwap.OnClick = byUser(&WindowsTuning::cbxSwapClick);
 }
 
 void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights) {
@@ -90,36 +98,53 @@ void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMac
   c_.CbCache.SetEnabled(release_.NtFamily());
   c_.cbxSwap.SetEnabled(release_.NtFamily());
   c_.Cbxnoyau.SetEnabled(release_.NtFamily() && installedRamMB >= 511);
-  if (lacksMachineRights) ShowRightsLine();
+  // An XP limited account is refused as well as a Vista one without elevation: ask the key.
+  OpenFailure why = OpenFailure::None;
+  const bool refused = !OpenMemoryManagement(&why) && why == OpenFailure::Denied;
+  if (lacksMachineRights || refused) LockMachineValues();
 }
 
-void WindowsTuning::ShowRightsLine() {
+void WindowsTuning::LockMachineValues() {
   c_.LDroits.SetCaption(kRightsText);
   c_.LDroits.SetVisible(true);
+  // Boxes that could only be refused are not offered.
+  c_.CbCache.SetEnabled(false);
+  c_.cbxCacheNiveau2.SetEnabled(false);
+  c_.RGLargeSystemCache.SetEnabled(false);
+  c_.Cbxnoyau.SetEnabled(false);
+  c_.cbxSwap.SetEnabled(false);
 }
 
-std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement() {
-  return registry_.Open(where_.memoryRoot, where_.memoryManagement, false);
+std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement(OpenFailure* why) {
+  return registry_.Open(where_.memoryRoot, where_.memoryManagement, false, why);
+}
+
+void WindowsTuning::WriteRefused(const std::string& failureLine) {
+  if (sinks_.WriteLog) sinks_.WriteLog(failureLine);
+  LockMachineValues();
+  ShowStored(true);  // the control shows at once what is in effect
 }
 
 void WindowsTuning::WriteMemoryValue(const char* name, std::uint32_t value,
                                      const char* failureLine) {
-  auto key = OpenMemoryManagement();
-  if (!key) return;  // Windows' key is never created
-  if (!key->WriteDword(name, value)) {
-    if (sinks_.WriteLog) sinks_.WriteLog(failureLine);
-    ShowRightsLine();
-  }
+  OpenFailure why = OpenFailure::None;
+  auto key = OpenMemoryManagement(&why);
+  if (!key && why == OpenFailure::Missing) return;  // Windows' key is never created
+  if (!key || !key->WriteDword(name, value)) WriteRefused(failureLine);
 }
 
 void WindowsTuning::ReadMemoryTuning() {
+  ShowStored(false);
+}
+
+void WindowsTuning::ShowStored(bool absentSwapIsOff) {
   // Runs on every load tick: the five values are read under one opening of the key (each
-  // opening is a round trip to the registry), then the controls follow. A change of state runs
-  // the control's handler, which writes the stored state back under an opening of its own.
+  // opening is a round trip to the registry), then the controls follow without writing.
   std::optional<std::uint32_t> paging, l2, large, ioLimit, clear;
   bool clearPresent = false;
   {
-    auto key = OpenMemoryManagement();
+    // Reading needs no more: a user without the rights still sees what is stored.
+    auto key = registry_.OpenReadOnly(where_.memoryRoot, where_.memoryManagement);
     if (!key) return;
     paging = key->ReadDword(kDisablePagingExecutive);
     l2 = key->ReadDword(kSecondLevelDataCache);
@@ -128,6 +153,8 @@ void WindowsTuning::ReadMemoryTuning() {
     clearPresent = key->HasValue(kClearPageFileAtShutdown);
     if (clearPresent) clear = key->ReadDword(kClearPageFileAtShutdown);
   }
+  refreshing_ = true;
+  const ScopeGuard quiet([this] { refreshing_ = false; });
   c_.Cbxnoyau.SetChecked(paging && *paging == 1);
 
   const std::uint32_t processorL2 = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
@@ -135,18 +162,15 @@ void WindowsTuning::ReadMemoryTuning() {
   c_.cbxCacheNiveau2.SetChecked(l2 && static_cast<std::int32_t>(*l2) >= 0 && *l2 == processorL2);
 
   if (release_.NtFamily()) {
-    const int item = large && *large == 1 ? 1 : 0;
-    if (c_.RGLargeSystemCache.ItemIndex() != item) {
-      c_.RGLargeSystemCache.SetItemIndex(item);
-      c_.RGLargeSystemCache.Click();  // a radio item set from code runs its handler
-    }
+    c_.RGLargeSystemCache.SetItemIndex(large && *large == 1 ? 1 : 0);
   } else {
     c_.RGLargeSystemCache.SetEnabled(false);
   }
 
   c_.CbCache.SetItemIndex(CbCacheItemFor(ioLimit));
 
-  if (clearPresent) c_.cbxSwap.SetChecked(clear && *clear == 1);
+  // Absent, Windows keeps the page file; the refresh alone leaves the box as it is.
+  if (clearPresent || absentSwapIsOff) c_.cbxSwap.SetChecked(clear && *clear == 1);
 }
 
 void WindowsTuning::CbCacheChange() {
@@ -173,12 +197,15 @@ void WindowsTuning::CbxnoyauClick() {
 void WindowsTuning::cbxSwapClick() {
   // Unlike the others, a key that does not open counts as a failed write.
   const bool on = c_.cbxSwap.Checked();
-  auto key = OpenMemoryManagement();
-  if (!key || !key->WriteDword(kClearPageFileAtShutdown, on ? 1 : 0)) {
-    if (sinks_.WriteLog)
-      sinks_.WriteLog(on ? "ClearPageFileAtShutDown 1" : "ClearPageFileAtShutDown 0");
-    if (key) ShowRightsLine();
+  OpenFailure why = OpenFailure::None;
+  auto key = OpenMemoryManagement(&why);
+  if (key && key->WriteDword(kClearPageFileAtShutdown, on ? 1 : 0)) return;
+  const char* line = on ? "ClearPageFileAtShutDown 1" : "ClearPageFileAtShutDown 0";
+  if (!key && why == OpenFailure::Missing) {
+    if (sinks_.WriteLog) sinks_.WriteLog(line);
+    return;
   }
+  WriteRefused(line);
 }
 
 void WindowsTuning::CDechargeDllMouseUp() {
@@ -193,7 +220,7 @@ void WindowsTuning::SetAlwaysUnloadDll(bool on) {
 }
 
 int WindowsTuning::ReadAlwaysUnloadDll() {
-  auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
+  auto key = registry_.OpenReadOnly(where_.explorerRoot, where_.explorer);
   if (!key) return 0;
   if (const auto text = key->ReadText(kAlwaysUnloadDll)) {
     if (const auto number = ParseInteger(*text)) return static_cast<int>(*number);
@@ -207,10 +234,12 @@ void WindowsTuning::RemoveRunEntry() {
 }
 
 void WindowsTuning::WriteRunEntry() {
+  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
+  // Without the program's path an entry would start nothing: the one there stays as it is.
+  if (path.empty()) return;
   RemoveRunEntry();
   auto key = registry_.Open(where_.runRoot, where_.run, false);
   if (!key) return;
-  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
   key->WriteText(kRunValue, QuotedPath(path));  // a refused write is ignored
 }
 

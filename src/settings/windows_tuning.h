@@ -89,10 +89,11 @@ class WindowsTuning {
   WindowsTuning& operator=(const WindowsTuning&) = delete;
 
   void Bind();
-  // Start-up: enables what the release offers, and says when the machine-wide values cannot be
-  // changed by this process.
+  // Start-up: enables what the release offers; when the machine-wide values cannot be changed by
+  // this process, says so and disables the tuning group.
   void ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights);
 
+  // Shows the stored memory-management values; writes nothing.
   void ReadMemoryTuning();
   void CbCacheChange();
   void cbxCacheNiveau2Click();
@@ -112,9 +113,12 @@ class WindowsTuning {
   void TrackBar2Change();   // the chosen opacity and its hint
 
  private:
-  std::unique_ptr<RegistryKey> OpenMemoryManagement();
+  std::unique_ptr<RegistryKey> OpenMemoryManagement(OpenFailure* why);
+  void ShowStored(bool absentSwapIsOff);
   void WriteMemoryValue(const char* name, std::uint32_t value, const char* failureLine);
-  void ShowRightsLine();
+  // A write the system refused: logged, the rights line shown, the control back as stored.
+  void WriteRefused(const std::string& failureLine);
+  void LockMachineValues();
 
   TuningControls c_;
   const Options& options_;
@@ -122,6 +126,7 @@ class WindowsTuning {
   TuningSinks sinks_;
   TuningRelease release_;
   TuningLocations where_;
+  bool refreshing_ = false;  // ReadMemoryTuning is setting the controls
 };
 
 }  // namespace kvn

@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory registry: keys by path, values by name without regard to letter case (a value
 // keeps the spelling it was created with), each with its type. Keys can be made to refuse
-// opening or writing, and every open, presence test and write is recorded.
+// opening, writing, or opening for writing (as access denied), and every open, presence test and
+// write is recorded.
 #include <algorithm>
 #include <map>
 #include <set>
@@ -38,6 +39,7 @@ class FakeRegistry : public Registry {
   std::map<std::string, Key> keys;
   std::set<std::string> refuseOpen;    // paths (PathOf) that never open
   std::set<std::string> refuseWrites;  // paths whose values cannot be written or deleted
+  std::set<std::string> denyWriting;   // paths that open for reading only (access denied)
   std::set<std::pair<std::string, Type>> refuseTypes;  // (path, type) writes refused
   std::map<std::string, int> opens;                    // by path
   std::vector<std::string> tested;                     // names given to HasValue, in order
@@ -68,14 +70,20 @@ class FakeRegistry : public Registry {
     return v == k->second.values.end() ? nullptr : &v->second;
   }
 
-  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create) override;
-  // Counted and refused as the full opens are; writes through it are not told apart.
+  using Registry::Open;
+  std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create,
+                                    OpenFailure* failure) override {
+    return OpenAs(root, path, create, false, failure);
+  }
+  // Counted and refused as the writable opens are; its key refuses every write.
   std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) override {
-    return Open(root, path, false);
+    return OpenAs(root, path, false, true, nullptr);
   }
 
  private:
   friend class FakeKey;
+  std::unique_ptr<RegistryKey> OpenAs(RegistryRoot root, std::string_view path, bool create,
+                                      bool readOnly, OpenFailure* failure);
   void Put(const std::string& path, std::string_view name, Value value) {
     auto& values = keys[path].values;
     auto it = values.find(Upper(name));
@@ -86,7 +94,8 @@ class FakeRegistry : public Registry {
 
 class FakeKey : public RegistryKey {
  public:
-  FakeKey(FakeRegistry& registry, std::string path) : r_(registry), path_(std::move(path)) {
+  FakeKey(FakeRegistry& registry, std::string path, bool readOnly)
+      : r_(registry), path_(std::move(path)), readOnly_(readOnly) {
     ++r_.liveKeys;
   }
   ~FakeKey() override { --r_.liveKeys; }
@@ -129,25 +138,33 @@ class FakeKey : public RegistryKey {
     return it == values.end() ? nullptr : &it->second;
   }
   bool Writable(FakeRegistry::Type type) const {
-    return !r_.refuseWrites.count(path_) && !r_.refuseTypes.count({path_, type});
+    return !readOnly_ && !r_.refuseWrites.count(path_) && !r_.refuseTypes.count({path_, type});
   }
   bool WriteAllowed(FakeRegistry::Type type) {
     return Writable(type) && r_.writeAttempts++ != r_.failWriteAt;
   }
   FakeRegistry& r_;
   std::string path_;
+  bool readOnly_;
 };
 
-inline std::unique_ptr<RegistryKey> FakeRegistry::Open(RegistryRoot root, std::string_view path,
-                                                       bool create) {
+inline std::unique_ptr<RegistryKey> FakeRegistry::OpenAs(RegistryRoot root, std::string_view path,
+                                                         bool create, bool readOnly,
+                                                         OpenFailure* failure) {
   const std::string full = PathOf(root, path);
   ++opens[full];
-  if (refuseOpen.count(full)) return nullptr;
+  const auto fail = [failure](OpenFailure why) {
+    if (failure) *failure = why;
+    return nullptr;
+  };
+  if (refuseOpen.count(full)) return fail(OpenFailure::Other);
   if (!keys.count(full)) {
-    if (!create) return nullptr;
+    if (!create) return fail(OpenFailure::Missing);
     keys[full];
   }
-  return std::make_unique<FakeKey>(*this, full);
+  if (!readOnly && denyWriting.count(full)) return fail(OpenFailure::Denied);
+  if (failure) *failure = OpenFailure::None;
+  return std::make_unique<FakeKey>(*this, full, readOnly);
 }
 
 // The program's settings key in a fake registry, as the chart's colours use it.

@@ -384,7 +384,8 @@ TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
   EXPECT_TRUE(quit);
 }
 
-// The saved sampling interval drives the timers and the speed menu's mark; 0 means the default.
+// The saved sampling interval drives the timers and the speed menu's mark; one the menu does not
+// offer (0 among them) means the default.
 TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
   const std::string key = "Software\\Korvane tests\\interval";
   struct Case {
@@ -393,7 +394,7 @@ TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
     const char* checked;
   };
   const Case cases[] = {
-      {0, 1000, "Normale"}, {750, 750, "Normale"}, {500, 500, "Haute"}, {2000, 2000, "Basse"}};
+      {0, 1000, "Normale"}, {750, 1000, "Normale"}, {500, 500, "Haute"}, {2000, 2000, "Basse"}};
   for (const Case& c : cases) {
     auto settings = Win32Registry().Open(RegistryRoot::CurrentUser, key + "\\settings", true);
     ASSERT_TRUE(settings);

@@ -157,6 +157,8 @@ TEST_F(StoreTest, StoredValuesAtTheEdges) {
        [](const Options& o) { return o.manualAmountMB == 0; }, kSettings, "Recover MB", 0},
       {"Priority 4", dword(kSettings, "Priority", 4),
        [](const Options& o) { return o.priority == -1; }, kSettings, "Priority", 0xFFFFFFFF},
+      {"HotKey above 16 bits", dword(kSettings, "HotKey", 0x1C04B),
+       [](const Options& o) { return o.hotKey == 24658; }, kSettings, "HotKey", 24658},
       {"HotKey as text",
        [](fake::FakeRegistry& r) { r.SetText(Root::CurrentUser, kSettings, "HotKey", "x"); },
        [](const Options& o) { return o.hotKey == 24658; }, kSettings, "HotKey", 24658},
@@ -208,14 +210,34 @@ TEST_F(SettingsTest, TheStoredPeriodicRuleArmsTimer5) {
 }
 
 TEST_F(StoreTest, StoredIntervalAndItsMissingForms) {
-  registry.SetDword(Root::CurrentUser, kSettings, "Inter", 2000);
-  EXPECT_EQ(store.LoadInterval(), 2000u);
+  // Only the speed menu's intervals load; any other number is the default.
+  for (auto [stored, loaded] : {std::pair{500u, 500u},
+                                {1000u, 1000u},
+                                {0u, 1000u},
+                                {1u, 1000u},
+                                {1500u, 1000u},
+                                {0xFFFFFFFFu, 1000u},
+                                {2000u, 2000u}}) {
+    registry.SetDword(Root::CurrentUser, kSettings, "Inter", stored);
+    EXPECT_EQ(store.LoadInterval(), loaded) << stored;
+  }
   registry.SetText(Root::CurrentUser, kSettings, "Inter", "500");
   EXPECT_EQ(store.LoadInterval(), 1000u);  // not a number: the default, kept for the save
   EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "Inter")->type, Type::Text);
   options.samplingIntervalMs = 500;
   store.Save(options);
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "Inter"), 500u);
+}
+
+TEST_F(StoreTest, WithoutTheProgramPathTheRunEntryStaysAsItIs) {
+  TuningSinks sinks = Sinks();
+  sinks.ProgramPath = [] { return std::string(); };
+  WindowsTuning pathless{widgets.Controls(), options, registry, sinks, release_};
+  pathless.WriteRunEntry();
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue), nullptr);
+  registry.SetText(Root::CurrentUser, kWhere.run, kRunValue, "old");
+  pathless.WriteRunEntry();
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->text, "old");
 }
 
 TEST_F(StoreTest, AnUnopenableSettingsKeyLeavesTheFirstOptionsAsDesigned) {

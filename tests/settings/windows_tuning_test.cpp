@@ -2,6 +2,9 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "settings_fixture.h"
 
 namespace kvn::test {
@@ -47,7 +50,8 @@ TEST_F(SettingsTest, TheTuningBoxesFollowWhatIsStored) {
   SetMemory("LargeSystemCache", 1);
   tuning.ReadMemoryTuning();
   EXPECT_FALSE(form.cbxCacheNiveau2.Checked());
-  EXPECT_EQ(Memory("SecondLevelDataCache"), 0u);  // unchecking it ran its handler
+  EXPECT_EQ(Memory("SecondLevelDataCache"),
+            512u);  // unchecking it from the registry writes nothing
   EXPECT_TRUE(form.Cbxnoyau.Checked());
   EXPECT_EQ(form.RGLargeSystemCache.ItemIndex(), 1);
   EXPECT_TRUE(form.cbxSwap.Checked());  // "ClearPageFileAtShutdown" absent: left alone
@@ -74,30 +78,86 @@ TEST_F(SettingsTest, TheTuningBoxesFollowWhatIsStored) {
   EXPECT_THAT(log, IsEmpty());
 }
 
-TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtTheNextTick) {
-  registry.refuseWrites.insert(
-      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
-  form.Cbxnoyau.SetChecked(true);
-  form.cbxSwap.SetChecked(true);
-  form.CbCache.UserSelect(0);
-  form.cbxCacheNiveau2.SetChecked(true);
-  form.RGLargeSystemCache.UserSelect(1);
-  EXPECT_THAT(
-      log, ElementsAre("DisablePagingExecutive", "ClearPageFileAtShutDown 1",
-                       "Probleme de IOPageLockLimit", "SecondlevelDataCache", "LargeSystemCache"));
-  EXPECT_TRUE(form.LDroits.Visible());
-  EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
+// Another tool's value shows at the next tick (above) and is not written over.
+TEST_F(SettingsTest, TheRefreshWritesNothing) {
+  const std::tuple<const char*, std::uint32_t, std::uint32_t> rows[] = {
+      {"DisablePagingExecutive", 1, 0},
+      {"SecondLevelDataCache", 256, 512},
+      {"LargeSystemCache", 0, 1},
+      {"ClearPageFileAtShutdown", 1, 0}};
+  for (const auto& [name, before, after] : rows) {
+    SetMemory(name, before);
+    tuning.ReadMemoryTuning();
+    registry.written.clear();
+    SetMemory(name, after);  // another tool
+    tuning.ReadMemoryTuning();
+    EXPECT_THAT(registry.written, IsEmpty()) << name;
+  }
+}
 
-  log.clear();
-  tuning.ReadMemoryTuning();
-  EXPECT_FALSE(form.Cbxnoyau.Checked());
-  EXPECT_FALSE(form.cbxCacheNiveau2.Checked());
-  EXPECT_EQ(form.RGLargeSystemCache.ItemIndex(), 0);
-  EXPECT_EQ(form.CbCache.ItemIndex(), 6);
-  EXPECT_TRUE(form.cbxSwap.Checked());  // nothing stored to go back to
-  // Each change ran its handler, whose write was refused again.
-  EXPECT_THAT(log,
-              ElementsAre("DisablePagingExecutive", "SecondlevelDataCache", "LargeSystemCache"));
+std::vector<ui::Control*> TuningGroup(MainForm& f) {
+  return {&f.CbCache, &f.cbxCacheNiveau2, &f.RGLargeSystemCache, &f.Cbxnoyau, &f.cbxSwap};
+}
+bool AnyEnabled(MainForm& f) {
+  const auto group = TuningGroup(f);
+  return std::any_of(group.begin(), group.end(), [](ui::Control* c) { return c->Enabled(); });
+}
+
+// Refused, the value or the opening for writing: logged, the rights line shown, the group
+// disabled, and the control back at once as stored (nothing stored: the page file is kept).
+TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
+  const std::pair<const char*, std::function<void()>> rows[] = {
+      {"DisablePagingExecutive", [&] { form.Cbxnoyau.SetChecked(true); }},
+      {"ClearPageFileAtShutDown 1", [&] { form.cbxSwap.SetChecked(true); }},
+      {"Probleme de IOPageLockLimit", [&] { form.CbCache.UserSelect(0); }},
+      {"SecondlevelDataCache", [&] { form.cbxCacheNiveau2.SetChecked(true); }},
+      {"LargeSystemCache", [&] { form.RGLargeSystemCache.UserSelect(1); }}};
+  const auto shown = [&] {
+    return std::vector<int>{form.Cbxnoyau.Checked(), form.cbxSwap.Checked(),
+                            form.CbCache.ItemIndex(), form.cbxCacheNiveau2.Checked(),
+                            form.RGLargeSystemCache.ItemIndex()};
+  };
+  SetMemory("IOPageLockLimit", 8192);
+  for (auto* refusal : {&registry.refuseWrites, &registry.denyWriting})
+    for (const auto& [line, userChange] : rows) {
+      SCOPED_TRACE(line);
+      tuning.ReadMemoryTuning();
+      const std::vector<int> stored = shown();
+      for (ui::Control* c : TuningGroup(form)) c->SetEnabled(true);
+      form.LDroits.SetVisible(false);
+      refusal->insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
+      log.clear();
+      userChange();
+      EXPECT_THAT(log, ElementsAre(line));  // going back wrote nothing
+      EXPECT_EQ(shown(), stored);
+      EXPECT_TRUE(form.LDroits.Visible());
+      EXPECT_FALSE(AnyEnabled(form));
+      refusal->clear();
+    }
+  EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
+}
+
+// Reading needs no rights. Writing refused (an XP limited account) or no elevation: the group is
+// locked from the start (a missing key is not: see the availability below).
+TEST_F(SettingsTest, MachineRightsAreAskedOfTheKey) {
+  SetMemory("DisablePagingExecutive", 1);
+  registry.SetText(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", "1");
+  const std::set<std::string> denied = {
+      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement),
+      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer)};
+  const std::tuple<std::set<std::string>, bool, bool> rows[] = {
+      {{}, false, false}, {denied, false, true}, {{}, true, true}};
+  for (const auto& [deniedKeys, noElevation, locked] : rows) {
+    MainForm f;
+    registry.denyWriting = deniedKeys;
+    WindowsTuning t{TuningOf(f), options, registry, Sinks(), release_};
+    t.ApplyAvailability(2048, noElevation);
+    t.ReadMemoryTuning();
+    EXPECT_EQ(f.LDroits.Visible(), locked);
+    EXPECT_EQ(AnyEnabled(f), !locked);
+    EXPECT_TRUE(f.Cbxnoyau.Checked());
+    EXPECT_EQ(t.ReadAlwaysUnloadDll(), 1);
+  }
 }
 
 TEST_F(SettingsTest, WithoutTheMemoryKeyOnlyThePageFileBoxComplains) {
