@@ -89,6 +89,9 @@ void Monitoring::SetUpTimers(unsigned samplingInterval) {
 }
 
 void Monitoring::Start(bool recoverAtStart) {
+  // The first showing has real figures, not the design's 0 % and 100 % until the first tick.
+  Timer1Timer();
+  Timer2Timer();
   c_.Timer1.SetEnabled(true);
   c_.Timer2.SetEnabled(true);
   c_.Timer3.SetEnabled(true);

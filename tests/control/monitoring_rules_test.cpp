@@ -114,10 +114,15 @@ TEST(Rules, HeldBackWhileAPassRuns) {
 TEST(Rules, TimersHaveTheirIntervalsAndTheStartUpRecoveryRunsOnce) {
   for (bool recoverAtStart : {false, true}) {
     Window w;
+    w.loads.values = {40};
     w.monitoring->SetUpTimers(500);
     for (ui::Timer* t : {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer5, &w.Timer6})
       EXPECT_FALSE(t->Enabled()) << "all disabled until start-up ends";
     w.monitoring->Start(recoverAtStart);
+    // Read before the first showing: 128 of 512 MB free, the page file (commit less RAM), the load.
+    EXPECT_EQ(w.Gauge1.Progress(), 25);
+    EXPECT_EQ(w.LSwap.Caption(), "128 Mo / 512 Mo.");
+    EXPECT_EQ(w.LoadGauge1.Progress(), 40);
     const unsigned intervals[] = {500, 500, 30000, 10000, 5000};
     ui::Timer* timers[] = {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer6};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(timers[i]->Interval(), intervals[i]) << i;
