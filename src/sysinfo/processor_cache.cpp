@@ -47,12 +47,6 @@ std::uint32_t SizeByDescriptors(const TCpuCacheDescriptors& descriptors, TCacheK
   return size;
 }
 
-bool AnyCacheByDescriptor(const TCpuLibrary& library, std::uint8_t index) {
-  for (TCacheKind kind : {L1Code, L1Data, Level2, Level3, Trace})
-    if (TCacheByDescriptor(library, index, kind).Size() != 0) return true;
-  return false;
-}
-
 // The kind of a leaf-4 entry (EAX: type in bits 4..0, level in bits 7..5), or nothing for a
 // level this program has no line for.
 std::optional<TCacheKind> DeterministicKind(std::uint32_t eax) {
@@ -149,9 +143,11 @@ std::uint32_t TCpuCache::Size() const {
   if (vendor.CacheMethodCode() == 1) return TCacheByExtendedCpuid(*library_, index_, kind_).Size();
   const TCpuCacheDescriptors descriptors(*library_, index_, kind_);
   const std::uint32_t size = SizeByDescriptors(descriptors, kind_);
-  // Descriptor 0xFF: leaf 2 describes no cache and leaf 4 lists them all.
+  // Descriptor 0xFF: leaf 2 describes no cache and leaf 4 lists them all. Without it, leaf 4
+  // still gives each cache the descriptors leave out: Core 2 to Westmere name their level 1 in
+  // leaf 2 with descriptors of the table, and their level 2 and 3 with descriptors it lacks.
   const bool deferred = vendor.CpuVendor() == TCpuVendor::cvIntel && descriptors.Contains(0xFF);
-  if (!deferred && (size != 0 || AnyCacheByDescriptor(*library_, index_))) return size;
+  if (!deferred && size != 0) return size;
   const TCacheByDeterministicCpuid leafFour(*library_, index_, kind_);
   return leafFour.Listed() ? leafFour.Size() : size;
 }
