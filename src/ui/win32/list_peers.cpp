@@ -293,6 +293,17 @@ void StringGridPeer::SyncSelection() {
   SendMessageW(hwnd_, LVM_ENSUREVISIBLE, item, FALSE);
 }
 
+namespace {
+
+template <class Text>
+void CopyEnded(const Text& text, typename Text::value_type* out, int capacity) {
+  const size_t n = std::min(text.size(), static_cast<size_t>(capacity) - 1);
+  text.copy(out, n);
+  out[n] = 0;
+}
+
+}  // namespace
+
 bool StringGridPeer::OnNotify(NMHDR& header, LRESULT& result) {
   if (header.hwndFrom != hwnd_) return false;
   if (header.code == LVN_GETDISPINFOW || header.code == LVN_GETDISPINFOA) {
@@ -300,22 +311,16 @@ bool StringGridPeer::OnNotify(NMHDR& header, LRESULT& result) {
     auto& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
     const int row = item.iItem + FixedRows();
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-      const std::wstring text = row >= 0 && row < grid_.RowCount() && item.iSubItem >= 0 &&
+      static const std::string kNoCell;
+      const std::string& cell = row >= 0 && row < grid_.RowCount() && item.iSubItem >= 0 &&
                                         item.iSubItem < grid_.ColCount()
-                                    ? Widen(grid_.Cell(item.iSubItem, row))
-                                    : std::wstring();
-      if (header.code == LVN_GETDISPINFOW) {
-        const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
-        text.copy(item.pszText, n);
-        item.pszText[n] = L'\0';
-      } else {
-        // What fits of the cell, ended.
-        auto* ansi = reinterpret_cast<char*>(item.pszText);
-        const std::string cell = ToAnsi(Narrow(text));
-        const size_t n = std::min(cell.size(), static_cast<size_t>(item.cchTextMax) - 1);
-        cell.copy(ansi, n);
-        ansi[n] = '\0';
-      }
+                                    ? grid_.Cell(item.iSubItem, row)
+                                    : kNoCell;
+      // What fits of the cell, ended, in the form the list asked for.
+      if (header.code == LVN_GETDISPINFOW)
+        CopyEnded(Widen(cell), item.pszText, item.cchTextMax);
+      else
+        CopyEnded(ToAnsi(cell), reinterpret_cast<char*>(item.pszText), item.cchTextMax);
     }
     result = 0;
     return true;
