@@ -200,7 +200,7 @@ TEST_F(ProgramLife, OneCopyAtATimeAndTheWindowGoesToTheTrayByItself) {
   Program second;
   EXPECT_EQ(second.Ended(), 0) << "the second copy hands over and ends";
   EXPECT_TRUE(WindowsOf(second.Id(), L"TfMainMem", L"Korvane").empty());
-  ASSERT_TRUE(first.WaitForWindow(true, 5000)) << "the first copy came back";
+  ASSERT_TRUE(first.WaitForWindow(true)) << "the first copy came back";
   SendMessageW(first.MainWindow(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(first.WaitForWindow(false, 5000));
   EXPECT_EQ(first.Ended(500), -1);
