@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(Processors, CpuidReportTest,
                                          "celeron_tualatin", "pentium4_ht", "pentium4_noht",
                                          "amd_k6", "amd_athlon", "via_c3", "cyrix_6x86mx",
                                          "transmeta_crusoe", "unknown_vendor", "xeon_gold_6252",
-                                         "ryzen5_3600x"));
+                                         "xeon_nehalem_ep", "ryzen5_3600x"));
 
 TEST(CpuidReportTest, ControlBytesOfADamagedDumpStayOnTheirLine) {
   const std::string dump = fakes::Vendor(0x80000000, "Genu\nineIn\rl") +
