@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "base/text_win32.h"
 #include "gui/screenshot.h"
@@ -115,7 +117,7 @@ class NewsWindowTest : public ::testing::Test {
   std::vector<std::string> LeftoverTempFiles() {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((ProgramFolder() + L"kvn*.tmp").c_str(), &found);
+    HANDLE find = FindFirstFileW((ProgramFolder() + L"NetDirect.inf.*.tmp").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do names.push_back(Narrow(found.cFileName));
     while (FindNextFileW(find, &found));
@@ -198,9 +200,12 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
 }
 
 TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
-  // What a program stopped during a download left behind goes with the next update.
-  const std::wstring stale = ProgramFolder() + L"kvn0000.tmp";
-  CloseHandle(CreateFileW(stale.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  // What a program stopped during a download left behind goes with the next update; another
+  // program's temporary file beside it stays.
+  const std::wstring stale = ProgramFolder() + Widen(NewsDownloadName(0));
+  const std::wstring foreign = ProgramFolder() + L"kvn0000.tmp";
+  for (const std::wstring& path : {stale, foreign})
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_FALSE(LeftoverTempFiles().empty());
   server.Serve("/missing/NetDirect.inf", {404, "<html>Not Found</html>"});
   Update(server.URL("/missing/NetDirect.inf"));
@@ -218,6 +223,55 @@ TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
   EXPECT_EQ(Status(), "Connection error, request aborted");
   EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
   EXPECT_EQ(LocalFile(), "(none)");
+  EXPECT_TRUE(LeftoverTempFiles().empty());
+  EXPECT_TRUE(DeleteFileW(foreign.c_str()));
+}
+
+TEST_F(NewsWindowTest, RedirectsOnlyToTheWebAndNotTooMany) {
+  // A local file in news form: a followed redirect to it would show its heading.
+  const std::string planted = ProgramFolderUtf8() + "planted.inf";
+  std::ofstream(planted, std::ios::binary) << "item0=Planted\r\n";
+  std::string fileUrl = "file:///" + planted;
+  const struct {
+    const char* path;
+    int status;
+    std::string location;
+  } hops[] = {
+      {"/to-file", 302, fileUrl}, {"/to-ftp", 301, "ftp://127.0.0.1/NetDirect.inf"},
+      {"/chain", 301, "/chain2"}, {"/chain2", 307, server.URL("/chain3")},
+      {"/chain3", 308, "final"},  {"/loop", 302, "/loop"},
+  };
+  for (const auto& h : hops) server.Serve(h.path, {h.status, "", false, h.location});
+  server.Serve("/final", {200, kGoodFile});
+  for (const char* path : {"/to-file", "/to-ftp", "/loop"}) {
+    SCOPED_TRACE(path);
+    const int before = server.Requests();
+    Update(server.URL(path));
+    EXPECT_EQ(Status(), "Connection error, request aborted");
+    EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+    EXPECT_LE(server.Requests() - before, 6);
+  }
+  Update(server.URL("/chain"));  // three plain-http hops, relative and absolute, are followed
+  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+  EXPECT_EQ(Status(), "");
+  DeleteFileW(Widen(planted).c_str());
+}
+
+TEST_F(NewsWindowTest, TheLocalFileIsNetDirectInfWhateverTheAddress) {
+  server.Serve("/desinstaller.exe", {200, kGoodFile});
+  server.Serve("/help.chm", {200, kOtherFile});
+  for (const char* name : {"desinstaller.exe", "help.chm"}) {
+    const std::string path = ProgramFolderUtf8() + name;
+    std::ofstream(path, std::ios::binary) << "keep";
+    Update(server.URL(std::string("/") + name));
+    std::ifstream in(path, std::ios::binary);
+    std::string kept;
+    in >> kept;
+    EXPECT_EQ(kept, "keep") << name;
+    in.close();
+    DeleteFileW(Widen(path).c_str());
+  }
+  EXPECT_EQ(LocalFile(), kOtherFile);
   EXPECT_TRUE(LeftoverTempFiles().empty());
 }
 
@@ -326,6 +380,36 @@ TEST_F(NewsWindowTest, ClickingLinksAndHeadings) {
   EXPECT_EQ(selected.back(), "C:\\Windows\\system32\\calc.exe");
   EXPECT_EQ(opened.size(), 2u);
   EXPECT_EQ(Status(), TNetDialog::kNotOpened);
+}
+
+TEST_F(NewsWindowTest, ForgedMessagesFromAnotherThreadChangeNothing) {
+  server.Serve("/NetDirect.inf", {200, kGoodFile, true});
+  news->URL = server.URL("/NetDirect.inf");
+  news->ShowDialog();
+  news->Dialog().btnUpdateClick();
+  for (int i = 0; i < 500 && !server.Holding(); ++i) testing::PumpMessages(10);
+  // As another program would: tickets around every likely value, lParams that point nowhere.
+  HWND notify = news->NotifyWindow(), dialog = news->Dialog().Handle();
+  std::atomic<bool> done{false};
+  std::thread attacker([&] {
+    for (WPARAM t = 0; t < 64; ++t) {
+      PostMessageW(notify, TNetDirect::kURLSelected, t, 0x10);
+      PostMessageW(notify, TNetDirect::kURLSelected, GetTickCount() + t, -1);
+      SendMessageTimeoutW(notify, TNetDirect::kURLSelected, t, 0x10, SMTO_NORMAL, 200, nullptr);
+      PostMessageW(dialog, TNetDialog::kDownloadDone, t, 0x10);
+    }
+    done = true;
+  });
+  while (!done) testing::PumpMessages(10);  // the sends are answered as they come
+  attacker.join();
+  testing::PumpMessages(100);
+  EXPECT_TRUE(selected.empty());
+  EXPECT_TRUE(news->Dialog().Downloading());  // the download goes on as if nothing came
+  server.Release();
+  for (int i = 0; i < 1000 && news->Dialog().Downloading(); ++i) testing::PumpMessages(10);
+  ASSERT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+  ClickNode(Item(0, 1));  // a real click is still reported, once
+  EXPECT_EQ(selected, std::vector<std::string>{"http://www.korvane.example/setup.exe"});
 }
 
 TEST_F(NewsWindowTest, InfosDirectsOpensANewDialogAtTheOverriddenAddress) {

@@ -174,6 +174,21 @@ TEST(NewsParseTest, HostileFiles) {
   EXPECT_EQ(Parse(""), "");
 }
 
+TEST(NewsParseTest, OnlyTheLinesThatCountAreKept) {
+  using Lines = std::vector<std::string>;
+  const struct {
+    std::string file;
+    Lines lines;
+  } cases[] = {
+      {"; first\nx=1\nitem0=A\nITEM0=B\nitem100=C\nsubitem9-99=l|t\n",
+       {"; first", "item0=A", "subitem9-99=l|t"}},
+      {"item0=A\nitem0=B", {"item0=A"}},
+      {"\xEF\xBB\xBFitem0=\xC3\xA9\r\nitem05=x", {"item0=é"}},
+      {"404\r\nitem1=Actualit\xE9s\r\nsubitem1-0", {"404", "item1=Actualités"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReadNewsLines(c.file), c.lines) << c.file;
+}
+
 TEST(NewsParseTest, NotFoundPagesAreKnownByTheirFirstLine) {
   const struct {
     std::string file;
@@ -232,32 +247,59 @@ TEST(NewsLinkTest, OnlyWebLinksOpen) {
       {" http://k.example", false},
       {"http://k.example/\nC:\\x.exe", false},
       {"", false},
+      {"http://k.example/a-b_c.d~e/f?g=h&i=j;k,l+m*n!o$p@q#r:s[t]u(v)", true},
+      {"http://k.example/a%20b%C3%A9", true},
+      {"http://k.example/\" --user-data-dir=C:\\x", false},
+      {"http://k.example/'a'", false},
+      {"http://k.example/a b", false},
+      {"http://k.example/\tb", false},
+      {"http://k.example/<script>", false},
+      {"http://k.example/a\\b", false},
+      {"http://k.example/{a}|^`", false},
+      {"http://k.example/\x7F", false},
+      {"http://k.example/caf\xC3\xA9", false},
+      {"http://k.example/%2", false},
+      {"http://k.example/%zz", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsOpenableLink(c.target), c.opens) << c.target;
 }
 
-TEST(NewsLinkTest, LocalFileAndAddress) {
+TEST(NewsLinkTest, RedirectsStayOnTheWeb) {
   const struct {
-    const char* url;
-    const char* file;
+    const char* from;
+    const char* to;
+    bool allowed;
   } cases[] = {
-      {"https://www.korvane.example/news/NetDirect.inf", "NetDirect.inf"},
-      {"http://127.0.0.1:8080/other.inf", "other.inf"},
-      {"http://k.example/", "NetDirect.inf"},
-      {"http://k.example/..", "NetDirect.inf"},
-      {"http://k.example/a\\..\\..\\evil.exe", "NetDirect.inf"},
-      {"http://k.example/NetDirect.inf?v=2", "NetDirect.inf"},
-      {"http://k.example/C:evil", "NetDirect.inf"},
-      {"/", "NetDirect.inf"},
-      {"NetDirect.inf", "NetDirect.inf"},
-      {"", "NetDirect.inf"},
+      {"http://k.example/a", "http://k.example/b", true},
+      {"http://k.example/a", "HTTPS://k.example/b", true},
+      {"https://k.example/a", "https://m.example/b", true},
+      {"https://k.example/a", "http://k.example/b", false},
+      {"HTTPS://k.example/a", "HTTP://k.example/b", false},
+      {"http://k.example/a", "file:///C:/Windows/win.ini", false},
+      {"http://k.example/a", "ftp://k.example/NetDirect.inf", false},
+      {"http://k.example/a", "\\\\server\\share\\NetDirect.inf", false},
+      {"http://k.example/a", "/b", false},  // resolved against the address before it comes here
+      {"http://k.example/a", "http:///b", false},
+      {"http://k.example/a", "http://k.example/a b", false},
+      {"http://k.example/a", "", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(LocalNewsFile(c.url), c.file) << c.url;
+  for (const auto& c : cases)
+    EXPECT_EQ(IsAllowedRedirect(c.from, c.to), c.allowed) << c.from << " -> " << c.to;
+}
+
+TEST(NewsLinkTest, DownloadNamesAndAddress) {
+  EXPECT_EQ(NewsDownloadName(0), "NetDirect.inf.0.tmp");
+  EXPECT_EQ(NewsDownloadName(0xFFFFFFFFu), "NetDirect.inf.ffffffff.tmp");
+  EXPECT_TRUE(IsNewsDownloadName(NewsDownloadName(0x1a2b)));
+  // Only the download's own names: never the news file, another program's file or a look-alike.
+  for (const char* name : {"NetDirect.inf", "kvn12AB.tmp", "NetDirect.inf..tmp",
+                           "NetDirect.inf.tmp", "NetDirect.inf.12.tmp.exe", "NetDirect.inf.1G.tmp",
+                           "NetDirect.inf.123456789.tmp", "netdirect.inf.12.tmp", "x.12.tmp"})
+    EXPECT_FALSE(IsNewsDownloadName(name)) << name;
   EXPECT_EQ(NewsAddress(nullptr), kDefaultNewsURL);
   EXPECT_EQ(NewsAddress(""), kDefaultNewsURL);
   EXPECT_EQ(NewsAddress("http://127.0.0.1:1/NetDirect.inf"), "http://127.0.0.1:1/NetDirect.inf");
   EXPECT_EQ(std::string(kDefaultNewsURL).substr(0, 8), "https://");
-  EXPECT_EQ(LocalNewsFile(kDefaultNewsURL), kNewsFileName);
 }
 
 TEST(NewsUpdateTest, OnlyAGoodDownloadReplacesTheFile) {
