@@ -243,7 +243,7 @@ TEST_F(NewsWindowTest, RedirectsOnlyToTheWebAndNotTooMany) {
   };
   for (const auto& h : hops) server.Serve(h.path, {h.status, "", false, h.location});
   server.Serve("/final", {200, kGoodFile});
-  for (const char* path : {"/to-file", "/to-ftp", "/loop"}) {
+  for (const char* path : {"/to-file", "/to-ftp", "/to-blank", "/loop"}) {
     SCOPED_TRACE(path);
     const int before = server.Requests();
     Update(server.URL(path));
