@@ -240,7 +240,7 @@ TEST_F(NewsWindowTest, RedirectsOnlyToTheWebAndNotTooMany) {
       {"/to-file", 302, fileUrl},       {"/to-ftp", 301, "ftp://127.0.0.1/NetDirect.inf"},
       {"/chain", 301, "/chain2"},       {"/chain2", 307, server.URL("/chain3")},
       {"/chain3", 308, "final"},        {"/loop", 302, "/loop"},
-      {"/to-blank", 302, "/final \"x"},  // WinINet alone would fetch /final
+      {"/to-blank", 302, "/final \"x"},  // refused as written, not escaped and fetched
   };
   for (const auto& h : hops) server.Serve(h.path, {h.status, "", false, h.location});
   server.Serve("/final", {200, kGoodFile});
