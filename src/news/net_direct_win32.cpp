@@ -13,9 +13,9 @@ TNetDirect::TNetDirect()
               [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
                 if (message != kURLSelected) return false;
                 result = 0;
-                // Any program may send or post to this window. A send from another thread or
-                // program is refused outright; a posted message finds no click to take.
-                if ((InSendMessageEx(nullptr) & ISMEX_SEND) || !dialog_) return true;
+                // Any program may send or post to this window. A message sent from another thread
+                // or program, in any way, is refused outright; a posted one finds no click to take.
+                if (InSendMessageEx(nullptr) != ISMEX_NOSEND || !dialog_) return true;
                 if (auto link = dialog_->TakeClickedLink(wParam))
                   ui::Fire(OnURLSelected, *this, *link);
                 return true;
