@@ -239,33 +239,19 @@ TEST(NewsLinkTest, OnlyWebLinksOpen) {
       {"", false},
       {"http://k.example/a-b_c.d~e/f?g=h&i=j;k,l+m*n!o$p@q#r:s[t]u(v)", true},
       {"http://k.example/a%20b%C3%A9", true},
-      {"http://k.example/\" --user-data-dir=C:\\x", false},
-      {"http://k.example/'a'", false},
-      {"http://k.example/a b", false},
-      {"http://k.example/<script>", false},
-      {"http://k.example/a\\b", false},
-      {"http://k.example/\x7F", false},
-      {"http://k.example/caf\xC3\xA9", false},
-      {"http://k.example/%zz", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsOpenableLink(c.target), c.opens) << c.target;
+  // A quote could add arguments to the browser's command line; none of these is a URL character.
+  for (const char* bad : {"\" -x", "'", " ", "<", ">", "\\", "\x7F", "\xC3\xA9", "%zz", "%2"})
+    EXPECT_FALSE(IsOpenableLink(std::string("http://k.example/a") + bad)) << bad;
 }
 
 TEST(NewsLinkTest, RedirectsStayOnTheWeb) {
-  const struct {
-    const char* from;
-    const char* to;
-    bool allowed;
-  } cases[] = {
-      {"http://k.example/a", "HTTPS://k.example/b", true},
-      {"https://k.example/a", "http://k.example/b", false},
-      {"http://k.example/a", "file:///C:/Windows/win.ini", false},
-      {"http://k.example/a", "ftp://k.example/NetDirect.inf", false},
-      {"http://k.example/a", "/b", false},  // resolved against the address before it comes here
-      {"http://k.example/a", "http://k.example/a b", false},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(IsAllowedRedirect(c.from, c.to), c.allowed) << c.from << " -> " << c.to;
+  EXPECT_TRUE(IsAllowedRedirect("http://k.example/a", "HTTPS://k.example/b"));
+  EXPECT_FALSE(IsAllowedRedirect("https://k.example/a", "http://k.example/b"));  // a downgrade
+  // "/b" is resolved against the address before it comes here.
+  for (const char* to : {"file:///C:/Windows/win.ini", "ftp://k.example/a", "/b", "http://k/a b"})
+    EXPECT_FALSE(IsAllowedRedirect("http://k.example/a", to)) << to;
 }
 
 TEST(NewsLinkTest, DownloadNamesAndAddress) {
