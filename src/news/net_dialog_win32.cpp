@@ -32,16 +32,34 @@ ui::win32::FormStyle DialogStyle() {
 }
 
 // Downloads of a program that was stopped half-way stay behind; one still being written is open
-// without sharing, so it cannot be removed from under its thread.
+// without sharing, so it cannot be removed from under its thread. Only the download's own names
+// go: the folder may hold anything else.
 void RemoveStaleDownloads(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"kvn*.tmp").c_str(), &found);
+  HANDLE find = FindFirstFileW((folder + Widen(kNewsFileName) + L".*.tmp").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        IsNewsDownloadName(Narrow(found.cFileName)))
       DeleteFileW((folder + found.cFileName).c_str());  // in use: it stays, as it should
   } while (FindNextFileW(find, &found));
   FindClose(find);
+}
+
+// A new, empty file of the download's own, beside the news file; empty when none can be made.
+std::wstring NewDownloadFile(const std::wstring& folder) {
+  const unsigned start = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (unsigned k = 0; k < 100; ++k) {
+    std::wstring path = folder + Widen(NewsDownloadName(start + k));
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return path;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return {};
 }
 
 void ShellOpen(HWND owner, const std::string& link) {
@@ -125,7 +143,9 @@ void TNetDialog::FormShow() {
 }
 
 std::string TNetDialog::LocalNewsFile() const {
-  return kvn::LocalNewsFile(URL);
+  // Whatever the address ends with: a name taken from it could replace any file beside the
+  // program (its uninstaller, its help).
+  return kNewsFileName;
 }
 
 std::string TNetDialog::LocalPath() const {
@@ -145,14 +165,13 @@ void TNetDialog::RefreshNews() {
   hadFile_ = GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
   SetStatusText("Connecting to: " + URL);
   // The download lands beside the local file, which it replaces only once it is complete.
-  wchar_t temp[MAX_PATH + 16] = {};
   const std::wstring folder = ProgramFolder();
   RemoveStaleDownloads(folder);
   // A folder that takes no file gives a job with no file: it fails as a lost connection does.
-  if (!GetTempFileNameW(folder.c_str(), L"kvn", 0, temp)) temp[0] = L'\0';
+  const std::wstring temp = NewDownloadFile(folder);
   job_ = std::make_shared<DownloadJob>(URL, temp, Handle(), kDownloadDone);
   form_.btnUpdate.SetEnabled(false);
-  if (!temp[0] || !DownloadJob::Start(job_)) FinishRefresh(std::move(job_));
+  if (temp.empty() || !DownloadJob::Start(job_)) FinishRefresh(std::move(job_));
 }
 
 void TNetDialog::FinishRefresh(std::shared_ptr<DownloadJob> job) {
@@ -175,6 +194,12 @@ void TNetDialog::FillTree() {
   form_.tvDirect.SetHeadings(std::move(headings));
 }
 
+std::optional<std::string> TNetDialog::TakeClickedLink(WPARAM ticket) {
+  if (!reportTicket_ || ticket != reportTicket_) return std::nullopt;
+  reportTicket_ = 0;
+  return std::move(reported_);
+}
+
 std::string TNetDialog::SelectedLink() const {
   HWND tree = tvDirect();
   if (!tree) return {};
@@ -194,7 +219,15 @@ void TNetDialog::tvDirectClick() {
   const std::string link = SelectedLink();
   HWND tree = tvDirect();
   if (link.empty()) return;
-  if (NotifyWindow) SendMessageW(NotifyWindow, WM_USER + 1, 0, reinterpret_cast<LPARAM>(&link));
+  if (NotifyWindow) {
+    // The link stays here; the message carries only the ticket of this click, and the click is
+    // there to take only while this call runs (a same-thread send: no other message comes in).
+    if (++lastTicket_ == 0) ++lastTicket_;
+    reportTicket_ = lastTicket_;
+    reported_ = link;
+    SendMessageW(NotifyWindow, kLinkClicked, reportTicket_, 0);
+    reportTicket_ = 0;
+  }
   if (IsOpenableLink(link)) {
     ui::Fire(OpenLink, Handle(), link);
   } else {
@@ -215,7 +248,8 @@ bool TNetDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       result = TRUE;
       return true;
     case kDownloadDone:
-      if (job_ && reinterpret_cast<LPARAM>(job_.get()) == lParam) FinishRefresh(job_);
+      // Anyone may post it: only the job's own state says it is over.
+      if (job_ && job_->Finished()) FinishRefresh(job_);
       result = 0;
       return true;
     default:

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ class TNetDialog {
  public:
   static constexpr wchar_t kClassName[] = L"TNetDialog";
   static constexpr UINT kDownloadDone = WM_APP + 1;
+  // Sent to NotifyWindow when a link is clicked, before it is opened: wParam is a ticket, and
+  // TakeClickedLink gives the link for it.
+  static constexpr UINT kLinkClicked = WM_USER + 1;
   static constexpr char kNotOpened[] = "Not opened: only http:// and https:// links are opened";
 
   TNetDialog();
@@ -52,6 +56,9 @@ class TNetDialog {
   bool Downloading() const { return job_ != nullptr; }
   void tvDirectClick();
   std::string SelectedLink() const;
+  // The link of the click being reported, once, for its ticket, and only during that report:
+  // none for a message that did not come from this dialog's own click.
+  std::optional<std::string> TakeClickedLink(WPARAM ticket);
   std::string LocalNewsFile() const;
   std::string StatusText() const { return form_.StatusBar.PanelText(0); }
   void SetStatusText(const std::string& text) { form_.StatusBar.SetPanelText(0, text); }
@@ -69,6 +76,9 @@ class TNetDialog {
   std::unique_ptr<ui::win32::FormHost> host_;  // after the form: its peers go first
   std::shared_ptr<DownloadJob> job_;
   bool hadFile_ = false;
+  WPARAM lastTicket_ = GetTickCount();
+  WPARAM reportTicket_ = 0;  // the click being reported now; 0 between reports
+  std::string reported_;
 };
 
 }  // namespace kvn

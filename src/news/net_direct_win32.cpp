@@ -10,10 +10,14 @@ namespace kvn {
 
 TNetDirect::TNetDirect()
     : notify_(L"TNetDirectNotify", MessageWindow::Kind::MessageOnly,
-              [this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
-                if (message != kURLSelected || !lParam) return false;
-                ui::Fire(OnURLSelected, *this, *reinterpret_cast<const std::string*>(lParam));
+              [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+                if (message != kURLSelected) return false;
                 result = 0;
+                // Any program may send or post to this window. A message sent from another thread
+                // or program, in any way, is refused outright; a posted one finds no click to take.
+                if (InSendMessageEx(nullptr) != ISMEX_NOSEND || !dialog_) return true;
+                if (auto link = dialog_->TakeClickedLink(wParam))
+                  ui::Fire(OnURLSelected, *this, *link);
                 return true;
               }),
       dialog_(std::make_unique<TNetDialog>()) {

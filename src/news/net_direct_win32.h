@@ -17,8 +17,8 @@ using TURLSelectedEvent = std::function<void(TNetDirect& Sender, const std::stri
 
 class TNetDirect {
  public:
-  // Sent by the dialog before a link is opened, lParam pointing to the link's text.
-  static constexpr UINT kURLSelected = WM_USER + 1;
+  // Sent by the dialog before a link is opened; the link itself stays with the dialog.
+  static constexpr UINT kURLSelected = TNetDialog::kLinkClicked;
 
   // Throws std::runtime_error when Windows refuses its windows.
   TNetDirect();

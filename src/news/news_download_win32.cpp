@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <iterator>
 #include <vector>
 
 #include "base/program_file_win32.h"
@@ -23,6 +24,10 @@ class InternetHandle {
   InternetHandle(const InternetHandle&) = delete;
   InternetHandle& operator=(const InternetHandle&) = delete;
   HINTERNET get() const { return h_; }
+  void reset(HINTERNET h) {
+    if (h_) InternetCloseHandle(h_);
+    h_ = h;
+  }
   explicit operator bool() const { return h_ != nullptr; }
 
  private:
@@ -36,6 +41,25 @@ bool IsWebAddress(const std::string& url) {
   return head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
 }
 
+constexpr int kMaxRedirects = 5;
+
+bool IsRedirect(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The address a redirect names, made whole against the one that answered; false without one.
+bool RedirectTarget(HINTERNET request, const std::wstring& from, std::wstring& to) {
+  wchar_t location[2048];
+  DWORD size = sizeof(location);
+  if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, nullptr)) return false;
+  wchar_t combined[2048];
+  DWORD length = static_cast<DWORD>(std::size(combined));
+  // As written: blanks and quotes are refused, not quietly escaped.
+  if (!InternetCombineUrlW(from.c_str(), location, combined, &length, ICU_NO_ENCODE)) return false;
+  to.assign(combined, length);
+  return true;
+}
+
 }  // namespace
 
 DownloadResult DownloadFile(const std::string& url, const std::wstring& path) {
@@ -46,17 +70,28 @@ DownloadResult DownloadFile(const std::string& url, const std::wstring& path) {
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT})
     InternetSetOptionW(net.get(), option, &timeout, sizeof(timeout));  // defaults otherwise
-  const std::wstring wideUrl = Widen(url);
-  InternetHandle request(InternetOpenUrlW(net.get(), wideUrl.c_str(), nullptr, 0,
-                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                              INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
-                                              INTERNET_FLAG_NO_COOKIES,
-                                          0));
-  if (!request) return DownloadResult::Failed;
-  DWORD status = 0, size = sizeof(status);
-  if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                      &size, nullptr))
-    return DownloadResult::Failed;
+  // Redirects are followed here, not by WinINet, which would go to ftp: or from https to http.
+  std::wstring address = Widen(url);
+  InternetHandle request(nullptr);
+  DWORD status = 0;
+  for (int hop = 0;; ++hop) {
+    request.reset(InternetOpenUrlW(net.get(), address.c_str(), nullptr, 0,
+                                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
+                                       INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                                   0));
+    if (!request) return DownloadResult::Failed;
+    DWORD size = sizeof(status);
+    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                        &size, nullptr))
+      return DownloadResult::Failed;
+    if (!IsRedirect(status)) break;
+    std::wstring next;
+    if (hop == kMaxRedirects || !RedirectTarget(request.get(), address, next) ||
+        !IsAllowedRedirect(Narrow(address), Narrow(next)))
+      return DownloadResult::Failed;
+    address = std::move(next);
+  }
   if (status == 404) return DownloadResult::NotFound;
   if (status < 200 || status > 299) return DownloadResult::Failed;
 
@@ -129,7 +164,7 @@ DWORD WINAPI DownloadJob::Run(void* param) {
   job.result_ = DownloadFile(job.url_, job.tempPath_);
   int running = kRunning;
   if (job.state_.compare_exchange_strong(running, kFinished))
-    PostMessageW(job.notify_, job.message_, 0, reinterpret_cast<LPARAM>(&job));
+    PostMessageW(job.notify_, job.message_, 0, 0);
   else
     DeleteFileW(job.tempPath_.c_str());
   return 0;

@@ -28,8 +28,8 @@ class Win32NewsFileStore : public NewsFileStore {
   void Remove(const std::string& path) override;
 };
 
-// One download on its own thread. When it ends, `message` is posted to `notify` with the job as
-// lParam, unless the window gave the job up first; a given-up job removes its own file.
+// One download on its own thread. When it ends, `message` is posted to `notify`, unless the window
+// gave the job up first; a given-up job removes its own file.
 class DownloadJob {
  public:
   DownloadJob(std::string url, std::wstring tempPath, HWND notify, UINT message);
@@ -41,6 +41,8 @@ class DownloadJob {
   static bool Start(const std::shared_ptr<DownloadJob>& job);
   // The window no longer wants the answer (it is closing, or a newer dialog replaced it).
   void Abandon();
+  // True once the thread has written its result (a posted message alone proves nothing).
+  bool Finished() const { return state_ == kFinished; }
   DownloadResult Result() const { return result_; }
   const std::wstring& TempPath() const { return tempPath_; }
 

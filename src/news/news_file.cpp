@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <unordered_map>
 
 namespace kvn {
 
@@ -96,13 +95,77 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && LowerAscii(s.substr(0, prefix.size())) == prefix;
 }
 
-}  // namespace
+constexpr std::size_t kHttpsLength = 8;
+constexpr char kDownloadEnding[] = ".tmp";
 
-std::string DecodeNewsText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    return std::string(bytes);
+// The length of "http://" or "https://" at the start, in any letter case; 0 for another scheme.
+std::size_t WebSchemeLength(std::string_view s) {
+  if (StartsWithNoCase(s, "http://")) return 7;
+  if (StartsWithNoCase(s, "https://")) return kHttpsLength;
+  return 0;
+}
+
+bool HasHost(std::string_view afterScheme) {
+  return !afterScheme.empty() && afterScheme.front() != '/' && afterScheme.front() != '\\';
+}
+
+// Letters, digits and the characters a URL may hold as they are (RFC 3986), less the quote.
+bool IsUrlCharacter(char c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  return c != '\0' && std::string_view("-._~:/?#[]@!$&()*+,;=%").find(c) != std::string_view::npos;
+}
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// One or two digits without a leading zero (0 to 99), taken off the front; -1 when there are none.
+int TakeNumber(std::string_view& s) {
+  if (s.empty() || s[0] < '0' || s[0] > '9') return -1;
+  int n = s[0] - '0';
+  std::size_t used = 1;
+  if (n != 0 && s.size() > 1 && s[1] >= '0' && s[1] <= '9') {
+    n = n * 10 + (s[1] - '0');
+    used = 2;
   }
+  s.remove_prefix(used);
+  return n;
+}
+
+constexpr int kHeadings = 100, kLinks = 100;
+constexpr std::size_t kSlots = kHeadings + kHeadings * kLinks;
+
+// Where a wanted name keeps its value: heading i at i, link i-j at 100 + 100 i + j; -1 for
+// every other name.
+int WantedSlot(std::string_view name) {
+  if (StartsWithNoCase(name, "item")) {
+    name.remove_prefix(4);
+    const int i = TakeNumber(name);
+    return i >= 0 && name.empty() ? i : -1;
+  }
+  if (!StartsWithNoCase(name, "subitem")) return -1;
+  name.remove_prefix(7);
+  const int i = TakeNumber(name);
+  if (i < 0 || name.empty() || name.front() != '-') return -1;
+  name.remove_prefix(1);
+  const int j = TakeNumber(name);
+  return j >= 0 && name.empty() ? kHeadings + kLinks * i + j : -1;
+}
+
+// The slot of a name=value line whose wanted name is not yet seen, now marked seen; -1 for any
+// other line.
+int ClaimSlot(std::string_view line, std::vector<bool>& seen) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return -1;
+  const int slot = WantedSlot(line.substr(0, eq));
+  if (slot < 0 || seen[static_cast<std::size_t>(slot)]) return -1;
+  seen[static_cast<std::size_t>(slot)] = true;
+  return slot;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string FromCp1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);
   for (char ch : bytes) {
@@ -112,21 +175,49 @@ std::string DecodeNewsText(std::string_view bytes) {
   return out;
 }
 
-std::vector<std::string> SplitNewsLines(std::string_view text) {
-  std::vector<std::string> lines;
+// Calls f with each line; lines end at CR LF, CR or LF, and a last end of line adds none.
+template <class F>
+void ForEachLine(std::string_view text, F&& f) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
+    f(text.substr(start, i - start));
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     start = i + 1;
   }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
+  if (start < text.size()) f(text.substr(start));
+}
+
+}  // namespace
+
+std::string DecodeNewsText(std::string_view bytes) {
+  if (IsValidUtf8(bytes)) {
+    if (bytes.substr(0, 3) == kByteOrderMark) bytes.remove_prefix(3);
+    return std::string(bytes);
+  }
+  return FromCp1252(bytes);
+}
+
+std::vector<std::string> SplitNewsLines(std::string_view text) {
+  std::vector<std::string> lines;
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 
 std::vector<std::string> ReadNewsLines(std::string_view bytes) {
-  return SplitNewsLines(DecodeNewsText(bytes));
+  // Line ends and names are ASCII in both encodings, so the lines are chosen from the bytes and
+  // only those kept are decoded: the cost follows what is kept, not the file's size.
+  const bool utf8 = IsValidUtf8(bytes);
+  if (utf8 && bytes.substr(0, 3) == kByteOrderMark) bytes.remove_prefix(3);
+  std::vector<std::string> lines;
+  std::vector<bool> seen(kSlots);
+  bool first = true;
+  ForEachLine(bytes, [&](std::string_view line) {
+    const bool wanted = ClaimSlot(line, seen) >= 0;
+    if (wanted || first) lines.push_back(utf8 ? std::string(line) : FromCp1252(line));
+    first = false;
+  });
+  return lines;
 }
 
 bool IsNotFoundPage(const std::vector<std::string>& lines) {
@@ -142,29 +233,46 @@ int LinkImageIndex(std::string_view target) {
   return 1;
 }
 
-std::string LocalNewsFile(std::string_view url) {
-  const std::size_t slash = url.size() > 1 ? url.find_last_of('/') : std::string_view::npos;
-  const std::string_view name =
-      slash != std::string_view::npos && slash > 0 ? url.substr(slash + 1) : url;
-  if (name.empty() || name == "." || name == ".." ||
-      name.find_first_of("/\\:*?\"<>|%#") != std::string_view::npos)
-    return kNewsFileName;
-  for (char c : name)
-    if (IsBlankOrControl(c) && c != ' ') return kNewsFileName;
-  return std::string(name);
+bool IsOpenableLink(std::string_view target) {
+  const std::size_t scheme = WebSchemeLength(target);
+  if (!scheme || !HasHost(target.substr(scheme))) return false;
+  for (std::size_t i = 0; i < target.size(); ++i) {
+    if (!IsUrlCharacter(target[i])) return false;
+    if (target[i] == '%' &&
+        (i + 2 >= target.size() || !IsHexDigit(target[i + 1]) || !IsHexDigit(target[i + 2])))
+      return false;
+  }
+  return true;
 }
 
-bool IsOpenableLink(std::string_view target) {
-  std::string_view rest;
-  if (StartsWithNoCase(target, "http://"))
-    rest = target.substr(7);
-  else if (StartsWithNoCase(target, "https://"))
-    rest = target.substr(8);
-  else
+bool IsAllowedRedirect(std::string_view from, std::string_view to) {
+  const std::size_t scheme = WebSchemeLength(to);
+  if (!scheme || !HasHost(to.substr(scheme))) return false;
+  for (char c : to)
+    if (IsBlankOrControl(c)) return false;
+  return !(WebSchemeLength(from) == kHttpsLength && scheme != kHttpsLength);
+}
+
+std::string NewsDownloadName(unsigned number) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  do {
+    hex.insert(hex.begin(), kDigits[number % 16]);
+    number /= 16;
+  } while (number);
+  return std::string(kNewsFileName) + "." + hex + kDownloadEnding;
+}
+
+bool IsNewsDownloadName(std::string_view name) {
+  const std::string_view start = kNewsFileName, end = kDownloadEnding;
+  if (name.size() <= start.size() + 1 + end.size() || name.substr(0, start.size()) != start ||
+      name[start.size()] != '.' || name.substr(name.size() - end.size()) != end)
     return false;
-  if (rest.empty() || rest.front() == '/' || rest.front() == '\\') return false;
-  for (char c : target)
-    if (static_cast<unsigned char>(c) < ' ' || c == 0x7F) return false;
+  const std::string_view number =
+      name.substr(start.size() + 1, name.size() - start.size() - 1 - end.size());
+  if (number.size() > 8) return false;
+  for (char c : number)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
   return true;
 }
 
@@ -173,26 +281,22 @@ std::string NewsAddress(const char* overrideURL) {
 }
 
 std::vector<NewsHeading> ParseNews(const std::vector<std::string>& lines) {
-  // name (in lower case) -> value of the first line that has it
-  std::unordered_map<std::string, std::string_view> values;
+  // The value of the first line with each wanted name; seen tells an empty value from none.
+  std::vector<std::string_view> values(kSlots);
+  std::vector<bool> seen(kSlots);
   for (const std::string& line : lines) {
-    const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    values.try_emplace(LowerAscii(std::string_view(line).substr(0, eq)),
-                       std::string_view(line).substr(eq + 1));
+    const int slot = ClaimSlot(line, seen);
+    if (slot >= 0)
+      values[static_cast<std::size_t>(slot)] = std::string_view(line).substr(line.find('=') + 1);
   }
-  auto value = [&](const std::string& key) {
-    auto found = values.find(key);
-    return found == values.end() ? std::string_view() : found->second;
-  };
 
   std::vector<NewsHeading> tree;
-  for (int i = 0; i <= 99; ++i) {
-    const std::string_view heading = value("item" + std::to_string(i));
+  for (int i = 0; i < kHeadings; ++i) {
+    const std::string_view heading = values[i];
     if (heading.empty()) continue;
     NewsHeading node{std::string(heading), {}};
-    for (int j = 0; j <= 99; ++j) {
-      const std::string_view link = value("subitem" + std::to_string(i) + "-" + std::to_string(j));
+    for (int j = 0; j < kLinks; ++j) {
+      const std::string_view link = values[kHeadings + kLinks * i + j];
       const std::size_t bar = link.find(kLinkSeparator);
       if (link.empty() || bar == std::string_view::npos) continue;
       NewsLink child;

@@ -20,7 +20,9 @@ constexpr std::size_t kMaxLinkTarget = 128;  // characters kept after the separa
 std::string DecodeNewsText(std::string_view bytes);
 // Lines end at CR LF, CR or LF; an end of line at the end of the text adds no empty line.
 std::vector<std::string> SplitNewsLines(std::string_view text);
-// Both: the NewsLines of a file.
+// The NewsLines of a file: the lines that count, decoded as above. The first line stays (a
+// server's error page is known by it), and of the other lines only the first with each wanted
+// name: a file of other or repeated names costs no more than its useful lines.
 std::vector<std::string> ReadNewsLines(std::string_view bytes);
 
 // A server's error page saved in place of the file: its first line mentions "404".
@@ -28,12 +30,16 @@ bool IsNotFoundPage(const std::vector<std::string>& lines);
 
 // 2 for a target ending in ".zip", 3 for ".exe" (exactly, in lower case), 1 otherwise.
 int LinkImageIndex(std::string_view target);
-// The local file's name: the URL's last segment, or NetDirect.inf when that is no plain file
-// name (no segment, "..", a drive or folder separator, a query).
-std::string LocalNewsFile(std::string_view url);
-// Only web pages and downloads over http or https are opened; a local path, a UNC path, file:
-// and every other scheme are shown but never opened.
+// Only web pages and downloads over http or https are opened, and only when they are made of
+// URL characters: a quote, a blank, an angle bracket, a backslash, a control or non-ASCII
+// character or a broken %-escape could reach the browser's command line as something else.
 bool IsOpenableLink(std::string_view target);
+// A download follows a redirect only to an http or https address, and never from https to http.
+bool IsAllowedRedirect(std::string_view from, std::string_view to);
+// The download's own files beside NetDirect.inf: "NetDirect.inf.<hex>.tmp". Only names of this
+// exact form are ever cleaned up.
+std::string NewsDownloadName(unsigned number);
+bool IsNewsDownloadName(std::string_view name);
 // The address of the news: the override when one is given, the program's own site otherwise.
 std::string NewsAddress(const char* overrideURL);
 
@@ -49,7 +55,8 @@ struct NewsHeading {
 };
 
 // The tree in numeric order of i and j. Names compare without regard to letter case and are not
-// trimmed; the first line with a name wins; a link needs its heading and a separator.
+// trimmed; the first line with a name wins; a link needs its heading and a separator. Only the
+// 10,100 wanted names are kept while reading, so a file of other names costs nothing more.
 std::vector<NewsHeading> ParseNews(const std::vector<std::string>& lines);
 
 // ---- One update ("Update")

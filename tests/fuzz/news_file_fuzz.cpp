@@ -85,7 +85,8 @@ std::string Check(const std::string& file, long& headings) {
     }
   }
   (void)IsNotFoundPage(lines);
-  (void)LocalNewsFile(file.substr(0, 200));
+  (void)IsNewsDownloadName(file.substr(0, 200));
+  (void)IsAllowedRedirect(file.substr(0, 100), file);
   return {};
 }
 

@@ -110,6 +110,7 @@ void LocalHttpServer::Reply(SOCKET client) {
   }
   const std::string reply =
       "HTTP/1.0 " + std::to_string(answer.status) + " " + Reason(answer.status) +
+      (answer.location.empty() ? "" : "\r\nLocation: " + answer.location) +
       "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(answer.body.size()) +
       "\r\nConnection: close\r\n\r\n" + answer.body;
   for (std::size_t sent = 0; sent < reply.size();) {

@@ -1,6 +1,7 @@
 #pragma once
 // A small HTTP/1.0 server on 127.0.0.1 for the news tests: it answers each path with the status
-// and body it was given, one connection at a time, and can hold an answer back until released.
+// and body it was given (and a Location, for redirects), one connection at a time, and can hold an
+// answer back until released.
 #include <winsock2.h>
 
 #include <windows.h>
@@ -20,6 +21,7 @@ class LocalHttpServer {
     int status = 200;
     std::string body;
     bool holdUntilReleased = false;
+    std::string location = {};  // sent as the Location header when not empty
   };
 
   LocalHttpServer();

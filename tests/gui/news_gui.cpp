@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "base/text_win32.h"
 #include "gui/screenshot.h"
@@ -115,7 +117,7 @@ class NewsWindowTest : public ::testing::Test {
   std::vector<std::string> LeftoverTempFiles() {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((ProgramFolder() + L"kvn*.tmp").c_str(), &found);
+    HANDLE find = FindFirstFileW((ProgramFolder() + L"NetDirect.inf.*.tmp").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do names.push_back(Narrow(found.cFileName));
     while (FindNextFileW(find, &found));
@@ -198,9 +200,11 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
 }
 
 TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
-  // What a program stopped during a download left behind goes with the next update.
-  const std::wstring stale = ProgramFolder() + L"kvn0000.tmp";
-  CloseHandle(CreateFileW(stale.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  // What a stopped download left behind goes with the next update; another program's stays.
+  const std::wstring stale = ProgramFolder() + Widen(NewsDownloadName(0));
+  const std::wstring foreign = ProgramFolder() + L"kvn0000.tmp";
+  for (const std::wstring& path : {stale, foreign})
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_FALSE(LeftoverTempFiles().empty());
   server.Serve("/missing/NetDirect.inf", {404, "<html>Not Found</html>"});
   Update(server.URL("/missing/NetDirect.inf"));
@@ -219,6 +223,40 @@ TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
   EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
   EXPECT_EQ(LocalFile(), "(none)");
   EXPECT_TRUE(LeftoverTempFiles().empty());
+  EXPECT_TRUE(DeleteFileW(foreign.c_str()));
+}
+
+TEST_F(NewsWindowTest, RedirectsOnlyToTheWebAndNotTooMany) {
+  server.Serve("/to-file", {302, "", false, "file:///C:/windows/win.ini"});
+  server.Serve("/to-ftp", {301, "", false, "ftp://127.0.0.1/NetDirect.inf"});
+  server.Serve("/to-blank", {302, "", false, "/final \"x"});  // refused, not escaped and fetched
+  server.Serve("/loop", {302, "", false, "/loop"});
+  server.Serve("/chain", {301, "", false, server.URL("/chain2")});
+  server.Serve("/chain2", {307, "", false, "final"});
+  server.Serve("/final", {200, kGoodFile});
+  for (const char* path : {"/to-file", "/to-ftp", "/to-blank", "/loop"}) {
+    const int before = server.Requests();
+    Update(server.URL(path));
+    EXPECT_EQ(Status(), "Connection error, request aborted") << path;
+    EXPECT_LE(server.Requests() - before, 6) << path;
+  }
+  Update(server.URL("/chain"));  // plain-http hops, absolute and relative, are followed
+  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+}
+
+TEST_F(NewsWindowTest, TheLocalFileIsNetDirectInfWhateverTheAddress) {
+  server.Serve("/desinstaller.exe", {200, kGoodFile});
+  server.Serve("/help.chm", {200, kOtherFile});
+  for (const char* name : {"desinstaller.exe", "help.chm"}) {
+    const std::string path = ProgramFolderUtf8() + name;
+    std::ofstream(path, std::ios::binary) << "keep";
+    Update(server.URL(std::string("/") + name));
+    std::string kept;
+    std::ifstream(path) >> kept;
+    EXPECT_EQ(kept, "keep") << name;
+    DeleteFileW(Widen(path).c_str());
+  }
+  EXPECT_EQ(LocalFile(), kOtherFile);
 }
 
 TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
@@ -267,7 +305,7 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
   EXPECT_EQ(LocalFile(), "");
 }
 
-TEST_F(NewsWindowTest, TheWindowStaysFreeWhileTheServerIsSlow) {
+TEST_F(NewsWindowTest, TheWindowStaysFreeAndDeafToForgedMessagesWhileTheServerIsSlow) {
   server.Serve("/NetDirect.inf", {200, kGoodFile, true});
   news->URL = server.URL("/NetDirect.inf");
   news->ShowDialog();
@@ -280,6 +318,23 @@ TEST_F(NewsWindowTest, TheWindowStaysFreeWhileTheServerIsSlow) {
   EXPECT_FALSE(IsWindowEnabled(news->Dialog().btnUpdate()));
   // A second press meanwhile starts nothing.
   news->Dialog().btnUpdateClick();
+  // Forged as another program would: likely tickets, lParams that point nowhere. Nothing happens.
+  HWND notify = news->NotifyWindow(), dialog = news->Dialog().Handle();
+  std::atomic<bool> done{false};
+  std::thread attacker([&] {
+    for (WPARAM t = 0; t < 64; ++t) {
+      PostMessageW(notify, TNetDirect::kURLSelected, t, 0x10);
+      SendNotifyMessageW(notify, TNetDirect::kURLSelected, GetTickCount() + t, -1);
+      SendMessageTimeoutW(notify, TNetDirect::kURLSelected, t, 0x10, SMTO_NORMAL, 200, nullptr);
+      PostMessageW(dialog, TNetDialog::kDownloadDone, t, 0x10);
+    }
+    done = true;
+  });
+  while (!done) testing::PumpMessages(10);  // the sends are answered as they come
+  attacker.join();
+  testing::PumpMessages(50);
+  EXPECT_TRUE(selected.empty());
+  EXPECT_TRUE(news->Dialog().Downloading());
   server.Release();
   for (int i = 0; i < 1000 && news->Dialog().Downloading(); ++i) testing::PumpMessages(10);
   EXPECT_EQ(server.Requests(), 1);

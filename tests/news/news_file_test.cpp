@@ -174,6 +174,11 @@ TEST(NewsParseTest, HostileFiles) {
   EXPECT_EQ(Parse(""), "");
 }
 
+TEST(NewsParseTest, OnlyTheLinesThatCountAreKept) {
+  EXPECT_EQ(ReadNewsLines("; first\nx=1\nitem0=A\nITEM0=B\nitem05=C\nitem100=D\nsubitem9-99=l|t"),
+            (std::vector<std::string>{"; first", "item0=A", "subitem9-99=l|t"}));
+}
+
 TEST(NewsParseTest, NotFoundPagesAreKnownByTheirFirstLine) {
   const struct {
     std::string file;
@@ -232,32 +237,35 @@ TEST(NewsLinkTest, OnlyWebLinksOpen) {
       {" http://k.example", false},
       {"http://k.example/\nC:\\x.exe", false},
       {"", false},
+      {"http://k.example/a-b_c.d~e/f?g=h&i=j;k,l+m*n!o$p@q#r:s[t]u(v)", true},
+      {"http://k.example/a%20b%C3%A9", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsOpenableLink(c.target), c.opens) << c.target;
+  // A quote could add arguments to the browser's command line; none of these is a URL character.
+  for (const char* bad : {"\" -x", "'", " ", "<", ">", "\\", "\x7F", "\xC3\xA9", "%zz", "%2"})
+    EXPECT_FALSE(IsOpenableLink(std::string("http://k.example/a") + bad)) << bad;
 }
 
-TEST(NewsLinkTest, LocalFileAndAddress) {
-  const struct {
-    const char* url;
-    const char* file;
-  } cases[] = {
-      {"https://www.korvane.example/news/NetDirect.inf", "NetDirect.inf"},
-      {"http://127.0.0.1:8080/other.inf", "other.inf"},
-      {"http://k.example/", "NetDirect.inf"},
-      {"http://k.example/..", "NetDirect.inf"},
-      {"http://k.example/a\\..\\..\\evil.exe", "NetDirect.inf"},
-      {"http://k.example/NetDirect.inf?v=2", "NetDirect.inf"},
-      {"http://k.example/C:evil", "NetDirect.inf"},
-      {"/", "NetDirect.inf"},
-      {"NetDirect.inf", "NetDirect.inf"},
-      {"", "NetDirect.inf"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(LocalNewsFile(c.url), c.file) << c.url;
+TEST(NewsLinkTest, RedirectsStayOnTheWeb) {
+  EXPECT_TRUE(IsAllowedRedirect("http://k.example/a", "HTTPS://k.example/b"));
+  EXPECT_FALSE(IsAllowedRedirect("https://k.example/a", "http://k.example/b"));  // a downgrade
+  // "/b" is resolved against the address before it comes here.
+  for (const char* to : {"file:///C:/Windows/win.ini", "ftp://k.example/a", "/b", "http://k/a b"})
+    EXPECT_FALSE(IsAllowedRedirect("http://k.example/a", to)) << to;
+}
+
+TEST(NewsLinkTest, DownloadNamesAndAddress) {
+  EXPECT_EQ(NewsDownloadName(0xFFFFFFFFu), "NetDirect.inf.ffffffff.tmp");
+  EXPECT_TRUE(IsNewsDownloadName(NewsDownloadName(0x1a2b)));
+  // Only the download's own names: never the news file, another program's file or a look-alike.
+  for (const char* name :
+       {"NetDirect.inf", "kvn12AB.tmp", "NetDirect.inf..tmp", "NetDirect.inf.12.tmp.exe",
+        "NetDirect.inf.1G.tmp", "NetDirect.inf.123456789.tmp"})
+    EXPECT_FALSE(IsNewsDownloadName(name)) << name;
   EXPECT_EQ(NewsAddress(nullptr), kDefaultNewsURL);
   EXPECT_EQ(NewsAddress(""), kDefaultNewsURL);
   EXPECT_EQ(NewsAddress("http://127.0.0.1:1/NetDirect.inf"), "http://127.0.0.1:1/NetDirect.inf");
   EXPECT_EQ(std::string(kDefaultNewsURL).substr(0, 8), "https://");
-  EXPECT_EQ(LocalNewsFile(kDefaultNewsURL), kNewsFileName);
 }
 
 TEST(NewsUpdateTest, OnlyAGoodDownloadReplacesTheFile) {
