@@ -11,10 +11,8 @@
 namespace kvn {
 
 bool ExitWindowsWithPrivilege(UINT flags) {
-  if (!SetProcessPrivilege(L"SeShutdownPrivilege", true)) return false;
-  const bool done = ExitWindowsEx(flags, 0) != FALSE;
-  SetProcessPrivilege(L"SeShutdownPrivilege", false);
-  return done;
+  const EnabledPrivilege shutdown(L"SeShutdownPrivilege");
+  return shutdown.Held() && ExitWindowsEx(flags, 0) != FALSE;
 }
 
 UINT TfMainMem::OptimiseMessage() {
