@@ -46,5 +46,19 @@ TEST(CommandLine, TheStateInFrench) {
             "Charge processeur : 7 %\r\n");
 }
 
+// What a copy takes from a /optimiser message, whoever posted it.
+TEST(OptimiseMessage, TheAmountIsOneTheCommandLineGives) {
+  const struct {
+    std::uint64_t wParam;
+    std::optional<int> amount;
+  } rows[] = {{0, 0},
+              {1, 1},
+              {kMaxOptimiseMB, kMaxOptimiseMB},
+              {kMaxOptimiseMB + 1, {}},
+              {0xFFFFFFFF, {}},
+              {0xFFFFFFFFFFFFFFFF, {}}};
+  for (const auto& r : rows) EXPECT_EQ(OptimiseMessageAmount(r.wParam), r.amount) << r.wParam;
+}
+
 }  // namespace
 }  // namespace kvn
