@@ -50,44 +50,34 @@ TEST(LateBound, FindsWhatTheSystemFolderHasAndNothingElse) {
   }
 }
 
-// The marker DLL built beside the tests (tests/hooks/planted_dll.cpp) under another name in the
-// current folder, as a download or an archive would leave it; true once loaded.
-bool PlantedLoaded(const std::wstring& name) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring marker = std::wstring(temp) + L"planted-" + name + L".txt";
-  return DeleteFileW(marker.c_str()) != FALSE;
-}
-
-// Before any test here loads these libraries: a copy planted in the current folder is never
+// Before any test here loads these libraries: the marker DLL built beside the tests
+// (tests/hooks/planted_dll.cpp), copied under their names into the current folder, is never
 // taken for one, nor, once the search path is restricted, for a name the system looks up.
 TEST(LateBound, APlantedLibraryIsNeverLoaded) {
   wchar_t self[MAX_PATH] = {}, temp[MAX_PATH] = {}, previous[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring planted(self);
-  planted = planted.substr(0, planted.find_last_of(L"\\/") + 1) + L"planted.dll";
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"korvane-planted\\";
+  const std::wstring exe(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  const std::wstring planted = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"planted.dll";
+  const std::wstring folder = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"kvn-planted\\";
   CreateDirectoryW(folder.c_str(), nullptr);
-  const wchar_t* names[] = {L"korvaneprobe.dll", L"psapi.dll", L"dbghelp.dll", L"mapi32.dll"};
-  for (const wchar_t* name : names) {
-    ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + name).c_str(), FALSE)) << name;
-    PlantedLoaded(name);
-  }
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
-  // The attack is real here: a name the system folder lacks is found in the current folder.
-  LoadLibraryW(L"korvaneprobe.dll");
-  ASSERT_TRUE(PlantedLoaded(L"korvaneprobe.dll"));
-  RestrictDllSearchPath();
-  LoadLibraryW(L"korvaneprobe.dll");
-  EXPECT_FALSE(PlantedLoaded(L"korvaneprobe.dll"));
-  for (const wchar_t* name : names) {
+  const auto loaded = [&](const std::wstring& name) {  // the marker it leaves, taken away
+    return DeleteFileW((std::wstring(temp) + L"planted-" + name + L".txt").c_str()) != FALSE;
+  };
+  for (const wchar_t* name : {L"probe.dll", L"psapi.dll", L"dbghelp.dll", L"mapi32.dll"}) {
+    ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + name).c_str(), FALSE));
+    loaded(name);
+    if (name == std::wstring(L"probe.dll")) {
+      LoadLibraryW(name);  // the attack is real here: the system folder has no such file
+      ASSERT_TRUE(loaded(name));
+      RestrictDllSearchPath();
+      LoadLibraryW(name);
+    }
     SystemLibrary(name);
-    EXPECT_FALSE(PlantedLoaded(name)) << name;
+    EXPECT_FALSE(loaded(name)) << name;
+    DeleteFileW((folder + name).c_str());
   }
   SetCurrentDirectoryW(previous);
-  for (const wchar_t* name : names) DeleteFileW((folder + name).c_str());
   RemoveDirectoryW(folder.c_str());
 }
 

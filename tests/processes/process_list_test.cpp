@@ -262,19 +262,11 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
 
 // Only a start time known at the listing and unchanged since lets the process be ended.
 TEST(EndListedProcessTest, TheStartTimeMustMatchTheListings) {
-  const struct {
-    std::uint64_t listed, now;
-    EndOutcome outcome;
-  } rows[] = {{7, 7, EndOutcome::Ended},
-              {7, 8, EndOutcome::Gone},
-              {0, 0, EndOutcome::Gone},
-              {0, 7, EndOutcome::Gone},
-              {7, 0, EndOutcome::Gone}};
-  for (const auto& r : rows) {
+  for (const auto& [listed, now] : {std::pair{7, 7}, {7, 8}, {0, 0}, {0, 7}, {7, 0}}) {
     fakes::FakeProcessSystem system;
-    system.processes = {{40, 1, 8, "notepad.exe", r.now}};
-    EXPECT_EQ(EndListedProcess(system, 40, "notepad.exe", r.listed).outcome, r.outcome) << r.listed;
-    EXPECT_EQ(system.ended.size(), r.outcome == EndOutcome::Ended ? 1u : 0u);
+    system.processes = {{40, 1, 8, "notepad.exe", static_cast<std::uint64_t>(now)}};
+    EndListedProcess(system, 40, "notepad.exe", listed);
+    EXPECT_EQ(system.ended.size(), listed == now && now ? 1u : 0u) << listed << " " << now;
   }
 }
 

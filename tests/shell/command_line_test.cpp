@@ -48,16 +48,9 @@ TEST(CommandLine, TheStateInFrench) {
 
 // What a copy takes from a /optimiser message, whoever posted it.
 TEST(OptimiseMessage, TheAmountIsOneTheCommandLineGives) {
-  const struct {
-    std::uint64_t wParam;
-    std::optional<int> amount;
-  } rows[] = {{0, 0},
-              {1, 1},
-              {kMaxOptimiseMB, kMaxOptimiseMB},
-              {kMaxOptimiseMB + 1, {}},
-              {0xFFFFFFFF, {}},
-              {0xFFFFFFFFFFFFFFFF, {}}};
-  for (const auto& r : rows) EXPECT_EQ(OptimiseMessageAmount(r.wParam), r.amount) << r.wParam;
+  for (const std::uint64_t wParam : {0ull, 1ull, 1048576ull, 1048577ull, 0xFFFFFFFFull})
+    EXPECT_EQ(OptimiseMessageAmount(wParam),
+              wParam <= 1048576 ? std::optional<int>(static_cast<int>(wParam)) : std::nullopt);
 }
 
 }  // namespace
