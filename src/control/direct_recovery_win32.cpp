@@ -67,6 +67,7 @@ class Win32DirectRecovery : public DirectRecoverySystem {
 
   bool EnablePrivilege(const char* name) override {
     auto& privilege = enabled_[name];
+    privilege.reset();  // an earlier enabling puts its state back first
     privilege = std::make_unique<EnabledPrivilege>(Widen(name).c_str());
     return privilege->Held();
   }
