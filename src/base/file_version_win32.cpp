@@ -3,18 +3,33 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/late_bound_win32.h"
 #include "base/text_win32.h"
 
 namespace kvn {
 
 namespace {
 
+// version.dll is not among the libraries Windows always takes from the system folder: imported,
+// a copy beside the program would be loaded at start. Looked up here, it comes from there.
+using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+
+BOOL QueryVersionValue(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT length) {
+  static const auto query = LateBound<QueryFn>(L"version.dll", "VerQueryValueW");
+  return query ? query(block, subBlock, buffer, length) : FALSE;
+}
+
 std::vector<BYTE> VersionBlock(const std::wstring& path) {
+  static const auto getSize = LateBound<SizeFn>(L"version.dll", "GetFileVersionInfoSizeW");
+  static const auto getInfo = LateBound<InfoFn>(L"version.dll", "GetFileVersionInfoW");
+  if (!getSize || !getInfo) return {};
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  const DWORD size = getSize(path.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
+  if (!getInfo(path.c_str(), 0, size, block.data())) return {};
   return block;
 }
 
@@ -25,8 +40,8 @@ std::optional<VS_FIXEDFILEINFO> FixedFileVersion(const std::wstring& path) {
   if (block.empty()) return std::nullopt;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-      length < sizeof(VS_FIXEDFILEINFO))
+  if (!QueryVersionValue(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      !fixed || length < sizeof(VS_FIXEDFILEINFO))
     return std::nullopt;
   return *fixed;
 }
@@ -36,14 +51,14 @@ std::string FileVersionText(const std::wstring& path, const wchar_t* name) {
   if (block.empty()) return {};
   WORD* translation = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translation), &length) ||
+  if (!QueryVersionValue(block.data(), L"\\VarFileInfo\\Translation",
+                         reinterpret_cast<void**>(&translation), &length) ||
       !translation || length < 2 * sizeof(WORD))
     return {};
   wchar_t query[96];
   swprintf(query, 96, L"\\StringFileInfo\\%.4x%.4x\\%ls", translation[0], translation[1], name);
   wchar_t* text = nullptr;
-  if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&text), &length) || !text ||
+  if (!QueryVersionValue(block.data(), query, reinterpret_cast<void**>(&text), &length) || !text ||
       length == 0)
     return {};
   return Narrow(std::wstring(text, wcsnlen(text, length)));

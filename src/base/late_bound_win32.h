@@ -5,7 +5,17 @@
 // current folder, is never loaded).
 #include <windows.h>
 
+#include <string>
+
 namespace kvn {
+
+// Takes the current folder out of the DLL search path, and where the system allows it (Windows 8,
+// or 7 with its update) leaves only the system folder in it, for what the system itself loads
+// by name on the program's behalf. First thing at start.
+void RestrictDllSearchPath();
+
+// The system folder's file of that name ("hhctrl.ocx"), or empty.
+std::wstring SystemFolderFile(const wchar_t* file);
 
 // The system folder's DLL of that name ("dbghelp.dll"), loaded once and kept for the run; null
 // when the system has none.

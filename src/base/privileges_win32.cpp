@@ -1,41 +1,25 @@
 #include "base/privileges_win32.h"
 
-#include "base/unique_handle_win32.h"
-
 namespace kvn {
 
-namespace {
-
-// The adjustment call's answer, and whether the token really holds the privilege (the call
-// succeeds without enabling one the token lacks).
-bool AdjustPrivilege(const wchar_t* name, bool enable, bool& held) {
-  held = false;
-  KernelHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-    return false;
+EnabledPrivilege::EnabledPrivilege(const wchar_t* name) {
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.put()))
+    return;
   TOKEN_PRIVILEGES privileges{};
-  if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return false;
+  if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) return;
   privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-  TOKEN_PRIVILEGES previous{};
-  DWORD previousSize = sizeof(previous);
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  DWORD previousSize = sizeof(previous_);
   SetLastError(ERROR_SUCCESS);
-  const bool adjusted = AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(previous),
-                                              &previous, &previousSize) != FALSE;
-  held = adjusted && GetLastError() != ERROR_NOT_ALL_ASSIGNED;
-  return adjusted;
+  adjusted_ = AdjustTokenPrivileges(token_.get(), FALSE, &privileges, sizeof(previous_), &previous_,
+                                    &previousSize) != FALSE;
+  held_ = adjusted_ && GetLastError() != ERROR_NOT_ALL_ASSIGNED;
 }
 
-}  // namespace
-
-bool SetProcessPrivilege(const wchar_t* name, bool enable) {
-  bool held = false;
-  return AdjustPrivilege(name, enable, held);
-}
-
-bool EnableHeldPrivilege(const wchar_t* name) {
-  bool held = false;
-  return AdjustPrivilege(name, true, held) && held;
+EnabledPrivilege::~EnabledPrivilege() {
+  // The previous state lists only what the call changed: nothing when it was enabled already.
+  if (adjusted_ && previous_.PrivilegeCount > 0)
+    AdjustTokenPrivileges(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
 }
 
 }  // namespace kvn

@@ -1,15 +1,31 @@
 #pragma once
-// A privilege of the program's own token, enabled for a call that needs it and disabled after.
+// A privilege of the program's own token, enabled for a call that needs it and put back as it
+// was afterwards: one the token had enabled already stays enabled (another part of the program,
+// or whoever started it, may rely on it).
 #include <windows.h>
+
+#include "base/unique_handle_win32.h"
 
 namespace kvn {
 
-// Opens the program's token (TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY), looks the privilege up on the
-// local system and enables or disables it; true when the adjustment call succeeded.
-bool SetProcessPrivilege(const wchar_t* name, bool enable);
+class EnabledPrivilege {
+ public:
+  // Opens the program's token (TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY), looks the privilege up on
+  // the local system and enables it, keeping the state it had.
+  explicit EnabledPrivilege(const wchar_t* name);
+  ~EnabledPrivilege();
+  EnabledPrivilege(const EnabledPrivilege&) = delete;
+  EnabledPrivilege& operator=(const EnabledPrivilege&) = delete;
 
-// Enables a privilege and says whether the token holds it at all (the adjustment succeeds without
-// enabling a privilege the token lacks).
-bool EnableHeldPrivilege(const wchar_t* name);
+  // The token holds the privilege and it is enabled now (the adjustment call succeeds without
+  // enabling a privilege the token lacks).
+  bool Held() const { return held_; }
+
+ private:
+  KernelHandle token_;
+  TOKEN_PRIVILEGES previous_{};
+  bool adjusted_ = false;
+  bool held_ = false;
+};
 
 }  // namespace kvn

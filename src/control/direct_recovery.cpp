@@ -41,7 +41,7 @@ DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
       result.ran.push_back(kStepFileCache);
     else
       Skip(writeLog, kStepFileCache, "échec");
-    system.DisablePrivilege(kQuotaPrivilege);
+    system.RestorePrivilege(kQuotaPrivilege);
   }
 
   // The modified pages are written out first, so that the purge also frees what they held.
@@ -59,7 +59,7 @@ DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
       else
         Skip(writeLog, step, "échec");
     }
-    system.DisablePrivilege(kProfilePrivilege);
+    system.RestorePrivilege(kProfilePrivilege);
   }
   return result;
 }

@@ -25,7 +25,8 @@ class DirectRecoverySystem {
   virtual bool HasSetSystemInformation() = 0;
   // Enables a privilege of the program's own token; false when it is not held.
   virtual bool EnablePrivilege(const char* name) = 0;
-  virtual void DisablePrivilege(const char* name) = 0;
+  // Puts it back as it was before EnablePrivilege.
+  virtual void RestorePrivilege(const char* name) = 0;
   virtual bool TrimSystemFileCache() = 0;                     // SetSystemFileCacheSize(-1, -1, 0)
   virtual bool MemoryListCommand(std::uint32_t command) = 0;  // class 80, the command
 };

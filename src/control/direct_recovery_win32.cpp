@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <map>
+#include <memory>
+#include <string>
+
 #include "base/late_bound_win32.h"
 #include "base/privileges_win32.h"
 #include "base/text_win32.h"
@@ -62,11 +66,12 @@ class Win32DirectRecovery : public DirectRecoverySystem {
   bool HasSetSystemInformation() override { return setSystemInformation_ != nullptr; }
 
   bool EnablePrivilege(const char* name) override {
-    return EnableHeldPrivilege(Widen(name).c_str());
+    auto& privilege = enabled_[name];
+    privilege.reset();  // an earlier enabling puts its state back first
+    privilege = std::make_unique<EnabledPrivilege>(Widen(name).c_str());
+    return privilege->Held();
   }
-  void DisablePrivilege(const char* name) override {
-    SetProcessPrivilege(Widen(name).c_str(), false);
-  }
+  void RestorePrivilege(const char* name) override { enabled_.erase(name); }
 
   bool TrimSystemFileCache() override {
     return setFileCacheSize_(static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1), 0) != FALSE;
@@ -82,6 +87,7 @@ class Win32DirectRecovery : public DirectRecoverySystem {
   EnumProcessesFn enumProcesses_ = nullptr;
   SetFileCacheSizeFn setFileCacheSize_ = nullptr;
   SetSystemInformationFn setSystemInformation_ = nullptr;
+  std::map<std::string, std::unique_ptr<EnabledPrivilege>> enabled_;
 };
 
 }  // namespace

@@ -64,7 +64,7 @@ std::string PriorityText(long basePriority) {
 }
 
 EndResult EndListedProcess(ProcessSystem& system, std::uint32_t processId,
-                           const std::string& exeFile) {
+                           const std::string& exeFile, std::uint64_t created) {
   auto listedUnderName = [&] {
     for (const ProcessEntry& p : system.Processes())
       if (p.processId == processId) return p.exeFile == exeFile;
@@ -78,9 +78,11 @@ EndResult EndListedProcess(ProcessSystem& system, std::uint32_t processId,
     if (!exeFile.empty() && !listedUnderName()) result = {EndOutcome::Gone, 0};
     return result;
   }
-  // Held open, the identifier stays this process's: what the snapshot lists under it now is
-  // what would be ended.
-  if (!exeFile.empty() && (!process->StillRunning() || !listedUnderName()))
+  // Held open, the identifier stays this process's: what the snapshot lists under it now, and
+  // the start time it has, are those of what would be ended. A start time unknown at the
+  // listing proves nothing: such a process is left alone.
+  if (!exeFile.empty() && (!process->StillRunning() || created == 0 ||
+                           process->CreationTime() != created || !listedUnderName()))
     return {EndOutcome::Gone, 0};
   if (process->Terminate(result.error)) return {EndOutcome::Ended, 0};
   return result;
@@ -113,7 +115,8 @@ void ProcessView::Rebuild(const std::vector<Column>& columns,
 void ProcessView::MakeProcessList() {
   mode_ = 1;
   std::vector<std::vector<std::string>> rows;
-  for (const ProcessEntry& p : system_.Processes())
+  listed_ = system_.Processes();
+  for (const ProcessEntry& p : listed_)
     rows.push_back({p.exeFile, HexIdText(p.processId), std::to_string(p.threadCount),
                     PriorityText(p.basePriority)});
   // "#Threads" keeps the default width: its title needs more than 50 px in Tahoma.
@@ -154,10 +157,13 @@ void ProcessView::Closeprocess1Click() {
   const bool hasRow = row >= 1 && row < grid.RowCount() && grid.ColCount() >= 2;
   const std::uint32_t processId = hasRow ? ParseIdText(grid.Cell(1, row)) : 0;
   const std::string exeFile = hasRow ? grid.Cell(0, row) : std::string();
+  std::uint64_t created = 0;
+  for (const ProcessEntry& p : listed_)
+    if (p.processId == processId && mode_ == 1) created = p.created;
 
   if (!AskWarning || !AskWarning(kWarningCaption, kWarningText)) return;
   if (mode_ != 1) return;
-  const EndResult result = EndListedProcess(system_, processId, exeFile);
+  const EndResult result = EndListedProcess(system_, processId, exeFile, created);
   MakeProcessList();
   if (result.outcome == EndOutcome::Failed && ShowMessage)
     ShowMessage(system_.ErrorText(result.error));

@@ -29,6 +29,8 @@ struct ProcessEntry {
   std::uint32_t threadCount = 0;
   long basePriority = 0;
   std::string exeFile;
+  // When it started (100 ns units since 1601); 0 when the program may not ask.
+  std::uint64_t created = 0;
 };
 
 struct ThreadEntry {
@@ -49,6 +51,8 @@ class OpenedProcess {
  public:
   virtual ~OpenedProcess() = default;
   virtual bool StillRunning() = 0;
+  // As ProcessEntry::created.
+  virtual std::uint64_t CreationTime() = 0;
   // Ends it with exit code 0; false with the system's error code when Windows refuses.
   virtual bool Terminate(std::uint32_t& error) = 0;
 };
@@ -61,7 +65,8 @@ class ProcessSystem {
   virtual std::vector<ProcessEntry> Processes() = 0;
   virtual std::vector<ThreadEntry> Threads() = 0;
   virtual std::vector<ModuleEntry> Modules() = 0;  // of the program's own process
-  // Opens with all access rights; null with the system's error code when refused.
+  // Opens with the rights to end, query and wait for it, not inheritable; null with the system's
+  // error code when refused.
   virtual std::unique_ptr<OpenedProcess> Open(std::uint32_t processId, std::uint32_t& error) = 0;
   // The system's message for an error code.
   virtual std::string ErrorText(std::uint32_t error) = 0;
@@ -78,10 +83,11 @@ struct EndResult {
   std::uint32_t error = 0;
 };
 
-// Ends the process with this identifier only while it still runs the executable listed for it.
-// An empty name (the empty row) skips the check and fails as Windows fails.
+// Ends the process with this identifier only while it is still the one listed: the same
+// executable, started at the same time (another copy of the same program may have been given the
+// identifier since). An empty name (the empty row) skips the checks and fails as Windows fails.
 EndResult EndListedProcess(ProcessSystem& system, std::uint32_t processId,
-                           const std::string& exeFile);
+                           const std::string& exeFile, std::uint64_t created);
 
 struct ProcessViewControls {
   ui::GroupBox& gbProcessus;
@@ -129,6 +135,7 @@ class ProcessView {
 
   ProcessViewControls c_;
   ProcessSystem& system_;
+  std::vector<ProcessEntry> listed_;  // the process list shown
   std::uint8_t mode_ = 0;
 };
 

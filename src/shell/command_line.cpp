@@ -20,10 +20,15 @@ int ParseMegabytes(const std::string& text) {
     if (c < '0' || c > '9') return 0;
     value = value * 10 + (c - '0');
   }
-  return value >= 1 && value <= 1048576 ? static_cast<int>(value) : 0;
+  return value >= 1 && value <= kMaxOptimiseMB ? static_cast<int>(value) : 0;
 }
 
 }  // namespace
+
+std::optional<int> OptimiseMessageAmount(std::uint64_t wParam) {
+  if (wParam > static_cast<std::uint64_t>(kMaxOptimiseMB)) return std::nullopt;
+  return static_cast<int>(wParam);
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;

@@ -3,6 +3,8 @@
 //   korvane.exe                 the program as usual
 //   korvane.exe /optimiser [Mo] one recovery series in the running copy (started hidden if none)
 //   korvane.exe /etat           free memory, page-file use and processor load on the console
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,14 @@ inline constexpr const char* kUsage =
     "tourne pas).\r\n"
     "  /optimiser Mo\t\tla même, de Mo mégaoctets.\r\n"
     "  /etat\t\taffiche la mémoire libre, le fichier d'échange et la charge du processeur.";
+
+// The largest amount /optimiser takes: 1 TB.
+inline constexpr int kMaxOptimiseMB = 1048576;
+
+// The amount a /optimiser message carries, as the running copy takes it from whichever program
+// posted it: 0 (the window's own amount) or 1 to kMaxOptimiseMB, which the series keeps within
+// the installed memory. No copy of Korvane sends anything else: nothing is done then.
+std::optional<int> OptimiseMessageAmount(std::uint64_t wParam);
 
 // The arguments after the program's name. Options are case-insensitive and start with '/' or '-'.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);

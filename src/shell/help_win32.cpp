@@ -38,7 +38,12 @@ std::wstring RegisteredLibrary() {
     wchar_t expanded[MAX_PATH] = {};
     if (ExpandEnvironmentStringsW(file.c_str(), expanded, MAX_PATH) - 1 < MAX_PATH) file = expanded;
   }
-  return file;
+  // A bare name would be looked for in the current folder: the system folder's copy then.
+  const bool full = (file.size() > 2 && file[1] == L':' && (file[2] == L'\\' || file[2] == L'/')) ||
+                    file.starts_with(L"\\\\");
+  if (!full && !file.empty() && file.find_first_of(L"\\/:") == std::wstring::npos)
+    return SystemFolderFile(file.c_str());
+  return full ? file : std::wstring();
 }
 
 void ReadFileVersion(const std::wstring& file, HtmlHelpVersion& version) {
@@ -73,7 +78,8 @@ const HtmlHelpLibrary& Library() {
     HtmlHelpLibrary found;
     found.version = InstalledFile().version;
     if (!found.version.present) return found;
-    HMODULE module = LoadLibraryW(InstalledFile().path.c_str());
+    HMODULE module =
+        LoadLibraryExW(InstalledFile().path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) return found;
     found.wide = LateBound<HtmlHelpW>(module, "HtmlHelpW");
     found.ansi = LateBound<HtmlHelpA>(module, "HtmlHelpA");

@@ -205,14 +205,18 @@ void TfMainMem::CheckHtmlHelp() {
 }
 
 void TfMainMem::AcceptMessagesFromLowerRights() {
-  // A copy run as administrator still hears a second copy or a script started without: the
-  // messages they post carry no data.
-  const auto change =
-      LateBound<BOOL(WINAPI*)(UINT, DWORD)>(L"user32.dll", "ChangeWindowMessageFilter");
-  constexpr DWORD kAllow = 1;  // MSGFLT_ADD
-  if (!change) return;
-  change(WM_USER, kAllow);
-  change(OptimiseMessage(), kAllow);
+  // A copy run as administrator still takes "/optimiser" from a script or a scheduled task run
+  // without: that one message, carrying only an amount the handler checks, on this window only.
+  // Everything else from lower rights stays refused by Windows, a second copy's WM_USER included.
+  using ChangeFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using ChangeFilterFn = BOOL(WINAPI*)(UINT, DWORD);
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for Vista's form
+  if (const auto changeEx =
+          LateBound<ChangeFilterExFn>(L"user32.dll", "ChangeWindowMessageFilterEx"))
+    changeEx(host_.Handle(), OptimiseMessage(), kAllow, nullptr);
+  else if (const auto change =
+               LateBound<ChangeFilterFn>(L"user32.dll", "ChangeWindowMessageFilter"))
+    change(OptimiseMessage(), kAllow);  // Vista's filter is the whole process's
 }
 
 }  // namespace kvn

@@ -4,6 +4,7 @@
 #include "shell/main_window_win32.h"
 
 #include "base/privileges_win32.h"
+#include "shell/command_line.h"
 #include "shell/crash_report_win32.h"
 #include "shell/help_win32.h"
 #include "ui/win32/form_host.h"
@@ -11,10 +12,8 @@
 namespace kvn {
 
 bool ExitWindowsWithPrivilege(UINT flags) {
-  if (!SetProcessPrivilege(L"SeShutdownPrivilege", true)) return false;
-  const bool done = ExitWindowsEx(flags, 0) != FALSE;
-  SetProcessPrivilege(L"SeShutdownPrivilege", false);
-  return done;
+  const EnabledPrivilege shutdown(L"SeShutdownPrivilege");
+  return shutdown.Held() && ExitWindowsEx(flags, 0) != FALSE;
 }
 
 UINT TfMainMem::OptimiseMessage() {
@@ -24,10 +23,13 @@ UINT TfMainMem::OptimiseMessage() {
 
 bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == OptimiseMessage() && msg != 0) {
-    // Not while the fault report is ending the program.
-    if (!Faulted() && wParam > 0)
-      recovery_->StartSeries(static_cast<std::int64_t>(wParam));
-    else if (!Faulted())
+    // Any program may post it, one with lower rights included: an amount no copy of Korvane
+    // sends does nothing, and a series already running goes on as it was (StartSeries). Not
+    // while the fault report is ending the program.
+    const std::optional<int> amount = OptimiseMessageAmount(wParam);
+    if (amount && *amount > 0 && !Faulted())
+      recovery_->StartSeries(*amount);
+    else if (amount && !Faulted())
       recovery_->StartSeries();
     result = 0;
     return true;

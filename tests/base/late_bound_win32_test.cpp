@@ -50,6 +50,37 @@ TEST(LateBound, FindsWhatTheSystemFolderHasAndNothingElse) {
   }
 }
 
+// Before any test here loads these libraries: the marker DLL built beside the tests
+// (tests/hooks/planted_dll.cpp), copied under their names into the current folder, is never
+// taken for one, nor, once the search path is restricted, for a name the system looks up.
+TEST(LateBound, APlantedLibraryIsNeverLoaded) {
+  wchar_t self[MAX_PATH] = {}, temp[MAX_PATH] = {}, previous[MAX_PATH] = {};
+  const std::wstring exe(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  const std::wstring planted = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"planted.dll";
+  const std::wstring folder = std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"kvn-planted\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  const auto loaded = [&](const std::wstring& name) {  // the marker it leaves, taken away
+    return DeleteFileW((std::wstring(temp) + L"planted-" + name + L".txt").c_str()) != FALSE;
+  };
+  for (const wchar_t* name : {L"probe.dll", L"psapi.dll", L"dbghelp.dll", L"mapi32.dll"}) {
+    ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + name).c_str(), FALSE));
+    loaded(name);
+    if (name == std::wstring(L"probe.dll")) {
+      LoadLibraryW(name);  // the attack is real here: the system folder has no such file
+      ASSERT_TRUE(loaded(name));
+      RestrictDllSearchPath();
+      LoadLibraryW(name);
+    }
+    SystemLibrary(name);
+    EXPECT_FALSE(loaded(name)) << name;
+    DeleteFileW((folder + name).c_str());
+  }
+  SetCurrentDirectoryW(previous);
+  RemoveDirectoryW(folder.c_str());
+}
+
 TEST(LateBound, LoadsEachLibraryFromTheSystemFolder) {
   const std::wstring folder = SystemFolder();
   ASSERT_FALSE(folder.empty());

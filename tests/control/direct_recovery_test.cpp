@@ -19,9 +19,9 @@ TEST(DirectRecovery, StepsRunInOrderWithTheirPrivilegesAndNeverTheIdleProcess) {
   std::vector<std::string> log;
   const auto result = RunDirectRecovery(system, [&](const std::string& l) { log.push_back(l); });
   EXPECT_THAT(system.calls, ElementsAre("empty 4", "empty 8", "enable SeIncreaseQuotaPrivilege",
-                                        "trim", "disable SeIncreaseQuotaPrivilege",
+                                        "trim", "restore SeIncreaseQuotaPrivilege",
                                         "enable SeProfileSingleProcessPrivilege", "list 3",
-                                        "list 4", "disable SeProfileSingleProcessPrivilege"));
+                                        "list 4", "restore SeProfileSingleProcessPrivilege"));
   EXPECT_THAT(result.ran, ElementsAre("working sets", "cache de fichiers", "liste modifiée",
                                       "liste d'attente"));
   EXPECT_EQ(result.processesEmptied, 2);
@@ -97,7 +97,7 @@ TEST(DirectRecovery, AStepThatCannotRunIsSkippedWithOneLineAndTheOthersGoOn) {
       };
       if (!system.held[privilege]) continue;
       EXPECT_EQ(count(std::string("enable ") + privilege),
-                count(std::string("disable ") + privilege))
+                count(std::string("restore ") + privilege))
           << c.name;
     }
   }

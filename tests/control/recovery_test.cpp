@@ -295,7 +295,8 @@ TEST(Recovery, AStartDuringAPassDoesNothing) {
   } cases[] = {
       {"button", false, 3, 6, 12},   {"menu", false, 3, 6, 12},   {"hot key", false, 3, 6, 12},
       {"start-up", false, 3, 6, 12}, {"button", true, 1, 1, 2},   {"menu", true, 1, 1, 2},
-      {"hot key", true, 1, 1, 2},    {"start-up", true, 1, 1, 2},
+      {"hot key", true, 1, 1, 2},    {"start-up", true, 1, 1, 2}, {"/optimiser", false, 3, 6, 12},
+      {"/optimiser", true, 1, 1, 2},
   };
   for (const auto& c : cases) {
     Window w;
@@ -308,6 +309,7 @@ TEST(Recovery, AStartDuringAPassDoesNothing) {
       if (command == "menu") w.RecoverRAM1.Click();
       if (command == "hot key") w.recovery->StartSeries();
       if (command == "start-up") w.recovery->RecupRam();
+      if (command == "/optimiser") w.recovery->StartSeries(50);
     };
     int pumps = 0;
     w.memory.onPump = [&] {

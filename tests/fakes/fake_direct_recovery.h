@@ -38,8 +38,8 @@ struct FakeDirectRecoverySystem : DirectRecoverySystem {
     calls.push_back(std::string("enable ") + name);
     return held[name];
   }
-  void DisablePrivilege(const char* name) override {
-    calls.push_back(std::string("disable ") + name);
+  void RestorePrivilege(const char* name) override {
+    calls.push_back(std::string("restore ") + name);
   }
   bool TrimSystemFileCache() override {
     calls.push_back("trim");

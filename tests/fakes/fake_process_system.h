@@ -57,6 +57,11 @@ class FakeProcessSystem : public ProcessSystem {
         if (e == id_) return false;
       return true;
     }
+    std::uint64_t CreationTime() override {
+      for (const ProcessEntry& p : system_.processes)
+        if (p.processId == id_) return p.created;
+      return 0;
+    }
     bool Terminate(std::uint32_t& error) override {
       if (auto e = system_.terminateErrors.find(id_); e != system_.terminateErrors.end()) {
         error = e->second;

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "base/late_bound_win32.h"
 #include "shell/main_window_win32.h"
 #include "shell/program_win32.h"
 
@@ -34,6 +35,8 @@ int Recurse(int depth) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  // Before anything loads a DLL by name: no copy planted in the current folder is taken.
+  kvn::RestrictDllSearchPath();
   kvn::StartOptions options;
   options.arguments = kvn::ProgramArguments();
   if (std::string key = Environment("KORVANE_TEST_KEY"); !key.empty()) options.programKey = key;

@@ -88,8 +88,9 @@ class ProcessViewTest : public ::testing::Test {
   void ListProcesses(int count) {
     system.processes.clear();
     for (int i = 0; i < count; ++i)
-      system.processes.push_back(
-          {static_cast<std::uint32_t>(100 + 4 * i), 1, 8, "prog" + std::to_string(i) + ".exe"});
+      system.processes.push_back({static_cast<std::uint32_t>(100 + 4 * i), 1, 8,
+                                  "prog" + std::to_string(i) + ".exe",
+                                  static_cast<std::uint64_t>(5000 + i)});
   }
   std::vector<std::string> Row(int row) {
     std::vector<std::string> cells;
@@ -228,6 +229,12 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
            if (p.processId == 104) p.exeFile = "other.exe";
        },
        false},
+      {"identifier reused by another copy of the same program",
+       [](auto& s) {
+         for (auto& p : s.processes)
+           if (p.processId == 104) p.created += 1;
+       },
+       false},
       {"ending, not yet gone from the list", [](auto& s) { s.exited.push_back(104); }, false},
       {"refused by Windows", [](auto& s) { s.openErrors[104] = 5; }, true},
       {"ending refused", [](auto& s) { s.terminateErrors[104] = 5; }, true},
@@ -250,6 +257,16 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
     // Whatever happened, the list shows the table as it is now.
     EXPECT_EQ(form.Grid.RowCount() - 1,
               static_cast<int>(std::max<std::size_t>(system.processes.size(), 1)));
+  }
+}
+
+// Only a start time known at the listing and unchanged since lets the process be ended.
+TEST(EndListedProcessTest, TheStartTimeMustMatchTheListings) {
+  for (const auto& [listed, now] : {std::pair{7, 7}, {7, 8}, {0, 0}, {0, 7}, {7, 0}}) {
+    fakes::FakeProcessSystem system;
+    system.processes = {{40, 1, 8, "notepad.exe", static_cast<std::uint64_t>(now)}};
+    EndListedProcess(system, 40, "notepad.exe", listed);
+    EXPECT_EQ(system.ended.size(), listed == now && now ? 1u : 0u) << listed << " " << now;
   }
 }
 

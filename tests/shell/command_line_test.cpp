@@ -46,5 +46,12 @@ TEST(CommandLine, TheStateInFrench) {
             "Charge processeur : 7 %\r\n");
 }
 
+// What a copy takes from a /optimiser message, whoever posted it.
+TEST(OptimiseMessage, TheAmountIsOneTheCommandLineGives) {
+  for (const std::uint64_t wParam : {0ull, 1ull, 1048576ull, 1048577ull, 0xFFFFFFFFull})
+    EXPECT_EQ(OptimiseMessageAmount(wParam),
+              wParam <= 1048576 ? std::optional<int>(static_cast<int>(wParam)) : std::nullopt);
+}
+
 }  // namespace
 }  // namespace kvn
