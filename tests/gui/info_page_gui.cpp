@@ -141,7 +141,8 @@ TEST(InfoPageChild, ReportsThePage) {
     GTEST_SKIP() << "run by InfoPageReleases with the release to pretend";
   InitializeCpuLibrary();
   ui::win32::InitToolkit();
-  auto window = std::make_unique<TfMainMem>();
+  const testing::RegistryRootForTest root("info page child");
+  auto window = std::make_unique<TfMainMem>(root.Places());
   ASSERT_TRUE(window->Create());
   testing::PumpMessages(100);
   ShowInformationPage(*window);

@@ -360,7 +360,9 @@ TEST_F(MainWindowTest, ASecondCopyBringsTheFirstBackAndEnds) {
   window->TrayIcon1.HideMainWindow();
   ASSERT_FALSE(IsWindowVisible(window->Handle()));
   // The second copy finds this window, hands over and ends at once without a window of its own.
-  EXPECT_EQ(KorvaneMain(SW_SHOWNORMAL), 0);
+  StartOptions second;
+  second.places = root.Places();
+  EXPECT_EQ(KorvaneMain(SW_SHOWNORMAL, second), 0);
   testing::PumpMessages(200);  // WM_USER reaches the first copy
   EXPECT_TRUE(IsWindowVisible(window->Handle()));
   EXPECT_TRUE(window->TrayIcon1.IconVisible());
@@ -387,7 +389,7 @@ TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
 // The saved sampling interval drives the timers and the speed menu's mark; one the menu does not
 // offer (0 among them) means the default.
 TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
-  const std::string key = "Software\\Korvane tests\\interval";
+  const testing::RegistryRootForTest root("interval");
   struct Case {
     std::uint32_t saved;
     unsigned interval;
@@ -396,11 +398,12 @@ TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
   const Case cases[] = {
       {0, 1000, "Normale"}, {750, 1000, "Normale"}, {500, 500, "Haute"}, {2000, 2000, "Basse"}};
   for (const Case& c : cases) {
-    auto settings = Win32Registry().Open(RegistryRoot::CurrentUser, key + "\\settings", true);
+    auto settings =
+        Win32Registry().Open(RegistryRoot::CurrentUser, root.Path() + "\\settings", true);
     ASSERT_TRUE(settings);
     settings->WriteDword("Inter", c.saved);
     settings.reset();
-    TfMainMem window(key);
+    TfMainMem window(root.Places());
     ASSERT_TRUE(window.Create());
     for (ui::Timer* timer : {&window.form.Timer1, &window.form.Timer2}) {
       EXPECT_EQ(timer->Interval(), c.interval) << c.saved;
@@ -411,7 +414,6 @@ TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
                               (window.form.Haute1.Checked ? "Haute" : "");
     EXPECT_EQ(marks, c.checked) << c.saved;
   }
-  SHDeleteKeyW(HKEY_CURRENT_USER, Widen(key).c_str());
 }
 
 // The About page's links answer the mouse: red under it, blue again when it leaves, white while

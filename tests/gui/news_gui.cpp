@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "base/text_win32.h"
+#include "gui/registry_root.h"
 #include "gui/screenshot.h"
 #include "news/net_direct_win32.h"
 #include "shell/main_window_win32.h"
@@ -332,7 +333,8 @@ TEST_F(NewsWindowTest, InfosDirectsOpensANewDialogAtTheOverriddenAddress) {
   InitializeCpuLibrary();
   server.Serve("/mirror/NetDirect.inf", {200, kGoodFile});
   SetEnvironmentVariableW(L"KORVANE_NEWS_URL", Widen(server.URL("/mirror/NetDirect.inf")).c_str());
-  auto window = std::make_unique<TfMainMem>();
+  const testing::RegistryRootForTest root("news");
+  auto window = std::make_unique<TfMainMem>(root.Places());
   ASSERT_TRUE(window->Create());
   window->form.Btn1.Click();
   ASSERT_TRUE(window->NetDirect1);

@@ -109,8 +109,10 @@ class Program {
     reader_ = std::thread([this] {
       char buffer[512];
       DWORD n = 0;
-      while (ReadFile(read_, buffer, sizeof(buffer), &n, nullptr) && n > 0)
+      while (ReadFile(read_, buffer, sizeof(buffer), &n, nullptr) && n > 0) {
+        std::lock_guard<std::mutex> lock(outputLock_);
         output_.append(buffer, n);
+      }
     });
   }
   ~Program() {
@@ -142,7 +144,6 @@ class Program {
     GetExitCodeProcess(info_.hProcess, &code);
     return static_cast<long>(code);
   }
-  // Standard output, complete once the program has ended.
   // What the program wrote so far; all of it once the program has ended.
   std::string Output() {
     if (reader_.joinable() && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0)
