@@ -5,6 +5,7 @@
 // (the server header brings winsock2 before windows.h)
 #include <commctrl.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -194,8 +195,8 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
   server.Serve("/NetDirect.inf", {200, kGoodFile});
   Update(server.URL("/NetDirect.inf"));
   ASSERT_EQ(ReadTree(tree), kGoodTree);
-  const std::string shot = testing::SaveWindowShot(dialog, "news_window");
-  EXPECT_FALSE(shot.empty());
+  EXPECT_THAT(testing::BlankPartsOf(dialog, testing::TakeWindowShot(dialog, "news_window")),
+              ::testing::IsEmpty());
 }
 
 TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
@@ -254,7 +255,10 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
     EXPECT_EQ(LocalFile(), kGoodFile);
   }
   EXPECT_TRUE(LeftoverTempFiles().empty());
-  EXPECT_FALSE(testing::SaveWindowShot(news->Dialog().Handle(), "news_previous_update").empty());
+  const HWND dialog = news->Dialog().Handle();
+  EXPECT_THAT(
+      testing::BlankPartsOf(dialog, testing::TakeWindowShot(dialog, "news_previous_update")),
+      ::testing::IsEmpty());
 
   // A good answer replaces it; an empty one leaves an empty tree and no status text.
   server.Serve("/NetDirect.inf", {200, kOtherFile});

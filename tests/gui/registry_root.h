@@ -1,13 +1,15 @@
 #pragma once
 // A registry root of the test's own, under HKCU\Software\Korvane tests: the window keeps its
 // settings there and changes its copies of the Run entry and the machine's tuning values, never
-// the user's. Deleted before (a run that stopped half way) and after.
+// the user's. Those keys exist, as on every Windows; the root is deleted before (a run that stopped
+// half way) and after.
 #include <windows.h>
 
 #include <shlwapi.h>
 
 #include <string>
 
+#include "base/registry_win32.h"
 #include "base/text_win32.h"
 #include "settings/settings_store.h"
 
@@ -18,6 +20,9 @@ class RegistryRootForTest {
   explicit RegistryRootForTest(const std::string& name)
       : path_("Software\\Korvane tests\\" + name) {
     Delete();
+    const TuningLocations where = Places().tuning;
+    for (const std::string& key : {where.memoryManagement, where.explorer, where.run})
+      Win32Registry().Open(RegistryRoot::CurrentUser, key, true);
   }
   ~RegistryRootForTest() { Delete(); }
   RegistryRootForTest(const RegistryRootForTest&) = delete;
