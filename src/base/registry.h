@@ -19,6 +19,31 @@ struct RegistryText {
   bool expandable = false;
 };
 
+// Value types as the registry numbers them.
+inline constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4;
+
+// How a stored value's bytes read, by whichever registry holds them. Values are anyone's to
+// write: a number is a REG_DWORD of exactly four bytes (little-endian), anything else reads as
+// none.
+inline std::optional<std::uint32_t> DwordOfBytes(std::uint32_t type, std::string_view bytes) {
+  if (type != kRegDword || bytes.size() != 4) return std::nullopt;
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
+  return value;
+}
+// A text's UTF-16 characters: up to its first terminator, or up to its last whole character when
+// it has none (an odd byte at the end is half a character, not one).
+inline std::u16string TextUnitsOfBytes(std::string_view bytes) {
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                            static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  return units;
+}
+
 // One open key; closed by its destructor.
 class RegistryKey {
  public:

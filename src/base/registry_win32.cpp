@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "base/late_bound_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
@@ -23,13 +21,9 @@ class Win32Key : public RegistryKey {
 
   std::optional<std::uint32_t> ReadDword(std::string_view name) override {
     DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof value)
-      return std::nullopt;
-    return value;
+    std::string bytes;
+    if (!ReadBytes(name, type, bytes)) return std::nullopt;
+    return DwordOfBytes(type, bytes);
   }
 
   std::optional<std::string> ReadText(std::string_view name) override {
@@ -39,22 +33,12 @@ class Win32Key : public RegistryKey {
   }
 
   std::optional<RegistryText> ReadAnyText(std::string_view name) override {
-    const std::wstring wide = Widen(name);
     DWORD type = 0;
-    DWORD size = 0;
-    const auto isText = [&type] { return type == REG_SZ || type == REG_EXPAND_SZ; };
-    if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        !isText())
+    std::string bytes;
+    if (!ReadBytes(name, type, bytes) || (type != REG_SZ && type != REG_EXPAND_SZ))
       return std::nullopt;
-    std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
-        !isText())
-      return std::nullopt;
-    // The stored text need not end with its terminator; the extra element supplies one.
-    return RegistryText{Narrow(std::wstring_view(text.data())), type == REG_EXPAND_SZ};
+    const std::u16string units = TextUnitsOfBytes(bytes);
+    return RegistryText{Narrow(std::wstring(units.begin(), units.end())), type == REG_EXPAND_SZ};
   }
 
   bool WriteDword(std::string_view name, std::uint32_t value) override {
@@ -75,6 +59,21 @@ class Win32Key : public RegistryKey {
   }
 
  private:
+  // The value's type and bytes as stored; false when it is missing, or changed between the
+  // reading of its size and of its bytes.
+  bool ReadBytes(std::string_view name, DWORD& type, std::string& bytes) {
+    const std::wstring wide = Widen(name);
+    DWORD size = 0;
+    if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+      return false;
+    bytes.assign(size, '\0');
+    if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS)
+      return false;
+    bytes.resize(size);
+    return true;
+  }
+
   RegistryKeyHandle key_;
 };
 

@@ -154,6 +154,17 @@ void LoadValue(std::unique_ptr<RegistryKey> key, const Value& v, const Limits& l
 
 }  // namespace
 
+RegistryPlaces PlacesUnder(const std::string& root) {
+  RegistryPlaces places;
+  places.programKey = root;
+  TuningLocations& t = places.tuning;
+  t.memoryRoot = t.explorerRoot = t.runRoot = RegistryRoot::CurrentUser;
+  t.memoryManagement = root + "\\Memory Management";
+  t.explorer = root + "\\Explorer";
+  t.run = root + "\\Run";
+  return places;
+}
+
 SettingsStore::SettingsStore(Registry& registry, WindowsTuning& tuning, ChartColors& colors,
                              std::int64_t installedRamMB, std::string programPath,
                              std::string version, std::string programKey)

@@ -18,6 +18,16 @@ namespace kvn {
 // The program's own key under HKEY_CURRENT_USER; tests give another.
 inline constexpr char kProgramKey[] = "Software\\Korvane";
 
+// Where the program keeps its settings and finds the Windows values it changes: the real places,
+// or for a test one root of its own, so that nothing of the user's is read or written.
+struct RegistryPlaces {
+  std::string programKey = kProgramKey;  // under HKEY_CURRENT_USER
+  TuningLocations tuning;
+};
+// Everything under root in HKEY_CURRENT_USER: the settings in root itself, the Windows values in
+// subkeys of it named after theirs.
+RegistryPlaces PlacesUnder(const std::string& root);
+
 class SettingsStore {
  public:
   static constexpr unsigned kDefaultInterval = 1000;

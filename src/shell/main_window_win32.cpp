@@ -30,19 +30,19 @@ ui::win32::FormStyle MainStyle() {
 
 }  // namespace
 
-TfMainMem::TfMainMem(std::string programKey)
+TfMainMem::TfMainMem(RegistryPlaces places)
     : host_(form, MainStyle()),
       memoryService_(std::make_unique<Win32MemoryService>()),
       engine_(*memoryService_),
       clipboard_(MakeWin32Clipboard()),
       loads_(std::make_unique<SystemProcessorLoads>(ProcessLoadSampler())),
-      programKey_(std::move(programKey)),
+      places_(std::move(places)),
       release_(CurrentWindowsRelease()) {
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer : form.Timers()) timers_.Attach(*timer);
   chartColors_ =
-      std::make_unique<ChartColors>(PerfChart1, Win32Registry(), programKey_ + "\\settings");
+      std::make_unique<ChartColors>(PerfChart1, Win32Registry(), places_.programKey + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
       ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
                           form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,

@@ -46,8 +46,8 @@ class TfMainMem {
   static constexpr wchar_t kClassName[] = L"TfMainMem";
   static constexpr char kCaption[] = "Korvane";
 
-  // programKey: the program's key under HKEY_CURRENT_USER (tests give one of their own).
-  explicit TfMainMem(std::string programKey = kProgramKey);
+  // places: the program's settings key and the Windows values it changes (tests give their own).
+  explicit TfMainMem(RegistryPlaces places = {});
   ~TfMainMem();
   TfMainMem(const TfMainMem&) = delete;
   TfMainMem& operator=(const TfMainMem&) = delete;
@@ -138,7 +138,7 @@ class TfMainMem {
   std::unique_ptr<ChartSwatches> swatches_;
   std::unique_ptr<Recovery> recovery_;
   std::unique_ptr<Monitoring> monitoring_;
-  std::string programKey_;
+  RegistryPlaces places_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<OptionsBinding> binding_;

@@ -126,7 +126,7 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     ui::ColorDialog::SetPicker(&colors);
     int code = 1;
     {
-      TfMainMem window(options.programKey);
+      TfMainMem window(options.places);
       if (options.settingsLoaded)
         window.OnSettingsLoaded = [&window, &options] { options.settingsLoaded(window); };
       if (command.kind == CommandLine::Kind::Optimise)

@@ -11,8 +11,8 @@ namespace kvn {
 class TfMainMem;
 
 struct StartOptions {
-  std::vector<std::string> arguments;    // after the program's name
-  std::string programKey = kProgramKey;  // under HKEY_CURRENT_USER
+  std::vector<std::string> arguments;  // after the program's name
+  RegistryPlaces places;               // the real ones unless a test gives its own
   // Called once the main window is built, before the message loop (tests drive it from here).
   std::function<void(TfMainMem&)> started;
   // Called once the stored settings are loaded, before start-up saves them (tests set off a

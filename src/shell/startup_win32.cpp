@@ -92,10 +92,10 @@ void TfMainMem::InitMainWindow() {
   tuning_ = std::make_unique<WindowsTuning>(
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
                      form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
-      options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_));
+      options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
   settings_ =
       std::make_unique<SettingsStore>(Win32Registry(), *tuning_, *chartColors_, installedRamMB_,
-                                      ProgramFilePath(), KORVANE_VERSION_TEXT, programKey_);
+                                      ProgramFilePath(), KORVANE_VERSION_TEXT, places_.programKey);
   options.samplingIntervalMs = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
       RecoveryControls{form.TrackBar1, form.Label4, form.BitBtn1, form.BitBtn3, form.RecoverRAM1,

@@ -1,8 +1,9 @@
 #pragma once
 // An in-memory registry: keys by path, values by name without regard to letter case (a value
-// keeps the spelling it was created with), each with its type. Keys can be made to refuse
-// opening, writing, or opening for writing (as access denied), and every open, presence test and
-// write is recorded.
+// keeps the spelling it was created with), each with its type and its bytes as Windows keeps
+// them, read by the program's own rules (base/registry.h). Keys can be made to refuse opening,
+// writing, or opening for writing (as access denied), and every open, presence test and write is
+// recorded.
 #include <algorithm>
 #include <map>
 #include <set>
@@ -14,15 +15,53 @@
 
 namespace kvn::fake {
 
+// UTF-8 to the registry's UTF-16 (little-endian, terminated), and back.
+inline std::string Utf16Bytes(std::string_view utf8) {
+  std::string out;
+  const auto put = [&out](char32_t unit) { out += {char(unit & 0xFF), char(unit >> 8 & 0xFF)}; };
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i++]);
+    const int more = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    char32_t c = more ? lead & (0x3F >> more) : lead;
+    for (int k = 0; k < more && i < utf8.size(); ++k) c = c << 6 | (utf8[i++] & 0x3F);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      c = 0xDC00 + (c & 0x3FF);
+    }
+    put(c);
+  }
+  put(0);
+  return out;
+}
+inline std::string Utf8Of(std::u16string_view units) {
+  std::string out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size())
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += char(c);
+      continue;
+    }
+    const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out += char((0xF00 >> more) | c >> (6 * more));
+    for (int k = more - 1; k >= 0; --k) out += char(0x80 | (c >> (6 * k) & 0x3F));
+  }
+  return out;
+}
+
 class FakeRegistry : public Registry {
  public:
-  enum class Type { Dword, Text, Binary };
+  enum class Type : std::uint32_t { Text = kRegSz, Binary = kRegBinary, Dword = kRegDword };
   struct Value {
     std::string name;  // as first written
     Type type = Type::Dword;
-    std::uint32_t dword = 0;
-    std::string text;
-    std::size_t size = 4;  // bytes of a Binary value
+    std::string bytes;
+    // What the program reads (0 or "" when it reads nothing).
+    std::uint32_t Dword() const {
+      return DwordOfBytes(static_cast<std::uint32_t>(type), bytes).value_or(0);
+    }
+    std::string Text() const { return Utf8Of(TextUnitsOfBytes(bytes)); }
   };
   struct Key {
     std::map<std::string, Value> values;  // by upper-cased name
@@ -53,15 +92,23 @@ class FakeRegistry : public Registry {
     return keys.count(PathOf(root, path)) != 0;
   }
   void SetDword(RegistryRoot root, std::string_view path, std::string_view name, std::uint32_t v) {
-    Put(PathOf(root, path), name, Value{std::string(name), Type::Dword, v, {}, 4});
+    Put(PathOf(root, path), name, DwordValue(name, v));
   }
   void SetText(RegistryRoot root, std::string_view path, std::string_view name,
                std::string_view text) {
-    Put(PathOf(root, path), name, Value{std::string(name), Type::Text, 0, std::string(text), 0});
+    Put(PathOf(root, path), name, {std::string(name), Type::Text, Utf16Bytes(text)});
   }
   void SetBinary(RegistryRoot root, std::string_view path, std::string_view name,
                  std::size_t size) {
-    Put(PathOf(root, path), name, Value{std::string(name), Type::Binary, 0, {}, size});
+    SetBytes(root, path, name, Type::Binary, std::string(size, '\0'));
+  }
+  // Any bytes under any type, as another program may store them.
+  void SetBytes(RegistryRoot root, std::string_view path, std::string_view name, Type type,
+                std::string bytes) {
+    Put(PathOf(root, path), name, {std::string(name), type, std::move(bytes)});
+  }
+  static Value DwordValue(std::string_view name, std::uint32_t v) {
+    return {std::string(name), Type::Dword, {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}};
   }
   const Value* Find(RegistryRoot root, std::string_view path, std::string_view name) const {
     auto k = keys.find(PathOf(root, path));
@@ -106,24 +153,23 @@ class FakeKey : public RegistryKey {
   }
   std::optional<std::uint32_t> ReadDword(std::string_view name) override {
     const auto* v = Get(name);
-    if (!v || v->type != FakeRegistry::Type::Dword) return std::nullopt;
-    return v->dword;
+    return v ? DwordOfBytes(static_cast<std::uint32_t>(v->type), v->bytes) : std::nullopt;
   }
   std::optional<std::string> ReadText(std::string_view name) override {
     const auto* v = Get(name);
     if (!v || v->type != FakeRegistry::Type::Text) return std::nullopt;
-    return v->text;
+    return v->Text();
   }
   bool WriteDword(std::string_view name, std::uint32_t value) override {
     if (!WriteAllowed(FakeRegistry::Type::Dword)) return false;
     r_.written.emplace_back(name);
-    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Dword, value, {}, 4});
+    r_.Put(path_, name, FakeRegistry::DwordValue(name, value));
     return true;
   }
   bool WriteText(std::string_view name, std::string_view text) override {
     if (!WriteAllowed(FakeRegistry::Type::Text)) return false;
     r_.written.emplace_back(name);
-    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Text, 0, std::string(text), 0});
+    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Text, Utf16Bytes(text)});
     return true;
   }
   bool DeleteValue(std::string_view name) override {
@@ -185,7 +231,7 @@ struct FakeSettingsKey {
   // -1 when missing.
   std::int32_t Get(std::string_view name) const {
     const auto* v = registry.Find(RegistryRoot::CurrentUser, kPath, name);
-    return v ? static_cast<std::int32_t>(v->dword) : -1;
+    return v ? static_cast<std::int32_t>(v->Dword()) : -1;
   }
   std::size_t Count() const {
     const auto k = registry.keys.find(FullPath());

@@ -44,18 +44,11 @@ void CALLBACK WhileTheBoxIsUp(HWND, UINT, UINT_PTR id, DWORD) {
   if (HWND box = FindWindowW(L"#32770", L"Erreur!")) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
-// A key of its own: the report's exit saves the options this test changes.
-constexpr char kKey[] = "Software\\Korvane tests\\fault box";
-
 class FaultBoxTest : public testing::MainWindowFixture {
  protected:
   void SetUp() override {
-    window = std::make_unique<TfMainMem>(kKey);
+    window = std::make_unique<TfMainMem>(root.Places());
     ASSERT_TRUE(window->Create());
-  }
-  void TearDown() override {
-    window.reset();
-    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Korvane tests\\fault box");
   }
 };
 

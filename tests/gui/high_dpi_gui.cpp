@@ -5,6 +5,7 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -158,9 +159,9 @@ TEST_F(HighDpiForm, ADpiChangeLaysEverythingOutAgainAndBack) {
     EXPECT_EQ(host_->Dpi(), dpi);
     ExpectLaidOutAt(dpi);
     if (dpi != first) {
-      EXPECT_FALSE(
-          testing::SaveWindowShot(host_->Handle(), "main_form_moved_to_" + std::to_string(dpi))
-              .empty());
+      const auto shot =
+          testing::TakeWindowShot(host_->Handle(), "main_form_moved_to_" + std::to_string(dpi));
+      EXPECT_THAT(testing::BlankPartsOf(host_->Handle(), shot), ::testing::IsEmpty());
     }
   }
 }

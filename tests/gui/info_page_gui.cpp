@@ -119,8 +119,8 @@ TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
   for (const std::string& line : drives)
     EXPECT_TRUE(Matches(line, "[C-Z]:\\\\ [0-9][^A-Za-z]*[.,][0-9]{2} Mo libres"));
 
-  const std::string shot = testing::SaveWindowShot(window->Handle(), "info_page");
-  EXPECT_FALSE(shot.empty());
+  const auto shot = testing::TakeWindowShot(window->Handle(), "info_page");
+  EXPECT_THAT(testing::BlankPartsOf(window->Handle(), shot), ::testing::IsEmpty());
   EXPECT_THAT(testing::CaptionsThatDoNotFit(form), ::testing::IsEmpty());
   EXPECT_NE(ShownLogo(form), "none") << "Wine reports a release the page knows";
 
@@ -141,7 +141,8 @@ TEST(InfoPageChild, ReportsThePage) {
     GTEST_SKIP() << "run by InfoPageReleases with the release to pretend";
   InitializeCpuLibrary();
   ui::win32::InitToolkit();
-  auto window = std::make_unique<TfMainMem>();
+  const testing::RegistryRootForTest root("info page child");
+  auto window = std::make_unique<TfMainMem>(root.Places());
   ASSERT_TRUE(window->Create());
   testing::PumpMessages(100);
   ShowInformationPage(*window);
@@ -166,7 +167,8 @@ TEST(InfoPageChild, ReportsThePage) {
   const auto stem = report.rfind("korvane_info_");
   const std::string release =
       stem == std::string::npos ? "child" : report.substr(stem + 13, report.size() - stem - 17);
-  EXPECT_FALSE(testing::SaveWindowShot(window->Handle(), "info_page_" + release).empty());
+  const auto shot = testing::TakeWindowShot(window->Handle(), "info_page_" + release);
+  EXPECT_THAT(testing::BlankPartsOf(window->Handle(), shot), ::testing::IsEmpty());
   std::ofstream out(path, std::ios::binary);
   out << "version\t" << TextOf(window->form.Label_version_os) << "\n";
   out << "logo\t" << ShownLogo(window->form) << "\n";

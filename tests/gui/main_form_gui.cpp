@@ -104,9 +104,9 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
     SCOPED_TRACE(page.Caption());
     form_.Memoire.SetActivePage(&page);
     testing::PumpMessages(100);
-    const std::string shot = testing::SaveWindowShot(
+    const auto shot = testing::TakeWindowShot(
         host_->Handle(), "main_form_" + std::to_string(i + 1) + "_" + page.Name());
-    EXPECT_FALSE(shot.empty());
+    EXPECT_THAT(testing::BlankPartsOf(host_->Handle(), shot), ::testing::IsEmpty());
 
     std::vector<Control*> controls;
     Collect(page, controls);
@@ -137,7 +137,7 @@ struct MenuVisit {
   std::vector<WPARAM> keys;
   std::string title, shotName;
   size_t windows = 0;
-  std::vector<std::string> shots;
+  std::vector<std::string> blank;  // what the menu's shots show blank
   std::vector<testing::CaptionMisfit> misfits;
 };
 MenuVisit* g_visit = nullptr;
@@ -155,8 +155,9 @@ void CALLBACK LookAtOpenMenus(HWND, UINT, UINT_PTR id, DWORD) {
   const std::vector<HWND> windows = testing::OpenMenuWindows();
   g_visit->windows = windows.size();
   for (size_t i = 0; i < windows.size(); ++i) {
-    g_visit->shots.push_back(
-        testing::SaveWindowShot(windows[i], g_visit->shotName + (i ? "_sub" : "")));
+    const auto shot = testing::TakeWindowShot(windows[i], g_visit->shotName + (i ? "_sub" : ""));
+    for (std::string& blank : testing::BlankPartsOf(windows[i], shot))
+      g_visit->blank.push_back(std::move(blank));
     // Only the first window has the title band.
     for (auto& misfit : testing::MenuCaptionsThatDoNotFit(windows[i], i ? "" : g_visit->title))
       g_visit->misfits.push_back(misfit);
@@ -195,7 +196,7 @@ TEST(MainFormMenus, EveryMenuAsTheUserSeesItAndEveryItemFits) {
     KillTimer(nullptr, guard);
     g_visit = nullptr;
     EXPECT_EQ(visit.windows, c.windows);
-    for (const std::string& shot : visit.shots) EXPECT_FALSE(shot.empty());
+    EXPECT_THAT(visit.blank, ::testing::IsEmpty());
     EXPECT_THAT(visit.misfits, IsEmpty());
   }
   ui::PopupMenu::SetPresenter(nullptr);

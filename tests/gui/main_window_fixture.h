@@ -1,9 +1,11 @@
 #pragma once
-// The real main window, built and brought to life for each test, as the program builds it.
+// The real main window, built and brought to life for each test, as the program builds it, under
+// a registry root of the test's own.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "gui/registry_root.h"
 #include "gui/screenshot.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
@@ -18,12 +20,17 @@ class MainWindowFixture : public ::testing::Test {
     ui::win32::InitToolkit();
   }
   void SetUp() override {
-    window = std::make_unique<TfMainMem>();
+    window = std::make_unique<TfMainMem>(root.Places());
     ASSERT_TRUE(window->Create());
     PumpMessages(100);
   }
-  void TearDown() override { window.reset(); }
+  void TearDown() override {
+    window.reset();
+    SetPriorityClass(GetCurrentProcess(), priorityBefore);  // start-up applied the stored one
+  }
 
+  const DWORD priorityBefore = GetPriorityClass(GetCurrentProcess());
+  RegistryRootForTest root{"main window"};  // outlives the window, which saves on its way out
   std::unique_ptr<TfMainMem> window;
 };
 

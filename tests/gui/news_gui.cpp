@@ -5,6 +5,7 @@
 // (the server header brings winsock2 before windows.h)
 #include <commctrl.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +15,7 @@
 #include <thread>
 
 #include "base/text_win32.h"
+#include "gui/registry_root.h"
 #include "gui/screenshot.h"
 #include "news/net_direct_win32.h"
 #include "shell/main_window_win32.h"
@@ -195,8 +197,8 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
   server.Serve("/NetDirect.inf", {200, kGoodFile});
   Update(server.URL("/NetDirect.inf"));
   ASSERT_EQ(ReadTree(tree), kGoodTree);
-  const std::string shot = testing::SaveWindowShot(dialog, "news_window");
-  EXPECT_FALSE(shot.empty());
+  EXPECT_THAT(testing::BlankPartsOf(dialog, testing::TakeWindowShot(dialog, "news_window")),
+              ::testing::IsEmpty());
 }
 
 TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
@@ -291,7 +293,10 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
     EXPECT_EQ(LocalFile(), kGoodFile);
   }
   EXPECT_TRUE(LeftoverTempFiles().empty());
-  EXPECT_FALSE(testing::SaveWindowShot(news->Dialog().Handle(), "news_previous_update").empty());
+  const HWND dialog = news->Dialog().Handle();
+  EXPECT_THAT(
+      testing::BlankPartsOf(dialog, testing::TakeWindowShot(dialog, "news_previous_update")),
+      ::testing::IsEmpty());
 
   // A good answer replaces it; an empty one leaves an empty tree and no status text.
   server.Serve("/NetDirect.inf", {200, kOtherFile});
@@ -387,7 +392,8 @@ TEST_F(NewsWindowTest, InfosDirectsOpensANewDialogAtTheOverriddenAddress) {
   InitializeCpuLibrary();
   server.Serve("/mirror/NetDirect.inf", {200, kGoodFile});
   SetEnvironmentVariableW(L"KORVANE_NEWS_URL", Widen(server.URL("/mirror/NetDirect.inf")).c_str());
-  auto window = std::make_unique<TfMainMem>();
+  const testing::RegistryRootForTest root("news");
+  auto window = std::make_unique<TfMainMem>(root.Places());
   ASSERT_TRUE(window->Create());
   window->form.Btn1.Click();
   ASSERT_TRUE(window->NetDirect1);

@@ -169,7 +169,9 @@ TEST_F(ProcessPageTest, ListsTheChildAndEndsItThroughTheCommand) {
   testing::PumpMessages(30);
   ASSERT_EQ(SelectedCell(1), HexIdText(child.pi.dwProcessId));
   EXPECT_THAT(testing::CaptionsThatDoNotFit(form()), ::testing::IsEmpty());
-  EXPECT_FALSE(testing::SaveWindowShot(window->Handle(), "process_page").empty());
+  EXPECT_THAT(testing::BlankPartsOf(window->Handle(),
+                                    testing::TakeWindowShot(window->Handle(), "process_page")),
+              ::testing::IsEmpty());
 
   {
     BoxAnswerer no(GetCurrentThreadId(), IDNO);

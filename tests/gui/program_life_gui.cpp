@@ -4,8 +4,6 @@
 // after one report, settings saved.
 #include <windows.h>
 
-#include <shlwapi.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,12 +14,11 @@
 
 #include "base/registry_win32.h"
 #include "base/text_win32.h"
+#include "gui/registry_root.h"
 #include "shell/crash_report_win32.h"
 
 namespace kvn {
 namespace {
-
-constexpr char kKey[] = "Software\\Korvane tests\\program life";
 
 std::wstring ProgramPath() {
   wchar_t path[MAX_PATH] = {};
@@ -91,7 +88,6 @@ class Program {
  public:
   explicit Program(const char* fault = "", std::wstring program = ProgramPath(),
                    const std::wstring& arguments = L"") {
-    SetEnvironmentVariableA("KORVANE_TEST_KEY", kKey);
     SetEnvironmentVariableA("KORVANE_TEST_FAULT", fault);
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE write = nullptr;
@@ -109,8 +105,10 @@ class Program {
     reader_ = std::thread([this] {
       char buffer[512];
       DWORD n = 0;
-      while (ReadFile(read_, buffer, sizeof(buffer), &n, nullptr) && n > 0)
+      while (ReadFile(read_, buffer, sizeof(buffer), &n, nullptr) && n > 0) {
+        std::lock_guard<std::mutex> lock(outputLock_);
         output_.append(buffer, n);
+      }
     });
   }
   ~Program() {
@@ -142,7 +140,6 @@ class Program {
     GetExitCodeProcess(info_.hProcess, &code);
     return static_cast<long>(code);
   }
-  // Standard output, complete once the program has ended.
   // What the program wrote so far; all of it once the program has ended.
   std::string Output() {
     if (reader_.joinable() && WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0)
@@ -167,24 +164,24 @@ class Program {
 
 class ProgramLife : public ::testing::Test {
  protected:
+  // Every copy the test starts keeps its settings and the Windows values under the test's root.
   void SetUp() override {
-    DeleteTree();
+    SetEnvironmentVariableA("KORVANE_TEST_KEY", root.Path().c_str());
     registry = &Win32Registry();
   }
-  void TearDown() override { DeleteTree(); }
-  static void DeleteTree() { SHDeleteKeyW(HKEY_CURRENT_USER, Widen(kKey).c_str()); }
   // Start-up writes every setting; the tests take one away to see whether the program puts it
   // back when it ends.
   void ForgetVersion() {
-    auto key = registry->Open(RegistryRoot::CurrentUser, std::string(kKey) + "\\settings", false);
+    auto key = registry->Open(RegistryRoot::CurrentUser, root.Path() + "\\settings", false);
     ASSERT_TRUE(key);
     ASSERT_TRUE(key->ReadText("Version"));
     ASSERT_TRUE(key->DeleteValue("Version"));
   }
   bool VersionSaved() {
-    auto key = registry->Open(RegistryRoot::CurrentUser, std::string(kKey) + "\\settings", false);
+    auto key = registry->Open(RegistryRoot::CurrentUser, root.Path() + "\\settings", false);
     return key && key->ReadText("Version").has_value();
   }
+  testing::RegistryRootForTest root{"program life"};
   Registry* registry = nullptr;
 };
 

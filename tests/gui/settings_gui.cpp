@@ -1,10 +1,12 @@
 // The main window's start-up follows the stored settings, and "&Enregistrer" stores them, under
-// a settings key of the test's own.
+// a registry root of the test's own.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "base/registry_win32.h"
+#include "base/scope_guard.h"
+#include "gui/registry_root.h"
 #include "gui/screenshot.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
@@ -13,26 +15,27 @@
 namespace kvn {
 namespace {
 
-constexpr char kKey[] = "Software\\KorvaneTest\\Window";
-constexpr char kSettings[] = "Software\\KorvaneTest\\Window\\settings";
-constexpr char kRecover[] = "Software\\KorvaneTest\\Window\\settings\\Recover Property";
-
 TEST(SettingsWindow, StartUpFollowsTheStoredSettingsAndTheSaveButtonStoresThem) {
   InitializeCpuLibrary();
   ui::win32::InitToolkit();
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTest\\Window\\settings\\Recover Property");
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTest\\Window\\settings");
+  const testing::RegistryRootForTest root("settings window");
+  const std::string settingsKey = root.Path() + "\\settings";
+  const std::string recoverKey = settingsKey + "\\Recover Property";
   {
-    auto settings = Win32Registry().Open(RegistryRoot::CurrentUser, kSettings, true);
+    auto settings = Win32Registry().Open(RegistryRoot::CurrentUser, settingsKey, true);
     settings->WriteDword("Inter", 2000);
     settings->WriteDword("DefragOnStart", 1);
     settings->WriteDword("HotKey", 0xC04B);  // Ctrl+Alt+K
     settings->WriteDword("Priority", 1);
-    auto recover = Win32Registry().Open(RegistryRoot::CurrentUser, kRecover, true);
+    auto recover = Win32Registry().Open(RegistryRoot::CurrentUser, recoverKey, true);
     recover->WriteDword("Time", 1);
     recover->WriteDword("Time value", 30);
   }
-  auto window = std::make_unique<TfMainMem>(kKey);
+  // Another class than the stored one: only start-up's choice brings the process back to it.
+  const DWORD before = GetPriorityClass(GetCurrentProcess());
+  const ScopeGuard restore([before] { SetPriorityClass(GetCurrentProcess(), before); });
+  ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS));
+  auto window = std::make_unique<TfMainMem>(root.Places());
   ASSERT_TRUE(window->Create());
   testing::PumpMessages(100);
   MainForm& form = window->form;
@@ -47,14 +50,9 @@ TEST(SettingsWindow, StartUpFollowsTheStoredSettingsAndTheSaveButtonStoresThem) 
 
   form.SpinEdit1.SetValue(50);
   form.Btn2.Click();
-  auto recover = Win32Registry().Open(RegistryRoot::CurrentUser, kRecover, false);
+  auto recover = Win32Registry().Open(RegistryRoot::CurrentUser, recoverKey, false);
   ASSERT_NE(recover, nullptr);
   EXPECT_EQ(recover->ReadDword("Pourcentage").value_or(0), 50u);
-  window.reset();
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTest\\Window\\settings\\Recover Property");
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTest\\Window\\settings");
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTest\\Window");
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTest");
 }
 
 }  // namespace

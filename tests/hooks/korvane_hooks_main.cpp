@@ -1,8 +1,9 @@
 // korvane.exe with faults the tests can set off: the same program, started with
-// KORVANE_TEST_KEY as its registry key, and with KORVANE_TEST_FAULT ("throw", "crash", "overflow",
-// "abort" or "terminate") the "Optimiser" button fails in that way instead of recovering memory;
-// "crash while starting" crashes once the stored settings are loaded, before start-up saves them.
-// The end of each recovery pass is written to the standard output.
+// KORVANE_TEST_KEY as its registry root (its settings and the Windows values it changes), and with
+// KORVANE_TEST_FAULT ("throw", "crash", "overflow", "abort" or "terminate") the "Optimiser" button
+// fails in that way instead of recovering memory; "crash while starting" crashes once the stored
+// settings are loaded, before start-up saves them. The end of each recovery pass is written to the
+// standard output.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,7 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   kvn::RestrictDllSearchPath();
   kvn::StartOptions options;
   options.arguments = kvn::ProgramArguments();
-  if (std::string key = Environment("KORVANE_TEST_KEY"); !key.empty()) options.programKey = key;
+  if (std::string key = Environment("KORVANE_TEST_KEY"); !key.empty())
+    options.places = kvn::PlacesUnder(key);
   const std::string fault = Environment("KORVANE_TEST_FAULT");
   if (fault == "crash while starting")
     options.settingsLoaded = [](kvn::TfMainMem&) { *static_cast<volatile int*>(nullptr) = 1; };

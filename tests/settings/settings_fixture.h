@@ -80,7 +80,7 @@ class RegistryFixture : public ::testing::Test {
     EXPECT_NE(v, nullptr) << name;
     if (!v) return 0xDEADBEEF;
     EXPECT_EQ(v->type, fake::FakeRegistry::Type::Dword) << name;
-    return v->dword;
+    return v->Dword();
   }
   std::uint32_t Memory(const char* name) {
     return Dword(RegistryRoot::LocalMachine, kWhere.memoryManagement, name);

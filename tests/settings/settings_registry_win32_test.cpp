@@ -33,10 +33,7 @@ class RealRegistry : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     root = std::string("Software\\KorvaneTest\\") + info->name();
     DeleteTree(HKEY_CURRENT_USER, Widen(root));
-    where.memoryRoot = where.explorerRoot = where.runRoot = RegistryRoot::CurrentUser;
-    where.memoryManagement = root + "\\MemoryManagement";
-    where.explorer = root + "\\Explorer";
-    where.run = root + "\\Run";
+    where = PlacesUnder(root).tuning;
     for (const std::string& path : {where.memoryManagement, where.explorer, where.run})
       Win32Registry().Open(RegistryRoot::CurrentUser, path, true);
   }

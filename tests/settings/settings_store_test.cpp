@@ -45,12 +45,12 @@ TEST_F(StoreTest, FirstStartStoresTheDefaultsThenEveryValue) {
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "HotKey"), 24658u);
   EXPECT_EQ(Dword(Root::CurrentUser, kSettings, "DefragOnStart"), 0u);
   EXPECT_EQ(Dword(Root::CurrentUser, kRecover, "Time value"), 45u);
-  EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "Path")->text,
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "Path")->Text(),
             std::string("\"") + kProgram + "\"");
-  EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "Version")->text, "1.0.0");
-  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->text,
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kSettings, "Version")->Text(), "1.0.0");
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->Text(),
             std::string("\"") + kProgram + "\"");
-  EXPECT_EQ(registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL")->text, "0");
+  EXPECT_EQ(registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL")->Text(), "0");
   EXPECT_EQ(registry.liveKeys, 0);
 }
 
@@ -147,6 +147,31 @@ TEST_F(StoreTest, StoredValuesAtTheEdges) {
       {"Pourcentage of eight bytes",
        [](fake::FakeRegistry& r) { r.SetBinary(Root::CurrentUser, kRecover, "Pourcentage", 8); },
        [](const Options& o) { return o.alarmPercent == 35; }, kRecover, "Pourcentage", 35},
+      {"Opacite a REG_DWORD of two bytes",
+       [](fake::FakeRegistry& r) {
+         r.SetBytes(Root::CurrentUser, kSettings, "Opacite", Type::Dword, std::string("\x46\0", 2));
+       },
+       [](const Options& o) { return o.opacity == 255; }, kSettings, "Opacite", 255},
+      {"Pcpu a REG_DWORD of eight bytes",
+       [](fake::FakeRegistry& r) {
+         r.SetBytes(Root::CurrentUser, kRecover, "Pcpu", Type::Dword,
+                    std::string("\x28\0\0\0\0\0\0\0", 8));
+       },
+       [](const Options& o) { return o.maximumLoad == 15; }, kRecover, "Pcpu", 15},
+      // The DLL switch is text: "1" without its terminator still reads as 1, and a stray odd
+      // byte after it is no character.
+      {"AlwaysUnloadDLL unterminated",
+       [](fake::FakeRegistry& r) {
+         r.SetBytes(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", Type::Text,
+                    std::string("1\0", 2));
+       },
+       [](const Options& o) { return o.unloadDlls; }, kSettings, "Opacite", 255},
+      {"AlwaysUnloadDLL of odd length",
+       [](fake::FakeRegistry& r) {
+         r.SetBytes(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", Type::Text,
+                    std::string("1\0\x37", 3));
+       },
+       [](const Options& o) { return o.unloadDlls; }, kSettings, "Opacite", 255},
       {"Pourcentage 150", dword(kRecover, "Pourcentage", 150),
        [](const Options& o) { return o.alarmPercent == 100; }, kRecover, "Pourcentage", 100},
       {"PCpu negative", dword(kRecover, "Pcpu", static_cast<std::uint32_t>(-4)),
@@ -180,14 +205,13 @@ TEST_F(StoreTest, StoredValuesAtTheEdges) {
     for (const auto& [path, key] : before)
       for (const auto& [name, value] : key.values) {
         const auto& now = r.keys[path].values[name];
-        EXPECT_TRUE(now.type == value.type && now.dword == value.dword && now.text == value.text)
-            << name;
+        EXPECT_TRUE(now.type == value.type && now.bytes == value.bytes) << name;
       }
     s.Save(o);
     const auto* saved = r.Find(Root::CurrentUser, c.key, c.savedName);
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved->type, Type::Dword);
-    EXPECT_EQ(saved->dword, c.saved);
+    EXPECT_EQ(saved->Dword(), c.saved);
   }
 }
 
@@ -237,7 +261,7 @@ TEST_F(StoreTest, WithoutTheProgramPathTheRunEntryStaysAsItIs) {
   EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue), nullptr);
   registry.SetText(Root::CurrentUser, kWhere.run, kRunValue, "old");
   pathless.WriteRunEntry();
-  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->text, "old");
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->Text(), "old");
 }
 
 TEST_F(StoreTest, AnUnopenableSettingsKeyLeavesTheFirstOptionsAsDesigned) {
@@ -267,7 +291,7 @@ TEST_F(StoreTest, UncheckedStartWithWindowsRemovesTheRunEntry) {
   registry.SetDword(Root::CurrentUser, kSettings, "StartWithWindows", 1);
   store.Load(options);
   store.Save(options);
-  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->text,
+  EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue)->Text(),
             std::string("\"") + kProgram + "\"");
   options.startWithWindows = false;
   store.Save(options);

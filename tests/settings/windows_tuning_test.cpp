@@ -204,7 +204,7 @@ TEST_F(SettingsTest, UnloadSwitchReadsTextThenNumber) {
     EXPECT_EQ(form.CDechargeDll.Checked(), r.read == 1);
   }
   // Loading did not write the switch back in another form.
-  EXPECT_EQ(registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL")->text, "2");
+  EXPECT_EQ(registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL")->Text(), "2");
 }
 
 TEST_F(SettingsTest, UnloadSwitchIsWrittenOnReleaseAsTextOrElseAsNumber) {
@@ -212,13 +212,13 @@ TEST_F(SettingsTest, UnloadSwitchIsWrittenOnReleaseAsTextOrElseAsNumber) {
   const auto* v = registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type, Type::Text);
-  EXPECT_EQ(v->text, "1");
+  EXPECT_EQ(v->Text(), "1");
   registry.refuseTypes.insert(
       {fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer), Type::Text});
   form.CDechargeDll.SetChecked(false);
   v = registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL");
   EXPECT_EQ(v->type, Type::Dword);
-  EXPECT_EQ(v->dword, 0u);
+  EXPECT_EQ(v->Dword(), 0u);
 }
 
 TEST_F(SettingsTest, PriorityWarnsBeforeTheHighClasses) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "base/scope_guard.h"
 #include "ui/dispatch.h"
 
 namespace kvn {
@@ -24,6 +25,12 @@ void PumpUntil(const std::function<bool()>& done) {
 }
 
 TEST(CpuSpeed, PrioritiesComeBackAsTheyWere) {
+  // Whatever happens, the process and this thread leave at their classes of before.
+  const ScopeGuard restore(
+      [c = GetPriorityClass(GetCurrentProcess()), t = GetThreadPriority(GetCurrentThread())] {
+        SetPriorityClass(GetCurrentProcess(), c);
+        SetThreadPriority(GetCurrentThread(), t);
+      });
   const struct {
     DWORD priorityClass;
     int threadPriority;
@@ -39,6 +46,12 @@ TEST(CpuSpeed, PrioritiesComeBackAsTheyWere) {
 }
 
 TEST(CpuSpeed, TheProcessClassIsTheUsersWhileMeasuringAndAfter) {
+  // Whatever happens, the process and this thread leave at their classes of before.
+  const ScopeGuard restore(
+      [c = GetPriorityClass(GetCurrentProcess()), t = GetThreadPriority(GetCurrentThread())] {
+        SetPriorityClass(GetCurrentProcess(), c);
+        SetThreadPriority(GetCurrentThread(), t);
+      });
   // The class the user chooses in "Priorité" while a measurement runs stays chosen.
   const DWORD chosen[] = {BELOW_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS};
   for (const DWORD choice : chosen) {
@@ -56,7 +69,6 @@ TEST(CpuSpeed, TheProcessClassIsTheUsersWhileMeasuringAndAfter) {
     EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), choice);
     EXPECT_EQ(measuringPriority, THREAD_PRIORITY_NORMAL);
   }
-  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 }
 
 TEST(DisplayModes, TheModeInUseIsTheScreens) {
