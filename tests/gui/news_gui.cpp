@@ -250,13 +250,16 @@ TEST_F(NewsWindowTest, TheLocalFileIsNetDirectInfWhateverTheAddress) {
   server.Serve("/desinstaller.exe", {200, kGoodFile});
   server.Serve("/help.chm", {200, kOtherFile});
   for (const char* name : {"desinstaller.exe", "help.chm"}) {
-    const std::string path = ProgramFolderUtf8() + name;
+    // The build's own file of that name (the help) is put aside and back.
+    const std::wstring path = Widen(ProgramFolderUtf8() + name), aside = path + L".aside";
+    const bool had = MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
     std::ofstream(path, std::ios::binary) << "keep";
     Update(server.URL(std::string("/") + name));
     std::string kept;
     std::ifstream(path) >> kept;
     EXPECT_EQ(kept, "keep") << name;
-    DeleteFileW(Widen(path).c_str());
+    DeleteFileW(path.c_str());
+    if (had) MoveFileExW(aside.c_str(), path.c_str(), 0);
   }
   EXPECT_EQ(LocalFile(), kOtherFile);
 }
