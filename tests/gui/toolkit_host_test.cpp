@@ -568,8 +568,6 @@ TEST_F(ToolkitWindow, HiddenFormCatchesUpWhenShown) {
   EXPECT_EQ(SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0), 20);
 }
 
-// While the window waits to be painted, a slice of the hidden pages builds one control and
-// gives way; a page shown then is built whole at once, and only that page.
 TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {
   ToolkitTestForm form;
   ui::win32::FormHost host(form, ui::win32::FormStyle{L"KvnToolkitTest", 465, 351});

@@ -49,8 +49,9 @@ class FormHost {
 
   // Creates the window (hidden) and the peers of the tree; false when Windows refuses. The
   // controls of pages not on show are built after the first showing, from the message loop, a
-  // slice at a time; showing such a page, or asking for one of its windows, builds the rest at
-  // once. Their state is kept by the controls meanwhile, so nothing is lost.
+  // slice at a time while no input or painting waits; showing such a page builds all of it at
+  // once, asking for one of its windows the part of the page that holds it. Their state is kept
+  // by the controls meanwhile, so nothing is lost.
   bool Create(HWND owner = nullptr);
   // Builds every control still waiting, or those inside `ancestor`.
   void CreateAllPending();
