@@ -20,6 +20,7 @@ class MainWindowFixture : public ::testing::Test {
     ui::win32::InitToolkit();
   }
   void SetUp() override {
+    SetCursorPos(0, 0);  // no tool tip in the screenshots
     window = std::make_unique<TfMainMem>(root.Places());
     ASSERT_TRUE(window->Create());
     PumpMessages(100);

@@ -570,5 +570,20 @@ TEST_F(ToolkitWindow, HiddenFormCatchesUpWhenShown) {
   EXPECT_EQ(SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0), 20);
 }
 
+TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {
+  ToolkitTestForm form;
+  ui::win32::FormHost host(form, ui::win32::FormStyle{L"KvnToolkitTest", 465, 351});
+  ASSERT_TRUE(host.Create());
+  ShowWindow(host.Handle(), SW_SHOW);  // not painted yet
+  MSG slice;                           // the first, posted by Create
+  ASSERT_TRUE(PeekMessageW(&slice, host.Handle(), WM_APP, 0xBFFF, PM_REMOVE));
+  DispatchMessageW(&slice);
+  EXPECT_NE(form.Memo1.Peer(), nullptr);
+  EXPECT_EQ(form.List.Peer(), nullptr) << "built on while painting waited";
+  form.Pages.SetActivePage(&form.Sheet2);
+  EXPECT_NE(form.List.Peer(), nullptr) << "page shown half built";
+  EXPECT_EQ(form.Grid.Peer(), nullptr) << "another page built with it";
+}
+
 }  // namespace
 }  // namespace kvn::testing

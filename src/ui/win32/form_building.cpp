@@ -1,6 +1,7 @@
 // Building the peers of the form's controls: the page on show at once, the other pages a slice
-// at a time from the message loop after the first showing (or at once when one of their windows
-// is asked for). And, once the form is hidden, peers keep their changes until it shows again.
+// at a time from the message loop after the first showing, whenever no input or painting waits
+// (or at once when one of their windows is asked for, or their page is shown). And, once the
+// form is hidden, peers keep their changes until it shows again.
 #include "ui/win32/form_host.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ HWND FormHost::WindowOf(const Control& control, int part) {
     for (const Control* c = control.Parent(); c && !peer; c = c->Parent())
       if (auto* ancestor = dynamic_cast<WindowPeer*>(c->Peer())) {
         if (!ancestor->host().CreationPending()) return nullptr;
-        ancestor->host().CreateAllPending();
+        ancestor->host().CreatePendingWithin(*c);
         peer = dynamic_cast<WindowPeer*>(control.Peer());
         break;
       }
@@ -37,6 +38,17 @@ bool PageNotOnShow(const Control& parent, const Control& child) {
     shown = all.empty() ? nullptr : all.front();
   }
   return &child != shown;
+}
+
+bool Within(const Control* control, const Control& ancestor) {
+  for (; control; control = control->Parent())
+    if (control == &ancestor) return true;
+  return false;
+}
+
+// Input and painting come after posted messages: while they wait, building gives way.
+bool InputOrPaintWaiting() {
+  return HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_PAINT)) != 0;
 }
 
 }  // namespace
@@ -78,14 +90,32 @@ void FormHost::CreateNextPending() {
 }
 
 void FormHost::CreatePendingSlice() {
-  // About 20 ms a slice: the window answers between slices.
+  KillTimer(hwnd_, kCreatePendingTimer);
+  // At least one control a slice, so that building ends even if the queue never looks idle;
+  // then up to about 10 ms, or until input or painting waits.
   const DWORD start = GetTickCount();
-  while (!pending_.empty() && GetTickCount() - start < 20) CreateNextPending();
-  if (!pending_.empty()) PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
+  do {
+    if (!pending_.empty()) CreateNextPending();
+  } while (!pending_.empty() && GetTickCount() - start < 10 && !InputOrPaintWaiting());
+  if (pending_.empty()) return;
+  // A timer's turn comes after input and painting, a posted message's before them.
+  if (InputOrPaintWaiting())
+    SetTimer(hwnd_, kCreatePendingTimer, USER_TIMER_MINIMUM, nullptr);
+  else
+    PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
 }
 
 void FormHost::CreateAllPending() {
   while (!pending_.empty()) CreateNextPending();
+}
+
+void FormHost::CreatePendingWithin(const Control& ancestor) {
+  const auto inside = [&ancestor](const Pending& p) {
+    return Within(p.control ? p.control : &p.sync->control(), ancestor);
+  };
+  // Those in order at the front: what building them adds goes to the front too.
+  std::stable_partition(pending_.begin(), pending_.end(), inside);
+  while (!pending_.empty() && inside(pending_.front())) CreateNextPending();
 }
 
 void FormHost::Undefer(WindowPeer* peer) {

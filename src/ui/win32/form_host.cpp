@@ -239,6 +239,10 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kCreatePendingMessage:
       CreatePendingSlice();
       return 0;
+    case WM_TIMER:
+      if (wParam != kCreatePendingTimer) break;
+      CreatePendingSlice();
+      return 0;
     case kDpiChangedMessage:
       ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;

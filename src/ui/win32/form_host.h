@@ -49,11 +49,13 @@ class FormHost {
 
   // Creates the window (hidden) and the peers of the tree; false when Windows refuses. The
   // controls of pages not on show are built after the first showing, from the message loop, a
-  // slice at a time; showing such a page, or asking for one of its windows, builds the rest at
-  // once. Their state is kept by the controls meanwhile, so nothing is lost.
+  // slice at a time while no input or painting waits; showing such a page builds all of it at
+  // once, asking for one of its windows the part of the page that holds it. Their state is kept
+  // by the controls meanwhile, so nothing is lost.
   bool Create(HWND owner = nullptr);
-  // Builds every control still waiting.
+  // Builds every control still waiting, or those inside `ancestor`.
   void CreateAllPending();
+  void CreatePendingWithin(const Control& ancestor);
   bool CreationPending() const { return !pending_.empty(); }
   HWND Handle() const { return hwnd_; }
   Control& Root() const { return root_; }
@@ -132,6 +134,7 @@ class FormHost {
 
  private:
   static constexpr UINT kCreatePendingMessage = WM_APP + 2;  // posted: build the next slice
+  static constexpr UINT_PTR kCreatePendingTimer = 1;         // the same, once input is handled
 
   // The form window, its DPI and its messages (form_host.cpp).
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

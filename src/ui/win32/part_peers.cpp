@@ -116,10 +116,9 @@ void PageControlPeer::SyncOwn(Change what) {
     FitTabs();
     LayoutSheets();
   } else if (what == Change::Value) {
-    // A page shown before its controls were built gets them now.
-    if (pages_.ActivePage() && !pages_.ActivePage()->Children().empty() &&
-        !pages_.ActivePage()->Children().front()->Peer())
-      host().CreateAllPending();
+    // A page shown before all its controls were built gets the rest now, before it shows.
+    if (pages_.ActivePage() && host().CreationPending())
+      host().CreatePendingWithin(*pages_.ActivePage());
     const int active = pages_.ActivePageIndex();
     SendMessageW(hwnd_, TCM_SETCURSEL, active, 0);
     for (TabSheet* page : pages_.Pages())
