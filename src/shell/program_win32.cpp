@@ -82,8 +82,9 @@ std::string TabsToTheTextColumn(std::string_view option) {
   const HGDIOBJ old = SelectObject(dc, font.get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
-  const auto width = [dc](std::string_view text) {
-    const std::wstring wide = Widen(std::string(text));
+  // Measured with the row's indent: tab stops count from the start of the line.
+  const auto width = [dc](std::string_view option) {
+    const std::wstring wide = Widen("  " + std::string(option));
     SIZE size{};
     GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
     return static_cast<int>(size.cx);
