@@ -1,9 +1,14 @@
-; Korvane's installer: a per-user install under the user's local programs folder, without
-; administrator rights, with a Start menu entry and an uninstaller.
+; Korvane's installer, with a Start menu entry and an uninstaller, in one of two ways:
+; - for the user alone, under his local programs folder, without administrator rights;
+; - for all users, under Program Files, administrator rights asked only then (the program file is
+;   then out of reach of the user's other programs, which matters when it runs elevated).
 ;   makensis -DVERSION=1.0.0 -DSOURCE=<folder with korvane.exe and help.chm> -DOUTFILE=<setup.exe>
-; Silent: setup.exe /S.  Uninstaller: /S keeps the settings, /S /SUPPRIMER_REGLAGES removes them.
+; Silent: setup.exe /S for the user, setup.exe /S /TOUS for all users.
+; Uninstaller: /S keeps the settings, /S /SUPPRIMER_REGLAGES removes them and the crash reports.
 Unicode true
 !include "FileFunc.nsh"
+!include "LogicLib.nsh"
+!include "nsDialogs.nsh"
 !include "WinMessages.nsh"
 
 !ifndef VERSION
@@ -25,14 +30,15 @@ Unicode true
 
 Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
+; Rights are asked of Windows only when the user chooses the installation for all users.
 RequestExecutionLevel user
-InstallDir "$LOCALAPPDATA\Programs\Korvane"
 SetCompressor /SOLID lzma
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
 LoadLanguageFile "${NSISDIR}\Contrib\Language files\French.nlf"
 
+Page custom ModePage ModePageLeave
 Page directory
 Page instfiles
 UninstPage uninstConfirm
@@ -60,8 +66,126 @@ FunctionEnd
 !insertmacro END_RUNNING_COPY ""
 !insertmacro END_RUNNING_COPY "un."
 
+;; Whether the process holds administrator rights (an elevated token under UAC).
+!macro IS_ADMIN un
+Function ${un}IsAdmin
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 == "Admin"
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro IS_ADMIN ""
+!insertmacro IS_ADMIN "un."
+
+;; Starts `file` again with administrator rights and `parameters` (Windows asks the user), then
+;; this copy ends. A copy started so that still lacks the rights (/DROITS_DEMANDES) gives up.
+!macro ELEVATE un
+Function ${un}Elevate
+  Exch $1  ; parameters
+  Exch
+  Exch $2  ; file
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/DROITS_DEMANDES" $3
+  ${IfNot} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Les droits d'administrateur sont nécessaires pour installer ou désinstaller Korvane pour tous les utilisateurs." /SD IDOK
+    Quit
+  ${EndIf}
+  ClearErrors
+  ExecShell "runas" "$2" "$1 /DROITS_DEMANDES"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Les droits d'administrateur n'ont pas été accordés." /SD IDOK
+  ${EndIf}
+  Quit
+FunctionEnd
+!macroend
+!insertmacro ELEVATE ""
+!insertmacro ELEVATE "un."
+
+Var AllUsers    ; 1: for all users under Program Files
+Var DefaultDir  ; the folder the mode proposes; one the user typed or gave with /D= stays
+Var ModeUser
+Var ModeAll
+
+Function ApplyMode
+  ${If} $AllUsers == 1
+    SetShellVarContext all
+    StrCpy $1 "$PROGRAMFILES\Korvane"
+  ${Else}
+    SetShellVarContext current
+    StrCpy $1 "$LOCALAPPDATA\Programs\Korvane"
+  ${EndIf}
+  ${If} $INSTDIR == ""
+  ${OrIf} $INSTDIR == $DefaultDir
+    StrCpy $INSTDIR $1
+  ${EndIf}
+  StrCpy $DefaultDir $1
+FunctionEnd
+
 Function .onInit
-  SetShellVarContext current
+  StrCpy $AllUsers 0
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/TOUS" $R1
+  ${IfNot} ${Errors}
+    StrCpy $AllUsers 1
+    Call IsAdmin
+    Pop $0
+    ${If} $0 == 0
+      Push "$EXEPATH"
+      Push "$R0"
+      Call Elevate
+    ${EndIf}
+  ${EndIf}
+  Call ApplyMode
+FunctionEnd
+
+;; Who the installation is for; asked only when the command line did not say.
+Function ModePage
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/TOUS" $R1
+  ${IfNot} ${Errors}
+    Abort
+  ${EndIf}
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 12u "Installer Korvane :"
+  Pop $0
+  ${NSD_CreateRadioButton} 10u 16u 95% 12u "pour moi seulement, dans mon dossier personnel"
+  Pop $ModeUser
+  ${NSD_CreateRadioButton} 10u 32u 95% 12u "pour tous les utilisateurs, dans Program Files"
+  Pop $ModeAll
+  ${NSD_CreateLabel} 0 54u 100% 48u "Pour tous les utilisateurs, Windows demande les droits d'administrateur. C'est l'installation à choisir pour démarrer Korvane en tant qu'administrateur : les autres programmes de l'utilisateur ne peuvent pas y remplacer korvane.exe."
+  Pop $0
+  ${If} $AllUsers == 1
+    ${NSD_Check} $ModeAll
+  ${Else}
+    ${NSD_Check} $ModeUser
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function ModePageLeave
+  ${NSD_GetState} $ModeAll $AllUsers
+  ${If} $AllUsers == ${BST_CHECKED}
+    StrCpy $AllUsers 1
+    Call IsAdmin
+    Pop $0
+    ${If} $0 == 0
+      ; The copy with the rights starts over from the folder page.
+      Push "$EXEPATH"
+      Push "/TOUS"
+      Call Elevate
+    ${EndIf}
+  ${Else}
+    StrCpy $AllUsers 0
+  ${EndIf}
+  Call ApplyMode
 FunctionEnd
 
 Section "Korvane"
@@ -74,34 +198,67 @@ Section "Korvane"
   CreateDirectory "$SMPROGRAMS\Korvane"
   CreateShortCut "$SMPROGRAMS\Korvane\Korvane.lnk" "$INSTDIR\korvane.exe"
   CreateShortCut "$SMPROGRAMS\Korvane\Désinstaller Korvane.lnk" "$INSTDIR\desinstaller.exe"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${APP}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${APP}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\korvane.exe"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\desinstaller.exe"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\desinstaller.exe" /S'
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${APP}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${APP}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\korvane.exe"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\desinstaller.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\desinstaller.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+;; An installation for all users is the one the machine's uninstall entry names.
 Function un.onInit
-  SetShellVarContext current
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    Call un.IsAdmin
+    Pop $0
+    ${If} $0 == 0
+      ${GetParameters} $R0
+      ClearErrors
+      ${GetOptions} $R0 "/SUPPRIMER_REGLAGES" $R1
+      StrCpy $R2 ""
+      ${IfNot} ${Errors}
+        StrCpy $R2 "/SUPPRIMER_REGLAGES"
+      ${EndIf}
+      ${If} ${Silent}
+        StrCpy $R2 "/S $R2"
+      ${EndIf}
+      Push "$INSTDIR\desinstaller.exe"
+      Push "$R2"
+      Call un.Elevate
+    ${EndIf}
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
   Call un.EndRunningCopy
   Delete "$INSTDIR\korvane.exe"
   Delete "$INSTDIR\help.chm"
+  ; What the program writes beside itself: the news file, its unfinished downloads, the log.
+  Delete "$INSTDIR\NetDirect.inf"
+  Delete "$INSTDIR\kvn*.tmp"
   Delete "$INSTDIR\korvane.log"
   Delete "$INSTDIR\desinstaller.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Korvane\Korvane.lnk"
   Delete "$SMPROGRAMS\Korvane\Désinstaller Korvane.lnk"
   RMDir "$SMPROGRAMS\Korvane"
-  ; Started with Windows: the entry would point at a file that is gone.
-  DeleteRegValue HKCU "${RUN_KEY}" "Korvane"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; The Run entry, the settings and the crash reports are the user's own.
+  SetShellVarContext current
+  ; Started with Windows from this folder: the entry would point at a file that is gone. One that
+  ; starts another copy (a portable one) stays.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "Korvane"
+  ${If} $0 == '"$INSTDIR\korvane.exe"'
+  ${OrIf} $0 == "$INSTDIR\korvane.exe"
+    DeleteRegValue HKCU "${RUN_KEY}" "Korvane"
+  ${EndIf}
   ; The settings stay unless the user asks: asked in a window, or /SUPPRIMER_REGLAGES when silent.
   ${GetParameters} $R0
   ClearErrors
@@ -111,5 +268,8 @@ Section "Uninstall"
   MessageBox MB_YESNO|MB_ICONQUESTION "Supprimer aussi les réglages de Korvane ?" IDNO keep_settings
   remove_settings:
     DeleteRegKey HKCU "${SETTINGS_KEY}"
+    Delete "$LOCALAPPDATA\Korvane\korvane-*.dmp"
+    Delete "$LOCALAPPDATA\Korvane\korvane-*.txt"
+    RMDir "$LOCALAPPDATA\Korvane"
   keep_settings:
 SectionEnd

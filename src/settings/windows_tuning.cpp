@@ -1,7 +1,9 @@
 #include "settings/windows_tuning.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 
 #include "base/rounding.h"
 #include "base/scope_guard.h"
@@ -223,7 +225,9 @@ int WindowsTuning::ReadAlwaysUnloadDll() {
   auto key = registry_.OpenReadOnly(where_.explorerRoot, where_.explorer);
   if (!key) return 0;
   if (const auto text = key->ReadText(kAlwaysUnloadDll)) {
-    if (const auto number = ParseInteger(*text)) return static_cast<int>(*number);
+    // A number past an int's range is kept at its end: cut to 32 bits, 4294967297 would read 1.
+    if (const auto number = ParseInteger(*text))
+      return static_cast<int>(std::clamp<long long>(*number, INT_MIN, INT_MAX));
   }
   // Not text, or text that is no number: the DWORD form, and 0 when that fails too.
   return static_cast<int>(key->ReadDword(kAlwaysUnloadDll).value_or(0));

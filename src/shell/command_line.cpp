@@ -1,5 +1,7 @@
 #include "shell/command_line.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 
 namespace kvn {
@@ -23,6 +25,17 @@ int ParseMegabytes(const std::string& text) {
   return value >= 1 && value <= kMaxOptimiseMB ? static_cast<int>(value) : 0;
 }
 
+CommandLine Invalid(const std::string& argument) {
+  return {CommandLine::Kind::Invalid, 0, argument};
+}
+
+// Characters as a console counts them: UTF-8 continuation bytes take no column.
+std::size_t Columns(std::string_view text) {
+  std::size_t n = 0;
+  for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
 }  // namespace
 
 std::optional<int> OptimiseMessageAmount(std::uint64_t wParam) {
@@ -30,20 +43,42 @@ std::optional<int> OptimiseMessageAmount(std::uint64_t wParam) {
   return static_cast<int>(wParam);
 }
 
+std::string SpacesToTheTextColumn(std::string_view option) {
+  std::size_t widest = 0;
+  for (const UsageRow& row : kUsageRows) widest = std::max(widest, Columns(row.option));
+  return std::string(widest + 2 - std::min(widest, Columns(option)), ' ');
+}
+
+std::string UsageText(std::string_view unknown, UsagePadding padding) {
+  std::string text = std::string(kUsageHeading) + "\r\n\r\n";
+  for (const UsageRow& row : kUsageRows)
+    text += std::string("  ") + row.option + padding(row.option) + row.text + "\r\n";
+  // A long argument would only widen the box; its start says enough (cut between characters).
+  std::string shown(unknown);
+  if (shown.size() > 60) {
+    std::size_t cut = 60;
+    while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+    shown = shown.substr(0, cut) + "...";
+  }
+  return text + "\r\nArgument non compris : " + shown + "\r\n";
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
   if (arguments.empty()) return line;
   const std::string option = OptionName(arguments[0]);
-  if (option == "optimiser" && arguments.size() <= 2) {
+  if (option == "optimiser") {
     line.kind = CommandLine::Kind::Optimise;
-    if (arguments.size() == 2) {
+    if (arguments.size() >= 2) {
       line.megabytes = ParseMegabytes(arguments[1]);
-      if (line.megabytes == 0) line.kind = CommandLine::Kind::Invalid;
+      if (line.megabytes == 0) return Invalid(arguments[1]);
     }
-  } else if (option == "etat" && arguments.size() == 1) {
+    if (arguments.size() > 2) return Invalid(arguments[2]);
+  } else if (option == "etat") {
     line.kind = CommandLine::Kind::State;
+    if (arguments.size() > 1) return Invalid(arguments[1]);
   } else {
-    line.kind = CommandLine::Kind::Invalid;
+    return Invalid(arguments[0]);
   }
   return line;
 }

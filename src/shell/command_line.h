@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kvn {
@@ -13,17 +14,34 @@ namespace kvn {
 struct CommandLine {
   enum class Kind { Window, Optimise, State, Invalid };
   Kind kind = Kind::Window;
-  int megabytes = 0;  // /optimiser: 0 for the window's own method and amount
+  int megabytes = 0;    // /optimiser: 0 for the window's own method and amount
+  std::string unknown;  // Invalid: the first argument not understood
 };
 
 inline constexpr const char* kUsageTitle = "Korvane";
-inline constexpr const char* kUsage =
-    "Utilisation : korvane.exe [/optimiser [Mo] | /etat]\r\n\r\n"
-    "  (aucun argument)\tdémarre Korvane.\r\n"
-    "  /optimiser\t\tlance une optimisation de la RAM dans Korvane (démarré caché s'il ne "
-    "tourne pas).\r\n"
-    "  /optimiser Mo\t\tla même, de Mo mégaoctets.\r\n"
-    "  /etat\t\taffiche la mémoire libre, le fichier d'échange et la charge du processeur.";
+inline constexpr const char* kUsageHeading = "Utilisation : korvane.exe [/optimiser [Mo] | /etat]";
+// The rows under the heading: an option and what it does.
+struct UsageRow {
+  const char* option;
+  const char* text;
+};
+inline constexpr UsageRow kUsageRows[] = {
+    {"(aucun argument)", "démarre Korvane."},
+    {"/optimiser",
+     "lance une optimisation de la RAM dans Korvane (démarré caché s'il ne tourne pas)."},
+    {"/optimiser Mo", "la même, de Mo mégaoctets."},
+    {"/etat", "affiche la mémoire libre, le fichier d'échange et la charge du processeur."},
+};
+// What goes between an option and its text so that every text starts in one column.
+using UsagePadding = std::string (*)(std::string_view option);
+// Spaces, for a console's fixed-width characters.
+std::string SpacesToTheTextColumn(std::string_view option);
+// The usage text, naming the argument not understood (cut to 60 characters).
+std::string UsageText(std::string_view unknown, UsagePadding padding = SpacesToTheTextColumn);
+
+// /optimiser when the running copy could not be given the request.
+inline constexpr const char* kNotDelivered =
+    "Korvane tourne mais n'a pas pu recevoir la demande d'optimisation.";
 
 // The largest amount /optimiser takes: 1 TB.
 inline constexpr int kMaxOptimiseMB = 1048576;

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <exception>
 
 #include "base/late_bound_win32.h"
@@ -37,27 +39,63 @@ bool HandOverToRunningCopy() {
   return true;
 }
 
-// Writes UTF-8 text where the output goes: the parent's console (attached), or a file or pipe.
-void WriteOutput(const std::string& text) {
-  using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
-  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (!out || out == INVALID_HANDLE_VALUE) {
-    const auto attach = LateBound<AttachConsoleFn>(L"kernel32.dll", "AttachConsole");
-    constexpr DWORD kParentProcess = static_cast<DWORD>(-1);
-    if (!attach || !attach(kParentProcess)) return;
-    out = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                      nullptr);
-    if (out == INVALID_HANDLE_VALUE) return;
-  }
+// Writes UTF-8 text to a console, a file or a pipe.
+bool WriteTo(HANDLE out, const std::string& text) {
   DWORD written = 0;
   DWORD mode = 0;
   if (GetConsoleMode(out, &mode)) {
-    // A console shows UTF-16 whatever its code page.
+    // A console shows UTF-16 whatever its code page; the line the shell already printed its
+    // prompt on (it does not wait for a windowed program) is left alone.
     const std::wstring wide = L"\r\n" + Widen(text);
-    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-  } else {
-    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
   }
+  return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// Text for the user without a window goes to the standard handle when it leads somewhere (a file,
+// a pipe, a console), else to the console of the process that started this one. False when there
+// is neither (started from the desktop or by the task scheduler).
+bool WriteOutput(const std::string& text, DWORD stream = STD_OUTPUT_HANDLE) {
+  const HANDLE own = GetStdHandle(stream);
+  if (own && own != INVALID_HANDLE_VALUE && WriteTo(own, text)) return true;
+  using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
+  const auto attach = LateBound<AttachConsoleFn>(L"kernel32.dll", "AttachConsole");
+  constexpr DWORD kParentProcess = static_cast<DWORD>(-1);
+  // A second attach fails, but the console of the first is still there.
+  if (attach) attach(kParentProcess);
+  const KernelHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
+  return console && WriteTo(console.get(), text);
+}
+
+// The box's font is proportional: tabs, counted from the option's width in that font, take every
+// text to one tab stop past the widest option. A box expands a tab to the next multiple of eight
+// average character widths.
+std::string TabsToTheTextColumn(std::string_view option) {
+  NONCLIENTMETRICSW metrics{};
+  // The size without the field Vista added, which XP refuses.
+  metrics.cbSize = offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(metrics.lfMessageFont);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return "\t";
+  const GdiHandle<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font.get());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  // Measured with the row's indent: tab stops count from the start of the line.
+  const auto width = [dc](std::string_view option) {
+    const std::wstring wide = Widen("  " + std::string(option));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  int widest = 0;
+  for (const UsageRow& row : kUsageRows) widest = std::max(widest, width(row.option));
+  const int own = width(option);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int tab = std::max(1, 8 * static_cast<int>(tm.tmAveCharWidth));
+  return std::string(static_cast<std::size_t>(widest / tab + 1 - own / tab), '\t');
 }
 
 }  // namespace
@@ -100,17 +138,22 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
   const CommandLine command = ParseCommandLine(options.arguments);
   switch (command.kind) {
     case CommandLine::Kind::Invalid:
-      MessageBoxW(nullptr, Widen(kUsage).c_str(), Widen(kUsageTitle).c_str(),
-                  MB_OK | MB_ICONINFORMATION);
+      // A script or a scheduled task reads its output; nobody would see a box and close it.
+      if (!WriteOutput(UsageText(command.unknown), STD_ERROR_HANDLE))
+        MessageBoxW(nullptr, Widen(UsageText(command.unknown, TabsToTheTextColumn)).c_str(),
+                    Widen(kUsageTitle).c_str(), MB_OK | MB_ICONINFORMATION);
       return 2;
     case CommandLine::Kind::State:
       return PrintMachineState();
     case CommandLine::Kind::Optimise:
       // The running copy does it; without one this copy starts hidden and does it.
       if (HWND other = RunningCopy()) {
-        PostMessageW(other, TfMainMem::OptimiseMessage(), static_cast<WPARAM>(command.megabytes),
-                     0);
-        return 0;
+        if (PostMessageW(other, TfMainMem::OptimiseMessage(),
+                         static_cast<WPARAM>(command.megabytes), 0))
+          return 0;
+        // Gone meanwhile, or a copy with higher rights that takes no message from this one.
+        WriteOutput(std::string(kNotDelivered) + "\r\n", STD_ERROR_HANDLE);
+        return 1;
       }
       break;
     case CommandLine::Kind::Window:

@@ -83,11 +83,12 @@ HWND ChildWithText(HWND parent, const std::wstring& text) {
   return search.second;
 }
 
-// One copy of the program, its standard output collected.
+// One copy of the program, its standard output collected (or, without `collect`, no output and no
+// console at all, as from the desktop).
 class Program {
  public:
   explicit Program(const char* fault = "", std::wstring program = ProgramPath(),
-                   const std::wstring& arguments = L"") {
+                   const std::wstring& arguments = L"", bool collect = true) {
     SetEnvironmentVariableA("KORVANE_TEST_FAULT", fault);
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE write = nullptr;
@@ -95,12 +96,13 @@ class Program {
     SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.dwFlags = collect ? STARTF_USESTDHANDLES : 0;
     startup.hStdOutput = write;
     startup.hStdError = write;
     std::wstring command = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                              &startup, &info_) != FALSE;
+    started_ =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, collect,
+                       collect ? 0 : DETACHED_PROCESS, nullptr, nullptr, &startup, &info_) != FALSE;
     CloseHandle(write);
     reader_ = std::thread([this] {
       char buffer[512];
@@ -335,8 +337,16 @@ TEST_F(ProgramLife, CommandLine) {
     EXPECT_THAT(out, ::testing::ContainsRegex("Charge processeur : \\d+ %\r\n"));
     EXPECT_TRUE(WindowsOf(state.Id(), L"TfMainMem", L"Korvane").empty());
   }
-  for (const wchar_t* wrong : {L"/aide", L"/optimiser beaucoup", L"/etat 3"}) {
-    Program usage("", ProgramPath(), wrong);
+  // With an output (a script's, a scheduled task's) the usage goes there; without, in a box.
+  const std::pair<const wchar_t*, const char*> wrongs[] = {
+      {L"/aide", "/aide"}, {L"/optimiser beaucoup", "beaucoup"}, {L"/etat 3", "3"}};
+  for (const auto& [wrong, named] : wrongs) {
+    Program script("", ProgramPath(), wrong);
+    EXPECT_EQ(script.Ended(5000), 2) << Narrow(wrong);
+    EXPECT_THAT(script.Output(),
+                ::testing::StartsWith("Utilisation : korvane.exe [/optimiser [Mo] | /etat]"));
+    EXPECT_THAT(script.Output(), ::testing::EndsWith(std::string(" : ") + named + "\r\n"));
+    Program usage("", ProgramPath(), wrong, false);
     const HWND box = WaitForMessageBox(usage.Id(), L"Korvane");
     ASSERT_NE(box, nullptr) << Narrow(wrong);
     EXPECT_THAT(MessageBoxText(box),

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The installer under Wine, silently: files, Start menu entry and uninstall entry after the
-# install; after the uninstall none of them, nor the Run entry, and the settings only when asked.
+# The installer under Wine, silently, for the user and for all users: files, Start menu entry and
+# uninstall entry after the install; after the uninstall none of them, nor what the program wrote
+# in its folder, nor a Run entry that starts this copy (one that starts another stays), and the
+# settings and crash reports only when asked.
 # Usage: install_test.sh <build folder> <source folder>
 set -uo pipefail
 build=$(realpath "$1")
@@ -27,47 +29,80 @@ folder() { wine_exec cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 unix() { WINEPREFIX=$prefix winepath -u "$1" 2>/dev/null; }
 programs=$(unix "$(folder LOCALAPPDATA)\\Programs\\Korvane")
 menu=$(unix "$(folder APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
-[ -n "$programs" ] && [ -n "$menu" ] || { echo "no user folders in the prefix"; exit 1; }
+reports=$(unix "$(folder LOCALAPPDATA)\\Korvane")
+all_programs=$(unix "$(folder ProgramFiles)\\Korvane")
+all_menu=$(unix "$(folder ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
+[ -n "$programs" ] && [ -n "$menu" ] && [ -n "$all_programs" ] || { echo "no folders in the prefix"; exit 1; }
 reg_has() { wine_exec reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings_key='HKCU\Software\Korvane installer test'
 
-install() {
-  wine_exec "$setup" /S >/dev/null 2>&1
-  for _ in $(seq 100); do [ -f "$programs/desinstaller.exe" ] && break; sleep 0.2; done
+install() {  # install <folder> [options]
+  local where=$1
+  shift
+  wine_exec "$setup" /S "$@" >/dev/null 2>&1
+  for _ in $(seq 100); do [ -f "$where/desinstaller.exe" ] && break; sleep 0.2; done
 }
 # The uninstaller runs from a copy of itself; it is done when its own file is gone.
-uninstall() {
-  wine_exec "$programs/desinstaller.exe" /S "$@" >/dev/null 2>&1
-  for _ in $(seq 150); do [ -e "$programs/desinstaller.exe" ] || break; sleep 0.2; done
+uninstall() {  # uninstall <folder> [options]
+  local where=$1
+  shift
+  wine_exec "$where/desinstaller.exe" /S "$@" >/dev/null 2>&1
+  for _ in $(seq 150); do [ -e "$where/desinstaller.exe" ] || break; sleep 0.2; done
   sleep 1
 }
+run_entry() { wine_exec reg add "$run_key" /v Korvane /t REG_SZ /d "$1" /f >/dev/null 2>&1; }
+# What the program writes in its folder and the crash reports it leaves.
+use_program() {
+  for f in NetDirect.inf kvnA1.tmp korvane.log; do echo x >"$1/$f"; done
+  mkdir -p "$reports"
+  touch "$reports/korvane-20261207-101010-42.dmp" "$reports/korvane-20261207-101010-42.txt"
+}
 
-rm -rf "$programs" "$menu"
-install
+rm -rf "$programs" "$menu" "$reports" "$all_programs" "$all_menu"
+install "$programs"
 check "korvane.exe installed" test -f "$programs/korvane.exe"
 check "help.chm installed" test -f "$programs/help.chm"
 check "Start menu entry" test -f "$menu/Korvane.lnk"
-check "uninstall entry" reg_has "$uninstall_key" DisplayVersion
-check "uninstall entry's version" bash -c "'$src/tools/wine-exec' '$prefix' reg query '$uninstall_key' /v DisplayVersion 2>/dev/null | grep -q 9.8.7"
+check "uninstall entry" reg_has "HKCU\\$uninstall_key" DisplayVersion
+check "uninstall entry's version" bash -c "'$src/tools/wine-exec' '$prefix' reg query 'HKCU\\$uninstall_key' /v DisplayVersion 2>/dev/null | grep -q 9.8.7"
 
-# What the program leaves: a Run entry (started with Windows) and its settings. This installer
-# was built with a settings key of the test's own, so the prefix's real one is left alone.
-wine_exec reg add "$run_key" /v Korvane /t REG_SZ /d "\"C:\\korvane.exe\"" /f >/dev/null 2>&1
+# What the program leaves: files beside itself, crash reports, a Run entry (started with Windows)
+# and its settings. This installer was built with a settings key of the test's own, so the
+# prefix's real one is left alone.
+use_program "$programs"
+run_entry "\"$(folder LOCALAPPDATA)\\Programs\\Korvane\\korvane.exe\""
 wine_exec reg add "$settings_key\\settings" /v Version /t REG_SZ /d 1 /f >/dev/null 2>&1
-uninstall
-check "program files removed" absent test -e "$programs/korvane.exe"
-check "help removed" absent test -e "$programs/help.chm"
-check "folder removed" absent test -d "$programs"
+uninstall "$programs"
+check "folder and all it held removed" absent test -e "$programs"
 check "Start menu entry removed" absent test -e "$menu"
-check "Run entry removed" absent reg_has "$run_key" Korvane
-check "uninstall entry removed" absent reg_has "$uninstall_key"
+check "Run entry of this copy removed" absent reg_has "$run_key" Korvane
+check "uninstall entry removed" absent reg_has "HKCU\\$uninstall_key"
 check "settings kept when not asked" reg_has "$settings_key\\settings" Version
+check "crash reports kept when not asked" test -f "$reports/korvane-20261207-101010-42.dmp"
 
-install
-uninstall /SUPPRIMER_REGLAGES
+install "$programs"
+run_entry '"C:\portable\korvane.exe"'
+uninstall "$programs" /SUPPRIMER_REGLAGES
 check "settings removed when asked" absent reg_has "$settings_key"
+check "crash reports removed when asked" absent test -e "$reports"
+check "Run entry of another copy kept" reg_has "$run_key" Korvane
+wine_exec reg delete "$run_key" /v Korvane /f >/dev/null 2>&1
+
+# For all users: under Program Files, the machine's uninstall entry and Start menu.
+install "$all_programs" /TOUS
+check "all users: korvane.exe installed" test -f "$all_programs/korvane.exe"
+check "all users: Start menu entry" test -f "$all_menu/Korvane.lnk"
+check "all users: machine uninstall entry" reg_has "HKLM\\$uninstall_key" InstallLocation
+check "all users: no user uninstall entry" absent reg_has "HKCU\\$uninstall_key"
+use_program "$all_programs"
+uninstall "$all_programs" /SUPPRIMER_REGLAGES
+check "all users: folder removed" absent test -e "$all_programs"
+check "all users: Start menu entry removed" absent test -e "$all_menu"
+check "all users: uninstall entry removed" absent reg_has "HKLM\\$uninstall_key"
+check "all users: crash reports removed when asked" absent test -e "$reports"
+
 wine_exec reg delete "$settings_key" /f >/dev/null 2>&1
 rm -f "$setup"
 [ "$failures" -eq 0 ]

@@ -215,6 +215,17 @@ TEST_F(StoreTest, StoredValuesAtTheEdges) {
   }
 }
 
+// The DLL switch is on for a stored 1 alone: a number past 32 bits does not wrap round to it.
+TEST_F(StoreTest, TheDllSwitchIsOnForOneAlone) {
+  const std::pair<const char*, bool> rows[] = {
+      {"1", true}, {"+01", true}, {"4294967297", false}, {"-4294967295", false}, {"2", false}};
+  for (const auto& [text, on] : rows) {
+    registry.SetText(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", text);
+    store.Load(options);
+    EXPECT_EQ(options.unloadDlls, on) << text;
+  }
+}
+
 TEST_F(SettingsTest, TheStoredPeriodicRuleArmsTimer5) {
   registry.SetDword(Root::CurrentUser, kRecover, "Time", 1);
   registry.SetDword(Root::CurrentUser, kRecover, "Time value", 30);
