@@ -242,7 +242,7 @@ Section "Uninstall"
   Delete "$INSTDIR\help.chm"
   ; What the program writes beside itself: the news file, its unfinished downloads, the log.
   Delete "$INSTDIR\NetDirect.inf"
-  Delete "$INSTDIR\kvn*.tmp"
+  Delete "$INSTDIR\NetDirect.inf.*.tmp"
   Delete "$INSTDIR\korvane.log"
   Delete "$INSTDIR\desinstaller.exe"
   RMDir "$INSTDIR"

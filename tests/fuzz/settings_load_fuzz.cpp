@@ -101,7 +101,7 @@ void Fill(fake::FakeRegistry& r, std::mt19937& rng) {
     r.AddKey(p.root, p.key);
     for (const char* n : p.names) {
       const std::string name = RandomCase(n, rng);
-      switch (rng() % 5) {
+      switch (rng() % 6) {
         case 0:
           break;  // absent
         case 1:
@@ -111,8 +111,16 @@ void Fill(fake::FakeRegistry& r, std::mt19937& rng) {
         case 3:
           r.SetText(p.root, p.key, name, RandomText(rng));
           break;
-        default:
+        case 4:
           r.SetBinary(p.root, p.key, name, rng() % 3 ? rng() % 9 : rng() % 70000);
+          break;
+        default: {  // a number or a text of any length, terminated or not
+          std::string bytes(rng() % 11, '\0');
+          for (char& c : bytes) c = static_cast<char>(rng() % 3 ? '0' + rng() % 10 : rng());
+          r.SetBytes(p.root, p.key, name,
+                     rng() % 2 ? fake::FakeRegistry::Type::Dword : fake::FakeRegistry::Type::Text,
+                     std::move(bytes));
+        }
       }
     }
   }
@@ -136,8 +144,8 @@ std::string Contents(const fake::FakeRegistry& r) {
   std::string all;
   for (const auto& [path, key] : r.keys)
     for (const auto& [upper, v] : key.values)
-      all += path + "|" + v.name + "|" + std::to_string(static_cast<int>(v.type)) + "|" +
-             std::to_string(v.dword) + "|" + v.text + "|" + std::to_string(v.size) + "\n";
+      all += path + "|" + v.name + "|" + std::to_string(static_cast<int>(v.type)) + "|" + v.bytes +
+             "\n";
   return all;
 }
 
@@ -172,9 +180,9 @@ bool StoredOne(const fake::FakeRegistry& r) {
   const auto* v = r.Find(kWhere.explorerRoot, kWhere.explorer, "AlwaysUnloadDLL");
   if (!v || r.refuseOpen.count(fake::FakeRegistry::PathOf(kWhere.explorerRoot, kWhere.explorer)))
     return false;
-  if (v->type == fake::FakeRegistry::Type::Dword) return v->dword == 1;
+  if (v->type == fake::FakeRegistry::Type::Dword) return v->Dword() == 1;
   if (v->type != fake::FakeRegistry::Type::Text) return false;
-  const std::string& t = v->text;
+  const std::string t = v->Text();
   const std::size_t digits = t.find_first_not_of('0', t[0] == '+' ? 1 : 0);
   return !t.empty() && digits == t.size() - 1 && t.back() == '1';
 }

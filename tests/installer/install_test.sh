@@ -55,7 +55,7 @@ uninstall() {  # uninstall <folder> [options]
 run_entry() { wine_exec reg add "$run_key" /v Korvane /t REG_SZ /d "$1" /f >/dev/null 2>&1; }
 # What the program writes in its folder and the crash reports it leaves.
 use_program() {
-  for f in NetDirect.inf kvnA1.tmp korvane.log; do echo x >"$1/$f"; done
+  for f in NetDirect.inf NetDirect.inf.1a2b.tmp korvane.log; do echo x >"$1/$f"; done
   mkdir -p "$reports"
   touch "$reports/korvane-20261207-101010-42.dmp" "$reports/korvane-20261207-101010-42.txt"
 }
