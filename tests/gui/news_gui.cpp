@@ -253,10 +253,10 @@ TEST_F(NewsWindowTest, TheLocalFileIsNetDirectInfWhateverTheAddress) {
     // The build's own file of that name (the help) is put aside and back.
     const std::wstring path = Widen(ProgramFolderUtf8() + name), aside = path + L".aside";
     const bool had = MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
-    std::ofstream(path, std::ios::binary) << "keep";
+    std::ofstream(path.c_str(), std::ios::binary) << "keep";
     Update(server.URL(std::string("/") + name));
     std::string kept;
-    std::ifstream(path) >> kept;
+    std::ifstream(path.c_str()) >> kept;
     EXPECT_EQ(kept, "keep") << name;
     DeleteFileW(path.c_str());
     if (had) MoveFileExW(aside.c_str(), path.c_str(), 0);
