@@ -51,8 +51,24 @@ std::string SpacesToTheTextColumn(std::string_view option) {
 
 std::string UsageText(std::string_view unknown, UsagePadding padding) {
   std::string text = std::string(kUsageHeading) + "\r\n\r\n";
-  for (const UsageRow& row : kUsageRows)
-    text += std::string("  ") + row.option + padding(row.option) + row.text + "\r\n";
+  // Long texts go on in their column: a box would wrap them back to its left edge.
+  constexpr std::size_t kTextColumns = 26;
+  for (const UsageRow& row : kUsageRows) {
+    std::string_view rest = row.text;
+    std::string_view option = row.option;
+    while (!rest.empty()) {
+      std::size_t end = rest.size();
+      if (Columns(rest) > kTextColumns) {
+        end = rest.rfind(' ', kTextColumns);
+        if (end == std::string_view::npos) end = rest.find(' ');
+        if (end == std::string_view::npos) end = rest.size();
+      }
+      text += std::string("  ") + std::string(option) + padding(option) +
+              std::string(rest.substr(0, end)) + "\r\n";
+      rest.remove_prefix(std::min(rest.size(), end + 1));
+      option = {};
+    }
+  }
   // A long argument would only widen the box; its start says enough (cut between characters).
   std::string shown(unknown);
   if (shown.size() > 60) {
