@@ -477,6 +477,8 @@ std::vector<std::pair<HWND, std::wstring>> OwnWindowsOfClass(const wchar_t* clas
 }
 
 TEST_F(MainWindowTest, F1OpensTheHelpFileAtThePagesTopic) {
+  // Without the file the program's box would wait for a click until the run times out.
+  ASSERT_NE(GetFileAttributesW(Widen(HelpFileName()).c_str()), INVALID_FILE_ATTRIBUTES);
   window->form.Memoire.SetActivePage(&window->form.TabSheet5);
   testing::PumpMessages(50);
   // F1 on a control of the page: Windows sends the form WM_HELP about that control.
