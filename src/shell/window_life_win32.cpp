@@ -116,13 +116,16 @@ void TfMainMem::WMQueryEndSession() {
 }
 
 void TfMainMem::exit_appli() {
-  recovery_->AnnulRam();
-  binding_->SaveSettings();
+  // What the user sees goes first: the window, its tray icon, the news and help windows. The
+  // rest of the exit (the pass's end, the save) happens out of sight.
   exitRequested_ = true;
-  TrayIcon1.SetIconVisible(false);
-  engine_.StopDefrag();
-  DestroyNetDirect();
   ShowWindow(host_.Handle(), SW_HIDE);
+  TrayIcon1.SetIconVisible(false);
+  DestroyNetDirect();
+  Win32HelpSystem::CloseAll();
+  recovery_->AnnulRam();
+  engine_.StopDefrag();
+  binding_->SaveSettings();
   // The window is destroyed once the message loop has ended: a pass that is still releasing its
   // blocks finishes first (its message pump puts the quit request back).
   PostQuitMessage(0);

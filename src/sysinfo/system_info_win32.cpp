@@ -40,43 +40,72 @@ double MeasureCpuSpeed() {
   return static_cast<double>(static_cast<std::uint32_t>(end - start)) / 500000.0;
 }
 
+// What the measuring thread writes and where it reports; the window forgets it when it goes
+// first, under the lock, so that the thread never posts to a window destroyed meanwhile.
+struct Win32SystemInfoServices::Measurement {
+  Measurement() { InitializeCriticalSection(&lock); }
+  ~Measurement() { DeleteCriticalSection(&lock); }
+  Measurement(const Measurement&) = delete;
+  Measurement& operator=(const Measurement&) = delete;
+  CRITICAL_SECTION lock;
+  HWND report = nullptr;
+  double mhz = 0;
+};
+
 Win32SystemInfoServices::Win32SystemInfoServices()
     : window_(
           std::make_unique<MessageWindow>(L"KorvaneInfoPage", MessageWindow::Kind::MessageOnly,
                                           [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
-                                            if (message != kMeasured) return false;
+                                            if (message != kMeasured || !measurement_) return false;
                                             JoinMeasurement();
                                             result = 0;
                                             // Through the dispatcher: the message window would
                                             // drop what the result's handler throws.
                                             if (auto done = std::move(done_))
-                                              ui::Fire(done, measured_);
+                                              ui::Fire(done, measurement_->mhz);
                                             return true;
                                           })) {}
 
 Win32SystemInfoServices::~Win32SystemInfoServices() {
-  // A measurement still running ends within half a second; its message then finds no window.
-  JoinMeasurement();
+  // The program is ending: a measurement still running (it takes half a second) is not waited
+  // for long; it ends on its own, or with the process, and reports to nobody.
+  constexpr DWORD kEndingWaitMs = 150;
+  if (JoinMeasurement(kEndingWaitMs) || !measurement_) return;
+  EnterCriticalSection(&measurement_->lock);
+  measurement_->report = nullptr;
+  LeaveCriticalSection(&measurement_->lock);
 }
 
-void Win32SystemInfoServices::JoinMeasurement() {
-  if (!thread_) return;
-  WaitForSingleObject(thread_.get(), INFINITE);
+bool Win32SystemInfoServices::JoinMeasurement(DWORD ms) {
+  if (!thread_) return true;
+  if (WaitForSingleObject(thread_.get(), ms) != WAIT_OBJECT_0) return false;
   thread_.reset();
+  return true;
 }
 
-DWORD WINAPI Win32SystemInfoServices::MeasureThread(void* self) {
-  auto* services = static_cast<Win32SystemInfoServices*>(self);
-  services->measured_ = MeasureCpuSpeed();
-  PostMessageW(services->window_->Handle(), kMeasured, 0, 0);
+DWORD WINAPI Win32SystemInfoServices::MeasureThread(void* param) {
+  const std::unique_ptr<std::shared_ptr<Measurement>> keep(
+      static_cast<std::shared_ptr<Measurement>*>(param));
+  Measurement& measurement = **keep;
+  const double mhz = MeasureCpuSpeed();
+  EnterCriticalSection(&measurement.lock);
+  measurement.mhz = mhz;
+  if (measurement.report) PostMessageW(measurement.report, kMeasured, 0, 0);
+  LeaveCriticalSection(&measurement.lock);
   return 0;
 }
 
 bool Win32SystemInfoServices::StartCpuSpeedMeasurement(std::function<void(double)> done) {
   if (thread_) return false;  // one at a time
   done_ = std::move(done);
-  thread_.reset(CreateThread(nullptr, 0, MeasureThread, this, 0, nullptr));
-  if (!thread_) done_ = nullptr;
+  measurement_ = std::make_shared<Measurement>();
+  measurement_->report = window_->Handle();
+  auto* keep = new std::shared_ptr<Measurement>(measurement_);
+  thread_.reset(CreateThread(nullptr, 0, MeasureThread, keep, 0, nullptr));
+  if (!thread_) {
+    delete keep;
+    done_ = nullptr;
+  }
   return static_cast<bool>(thread_);
 }
 

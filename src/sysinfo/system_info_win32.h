@@ -34,12 +34,14 @@ class Win32SystemInfoServices : public SystemInfoServices {
   bool StartCpuSpeedMeasurement(std::function<void(double)> done) override;
 
  private:
-  static DWORD WINAPI MeasureThread(void* self);
-  void JoinMeasurement();
+  struct Measurement;
+  static DWORD WINAPI MeasureThread(void* param);
+  // False when the thread was still running after `ms`.
+  bool JoinMeasurement(DWORD ms = INFINITE);
 
   std::unique_ptr<MessageWindow> window_;  // hears the end of a measurement
   KernelHandle thread_;
-  double measured_ = 0;
+  std::shared_ptr<Measurement> measurement_;  // shared with the thread, which may outlive this
   std::function<void(double)> done_;
 };
 

@@ -107,6 +107,20 @@ TEST(CpuSpeed, MeasuredAwayAndReportedOnTheWindowsThread) {
   EXPECT_EQ(reports, 2);
 }
 
+// Quitting right after "&Rafraichir": the half-second measurement does not hold up the exit, and
+// the thread, left to end on its own, reports to nobody.
+TEST(CpuSpeed, TheEndingProgramDoesNotWaitForAMeasurement) {
+  int reports = 0;
+  const DWORD start = GetTickCount();
+  {
+    Win32SystemInfoServices services;
+    ASSERT_TRUE(services.StartCpuSpeedMeasurement([&](double) { ++reports; }));
+  }
+  EXPECT_LT(GetTickCount() - start, 300u);
+  PumpUntil([&] { return GetTickCount() - start > 800; });  // the thread has ended meanwhile
+  EXPECT_EQ(reports, 0);
+}
+
 // What the result's handler throws goes to the fault report like any handler's.
 TEST(CpuSpeed, AFailingResultHandlerReachesTheExceptionHook) {
   Win32SystemInfoServices services;
