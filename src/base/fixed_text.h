@@ -26,11 +26,11 @@ class BasicFixedText {
   // `value` in `base` (10 or 16), zero-padded to `minDigits`.
   BasicFixedText& AddNumber(unsigned long long value, int minDigits = 1, unsigned base = 10,
                             bool upperCase = false) {
+    const char* const figures = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
     Char digits[64];
     int n = 0;
     do {
-      digits[n++] =
-          static_cast<Char>((upperCase ? "0123456789ABCDEF" : "0123456789abcdef")[value % base]);
+      digits[n++] = static_cast<Char>(figures[value % base]);
       value /= base;
     } while (value && n < 64);
     while (n < minDigits && n < 64) digits[n++] = Char('0');
