@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/fixed_text.h"
 #include "base/late_bound_win32.h"
 #include "base/text_win32.h"
 
@@ -56,7 +57,12 @@ std::string FileVersionText(const std::wstring& path, const wchar_t* name) {
       !translation || length < 2 * sizeof(WORD))
     return {};
   wchar_t query[96];
-  swprintf(query, 96, L"\\StringFileInfo\\%.4x%.4x\\%ls", translation[0], translation[1], name);
+  FixedWideText(query, 96)
+      .Add(L"\\StringFileInfo\\")
+      .AddNumber(translation[0], 4, 16)
+      .AddNumber(translation[1], 4, 16)
+      .Add(L"\\")
+      .Add(name);
   wchar_t* text = nullptr;
   if (!QueryVersionValue(block.data(), query, reinterpret_cast<void**>(&text), &length) || !text ||
       length == 0)

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/fixed_text.h"
+
 namespace kvn {
 
 namespace {
@@ -20,8 +22,9 @@ GlobalHotKeyWin32::GlobalHotKeyWin32(TGlobalHotKey& component)
                 return true;
               }) {
   // The component's address makes the atom's name unique in the session.
-  const std::wstring name = std::to_wstring(reinterpret_cast<std::uintptr_t>(&component_));
-  id_ = GlobalAddAtomW(name.c_str());
+  wchar_t name[24];
+  FixedWideText(name, 24).AddNumber(reinterpret_cast<std::uintptr_t>(&component_));
+  id_ = GlobalAddAtomW(name);
   if (!id_) throw std::runtime_error("cannot create the hot key atom");
   component_.AttachPeer(this);
 }

@@ -4,10 +4,9 @@
 #include <shlobj.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cwchar>
 #include <exception>
 
+#include "base/fixed_text.h"
 #include "base/late_bound_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
@@ -69,16 +68,15 @@ bool NameReportFiles(CrashJob& job) {
     return false;
   SYSTEMTIME now;
   GetLocalTime(&now);
-  const int n = swprintf(job.dumpPath, MAX_PATH + 64, L"%ls\\Korvane\\", base);
-  if (n <= 0 ||
+  FixedWideText dump(job.dumpPath, MAX_PATH + 64);
+  if (!dump.Add(base).Add(L"\\Korvane\\").Fits() ||
       (!CreateDirectoryW(job.dumpPath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
     return false;
-  const int name = swprintf(job.dumpPath + n, MAX_PATH + 64 - n,
-                            L"korvane-%04u%02u%02u-%02u%02u%02u-%lu", now.wYear, now.wMonth,
-                            now.wDay, now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
-  if (name <= 0 || swprintf(job.textPath, MAX_PATH + 64, L"%ls.txt", job.dumpPath) <= 0)
-    return false;
-  return swprintf(job.dumpPath + n + name, MAX_PATH + 64 - n - name, L".dmp") > 0;
+  dump.Add(L"korvane-").AddNumber(now.wYear, 4).AddNumber(now.wMonth, 2).AddNumber(now.wDay, 2);
+  dump.Add(L"-").AddNumber(now.wHour, 2).AddNumber(now.wMinute, 2).AddNumber(now.wSecond, 2);
+  dump.Add(L"-").AddNumber(GetCurrentProcessId());
+  FixedWideText text(job.textPath, MAX_PATH + 64);
+  return text.Add(job.dumpPath).Add(L".txt").Fits() && dump.Add(L".dmp").Fits();
 }
 
 bool WriteDump(CrashJob& job) {
@@ -100,21 +98,16 @@ bool WriteText(CrashJob& job, const CrashState& state) {
   CrashFigures figures;
   if (state.sinks.ReadFigures) state.sinks.ReadFigures(figures);
   constexpr std::int64_t kBytesPerMB = 1048576;
-  const int n =
-      std::snprintf(job.text, sizeof(job.text),
-                    "\xEF\xBB\xBF"
-                    "Exception : %s\r\n%s\r\nMemoire libre : %lldMo\r\nRAM installée : %lldMo\r\n"
-                    "SwapFile usage : %lldMo\r\nTotal Swap : %lldMo\r\n",
-                    job.what, state.sinks.osLine.c_str(),
-                    static_cast<long long>(figures.freeMemoryBytes / kBytesPerMB),
-                    static_cast<long long>(figures.totalMemoryBytes / kBytesPerMB),
-                    static_cast<long long>(figures.swapFileUsageMB),
-                    static_cast<long long>(figures.totalSwapFileSizeMB));
-  if (n <= 0) return false;
+  FixedText text(job.text, sizeof(job.text));
+  text.Add("\xEF\xBB\xBF").Add("Exception : ").Add(job.what).Add("\r\n").Add(state.sinks.osLine);
+  text.Add("\r\nMemoire libre : ").AddSigned(figures.freeMemoryBytes / kBytesPerMB);
+  text.Add("Mo\r\nRAM installée : ").AddSigned(figures.totalMemoryBytes / kBytesPerMB);
+  text.Add("Mo\r\nSwapFile usage : ").AddSigned(figures.swapFileUsageMB);
+  text.Add("Mo\r\nTotal Swap : ").AddSigned(figures.totalSwapFileSizeMB).Add("Mo\r\n");
   const KernelHandle file(CreateFileW(job.textPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  const DWORD size = static_cast<DWORD>(n < static_cast<int>(sizeof(job.text)) ? n : 0);
+  const DWORD size = static_cast<DWORD>(text.Fits() ? text.Length() : 0);
   return file && WriteFile(file.get(), job.text, size, &written, nullptr) && written == size;
 }
 
@@ -151,10 +144,9 @@ void TellTheUser(CrashJob& job) {
   // At the end of the session nobody is there to answer: the session would wait on the box.
   constexpr int kShuttingDown = 0x2000;  // SM_SHUTTINGDOWN
   if (g_sessionEnding || GetSystemMetrics(kShuttingDown)) return;
-  std::swprintf(job.box, sizeof(job.box) / sizeof(job.box[0]), L"%ls%ls%ls",
-                L"Korvane a rencontré une erreur grave et doit se fermer.",
-                job.textWritten ? L"\r\nLe rapport a été enregistré dans :\r\n" : L"",
-                job.textWritten ? job.textPath : L"");
+  FixedWideText box(job.box, sizeof(job.box) / sizeof(job.box[0]));
+  box.Add(L"Korvane a rencontré une erreur grave et doit se fermer.");
+  if (job.textWritten) box.Add(L"\r\nLe rapport a été enregistré dans :\r\n").Add(job.textPath);
   if (const KernelHandle box{CreateThread(nullptr, 256 * 1024, CrashBox, nullptr, 0, nullptr)})
     WaitForSingleObject(box.get(), INFINITE);
 }
@@ -253,9 +245,12 @@ void DescribeCrash(const EXCEPTION_RECORD& record, char* text, std::size_t size)
     default:
       break;
   }
-  std::snprintf(text, size, "%s (%08lX) à l'adresse %08lX", name,
-                static_cast<unsigned long>(record.ExceptionCode),
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(record.ExceptionAddress)));
+  FixedText(text, size)
+      .Add(name)
+      .Add(" (")
+      .AddNumber(record.ExceptionCode, 8, 16, true)
+      .Add(") à l'adresse ")
+      .AddNumber(reinterpret_cast<UINT_PTR>(record.ExceptionAddress), 8, 16, true);
 }
 
 void InstallCrashReport(CrashReportSinks sinks) {

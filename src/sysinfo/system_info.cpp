@@ -1,8 +1,9 @@
 #include "sysinfo/system_info.h"
 
 #include <cmath>
-#include <cstdio>
 #include <exception>
+
+#include "base/rounding.h"
 
 namespace kvn {
 
@@ -23,15 +24,18 @@ std::optional<unsigned> DecimalField(const std::string& text) {
 
 std::string FormatNumber(double value, int decimals, const NumberSeparators& separators,
                          bool grouped) {
-  if (!std::isfinite(value)) return {};
-  char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  std::string text(buffer);
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) text.erase(0, 1);
-  const std::size_t point = text.find('.');
-  std::string whole = text.substr(0, point);
-  const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+  if (!std::isfinite(value) || decimals < 0 || decimals > 4) return {};
+  // With at most four decimals the scaled value is exact in a long double (a double's 53 bits
+  // times 5^4 fit its 64), so rounding it gives the correctly rounded figures without printf.
+  long double scaled = std::fabs(static_cast<long double>(value));
+  for (int i = 0; i < decimals; ++i) scaled *= 10;
+  if (scaled >= 9e18L) return {};
+  std::string digits = std::to_string(RoundHalfEven(scaled));
+  if (digits.size() <= static_cast<std::size_t>(decimals))
+    digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+  const bool negative = std::signbit(value);
+  std::string whole = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
+  const std::string fraction = digits.substr(whole.size());
   if (grouped)
     for (int pos = static_cast<int>(whole.size()) - 3; pos > 0; pos -= 3)
       whole.insert(static_cast<std::size_t>(pos), separators.Thousand);

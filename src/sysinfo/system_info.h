@@ -53,8 +53,8 @@ class SystemInfoServices {
 inline constexpr int kDriveSizeUnit = 1;
 inline constexpr int kDriveSizeDecimals = 2;
 
-// Fixed notation with `decimals` decimals (halves of the binary value as printf rounds them),
-// the locale's decimal separator, and its thousands separator when `grouped`.
+// Fixed notation with `decimals` decimals (0 to 4; halves of the binary value to even), the
+// locale's decimal separator, and its thousands separator when `grouped`.
 std::string FormatNumber(double value, int decimals, const NumberSeparators& separators,
                          bool grouped);
 

@@ -72,6 +72,10 @@ TEST(NumberFormat, LocaleSeparators) {
       {2394.5123, 2, false, kFrench, "2394,51"},
       {-1234.5, 1, true, kEnglish, "-1,234.5"},
       {42.0, 0, true, kEnglish, "42"},
+      {0.125, 2, true, kEnglish, "0.12"},
+      {0.375, 2, true, kEnglish, "0.38"},
+      {-0.001, 2, true, kEnglish, "-0.00"},
+      {1.0, 5, true, kEnglish, ""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(FormatNumber(c.value, c.decimals, c.separators, c.grouped), c.text) << c.value;

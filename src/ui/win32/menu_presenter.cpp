@@ -28,7 +28,7 @@ std::wstring ShortcutText(std::uint16_t shortcut) {
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
     text += static_cast<wchar_t>(key);
   } else if (key >= VK_F1 && key <= VK_F24) {
-    text += L"F" + std::to_wstring(key - VK_F1 + 1);
+    text += L"F" + Widen(std::to_string(key - VK_F1 + 1));
   } else {
     wchar_t name[64] = {};
     const LONG scan = static_cast<LONG>(MapVirtualKeyW(key, 0)) << 16;

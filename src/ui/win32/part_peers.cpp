@@ -386,10 +386,14 @@ void ImagePeer::SyncOwn(Change what) {
   if (what != Change::Value) return;
   BitmapHandle bitmap;
   if (image_.ResourceId()) {
+    // The large pictures are run-length packed, which not every release takes as a DIB section:
+    // those load as a bitmap of the screen's format instead.
     const auto load = [&](int cx, int cy) {
-      return static_cast<HBITMAP>(LoadImageW(host().Instance(),
-                                             MAKEINTRESOURCEW(image_.ResourceId()), IMAGE_BITMAP,
-                                             cx, cy, LR_CREATEDIBSECTION));
+      const auto id = MAKEINTRESOURCEW(image_.ResourceId());
+      const HINSTANCE instance = host().Instance();
+      if (auto dib = LoadImageW(instance, id, IMAGE_BITMAP, cx, cy, LR_CREATEDIBSECTION))
+        return static_cast<HBITMAP>(dib);
+      return static_cast<HBITMAP>(LoadImageW(instance, id, IMAGE_BITMAP, cx, cy, 0));
     };
     bitmap.reset(load(0, 0));
     // The picture is drawn for 96 DPI: at another DPI it is loaded again at its scaled size.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text_win32.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/peers.h"
 
@@ -60,7 +61,7 @@ void SpinEditPeer::SyncOwn(Change what) {
       break;
     case Change::Value:
       SendMessageW(upDown_, UDM_SETPOS32, 0, spin_.Value());
-      SetWindowTextW(hwnd_, std::to_wstring(spin_.Value()).c_str());
+      SetWindowTextW(hwnd_, Widen(std::to_string(spin_.Value())).c_str());
       break;
     default:
       break;
@@ -114,7 +115,7 @@ void GaugePeer::SyncOwn(Change what) {
 void GaugePeer::PaintText(HDC dc) {
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const std::wstring text = std::to_wstring(gauge_.Percent()) + L"%";
+  const std::wstring text = Widen(std::to_string(gauge_.Percent())) + L"%";
   SelectObjectScope font(dc, ControlFont());
   SetBkMode(dc, TRANSPARENT);
   // Light text over the filled part, dark text over the rest.
