@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "gui/registry_root.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
@@ -160,7 +161,8 @@ int main() {
 
   kvn::InitializeCpuLibrary();
   kvn::ui::win32::InitToolkit();
-  kvn::TfMainMem window;
+  kvn::testing::RegistryRootForTest root{"bench"};
+  kvn::TfMainMem window(root.Places());
   if (!window.Create()) {
     std::printf("cannot create the main window\n");
     return 1;

@@ -11,6 +11,7 @@
 
 #include "../tests/fakes/fake_process_system.h"
 #include "bench_clock.h"
+#include "gui/registry_root.h"
 #include "processes/process_system_win32.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
@@ -48,7 +49,8 @@ double Median(std::vector<double> v) {
 int main() {
   kvn::InitializeCpuLibrary();
   kvn::ui::win32::InitToolkit();
-  kvn::TfMainMem window;
+  kvn::testing::RegistryRootForTest root{"bench"};
+  kvn::TfMainMem window(root.Places());
   if (!window.Create()) return 1;
   kvn::MainForm& form = window.form;
   form.Memoire.SetActivePage(&form.TabSheet6);

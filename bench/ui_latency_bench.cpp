@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "gui/registry_root.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "sysinfo/system_info_win32.h"
@@ -135,7 +136,8 @@ void PutTextOnClipboard(const char* text) {
 }
 
 int MeasurePasses() {
-  TfMainMem window;
+  kvn::testing::RegistryRootForTest root{"bench"};
+  TfMainMem window(root.Places());
   if (!window.Create()) {
     std::printf("no window\n");
     return 1;
@@ -233,7 +235,8 @@ int MeasurePasses() {
 }
 
 int MeasureHide() {
-  TfMainMem window;
+  kvn::testing::RegistryRootForTest root{"bench"};
+  TfMainMem window(root.Places());
   if (!window.Create()) {
     std::printf("no window\n");
     return 1;
@@ -272,7 +275,8 @@ void ClickTab(HWND tabs, int index) {
 }
 
 int MeasureInfoPage() {
-  TfMainMem window;
+  kvn::testing::RegistryRootForTest root{"bench"};
+  TfMainMem window(root.Places());
   if (!window.Create()) {
     std::printf("no window\n");
     return 1;
@@ -347,7 +351,8 @@ int MeasureFirstInput() {
   constexpr int kRounds = 3;
   double worstButton = 0, worstPage = 0;
   for (int round = 0; round < kRounds; ++round) {
-    TfMainMem window;
+    kvn::testing::RegistryRootForTest root{"bench"};
+    TfMainMem window(root.Places());
     if (!window.Create()) {
       std::printf("no window\n");
       return 1;
