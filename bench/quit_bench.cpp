@@ -13,29 +13,9 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_process.h"
 
 namespace {
-
-std::wstring Beside(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
-struct Search {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param) {
-  auto& s = *reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != s.pid || !IsWindowVisible(hwnd) || GetWindow(hwnd, GW_OWNER)) return TRUE;
-  s.found = hwnd;
-  return FALSE;
-}
 
 struct ButtonSearch {
   const wchar_t* caption;
@@ -81,9 +61,7 @@ Quit TimeQuit(const std::wstring& program, bool korvane, const Moment& moment) {
     return quit;
   HWND window = nullptr;
   for (const double start = kvn::bench::ClockMs(); !window;) {
-    Search search{info.dwProcessId, nullptr};
-    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-    window = search.found;
+    window = kvn::bench::VisibleWindowOf(info.dwProcessId);
     if (kvn::bench::ClockMs() - start > 20000 ||
         WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0)
       break;
@@ -124,8 +102,8 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main() {
-  const std::wstring korvane = Beside(L"korvane.exe");
-  const std::wstring minimal = Beside(L"minimal_window.exe");
+  const std::wstring korvane = kvn::bench::Beside(L"korvane.exe");
+  const std::wstring minimal = kvn::bench::Beside(L"minimal_window.exe");
   constexpr int kRuns = 5;
   // The window hides itself to the tray five seconds after start-up: every moment is before.
   const Moment closed{"closed", 0, nullptr};

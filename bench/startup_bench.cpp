@@ -9,29 +9,9 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "bench_process.h"
 
 namespace {
-
-std::wstring Beside(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
-struct Search {
-  DWORD pid;
-  bool visible;
-};
-
-BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param) {
-  auto& s = *reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != s.pid || !IsWindowVisible(hwnd) || GetWindow(hwnd, GW_OWNER)) return TRUE;
-  s.visible = true;
-  return FALSE;
-}
 
 // Milliseconds from CreateProcess to a visible top-level window of the process; -1 on failure.
 double TimeToWindow(const std::wstring& program) {
@@ -45,9 +25,7 @@ double TimeToWindow(const std::wstring& program) {
     return -1;
   double shown = -1;
   while (kvn::bench::ClockMs() - start < 20000) {
-    Search search{info.dwProcessId, false};
-    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-    if (search.visible) {
+    if (kvn::bench::VisibleWindowOf(info.dwProcessId)) {
       shown = kvn::bench::ClockMs() - start;
       break;
     }
@@ -69,8 +47,8 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main() {
-  const std::wstring korvane = Beside(L"korvane.exe");
-  const std::wstring minimal = Beside(L"minimal_window.exe");
+  const std::wstring korvane = kvn::bench::Beside(L"korvane.exe");
+  const std::wstring minimal = kvn::bench::Beside(L"minimal_window.exe");
   constexpr int kRuns = 7;
   // A first start of each warms the file cache and the system's own libraries.
   TimeToWindow(minimal);
