@@ -2,7 +2,9 @@
 // What the benchmarks that start a program share: its path beside the bench, and its window.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace kvn::bench {
 
@@ -32,6 +34,21 @@ inline HWND VisibleWindowOf(DWORD pid) {
   WindowSearch search{pid, nullptr};
   EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// Ends a started program (if still running), closes its handles and lets the system forget its
+// window and tray icon before the next start.
+inline void EndStarted(const PROCESS_INFORMATION& info) {
+  TerminateProcess(info.hProcess, 0);
+  WaitForSingleObject(info.hProcess, 10000);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  Sleep(200);
+}
+
+inline double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 }  // namespace kvn::bench

@@ -86,17 +86,8 @@ Quit TimeQuit(const std::wstring& program, bool korvane, const Moment& moment) {
       Sleep(1);
     }
   }
-  TerminateProcess(info.hProcess, 0);
-  WaitForSingleObject(info.hProcess, 10000);
-  CloseHandle(info.hProcess);
-  CloseHandle(info.hThread);
-  Sleep(200);  // let the system forget the window (and the tray icon) before the next start
+  kvn::bench::EndStarted(info);
   return quit;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -134,13 +125,13 @@ int main() {
     std::printf("a program did not show its window or did not end\n");
     return 1;
   }
-  const double m = Median(minimalEnd);
+  const double m = kvn::bench::Median(minimalEnd);
   double slowest = 0;
   std::printf("median: minimal ended %.0f ms", m);
   for (int k = 0; k < kMoments; ++k) {
-    slowest = std::max(slowest, Median(ended[k]));
-    std::printf("; %s: gone %.0f ms, ended %.0f ms", moments[k].name, Median(gone[k]),
-                Median(ended[k]));
+    slowest = std::max(slowest, kvn::bench::Median(ended[k]));
+    std::printf("; %s: gone %.0f ms, ended %.0f ms", moments[k].name, kvn::bench::Median(gone[k]),
+                kvn::bench::Median(ended[k]));
   }
   std::printf("\nratio %.2f\n", slowest / std::max(m, 1.0));
   return 0;

@@ -31,17 +31,8 @@ double TimeToWindow(const std::wstring& program) {
     }
     if (WaitForSingleObject(info.hProcess, 1) == WAIT_OBJECT_0) break;
   }
-  TerminateProcess(info.hProcess, 0);
-  WaitForSingleObject(info.hProcess, 10000);
-  CloseHandle(info.hProcess);
-  CloseHandle(info.hThread);
-  Sleep(200);  // let the system forget the window (and the tray icon) before the next start
+  kvn::bench::EndStarted(info);
   return shown;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -65,7 +56,7 @@ int main() {
     std::printf("a program did not show its window\n");
     return 1;
   }
-  const double k = Median(korvaneTimes), m = Median(minimalTimes);
+  const double k = kvn::bench::Median(korvaneTimes), m = kvn::bench::Median(minimalTimes);
   std::printf("median: minimal %.0f ms, korvane %.0f ms\n", m, k);
   std::printf("ratio %.2f\n", k / m);
   return 0;

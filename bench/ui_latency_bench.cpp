@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,13 +136,23 @@ void PutTextOnClipboard(const char* text) {
   CloseClipboard();
 }
 
-int MeasurePasses() {
+// The real main window, its settings under the bench's own registry root (which outlives it).
+struct BenchWindow {
   kvn::testing::RegistryRootForTest root{"bench"};
-  TfMainMem window(root.Places());
-  if (!window.Create()) {
-    std::printf("no window\n");
-    return 1;
-  }
+  TfMainMem window{root.Places()};
+};
+
+std::unique_ptr<BenchWindow> OpenWindow() {
+  auto opened = std::make_unique<BenchWindow>();
+  if (opened->window.Create()) return opened;
+  std::printf("no window\n");
+  return nullptr;
+}
+
+int MeasurePasses() {
+  const auto opened = OpenWindow();
+  if (!opened) return 1;
+  TfMainMem& window = opened->window;
   // The passes run with the window on screen, as when the user clicks the button; the hiding
   // into the notification area is measured on its own ("hide").
   window.form.Timer6.SetEnabled(false);
@@ -235,12 +246,9 @@ int MeasurePasses() {
 }
 
 int MeasureHide() {
-  kvn::testing::RegistryRootForTest root{"bench"};
-  TfMainMem window(root.Places());
-  if (!window.Create()) {
-    std::printf("no window\n");
-    return 1;
-  }
+  const auto opened = OpenWindow();
+  if (!opened) return 1;
+  TfMainMem& window = opened->window;
   const double startedAt = NowMs();
   const HWND main = window.Handle();
   double hiddenAt = 0;
@@ -275,12 +283,9 @@ void ClickTab(HWND tabs, int index) {
 }
 
 int MeasureInfoPage() {
-  kvn::testing::RegistryRootForTest root{"bench"};
-  TfMainMem window(root.Places());
-  if (!window.Create()) {
-    std::printf("no window\n");
-    return 1;
-  }
+  const auto opened = OpenWindow();
+  if (!opened) return 1;
+  TfMainMem& window = opened->window;
   window.form.Timer6.SetEnabled(false);
   const HWND main = window.Handle();
   const HWND tabs = FormHost::WindowOf(window.form.Memoire);
@@ -351,12 +356,9 @@ int MeasureFirstInput() {
   constexpr int kRounds = 3;
   double worstButton = 0, worstPage = 0;
   for (int round = 0; round < kRounds; ++round) {
-    kvn::testing::RegistryRootForTest root{"bench"};
-    TfMainMem window(root.Places());
-    if (!window.Create()) {
-      std::printf("no window\n");
-      return 1;
-    }
+    const auto opened = OpenWindow();
+    if (!opened) return 1;
+    TfMainMem& window = opened->window;
     window.form.Timer6.SetEnabled(false);
     const HWND main = window.Handle();
     std::atomic<double> buttonAt{0}, pageAt{0};
