@@ -34,13 +34,6 @@ class InternetHandle {
   HINTERNET h_;
 };
 
-bool IsWebAddress(const std::string& url) {
-  std::string head = url.substr(0, 8);
-  for (char& c : head)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return head.rfind("http://", 0) == 0 || head.rfind("https://", 0) == 0;
-}
-
 constexpr int kMaxRedirects = 5;
 
 bool IsRedirect(DWORD status) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/text.h"
+
 namespace kvn {
 
 namespace {
@@ -84,15 +86,8 @@ std::string_view FirstCharacters(std::string_view s, std::size_t count) {
   return s.substr(0, i);
 }
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && LowerAscii(s.substr(0, prefix.size())) == prefix;
+  return s.size() >= prefix.size() && AsciiLower(s.substr(0, prefix.size())) == prefix;
 }
 
 constexpr std::size_t kHttpsLength = 8;
@@ -231,6 +226,10 @@ int LinkImageIndex(std::string_view target) {
   if (ending == "zip") return 2;
   if (ending == "exe") return 3;
   return 1;
+}
+
+bool IsWebAddress(std::string_view url) {
+  return WebSchemeLength(url) != 0;
 }
 
 bool IsOpenableLink(std::string_view target) {

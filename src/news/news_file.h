@@ -34,6 +34,8 @@ int LinkImageIndex(std::string_view target);
 // URL characters: a quote, a blank, an angle bracket, a backslash, a control or non-ASCII
 // character or a broken %-escape could reach the browser's command line as something else.
 bool IsOpenableLink(std::string_view target);
+// An address starting "http://" or "https://", in any letter case: the only ones downloaded.
+bool IsWebAddress(std::string_view url);
 // A download follows a redirect only to an http or https address, and never from https to http.
 bool IsAllowedRedirect(std::string_view from, std::string_view to);
 // The download's own files beside NetDirect.inf: "NetDirect.inf.<hex>.tmp". Only names of this
