@@ -162,6 +162,7 @@ RegistryPlaces PlacesUnder(const std::string& root) {
   t.memoryManagement = root + "\\Memory Management";
   t.explorer = root + "\\Explorer";
   t.run = root + "\\Run";
+  places.explorerAdvanced = root + "\\Explorer\\Advanced";
   return places;
 }
 
@@ -206,7 +207,11 @@ void SettingsStore::SaveInterval(unsigned milliseconds) {
 
 void SettingsStore::Load(Options& options) {
   const Limits limits{installedRamMB_};
-  const bool settingsOpen = OpenSettings() != nullptr;
+  bool settingsOpen = false;
+  if (auto settings = OpenSettings()) {
+    settingsOpen = true;
+    firstStart_ = !settings->ReadText("Version");
+  }
   for (const Value& v : kValues) {
     if (v.place == Place::SettingsGroup && !settingsOpen) continue;
     LoadValue(v.place == Place::RecoverProperty ? OpenRecoverProperty() : OpenSettings(), v, limits,

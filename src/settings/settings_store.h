@@ -23,6 +23,8 @@ inline constexpr char kProgramKey[] = "Software\\Korvane";
 struct RegistryPlaces {
   std::string programKey = kProgramKey;  // under HKEY_CURRENT_USER
   TuningLocations tuning;
+  // Windows' switch for every program's balloons ("EnableBalloonTips"), under HKEY_CURRENT_USER.
+  std::string explorerAdvanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 };
 // Everything under root in HKEY_CURRENT_USER: the settings in root itself, the Windows values in
 // subkeys of it named after theirs.
@@ -47,6 +49,9 @@ class SettingsStore {
   // open; defaults marked so are stored at once. An option whose key does not open keeps the
   // value it had.
   void Load(Options& options);
+  // No earlier start saved these settings: Load found no "Version" (the setup may have stored an
+  // option or two before).
+  bool FirstStart() const { return firstStart_; }
   // The chart's colours, last of the loading.
   void LoadColors();
   void Save(const Options& options);
@@ -63,6 +68,7 @@ class SettingsStore {
   std::string version_;
   std::string settingsKey_;
   std::string recoverKey_;
+  bool firstStart_ = false;
 };
 
 }  // namespace kvn

@@ -158,6 +158,9 @@ class TfMainMem {
   DirectStepsRunner directSteps_;
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
+  // The very first start says once, when the window first goes, where Korvane went on running.
+  bool firstStartNotice_ = false;
+  bool WindowsBalloonsOff() const;
   int startSeriesMB_ = -1;  // a series to run once started: -1 none
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };

@@ -157,6 +157,7 @@ void TfMainMem::InitMainWindow() {
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
   binding_->LoadSettings();
+  firstStartNotice_ = settings_->FirstStart() && !WindowsBalloonsOff();
   if (OnSettingsLoaded) OnSettingsLoaded();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();

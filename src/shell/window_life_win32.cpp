@@ -4,6 +4,7 @@
 #include "shell/main_window_win32.h"
 
 #include "base/privileges_win32.h"
+#include "base/registry_win32.h"
 #include "shell/command_line.h"
 #include "shell/crash_report_win32.h"
 #include "shell/help_win32.h"
@@ -81,6 +82,18 @@ void TfMainMem::HideToTray() {
   TrayIcon1.HideMainWindow();
   TrayIcon1.HideTaskbarButton();
   TrayIcon1.SetIconVisible(true);
+  if (firstStartNotice_) {
+    firstStartNotice_ = false;
+    TrayIcon1.ShowBalloonHint("Korvane",
+                              "Korvane reste actif ici, dans la zone de notification. "
+                              "Double-cliquez sur l'icône pour ouvrir la fenêtre.",
+                              BalloonIcon::Info, 10);
+  }
+}
+
+bool TfMainMem::WindowsBalloonsOff() const {
+  auto key = Win32Registry().OpenReadOnly(RegistryRoot::CurrentUser, places_.explorerAdvanced);
+  return key && key->ReadDword("EnableBalloonTips") == 0u;
 }
 
 void TfMainMem::Open1Click() {
