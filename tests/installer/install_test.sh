@@ -8,14 +8,7 @@ set -uo pipefail
 build=$(realpath "$1")
 src=$(realpath "$2")
 prefix=$build/wineprefix
-wine_exec() { "$src/tools/wine-exec" "$prefix" "$@"; }
-failures=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-absent() { ! "$@"; }
+source "$src/tests/installer/lib.sh"
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -25,15 +18,12 @@ makensis -V1 -DVERSION=9.8.7 -DSOURCE="$stage" -DOUTFILE="$setup" \
   -DSETTINGS_KEY="Software\Korvane installer test" "$src/installer/korvane.nsi" ||
   exit 1
 
-folder() { wine_exec cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
-unix() { WINEPREFIX=$prefix winepath -u "$1" 2>/dev/null; }
 programs=$(unix "$(folder LOCALAPPDATA)\\Programs\\Korvane")
 menu=$(unix "$(folder APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
 reports=$(unix "$(folder LOCALAPPDATA)\\Korvane")
 all_programs=$(unix "$(folder ProgramFiles)\\Korvane")
 all_menu=$(unix "$(folder ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
 [ -n "$programs" ] && [ -n "$menu" ] && [ -n "$all_programs" ] || { echo "no folders in the prefix"; exit 1; }
-reg_has() { wine_exec reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
 reg_is() { wine_exec reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -q "REG_DWORD *$3$"; }
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
