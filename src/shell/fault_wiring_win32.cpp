@@ -56,6 +56,7 @@ void TfMainMem::InstallFaultReport() {
   CrashReportSinks crash;
   const FaultFacts facts = CurrentFaultFacts();
   crash.osLine = FaultReportLines("", facts)[1];
+  if (portable_) crash.folder = Widen(portable_->Folder());
   crash.ReadFigures = [this](CrashFigures& figures) {
     figures.freeMemoryBytes = engine_.FreeMemory();
     figures.totalMemoryBytes = engine_.TotalMemory();
@@ -69,7 +70,7 @@ void TfMainMem::InstallFaultReport() {
   // Not before start-up has saved once: until then the controls hold the form's defaults, and
   // saving them would replace the stored options and the Run entry.
   crash.SaveSettings = [this] {
-    if (startedUp_ && binding_) binding_->SaveSettings();
+    if (startedUp_ && binding_) SaveSettings();
   };
   InstallCrashReport(std::move(crash));
 }
