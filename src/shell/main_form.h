@@ -18,7 +18,7 @@ namespace kvn {
 // A portable copy whose korvane.ini cannot be written (a CD, a locked stick) says so on
 // "Paramètres".
 inline constexpr char kPortableUnsavedText[] =
-    "Support en lecture seule : les réglages ne seront pas enregistrés.";
+    "Support en lecture seule : réglages non enregistrés.";
 
 class MainForm : public ui::Control {
  public:
