@@ -128,7 +128,6 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
   }
 }
 
-// A portable copy on read-only media says so under the chart's colours, in full.
 TEST_F(MainFormWindow, TheReadOnlyLineFitsOnParametres) {
   form_.LPortable.SetVisible(true);
   form_.Memoire.SetActivePage(&form_.TabSheet3);

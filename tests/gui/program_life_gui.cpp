@@ -19,6 +19,7 @@ namespace kvn {
 namespace {
 
 using testing::ChildWithText;
+using testing::FileText;
 using testing::Program;
 using testing::ProgramPath;
 using testing::WaitFor;
@@ -246,18 +247,6 @@ std::vector<std::wstring> Dumps() {
   while (FindNextFileW(find, &found));
   FindClose(find);
   return files;
-}
-
-std::string FileText(const std::wstring& path) {
-  std::string text;
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  char buffer[4096];
-  DWORD n = 0;
-  while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n)
-    text.append(buffer, n);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  return text;
 }
 
 TEST_F(ProgramLife, ACrashLeavesAMinidumpTheReportAndOneBox) {

@@ -159,4 +159,17 @@ class Program {
   std::string output_;
 };
 
+// A file's bytes; empty when it cannot be read.
+inline std::string FileText(const std::wstring& path) {
+  std::string text;
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD n = 0;
+  while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n)
+    text.append(buffer, n);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return text;
+}
+
 }  // namespace kvn::testing
