@@ -237,9 +237,11 @@ void SettingsStore::Save(const Options& options) {
       key->WriteDword(name, Saved(name).save(options));
   if (options.startWithWindows)
     tuning_.WriteRunEntry();
+  else if (portable_)
+    tuning_.RemoveOwnRunEntry();
   else
     tuning_.RemoveRunEntry();
-  tuning_.SetAlwaysUnloadDll(options.unloadDlls);
+  if (!portable_) tuning_.SetAlwaysUnloadDll(options.unloadDlls);
   colors_.SaveColor();
   SaveInterval(options.samplingIntervalMs);
 }

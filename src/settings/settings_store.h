@@ -55,6 +55,9 @@ class SettingsStore {
   // The chart's colours, last of the loading.
   void LoadColors();
   void Save(const Options& options);
+  // A portable copy writes nothing in the registry but the Run entry it is asked for: unchecked,
+  // only an entry naming this copy goes, and the DLL switch is left to the user's own clicks.
+  void SetPortable(bool portable) { portable_ = portable; }
 
  private:
   std::unique_ptr<RegistryKey> OpenSettings();
@@ -69,6 +72,7 @@ class SettingsStore {
   std::string settingsKey_;
   std::string recoverKey_;
   bool firstStart_ = false;
+  bool portable_ = false;
 };
 
 }  // namespace kvn

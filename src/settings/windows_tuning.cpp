@@ -7,6 +7,7 @@
 
 #include "base/rounding.h"
 #include "base/scope_guard.h"
+#include "base/text.h"
 
 namespace kvn {
 
@@ -235,6 +236,17 @@ int WindowsTuning::ReadAlwaysUnloadDll() {
 
 void WindowsTuning::RemoveRunEntry() {
   if (auto key = registry_.Open(where_.runRoot, where_.run, false)) key->DeleteValue(kRunValue);
+}
+
+void WindowsTuning::RemoveOwnRunEntry() {
+  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
+  auto key = registry_.Open(where_.runRoot, where_.run, false);
+  if (path.empty() || !key) return;
+  // Windows compares paths without regard to letter case; the entry may lack its quotes.
+  const std::optional<std::string> entry = key->ReadText(kRunValue);
+  const std::string own = AsciiLower(path);
+  if (entry && (AsciiLower(*entry) == own || AsciiLower(*entry) == QuotedPath(own)))
+    key->DeleteValue(kRunValue);
 }
 
 void WindowsTuning::WriteRunEntry() {

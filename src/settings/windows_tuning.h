@@ -106,6 +106,8 @@ class WindowsTuning {
   int ReadAlwaysUnloadDll();
   void WriteRunEntry();
   void RemoveRunEntry();
+  // Only an entry that starts this very copy (another copy's, an installed one's, stays).
+  void RemoveOwnRunEntry();
   void SetStayOnTop(bool on);
   void CheckBox2Click() { SetStayOnTop(options_.stayOnTop); }
   void ApplyPriority(int index);

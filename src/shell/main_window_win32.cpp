@@ -41,8 +41,9 @@ TfMainMem::TfMainMem(RegistryPlaces places)
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer : form.Timers()) timers_.Attach(*timer);
-  chartColors_ =
-      std::make_unique<ChartColors>(PerfChart1, Win32Registry(), places_.programKey + "\\settings");
+  portable_ = PortableSettingsBeside(places_.programKey);
+  chartColors_ = std::make_unique<ChartColors>(PerfChart1, SettingsRegistry(),
+                                               places_.programKey + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
       ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
                           form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,
@@ -56,6 +57,22 @@ TfMainMem::~TfMainMem() {
   trayPeer_.reset();
   ui::SetExceptionHook(nullptr);
   RemoveCrashReport();
+}
+
+Registry& TfMainMem::SettingsRegistry() {
+  return portable_ ? portable_->registry() : Win32Registry();
+}
+
+void TfMainMem::SaveSettings() {
+  {
+    const IniRegistry::Batch once(PortableFile());
+    binding_->SaveSettings();
+  }
+  ShowWhetherSaved();
+}
+
+void TfMainMem::ShowWhetherSaved() {
+  form.LPortable.SetVisible(portable_ && portable_->Unsaved());
 }
 
 void TfMainMem::RunDirectSteps() {
@@ -115,7 +132,7 @@ void TfMainMem::BindHandlers() {
   form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
   tuning_->Bind();
   binding_->Bind();
-  form.Btn2.OnClick = [this] { binding_->SaveSettings(); };
+  form.Btn2.OnClick = [this] { SaveSettings(); };
   host_.OnHelp = [](int context) {
     Win32HelpSystem help;
     bool callHelp = false;

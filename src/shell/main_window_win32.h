@@ -21,6 +21,7 @@
 #include "engine/kvn_max_mem.h"
 #include "news/net_direct_win32.h"
 #include "processes/process_list.h"
+#include "settings/portable_settings_win32.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
 #include "shell/fault_report.h"
@@ -127,6 +128,13 @@ class TfMainMem {
   static constexpr UINT kAfterFirstShowing = WM_APP + 20;
   void BindAboutLinks();
   FaultFacts CurrentFaultFacts();
+  // The settings' keys: korvane.ini's for a portable copy, else the registry's.
+  Registry& SettingsRegistry();
+  // The options saved, a portable copy's file written once; the line on "Paramètres" says when
+  // that failed.
+  void SaveSettings();
+  IniRegistry* PortableFile() { return portable_ ? &portable_->registry() : nullptr; }
+  void ShowWhetherSaved();
 
   ui::win32::FormHost host_;
   ui::win32::WindowTimers timers_;
@@ -134,6 +142,9 @@ class TfMainMem {
   TKVNMaxMem engine_;
   std::unique_ptr<ClipboardService> clipboard_;
   std::unique_ptr<SystemProcessorLoads> loads_;
+  // korvane.ini beside the program: the settings' keys live there (null: in the registry). It
+  // outlives everything that writes to it.
+  std::unique_ptr<PortableSettings> portable_;
   std::unique_ptr<ChartColors> chartColors_;
   std::unique_ptr<ChartSwatches> swatches_;
   std::unique_ptr<Recovery> recovery_;

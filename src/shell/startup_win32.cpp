@@ -54,6 +54,7 @@ bool TfMainMem::Create() {
   }
   InitMainWindow();
   if (buildError) std::rethrow_exception(buildError);
+  ShowWhetherSaved();
   AcceptMessagesFromLowerRights();
   if (startHidden_) {
     HideToTray();
@@ -94,8 +95,11 @@ void TfMainMem::InitMainWindow() {
                      form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
       options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
   settings_ =
-      std::make_unique<SettingsStore>(Win32Registry(), *tuning_, *chartColors_, installedRamMB_,
+      std::make_unique<SettingsStore>(SettingsRegistry(), *tuning_, *chartColors_, installedRamMB_,
                                       ProgramFilePath(), KORVANE_VERSION_TEXT, places_.programKey);
+  settings_->SetPortable(portable_ != nullptr);
+  // A portable copy's file is written once, when the start-up's loading and saving are done.
+  const IniRegistry::Batch startUp(PortableFile());
   options.samplingIntervalMs = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
       RecoveryControls{form.TrackBar1, form.Label4, form.BitBtn1, form.BitBtn3, form.RecoverRAM1,

@@ -122,7 +122,7 @@ void TfMainMem::WMQueryEndSession() {
   CrashReportSessionEnding();
   recovery_->AnnulRam();
   DestroyNetDirect();
-  binding_->SaveSettings();
+  SaveSettings();
   // Timer6 fires once, to hide the window: the end of the session leaves it be.
   for (ui::Timer* timer : form.Timers())
     if (timer != &form.Timer6) timer->SetEnabled(false);
@@ -138,7 +138,7 @@ void TfMainMem::exit_appli() {
   Win32HelpSystem::CloseAll();
   recovery_->AnnulRam();
   engine_.StopDefrag();
-  binding_->SaveSettings();
+  SaveSettings();
   // The window is destroyed once the message loop has ended: a pass that is still releasing its
   // blocks finishes first (its message pump puts the quit request back).
   PostQuitMessage(0);
