@@ -162,6 +162,8 @@ RegistryPlaces PlacesUnder(const std::string& root) {
   t.memoryManagement = root + "\\Memory Management";
   t.explorer = root + "\\Explorer";
   t.run = root + "\\Run";
+  places.policies = {{RegistryRoot::CurrentUser, root + "\\Policies\\Machine"},
+                     {RegistryRoot::CurrentUser, root + "\\Policies\\User"}};
   return places;
 }
 

@@ -110,9 +110,15 @@ void TfMainMem::BindHandlers() {
   form.Btn4.OnClick = [this] { exit_appli(); };
   form.Exit1.OnClick = [this] { exit_appli(); };
   form.Open1.OnClick = [this] { Open1Click(); };
-  form.arret1.OnClick = [] { ExitWindowsWithPrivilege(EWX_SHUTDOWN); };
-  form.Redemarrer1.OnClick = [] { ExitWindowsWithPrivilege(EWX_REBOOT); };
-  form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
+  // Greyed when a policy forbids them; the check stands for a menu opened before the change.
+  const auto shutdown = [this](UINT flags) {
+    return [this, flags] {
+      if (policies_->Rules().shutdownAllowed) ExitWindowsWithPrivilege(flags);
+    };
+  };
+  form.arret1.OnClick = shutdown(EWX_SHUTDOWN);
+  form.Redemarrer1.OnClick = shutdown(EWX_REBOOT);
+  form.Fermerlasession1.OnClick = shutdown(EWX_LOGOFF);
   tuning_->Bind();
   binding_->Bind();
   form.Btn2.OnClick = [this] { binding_->SaveSettings(); };
@@ -180,11 +186,18 @@ void TfMainMem::BindProcessPage() {
 }
 
 void TfMainMem::Btn1Click() {
+  const PolicyRules& rules = policies_->Rules();
+  if (rules.newsOff) return;  // the button is disabled; a click already on its way does nothing
   NetDirect1.reset();
   NetDirect1 = std::make_unique<TNetDirect>();
   NetDirect1->SetTitle("Korvane News");
-  NetDirect1->URL = NewsURL();
+  NetDirect1->URL = rules.newsAddress.empty() ? NewsURL() : rules.newsAddress;
   NetDirect1->ShowDialog();
+}
+
+void TfMainMem::PoliciesChanged() {
+  binding_->PoliciesChanged();
+  tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
 }
 
 HWND TfMainMem::hotKeyWindow() const {

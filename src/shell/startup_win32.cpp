@@ -135,6 +135,9 @@ void TfMainMem::InitMainWindow() {
   OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
   reactions.HotKeyChanged = [this] { HotKey1Change(); };
   binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
+  policies_ = std::make_unique<PolicyLayer>(Win32Registry(), places_.policies,
+                                            [](const std::string& line) { WriteLogLine(line); });
+  binding_->UsePolicies(*policies_);
   BindHandlers();
 
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
@@ -157,6 +160,7 @@ void TfMainMem::InitMainWindow() {
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
   binding_->LoadSettings();
+  tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
   if (OnSettingsLoaded) OnSettingsLoaded();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();
