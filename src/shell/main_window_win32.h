@@ -143,8 +143,8 @@ class TfMainMem {
   RegistryPlaces places_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<PolicyLayer> policies_;  // outlives the binding that applies it
   std::unique_ptr<OptionsBinding> binding_;
-  std::unique_ptr<PolicyLayer> policies_;
   const WindowsRelease& release_;  // settled before any window exists
   std::unique_ptr<Win32SystemInfoServices> infoServices_;
   std::unique_ptr<InfoPage> infoPage_;

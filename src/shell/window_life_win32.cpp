@@ -3,7 +3,7 @@
 // topmost state, and the message loop.
 #include "shell/main_window_win32.h"
 
-#include <cwchar>
+#include <string_view>
 
 #include "base/privileges_win32.h"
 #include "shell/command_line.h"
@@ -38,7 +38,7 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
   }
   // Group Policy announces its changes to every top-level window; the text is the system's copy.
   if (msg == WM_SETTINGCHANGE && lParam &&
-      std::wcsncmp(reinterpret_cast<const wchar_t*>(lParam), L"Policy", 7) == 0) {
+      std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"Policy") {
     PoliciesChanged();
     return false;
   }

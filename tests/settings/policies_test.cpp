@@ -3,7 +3,6 @@
 // gives the user's own option back. Bad values are ignored and logged once.
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "settings/policies.h"
 #include "settings_fixture.h"
@@ -14,9 +13,7 @@ namespace {
 
 std::string PolicyFile(const std::string& name) {
   std::ifstream file(std::string(KORVANE_TEST_DATA) + "/../../res/policies/" + name);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // What breaks the XML's structure (crossed or unclosed elements, a second root, an attribute
@@ -58,65 +55,56 @@ TEST(PolicyTemplate, FilesAreWellFormed) {
   }
 }
 
+// Every match of pattern's first group in text.
+std::vector<std::string> Matches(const std::string& text, const std::string& pattern) {
+  std::vector<std::string> found;
+  const std::regex re(pattern);
+  for (std::sregex_iterator m(text.begin(), text.end(), re), end; m != end; ++m)
+    found.push_back((*m)[1]);
+  return found;
+}
+std::string Attribute(const std::string& tag, const std::string& name) {
+  const auto found = Matches(tag, "\\s" + name + "=\"([^\"]*)\"");
+  return found.empty() ? "" : found[0];
+}
+
 TEST(PolicyTemplate, NamesEveryValueTheProgramReadsWithItsRangeAndNoOther) {
   const std::string admx = PolicyFile("korvane.admx");
-  static const std::regex writer(R"#(<(policy|decimal|enum|text)\s[^>]*valueName="([^"]+)")#");
-  std::map<std::string, std::string> written;  // value name -> the tag that writes it
-  for (std::sregex_iterator m(admx.begin(), admx.end(), writer), end; m != end; ++m) {
-    const std::size_t tagEnd = admx.find('>', m->position());
-    EXPECT_TRUE(written.emplace((*m)[2], admx.substr(m->position(), tagEnd - m->position())).second)
-        << (*m)[2] << " written twice";
-  }
-  const auto attribute = [](const std::string& tag, const std::string& name) {
-    std::smatch m;
-    return std::regex_search(tag, m, std::regex("\\s" + name + "=\"([^\"]*)\"")) ? m[1].str() : "";
-  };
+  const auto writers = Matches(admx, R"#((<(policy|decimal|enum|text)\s[^>]*valueName=[^>]*>))#");
+  EXPECT_EQ(writers.size(), PolicyTable().size()) << "the template writes a value never read";
   for (const PolicyValue& v : PolicyTable()) {
-    SCOPED_TRACE(v.name);
-    const auto it = written.find(v.name);
-    ASSERT_NE(it, written.end());
-    const std::string& tag = it->second;
-    if (v.type == PolicyType::WebAddress) {
-      EXPECT_EQ(tag.rfind("<text", 0), 0u);
-    } else if (tag.rfind("<decimal", 0) == 0) {
-      EXPECT_EQ(attribute(tag, "minValue"), std::to_string(v.min));
-      EXPECT_EQ(attribute(tag, "maxValue"), std::to_string(v.max));
-    } else if (tag.rfind("<enum", 0) == 0) {
-      const std::size_t from = admx.find(tag), to = admx.find("</enum>", from);
-      std::string items;
-      for (std::int32_t n = v.min; n <= v.max; ++n) items += std::to_string(n);
-      std::string found;
-      const std::string block = admx.substr(from, to - from);
-      static const std::regex item(R"#(<decimal value="(\d+)")#");
-      for (std::sregex_iterator m(block.begin(), block.end(), item), end; m != end; ++m)
-        found += (*m)[1];
-      EXPECT_EQ(found, items);
-    } else {  // a policy's own value: enabled 1, disabled 0
-      EXPECT_EQ(v.min, 0);
-      EXPECT_EQ(v.max, 1);
-    }
+    const auto tag = std::find_if(writers.begin(), writers.end(), [&v](const std::string& t) {
+      return Attribute(t, "valueName") == v.name;
+    });
+    ASSERT_NE(tag, writers.end()) << v.name;
+    // A policy's own value is 1 when enabled, 0 when disabled; an enum's items run in order.
+    const std::size_t at = admx.find(*tag);
+    const auto items =
+        Matches(admx.substr(at, admx.find("</enum>", at) - at), R"#(value="(\d+)")#");
+    const std::string range = tag->rfind("<text", 0) == 0     ? "text"
+                              : tag->rfind("<policy", 0) == 0 ? "0..1"
+                              : tag->rfind("<enum", 0) == 0   ? items.front() + ".." + items.back()
+                                                              : Attribute(*tag, "minValue") + ".." +
+                                                                  Attribute(*tag, "maxValue");
+    EXPECT_EQ(range, v.type == PolicyType::WebAddress
+                         ? "text"
+                         : std::to_string(v.min) + ".." + std::to_string(v.max))
+        << v.name;
   }
-  EXPECT_EQ(written.size(), PolicyTable().size()) << "the template writes a value never read";
-  static const std::regex policy("<policy\\s[^>]*>");
-  for (std::sregex_iterator m(admx.begin(), admx.end(), policy), end; m != end; ++m) {
-    EXPECT_EQ(attribute(m->str(), "key"), kPolicyKey) << m->str();
-    EXPECT_EQ(attribute(m->str(), "class"), "Both") << m->str();
-  }
-  // Every text and box the template names, in both languages.
-  static const std::regex reference(R"(\$\((string|presentation)\.(\w+)\))");
+  for (const std::string& policy : Matches(admx, "(<policy\\s[^>]*>)"))
+    EXPECT_EQ(Attribute(policy, "key") + " " + Attribute(policy, "class"),
+              std::string(kPolicyKey) + " Both");
+  // Every text and box the template names, in both languages; every control the table names.
   for (const char* adml : {"fr-FR/korvane.adml", "en-US/korvane.adml"}) {
     const std::string texts = PolicyFile(adml);
-    for (std::sregex_iterator m(admx.begin(), admx.end(), reference), end; m != end; ++m)
-      EXPECT_NE(texts.find("<" + (*m)[1].str() + " id=\"" + (*m)[2].str() + "\""),
-                std::string::npos)
-          << adml << ": " << m->str();
+    for (std::string ref : Matches(admx, R"(\$\(((string|presentation)\.\w+)\))"))
+      EXPECT_NE(texts.find("<" + ref.replace(ref.find('.'), 1, " id=\"") + "\""), std::string::npos)
+          << adml << ": " << ref;
   }
   MainForm form;
-  for (const PolicyValue& v : PolicyTable()) {
-    std::istringstream names(v.controls);
-    for (std::string name; names >> name;)
+  for (const PolicyValue& v : PolicyTable())
+    for (const std::string& name : Matches(v.controls, "(\\w+)"))
       EXPECT_TRUE(FindFormControl(form, name) || FindFormMenuItem(form, name)) << name;
-  }
 }
 
 // The window's options and controls over a registry holding the user's settings and policies.
@@ -126,58 +114,43 @@ class PolicyTest : public SettingsTest {
   void SetPolicy(RegistryRoot root, const char* name, std::uint32_t value) {
     registry.SetDword(root, kPolicyKey, name, value);
   }
-  void RemovePolicy(RegistryRoot root, const char* name) {
-    registry.Open(root, kPolicyKey, false)->DeleteValue(name);
+  // What a check box, radio button or spin edit shows.
+  static int Shown(ui::Control& c) {
+    if (auto* spin = dynamic_cast<ui::SpinEdit*>(&c)) return spin->Value();
+    if (auto* radio = dynamic_cast<ui::RadioButton*>(&c)) return radio->Checked();
+    return dynamic_cast<ui::CheckBox&>(c).Checked();
   }
 
   PolicyLayer policies{registry, {}, [this](const std::string& line) { log.push_back(line); }};
 };
 
-struct Governed {
-  const char* policy;
-  std::uint32_t value;
-  const char* storedKey;
-  const char* storedAs;
-  std::uint32_t own;  // the user's stored value
-  ui::Control& (*control)(MainForm&);
-  int (*shown)(MainForm&);
-};
-
 TEST_F(PolicyTest, AValueInForceLocksItsControlIsNeverSavedAndGoesCleanly) {
-  const Governed cases[] = {
-      {"AlarmPercent", 60, kRecover, "Pourcentage", 20,
-       [](MainForm& f) -> ui::Control& { return f.SpinEdit1; },
-       [](MainForm& f) { return f.SpinEdit1.Value(); }},
-      {"PeriodicMinutes", 120, kRecover, "Time value", 30,
-       [](MainForm& f) -> ui::Control& { return f.SpinEdit2; },
-       [](MainForm& f) { return f.SpinEdit2.Value(); }},
-      {"Method", 2, kSettings, "Recover Method", 3,
-       [](MainForm& f) -> ui::Control& { return f.RadioButton3; },
-       [](MainForm& f) { return f.RadioButton2.Checked()   ? 2
-                                : f.RadioButton3.Checked() ? 3
-                                                           : 1; }},
-      {"Balloons", 1, kSettings, "balloon", 0,
-       [](MainForm& f) -> ui::Control& { return f.cbxballoon; },
-       [](MainForm& f) { return int{f.cbxballoon.Checked()}; }},
-      {"StartWithWindows", 0, kSettings, "StartWithWindows", 1,
-       [](MainForm& f) -> ui::Control& { return f.CheckBox1; },
-       [](MainForm& f) { return int{f.CheckBox1.Checked()}; }},
+  const struct {
+    const char *policy, *storedKey, *storedAs, *control;
+    std::uint32_t value, own;  // the policy's, the user's stored one
+    int shownSet, shownOwn;
+  } cases[] = {
+      {"AlarmPercent", kRecover, "Pourcentage", "SpinEdit1", 60, 20, 60, 20},
+      {"PeriodicMinutes", kRecover, "Time value", "SpinEdit2", 120, 30, 120, 30},
+      {"Method", kSettings, "Recover Method", "RadioButton2", 2, 3, 1, 0},
+      {"Balloons", kSettings, "balloon", "cbxballoon", 1, 0, 1, 0},
+      {"StartWithWindows", kSettings, "StartWithWindows", "CheckBox1", 0, 1, 0, 1},
   };
-  for (const Governed& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.policy);
     registry.SetDword(RegistryRoot::CurrentUser, c.storedKey, c.storedAs, c.own);
     SetPolicy(RegistryRoot::CurrentUser, c.policy, c.value);
-    ui::Control& control = c.control(form);
+    ui::Control& control = *FindFormControl(form, c.control);
     const std::string ownHint = control.Hint();
     binding.LoadSettings();
-    EXPECT_EQ(c.shown(form), static_cast<int>(c.value));
+    EXPECT_EQ(Shown(control), c.shownSet);
     EXPECT_FALSE(control.Enabled());
     EXPECT_EQ(control.Hint(), kSetByAdministrator);
     binding.SaveSettings();
     EXPECT_EQ(Dword(RegistryRoot::CurrentUser, c.storedKey, c.storedAs), c.own);
-    RemovePolicy(RegistryRoot::CurrentUser, c.policy);
+    registry.Open(RegistryRoot::CurrentUser, kPolicyKey, false)->DeleteValue(c.policy);
     binding.PoliciesChanged();
-    EXPECT_EQ(c.shown(form), static_cast<int>(c.own));
+    EXPECT_EQ(Shown(control), c.shownOwn);
     EXPECT_FALSE(control.Locked());
     EXPECT_EQ(control.Hint(), ownHint);
   }
