@@ -196,6 +196,9 @@ void TfMainMem::Btn1Click() {
 }
 
 void TfMainMem::PoliciesChanged() {
+  // Until then the start-up's loading reads them; applied before it, the loading would give the
+  // options they set the form's defaults instead of the stored values.
+  if (!startedUp_) return;
   binding_->PoliciesChanged();
   tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
 }
