@@ -163,6 +163,8 @@ RegistryPlaces PlacesUnder(const std::string& root) {
   t.explorer = root + "\\Explorer";
   t.run = root + "\\Run";
   places.explorerAdvanced = root + "\\Explorer\\Advanced";
+  places.policies = {{RegistryRoot::CurrentUser, root + "\\Policies\\Machine"},
+                     {RegistryRoot::CurrentUser, root + "\\Policies\\User"}};
   return places;
 }
 

@@ -11,6 +11,7 @@
 #include "base/registry.h"
 #include "chart/chart_colors.h"
 #include "settings/options.h"
+#include "settings/policies.h"
 #include "settings/windows_tuning.h"
 
 namespace kvn {
@@ -25,9 +26,10 @@ struct RegistryPlaces {
   TuningLocations tuning;
   // Windows' switch for every program's balloons ("EnableBalloonTips"), under HKEY_CURRENT_USER.
   std::string explorerAdvanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+  PolicyLocations policies;
 };
 // Everything under root in HKEY_CURRENT_USER: the settings in root itself, the Windows values in
-// subkeys of it named after theirs.
+// subkeys of it named after theirs, the policies in "Policies\Machine" and "Policies\User".
 RegistryPlaces PlacesUnder(const std::string& root);
 
 class SettingsStore {

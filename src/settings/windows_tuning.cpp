@@ -84,7 +84,7 @@ void WindowsTuning::Bind() {
   // or a value another tool just set would be written over at the next tick.
   const auto byUser = [this](void (WindowsTuning::*handler)()) {
     return [this, handler] {
-      if (!refreshing_) (this->*handler)();
+      if (!refreshing_ && !readOnly_) (this->*handler)();
     };
   };
   c_.CbCache.OnChange = byUser(&WindowsTuning::CbCacheChange);
@@ -216,6 +216,7 @@ void WindowsTuning::CDechargeDllMouseUp() {
 }
 
 void WindowsTuning::SetAlwaysUnloadDll(bool on) {
+  if (readOnly_) return;
   auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
   if (!key) return;
   if (!key->WriteText(kAlwaysUnloadDll, on ? "1" : "0"))

@@ -102,6 +102,8 @@ class WindowsTuning {
   void cbxSwapClick();
   void CDechargeDllMouseUp();  // the DLL switch follows the option at once
 
+  // An administrator's policy: the machine's memory values and the DLL switch are left alone.
+  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
   void SetAlwaysUnloadDll(bool on);
   int ReadAlwaysUnloadDll();
   void WriteRunEntry();
@@ -129,6 +131,7 @@ class WindowsTuning {
   TuningRelease release_;
   TuningLocations where_;
   bool refreshing_ = false;  // ReadMemoryTuning is setting the controls
+  bool readOnly_ = false;
 };
 
 }  // namespace kvn

@@ -127,9 +127,15 @@ void TfMainMem::BindHandlers() {
   form.Btn4.OnClick = [this] { exit_appli(); };
   form.Exit1.OnClick = [this] { exit_appli(); };
   form.Open1.OnClick = [this] { Open1Click(); };
-  form.arret1.OnClick = [] { ExitWindowsWithPrivilege(EWX_SHUTDOWN); };
-  form.Redemarrer1.OnClick = [] { ExitWindowsWithPrivilege(EWX_REBOOT); };
-  form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
+  // Greyed when a policy forbids them; the check stands for a menu opened before the change.
+  const auto shutdown = [this](UINT flags) {
+    return [this, flags] {
+      if (policies_->Rules().shutdownAllowed) ExitWindowsWithPrivilege(flags);
+    };
+  };
+  form.arret1.OnClick = shutdown(EWX_SHUTDOWN);
+  form.Redemarrer1.OnClick = shutdown(EWX_REBOOT);
+  form.Fermerlasession1.OnClick = shutdown(EWX_LOGOFF);
   tuning_->Bind();
   binding_->Bind();
   form.Btn2.OnClick = [this] { SaveSettings(); };
@@ -197,11 +203,21 @@ void TfMainMem::BindProcessPage() {
 }
 
 void TfMainMem::Btn1Click() {
+  const PolicyRules& rules = policies_->Rules();
+  if (rules.newsOff) return;  // the button is disabled; a click already on its way does nothing
   NetDirect1.reset();
   NetDirect1 = std::make_unique<TNetDirect>();
   NetDirect1->SetTitle("Korvane News");
-  NetDirect1->URL = NewsURL();
+  NetDirect1->URL = rules.newsAddress.empty() ? NewsURL() : rules.newsAddress;
   NetDirect1->ShowDialog();
+}
+
+void TfMainMem::PoliciesChanged() {
+  // Until then the start-up's loading reads them; applied before it, the loading would give the
+  // options they set the form's defaults instead of the stored values.
+  if (!startedUp_) return;
+  binding_->PoliciesChanged();
+  tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
 }
 
 HWND TfMainMem::hotKeyWindow() const {

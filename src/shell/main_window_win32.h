@@ -111,6 +111,8 @@ class TfMainMem {
   bool FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void FocusCommand(const ui::Button& button);
   void HotKey1Change();
+  // Windows announced new policies: the options, the controls and the tuning follow.
+  void PoliciesChanged();
   bool FormCloseQuery();
   void WMQueryEndSession();
   // An exception escaped a handler: the fault report, then the orderly exit.
@@ -152,6 +154,7 @@ class TfMainMem {
   RegistryPlaces places_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<PolicyLayer> policies_;  // outlives the binding that applies it
   std::unique_ptr<OptionsBinding> binding_;
   const WindowsRelease& release_;  // settled before any window exists
   std::unique_ptr<Win32SystemInfoServices> infoServices_;

@@ -139,6 +139,9 @@ void TfMainMem::InitMainWindow() {
   OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
   reactions.HotKeyChanged = [this] { HotKey1Change(); };
   binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
+  policies_ = std::make_unique<PolicyLayer>(Win32Registry(), places_.policies,
+                                            [](const std::string& line) { WriteLogLine(line); });
+  binding_->UsePolicies(*policies_);
   BindHandlers();
 
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
@@ -161,7 +164,9 @@ void TfMainMem::InitMainWindow() {
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
   binding_->LoadSettings();
-  firstStartNotice_ = settings_->FirstStart() && !WindowsBalloonsOff();
+  firstStartNotice_ =
+      settings_->FirstStart() && !WindowsBalloonsOff() && !policies_->Rules().balloonsOff;
+  tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
   if (OnSettingsLoaded) OnSettingsLoaded();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();

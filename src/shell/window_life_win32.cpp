@@ -3,6 +3,8 @@
 // topmost state, and the message loop.
 #include "shell/main_window_win32.h"
 
+#include <string_view>
+
 #include "base/privileges_win32.h"
 #include "base/registry_win32.h"
 #include "shell/command_line.h"
@@ -34,6 +36,12 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
       recovery_->StartSeries();
     result = 0;
     return true;
+  }
+  // Group Policy announces its changes to every top-level window; the text is the system's copy.
+  if (msg == WM_SETTINGCHANGE && lParam &&
+      std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"Policy") {
+    PoliciesChanged();
+    return false;
   }
   if (msg == kAfterFirstShowing) {
     // The processor page and the MMX check: identifying the processor pins a thread to each
