@@ -3,7 +3,8 @@
 ; - for all users, under Program Files, administrator rights asked only then (the program file is
 ;   then out of reach of the user's other programs, which matters when it runs elevated).
 ;   makensis -DVERSION=1.0.0 -DSOURCE=<folder with korvane.exe and help.chm> -DOUTFILE=<setup.exe>
-; Silent: setup.exe /S for the user, setup.exe /S /TOUS for all users.
+; Silent: setup.exe /S for the user, setup.exe /S /TOUS for all users; /DEMARRAGE_WINDOWS=0 (or 1)
+; decides whether Korvane starts with Windows, a choice its first start keeps.
 ; Uninstaller: /S keeps the settings, /S /SUPPRIMER_REGLAGES removes them and the crash reports.
 Unicode true
 !include "FileFunc.nsh"
@@ -30,18 +31,26 @@ Unicode true
 
 Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
+Icon "../res/korvane.ico"
+UninstallIcon "../res/korvane.ico"
+BrandingText "${APP} ${VERSION}"
 ; Rights are asked of Windows only when the user chooses the installation for all users.
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+; The end of the copy moves on to the last page by itself.
+AutoCloseWindow true
+; The stock caption of the removal runs under the window's buttons.
+UninstallSubCaption 1 ": Suppression"
 
 LoadLanguageFile "${NSISDIR}\Contrib\Language files\French.nlf"
 
 Page custom ModePage ModePageLeave
 Page directory
 Page instfiles
-UninstPage uninstConfirm
+Page custom FinishPage FinishPageLeave
+UninstPage uninstConfirm "" "" un.ConfirmLeave
 UninstPage instfiles
 
 VIProductVersion "${VERSION}.0"
@@ -110,6 +119,9 @@ Var AllUsers    ; 1: for all users under Program Files
 Var DefaultDir  ; the folder the mode proposes; one the user typed or gave with /D= stays
 Var ModeUser
 Var ModeAll
+Var StartWithWindows  ; 1: Korvane starts with Windows (the program's own default)
+Var StartBox
+Var LaunchBox
 
 Function ApplyMode
   ${If} $AllUsers == 1
@@ -129,6 +141,23 @@ FunctionEnd
 Function .onInit
   StrCpy $AllUsers 0
   ${GetParameters} $R0
+  ; A user who installs again finds the choice he made; the command line has the last word.
+  StrCpy $StartWithWindows 1
+  ClearErrors
+  ReadRegDWORD $0 HKCU "${SETTINGS_KEY}\settings" "StartWithWindows"
+  ${IfNot} ${Errors}
+  ${AndIf} $0 == 0
+    StrCpy $StartWithWindows 0
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/DEMARRAGE_WINDOWS=" $R1
+  ${IfNot} ${Errors}
+    ${If} $R1 == 0
+      StrCpy $StartWithWindows 0
+    ${Else}
+      StrCpy $StartWithWindows 1
+    ${EndIf}
+  ${EndIf}
   ClearErrors
   ${GetOptions} $R0 "/TOUS" $R1
   ${IfNot} ${Errors}
@@ -162,6 +191,11 @@ Function ModePage
   Pop $ModeAll
   ${NSD_CreateLabel} 0 54u 100% 48u "Pour tous les utilisateurs, Windows demande les droits d'administrateur. C'est l'installation à choisir pour démarrer Korvane en tant qu'administrateur : les autres programmes de l'utilisateur ne peuvent pas y remplacer korvane.exe."
   Pop $0
+  ${NSD_CreateCheckbox} 0 110u 100% 12u "Démarrer Korvane avec Windows"
+  Pop $StartBox
+  ${If} $StartWithWindows == 1
+    ${NSD_Check} $StartBox
+  ${EndIf}
   ${If} $AllUsers == 1
     ${NSD_Check} $ModeAll
   ${Else}
@@ -171,6 +205,12 @@ Function ModePage
 FunctionEnd
 
 Function ModePageLeave
+  ${NSD_GetState} $StartBox $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $StartWithWindows 1
+  ${Else}
+    StrCpy $StartWithWindows 0
+  ${EndIf}
   ${NSD_GetState} $ModeAll $AllUsers
   ${If} $AllUsers == ${BST_CHECKED}
     StrCpy $AllUsers 1
@@ -179,7 +219,7 @@ Function ModePageLeave
     ${If} $0 == 0
       ; The copy with the rights starts over from the folder page.
       Push "$EXEPATH"
-      Push "/TOUS"
+      Push "/TOUS /DEMARRAGE_WINDOWS=$StartWithWindows"
       Call Elevate
     ${EndIf}
   ${Else}
@@ -189,6 +229,10 @@ Function ModePageLeave
 FunctionEnd
 
 Section "Korvane"
+  ; One short status line: the stock one names each file with its whole path, cut by the window.
+  SetDetailsPrint textonly
+  DetailPrint "Installation de Korvane..."
+  SetDetailsPrint none
   SetOutPath "$INSTDIR"
   ; A running copy keeps its file open: it ends first.
   Call EndRunningCopy
@@ -207,20 +251,52 @@ Section "Korvane"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\desinstaller.exe" /S'
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  ; The user's choice, read by the program's first start (and every later one) as its own option.
+  ; Written after the running copy ended: that one saves its options as it goes.
+  WriteRegDWORD HKCU "${SETTINGS_KEY}\settings" "StartWithWindows" $StartWithWindows
+  ${If} $StartWithWindows == 0
+    ReadRegStr $0 HKCU "${RUN_KEY}" "Korvane"
+    ${If} $0 == '"$INSTDIR\korvane.exe"'
+      DeleteRegValue HKCU "${RUN_KEY}" "Korvane"
+    ${EndIf}
+  ${EndIf}
 SectionEnd
 
+Function FinishPage
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 24u "Korvane ${VERSION} est installé."
+  Pop $0
+  ${NSD_CreateCheckbox} 0 30u 100% 12u "Lancer Korvane"
+  Pop $LaunchBox
+  ${NSD_Check} $LaunchBox
+  nsDialogs::Show
+FunctionEnd
+
+Function FinishPageLeave
+  ${NSD_GetState} $LaunchBox $0
+  ${If} $0 == ${BST_CHECKED}
+    Exec '"$INSTDIR\korvane.exe"'
+  ${EndIf}
+FunctionEnd
+
 ;; An installation for all users is the one the machine's uninstall entry names.
+Var RemoveSettings  ; 1: the settings and crash reports go too
 Function un.onInit
+  StrCpy $RemoveSettings 0
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/SUPPRIMER_REGLAGES" $R1
+  ${IfNot} ${Errors}
+    StrCpy $RemoveSettings 1
+  ${EndIf}
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 == $INSTDIR
     Call un.IsAdmin
     Pop $0
     ${If} $0 == 0
-      ${GetParameters} $R0
-      ClearErrors
-      ${GetOptions} $R0 "/SUPPRIMER_REGLAGES" $R1
       StrCpy $R2 ""
-      ${IfNot} ${Errors}
+      ${If} $RemoveSettings == 1
         StrCpy $R2 "/SUPPRIMER_REGLAGES"
       ${EndIf}
       ${If} ${Silent}
@@ -236,7 +312,19 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+;; The settings stay unless the user asks, before anything goes: asked once he confirmed (keeping
+;; them is the default answer), or /SUPPRIMER_REGLAGES.
+Function un.ConfirmLeave
+  ${If} $RemoveSettings == 0
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Supprimer aussi les réglages de Korvane ?" IDNO +2
+    StrCpy $RemoveSettings 1
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
+  SetDetailsPrint textonly
+  DetailPrint "Suppression de Korvane..."
+  SetDetailsPrint none
   Call un.EndRunningCopy
   Delete "$INSTDIR\korvane.exe"
   Delete "$INSTDIR\help.chm"
@@ -259,17 +347,10 @@ Section "Uninstall"
   ${OrIf} $0 == "$INSTDIR\korvane.exe"
     DeleteRegValue HKCU "${RUN_KEY}" "Korvane"
   ${EndIf}
-  ; The settings stay unless the user asks: asked in a window, or /SUPPRIMER_REGLAGES when silent.
-  ${GetParameters} $R0
-  ClearErrors
-  ${GetOptions} $R0 "/SUPPRIMER_REGLAGES" $R1
-  IfErrors 0 remove_settings
-  IfSilent keep_settings
-  MessageBox MB_YESNO|MB_ICONQUESTION "Supprimer aussi les réglages de Korvane ?" IDNO keep_settings
-  remove_settings:
+  ${If} $RemoveSettings == 1
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     Delete "$LOCALAPPDATA\Korvane\korvane-*.dmp"
     Delete "$LOCALAPPDATA\Korvane\korvane-*.txt"
     RMDir "$LOCALAPPDATA\Korvane"
-  keep_settings:
+  ${EndIf}
 SectionEnd

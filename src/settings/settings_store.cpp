@@ -162,6 +162,9 @@ RegistryPlaces PlacesUnder(const std::string& root) {
   t.memoryManagement = root + "\\Memory Management";
   t.explorer = root + "\\Explorer";
   t.run = root + "\\Run";
+  places.explorerAdvanced = root + "\\Explorer\\Advanced";
+  places.policies = {{RegistryRoot::CurrentUser, root + "\\Policies\\Machine"},
+                     {RegistryRoot::CurrentUser, root + "\\Policies\\User"}};
   return places;
 }
 
@@ -206,7 +209,11 @@ void SettingsStore::SaveInterval(unsigned milliseconds) {
 
 void SettingsStore::Load(Options& options) {
   const Limits limits{installedRamMB_};
-  const bool settingsOpen = OpenSettings() != nullptr;
+  bool settingsOpen = false;
+  if (auto settings = OpenSettings()) {
+    settingsOpen = true;
+    firstStart_ = !settings->ReadText("Version");
+  }
   for (const Value& v : kValues) {
     if (v.place == Place::SettingsGroup && !settingsOpen) continue;
     LoadValue(v.place == Place::RecoverProperty ? OpenRecoverProperty() : OpenSettings(), v, limits,
@@ -232,9 +239,11 @@ void SettingsStore::Save(const Options& options) {
       key->WriteDword(name, Saved(name).save(options));
   if (options.startWithWindows)
     tuning_.WriteRunEntry();
+  else if (portable_)
+    tuning_.RemoveOwnRunEntry();
   else
     tuning_.RemoveRunEntry();
-  tuning_.SetAlwaysUnloadDll(options.unloadDlls);
+  if (!portable_) tuning_.SetAlwaysUnloadDll(options.unloadDlls);
   colors_.SaveColor();
   SaveInterval(options.samplingIntervalMs);
 }

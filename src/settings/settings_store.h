@@ -11,6 +11,7 @@
 #include "base/registry.h"
 #include "chart/chart_colors.h"
 #include "settings/options.h"
+#include "settings/policies.h"
 #include "settings/windows_tuning.h"
 
 namespace kvn {
@@ -23,9 +24,12 @@ inline constexpr char kProgramKey[] = "Software\\Korvane";
 struct RegistryPlaces {
   std::string programKey = kProgramKey;  // under HKEY_CURRENT_USER
   TuningLocations tuning;
+  // Windows' switch for every program's balloons ("EnableBalloonTips"), under HKEY_CURRENT_USER.
+  std::string explorerAdvanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+  PolicyLocations policies;
 };
 // Everything under root in HKEY_CURRENT_USER: the settings in root itself, the Windows values in
-// subkeys of it named after theirs.
+// subkeys of it named after theirs, the policies in "Policies\Machine" and "Policies\User".
 RegistryPlaces PlacesUnder(const std::string& root);
 
 class SettingsStore {
@@ -47,9 +51,15 @@ class SettingsStore {
   // open; defaults marked so are stored at once. An option whose key does not open keeps the
   // value it had.
   void Load(Options& options);
+  // No earlier start saved these settings: Load found no "Version" (the setup may have stored an
+  // option or two before).
+  bool FirstStart() const { return firstStart_; }
   // The chart's colours, last of the loading.
   void LoadColors();
   void Save(const Options& options);
+  // A portable copy writes nothing in the registry but the Run entry it is asked for: unchecked,
+  // only an entry naming this copy goes, and the DLL switch is left to the user's own clicks.
+  void SetPortable(bool portable) { portable_ = portable; }
 
  private:
   std::unique_ptr<RegistryKey> OpenSettings();
@@ -63,6 +73,8 @@ class SettingsStore {
   std::string version_;
   std::string settingsKey_;
   std::string recoverKey_;
+  bool firstStart_ = false;
+  bool portable_ = false;
 };
 
 }  // namespace kvn

@@ -7,6 +7,7 @@
 
 #include "base/rounding.h"
 #include "base/scope_guard.h"
+#include "base/text.h"
 
 namespace kvn {
 
@@ -83,7 +84,7 @@ void WindowsTuning::Bind() {
   // or a value another tool just set would be written over at the next tick.
   const auto byUser = [this](void (WindowsTuning::*handler)()) {
     return [this, handler] {
-      if (!refreshing_) (this->*handler)();
+      if (!refreshing_ && !readOnly_) (this->*handler)();
     };
   };
   c_.CbCache.OnChange = byUser(&WindowsTuning::CbCacheChange);
@@ -215,6 +216,7 @@ void WindowsTuning::CDechargeDllMouseUp() {
 }
 
 void WindowsTuning::SetAlwaysUnloadDll(bool on) {
+  if (readOnly_) return;
   auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
   if (!key) return;
   if (!key->WriteText(kAlwaysUnloadDll, on ? "1" : "0"))
@@ -235,6 +237,17 @@ int WindowsTuning::ReadAlwaysUnloadDll() {
 
 void WindowsTuning::RemoveRunEntry() {
   if (auto key = registry_.Open(where_.runRoot, where_.run, false)) key->DeleteValue(kRunValue);
+}
+
+void WindowsTuning::RemoveOwnRunEntry() {
+  const std::string path = sinks_.ProgramPath ? sinks_.ProgramPath() : std::string();
+  auto key = registry_.Open(where_.runRoot, where_.run, false);
+  if (path.empty() || !key) return;
+  // Windows compares paths without regard to letter case; the entry may lack its quotes.
+  const std::optional<std::string> entry = key->ReadText(kRunValue);
+  const std::string own = AsciiLower(path);
+  if (entry && (AsciiLower(*entry) == own || AsciiLower(*entry) == QuotedPath(own)))
+    key->DeleteValue(kRunValue);
 }
 
 void WindowsTuning::WriteRunEntry() {

@@ -102,10 +102,14 @@ class WindowsTuning {
   void cbxSwapClick();
   void CDechargeDllMouseUp();  // the DLL switch follows the option at once
 
+  // An administrator's policy: the machine's memory values and the DLL switch are left alone.
+  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
   void SetAlwaysUnloadDll(bool on);
   int ReadAlwaysUnloadDll();
   void WriteRunEntry();
   void RemoveRunEntry();
+  // Only an entry that starts this very copy (another copy's, an installed one's, stays).
+  void RemoveOwnRunEntry();
   void SetStayOnTop(bool on);
   void CheckBox2Click() { SetStayOnTop(options_.stayOnTop); }
   void ApplyPriority(int index);
@@ -127,6 +131,7 @@ class WindowsTuning {
   TuningRelease release_;
   TuningLocations where_;
   bool refreshing_ = false;  // ReadMemoryTuning is setting the controls
+  bool readOnly_ = false;
 };
 
 }  // namespace kvn

@@ -62,16 +62,21 @@ using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                           PMINIDUMP_CALLBACK_INFORMATION);
 
 // The dump's and the text's paths: "korvane-<date>-<time>-<process>.dmp" and ".txt".
-bool NameReportFiles(CrashJob& job) {
-  wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
-    return false;
+bool NameReportFiles(CrashJob& job, const std::wstring& folder) {
+  FixedWideText dump(job.dumpPath, MAX_PATH + 64);
+  if (!folder.empty()) {
+    if (!dump.Add(folder.c_str()).Fits()) return false;
+  } else {
+    wchar_t base[MAX_PATH] = {};
+    if (FAILED(
+            SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
+      return false;
+    if (!dump.Add(base).Add(L"\\Korvane\\").Fits() ||
+        (!CreateDirectoryW(job.dumpPath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
+      return false;
+  }
   SYSTEMTIME now;
   GetLocalTime(&now);
-  FixedWideText dump(job.dumpPath, MAX_PATH + 64);
-  if (!dump.Add(base).Add(L"\\Korvane\\").Fits() ||
-      (!CreateDirectoryW(job.dumpPath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
-    return false;
   dump.Add(L"korvane-").AddNumber(now.wYear, 4).AddNumber(now.wMonth, 2).AddNumber(now.wDay, 2);
   dump.Add(L"-").AddNumber(now.wHour, 2).AddNumber(now.wMinute, 2).AddNumber(now.wSecond, 2);
   dump.Add(L"-").AddNumber(GetCurrentProcessId());
@@ -122,7 +127,7 @@ bool SafeToSave(const CrashJob& job, const CrashState& state) {
 DWORD WINAPI CrashWriter(void*) {
   CrashJob& job = g_job;
   const CrashState* state = State();
-  if (!state || !NameReportFiles(job)) return 0;
+  if (!state || !NameReportFiles(job, state->sinks.folder)) return 0;
   job.dumpWritten = WriteDump(job);
   job.textWritten = WriteText(job, *state);
   // The log and the settings come last: they take the heap, which the files above did not need.

@@ -1,8 +1,8 @@
 #pragma once
 // The last chance: a crash that is not a C++ exception (access violation, stack overflow, abort(),
 // std::terminate, ...) leaves a minidump under the user's local application data folder,
-// Korvane\, the fault report's lines in a text file of the same name beside it and in the log,
-// then tells the user that the program closes and ends it.
+// Korvane\ (a portable copy: beside the program), the fault report's lines in a text file of the
+// same name beside it and in the log, then tells the user that the program closes and ends it.
 #include <windows.h>
 
 #include <cstddef>
@@ -24,6 +24,9 @@ struct CrashFigures {
 // after a crash the report's text is put together without touching the heap.
 struct CrashReportSinks {
   std::string osLine;
+  // Where the report goes, with its final backslash: a portable copy's own folder. Empty: the
+  // local application data folder's Korvane\.
+  std::wstring folder;
   std::function<void(CrashFigures&)> ReadFigures;
   // The report's lines for the log, once the text file is written (told what happened and the
   // dump's path, empty when none could be written).

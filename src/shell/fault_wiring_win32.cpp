@@ -56,6 +56,7 @@ void TfMainMem::InstallFaultReport() {
   CrashReportSinks crash;
   const FaultFacts facts = CurrentFaultFacts();
   crash.osLine = FaultReportLines("", facts)[1];
+  if (portable_) crash.folder = Widen(portable_->Folder());
   crash.ReadFigures = [this](CrashFigures& figures) {
     figures.freeMemoryBytes = engine_.FreeMemory();
     figures.totalMemoryBytes = engine_.TotalMemory();
@@ -67,9 +68,12 @@ void TfMainMem::InstallFaultReport() {
     if (!dumpPath.empty()) WriteLogLine("Rapport de plantage : " + dumpPath);
   };
   // Not before start-up has saved once: until then the controls hold the form's defaults, and
-  // saving them would replace the stored options and the Run entry.
+  // saving them would replace the stored options and the Run entry. Nothing of the window is
+  // touched: its thread waits for this one.
   crash.SaveSettings = [this] {
-    if (startedUp_ && binding_) binding_->SaveSettings();
+    if (!startedUp_ || !binding_) return;
+    const IniRegistry::Batch once(PortableFile());
+    binding_->SaveSettings();
   };
   InstallCrashReport(std::move(crash));
 }

@@ -352,6 +352,11 @@ void MainForm::BuildParametres() {
       "ENREGISTREMENT DES PARAMETRES\r\n==================================\r\nCette "
       "fonctionnalité permet de stocker les\r\nparamètres afin de les garder pour les "
       "\r\nprochaines exécutions");
+  Put(LPortable, TabSheet3, 148, 285, 305, 13, kPortableUnsavedText);
+  ui::Font warning;
+  warning.color = 0x0000C0;
+  LPortable.SetFont(warning);
+  LPortable.SetVisible(false);
 }
 
 void MainForm::BuildInformations() {

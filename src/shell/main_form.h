@@ -15,6 +15,11 @@
 
 namespace kvn {
 
+// A portable copy whose korvane.ini cannot be written (a CD, a locked stick) says so on
+// "Paramètres".
+inline constexpr char kPortableUnsavedText[] =
+    "Support en lecture seule : réglages non enregistrés.";
+
 class MainForm : public ui::Control {
  public:
   // Client area of the fixed-size window (outer size 473 x 385).
@@ -139,6 +144,7 @@ class MainForm : public ui::Control {
   ui::Shape ShapeBAlarme{"ShapeBAlarme"};
   ui::Button Btn6{"Btn6"};
   ui::Button Btn2{"Btn2"};
+  ui::Label LPortable{"LPortable"};  // shown when a portable copy cannot write its korvane.ini
 
   // ---- "Informations" ----------------------------------------------------------------------
   ui::GroupBox GroupBox8{"GroupBox8"};

@@ -41,8 +41,9 @@ TfMainMem::TfMainMem(RegistryPlaces places)
   // The pass's pump runs the window's keyboard handling like the main loop.
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer : form.Timers()) timers_.Attach(*timer);
-  chartColors_ =
-      std::make_unique<ChartColors>(PerfChart1, Win32Registry(), places_.programKey + "\\settings");
+  portable_ = PortableSettingsBeside(places_.programKey);
+  chartColors_ = std::make_unique<ChartColors>(PerfChart1, SettingsRegistry(),
+                                               places_.programKey + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
       ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
                           form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,
@@ -56,6 +57,22 @@ TfMainMem::~TfMainMem() {
   trayPeer_.reset();
   ui::SetExceptionHook(nullptr);
   RemoveCrashReport();
+}
+
+Registry& TfMainMem::SettingsRegistry() {
+  return portable_ ? portable_->registry() : Win32Registry();
+}
+
+void TfMainMem::SaveSettings() {
+  {
+    const IniRegistry::Batch once(PortableFile());
+    binding_->SaveSettings();
+  }
+  ShowWhetherSaved();
+}
+
+void TfMainMem::ShowWhetherSaved() {
+  form.LPortable.SetVisible(portable_ && portable_->Unsaved());
 }
 
 void TfMainMem::RunDirectSteps() {
@@ -110,12 +127,18 @@ void TfMainMem::BindHandlers() {
   form.Btn4.OnClick = [this] { exit_appli(); };
   form.Exit1.OnClick = [this] { exit_appli(); };
   form.Open1.OnClick = [this] { Open1Click(); };
-  form.arret1.OnClick = [] { ExitWindowsWithPrivilege(EWX_SHUTDOWN); };
-  form.Redemarrer1.OnClick = [] { ExitWindowsWithPrivilege(EWX_REBOOT); };
-  form.Fermerlasession1.OnClick = [] { ExitWindowsWithPrivilege(EWX_LOGOFF); };
+  // Greyed when a policy forbids them; the check stands for a menu opened before the change.
+  const auto shutdown = [this](UINT flags) {
+    return [this, flags] {
+      if (policies_->Rules().shutdownAllowed) ExitWindowsWithPrivilege(flags);
+    };
+  };
+  form.arret1.OnClick = shutdown(EWX_SHUTDOWN);
+  form.Redemarrer1.OnClick = shutdown(EWX_REBOOT);
+  form.Fermerlasession1.OnClick = shutdown(EWX_LOGOFF);
   tuning_->Bind();
   binding_->Bind();
-  form.Btn2.OnClick = [this] { binding_->SaveSettings(); };
+  form.Btn2.OnClick = [this] { SaveSettings(); };
   host_.OnHelp = [](int context) {
     Win32HelpSystem help;
     bool callHelp = false;
@@ -180,11 +203,21 @@ void TfMainMem::BindProcessPage() {
 }
 
 void TfMainMem::Btn1Click() {
+  const PolicyRules& rules = policies_->Rules();
+  if (rules.newsOff) return;  // the button is disabled; a click already on its way does nothing
   NetDirect1.reset();
   NetDirect1 = std::make_unique<TNetDirect>();
   NetDirect1->SetTitle("Korvane News");
-  NetDirect1->URL = NewsURL();
+  NetDirect1->URL = rules.newsAddress.empty() ? NewsURL() : rules.newsAddress;
   NetDirect1->ShowDialog();
+}
+
+void TfMainMem::PoliciesChanged() {
+  // Until then the start-up's loading reads them; applied before it, the loading would give the
+  // options they set the form's defaults instead of the stored values.
+  if (!startedUp_) return;
+  binding_->PoliciesChanged();
+  tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
 }
 
 HWND TfMainMem::hotKeyWindow() const {

@@ -21,6 +21,7 @@
 #include "engine/kvn_max_mem.h"
 #include "news/net_direct_win32.h"
 #include "processes/process_list.h"
+#include "settings/portable_settings_win32.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
 #include "shell/fault_report.h"
@@ -110,6 +111,8 @@ class TfMainMem {
   bool FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void FocusCommand(const ui::Button& button);
   void HotKey1Change();
+  // Windows announced new policies: the options, the controls and the tuning follow.
+  void PoliciesChanged();
   bool FormCloseQuery();
   void WMQueryEndSession();
   // An exception escaped a handler: the fault report, then the orderly exit.
@@ -127,6 +130,13 @@ class TfMainMem {
   static constexpr UINT kAfterFirstShowing = WM_APP + 20;
   void BindAboutLinks();
   FaultFacts CurrentFaultFacts();
+  // The settings' keys: korvane.ini's for a portable copy, else the registry's.
+  Registry& SettingsRegistry();
+  // The options saved, a portable copy's file written once; the line on "Paramètres" says when
+  // that failed.
+  void SaveSettings();
+  IniRegistry* PortableFile() { return portable_ ? &portable_->registry() : nullptr; }
+  void ShowWhetherSaved();
 
   ui::win32::FormHost host_;
   ui::win32::WindowTimers timers_;
@@ -134,6 +144,9 @@ class TfMainMem {
   TKVNMaxMem engine_;
   std::unique_ptr<ClipboardService> clipboard_;
   std::unique_ptr<SystemProcessorLoads> loads_;
+  // korvane.ini beside the program: the settings' keys live there (null: in the registry). It
+  // outlives everything that writes to it.
+  std::unique_ptr<PortableSettings> portable_;
   std::unique_ptr<ChartColors> chartColors_;
   std::unique_ptr<ChartSwatches> swatches_;
   std::unique_ptr<Recovery> recovery_;
@@ -141,6 +154,7 @@ class TfMainMem {
   RegistryPlaces places_;
   std::unique_ptr<WindowsTuning> tuning_;
   std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<PolicyLayer> policies_;  // outlives the binding that applies it
   std::unique_ptr<OptionsBinding> binding_;
   const WindowsRelease& release_;  // settled before any window exists
   std::unique_ptr<Win32SystemInfoServices> infoServices_;
@@ -158,6 +172,9 @@ class TfMainMem {
   DirectStepsRunner directSteps_;
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
+  // The very first start says once, when the window first goes, where Korvane went on running.
+  bool firstStartNotice_ = false;
+  bool WindowsBalloonsOff() const;
   int startSeriesMB_ = -1;  // a series to run once started: -1 none
   std::string hotKeyHelp_;  // the explanation beside the hot-key editor
 };

@@ -1,5 +1,7 @@
 #include "shell/options_binding.h"
 
+#include "shell/policy_controls.h"
+
 namespace kvn {
 
 namespace {
@@ -23,6 +25,12 @@ OptionReactions ReactionsOf(Recovery& recovery, Monitoring& monitoring, WindowsT
   r.StayOnTopChanged = [&tuning] { tuning.CheckBox2Click(); };
   r.PriorityChanged = [&tuning] { tuning.CBPrioriteChange(); };
   r.UnloadDllsChanged = [&tuning] { tuning.CDechargeDllMouseUp(); };
+  r.StartWithWindowsInEffect = [&tuning](bool on) {
+    if (on)
+      tuning.WriteRunEntry();
+    else
+      tuning.RemoveRunEntry();
+  };
   return r;
 }
 
@@ -91,12 +99,31 @@ void OptionsBinding::Bind() {
 
 void OptionsBinding::LoadSettings() {
   store_.Load(options_);
+  if (policies_) policies_->Apply(options_);
   ShowOptions();
+  if (policies_) ShowPolicies(form_, *policies_);
+  if (options_.periodicOn && options_.periodicMinutes > 0) {
+    form_.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
+    form_.Timer5.SetEnabled(true);
+  }
   store_.LoadColors();
 }
 
 void OptionsBinding::SaveSettings() {
-  store_.Save(options_);
+  if (!policies_) return store_.Save(options_);
+  const Options own = policies_->Own(options_);
+  store_.Save(own);
+  // The Run entry is what starts the program, not an option: it follows the policy.
+  if (own.startWithWindows != options_.startWithWindows && reactions_.StartWithWindowsInEffect)
+    reactions_.StartWithWindowsInEffect(options_.startWithWindows);
+}
+
+void OptionsBinding::PoliciesChanged() {
+  if (!policies_) return;
+  policies_->Apply(options_);
+  // Controls whose value stays as it was run no handler.
+  ShowOptions();
+  ShowPolicies(form_, *policies_);
 }
 
 void OptionsBinding::ShowOptions() {
@@ -127,10 +154,6 @@ void OptionsBinding::ShowOptions() {
   f.CheckBox5.SetChecked(o.periodicOn);
   f.CDechargeDll.SetChecked(o.unloadDlls);  // read from the system: not written back
   loading_ = false;
-  if (options_.periodicOn && options_.periodicMinutes > 0) {
-    f.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
-    f.Timer5.SetEnabled(true);
-  }
 }
 
 }  // namespace kvn

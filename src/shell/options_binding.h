@@ -7,6 +7,7 @@
 #include "control/monitoring.h"
 #include "control/recovery.h"
 #include "settings/options.h"
+#include "settings/policies.h"
 #include "settings/settings_store.h"
 #include "shell/main_form.h"
 
@@ -24,6 +25,8 @@ struct OptionReactions {
   std::function<void()> PriorityChanged;         // CBPrioriteChange
   std::function<void()> UnloadDllsChanged;       // CDechargeDllMouseUp, never while loading
   std::function<void()> HotKeyChanged;           // HotKey1Change
+  // After a save, when a policy's start with Windows differs from the user's own.
+  std::function<void(bool on)> StartWithWindowsInEffect;
 };
 
 // The reactions of the recovery, the monitoring and the Windows tuning (the hot key is the
@@ -41,7 +44,12 @@ class OptionsBinding {
   // The stored options, shown in the controls in the order they were read; the periodic rule
   // armed when it is on; then the chart's colours.
   void LoadSettings();
+  // Saves the user's own options: never a value a policy sets.
   void SaveSettings();
+  // The administrator's policies, applied over the stored options from the next loading on.
+  void UsePolicies(PolicyLayer& policies) { policies_ = &policies; }
+  // Windows announced a change of policies: read again, the options and controls follow.
+  void PoliciesChanged();
 
  private:
   void ShowOptions();
@@ -50,6 +58,7 @@ class OptionsBinding {
   Options& options_;
   SettingsStore& store_;
   OptionReactions reactions_;
+  PolicyLayer* policies_ = nullptr;
   bool loading_ = false;
 };
 

@@ -54,6 +54,7 @@ bool TfMainMem::Create() {
   }
   InitMainWindow();
   if (buildError) std::rethrow_exception(buildError);
+  ShowWhetherSaved();
   AcceptMessagesFromLowerRights();
   if (startHidden_) {
     HideToTray();
@@ -94,8 +95,11 @@ void TfMainMem::InitMainWindow() {
                      form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
       options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
   settings_ =
-      std::make_unique<SettingsStore>(Win32Registry(), *tuning_, *chartColors_, installedRamMB_,
+      std::make_unique<SettingsStore>(SettingsRegistry(), *tuning_, *chartColors_, installedRamMB_,
                                       ProgramFilePath(), KORVANE_VERSION_TEXT, places_.programKey);
+  settings_->SetPortable(portable_ != nullptr);
+  // A portable copy's file is written once, when the start-up's loading and saving are done.
+  const IniRegistry::Batch startUp(PortableFile());
   options.samplingIntervalMs = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
       RecoveryControls{form.TrackBar1, form.Label4, form.BitBtn1, form.BitBtn3, form.RecoverRAM1,
@@ -135,6 +139,9 @@ void TfMainMem::InitMainWindow() {
   OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
   reactions.HotKeyChanged = [this] { HotKey1Change(); };
   binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
+  policies_ = std::make_unique<PolicyLayer>(Win32Registry(), places_.policies,
+                                            [](const std::string& line) { WriteLogLine(line); });
+  binding_->UsePolicies(*policies_);
   BindHandlers();
 
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
@@ -157,6 +164,9 @@ void TfMainMem::InitMainWindow() {
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
   binding_->LoadSettings();
+  firstStartNotice_ =
+      settings_->FirstStart() && !WindowsBalloonsOff() && !policies_->Rules().balloonsOff;
+  tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
   if (OnSettingsLoaded) OnSettingsLoaded();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();

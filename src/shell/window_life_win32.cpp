@@ -3,7 +3,10 @@
 // topmost state, and the message loop.
 #include "shell/main_window_win32.h"
 
+#include <string_view>
+
 #include "base/privileges_win32.h"
+#include "base/registry_win32.h"
 #include "shell/command_line.h"
 #include "shell/crash_report_win32.h"
 #include "shell/help_win32.h"
@@ -33,6 +36,12 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
       recovery_->StartSeries();
     result = 0;
     return true;
+  }
+  // Group Policy announces its changes to every top-level window; the text is the system's copy.
+  if (msg == WM_SETTINGCHANGE && lParam &&
+      std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"Policy") {
+    PoliciesChanged();
+    return false;
   }
   if (msg == kAfterFirstShowing) {
     // The processor page and the MMX check: identifying the processor pins a thread to each
@@ -81,6 +90,18 @@ void TfMainMem::HideToTray() {
   TrayIcon1.HideMainWindow();
   TrayIcon1.HideTaskbarButton();
   TrayIcon1.SetIconVisible(true);
+  if (firstStartNotice_) {
+    firstStartNotice_ = false;
+    TrayIcon1.ShowBalloonHint("Korvane",
+                              "Korvane reste actif ici, dans la zone de notification. "
+                              "Double-cliquez sur l'icône pour ouvrir la fenêtre.",
+                              BalloonIcon::Info, 10);
+  }
+}
+
+bool TfMainMem::WindowsBalloonsOff() const {
+  auto key = Win32Registry().OpenReadOnly(RegistryRoot::CurrentUser, places_.explorerAdvanced);
+  return key && key->ReadDword("EnableBalloonTips") == 0u;
 }
 
 void TfMainMem::Open1Click() {
@@ -109,7 +130,7 @@ void TfMainMem::WMQueryEndSession() {
   CrashReportSessionEnding();
   recovery_->AnnulRam();
   DestroyNetDirect();
-  binding_->SaveSettings();
+  SaveSettings();
   // Timer6 fires once, to hide the window: the end of the session leaves it be.
   for (ui::Timer* timer : form.Timers())
     if (timer != &form.Timer6) timer->SetEnabled(false);
@@ -125,7 +146,7 @@ void TfMainMem::exit_appli() {
   Win32HelpSystem::CloseAll();
   recovery_->AnnulRam();
   engine_.StopDefrag();
-  binding_->SaveSettings();
+  SaveSettings();
   // The window is destroyed once the message loop has ended: a pass that is still releasing its
   // blocks finishes first (its message pump puts the quit request back).
   PostQuitMessage(0);

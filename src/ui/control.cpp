@@ -40,6 +40,22 @@ void Control::SetEnabled(bool enabled) {
   Changed(Change::Enabled);
 }
 
+void Control::Lock(std::string reason) {
+  const bool wasEnabled = Enabled();
+  locked_ = true;
+  lockReason_ = std::move(reason);
+  if (wasEnabled) Changed(Change::Enabled);
+  Changed(Change::Hint);
+}
+
+void Control::Unlock() {
+  if (!locked_) return;
+  locked_ = false;
+  lockReason_.clear();
+  if (enabled_) Changed(Change::Enabled);
+  Changed(Change::Hint);
+}
+
 void Control::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;

@@ -75,10 +75,16 @@ class Control : public Component {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
-  const std::string& Hint() const { return hint_; }
+  // While locked, the reason stands in for the control's own hint.
+  const std::string& Hint() const { return locked_ ? lockReason_ : hint_; }
   void SetHint(std::string hint);
-  bool Enabled() const { return enabled_; }
+  bool Enabled() const { return enabled_ && !locked_; }
   void SetEnabled(bool enabled);
+  // Set from above the user (an administrator's policy): disabled whatever else enables it, its
+  // hint saying why. Unlocked, it has its own state and hint back.
+  void Lock(std::string reason);
+  void Unlock();
+  bool Locked() const { return locked_; }
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
   const Rect& Bounds() const { return bounds_; }
@@ -110,8 +116,8 @@ class Control : public Component {
  private:
   Control* parent_ = nullptr;
   std::vector<Control*> children_;
-  std::string caption_, hint_;
-  bool enabled_ = true, visible_ = true;
+  std::string caption_, hint_, lockReason_;
+  bool enabled_ = true, visible_ = true, locked_ = false;
   Rect bounds_;
   Font font_;
   Align alignment_ = Align::Left;

@@ -128,6 +128,14 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
   }
 }
 
+TEST_F(MainFormWindow, TheReadOnlyLineFitsOnParametres) {
+  form_.LPortable.SetVisible(true);
+  form_.Memoire.SetActivePage(&form_.TabSheet3);
+  testing::PumpMessages(100);
+  testing::TakeWindowShot(host_->Handle(), "main_form_portable_read_only");
+  EXPECT_THAT(testing::CaptionsThatDoNotFit(form_), IsEmpty());
+}
+
 // ---- The form's menus, open on the screen
 
 // One menu's visit: the keys pressed once it is open (to open a sub-menu), then a screenshot and

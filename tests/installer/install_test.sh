@@ -8,14 +8,7 @@ set -uo pipefail
 build=$(realpath "$1")
 src=$(realpath "$2")
 prefix=$build/wineprefix
-wine_exec() { "$src/tools/wine-exec" "$prefix" "$@"; }
-failures=0
-check() {  # check <description> <command...>
-  local what=$1
-  shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-absent() { ! "$@"; }
+source "$src/tests/installer/lib.sh"
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -25,15 +18,13 @@ makensis -V1 -DVERSION=9.8.7 -DSOURCE="$stage" -DOUTFILE="$setup" \
   -DSETTINGS_KEY="Software\Korvane installer test" "$src/installer/korvane.nsi" ||
   exit 1
 
-folder() { wine_exec cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
-unix() { WINEPREFIX=$prefix winepath -u "$1" 2>/dev/null; }
 programs=$(unix "$(folder LOCALAPPDATA)\\Programs\\Korvane")
 menu=$(unix "$(folder APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
 reports=$(unix "$(folder LOCALAPPDATA)\\Korvane")
 all_programs=$(unix "$(folder ProgramFiles)\\Korvane")
 all_menu=$(unix "$(folder ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
 [ -n "$programs" ] && [ -n "$menu" ] && [ -n "$all_programs" ] || { echo "no folders in the prefix"; exit 1; }
-reg_has() { wine_exec reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
+reg_is() { wine_exec reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -q "REG_DWORD *$3$"; }
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 settings_key='HKCU\Software\Korvane installer test'
@@ -61,11 +52,13 @@ use_program() {
 }
 
 rm -rf "$programs" "$menu" "$reports" "$all_programs" "$all_menu"
+wine_exec reg delete "$settings_key" /f >/dev/null 2>&1
 install "$programs"
 check "korvane.exe installed" test -f "$programs/korvane.exe"
 check "help.chm installed" test -f "$programs/help.chm"
 check "Start menu entry" test -f "$menu/Korvane.lnk"
 check "uninstall entry" reg_has "HKCU\\$uninstall_key" DisplayVersion
+check "start with Windows, as checked by default" reg_is "$settings_key\\settings" StartWithWindows 0x1
 check "uninstall entry's version" bash -c "'$src/tools/wine-exec' '$prefix' reg query 'HKCU\\$uninstall_key' /v DisplayVersion 2>/dev/null | grep -q 9.8.7"
 
 # What the program leaves: files beside itself, crash reports, a Run entry (started with Windows)
@@ -82,7 +75,8 @@ check "uninstall entry removed" absent reg_has "HKCU\\$uninstall_key"
 check "settings kept when not asked" reg_has "$settings_key\\settings" Version
 check "crash reports kept when not asked" test -f "$reports/korvane-20261207-101010-42.dmp"
 
-install "$programs"
+install "$programs" /DEMARRAGE_WINDOWS=0
+check "not with Windows when asked so" reg_is "$settings_key\\settings" StartWithWindows 0x0
 run_entry '"C:\portable\korvane.exe"'
 uninstall "$programs" /SUPPRIMER_REGLAGES
 check "settings removed when asked" absent reg_has "$settings_key"

@@ -49,6 +49,9 @@ inline OptionReactions TuningReactions(WindowsTuning& tuning) {
   r.StayOnTopChanged = [&tuning] { tuning.CheckBox2Click(); };
   r.PriorityChanged = [&tuning] { tuning.CBPrioriteChange(); };
   r.UnloadDllsChanged = [&tuning] { tuning.CDechargeDllMouseUp(); };
+  r.StartWithWindowsInEffect = [&tuning](bool on) {
+    on ? tuning.WriteRunEntry() : tuning.RemoveRunEntry();
+  };
   return r;
 }
 

@@ -1,0 +1,246 @@
+#include "settings/ini_registry.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "base/text.h"
+
+namespace kvn {
+
+namespace {
+
+// What is kept of a file, at most: the program's own values stay far below, so the file it
+// writes back always reads again however much else the file held.
+constexpr std::size_t kKeptBytes = 48 * 1024;
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
+}
+
+std::string_view Trimmed(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Well-formed UTF-8 (no overlong form, no surrogate, nothing past U+10FFFF) without control
+// characters: a line break or a NUL in a value would not survive the next writing.
+bool CleanText(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+      if (lead < 0x20 || lead == 0x7F) return false;
+      ++i;
+      continue;
+    }
+    const int more = lead >= 0xC2 && lead <= 0xDF   ? 1
+                     : lead >= 0xE0 && lead <= 0xEF ? 2
+                     : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                    : 0;
+    if (more == 0 || s.size() - i <= static_cast<std::size_t>(more)) return false;
+    char32_t c = lead & (0x3F >> more);
+    for (int k = 1; k <= more; ++k) {
+      const auto next = static_cast<unsigned char>(s[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = c << 6 | (next & 0x3F);
+    }
+    const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (c < least[more] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+    i += static_cast<std::size_t>(more) + 1;
+  }
+  return true;
+}
+
+// A name or a text that reads back as written.
+bool Storable(std::string_view s) {
+  return CleanText(s) && Trimmed(s).size() == s.size();
+}
+bool StorableName(std::string_view name) {
+  return !name.empty() && Storable(name) && name.find('=') == std::string_view::npos &&
+         name.front() != '[' && name.front() != ';' && name.front() != '#';
+}
+
+IniSection& SectionOf(IniDocument& document, std::string_view name) {
+  for (IniSection& s : document.sections)
+    if (SameName(s.name, name)) return s;
+  return document.sections.emplace_back(IniSection{std::string(name), {}});
+}
+
+IniValue* Find(IniSection& section, std::string_view name) {
+  for (IniValue& v : section.values)
+    if (SameName(v.name, name)) return &v;
+  return nullptr;
+}
+
+// Decimal, as WriteDword writes it; a negative number is the 32-bit pattern the registry keeps.
+std::optional<std::uint32_t> NumberOf(std::string_view text) {
+  long long value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  if (value < -2147483648LL || value > 4294967295LL) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+IniDocument ParseIni(std::string_view bytes) {
+  IniDocument document;
+  if (bytes.size() > kMaxIniBytes) return document;
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  std::size_t kept = 0;
+  IniSection* section = nullptr;
+  bool damagedHeader = false;  // the values after it belong to no known key
+  while (!bytes.empty()) {
+    const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+    const std::string_view line = Trimmed(bytes.substr(0, end));
+    bytes.remove_prefix(end);
+    if (bytes.substr(0, 2) == "\r\n")
+      bytes.remove_prefix(2);
+    else if (!bytes.empty())
+      bytes.remove_prefix(1);
+    if (line.empty() || !CleanText(line) || kept + line.size() > kKeptBytes) continue;
+    if (line.front() == ';' || line.front() == '#') {
+      if (!section && !damagedHeader) document.comments.emplace_back(line);
+    } else if (line.front() == '[') {
+      const std::string_view name =
+          line.back() == ']' ? Trimmed(line.substr(1, line.size() - 2)) : std::string_view();
+      damagedHeader = name.empty() || name.find_first_of("[]") != std::string_view::npos;
+      section = damagedHeader ? nullptr : &SectionOf(document, name);
+    } else {
+      const std::size_t equals = line.find('=');
+      if (!section || equals == std::string_view::npos) continue;
+      const std::string_view name = Trimmed(line.substr(0, equals));
+      if (!StorableName(name) || Find(*section, name)) continue;  // the first of a name holds
+      section->values.push_back({std::string(name), std::string(Trimmed(line.substr(equals + 1)))});
+    }
+    kept += line.size();
+  }
+  return document;
+}
+
+std::string FormatIni(const IniDocument& document) {
+  // The UTF-8 mark: Notepad shows the accents of the comments.
+  std::string text = "\xEF\xBB\xBF";
+  for (const std::string& line : document.comments) text += line + "\r\n";
+  for (const IniSection& section : document.sections) {
+    if (text.size() > 3) text += "\r\n";
+    text += "[" + section.name + "]\r\n";
+    for (const IniValue& v : section.values) text += v.name + "=" + v.text + "\r\n";
+  }
+  return text;
+}
+
+class IniKey : public RegistryKey {
+ public:
+  IniKey(IniRegistry& registry, std::string section, bool readOnly)
+      : r_(registry), section_(std::move(section)), readOnly_(readOnly) {
+    ++r_.open_;
+  }
+  ~IniKey() override { r_.Closed(); }
+  IniKey(const IniKey&) = delete;
+  IniKey& operator=(const IniKey&) = delete;
+
+  bool HasValue(std::string_view name) override { return Get(name) != nullptr; }
+  std::optional<std::uint32_t> ReadDword(std::string_view name) override {
+    const IniValue* v = Get(name);
+    return v ? NumberOf(v->text) : std::nullopt;
+  }
+  std::optional<std::string> ReadText(std::string_view name) override {
+    const IniValue* v = Get(name);
+    return v ? std::optional<std::string>(v->text) : std::nullopt;
+  }
+  bool WriteDword(std::string_view name, std::uint32_t value) override {
+    return Put(name, std::to_string(static_cast<std::int32_t>(value)));
+  }
+  bool WriteText(std::string_view name, std::string_view text) override { return Put(name, text); }
+  bool DeleteValue(std::string_view name) override {
+    if (readOnly_) return false;
+    auto& values = r_.Section(section_)->values;
+    const auto it = std::find_if(values.begin(), values.end(),
+                                 [name](const IniValue& v) { return SameName(v.name, name); });
+    if (it == values.end()) return false;
+    values.erase(it);
+    r_.changed_ = true;
+    return true;
+  }
+
+ private:
+  IniValue* Get(std::string_view name) { return Find(*r_.Section(section_), name); }
+  // A text with a line break or a control character is refused, as a refused registry write.
+  bool Put(std::string_view name, std::string_view text) {
+    if (readOnly_ || !StorableName(name) || !Storable(text)) return false;
+    if (IniValue* v = Get(name)) {
+      if (v->text == text) return true;
+      v->text = text;
+    } else {
+      r_.Section(section_)->values.push_back({std::string(name), std::string(text)});
+    }
+    r_.changed_ = true;
+    return true;
+  }
+
+  IniRegistry& r_;
+  std::string section_;
+  bool readOnly_;
+};
+
+IniRegistry::IniRegistry(IniFile& file, std::string programKey)
+    : file_(file), programKey_(std::move(programKey)) {
+  std::string bytes;
+  if (file_.Read(bytes)) document_ = ParseIni(bytes);
+}
+
+IniSection* IniRegistry::Section(std::string_view name) {
+  for (IniSection& s : document_.sections)
+    if (SameName(s.name, name)) return &s;
+  return nullptr;
+}
+
+std::unique_ptr<RegistryKey> IniRegistry::OpenAs(RegistryRoot root, std::string_view path,
+                                                 bool create, bool readOnly, OpenFailure* failure) {
+  const auto fail = [failure](OpenFailure why) {
+    if (failure) *failure = why;
+    return nullptr;
+  };
+  const std::size_t prefix = programKey_.size() + 1;
+  if (root != RegistryRoot::CurrentUser || path.size() <= prefix ||
+      !SameName(path.substr(0, prefix), programKey_ + "\\"))
+    return fail(OpenFailure::Other);
+  const std::string_view name = path.substr(prefix);
+  if (!Section(name)) {
+    if (!create) return fail(OpenFailure::Missing);
+    if (!Storable(name) || name.find_first_of("[]") != std::string_view::npos)
+      return fail(OpenFailure::Other);
+    document_.sections.push_back({std::string(name), {}});
+    changed_ = true;
+  }
+  if (failure) *failure = OpenFailure::None;
+  return std::make_unique<IniKey>(*this, std::string(name), readOnly);
+}
+
+std::unique_ptr<RegistryKey> IniRegistry::Open(RegistryRoot root, std::string_view path,
+                                               bool create, OpenFailure* failure) {
+  return OpenAs(root, path, create, false, failure);
+}
+
+std::unique_ptr<RegistryKey> IniRegistry::OpenReadOnly(RegistryRoot root, std::string_view path) {
+  return OpenAs(root, path, false, true, nullptr);
+}
+
+void IniRegistry::Closed() {
+  if (--open_ > 0 || !changed_) return;
+  unsaved_ = !file_.Write(FormatIni(document_));
+  changed_ = unsaved_;
+}
+
+IniRegistry::Batch::Batch(IniRegistry* registry) : registry_(registry) {
+  if (registry_) ++registry_->open_;
+}
+
+IniRegistry::Batch::~Batch() {
+  if (registry_) registry_->Closed();
+}
+
+}  // namespace kvn

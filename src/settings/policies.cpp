@@ -1,0 +1,152 @@
+#include "settings/policies.h"
+
+#include "news/news_file.h"
+
+namespace kvn {
+
+namespace {
+
+using Rules = PolicyRules;
+
+template <auto Member>
+void Copy(Options& to, const Options& from) {
+  to.*Member = from.*Member;
+}
+
+// An address longer than this is no feed an administrator meant.
+constexpr std::size_t kMaxAddress = 2048;
+
+constexpr PolicyType Number = PolicyType::Number;
+
+const PolicyValue kPolicies[] = {
+    {"AlarmOn", Number, 0, 1, "CheckBox3", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.alarmOn = v == 1; },
+     Copy<&Options::alarmOn>},
+    // The spin edit turns 0 into 1: a level of 0 would never be what is in effect.
+    {"AlarmPercent", Number, 1, 100, "SpinEdit1", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.alarmPercent = v; },
+     Copy<&Options::alarmPercent>},
+    {"PeriodicOn", Number, 0, 1, "CheckBox5", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.periodicOn = v == 1; },
+     Copy<&Options::periodicOn>},
+    {"PeriodicMinutes", Number, 5, 1440, "SpinEdit2", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.periodicMinutes = v; },
+     Copy<&Options::periodicMinutes>},
+    {"MaximumLoad", Number, 0, 100, "SpinEdit3", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.maximumLoad = v; },
+     Copy<&Options::maximumLoad>},
+    {"Method", Number, 1, 3, "RadioButton1 RadioButton2 RadioButton3", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) {
+       o.method = static_cast<RecoveryMethod>(v);
+     },
+     Copy<&Options::method>},
+    // Up to a terabyte; the track bar keeps it within the installed memory.
+    {"ManualAmountMB", Number, 0, 1048576, "TrackBar1", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.manualAmountMB = v; },
+     Copy<&Options::manualAmountMB>},
+    {"DirectSteps", Number, 0, 1, "CBDirectSteps", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.directSteps = v == 1; },
+     Copy<&Options::directSteps>},
+    {"StartWithWindows", Number, 0, 1, "CheckBox1", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.startWithWindows = v == 1; },
+     Copy<&Options::startWithWindows>},
+    {"OptimiseAtStart", Number, 0, 1, "CBDefragOnStart", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.optimiseAtStart = v == 1; },
+     Copy<&Options::optimiseAtStart>},
+    {"Balloons", Number, 0, 1, "cbxballoon", kLocksAtAnyValue,
+     [](Options& o, Rules& r, std::int32_t v, const std::string&) {
+       o.balloons = v == 1;
+       r.balloonsOff = v == 0;
+     },
+     Copy<&Options::balloons>},
+    {"ShutdownCommands", Number, 0, 1, "ArretRedemarrage1", 0,
+     [](Options&, Rules& r, std::int32_t v, const std::string&) { r.shutdownAllowed = v == 1; },
+     nullptr},
+    {"News", Number, 0, 1, "Btn1", 0,
+     [](Options&, Rules& r, std::int32_t v, const std::string&) { r.newsOff = v == 0; }, nullptr},
+    {"NewsAddress", PolicyType::WebAddress, 0, 0, "", kLocksAtAnyValue,
+     [](Options&, Rules& r, std::int32_t, const std::string& t) { r.newsAddress = t; }, nullptr},
+    {"TuningReadOnly", Number, 0, 1,
+     "CbCache cbxCacheNiveau2 RGLargeSystemCache Cbxnoyau cbxSwap CDechargeDll", 1,
+     [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
+     nullptr},
+};
+
+}  // namespace
+
+std::span<const PolicyValue> PolicyTable() {
+  return kPolicies;
+}
+
+PolicyLayer::PolicyLayer(Registry& registry, PolicyLocations where,
+                         std::function<void(const std::string&)> writeLog)
+    : registry_(registry),
+      where_(std::move(where)),
+      writeLog_(std::move(writeLog)),
+      set_(std::size(kPolicies), false),
+      numbers_(std::size(kPolicies), 0) {}
+
+bool PolicyLayer::Locks(std::size_t index) const {
+  const std::int32_t at = kPolicies[index].locksAt;
+  return set_[index] && (at == kLocksAtAnyValue || numbers_[index] == at);
+}
+
+PolicyLayer::Reading PolicyLayer::Read(RegistryKey& key, const PolicyValue& value) const {
+  Reading r;
+  if (value.type == PolicyType::WebAddress) {
+    // Only an address the news download would take: http or https, URL characters only. The
+    // policy's empty box means the usual address.
+    if (auto text = key.ReadText(value.name);
+        text && (text->empty() ||
+                 (text->size() <= kMaxAddress && IsWebAddress(*text) && IsOpenableLink(*text)))) {
+      r.good = true;
+      r.text = std::move(*text);
+    }
+    return r;
+  }
+  if (const auto stored = key.ReadDword(value.name)) {
+    r.number = static_cast<std::int32_t>(*stored);
+    r.good = r.number >= value.min && r.number <= value.max;
+  }
+  return r;
+}
+
+void PolicyLayer::Apply(Options& options) {
+  for (std::size_t i = 0; i < std::size(kPolicies); ++i)
+    if (set_[i] && kPolicies[i].copy) kPolicies[i].copy(options, own_);
+  own_ = options;
+  rules_ = {};
+  std::set<std::string> faults;
+  std::fill(set_.begin(), set_.end(), false);
+  // The machine's key first: a good value there wins; a bad one is as if absent.
+  for (const PolicyPlace* place : {&where_.machine, &where_.user}) {
+    auto key = registry_.OpenReadOnly(place->root, place->path);
+    if (!key) continue;
+    for (std::size_t i = 0; i < std::size(kPolicies); ++i) {
+      const PolicyValue& value = kPolicies[i];
+      if (set_[i] || !key->HasValue(value.name)) continue;
+      Reading r = Read(*key, value);
+      if (!r.good) {
+        faults.insert(std::string(place->root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") +
+                      place->path + "\\" + value.name);
+        continue;
+      }
+      set_[i] = true;
+      numbers_[i] = r.number;
+      value.apply(options, rules_, r.number, r.text);
+    }
+  }
+  for (const std::string& fault : faults)
+    if (!faults_.count(fault) && writeLog_)
+      writeLog_("Stratégie ignorée, valeur incorrecte : " + fault);
+  faults_ = std::move(faults);
+}
+
+Options PolicyLayer::Own(const Options& inEffect) const {
+  Options own = inEffect;
+  for (std::size_t i = 0; i < std::size(kPolicies); ++i)
+    if (set_[i] && kPolicies[i].copy) kPolicies[i].copy(own, own_);
+  return own;
+}
+
+}  // namespace kvn

@@ -1,0 +1,81 @@
+#include "settings/ini_registry.h"
+
+#include <gmock/gmock.h>
+
+#include "settings_fixture.h"
+
+namespace kvn::test {
+namespace {
+
+using Root = RegistryRoot;
+
+struct MemoryFile : IniFile {
+  std::string bytes;
+  int writes = 0;
+  bool Read(std::string& out) override { return out = bytes, true; }
+  bool Write(const std::string& in) override { return bytes = in, ++writes; }
+};
+
+// What the program reads of a hand-edited or damaged file.
+TEST(IniRegistry, WhatReadsAsAValueAndWhatIsLeftOut) {
+  using N = std::optional<std::uint32_t>;
+  using T = std::optional<std::string>;
+  const std::pair<std::string, std::pair<N, T>> cases[] = {
+      {"\xEF\xBB\xBF[Settings]\n  a = 120 \n", {120, "120"}},  // mark, case, blanks, LF
+      {"[x]\rA=1\r[settings]\rA=7", {7, "7"}},                 // lone CR
+      {"[settings]\r\nA=-1", {0xFFFFFFFF, "-1"}},
+      {"[settings]\r\nA=4294967296", {N(), "4294967296"}},
+      {"[settings]\r\nA=1\r\nA=2", {1, "1"}},
+      {"[settings]\r\n[other]\r\n[SETTINGS]\r\nA=3", {3, "3"}},
+      {"A=1\r\n[settings]", {}},  // before any section
+      {"[settings\r\nA=1", {}},   // damaged header
+      {std::string("[settings]\r\nA=1\0", 16), {}},
+      {"[settings]\r\nA=\xC3", {}},          // cut character
+      {"[settings]\r\nA=\xE0\x80\xB1", {}},  // overlong "1"
+      {std::string("\xFF\xFE[\0s\0]\0\r\0\n\0A\0=\0001\0", 18), {}},
+      {"[settings]\r\nA=1\r\n;" + std::string(kMaxIniBytes, 'x'), {}},
+  };
+  for (const auto& [bytes, expected] : cases) {
+    SCOPED_TRACE(bytes.substr(0, 40));
+    MemoryFile file;
+    file.bytes = bytes;
+    IniRegistry ini(file, "Software\\Korvane");
+    auto key = ini.Open(Root::CurrentUser, "Software\\Korvane\\settings", true);
+    EXPECT_EQ(key->ReadDword("A"), expected.first);
+    EXPECT_EQ(key->ReadText("A"), expected.second);
+  }
+}
+
+// A damaged file gets the registry's rules: defaults, limits, rewritten whole once at the next
+// save; nothing reaches the registry but the removal of this copy's own Run entry.
+TEST_F(StoreTest, APortableCopysFileTakesTheRegistrysRules) {
+  MemoryFile file;
+  file.bytes = ";Korvane portable\r\n[settings]\r\nOpacite=12\r\nStayOnTop=oui\r\nNotOurs=x\r\n";
+  IniRegistry ini(file, "Software\\Korvane");
+  SettingsStore portable{ini, tuning, colors, kRamMB, kProgram, "1.0.0"};
+  portable.SetPortable(true);
+  {
+    const IniRegistry::Batch once(&ini);
+    portable.Load(options);
+    options.startWithWindows = false;
+    portable.Save(options);
+    EXPECT_EQ(file.writes, 0);
+  }
+  EXPECT_THAT(file.bytes,
+              ::testing::StartsWith("\xEF\xBB\xBF;Korvane portable\r\n\r\n[settings]\r\n"
+                                    "Opacite=70\r\nStayOnTop=0\r\nNotOurs=x\r\n"));
+  EXPECT_THAT(file.bytes,
+              ::testing::HasSubstr("[settings\\Recover Property]\r\nPourcentage=35\r\n"));
+  portable.Save(options);
+  EXPECT_EQ(file.writes, 1) << "nothing changed, nothing written";
+  EXPECT_TRUE(registry.written.empty());
+  for (const auto& [entry, own] : {std::pair{"c:\\program files\\korvane\\KORVANE.EXE", true},
+                                   std::pair{"\"D:\\Korvane\\korvane.exe\"", false}}) {
+    registry.SetText(Root::CurrentUser, kWhere.run, kRunValue, entry);
+    portable.Save(options);
+    EXPECT_EQ(registry.Find(Root::CurrentUser, kWhere.run, kRunValue) == nullptr, own) << entry;
+  }
+}
+
+}  // namespace
+}  // namespace kvn::test
