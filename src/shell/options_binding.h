@@ -42,6 +42,9 @@ class OptionsBinding {
   // armed when it is on; then the chart's colours.
   void LoadSettings();
   void SaveSettings();
+  // The standby cache rule's controls, enabled only where the program holds the privilege its
+  // purge needs.
+  void ShowPurgePrivilege(bool held);
 
  private:
   void ShowOptions();
