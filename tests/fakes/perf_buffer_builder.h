@@ -143,16 +143,12 @@ inline PerfSystemTime MakeSystemTime(std::uint16_t second, std::uint16_t ms) {
 // A block with the memory object alone: no instances, one counter block of 8-byte slots, each
 // counter defined with its index and size (a size other than 8 marks a counter of another kind).
 struct MemoryCounterSpec {
-  std::uint32_t index;
-  std::uint32_t size;
+  std::uint32_t index, size;
   std::int64_t value;
 };
 inline PerfBlock BuildMemoryBlock(const std::vector<MemoryCounterSpec>& counters) {
-  PerfObjectSpec obj;
-  obj.titleIndex = kMemoryObjectIndex;
-  obj.counters.clear();
+  PerfObjectSpec obj{kMemoryObjectIndex, {}, {0}};  // its instance becomes the counter block
   for (const auto& c : counters) obj.counters.push_back(c.index);
-  obj.idleTimes = {0};  // one instance, made into the object's own counter block below
   PerfBlock pb = BuildPerfBlock({obj}, MakeSystemTime(0, 0));
   using namespace perf_layout;
   const std::size_t o = pb.objectPos[0];

@@ -77,25 +77,21 @@ class FakeLoadPlatform : public LoadPlatform {
 };
 
 // The memory lists' services: a release, a name table (none: unreadable) and one block.
-class FakeMemoryListPlatform : public MemoryListPlatform {
- public:
+struct FakeMemoryListPlatform : MemoryListPlatform {
   unsigned major = 6;
   std::optional<std::vector<std::uint8_t>> names;
   std::vector<std::uint8_t> block;
-  int namesRead = 0;
-  int queries = 0;
-
+  int namesRead = 0, queries = 0;
   unsigned MajorVersion() override { return major; }
   bool ReadCounterNames(std::vector<std::uint8_t>& out) override {
     ++namesRead;
-    if (names) out = *names;
+    out = names.value_or(out);
     return names.has_value();
   }
   long QueryMemoryObject(std::uint8_t* buffer, std::uint32_t& size) override {
     ++queries;
     if (block.size() > size) return kErrorMoreData;
-    std::copy(block.begin(), block.end(), buffer);
-    size = static_cast<std::uint32_t>(block.size());
+    size = static_cast<std::uint32_t>(std::copy(block.begin(), block.end(), buffer) - buffer);
     return 0;
   }
 };
