@@ -235,16 +235,16 @@ void MainForm::BuildReglages() {
       "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
       "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
       "Certaines étapes demandent les droits administrateur.");
-  Put(CBPurgeStandby, GroupBox12, 8, 52, 214, 17, "Vider le cache en attente au-dessus de");
+  Put(CBPurgeStandby, GroupBox12, 8, 52, 230, 17, "Vider le cache en attente au-dessus de");
   CBPurgeStandby.SetHint(kPurgeStandbyHint);
-  Put(SpinEditStandby, GroupBox12, 224, 51, 46, 19);
+  Put(SpinEditStandby, GroupBox12, 240, 51, 44, 19);
   Range(SpinEditStandby, 5, 95, 5, 50);
-  Put(LabelStandby, GroupBox12, 274, 54, 14, 13, "%");
+  Put(LabelStandby, GroupBox12, 288, 54, 14, 13, "%");
 
   // Windows memory tuning.
   Put(GroupBox1, TabSheet7, 4, 218, 449, 84, "Optimisations Windows ");
   Put(Label29, GroupBox1, 8, 13, 200, 13, "Optimisation du cache :");
-  Put(CbCache, GroupBox1, 8, 27, 200, 21);
+  Put(CbCache, GroupBox1, 8, 27, 192, 21);
   CbCache.SetItems({"4096   KB ( RAM = 16 MB )", "8192   KB ( RAM = 32 MB )",
                     "16384 KB ( RAM = 64 MB )", "32768 KB ( RAM = 128 MB )",
                     "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
@@ -268,7 +268,7 @@ void MainForm::BuildReglages() {
   LDroits.SetFont(warning);
   LDroits.SetVisible(false);
   // Side by side: the row this saves makes room for the standby cache rule above.
-  Put(RGLargeSystemCache, GroupBox1, 212, 13, 231, 35, "Optimisation de la mémoire pour :");
+  Put(RGLargeSystemCache, GroupBox1, 200, 13, 247, 35, "Optimisation de la mémoire pour :");
   RGLargeSystemCache.SetColumns(2);
   RGLargeSystemCache.SetItems({"Les applications", "Le cache système"});
   RGLargeSystemCache.SetItemIndex(0);
