@@ -243,7 +243,7 @@ void MainForm::BuildReglages() {
 
   // Windows memory tuning.
   Put(GroupBox1, TabSheet7, 4, 218, 449, 84, "Optimisations Windows ");
-  Put(Label29, GroupBox1, 8, 13, 200, 13, "Optimisation du cache :");
+  Put(Label29, GroupBox1, 8, 13, 190, 13, "Optimisation du cache :");
   Put(CbCache, GroupBox1, 8, 27, 192, 21);
   CbCache.SetItems({"4096   KB ( RAM = 16 MB )", "8192   KB ( RAM = 32 MB )",
                     "16384 KB ( RAM = 64 MB )", "32768 KB ( RAM = 128 MB )",
