@@ -11,18 +11,13 @@ namespace {
 
 constexpr std::int64_t kMB = 1 << 20;
 // Windows 7's names and indices; the free list first, the standby cache's parts last.
-const std::vector<const char*> kSeven = {"4",    "Memory",
-                                         "1380", "Free & Zero Page List Bytes",
-                                         "1382", "Modified Page List Bytes",
-                                         "1384", "Standby Cache Reserve Bytes",
-                                         "1386", "Standby Cache Normal Priority Bytes",
-                                         "1388", "Standby Cache Core Bytes"};
+const char* kSeven =
+    "4|Memory|1380|Free & Zero Page List Bytes|1382|Modified Page List Bytes|1384|Standby Cache "
+    "Reserve Bytes|1386|Standby Cache Normal Priority Bytes|1388|Standby Cache Core Bytes";
 std::vector<fake::MemoryCounterSpec> Lists(std::size_t k = 0, fake::MemoryCounterSpec c = {}) {
-  std::vector<fake::MemoryCounterSpec> lists = {{1380, 8, 830 * kMB},
-                                                {1382, 8, 210 * kMB},
-                                                {1384, 8, 1024 * kMB},
-                                                {1386, 8, 3072 * kMB},
-                                                {1388, 8, 1024 * kMB}};
+  const std::int64_t mb[] = {830, 210, 1024, 3072, 1024};
+  std::vector<fake::MemoryCounterSpec> lists;
+  for (std::uint32_t i = 0; i < 5; ++i) lists.push_back({1380 + 2 * i, 8, mb[i] * kMB});
   if (c.index) lists[k] = c;
   return lists;
 }
@@ -32,13 +27,13 @@ TEST(MemoryListReader, ShowsTheListsWindowsCountsAndNothingElse) {
   struct Case {
     const char* what;
     unsigned major;
-    std::vector<const char*> names;
+    const char* names;
     std::vector<fake::MemoryCounterSpec> counters;
     const char* shown;
   } cases[] = {
       {"present", 6, kSeven, Lists(), all},
       {"XP", 5, kSeven, Lists(), ""},
-      {"Wine's table", 6, {"1", "1847", "1846", "End Marker"}, Lists(), ""},
+      {"Wine's table", 6, "1|1847|1846|End Marker", Lists(), ""},
       {"modified missing", 6, kSeven, Lists(1, {9, 8, 1}), "En attente : 5120 Mo, libre : 830 Mo"},
       {"a standby part missing", 6, kSeven, Lists(3, {9, 8, 1}),
        "Modifiée : 210 Mo, libre : 830 Mo"},

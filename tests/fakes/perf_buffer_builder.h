@@ -164,15 +164,13 @@ inline PerfBlock BuildMemoryBlock(const std::vector<MemoryCounterSpec>& counters
   return pb;
 }
 
-// A counter name table as "Counter 009" gives it: UTF-16 strings, index then name, an empty
-// string last.
-inline std::vector<std::uint8_t> CounterNames(const std::vector<const char*>& strings) {
+// A counter name table as "Counter 009" gives it, from "index|name|index|name": UTF-16 strings
+// each ended by a zero, an empty string last.
+inline std::vector<std::uint8_t> CounterNames(const char* strings) {
   std::vector<std::uint8_t> out;
-  for (const char* s : strings) {
-    for (; *s; ++s) out.insert(out.end(), {static_cast<std::uint8_t>(*s), 0});
-    out.insert(out.end(), {0, 0});
-  }
-  out.insert(out.end(), {0, 0});
+  for (const char* s = strings; *s; ++s)
+    out.insert(out.end(), {static_cast<std::uint8_t>(*s == '|' ? 0 : *s), 0});
+  out.insert(out.end(), {0, 0, 0, 0});  // the last string's end, then the empty one
   return out;
 }
 
