@@ -5,7 +5,6 @@ namespace kvn {
 namespace {
 
 constexpr const char* kQuotaPrivilege = "SeIncreaseQuotaPrivilege";
-constexpr const char* kProfilePrivilege = "SeProfileSingleProcessPrivilege";
 
 void Skip(const std::function<void(const std::string&)>& writeLog, const char* step,
           const char* why) {
@@ -62,6 +61,13 @@ DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
     system.RestorePrivilege(kProfilePrivilege);
   }
   return result;
+}
+
+bool PurgeStandbyList(DirectRecoverySystem& system) {
+  if (!system.HasSetSystemInformation() || !system.EnablePrivilege(kProfilePrivilege)) return false;
+  const bool purged = system.MemoryListCommand(kMemoryPurgeStandbyList);
+  system.RestorePrivilege(kProfilePrivilege);
+  return purged;
 }
 
 std::string DirectStepsHint(const DirectRecoveryResult& result) {

@@ -34,6 +34,9 @@ class DirectRecoverySystem {
 inline constexpr std::uint32_t kMemoryFlushModifiedList = 3;
 inline constexpr std::uint32_t kMemoryPurgeStandbyList = 4;
 
+// The privilege the two list commands need.
+inline constexpr const char* kProfilePrivilege = "SeProfileSingleProcessPrivilege";
+
 // The steps' names, as the log and the status hint give them.
 inline constexpr const char* kStepWorkingSets = "working sets";
 inline constexpr const char* kStepFileCache = "cache de fichiers";
@@ -48,6 +51,9 @@ struct DirectRecoveryResult {
 // Runs the steps in their order; skipped steps are told to writeLog, one line each.
 DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
                                        const std::function<void(const std::string&)>& writeLog);
+
+// The steps' last command alone, for the standby cache rule: true when the list was purged.
+bool PurgeStandbyList(DirectRecoverySystem& system);
 
 // " Étapes directes : working sets, cache de fichiers" or " Étapes directes : aucune".
 std::string DirectStepsHint(const DirectRecoveryResult& result);

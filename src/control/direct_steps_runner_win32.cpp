@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/privileges_win32.h"
 #include "control/direct_recovery_win32.h"
 
 namespace kvn {
@@ -27,7 +28,35 @@ DWORD WINAPI DirectStepsThread(LPVOID param) {
   return 0;
 }
 
+DWORD WINAPI StandbyPurgeThread(LPVOID) {
+  try {
+    PurgeStandbyList(*MakeWin32DirectRecovery());
+  } catch (...) {
+    // The rule tries again a minute later.
+  }
+  return 0;
+}
+
 }  // namespace
+
+StandbyPurger::~StandbyPurger() {
+  if (!thread_) return;
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+}
+
+bool StandbyPurger::PrivilegeHeld() {
+  const EnabledPrivilege probe(L"SeProfileSingleProcessPrivilege");  // put back as it was
+  return probe.Held();
+}
+
+void StandbyPurger::Start() {
+  if (thread_) {
+    if (WaitForSingleObject(thread_, 0) != WAIT_OBJECT_0) return;
+    CloseHandle(thread_);
+  }
+  thread_ = CreateThread(nullptr, 0, StandbyPurgeThread, nullptr, 0, nullptr);
+}
 
 DirectStepsRunner::DirectStepsRunner() = default;
 DirectStepsRunner::DirectStepsRunner(std::unique_ptr<DirectRecoverySystem> system)

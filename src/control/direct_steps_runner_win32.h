@@ -30,4 +30,21 @@ class DirectStepsRunner {
   std::unique_ptr<DirectRecoverySystem> system_;  // looked up by the first pass that asks
 };
 
+// The standby cache rule's purge, on a thread of its own so that a long purge never holds the
+// window; a purge asked for while one runs is dropped. The destructor waits for the last one.
+class StandbyPurger {
+ public:
+  StandbyPurger() = default;
+  ~StandbyPurger();
+  StandbyPurger(const StandbyPurger&) = delete;
+  StandbyPurger& operator=(const StandbyPurger&) = delete;
+
+  // The program's token holds the privilege the purge needs (administrators have it).
+  static bool PrivilegeHeld();
+  void Start();
+
+ private:
+  void* thread_ = nullptr;  // the HANDLE of the last purge
+};
+
 }  // namespace kvn

@@ -119,6 +119,76 @@ void Win32LoadPlatform::StopStat() {
   TouchStatKey(kStopStatKey, ignored);
 }
 
+unsigned Win32MemoryListPlatform::MajorVersion() {
+  const WindowsRelease& release = CurrentWindowsRelease();
+  if (!release.VersionKnown || release.Version.PlatformId != VER_PLATFORM_WIN32_NT) return 0;
+  return release.Version.MajorVersion;
+}
+
+bool Win32MemoryListPlatform::ReadCounterNames(std::vector<std::uint8_t>& names) {
+  // The table of a current Windows runs to a few hundred kilobytes; more is no table.
+  constexpr DWORD kLimit = 16u << 20;
+  DWORD type = 0;
+  DWORD bytes = 0;
+  LONG answer =
+      RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"Counter 009", nullptr, &type, nullptr, &bytes);
+  for (int tries = 0; tries < 4 && (answer == ERROR_SUCCESS || answer == ERROR_MORE_DATA);
+       ++tries) {
+    if (bytes == 0 || bytes > kLimit) return false;
+    names.resize(bytes);
+    answer = RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"Counter 009", nullptr, &type, names.data(),
+                              &bytes);
+    if (answer == ERROR_SUCCESS) {
+      names.resize(std::min<std::size_t>(bytes, names.size()));
+      return type == REG_MULTI_SZ;
+    }
+  }
+  return false;
+}
+
+long Win32MemoryListPlatform::QueryMemoryObject(std::uint8_t* buffer, std::uint32_t& size) {
+  DWORD bytes = size;
+  const LONG answer =
+      RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"4", nullptr, nullptr, buffer, &bytes);
+  size = bytes;
+  return answer;
+}
+
+namespace {
+
+// The lookup thread, waited for when the program ends so the reader never goes first.
+class MemoryListLookup {
+ public:
+  explicit MemoryListLookup(MemoryListReader& reader) : reader_(reader) {
+    thread_.reset(CreateThread(nullptr, 0, Run, &reader_, 0, nullptr));
+    if (!thread_) reader_.FindCounters();  // no thread: looked up here, once
+  }
+  ~MemoryListLookup() {
+    if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+  }
+
+ private:
+  static DWORD WINAPI Run(LPVOID param) {
+    try {
+      static_cast<MemoryListReader*>(param)->FindCounters();
+    } catch (...) {
+      // No lists then: nothing else depends on them.
+    }
+    return 0;
+  }
+  MemoryListReader& reader_;
+  KernelHandle thread_;
+};
+
+}  // namespace
+
+MemoryListReader& ProcessMemoryListReader() {
+  static Win32MemoryListPlatform platform;
+  static MemoryListReader reader(platform);
+  static MemoryListLookup lookup(reader);
+  return reader;
+}
+
 LoadSampler& ProcessLoadSampler() {
   static Win32LoadPlatform platform;
   static LoadSampler sampler(platform);

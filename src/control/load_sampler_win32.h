@@ -6,6 +6,7 @@
 
 #include "base/unique_handle_win32.h"
 #include "control/load_sampler.h"
+#include "control/memory_lists.h"
 
 namespace kvn {
 
@@ -35,6 +36,18 @@ class Win32LoadPlatform : public LoadPlatform {
 // exists). Throws "Can't get the Windows version" when the release detection's version query
 // failed; the next call retries.
 LoadSampler& ProcessLoadSampler();
+
+class Win32MemoryListPlatform : public MemoryListPlatform {
+ public:
+  unsigned MajorVersion() override;
+  bool ReadCounterNames(std::vector<std::uint8_t>& names) override;
+  long QueryMemoryObject(std::uint8_t* buffer, std::uint32_t& size) override;
+};
+
+// The program's reader of the memory lists. The first call starts the lookup of their counters on
+// a thread of its own (the name table takes a while to read); the reader answers nothing until
+// it is done. The program's end waits for that thread.
+MemoryListReader& ProcessMemoryListReader();
 
 // The processor count Windows reports (GetSystemInfo) and the sampler's usage values.
 class SystemProcessorLoads : public ProcessorLoadSource {

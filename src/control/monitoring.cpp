@@ -123,10 +123,15 @@ void Monitoring::Timer1Timer() {
   c_.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + " Mo / " +
                       std::to_string(engine_.TotalSwapFileSize()) + " Mo.");
   const std::string installed = std::to_string(recovery_.InstalledRamMB());
+  lists_ = sinks_.ReadMemoryLists ? sinks_.ReadMemoryLists() : MemoryLists{};
+  const std::string listsText = MemoryListsText(lists_);
   if (sinks_.SetTrayHint)
-    sinks_.SetTrayHint("RAM Libre : " + freeMBText + " Mo" + " sur " + installed + " Mo" +
-                       " RAM Installée");
+    sinks_.SetTrayHint(TrayTipWithLists(
+        "RAM Libre : " + freeMBText + " Mo" + " sur " + installed + " Mo" + " RAM Installée",
+        listsText));
+  if (listsText != c_.Gauge1.Hint()) c_.Gauge1.SetHint(listsText);
   const std::int64_t total = engine_.TotalMemory();
+  ApplyStandbyPurgeRule(total);
   // A zero total (a failed status reading) would divide by zero: show 0 % instead.
   const std::int64_t percent =
       total > 0 ? RoundHalfEven(static_cast<long double>(FreeBytes_) / total * 100.0L) : 0;
@@ -148,6 +153,23 @@ void Monitoring::Timer1Timer() {
     if (sinks_.SetTrayColorAndText) sinks_.SetTrayColorAndText(color, trayText);
   }
   c_.InfoLabel3.SetCaption(std::to_string(freeMB) + " Mo / " + installed + " Mo.");
+}
+
+void Monitoring::ApplyStandbyPurgeRule(std::int64_t totalBytes) {
+  StandbyPurgeRule::Facts facts;
+  facts.on = options_.purgeStandby;
+  facts.thresholdPercent = options_.purgeStandbyPercent;
+  facts.alarmPercent = options_.alarmPercent;
+  facts.privilegeHeld = purgePrivilege_;
+  facts.passRunning = recovery_.Optimising();
+  facts.totalBytes = totalBytes;
+  facts.lists = lists_;
+  facts.nowMs = sinks_.TickCount ? sinks_.TickCount() : 0;
+  if (!sinks_.PurgeStandbyList || !purgeRule_.Due(facts)) return;
+  if (sinks_.WriteLog)
+    sinks_.WriteLog("Vidage du cache en attente : " + std::to_string(RoundToMB(*lists_.standby)) +
+                    " Mo, au-dessus de " + std::to_string(options_.purgeStandbyPercent) + " %");
+  sinks_.PurgeStandbyList();
 }
 
 void Monitoring::Timer2Timer() {

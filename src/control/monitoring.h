@@ -8,6 +8,7 @@
 
 #include "control/clipboard.h"
 #include "control/load_sampler.h"
+#include "control/memory_lists.h"
 #include "control/recovery.h"
 #include "engine/kvn_max_mem.h"
 #include "settings/options.h"
@@ -69,6 +70,10 @@ struct MonitoringSinks {
   std::function<std::uint32_t()> TickCount;
   // Refreshes the Windows tuning controls on every load tick, when that page is built.
   std::function<void()> ReadMemoryTuning;
+  // The memory lists, read on every display tick (nothing where Windows does not count them).
+  std::function<MemoryLists()> ReadMemoryLists;
+  // Starts a purge of the standby list away from the window's thread.
+  std::function<void()> PurgeStandbyList;
 };
 
 class Monitoring {
@@ -113,11 +118,15 @@ class Monitoring {
   // load-gated rules back.
   bool LoadKnown() const { return loadKnown_; }
   std::int64_t LoadSampleCount() const { return LoadSampleCount_; }
+  const MemoryLists& Lists() const { return lists_; }
+  // Whether the program holds the privilege the standby cache rule's purge needs.
+  void SetPurgePrivilege(bool held) { purgePrivilege_ = held; }
   bool LowResources() const { return LowResources_; }
 
  private:
   void UpdateClipboardCommands();
   void ShowSpeed();  // the speed menu's check mark and the chart's time span
+  void ApplyStandbyPurgeRule(std::int64_t totalBytes);
 
   MonitoringControls c_;
   Options& options_;
@@ -137,6 +146,9 @@ class Monitoring {
   double LoadSampleSum_ = 0;
   bool LowResources_ = false;
   std::string lastLoadError_;  // the failure last logged, until a reading succeeds again
+  MemoryLists lists_;
+  StandbyPurgeRule purgeRule_;
+  bool purgePrivilege_ = false;
 };
 
 }  // namespace kvn

@@ -46,19 +46,69 @@ class BlockReader {
   throw LoadSamplingError(kNoUsageCounterMessage);
 }
 
-// Finds the processor object; returns its position.
-std::uint64_t FindProcessorObject(const BlockReader& r) {
-  if (!r.Fits(0, kBlockSize)) NoObject();
+// Finds an object by its title index; returns its position, or 0 (where no object can start).
+std::uint64_t FindObject(const BlockReader& r, std::uint32_t titleIndex) {
+  if (!r.Fits(0, kBlockSize)) return 0;
   std::uint64_t pos = r.U32(kBlockHeaderLength);
   const std::uint32_t numObjects = r.U32(kBlockNumObjectTypes);
   for (std::uint32_t k = 0; k < numObjects; ++k) {
-    if (!r.Fits(pos, kObjSize)) break;
-    if (r.U32(pos + kObjNameTitleIndex) == kProcessorObjectIndex) return pos;
+    if (pos == 0 || !r.Fits(pos, kObjSize)) break;
+    if (r.U32(pos + kObjNameTitleIndex) == titleIndex) return pos;
     const std::uint32_t length = r.U32(pos + kObjTotalByteLength);
     if (length == 0) break;  // would stay on the same object for ever
     pos += length;
   }
+  return 0;
+}
+
+std::uint64_t FindProcessorObject(const BlockReader& r) {
+  if (const std::uint64_t pos = FindObject(r, kProcessorObjectIndex)) return pos;
   NoObject();
+}
+
+// The English names of the parts, as the counter name table spells them.
+struct PartName {
+  const char* name;
+  MemoryListPart part;
+};
+constexpr PartName kPartNames[] = {
+    {"Standby Cache Reserve Bytes", MemoryListPart::StandbyReserve},
+    {"Standby Cache Normal Priority Bytes", MemoryListPart::StandbyNormal},
+    {"Standby Cache Core Bytes", MemoryListPart::StandbyCore},
+    {"Modified Page List Bytes", MemoryListPart::Modified},
+    {"Free & Zero Page List Bytes", MemoryListPart::FreeZero},
+};
+
+// One UTF-16 string of the table from pos, up to its zero (or the table's end); pos moves past it.
+std::u16string NextName(const std::uint8_t* data, std::size_t units, std::size_t& pos) {
+  std::u16string text;
+  while (pos < units) {
+    char16_t c;
+    std::memcpy(&c, data + pos * 2, 2);
+    ++pos;
+    if (c == 0) break;
+    // No name of interest is longer: the rest of an overlong string is skipped, not kept.
+    if (text.size() < 64) text.push_back(c);
+  }
+  return text;
+}
+
+bool SameAscii(const std::u16string& text, const char* ascii) {
+  std::size_t i = 0;
+  for (; ascii[i]; ++i)
+    if (i >= text.size() || text[i] != static_cast<unsigned char>(ascii[i])) return false;
+  return i == text.size();
+}
+
+// A decimal index of at most nine digits; 0 (no counter has it) for anything else.
+std::uint32_t IndexOf(const std::u16string& text) {
+  if (text.empty() || text.size() > 9) return 0;
+  std::uint32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return 0;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
 }
 
 // Finds counter 6 among the object's definitions; returns its CounterOffset.
@@ -117,6 +167,58 @@ ProcessorObjectData ParseProcessorObject(const std::uint8_t* data, std::size_t s
   result.systemTime = PerfSystemTime{r.U16(t),     r.U16(t + 2),  r.U16(t + 4),  r.U16(t + 6),
                                      r.U16(t + 8), r.U16(t + 10), r.U16(t + 12), r.U16(t + 14)};
   return result;
+}
+
+std::vector<MemoryListCounter> FindMemoryListCounters(const std::uint8_t* names, std::size_t size) {
+  std::vector<MemoryListCounter> found;
+  if (!names) return found;
+  const std::size_t units = size / 2;
+  std::size_t pos = 0;
+  while (pos < units) {
+    const std::uint32_t index = IndexOf(NextName(names, units, pos));
+    const std::u16string name = NextName(names, units, pos);
+    if (index == 0) continue;
+    for (const PartName& p : kPartNames)
+      if (SameAscii(name, p.name)) found.push_back({index, p.part});
+  }
+  return found;
+}
+
+bool ParseMemoryObject(const std::uint8_t* data, std::size_t size,
+                       const std::vector<MemoryListCounter>& counters, MemoryListParts& parts) {
+  parts = MemoryListParts{};
+  const BlockReader r(data, data ? size : 0);
+  const std::uint64_t object = FindObject(r, kMemoryObjectIndex);
+  if (object == 0) return false;
+  // One counter block right after the definitions: the object has no instances.
+  if (static_cast<std::int32_t>(r.U32(object + kObjNumInstances)) != -1) return false;
+  const std::uint64_t block = object + r.U32(object + kObjDefinitionLength);
+  if (!r.Fits(block, kCounterBlockSize)) return false;
+  const std::uint32_t blockLength = r.U32(block);
+  if (blockLength < kCounterBlockSize || !r.Fits(block, blockLength)) return false;
+
+  std::uint64_t pos = object + r.U32(object + kObjHeaderLength);
+  const std::uint32_t numCounters = r.U32(object + kObjNumCounters);
+  for (std::uint32_t k = 0; k < numCounters; ++k) {
+    if (!r.Fits(pos, kCtrSize)) break;
+    const std::uint32_t index = r.U32(pos + kCtrNameTitleIndex);
+    const std::uint32_t offset = r.U32(pos + kCtrCounterOffset);
+    // A counter of another size is not the 64-bit byte count the lists are.
+    const bool readable = r.U32(pos + kCtrCounterSize) == sizeof(std::int64_t) &&
+                          std::uint64_t{offset} + sizeof(std::int64_t) <= blockLength;
+    for (const MemoryListCounter& c : counters) {
+      const int part = static_cast<int>(c.part);
+      if (c.index != index || !readable || parts.known[part]) continue;
+      const std::int64_t value = r.I64(block + offset);
+      if (value < 0) continue;
+      parts.known[part] = true;
+      parts.bytes[part] = value;
+    }
+    const std::uint32_t length = r.U32(pos + kCtrByteLength);
+    if (length == 0) break;
+    pos += length;
+  }
+  return true;
 }
 
 bool SystemTimeToFileTime100ns(const PerfSystemTime& st, std::int64_t& out) {

@@ -48,6 +48,36 @@ struct ProcessorObjectData {
 ProcessorObjectData ParseProcessorObject(const std::uint8_t* data, std::size_t size,
                                          std::int32_t instancesToRead);
 
+// The memory lists of the "Memory" object (4), which Windows gives from Vista on. Their counters
+// have no fixed indices: they are looked up by name in the counter name table.
+inline constexpr std::uint32_t kMemoryObjectIndex = 4;
+
+enum class MemoryListPart : std::uint8_t {
+  StandbyReserve,
+  StandbyNormal,
+  StandbyCore,
+  Modified,
+  FreeZero,
+  Count
+};
+struct MemoryListCounter {
+  std::uint32_t index;
+  MemoryListPart part;
+};
+
+// Every counter of the name table ("Counter 009": UTF-16 index and name strings in pairs, each
+// ended by a zero) named as one of the parts; a name may stand under several indices.
+std::vector<MemoryListCounter> FindMemoryListCounters(const std::uint8_t* names, std::size_t size);
+
+// The parts read from the memory object: a part is known when its counter is there and holds a
+// 64-bit value. False when the block has no memory object that can be read.
+struct MemoryListParts {
+  bool known[static_cast<int>(MemoryListPart::Count)] = {};
+  std::int64_t bytes[static_cast<int>(MemoryListPart::Count)] = {};
+};
+bool ParseMemoryObject(const std::uint8_t* data, std::size_t size,
+                       const std::vector<MemoryListCounter>& counters, MemoryListParts& parts);
+
 // SYSTEMTIME -> FILETIME (100 ns units since 1601-01-01). False for a date Windows would refuse.
 bool SystemTimeToFileTime100ns(const PerfSystemTime& st, std::int64_t& out);
 
@@ -69,6 +99,7 @@ inline constexpr std::size_t kObjSize = 64;
 
 inline constexpr std::size_t kCtrByteLength = 0;
 inline constexpr std::size_t kCtrNameTitleIndex = 4;
+inline constexpr std::size_t kCtrCounterSize = 32;
 inline constexpr std::size_t kCtrCounterOffset = 36;
 inline constexpr std::size_t kCtrSize = 40;
 

@@ -87,6 +87,9 @@ void Recovery::KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender) {
   if (options_.balloons && ShowBalloonHint)
     ShowBalloonHint(kBalloonTitle, "Optimisation en cours ...", kBalloonInfo, kBalloonSeconds);
   FreeBeforeBytes_ = sender.FreeMemory();
+  // The account covers the whole series, as the amount recovered does.
+  if (PassCount_ == 0) listsBefore_ = ReadMemoryLists ? ReadMemoryLists() : MemoryLists{};
+  c_.StatusBar.SetHint("");  // the last pass's account and steps, stale from now on
   c_.StatusBar.SetPanelText(kProgressPanel, " optimisation en cours ... %");
   c_.BitBtn1.SetEnabled(false);
   c_.BitBtn3.SetEnabled(true);
@@ -111,9 +114,16 @@ void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
   const std::string amount = std::to_string(RecoveredTotalMB_);
   c_.StatusBar.SetPanelText(kProgressPanel, " Quantité récupérée : " + amount + " Mo");
   c_.StatusBar.SetGaugePosition(0);
+  const std::string account =
+      PassAccountText(listsBefore_, ReadMemoryLists ? ReadMemoryLists() : MemoryLists{});
+  if (!account.empty()) {
+    const std::string& steps = c_.StatusBar.Hint();
+    c_.StatusBar.SetHint(steps.empty() ? " " + account : steps + "\r\n " + account);
+  }
   if (options_.balloons && ShowBalloonHint)
     ShowBalloonHint(kBalloonTitle,
-                    "Optimisation terminée!\n\rQuantité récupérée : " + amount + " Mo.",
+                    "Optimisation terminée!\n\rQuantité récupérée : " + amount + " Mo." +
+                        (account.empty() ? "" : "\n\r" + account + "."),
                     kBalloonInfo, kBalloonSeconds);
   Optimising_ = false;
   ++PassCount_;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "control/clipboard.h"
+#include "control/memory_lists.h"
 #include "engine/kvn_max_mem.h"
 #include "settings/options.h"
 #include "ui/components.h"
@@ -49,6 +50,9 @@ class Recovery {
   // Runs after a pass has released its blocks and before the memory is read again, so what it
   // frees counts in the amount recovered (the direct recovery steps).
   std::function<void()> AfterBlocksReleased;
+  // The memory lists, read before a series' first pass and after each pass for the account of
+  // where the memory came from.
+  std::function<MemoryLists()> ReadMemoryLists;
 
   // Binds the engine's events and the handlers of the commands.
   void Bind();
@@ -96,6 +100,7 @@ class Recovery {
   std::int32_t RecoveredTotalMB_ = 0;
   std::int64_t FreeBeforeBytes_ = 0;
   std::int64_t FreeAfterBytes_ = 0;
+  MemoryLists listsBefore_;
 };
 
 }  // namespace kvn

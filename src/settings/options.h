@@ -23,6 +23,9 @@ struct Options {
   bool clipboard = false;
   bool balloons = false;
   bool directSteps = false;
+  // The standby cache rule: purge the standby list above this share of the installed memory.
+  bool purgeStandby = false;
+  int purgeStandbyPercent = 50;
   std::uint16_t hotKey = 24658;  // Ctrl+Shift+R
 
   // The automatic rules.

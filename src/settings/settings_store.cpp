@@ -97,6 +97,17 @@ const Value kValues[] = {
     {Place::SettingsGroup, "DirectSteps", "DirectSteps", "DirectSteps", Fixed<0>, false,
      [](Options& o, std::int32_t v, const Limits&) { o.directSteps = v == 1; },
      [](const Options& o) { return Bool(o.directSteps); }},
+    // The standby cache rule, as the direct steps: off unless 1; the share stays within the
+    // spin edit's range.
+    {Place::SettingsGroup, "PurgeStandby", "PurgeStandby", "PurgeStandby", Fixed<0>, false,
+     [](Options& o, std::int32_t v, const Limits&) { o.purgeStandby = v == 1; },
+     [](const Options& o) { return Bool(o.purgeStandby); }},
+    {Place::SettingsGroup, "PurgeStandbyPercent", "PurgeStandbyPercent", "PurgeStandbyPercent",
+     Fixed<50>, false,
+     [](Options& o, std::int32_t v, const Limits&) {
+       o.purgeStandbyPercent = std::clamp(v, 5, 95);
+     },
+     [](const Options& o) { return Dword(o.purgeStandbyPercent); }},
     {Place::Settings, "Priority", "Priority", "Priority", Fixed<0>, true,
      [](Options& o, std::int32_t v, const Limits&) { o.priority = ListItem(v); },
      [](const Options& o) { return Dword(o.priority); }},
@@ -124,8 +135,9 @@ const Value kValues[] = {
 
 // The saver's order: each list is written under one open of its key.
 constexpr const char* kSavedInSettings[] = {
-    "Recover MB", "StayOnTop", "StartWithWindows", "Opacite", "Recover Method", "tray",
-    "balloon",    "Clipboard", "Priority",         "CNBR",    "DirectSteps"};
+    "Recover MB",  "StayOnTop",    "StartWithWindows",   "Opacite",  "Recover Method",
+    "tray",        "balloon",      "Clipboard",          "Priority", "CNBR",
+    "DirectSteps", "PurgeStandby", "PurgeStandbyPercent"};
 constexpr const char* kSavedAlone[] = {"HotKey", "DefragOnStart"};
 constexpr const char* kSavedInRecoverProperty[] = {"Pourcentage", "Time value", "Pcpu", "Free%",
                                                    "Time"};

@@ -104,7 +104,8 @@ std::string FormatMachineState(const MachineState& state) {
          std::to_string(state.freePercent) + " %)\r\n" +
          "Fichier d'échange : " + std::to_string(state.swapUsedMB) + " / " +
          std::to_string(state.swapTotalMB) + " Mo\r\n" +
-         "Charge processeur : " + std::to_string(state.processorLoad) + " %\r\n";
+         "Charge processeur : " + std::to_string(state.processorLoad) + " %\r\n" +
+         (state.memoryLists.empty() ? "" : "Listes mémoire : " + state.memoryLists + "\r\n");
 }
 
 }  // namespace kvn

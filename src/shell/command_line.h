@@ -61,6 +61,8 @@ struct MachineState {
   long long swapUsedMB = 0;
   long long swapTotalMB = 0;
   int processorLoad = 0;
+  // "En attente : 5120 Mo, modifiée : 210 Mo, libre : 830 Mo" where Windows counts the lists.
+  std::string memoryLists;
 };
 std::string FormatMachineState(const MachineState& state);
 

@@ -183,39 +183,39 @@ void MainForm::BuildReglages() {
   Put(Label4, GroupBox10, 264, 26, 64, 13, "000000");
 
   // Automatic rules.
-  Put(GroupBox5, TabSheet7, 4, 66, 449, 138, "Propriétés de récupération ");
-  Put(CheckBox3, GroupBox5, 8, 16, 148, 17, "Niveau alarme en %");
+  Put(GroupBox5, TabSheet7, 4, 66, 449, 151, "Propriétés de récupération ");
+  Put(CheckBox3, GroupBox5, 8, 15, 148, 17, "Niveau alarme en %");
   CheckBox3.SetHint(
       "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
       "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher.");
   CheckBox3.SetChecked(true);
-  Put(SpinEdit1, GroupBox5, 158, 14, 50, 21);
+  Put(SpinEdit1, GroupBox5, 158, 13, 50, 21);
   Range(SpinEdit1, 0, 100, 1, 35);
-  Put(Label13, GroupBox5, 212, 18, 14, 13, "%");
+  Put(Label13, GroupBox5, 212, 17, 14, 13, "%");
   Put(Label22, GroupBox5, 268, 13, 174, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
   Label22.SetWordWrap(true);
 
-  Put(CheckBox5, GroupBox5, 8, 38, 148, 17, "Libère toutes les ");
+  Put(CheckBox5, GroupBox5, 8, 36, 148, 17, "Libère toutes les ");
   CheckBox5.SetHint(
       "OPTIMISATION DANS LE TEMPS:\r\n--------------------------------------------------------"
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
-  Put(SpinEdit2, GroupBox5, 158, 36, 50, 21);
+  Put(SpinEdit2, GroupBox5, 158, 34, 50, 21);
   Range(SpinEdit2, 5, 1440, 5, 45);
-  Put(Label3, GroupBox5, 212, 40, 52, 13, "minutes.");
+  Put(Label3, GroupBox5, 212, 38, 52, 13, "minutes.");
 
-  Put(Label14, GroupBox5, 8, 61, 148, 13, "Optimise si charge CPU <");
+  Put(Label14, GroupBox5, 8, 59, 148, 13, "Optimise si charge CPU <");
   Label14.SetHint(
       "CHARGE MAX CPU :\r\n----------------------------------\r\nSélectionnez la charge maximale "
       "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos tâches "
       "en cours.");
-  Put(SpinEdit3, GroupBox5, 158, 57, 50, 21);
+  Put(SpinEdit3, GroupBox5, 158, 55, 50, 21);
   Range(SpinEdit3, 0, 100, 1, 15);
-  Put(Label23, GroupBox5, 268, 52, 174, 26,
+  Put(Label23, GroupBox5, 268, 50, 174, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   Label23.SetWordWrap(true);
 
-  Put(GroupBox12, GroupBox5, 8, 80, 433, 56, "Options facultatives");
+  Put(GroupBox12, GroupBox5, 8, 77, 433, 72, "Options facultatives");
   Put(CBPressePapier, GroupBox12, 8, 15, 150, 17, "Vider le presse-papiers");
   CBPressePapier.SetHint(
       "Permet de vider le presse-papiers\r\ndu textes ou des images stockées\r\nen RAM après avoir "
@@ -235,34 +235,41 @@ void MainForm::BuildReglages() {
       "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
       "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
       "Certaines étapes demandent les droits administrateur.");
+  Put(CBPurgeStandby, GroupBox12, 8, 52, 230, 17, "Vider le cache en attente au-dessus de");
+  CBPurgeStandby.SetHint(kPurgeStandbyHint);
+  Put(SpinEditStandby, GroupBox12, 240, 51, 44, 19);
+  Range(SpinEditStandby, 5, 95, 5, 50);
+  Put(LabelStandby, GroupBox12, 288, 54, 14, 13, "%");
 
   // Windows memory tuning.
-  Put(GroupBox1, TabSheet7, 4, 206, 449, 94, "Optimisations Windows ");
-  Put(Label29, GroupBox1, 8, 15, 200, 13, "Optimisation du cache :");
-  Put(CbCache, GroupBox1, 8, 30, 200, 21);
+  Put(GroupBox1, TabSheet7, 4, 218, 449, 84, "Optimisations Windows ");
+  Put(Label29, GroupBox1, 8, 13, 190, 13, "Optimisation du cache :");
+  Put(CbCache, GroupBox1, 8, 27, 192, 21);
   CbCache.SetItems({"4096   KB ( RAM = 16 MB )", "8192   KB ( RAM = 32 MB )",
                     "16384 KB ( RAM = 64 MB )", "32768 KB ( RAM = 128 MB )",
                     "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
                     "( Défaut non optimisé )"});
   CbCache.SetEnabled(false);
-  Put(cbxCacheNiveau2, GroupBox1, 8, 58, 172, 17, "Optimiser le cache niveau 2");
+  Put(cbxCacheNiveau2, GroupBox1, 8, 48, 172, 17, "Optimiser le cache niveau 2");
   cbxCacheNiveau2.SetHint(
       "Permet d'ajuster le niveau de cache L2\r\nà la taille de celui de votre processeur.");
-  Put(Cbxnoyau, GroupBox1, 182, 58, 260, 17, "Optimiser les performances du noyau système");
+  Put(Cbxnoyau, GroupBox1, 182, 48, 260, 17, "Optimiser les performances du noyau système");
   Cbxnoyau.SetHint(
       "A activer sur les systèmes ayant 512 MB ou plus. Actif que sur Windows NT, 2000 ou XP");
   Cbxnoyau.SetEnabled(false);
-  Put(cbxSwap, GroupBox1, 8, 75, 268, 17, "Réinitialiser le fichier swap au redémarrage");
+  Put(cbxSwap, GroupBox1, 8, 65, 268, 17, "Réinitialiser le fichier swap au redémarrage");
   cbxSwap.SetHint(
       "Permet d'effacer le contenu du fichier swap\r\nlors de l'arrêt ou du redémarrage de la "
       "machine.");
   cbxSwap.SetEnabled(false);
-  Put(LDroits, GroupBox1, 282, 77, 160, 13, "Droits administrateur requis.");
+  Put(LDroits, GroupBox1, 282, 67, 160, 13, "Droits administrateur requis.");
   ui::Font warning;
   warning.color = 0x0000C0;
   LDroits.SetFont(warning);
   LDroits.SetVisible(false);
-  Put(RGLargeSystemCache, GroupBox1, 216, 13, 227, 45, "Optimisation de la mémoire pour :");
+  // Side by side: the row this saves makes room for the standby cache rule above.
+  Put(RGLargeSystemCache, GroupBox1, 200, 13, 247, 35, "Optimisation de la mémoire pour :");
+  RGLargeSystemCache.SetColumns(2);
   RGLargeSystemCache.SetItems({"Les applications", "Le cache système"});
   RGLargeSystemCache.SetItemIndex(0);
 }

@@ -31,6 +31,14 @@ class MainForm : public ui::Control {
 
   MainForm();
 
+  // The standby cache rule's hints: what it does, and why it is disabled without the privilege.
+  static constexpr const char* kPurgeStandbyHint =
+      "Vide le cache en attente quand il dépasse ce pourcentage\r\nde la RAM installée et que "
+      "la mémoire libre (pages libres\r\net à zéro) est sous le niveau d'alarme, au plus une "
+      "fois\r\npar minute.";
+  static constexpr const char* kPurgeStandbyNoRightsHint =
+      "Vider le cache en attente demande les droits administrateur.";
+
   // ---- Page control and pages, in tab order ------------------------------------------------
   ui::PageControl Memoire{"Memoire"};
   ui::TabSheet TabSheet1{"TabSheet1"};  // "Principal"
@@ -98,6 +106,10 @@ class MainForm : public ui::Control {
   ui::GroupBox GroupBox12{"GroupBox12"};
   ui::CheckBox CBPressePapier{"CBPressePapier"};
   ui::CheckBox CBDirectSteps{"CBDirectSteps"};  // the direct recovery steps after each pass
+  // The standby cache rule: purge above SpinEditStandby % of the installed memory.
+  ui::CheckBox CBPurgeStandby{"CBPurgeStandby"};
+  ui::SpinEdit SpinEditStandby{"SpinEditStandby"};
+  ui::Label LabelStandby{"LabelStandby"};
   ui::Label Label31{"Label31"};
   ui::ComboBox CNBRepetitions{"CNBRepetitions"};
   ui::Label Label32{"Label32"};

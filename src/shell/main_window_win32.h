@@ -170,6 +170,7 @@ class TfMainMem {
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
   DirectStepsRunner directSteps_;
+  StandbyPurger standbyPurger_;
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
   // The very first start says once, when the window first goes, where Korvane went on running.

@@ -58,6 +58,8 @@ void OptionsBinding::Bind() {
   f.CBPressePapier.OnClick = [&f, &o] { o.clipboard = f.CBPressePapier.Checked(); };
   f.cbxballoon.OnClick = [&f, &o] { o.balloons = f.cbxballoon.Checked(); };
   f.CBDirectSteps.OnClick = [&f, &o] { o.directSteps = f.CBDirectSteps.Checked(); };
+  f.CBPurgeStandby.OnClick = [&f, &o] { o.purgeStandby = f.CBPurgeStandby.Checked(); };
+  f.SpinEditStandby.OnChange = [&f, &o] { o.purgeStandbyPercent = f.SpinEditStandby.Value(); };
   f.HotKey1.OnChange = [this, &f, &o] {
     o.hotKey = f.HotKey1.HotKey();
     Run(reactions_.HotKeyChanged);
@@ -126,6 +128,14 @@ void OptionsBinding::PoliciesChanged() {
   ShowPolicies(form_, *policies_);
 }
 
+void OptionsBinding::ShowPurgePrivilege(bool held) {
+  // The option stays as stored: given the rights at the next start, the rule runs again.
+  form_.CBPurgeStandby.SetEnabled(held);
+  form_.SpinEditStandby.SetEnabled(held);
+  form_.CBPurgeStandby.SetHint(held ? MainForm::kPurgeStandbyHint
+                                    : MainForm::kPurgeStandbyNoRightsHint);
+}
+
 void OptionsBinding::ShowOptions() {
   // A copy: each control's handler records its own option as it goes.
   const Options o = options_;
@@ -145,6 +155,8 @@ void OptionsBinding::ShowOptions() {
   f.CBPressePapier.SetChecked(o.clipboard);
   f.CNBRepetitions.SetItemIndex(o.repetitions - 1);
   f.CBDirectSteps.SetChecked(o.directSteps);
+  f.CBPurgeStandby.SetChecked(o.purgeStandby);
+  f.SpinEditStandby.SetValue(o.purgeStandbyPercent);
   f.CBPriorite.SetItemIndex(o.priority);
   f.CBDefragOnStart.SetChecked(o.optimiseAtStart);
   f.SpinEdit1.SetValue(o.alarmPercent);

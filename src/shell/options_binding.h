@@ -50,6 +50,9 @@ class OptionsBinding {
   void UsePolicies(PolicyLayer& policies) { policies_ = &policies; }
   // Windows announced a change of policies: read again, the options and controls follow.
   void PoliciesChanged();
+  // The standby cache rule's controls, enabled only where the program holds the privilege its
+  // purge needs.
+  void ShowPurgePrivilege(bool held);
 
  private:
   void ShowOptions();

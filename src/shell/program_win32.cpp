@@ -118,6 +118,13 @@ int PrintMachineState() {
   state.freePercent = total > 0 ? static_cast<int>(engine.FreeMemory() * 100 / total) : 0;
   state.swapUsedMB = engine.SwapFileUsageMB();
   state.swapTotalMB = engine.TotalSwapFileSize();
+  {
+    // Looked up here and now: a console user waits for the answer anyway.
+    Win32MemoryListPlatform listPlatform;
+    MemoryListReader lists(listPlatform);
+    lists.FindCounters();
+    state.memoryLists = MemoryListsText(lists.Read());
+  }
   try {
     // The load is the processors' mean over half a second.
     SystemProcessorLoads loads(ProcessLoadSampler());

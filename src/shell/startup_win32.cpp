@@ -112,6 +112,9 @@ void TfMainMem::InitMainWindow() {
   };
   recovery_->WriteLog = [](const std::string& line) { WriteLogLine(line); };
   recovery_->AfterBlocksReleased = [this] { RunDirectSteps(); };
+  // The lists' counters are looked up on a thread from here; the first ticks may go without.
+  ProcessMemoryListReader();
+  recovery_->ReadMemoryLists = [] { return ProcessMemoryListReader().Read(); };
 
   MonitoringSinks sinks;
   sinks.SetTrayHint = [this](const std::string& hint) { TrayIcon1.SetHint(hint); };
@@ -126,6 +129,8 @@ void TfMainMem::InitMainWindow() {
   sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   sinks.TickCount = [] { return static_cast<std::uint32_t>(GetTickCount()); };
   sinks.ReadMemoryTuning = [this] { tuning_->ReadMemoryTuning(); };
+  sinks.ReadMemoryLists = recovery_->ReadMemoryLists;
+  sinks.PurgeStandbyList = [this] { standbyPurger_.Start(); };
   monitoring_ = std::make_unique<Monitoring>(
       MonitoringControls{
           form.Gauge1,     form.InfoLabel3, form.PBSwap,          form.LSwap,
@@ -136,6 +141,8 @@ void TfMainMem::InitMainWindow() {
           form.Basse1,     form.Normale1,   form.Haute1},
       options, sinks, engine_, *recovery_, *clipboard_, *loads_);
   monitoring_->SetUpTimers(options.samplingIntervalMs);
+  const bool purgeAllowed = StandbyPurger::PrivilegeHeld();
+  monitoring_->SetPurgePrivilege(purgeAllowed);
   OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
   reactions.HotKeyChanged = [this] { HotKey1Change(); };
   binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
@@ -143,6 +150,7 @@ void TfMainMem::InitMainWindow() {
                                             [](const std::string& line) { WriteLogLine(line); });
   binding_->UsePolicies(*policies_);
   BindHandlers();
+  binding_->ShowPurgePrivilege(purgeAllowed);
 
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
                         std::to_string(engine_.PageSize()) + " MB.");

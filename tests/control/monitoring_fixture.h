@@ -69,6 +69,8 @@ struct Window {
   std::vector<std::array<int, 4>> plots;
   int hides = 0;
   std::uint32_t ticks = 0;
+  MemoryLists lists;  // what the memory lists read as
+  int purges = 0;
 
   Window() {
     options.method = RecoveryMethod::Manual;  // passes of TrackBar1 blocks
@@ -103,6 +105,8 @@ struct Window {
     sinks.HideToTray = [this] { ++hides; };
     sinks.WriteLog = [this](const std::string& l) { log.push_back(l); };
     sinks.TickCount = [this] { return ticks; };
+    sinks.ReadMemoryLists = [this] { return lists; };
+    sinks.PurgeStandbyList = [this] { ++purges; };
     monitoring = std::make_unique<Monitoring>(
         MonitoringControls{
             Gauge1,     InfoLabel3,   PBSwap,     LSwap,     LoadGauge1,      Cpu2Bar,

@@ -211,6 +211,28 @@ TEST(Recovery, AmountsRoundHalvesToEvenAndNeverGoBelowZero) {
   }
 }
 
+TEST(Recovery, TheAccountOfASeriesFollowsTheAmountAndTheSteps) {
+  Window w;
+  w.SetMethod(RecoveryMethod::Manual);
+  w.SetAmount(1);
+  w.options.repetitions = 2;
+  w.options.balloons = true;
+  // Each pass: 600 MB out of the standby cache, 100 MB of working sets to the free list.
+  MemoryLists lists{3000 * kMB, 100 * kMB, 500 * kMB};
+  w.recovery->ReadMemoryLists = [&] { return lists; };
+  w.recovery->AfterBlocksReleased = [&] {
+    *lists.standby -= 600 * kMB;
+    *lists.freeZero += 700 * kMB;
+    w.StatusBar.SetHint(" Étapes directes : aucune");
+  };
+  w.BitBtn1.Click();
+  const std::string account = "Provenance : cache en attente -1200 Mo, working sets -200 Mo";
+  EXPECT_EQ(w.StatusBar.Hint(), " Étapes directes : aucune\r\n " + account);
+  ASSERT_EQ(w.balloons.size(), 4u);
+  EXPECT_EQ(w.balloons[3], "Korvane|Optimisation terminée!\n\rQuantité récupérée : 0 Mo.\n\r" +
+                               account + ".|1|10");
+}
+
 TEST(Recovery, RepetitionsRunBackToBackAndSum) {
   for (int passes = 1; passes <= 4; ++passes) {
     Window w;

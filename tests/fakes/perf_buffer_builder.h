@@ -140,4 +140,38 @@ inline PerfSystemTime MakeSystemTime(std::uint16_t second, std::uint16_t ms) {
   return PerfSystemTime{2026, 12, 1, 7, 8, 30, second, ms};
 }
 
+// A block with the memory object alone: no instances, one counter block of 8-byte slots, each
+// counter defined with its index and size (a size other than 8 marks a counter of another kind).
+struct MemoryCounterSpec {
+  std::uint32_t index, size;
+  std::int64_t value;
+};
+inline PerfBlock BuildMemoryBlock(const std::vector<MemoryCounterSpec>& counters) {
+  PerfObjectSpec obj{kMemoryObjectIndex, {}, {0}};  // its instance becomes the counter block
+  for (const auto& c : counters) obj.counters.push_back(c.index);
+  PerfBlock pb = BuildPerfBlock({obj}, MakeSystemTime(0, 0));
+  using namespace perf_layout;
+  const std::size_t o = pb.objectPos[0];
+  pb.Put32(o + kObjNumInstances, 0xFFFFFFFFu);  // PERF_NO_INSTANCES
+  pb.bytes.erase(pb.bytes.begin() + pb.instancePos[0][0], pb.bytes.begin() + pb.blockPos[0][0]);
+  const std::size_t block = pb.instancePos[0][0];
+  for (std::size_t k = 0; k < counters.size(); ++k) {
+    pb.Put32(pb.counterPos[0][k] + kCtrCounterSize, counters[k].size);
+    std::memcpy(&pb.bytes[block + 8 + 8 * k], &counters[k].value, 8);
+  }
+  pb.Put32(o, static_cast<std::uint32_t>(pb.bytes.size() - o));
+  pb.Put32(kBlockTotalByteLength, static_cast<std::uint32_t>(pb.bytes.size()));
+  return pb;
+}
+
+// A counter name table as "Counter 009" gives it, from "index|name|index|name": UTF-16 strings
+// each ended by a zero, an empty string last.
+inline std::vector<std::uint8_t> CounterNames(const char* strings) {
+  std::vector<std::uint8_t> out;
+  for (const char* s = strings; *s; ++s)
+    out.insert(out.end(), {static_cast<std::uint8_t>(*s == '|' ? 0 : *s), 0});
+  out.insert(out.end(), {0, 0, 0, 0});  // the last string's end, then the empty one
+  return out;
+}
+
 }  // namespace kvn::fake

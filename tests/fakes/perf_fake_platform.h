@@ -3,9 +3,11 @@
 // last one repeats), the 9x statistic reads the next value of its own queue.
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "control/load_sampler.h"
+#include "control/memory_lists.h"
 
 namespace kvn::fake {
 
@@ -72,6 +74,26 @@ class FakeLoadPlatform : public LoadPlatform {
   }
   void CloseStatData() override { statDataOpen = false; }
   void StopStat() override { ++stopStatCalls; }
+};
+
+// The memory lists' services: a release, a name table (none: unreadable) and one block.
+struct FakeMemoryListPlatform : MemoryListPlatform {
+  unsigned major = 6;
+  std::optional<std::vector<std::uint8_t>> names;
+  std::vector<std::uint8_t> block;
+  int namesRead = 0, queries = 0;
+  unsigned MajorVersion() override { return major; }
+  bool ReadCounterNames(std::vector<std::uint8_t>& out) override {
+    ++namesRead;
+    out = names.value_or(out);
+    return names.has_value();
+  }
+  long QueryMemoryObject(std::uint8_t* buffer, std::uint32_t& size) override {
+    ++queries;
+    if (block.size() > size) return kErrorMoreData;
+    size = static_cast<std::uint32_t>(std::copy(block.begin(), block.end(), buffer) - buffer);
+    return 0;
+  }
 };
 
 }  // namespace kvn::fake

@@ -104,6 +104,9 @@ int main(int argc, char** argv) {
   const long iterations = argc > 1 ? std::atol(argv[1]) : 300000;
   std::mt19937 rng(20261207);
   const auto seeds = Seeds();
+  const auto memorySeed = fake::BuildMemoryBlock({{1380, 8, 1}, {1384, 8, 2}, {1388, 8, 3}}).bytes;
+  const std::vector<MemoryListCounter> memoryCounters = {{1380, MemoryListPart::FreeZero},
+                                                         {1384, MemoryListPart::StandbyReserve}};
   long parsed = 0, objectErrors = 0, counterErrors = 0;
   for (long it = 0; it < iterations; ++it) {
     std::vector<std::uint8_t> b = seeds[it % seeds.size()];
@@ -114,6 +117,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "iteration %ld: sampler accepted an index it has no counter for\n", it);
       return 1;
     }
+    // The memory lists walk the same kind of block, and take a name table from anywhere.
+    std::vector<std::uint8_t> memory = memorySeed;
+    Mutate(memory, rng);
+    MemoryListParts parts;
+    ParseMemoryObject(memory.data(), memory.size(), memoryCounters, parts);
+    FindMemoryListCounters(exact.data(), exact.size());
     const std::int32_t count = (it % 3 == 0) ? -1 : static_cast<std::int32_t>(rng() % 8);
     try {
       ProcessorObjectData d = ParseProcessorObject(exact.data(), exact.size(), count);

@@ -59,20 +59,20 @@ TEST_F(StoreTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
   EXPECT_THAT(registry.tested,
               ElementsAre("Recover MB", "Opacite", "Recover Method", "HotKey", "StayOnTop",
                           "StartWithWindows", "tray", "balloon", "clipboard", "CNBR", "DirectSteps",
-                          "Priority", "DefragOnStart", "Pourcentage", "Time Value", "PCpu", "Free%",
-                          "Time"));
-  // The settings key: one probe, then one open for each of its thirteen values.
-  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 14);
+                          "PurgeStandby", "PurgeStandbyPercent", "Priority", "DefragOnStart",
+                          "Pourcentage", "Time Value", "PCpu", "Free%", "Time"));
+  // The settings key: one probe, then one open for each of its fifteen values.
+  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 16);
   EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kRecover)], 5);
 
   registry.written.clear();
   store.Save(options);
-  EXPECT_THAT(
-      registry.written,
-      ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows", "Opacite",
-                  "Recover Method", "tray", "balloon", "Clipboard", "Priority", "CNBR",
-                  "DirectSteps", "HotKey", "DefragOnStart", "Pourcentage", "Time value", "Pcpu",
-                  "Free%", "Time", "Korvane", "AlwaysUnloadDLL", "Inter"));
+  EXPECT_THAT(registry.written,
+              ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows",
+                          "Opacite", "Recover Method", "tray", "balloon", "Clipboard", "Priority",
+                          "CNBR", "DirectSteps", "PurgeStandby", "PurgeStandbyPercent", "HotKey",
+                          "DefragOnStart", "Pourcentage", "Time value", "Pcpu", "Free%", "Time",
+                          "Korvane", "AlwaysUnloadDLL", "Inter"));
   EXPECT_TRUE(chartKey.Has("AlarmColor"));
 }
 
@@ -320,6 +320,8 @@ TEST_F(SettingsTest, TheOptionsStartAsTheFormIsDesigned) {
   EXPECT_EQ(f.CBPressePapier.Checked(), o.clipboard);
   EXPECT_EQ(f.cbxballoon.Checked(), o.balloons);
   EXPECT_EQ(f.CBDirectSteps.Checked(), o.directSteps);
+  EXPECT_EQ(f.CBPurgeStandby.Checked(), o.purgeStandby);
+  EXPECT_EQ(f.SpinEditStandby.Value(), o.purgeStandbyPercent);
   EXPECT_EQ(f.HotKey1.HotKey(), o.hotKey);
   EXPECT_EQ(f.CheckBox3.Checked(), o.alarmOn);
   EXPECT_EQ(f.SpinEdit1.Value(), o.alarmPercent);
@@ -368,6 +370,10 @@ TEST_F(SettingsTest, EachControlRecordsItsOption) {
        [](const Options& o) { return o.balloons; }},
       {"CBDirectSteps", [](MainForm& f) { f.CBDirectSteps.SetChecked(true); },
        [](const Options& o) { return o.directSteps; }},
+      {"CBPurgeStandby", [](MainForm& f) { f.CBPurgeStandby.SetChecked(true); },
+       [](const Options& o) { return o.purgeStandby; }},
+      {"SpinEditStandby", [](MainForm& f) { f.SpinEditStandby.StepUp(); },
+       [](const Options& o) { return o.purgeStandbyPercent == 55; }},
       {"HotKey1", [](MainForm& f) { f.HotKey1.UserSetHotKey(0xC04B); },
        [](const Options& o) { return o.hotKey == 0xC04B; }},
       {"CheckBox3", [](MainForm& f) { f.CheckBox3.SetChecked(false); },

@@ -72,9 +72,12 @@ TEST(CommandLine, UsageLinesUpAndNamesTheArgument) {
 }
 
 TEST(CommandLine, TheStateInFrench) {
-  EXPECT_EQ(FormatMachineState({1234, 61, 80, 2048, 7}),
-            "Mémoire libre : 1234 Mo (61 %)\r\nFichier d'échange : 80 / 2048 Mo\r\n"
-            "Charge processeur : 7 %\r\n");
+  const std::string state =
+      "Mémoire libre : 1234 Mo (61 %)\r\nFichier d'échange : 80 / 2048 Mo\r\n"
+      "Charge processeur : 7 %\r\n";
+  EXPECT_EQ(FormatMachineState({1234, 61, 80, 2048, 7, ""}), state);
+  EXPECT_EQ(FormatMachineState({1234, 61, 80, 2048, 7, "En attente : 5120 Mo"}),
+            state + "Listes mémoire : En attente : 5120 Mo\r\n");
 }
 
 // What a copy takes from a /optimiser message, whoever posted it.

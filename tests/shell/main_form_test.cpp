@@ -213,6 +213,9 @@ const ControlSpec kControls[] = {
     {"Label32", Kind::Label, "GroupBox12", "fois/récupération"},
     {"CBDirectSteps", Kind::Check, "GroupBox12",
      "Vider aussi les working sets et les listes système"},
+    {"CBPurgeStandby", Kind::Check, "GroupBox12", "Vider le cache en attente au-dessus de"},
+    {"SpinEditStandby", Kind::Spin, "GroupBox12", kAny},
+    {"LabelStandby", Kind::Label, "GroupBox12", "%"},
     {"GroupBox1", Kind::Group, "TabSheet7", "Optimisations Windows "},
     {"Label29", Kind::Label, "GroupBox1", "Optimisation du cache :"},
     {"CbCache", Kind::Combo, "GroupBox1", kAny, false},
@@ -513,6 +516,7 @@ TEST_F(MainFormTest, Hints) {
        "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
        "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
        "Certaines étapes demandent les droits administrateur."},
+      {"CBPurgeStandby", MainForm::kPurgeStandbyHint},
   };
   for (const auto& [name, hint] : hints) {
     Control* c = Find(name);
