@@ -4,6 +4,7 @@
 #include "shell/main_window_win32.h"
 
 #include "base/privileges_win32.h"
+#include "base/startup_trace_win32.h"
 #include "shell/command_line.h"
 #include "shell/crash_report_win32.h"
 #include "shell/help_win32.h"
@@ -35,9 +36,17 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
     return true;
   }
   if (msg == kAfterFirstShowing) {
+    WriteStartupTrace();
     // The processor page and the MMX check: identifying the processor pins a thread to each
-    // processor and measures its clock, which the first showing can do without.
+    // processor and measures its clock, which neither the first showing nor the input right
+    // after it should wait for.
+    StartReadingProcessor();
+    result = 0;
+    return true;
+  }
+  if (msg == kProcessorRead) {
     ReadProcessor();
+    tuning_->ReadMemoryTuning();  // its first reading, which needs the cache size
     result = 0;
     return true;
   }
