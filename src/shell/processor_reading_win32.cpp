@@ -24,8 +24,14 @@ ProcessorFindings ReadProcessorFindings(const NumberSeparators& separators) {
 
 ProcessorReading::ProcessorReading(const NumberSeparators& separators, HWND window, UINT done)
     : separators_(separators), window_(window), done_(done) {
-  thread_.reset(CreateThread(nullptr, 0, &ProcessorReading::Run, this, 0, nullptr));
-  if (!thread_) Run(this);
+  thread_.reset(CreateThread(nullptr, 0, &ProcessorReading::Run, this, CREATE_SUSPENDED, nullptr));
+  if (!thread_) {
+    Run(this);
+    return;
+  }
+  // The window's thread comes first: the user acts on the window while this reads.
+  SetThreadPriority(thread_.get(), THREAD_PRIORITY_BELOW_NORMAL);
+  ResumeThread(thread_.get());
 }
 
 DWORD WINAPI ProcessorReading::Run(LPVOID self) {
