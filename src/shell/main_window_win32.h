@@ -123,13 +123,15 @@ class TfMainMem {
   // The direct recovery steps, when asked for, away from the window's thread.
   void RunDirectSteps();
   void AcceptMessagesFromLowerRights();
-  // The processor page, its logo and the MMX check, once: read on a thread of its own from the
-  // first showing on (kProcessorRead tells it is done), shown by ReadProcessor, which waits for
-  // that reading when it is under way, and reads itself when none was started.
+  // The processor page, its logo and the MMX check, once: read on a thread of its own half a
+  // second after the first showing (kProcessorRead tells it is done), shown by ReadProcessor, which
+  // waits for that reading when it is under way, and reads itself when none was started.
   void StartReadingProcessor();
   void ReadProcessor();
   static constexpr UINT kAfterFirstShowing = WM_APP + 20;
   static constexpr UINT kProcessorRead = WM_APP + 21;
+  static constexpr UINT_PTR kProcessorTimer = 0x4B50;  // apart from the form host's own
+  static constexpr UINT kProcessorDelayMs = 500;
   void BindAboutLinks();
   FaultFacts CurrentFaultFacts();
 

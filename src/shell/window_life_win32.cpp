@@ -38,8 +38,14 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
   if (msg == kAfterFirstShowing) {
     WriteStartupTrace();
     // The processor page and the MMX check: identifying the processor pins a thread to each
-    // processor and measures its clock, which neither the first showing nor the input right
-    // after it should wait for.
+    // processor and spins on the clock at the highest priority, which neither the first showing
+    // nor the clicks right after it should compete with.
+    SetTimer(host_.Handle(), kProcessorTimer, kProcessorDelayMs, nullptr);
+    result = 0;
+    return true;
+  }
+  if (msg == WM_TIMER && wParam == kProcessorTimer) {
+    KillTimer(host_.Handle(), kProcessorTimer);
     StartReadingProcessor();
     result = 0;
     return true;
