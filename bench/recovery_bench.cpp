@@ -1,11 +1,12 @@
 // Recovery pass throughput: a 256 MB pass through TKVNMaxMem::Defrag (events bound, message pump
 // running) against a bare loop that commits, zero-fills and releases the same blocks with no events
 // and no pumping. The last line is the ratio engine / bare; the engine's overhead should keep it at
-// 0.9 or better.
+// 0.99 or better.
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr int kBlocks = 256;
-constexpr int kRounds = 21;
+constexpr int kRounds = 40;  // many: on a shared machine single rounds vary by several per cent
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
@@ -93,9 +94,12 @@ int main() {
   }
 
   // Each round's two passes ran back to back under the same machine load, so the ratio is taken
-  // per round and the median of those is reported; the best rounds are shown for reference.
+  // per round; and the pass that runs second is a little slower (by a few per cent under Wine),
+  // so two rounds, one in each order, make one figure (the geometric mean of their ratios). The
+  // median of those is reported; the best rounds are shown for reference.
   std::vector<double> ratios;
-  for (int round = 0; round < kRounds; ++round) ratios.push_back(bare[round] / eng[round]);
+  for (int round = 0; round + 1 < kRounds; round += 2)
+    ratios.push_back(std::sqrt(bare[round] / eng[round] * bare[round + 1] / eng[round + 1]));
   const double bareBest = *std::min_element(bare.begin(), bare.end());
   const double engBest = *std::min_element(eng.begin(), eng.end());
   std::printf("blocks %d x 1 MB, %d rounds\n", kBlocks, kRounds);

@@ -220,11 +220,11 @@ int MeasurePasses() {
   double busyFrom = 1e300;
   for (const PassRecord& pass : passes) {
     const Figures f = Over(trips, pass.clickedAt, pass.endedAt);
-    const int steps = static_cast<int>(pass.progress.size());
+    const int reports = static_cast<int>(pass.progress.size());
     std::printf(
-        "pass %-9s %4d blocks  %6.0f ms  %4d round trips  mean %5.2f ms  worst %6.1f ms "
+        "pass %-9s %4d reports  %6.0f ms  %4d round trips  mean %5.2f ms  worst %6.1f ms "
         "(%s progress %d, %.0f ms in)\n",
-        pass.name, steps / 2, pass.endedAt - pass.beforeAt, f.count, f.mean, f.worst,
+        pass.name, reports, pass.endedAt - pass.beforeAt, f.count, f.mean, f.worst,
         f.worstAt < pass.beforeAt ? "before the pass," : "at", ProgressAt(pass, f.worstAt),
         f.worstAt - pass.clickedAt);
     if (!pass.progress.empty())

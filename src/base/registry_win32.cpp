@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/late_bound_win32.h"
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -15,6 +16,7 @@ class Win32Key : public RegistryKey {
   explicit Win32Key(RegistryKeyHandle key) : key_(std::move(key)) {}
 
   bool HasValue(std::string_view name) override {
+    const StartupWork work("registry read");
     return RegQueryValueExW(key_.get(), Widen(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;
   }
@@ -42,12 +44,14 @@ class Win32Key : public RegistryKey {
   }
 
   bool WriteDword(std::string_view name, std::uint32_t value) override {
+    const StartupWork work("registry write");
     const DWORD v = value;
     return RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_DWORD,
                           reinterpret_cast<const BYTE*>(&v), sizeof v) == ERROR_SUCCESS;
   }
 
   bool WriteText(std::string_view name, std::string_view text) override {
+    const StartupWork work("registry write");
     const std::wstring wide = Widen(text);
     return RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(wide.c_str()),
@@ -62,6 +66,7 @@ class Win32Key : public RegistryKey {
   // The value's type and bytes as stored; false when it is missing, or changed between the
   // reading of its size and of its bytes.
   bool ReadBytes(std::string_view name, DWORD& type, std::string& bytes) {
+    const StartupWork work("registry read");
     const std::wstring wide = Widen(name);
     DWORD size = 0;
     if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -99,6 +104,7 @@ class Win32RegistryService : public Registry {
   using Registry::Open;
   std::unique_ptr<RegistryKey> Open(RegistryRoot root, std::string_view path, bool create,
                                     OpenFailure* failure) override {
+    const StartupWork work("registry open");
     // Only what values need: full access (security, deletion of the key) is refused to a user
     // without administrator rights even where he may write values.
     const REGSAM access = KeyAccess(root, KEY_READ | KEY_WRITE, RunsUnderWow64());
@@ -118,6 +124,7 @@ class Win32RegistryService : public Registry {
   }
 
   std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) override {
+    const StartupWork work("registry open");
     RegistryKeyHandle key;
     if (RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0,
                       KeyAccess(root, KEY_READ, RunsUnderWow64()), key.put()) != ERROR_SUCCESS)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/startup_trace_win32.h"
 #include "base/window_thunk_win32.h"
 #include "ui/dispatch.h"
 
@@ -70,6 +71,7 @@ ChartWindow* ChartWindow::Create(TGRAPHKVN& chart, HWND parent, int x, int y, in
   }
   chart.SetSize(width, height);
   chart.AttachPainter(peer);
+  const StartupWork work("chart drawing");
   chart.DrawChartBackground();
   return peer;
 }
@@ -95,6 +97,7 @@ LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything; erasing first would flicker
     case WM_PAINT: {
+      const StartupWork work("chart drawing");
       // Frames skipped while hidden are composed now, before the copy.
       if (chart_.FrameStale()) chart_.Redraw();
       PAINTSTRUCT ps;

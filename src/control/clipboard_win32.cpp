@@ -4,6 +4,7 @@
 
 #include "base/late_bound_win32.h"
 #include "base/message_window_win32.h"
+#include "base/startup_trace_win32.h"
 #include "control/clipboard.h"
 
 namespace kvn {
@@ -43,6 +44,7 @@ class Win32Clipboard final : public ClipboardService {
   }
 
   bool HasContent() override {
+    const StartupWork work("clipboard");
     // The display tick asks every second: the formats are looked at again only after the
     // clipboard changed.
     if (listener_) {

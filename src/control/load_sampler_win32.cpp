@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/late_bound_win32.h"
+#include "base/startup_trace_win32.h"
 #include "sysinfo/windows_release_win32.h"
 
 namespace kvn {
@@ -62,6 +63,7 @@ bool Win32LoadPlatform::PlatformId(std::uint32_t& id) {
 }
 
 long Win32LoadPlatform::QueryProcessorObject(std::uint8_t* buffer, std::uint32_t& size) {
+  const StartupWork work("processor load");
   DWORD bytes = size;
   const LONG answer =
       RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"238", nullptr, nullptr, buffer, &bytes);
@@ -74,6 +76,7 @@ void Win32LoadPlatform::ClosePerformanceData() {
 }
 
 bool Win32LoadPlatform::QueryProcessorTimes(std::vector<ProcessorTimes>& times) {
+  const StartupWork work("processor load");
   if (!ntQuerySystemInformation_) return false;
   if (timesBuffer_.empty()) timesBuffer_.resize(64 * kTimesEntrySize);
   ULONG returned = 0;

@@ -105,9 +105,17 @@ void TKVNMaxMem::Defrag(int count) {
   int released = 0;
   // Every block of a pass, committed or released, is followed by a chance to drain the queue:
   // giving back a thousand blocks takes long enough to freeze the window otherwise. A quit
-  // request stays posted; the main message loop acts on it after the pass.
+  // request stays posted; the main message loop acts on it after the pass. The service says
+  // which blocks drain (spaced in time on Windows), and only those and the last step report
+  // progress: nothing reported in between would be drawn before the next draining anyway.
   auto pumpIfDue = [&] {
-    if (service_.PumpDue()) service_.PumpMessages();
+    if (!service_.PumpDue()) return false;
+    service_.PumpMessages();
+    return true;
+  };
+  auto step = [&] {
+    ++done;
+    if (pumpIfDue() || done == steps) FireProgress(done, steps);
   };
   auto releaseHeld = [&](bool pumping) {
     while (released < committed) {
@@ -139,9 +147,7 @@ void TKVNMaxMem::Defrag(int count) {
         StopRequested_ = true;
         failed = true;
       }
-      ++done;
-      pumpIfDue();
-      FireProgress(done, steps);
+      step();
       if (StopRequested_ || failed) {
         releaseHeld(true);  // no progress events for these
         ended = true;
@@ -152,9 +158,7 @@ void TKVNMaxMem::Defrag(int count) {
       void* block = BlockTable[i];
       released = i + 1;
       if (block != nullptr) service_.ReleaseBlock(block);
-      ++done;
-      pumpIfDue();
-      FireProgress(done, steps);
+      step();
       if (StopRequested_) {
         releaseHeld(true);
         ended = true;

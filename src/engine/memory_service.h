@@ -34,8 +34,9 @@ class MemoryService {
   // Dispatches every queued message of the calling thread. A quit request is put back at once
   // and ends the draining: returns true then, false when the queue ran empty.
   virtual bool PumpMessages() = 0;
-  // Whether the pass should drain the queue after this block. Every block by default; a service
-  // whose draining is dear may space it out in time, as long as the window stays responsive.
+  // Whether the pass should drain the queue (and report its progress) after this block. Every
+  // block by default; a service whose draining is dear may space it out in time, as long as the
+  // window stays responsive.
   virtual bool PumpDue() { return true; }
 };
 

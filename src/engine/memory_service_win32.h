@@ -20,9 +20,10 @@ class Win32MemoryService final : public MemoryService {
   bool ZeroFillBlock(void* block) override;
   void ReleaseBlock(void* block) override;
   bool PumpMessages() override;
-  // At most one draining every kPumpSpacingMs during a pass (the first block always drains).
+  // At most one draining every kPumpSpacingMs during a pass (the first block always drains):
+  // well within a frame of the screen.
   bool PumpDue() override;
-  static constexpr int kPumpSpacingMs = 2;
+  static constexpr int kPumpSpacingMs = 6;
 
   // What the pump does with each message other than WM_QUIT: the window's own loop handling
   // (its keyboard navigation first), so that the keyboard works the same during a pass. Without

@@ -28,6 +28,7 @@
 #include "shell/main_form.h"
 #include "shell/mapi_mail_win32.h"
 #include "shell/options_binding.h"
+#include "shell/processor_reading_win32.h"
 #include "shell/tray_icon.h"
 #include "sysinfo/system_info.h"
 #include "sysinfo/windows_release.h"
@@ -125,9 +126,15 @@ class TfMainMem {
   // The direct recovery steps, when asked for, away from the window's thread.
   void RunDirectSteps();
   void AcceptMessagesFromLowerRights();
-  // The processor page, its logo and the MMX check, once.
+  // The processor page, its logo and the MMX check, once: read on a thread of its own half a
+  // second after the first showing (kProcessorRead tells it is done), shown by ReadProcessor, which
+  // waits for that reading when it is under way, and reads itself when none was started.
+  void StartReadingProcessor();
   void ReadProcessor();
   static constexpr UINT kAfterFirstShowing = WM_APP + 20;
+  static constexpr UINT kProcessorRead = WM_APP + 21;
+  static constexpr UINT_PTR kProcessorTimer = 0x4B50;  // apart from the form host's own
+  static constexpr UINT kProcessorDelayMs = 500;
   void BindAboutLinks();
   FaultFacts CurrentFaultFacts();
   // The settings' keys: korvane.ini's for a portable copy, else the registry's.
@@ -169,6 +176,7 @@ class TfMainMem {
   bool startedUp_ = false;  // the start-up save is done
   std::unique_ptr<FaultReport> faultReport_;
   bool processorRead_ = false;
+  std::unique_ptr<ProcessorReading> processorReading_;
   DirectStepsRunner directSteps_;
   StandbyPurger standbyPurger_;
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop

@@ -18,7 +18,10 @@ void SetIfFilled(ui::Label& label, const std::optional<std::string>& text) {
 
 void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
                        const NumberSeparators& separators) {
-  const ProcessorPageModel page = GetCpuInfoCurrent(library, separators, true);
+  ShowProcessorPage(form, GetCpuInfoCurrent(library, separators, true));
+}
+
+void ShowProcessorPage(MainForm& form, const ProcessorPageModel& page) {
   SetIfFilled(form.lblName, page.lblName);
   SetIfFilled(form.LblMMX, page.LblMMX);
   SetIfFilled(form.lblSIMD, page.lblSIMD);
@@ -39,12 +42,18 @@ void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
 }
 
 void SelectProcessorLogo(MainForm& form, const TCpuLibrary& library) {
-  ProcessorLogo chosen = ProcessorLogo::None;
+  ShowProcessorLogo(form, ProcessorLogoOf(library));
+}
+
+ProcessorLogo ProcessorLogoOf(const TCpuLibrary& library) {
   try {
-    chosen = SelectProcessorLogo(library);
+    return SelectProcessorLogo(library);
   } catch (const std::exception&) {
-    // A processor that cannot be read shows no maker.
+    return ProcessorLogo::None;  // a processor that cannot be read shows no maker
   }
+}
+
+void ShowProcessorLogo(MainForm& form, ProcessorLogo chosen) {
   form.LogoIntel.SetVisible(chosen == ProcessorLogo::LogoIntel);
   form.LogoAMD.SetVisible(chosen == ProcessorLogo::LogoAMD);
   form.LogoCyrix.SetVisible(chosen == ProcessorLogo::LogoCyrix);

@@ -12,9 +12,14 @@ class MainForm;
 // failure stops the filling silently: what was filled stays, the rest keeps its design captions.
 void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
                        const NumberSeparators& separators);
+// The same from a model read beforehand (on another thread).
+void ShowProcessorPage(MainForm& form, const ProcessorPageModel& page);
 
 // Shows the maker's logo and hides the other three; no rule matching hides all four.
 void SelectProcessorLogo(MainForm& form, const TCpuLibrary& library);
+// The logo chosen beforehand (SelectProcessorLogo of the library, None when it failed).
+ProcessorLogo ProcessorLogoOf(const TCpuLibrary& library);
+void ShowProcessorLogo(MainForm& form, ProcessorLogo chosen);
 
 // The level-2 cache in KB found by the fill; 0 before it, or when no level-2 cache was found.
 std::uint32_t SecondLevelCacheKB();

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "base/late_bound_win32.h"
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 #include "control/load_sampler_win32.h"
@@ -169,7 +170,9 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
   }
   try {
     InitializeCpuLibrary();
+    StartupStage("processor library");
     ui::win32::InitToolkit();
+    StartupStage("common controls");
     ui::win32::Win32MenuPresenter menus;
     ui::PopupMenu::SetPresenter(&menus);
     ui::win32::Win32ColorPicker colors;
@@ -177,6 +180,7 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     int code = 1;
     {
       TfMainMem window(options.places);
+      StartupStage("window object");
       if (options.settingsLoaded)
         window.OnSettingsLoaded = [&window, &options] { options.settingsLoaded(window); };
       if (command.kind == CommandLine::Kind::Optimise)

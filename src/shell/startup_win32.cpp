@@ -6,6 +6,7 @@
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
 #include "control/global_hot_key_win32.h"
@@ -36,6 +37,7 @@ bool TfMainMem::Create() {
   });
   if (!host_.Create()) return false;
   trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
+  StartupStage("tray icon");
   hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
   if (HWND area = ui::win32::FormHost::WindowOf(form.PerfChartArea)) {
     const RECT r = host_.ScaledRect(form.PerfChartArea.Bounds());
@@ -52,6 +54,7 @@ bool TfMainMem::Create() {
       swatches_->OwnerWindow = host_.Handle();
     }
   }
+  StartupStage("chart window");
   InitMainWindow();
   if (buildError) std::rethrow_exception(buildError);
   ShowWhetherSaved();
@@ -63,10 +66,12 @@ bool TfMainMem::Create() {
   } else if (TrayIcon1.Loaded()) {
     // The tray icon decides whether the window shows at once (it does).
     ShowWindow(host_.Handle(), SW_SHOW);
+    StartupStage("shown");
     // The main command has the focus, not whichever button comes first: Enter recovers memory,
     // it never quits by accident.
     SetFocus(ui::win32::FormHost::WindowOf(form.BitBtn1));
     UpdateWindow(host_.Handle());
+    StartupStage("painted");
   }
   // What the first showing does not need comes right after it, from the message loop.
   PostMessageW(host_.Handle(), kAfterFirstShowing, 0, 0);
@@ -77,6 +82,7 @@ void TfMainMem::InitMainWindow() {
   CheckHtmlHelp();
   SetLogPlatform(&Win32LogPlatform());
   PrepareLog();
+  StartupStage("help check and log");
 
   installedRamMB_ = InstalledRamMB(engine_.TotalMemory());
   ProcessLoadSampler().WriteLog = [](const std::string& line) { WriteLogLine(line); };
@@ -94,6 +100,7 @@ void TfMainMem::InitMainWindow() {
       TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
                      form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
       options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
+  StartupStage("information page and tuning");
   settings_ =
       std::make_unique<SettingsStore>(SettingsRegistry(), *tuning_, *chartColors_, installedRamMB_,
                                       ProgramFilePath(), KORVANE_VERSION_TEXT, places_.programKey);
@@ -123,12 +130,17 @@ void TfMainMem::InitMainWindow() {
     TrayIcon1.SetText(text);
   };
   sinks.Plot = [this](int ram, int cpu, int cpu2, int alarm) {
+    const StartupWork work("chart drawing");
     PerfChart1.Plot(ram, cpu, cpu2, alarm);
   };
   sinks.HideToTray = [this] { HideToTray(); };
   sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   sinks.TickCount = [] { return static_cast<std::uint32_t>(GetTickCount()); };
-  sinks.ReadMemoryTuning = [this] { tuning_->ReadMemoryTuning(); };
+  // The tuning page compares the stored cache size with the processor's, identified once the
+  // window shows (ReadProcessor): the readings before then leave that page alone.
+  sinks.ReadMemoryTuning = [this] {
+    if (processorRead_) tuning_->ReadMemoryTuning();
+  };
   sinks.ReadMemoryLists = recovery_->ReadMemoryLists;
   sinks.PurgeStandbyList = [this] { standbyPurger_.Start(); };
   monitoring_ = std::make_unique<Monitoring>(
@@ -143,6 +155,7 @@ void TfMainMem::InitMainWindow() {
   monitoring_->SetUpTimers(options.samplingIntervalMs);
   const bool purgeAllowed = StandbyPurger::PrivilegeHeld();
   monitoring_->SetPurgePrivilege(purgeAllowed);
+  StartupStage("settings store, recovery and monitoring");
   OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
   reactions.HotKeyChanged = [this] { HotKey1Change(); };
   binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
@@ -151,6 +164,7 @@ void TfMainMem::InitMainWindow() {
   binding_->UsePolicies(*policies_);
   BindHandlers();
   binding_->ShowPurgePrivilege(purgeAllowed);
+  StartupStage("handlers");
 
   form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
                         std::to_string(engine_.PageSize()) + " MB.");
@@ -171,6 +185,7 @@ void TfMainMem::InitMainWindow() {
   form.StatusBar.SetPanelText(0, options.trayMode == 1 ? " 0 MB" : " 0 %");
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
+  StartupStage("design state");
   binding_->LoadSettings();
   firstStartNotice_ =
       settings_->FirstStart() && !WindowsBalloonsOff() && !policies_->Rules().balloonsOff;
@@ -179,31 +194,45 @@ void TfMainMem::InitMainWindow() {
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
   HotKey1Change();
   tuning_->ApplyPriority(options.priority);
+  StartupStage("settings read");
   binding_->SaveSettings();
+  StartupStage("settings written");
   // From here a crash may save the options: before, they would be the form's defaults.
   startedUp_ = true;
   monitoring_->Start(options.optimiseAtStart);
+  StartupStage("first readings");
   chartColors_->ChangeColor();
+  StartupStage("chart colours");
+}
+
+void TfMainMem::StartReadingProcessor() {
+  if (processorRead_ || processorReading_) return;
+  processorReading_ =
+      std::make_unique<ProcessorReading>(UserNumberSeparators(), host_.Handle(), kProcessorRead);
 }
 
 void TfMainMem::ReadProcessor() {
   if (processorRead_) return;
   processorRead_ = true;
+  const ProcessorFindings found =
+      processorReading_ ? processorReading_->Wait() : ReadProcessorFindings(UserNumberSeparators());
+  bool shown = false;
   try {
-    GetCpuInfoCurrent(form, CpuLibrary(), UserNumberSeparators());
-    SelectProcessorLogo(form, CpuLibrary());
-  } catch (...) {
-    WriteLogLine("Erreur de récupérations des infos CPU");
-  }
-  try {
-    if (!CpuLibrary().Processors(0).Features().FindFeature("MMX").Available()) {
-      MessageBoxW(host_.Handle(),
-                  L"Korvane a détecté que votre processeur ne supporte pas les instructions "
-                  L"mmx.\r\nL'application va se terminer.",
-                  L"Korvane", MB_OK | MB_ICONERROR);
-      PostQuitMessage(0);
+    if (found.pageRead) {
+      ShowProcessorPage(form, found.page);
+      ShowProcessorLogo(form, found.logo);
+      shown = true;
     }
   } catch (...) {
+  }
+  if (!shown) WriteLogLine("Erreur de récupérations des infos CPU");
+  if (found.mmx == 0) {
+    MessageBoxW(host_.Handle(),
+                L"Korvane a détecté que votre processeur ne supporte pas les instructions "
+                L"mmx.\r\nL'application va se terminer.",
+                L"Korvane", MB_OK | MB_ICONERROR);
+    PostQuitMessage(0);
+  } else if (found.mmx < 0) {
     WriteLogLine("Erreur lors de la récupération mmx");
     MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
     PostQuitMessage(0);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/late_bound_win32.h"
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "ui/win32/subclass.h"
 
@@ -17,6 +18,7 @@ constexpr UINT_PTR kSubclassId = 0x4B564E54;  // any value of our own
 class SystemNotifier final : public ShellNotifier {
  public:
   BOOL Notify(DWORD message, NOTIFYICONDATAW* data) override {
+    const StartupWork work("tray icon");
     return Shell_NotifyIconW(message, data);
   }
 };
@@ -135,6 +137,7 @@ void TrayIconWin32::Notify(TrayCommand command, const TrayNotifyData& data) {
 
 void TrayIconWin32::RenderTextImage(const TrayTextImage& image) {
   // The shell keeps its own copy of the image, so the previous one can go at once.
+  const StartupWork work("tray icon image");
   image_ = RenderTrayTextIcon(image);
 }
 

@@ -24,6 +24,8 @@ class MainWindowFixture : public ::testing::Test {
     window = std::make_unique<TfMainMem>(root.Places());
     ASSERT_TRUE(window->Create());
     PumpMessages(100);
+    // The processor is identified on a thread of its own after the first showing.
+    for (int i = 0; i < 250 && window->form.ListView1.Items().empty(); ++i) PumpMessages(20);
   }
   void TearDown() override {
     window.reset();

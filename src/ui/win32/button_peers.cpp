@@ -77,8 +77,13 @@ void LabelPeer::SyncFont() {
 
 void LabelPeer::SyncOwn(Change what) {
   if (what == Change::Other) {
-    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(SS_TYPEMASK);
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | StaticAlignment(label_));
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    const LONG_PTR wanted = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) |
+                            static_cast<LONG_PTR>(StaticAlignment(label_));
+    // Every label's first sync finds the alignment it was created with: changing a style costs
+    // Wine a round trip to its server.
+    if (wanted == style) return;
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, wanted);
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
 }

@@ -5,6 +5,9 @@
 #include "ui/win32/form_host.h"
 
 #include <algorithm>
+#include <typeinfo>
+
+#include "base/startup_trace_win32.h"
 
 #include "ui/win32/peer_factory.h"
 #include "ui/window_parts.h"
@@ -55,6 +58,8 @@ bool InputOrPaintWaiting() {
 
 void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
   for (Control* child : parent.Children()) {
+    // Timed by kind (a type's name), its children's time apart.
+    const StartupWork work(typeid(*child).name());
     std::unique_ptr<WindowPeer> peer = NewPeer(*child);
     WindowPeer* raw = peer.get();
     peers_.push_back(std::move(peer));

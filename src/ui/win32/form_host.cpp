@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "base/late_bound_win32.h"
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "base/window_thunk_win32.h"
 #include "ui/dpi.h"
@@ -113,6 +114,7 @@ bool FormHost::Create(HWND owner) {
   }
   // A second form of the same class (tests) finds it registered already.
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  StartupStage("form class");
 
   // Before the window exists its DPI is the screen's; the monitor it lands on may say otherwise.
   dpi_ = ScreenDpi();
@@ -133,6 +135,7 @@ bool FormHost::Create(HWND owner) {
       CreateWindowExW(style_.exStyle, style_.className.c_str(), Widen(root_.Caption()).c_str(),
                       style_.style, x, y, width, height, owner, nullptr, instance_, this);
   if (!hwnd) return false;
+  StartupStage("form window");
   if (const int dpi = WindowDpi(hwnd); dpi != dpi_) {
     dpi_ = dpi;
     const SIZE size = OuterSize(SIZE{Scale(style_.clientWidth), Scale(style_.clientHeight)},
@@ -141,9 +144,11 @@ bool FormHost::Create(HWND owner) {
   }
 
   CreateToolTip();
+  StartupStage("tool tip");
   rootPeer_ = std::make_unique<FormPeer>(root_, *this, hwnd_);
   root_.AttachPeer(rootPeer_.get());
   CreatePeers(root_, hwnd_);
+  StartupStage("controls of the page on show");
   if (!pending_.empty()) PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
   return true;
 }
@@ -154,6 +159,7 @@ HFONT FormHost::FontFor(const Font& font) {
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second.get();
   const int height = -MulDiv(size, dpi_, 72);
+  const StartupWork work("font");
   FontHandle handle(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
                                 font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,

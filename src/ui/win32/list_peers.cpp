@@ -1,6 +1,7 @@
 // Combo box, memo, list view and string grid.
 #include <algorithm>
 
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/peers.h"
@@ -14,6 +15,7 @@ constexpr UINT kMoveColumnMessage = WM_APP + 1;  // posted: the header has finis
 
 // The pictures at `size` x `size` (the small icon's side at the window's DPI).
 ImageListHandle LoadImageList(HINSTANCE instance, const ImageList& list, int size) {
+  const StartupWork work("image list");
   ImageListHandle images(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK,
                                           static_cast<int>(list.ResourceIds.size()), 4));
   if (!images) return images;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "ui/win32/form_host.h"
 #include "ui/win32/peers.h"
@@ -10,6 +11,7 @@
 namespace kvn::ui::win32 {
 
 IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId, int size) {
+  const StartupWork work("small icon");
   const int cx = size, cy = size;
   if (auto icon = static_cast<HICON>(
           LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0)))
@@ -384,6 +386,7 @@ void ImagePeer::OnCommand(HWND, UINT code) {
 
 void ImagePeer::SyncOwn(Change what) {
   if (what != Change::Value) return;
+  const StartupWork work("picture");
   BitmapHandle bitmap;
   if (image_.ResourceId()) {
     // The large pictures are run-length packed, which not every release takes as a DIB section:
