@@ -98,6 +98,7 @@ class MainForm : public ui::Control {
   ui::GroupBox GroupBox12{"GroupBox12"};
   ui::CheckBox CBPressePapier{"CBPressePapier"};
   ui::CheckBox CBDirectSteps{"CBDirectSteps"};  // the direct recovery steps after each pass
+  ui::Button BtnExclusions{"BtnExclusions"};    // the programs they spare
   ui::Label Label31{"Label31"};
   ui::ComboBox CNBRepetitions{"CNBRepetitions"};
   ui::Label Label32{"Label32"};

@@ -16,6 +16,7 @@
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
+#include "shell/running_exclusion_win32.h"
 #include "shell/tray_icon_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "sysinfo/system_info_win32.h"
@@ -126,6 +127,7 @@ void TfMainMem::InitMainWindow() {
   sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   sinks.TickCount = [] { return static_cast<std::uint32_t>(GetTickCount()); };
   sinks.ReadMemoryTuning = [this] { tuning_->ReadMemoryTuning(); };
+  sinks.RunningExclusion = &FindRunningExclusion;
   monitoring_ = std::make_unique<Monitoring>(
       MonitoringControls{
           form.Gauge1,     form.InfoLabel3, form.PBSwap,          form.LSwap,

@@ -70,7 +70,8 @@ std::string Attribute(const std::string& tag, const std::string& name) {
 
 TEST(PolicyTemplate, NamesEveryValueTheProgramReadsWithItsRangeAndNoOther) {
   const std::string admx = PolicyFile("korvane.admx");
-  const auto writers = Matches(admx, R"#((<(policy|decimal|enum|text)\s[^>]*valueName=[^>]*>))#");
+  const auto writers =
+      Matches(admx, R"#((<(policy|decimal|enum|text|multiText)\s[^>]*valueName=[^>]*>))#");
   EXPECT_EQ(writers.size(), PolicyTable().size()) << "the template writes a value never read";
   for (const PolicyValue& v : PolicyTable()) {
     const auto tag = std::find_if(writers.begin(), writers.end(), [&v](const std::string& t) {
@@ -81,13 +82,15 @@ TEST(PolicyTemplate, NamesEveryValueTheProgramReadsWithItsRangeAndNoOther) {
     const std::size_t at = admx.find(*tag);
     const auto items =
         Matches(admx.substr(at, admx.find("</enum>", at) - at), R"#(value="(\d+)")#");
-    const std::string range = tag->rfind("<text", 0) == 0     ? "text"
-                              : tag->rfind("<policy", 0) == 0 ? "0..1"
-                              : tag->rfind("<enum", 0) == 0   ? items.front() + ".." + items.back()
-                                                              : Attribute(*tag, "minValue") + ".." +
+    const std::string range = tag->rfind("<multiText", 0) == 0 ? "list"
+                              : tag->rfind("<text", 0) == 0    ? "text"
+                              : tag->rfind("<policy", 0) == 0  ? "0..1"
+                              : tag->rfind("<enum", 0) == 0    ? items.front() + ".." + items.back()
+                                                            : Attribute(*tag, "minValue") + ".." +
                                                                   Attribute(*tag, "maxValue");
-    EXPECT_EQ(range, v.type == PolicyType::WebAddress
-                         ? "text"
+    EXPECT_EQ(range, v.type == PolicyType::WebAddress ? "text"
+                     : v.type == PolicyType::ProgramList
+                         ? "list"
                          : std::to_string(v.min) + ".." + std::to_string(v.max))
         << v.name;
   }

@@ -59,10 +59,11 @@ TEST_F(StoreTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
   EXPECT_THAT(registry.tested,
               ElementsAre("Recover MB", "Opacite", "Recover Method", "HotKey", "StayOnTop",
                           "StartWithWindows", "tray", "balloon", "clipboard", "CNBR", "DirectSteps",
-                          "Priority", "DefragOnStart", "Pourcentage", "Time Value", "PCpu", "Free%",
-                          "Time"));
-  // The settings key: one probe, then one open for each of its thirteen values.
-  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 14);
+                          "ExclusionsPauseAuto", "Priority", "DefragOnStart", "Pourcentage",
+                          "Time Value", "PCpu", "Free%", "Time"));
+  // The settings key: one probe, then one open for each of its fourteen values, one for the
+  // exclusions' list.
+  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 16);
   EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kRecover)], 5);
 
   registry.written.clear();
@@ -71,8 +72,8 @@ TEST_F(StoreTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
       registry.written,
       ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows", "Opacite",
                   "Recover Method", "tray", "balloon", "Clipboard", "Priority", "CNBR",
-                  "DirectSteps", "HotKey", "DefragOnStart", "Pourcentage", "Time value", "Pcpu",
-                  "Free%", "Time", "Korvane", "AlwaysUnloadDLL", "Inter"));
+                  "DirectSteps", "ExclusionsPauseAuto", "HotKey", "DefragOnStart", "Pourcentage",
+                  "Time value", "Pcpu", "Free%", "Time", "Korvane", "AlwaysUnloadDLL", "Inter"));
   EXPECT_TRUE(chartKey.Has("AlarmColor"));
 }
 
