@@ -1,6 +1,8 @@
 // Group Policy: the administrative template names exactly the values the program reads, with
 // their ranges; a policy's value is in effect, locks its control and is never saved; removed, it
 // gives the user's own option back. Bad values are ignored and logged once.
+#include <gmock/gmock.h>
+
 #include <fstream>
 #include <regex>
 
@@ -164,6 +166,28 @@ TEST_F(PolicyTest, AValueInForceLocksItsControlIsNeverSavedAndGoesCleanly) {
   binding.SaveSettings();
   EXPECT_NE(registry.Find(RegistryRoot::CurrentUser, kWhere.run, kRunValue), nullptr);
   EXPECT_EQ(Dword(RegistryRoot::CurrentUser, kSettings, "StartWithWindows"), 0u);
+}
+
+// The machine's list of excluded programs replaces the user's, cleaned as his is, and is never
+// saved as his; a value of another type is as if absent.
+TEST_F(PolicyTest, TheExcludedProgramsOfAPolicyStandInForTheUsersOwn) {
+  const auto multiSz = [](std::vector<std::string> texts) {
+    std::string bytes;
+    for (const std::string& t : texts) bytes += fake::Utf16Bytes(t);
+    return bytes + std::string(2, '\0');
+  };
+  registry.SetBytes(RegistryRoot::CurrentUser, kSettings, "Exclusions",
+                    fake::FakeRegistry::Type::MultiText, multiSz({"mien.exe"}));
+  registry.SetBytes(RegistryRoot::LocalMachine, kPolicyKey, "Exclusions",
+                    fake::FakeRegistry::Type::MultiText,
+                    multiSz({"jeu.exe", "a\tb.exe", "C:\\Jeux\\course.exe"}));
+  binding.LoadSettings();
+  EXPECT_EQ(options.exclusions, (std::vector<std::string>{"jeu.exe", "C:\\Jeux\\course.exe"}));
+  binding.SaveSettings();
+  registry.SetText(RegistryRoot::LocalMachine, kPolicyKey, "Exclusions", "jeu.exe");
+  binding.PoliciesChanged();
+  EXPECT_EQ(options.exclusions, std::vector<std::string>{"mien.exe"});
+  EXPECT_THAT(log, ::testing::Contains(::testing::HasSubstr("Korvane\\Exclusions")));
 }
 
 TEST_F(PolicyTest, MachineWinsBadValuesAreIgnoredAndLoggedOnce) {
