@@ -3,6 +3,7 @@
 // them at start, a fake memory, scripted loads and what the loop shows outside the controls.
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -69,6 +70,8 @@ struct Window {
   std::vector<std::array<int, 4>> plots;
   int hides = 0;
   std::uint32_t ticks = 0;
+  // The excluded program the rules find running.
+  std::function<std::string(const std::vector<std::string>&)> running = [](auto&) { return ""; };
 
   Window() {
     options.method = RecoveryMethod::Manual;  // passes of TrackBar1 blocks
@@ -103,6 +106,7 @@ struct Window {
     sinks.HideToTray = [this] { ++hides; };
     sinks.WriteLog = [this](const std::string& l) { log.push_back(l); };
     sinks.TickCount = [this] { return ticks; };
+    sinks.RunningExclusion = [this](const std::vector<std::string>& e) { return running(e); };
     monitoring = std::make_unique<Monitoring>(
         MonitoringControls{
             Gauge1,     InfoLabel3,   PBSwap,     LSwap,     LoadGauge1,      Cpu2Bar,

@@ -33,6 +33,12 @@ inline std::string Utf16Bytes(std::string_view utf8) {
   put(0);
   return out;
 }
+// Texts as Windows stores a REG_MULTI_SZ: each ended by a NUL, the list by another.
+inline std::string MultiTextBytes(const std::vector<std::string>& texts) {
+  std::string bytes;
+  for (const std::string& t : texts) bytes += Utf16Bytes(t);
+  return bytes + std::string(2, '\0');
+}
 inline std::string Utf8Of(std::u16string_view units) {
   std::string out;
   for (std::size_t i = 0; i < units.size(); ++i) {
@@ -186,13 +192,9 @@ class FakeKey : public RegistryKey {
   }
   bool WriteMultiText(std::string_view name, const std::vector<std::string>& texts) override {
     if (!WriteAllowed(FakeRegistry::Type::MultiText)) return false;
-    std::string bytes;
-    for (const std::string& text : texts) {
-      if (text.empty()) return false;
-      bytes += Utf16Bytes(text);
-    }
+    if (std::count(texts.begin(), texts.end(), "")) return false;
     r_.written.emplace_back(name);
-    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::MultiText, bytes + '\0' + '\0'});
+    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::MultiText, MultiTextBytes(texts)});
     return true;
   }
   bool DeleteValue(std::string_view name) override {

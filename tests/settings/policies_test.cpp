@@ -171,18 +171,13 @@ TEST_F(PolicyTest, AValueInForceLocksItsControlIsNeverSavedAndGoesCleanly) {
 // The machine's list of excluded programs replaces the user's, cleaned as his is, and is never
 // saved as his; a value of another type is as if absent.
 TEST_F(PolicyTest, TheExcludedProgramsOfAPolicyStandInForTheUsersOwn) {
-  const auto multiSz = [](std::vector<std::string> texts) {
-    std::string bytes;
-    for (const std::string& t : texts) bytes += fake::Utf16Bytes(t);
-    return bytes + std::string(2, '\0');
-  };
   registry.SetBytes(RegistryRoot::CurrentUser, kSettings, "Exclusions",
-                    fake::FakeRegistry::Type::MultiText, multiSz({"mien.exe"}));
+                    fake::FakeRegistry::Type::MultiText, fake::MultiTextBytes({"mien.exe"}));
   registry.SetBytes(RegistryRoot::LocalMachine, kPolicyKey, "Exclusions",
                     fake::FakeRegistry::Type::MultiText,
-                    multiSz({"jeu.exe", "a\tb.exe", "C:\\Jeux\\course.exe"}));
+                    fake::MultiTextBytes({"jeu.exe", "a\tb.exe", "C:\\course.exe"}));
   binding.LoadSettings();
-  EXPECT_EQ(options.exclusions, (std::vector<std::string>{"jeu.exe", "C:\\Jeux\\course.exe"}));
+  EXPECT_EQ(options.exclusions, (std::vector<std::string>{"jeu.exe", "C:\\course.exe"}));
   binding.SaveSettings();
   registry.SetText(RegistryRoot::LocalMachine, kPolicyKey, "Exclusions", "jeu.exe");
   binding.PoliciesChanged();
