@@ -56,6 +56,7 @@ TEST(ExclusionsWindow, ListsAddsRemovesAndFitsAtEveryDpi) {
                ui::ScaleToDpi(ExclusionsForm::kClientHeight, at)};
     AdjustWindowRectEx(&frame, GetWindowLongW(window, GWL_STYLE), FALSE,
                        GetWindowLongW(window, GWL_EXSTYLE));
+    OffsetRect(&frame, -frame.left, -frame.top);  // all of it on the screen
     SendMessageW(window, kDpiChanged, MAKEWPARAM(at, at), reinterpret_cast<LPARAM>(&frame));
     testing::PumpMessages(100);
     RECT client{}, cancel{};
