@@ -17,10 +17,11 @@ ExclusionsForm::ExclusionsForm() : ui::Control("TExclusions") {
       "Nom du programme (jeu.exe) : toutes ses copies.\r\nChemin complet : cette copie seule.");
   btnRetirer.SetCaption("Retirer");
   LabelNom.SetCaption("Nom :");
-  edNom.SetHint("Tapez un nom de programme (jeu.exe) puis Ajouter.");
+  // On the edit rather than the button: the button's tip would cover the menu it opens.
+  edNom.SetHint(
+      "Tapez un nom de programme (jeu.exe) puis « Ajouter... ».\r\nSans nom, « Ajouter... » "
+      "propose un fichier\r\nou un programme en cours.");
   btnAjouter.SetCaption("Ajouter...");
-  btnAjouter.SetHint(
-      "Ajoute le nom tapé ; sans nom, propose un fichier\r\nou un programme en cours.");
   cbPause.SetCaption("Pas d'optimisation automatique pendant ces programmes");
   cbPause.SetHint(
       "L'alarme, l'optimisation périodique et celle du démarrage\r\nattendent tant qu'un de ces "
