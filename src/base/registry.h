@@ -3,11 +3,13 @@
 // missing), closed when the key object goes; values read and written by name. Names match
 // without regard to letter case, as in the registry itself. Paths have no leading backslash; the
 // empty name is the key's default value.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvn {
 
@@ -20,7 +22,8 @@ struct RegistryText {
 };
 
 // Value types as the registry numbers them.
-inline constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4;
+inline constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4,
+                               kRegMultiSz = 7;
 
 // How a stored value's bytes read, by whichever registry holds them. Values are anyone's to
 // write: a number is a REG_DWORD of exactly four bytes (little-endian), anything else reads as
@@ -44,6 +47,19 @@ inline std::u16string TextUnitsOfBytes(std::string_view bytes) {
   return units;
 }
 
+// A REG_MULTI_SZ's texts: each ended by a NUL, the list by an empty one. Read up to that empty
+// text or the end of the bytes, whichever comes first; a last text without its NUL still counts.
+inline std::vector<std::u16string> MultiTextUnitsOfBytes(std::string_view bytes) {
+  std::vector<std::u16string> texts;
+  while (bytes.size() >= 2) {
+    std::u16string units = TextUnitsOfBytes(bytes);
+    if (units.empty()) break;
+    bytes.remove_prefix(std::min(bytes.size(), units.size() * 2 + 2));
+    texts.push_back(std::move(units));
+  }
+  return texts;
+}
+
 // One open key; closed by its destructor.
 class RegistryKey {
  public:
@@ -61,6 +77,10 @@ class RegistryKey {
   }
   virtual bool WriteDword(std::string_view name, std::uint32_t value) = 0;
   virtual bool WriteText(std::string_view name, std::string_view text) = 0;
+  // REG_MULTI_SZ; empty when the value is missing or of another type.
+  virtual std::optional<std::vector<std::string>> ReadMultiText(std::string_view name) = 0;
+  // No text may be empty: an empty one would end the list where Windows reads it.
+  virtual bool WriteMultiText(std::string_view name, const std::vector<std::string>& texts) = 0;
   virtual bool DeleteValue(std::string_view name) = 0;
 };
 

@@ -58,6 +58,29 @@ class Win32Key : public RegistryKey {
                           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
 
+  std::optional<std::vector<std::string>> ReadMultiText(std::string_view name) override {
+    DWORD type = 0;
+    std::string bytes;
+    if (!ReadBytes(name, type, bytes) || type != REG_MULTI_SZ) return std::nullopt;
+    std::vector<std::string> texts;
+    for (const std::u16string& units : MultiTextUnitsOfBytes(bytes))
+      texts.push_back(Narrow(std::wstring(units.begin(), units.end())));
+    return texts;
+  }
+
+  bool WriteMultiText(std::string_view name, const std::vector<std::string>& texts) override {
+    std::wstring wide;
+    for (const std::string& text : texts) {
+      if (text.empty()) return false;
+      wide += Widen(text);
+      wide += L'\0';
+    }
+    wide += L'\0';
+    return RegSetValueExW(key_.get(), Widen(name).c_str(), 0, REG_MULTI_SZ,
+                          reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>(wide.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+
   bool DeleteValue(std::string_view name) override {
     return RegDeleteValueW(key_.get(), Widen(name).c_str()) == ERROR_SUCCESS;
   }

@@ -1,5 +1,7 @@
 #include "control/direct_recovery.h"
 
+#include "settings/exclusions.h"
+
 namespace kvn {
 
 namespace {
@@ -14,7 +16,8 @@ void Skip(const std::function<void(const std::string&)>& writeLog, const char* s
 }  // namespace
 
 DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
-                                       const std::function<void(const std::string&)>& writeLog) {
+                                       const std::function<void(const std::string&)>& writeLog,
+                                       const std::vector<std::string>& exclusions) {
   DirectRecoveryResult result;
 
   // Every process the program may open; one that cannot be opened or ended meanwhile is no
@@ -22,9 +25,16 @@ DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
   if (!system.HasEmptyWorkingSet()) {
     Skip(writeLog, kStepWorkingSets, "fonction absente");
   } else {
-    for (std::uint32_t id : system.ProcessIds())
-      if (id != 0 && system.EmptyWorkingSetOf(id) == DirectRecoverySystem::Emptied::Done)
+    for (std::uint32_t id : system.ProcessIds()) {
+      if (id == 0) continue;
+      // The program is only asked for when there is something to compare it with.
+      if (!exclusions.empty() && ExcludedBy(exclusions, system.ProgramOf(id))) {
+        ++result.processesSpared;
+        continue;
+      }
+      if (system.EmptyWorkingSetOf(id) == DirectRecoverySystem::Emptied::Done)
         ++result.processesEmptied;
+    }
     if (result.processesEmptied > 0)
       result.ran.push_back(kStepWorkingSets);
     else

@@ -20,6 +20,8 @@ class DirectRecoverySystem {
   virtual bool HasEmptyWorkingSet() = 0;
   virtual std::vector<std::uint32_t> ProcessIds() = 0;
   virtual Emptied EmptyWorkingSetOf(std::uint32_t processId) = 0;
+  // The program's full path, or its file name alone, or empty when neither can be learnt.
+  virtual std::string ProgramOf(std::uint32_t processId) = 0;
 
   virtual bool HasSystemFileCacheSize() = 0;
   virtual bool HasSetSystemInformation() = 0;
@@ -46,11 +48,14 @@ inline constexpr const char* kStepStandbyList = "liste d'attente";
 struct DirectRecoveryResult {
   std::vector<std::string> ran;  // the steps that did their work, in order
   int processesEmptied = 0;
+  int processesSpared = 0;  // excluded by the user
 };
 
-// Runs the steps in their order; skipped steps are told to writeLog, one line each.
+// Runs the steps in their order; skipped steps are told to writeLog, one line each. The programs
+// the exclusions cover (settings/exclusions.h) keep their working sets.
 DirectRecoveryResult RunDirectRecovery(DirectRecoverySystem& system,
-                                       const std::function<void(const std::string&)>& writeLog);
+                                       const std::function<void(const std::string&)>& writeLog,
+                                       const std::vector<std::string>& exclusions = {});
 
 // The steps' last command alone, for the standby cache rule: true when the list was purged.
 bool PurgeStandbyList(DirectRecoverySystem& system);

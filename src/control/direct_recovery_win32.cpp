@@ -17,6 +17,8 @@ namespace {
 
 using EmptyWorkingSetFn = BOOL(WINAPI*)(HANDLE);
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, wchar_t*, DWORD*);
+using ModuleFileNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
 using SetFileCacheSizeFn = BOOL(WINAPI*)(SIZE_T, SIZE_T, DWORD);
 using SetSystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG);
 
@@ -32,6 +34,11 @@ class Win32DirectRecovery : public DirectRecoverySystem {
       emptyWorkingSet_ = LateBound<EmptyWorkingSetFn>(L"psapi.dll", "EmptyWorkingSet");
       enumProcesses_ = LateBound<EnumProcessesFn>(L"psapi.dll", "EnumProcesses");
     }
+    // Vista's way needs only the limited query right; XP's reads the process's module list.
+    queryImageName_ = LateBound<QueryImageNameFn>(L"kernel32.dll", "QueryFullProcessImageNameW");
+    moduleFileName_ = LateBound<ModuleFileNameFn>(L"kernel32.dll", "K32GetModuleFileNameExW");
+    if (!moduleFileName_)
+      moduleFileName_ = LateBound<ModuleFileNameFn>(L"psapi.dll", "GetModuleFileNameExW");
     setFileCacheSize_ = LateBound<SetFileCacheSizeFn>(L"kernel32.dll", "SetSystemFileCacheSize");
     setSystemInformation_ =
         LateBound<SetSystemInformationFn>(L"ntdll.dll", "NtSetSystemInformation");
@@ -62,6 +69,23 @@ class Win32DirectRecovery : public DirectRecoverySystem {
     return emptyWorkingSet_(process.get()) ? Emptied::Done : Emptied::Failed;
   }
 
+  std::string ProgramOf(std::uint32_t processId) override {
+    constexpr DWORD kQueryLimitedInformation = 0x1000;
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (queryImageName_) {
+      const KernelHandle process(OpenProcess(kQueryLimitedInformation, FALSE, processId));
+      if (process && queryImageName_(process.get(), 0, path, &size)) return Narrow(path);
+    }
+    if (moduleFileName_) {
+      const KernelHandle process(
+          OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+      if (process && moduleFileName_(process.get(), nullptr, path, MAX_PATH * 2 - 1) > 0)
+        return Narrow(path);
+    }
+    return {};
+  }
+
   bool HasSystemFileCacheSize() override { return setFileCacheSize_ != nullptr; }
   bool HasSetSystemInformation() override { return setSystemInformation_ != nullptr; }
 
@@ -85,6 +109,8 @@ class Win32DirectRecovery : public DirectRecoverySystem {
  private:
   EmptyWorkingSetFn emptyWorkingSet_ = nullptr;
   EnumProcessesFn enumProcesses_ = nullptr;
+  QueryImageNameFn queryImageName_ = nullptr;
+  ModuleFileNameFn moduleFileName_ = nullptr;
   SetFileCacheSizeFn setFileCacheSize_ = nullptr;
   SetSystemInformationFn setSystemInformation_ = nullptr;
   std::map<std::string, std::unique_ptr<EnabledPrivilege>> enabled_;

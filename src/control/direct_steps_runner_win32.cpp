@@ -13,6 +13,7 @@ namespace {
 
 struct DirectStepsJob {
   DirectRecoverySystem* system;
+  std::vector<std::string> exclusions;  // a copy: the options may change while the steps run
   DirectRecoveryResult result;
   std::vector<std::string> log;
 };
@@ -20,8 +21,8 @@ struct DirectStepsJob {
 DWORD WINAPI DirectStepsThread(LPVOID param) {
   auto& job = *static_cast<DirectStepsJob*>(param);
   try {
-    job.result = RunDirectRecovery(*job.system,
-                                   [&job](const std::string& line) { job.log.push_back(line); });
+    job.result = RunDirectRecovery(
+        *job.system, [&job](const std::string& line) { job.log.push_back(line); }, job.exclusions);
   } catch (...) {
     job.log.push_back("Étapes directes interrompues");
   }
@@ -63,11 +64,12 @@ DirectStepsRunner::DirectStepsRunner(std::unique_ptr<DirectRecoverySystem> syste
     : system_(std::move(system)) {}
 DirectStepsRunner::~DirectStepsRunner() = default;
 
-DirectRecoveryResult DirectStepsRunner::Run(
-    const std::function<bool()>& pump, const std::function<void(const std::string&)>& writeLog) {
+DirectRecoveryResult DirectStepsRunner::Run(const std::function<bool()>& pump,
+                                            const std::function<void(const std::string&)>& writeLog,
+                                            const std::vector<std::string>& exclusions) {
   if (!system_) system_ = MakeWin32DirectRecovery();
   // The pass is still under way while the steps run: no new one can start meanwhile.
-  DirectStepsJob job{system_.get(), {}, {}};
+  DirectStepsJob job{system_.get(), exclusions, {}, {}};
   if (HANDLE thread = CreateThread(nullptr, 0, DirectStepsThread, &job, 0, nullptr)) {
     bool quitting = false;
     while (!quitting &&

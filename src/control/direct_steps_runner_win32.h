@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/direct_recovery.h"
 
@@ -24,7 +25,8 @@ class DirectStepsRunner {
   // the wait pumps no more. Their log lines reach writeLog afterwards, in order, on the caller's
   // thread.
   DirectRecoveryResult Run(const std::function<bool()>& pump,
-                           const std::function<void(const std::string&)>& writeLog);
+                           const std::function<void(const std::string&)>& writeLog,
+                           const std::vector<std::string>& exclusions = {});
 
  private:
   std::unique_ptr<DirectRecoverySystem> system_;  // looked up by the first pass that asks

@@ -1,6 +1,7 @@
 #include "control/monitoring.h"
 
 #include "base/rounding.h"
+#include "settings/exclusions.h"
 
 namespace kvn {
 
@@ -208,7 +209,7 @@ void Monitoring::Timer3Timer() {
   // A load nobody could read may be high: the rule waits as for one that is.
   const bool loadAllows = loadKnown_ && loads_.CpuLoadAverage <= options_.maximumLoad;
   if (belowAlarm && loadAllows && recovery_.PassCount() == 0 && !recovery_.Optimising()) {
-    recovery_.StartSeries();
+    if (!HeldBackByExclusion()) recovery_.StartSeries();
     return;
   }
   if (belowAlarm && !loadAllows && !recovery_.Optimising())
@@ -222,7 +223,7 @@ void Monitoring::Timer3Timer() {
 
 void Monitoring::Timer4Timer() {
   c_.Timer4.SetEnabled(false);
-  recovery_.RecupRam();
+  if (!HeldBackByExclusion()) recovery_.RecupRam();
 }
 
 void Monitoring::Timer5Timer() {
@@ -233,11 +234,21 @@ void Monitoring::Timer5Timer() {
     return;
   }
   try {
-    if (loadKnown_ && loads_.CpuLoadAverage <= options_.maximumLoad && !recovery_.Optimising())
+    if (loadKnown_ && loads_.CpuLoadAverage <= options_.maximumLoad && !recovery_.Optimising() &&
+        !HeldBackByExclusion())
       recovery_.StartSeries();
   } catch (...) {
     c_.SpinEdit3.SetValue(0);
   }
+}
+
+bool Monitoring::HeldBackByExclusion() {
+  if (!options_.exclusionsPauseAuto || options_.exclusions.empty() || !sinks_.RunningExclusion)
+    return false;
+  const std::string running = sinks_.RunningExclusion(options_.exclusions);
+  if (running.empty()) return false;
+  c_.StatusBar.SetPanelText(kProgressPanel, HoldBackText(running));
+  return true;
 }
 
 void Monitoring::Timer6Timer() {

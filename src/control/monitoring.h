@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "control/clipboard.h"
 #include "control/load_sampler.h"
@@ -74,6 +75,9 @@ struct MonitoringSinks {
   std::function<MemoryLists()> ReadMemoryLists;
   // Starts a purge of the standby list away from the window's thread.
   std::function<void()> PurgeStandbyList;
+  // The excluded program found running (settings/exclusions.h), empty when none: one process
+  // snapshot, asked only when an automatic rule is about to start a recovery.
+  std::function<std::string(const std::vector<std::string>& exclusions)> RunningExclusion;
 };
 
 class Monitoring {
@@ -125,6 +129,9 @@ class Monitoring {
 
  private:
   void UpdateClipboardCommands();
+  // While an excluded program runs and the user asked so, the automatic rules hold back and the
+  // progress panel says why; true then.
+  bool HeldBackByExclusion();
   void ShowSpeed();  // the speed menu's check mark and the chart's time span
   void ApplyStandbyPurgeRule(std::int64_t totalBytes);
 

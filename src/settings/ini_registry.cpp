@@ -155,6 +155,25 @@ class IniKey : public RegistryKey {
     return Put(name, std::to_string(static_cast<std::int32_t>(value)));
   }
   bool WriteText(std::string_view name, std::string_view text) override { return Put(name, text); }
+  std::optional<std::vector<std::string>> ReadMultiText(std::string_view name) override {
+    const IniValue* v = Get(name);
+    if (!v) return std::nullopt;
+    std::vector<std::string> texts;
+    for (std::string_view rest = v->text; !rest.empty();) {
+      const std::size_t bar = std::min(rest.find(kMultiTextSeparator), rest.size());
+      if (bar > 0) texts.emplace_back(rest.substr(0, bar));
+      rest.remove_prefix(std::min(bar + 1, rest.size()));
+    }
+    return texts;
+  }
+  bool WriteMultiText(std::string_view name, const std::vector<std::string>& texts) override {
+    std::string joined;
+    for (const std::string& text : texts) {
+      if (text.empty() || text.find(kMultiTextSeparator) != std::string::npos) return false;
+      joined += (joined.empty() ? "" : "|") + text;
+    }
+    return Put(name, joined);
+  }
   bool DeleteValue(std::string_view name) override {
     if (readOnly_) return false;
     auto& values = r_.Section(section_)->values;

@@ -3,7 +3,8 @@
 // The file is read whole into memory and served through the registry interface, so that the
 // settings store's table and its rules apply unchanged. One section per key, named by its path
 // under the program's key ("settings", "settings\Recover Property"); one "name=value" line per
-// value, numbers in decimal, texts as they are; UTF-8. The file is anyone's to edit: a line that
+// value, numbers in decimal, texts as they are, a list of texts joined by '|' (which no file name
+// holds); UTF-8. The file is anyone's to edit: a line that
 // does not read as one of these is left out, as a damaged registry value would be, and the next
 // writing of the file drops it.
 #include <cstddef>
@@ -18,6 +19,7 @@
 namespace kvn {
 
 inline constexpr char kPortableFileName[] = "korvane.ini";
+inline constexpr char kMultiTextSeparator = '|';
 // A larger file is no settings file of ours: it reads as empty.
 inline constexpr std::size_t kMaxIniBytes = 64 * 1024;
 

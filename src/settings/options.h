@@ -3,6 +3,8 @@
 // state; the settings store loads and saves them, the shell keeps them and the controls in step,
 // and the recovery, the monitoring and the Windows tuning read them from here.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace kvn {
 
@@ -27,6 +29,10 @@ struct Options {
   bool purgeStandby = false;
   int purgeStandbyPercent = 50;
   std::uint16_t hotKey = 24658;  // Ctrl+Shift+R
+  // Programs whose working sets are never emptied (settings/exclusions.h), and whether the
+  // automatic rules hold back while one of them runs.
+  std::vector<std::string> exclusions;
+  bool exclusionsPauseAuto = false;
 
   // The automatic rules.
   bool alarmOn = true;

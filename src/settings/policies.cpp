@@ -1,6 +1,9 @@
 #include "settings/policies.h"
 
+#include <algorithm>
+
 #include "news/news_file.h"
+#include "settings/exclusions.h"
 
 namespace kvn {
 
@@ -66,6 +69,21 @@ const PolicyValue kPolicies[] = {
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.newsOff = v == 0; }, nullptr},
     {"NewsAddress", PolicyType::WebAddress, 0, 0, "", kLocksAtAnyValue,
      [](Options&, Rules& r, std::int32_t, const std::string& t) { r.newsAddress = t; }, nullptr},
+    // Both governed in the exclusions' dialog, which shows them locked: the button stays, so
+    // that the list can be read.
+    {"Exclusions", PolicyType::ProgramList, 0, 0, "", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t, const std::string& t) {
+       o.exclusions.clear();
+       for (std::size_t at = 0; at < t.size();) {
+         const std::size_t end = std::min(t.find('\n', at), t.size());
+         o.exclusions.push_back(t.substr(at, end - at));
+         at = end + 1;
+       }
+     },
+     Copy<&Options::exclusions>},
+    {"ExclusionsPauseAuto", Number, 0, 1, "", kLocksAtAnyValue,
+     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.exclusionsPauseAuto = v == 1; },
+     Copy<&Options::exclusionsPauseAuto>},
     {"TuningReadOnly", Number, 0, 1,
      "CbCache cbxCacheNiveau2 RGLargeSystemCache Cbxnoyau cbxSwap CDechargeDll", 1,
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
@@ -101,6 +119,15 @@ PolicyLayer::Reading PolicyLayer::Read(RegistryKey& key, const PolicyValue& valu
                  (text->size() <= kMaxAddress && IsWebAddress(*text) && IsOpenableLink(*text)))) {
       r.good = true;
       r.text = std::move(*text);
+    }
+    return r;
+  }
+  if (value.type == PolicyType::ProgramList) {
+    // An enabled policy with an empty list leaves no program excluded.
+    if (auto list = key.ReadMultiText(value.name)) {
+      r.good = true;
+      for (const std::string& entry : CleanExclusions(*list)) r.text += entry + "\n";
+      if (!r.text.empty()) r.text.pop_back();
     }
     return r;
   }

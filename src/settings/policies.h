@@ -39,8 +39,9 @@ struct PolicyRules {
   bool balloonsOff = false;     // no balloon at all, the first start's word included
 };
 
-// A REG_DWORD within [min, max], or a REG_SZ web address.
-enum class PolicyType { Number, WebAddress };
+// A REG_DWORD within [min, max], a REG_SZ web address, or a REG_MULTI_SZ of program names (handed
+// to apply one a line, bad ones dropped).
+enum class PolicyType { Number, WebAddress, ProgramList };
 // A value locks its controls whatever it is, or only at one value (a command forbidden).
 inline constexpr std::int32_t kLocksAtAnyValue = -1;
 

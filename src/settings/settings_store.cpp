@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "settings/exclusions.h"
+
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -108,6 +110,10 @@ const Value kValues[] = {
        o.purgeStandbyPercent = std::clamp(v, 5, 95);
      },
      [](const Options& o) { return Dword(o.purgeStandbyPercent); }},
+    {Place::SettingsGroup, "ExclusionsPauseAuto", "ExclusionsPauseAuto", "ExclusionsPauseAuto",
+     Fixed<0>, false,
+     [](Options& o, std::int32_t v, const Limits&) { o.exclusionsPauseAuto = v == 1; },
+     [](const Options& o) { return Bool(o.exclusionsPauseAuto); }},
     {Place::Settings, "Priority", "Priority", "Priority", Fixed<0>, true,
      [](Options& o, std::int32_t v, const Limits&) { o.priority = ListItem(v); },
      [](const Options& o) { return Dword(o.priority); }},
@@ -133,11 +139,23 @@ const Value kValues[] = {
      [](const Options& o) { return Bool(o.periodicOn); }},
 };
 
+constexpr char kExclusionsValue[] = "Exclusions";
+
 // The saver's order: each list is written under one open of its key.
-constexpr const char* kSavedInSettings[] = {
-    "Recover MB",  "StayOnTop",    "StartWithWindows",   "Opacite",  "Recover Method",
-    "tray",        "balloon",      "Clipboard",          "Priority", "CNBR",
-    "DirectSteps", "PurgeStandby", "PurgeStandbyPercent"};
+constexpr const char* kSavedInSettings[] = {"Recover MB",
+                                            "StayOnTop",
+                                            "StartWithWindows",
+                                            "Opacite",
+                                            "Recover Method",
+                                            "tray",
+                                            "balloon",
+                                            "Clipboard",
+                                            "Priority",
+                                            "CNBR",
+                                            "DirectSteps",
+                                            "PurgeStandby",
+                                            "PurgeStandbyPercent",
+                                            "ExclusionsPauseAuto"};
 constexpr const char* kSavedAlone[] = {"HotKey", "DefragOnStart"};
 constexpr const char* kSavedInRecoverProperty[] = {"Pourcentage", "Time value", "Pcpu", "Free%",
                                                    "Time"};
@@ -231,6 +249,9 @@ void SettingsStore::Load(Options& options) {
     LoadValue(v.place == Place::RecoverProperty ? OpenRecoverProperty() : OpenSettings(), v, limits,
               options);
   }
+  if (auto settings = OpenSettings())
+    options.exclusions = CleanExclusions(
+        settings->ReadMultiText(kExclusionsValue).value_or(std::vector<std::string>{}));
   options.unloadDlls = tuning_.ReadAlwaysUnloadDll() == 1;
 }
 
@@ -243,6 +264,11 @@ void SettingsStore::Save(const Options& options) {
     key->WriteText("Path", QuotedPath(programPath_));
     key->WriteText("Version", version_);
     for (const char* name : kSavedInSettings) key->WriteDword(name, Saved(name).save(options));
+    // No list at all reads as the empty one: a value with no text is what other tools refuse.
+    if (options.exclusions.empty())
+      key->DeleteValue(kExclusionsValue);
+    else
+      key->WriteMultiText(kExclusionsValue, options.exclusions);
   }
   for (const char* name : kSavedAlone)
     if (auto key = OpenSettings()) key->WriteDword(name, Saved(name).save(options));

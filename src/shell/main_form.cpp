@@ -229,8 +229,12 @@ void MainForm::BuildReglages() {
       "afin\r\nD'essayer "
       "de récupérer un maximum de \r\nRAM.");
   Put(Label32, GroupBox12, 336, 17, 94, 13, "fois/récupération");
-  Put(CBDirectSteps, GroupBox12, 8, 34, 417, 17,
+  Put(CBDirectSteps, GroupBox12, 8, 34, 330, 17,
       "Vider aussi les working sets et les listes système");
+  Put(BtnExclusions, GroupBox12, 344, 31, 81, 21, "Exclusions...");
+  BtnExclusions.SetHint(
+      "Les programmes dont la mémoire de travail n'est jamais vidée,\r\net qui peuvent suspendre "
+      "l'optimisation automatique.");
   CBDirectSteps.SetHint(
       "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
       "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"

@@ -110,6 +110,7 @@ class MainForm : public ui::Control {
   ui::CheckBox CBPurgeStandby{"CBPurgeStandby"};
   ui::SpinEdit SpinEditStandby{"SpinEditStandby"};
   ui::Label LabelStandby{"LabelStandby"};
+  ui::Button BtnExclusions{"BtnExclusions"};  // the programs they spare
   ui::Label Label31{"Label31"};
   ui::ComboBox CNBRepetitions{"CNBRepetitions"};
   ui::Label Label32{"Label32"};

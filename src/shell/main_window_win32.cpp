@@ -82,7 +82,7 @@ void TfMainMem::RunDirectSteps() {
   }
   const DirectRecoveryResult result =
       directSteps_.Run([this] { return engine_.PumpMessages(); },
-                       [](const std::string& line) { WriteLogLine(line); });
+                       [](const std::string& line) { WriteLogLine(line); }, options.exclusions);
   form.StatusBar.SetHint(DirectStepsHint(result));
 }
 
@@ -115,6 +115,7 @@ void TfMainMem::BindHandlers() {
   swatches_->Bind();
   infoPage_->Bind();
   form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
+  form.BtnExclusions.OnClick = [this] { BtnExclusionsClick(); };
   form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
   GlobalHotKey.OnHotKey = [this] {
     if (!Faulted()) recovery_->StartSeries();
@@ -210,6 +211,25 @@ void TfMainMem::Btn1Click() {
   NetDirect1->SetTitle("Korvane News");
   NetDirect1->URL = rules.newsAddress.empty() ? NewsURL() : rules.newsAddress;
   NetDirect1->ShowDialog();
+}
+
+void TfMainMem::BtnExclusionsClick() {
+  if (!exclusions_) {
+    exclusions_ = std::make_unique<TExclusionsDialog>();
+    exclusions_->OnAccept = [this](const std::vector<std::string>& entries, bool pauseAuto) {
+      options.exclusions = entries;
+      options.exclusionsPauseAuto = pauseAuto;
+      SaveSettings();
+    };
+  }
+  const auto lock = [this](std::string_view name) {
+    const auto table = PolicyTable();
+    for (std::size_t i = 0; i < table.size(); ++i)
+      if (name == table[i].name && policies_->Locks(i)) return std::string(kSetByAdministrator);
+    return std::string();
+  };
+  exclusions_->Open(Handle(), options.exclusions, options.exclusionsPauseAuto, lock("Exclusions"),
+                    lock("ExclusionsPauseAuto"));
 }
 
 void TfMainMem::PoliciesChanged() {

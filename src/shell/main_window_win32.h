@@ -24,6 +24,7 @@
 #include "settings/portable_settings_win32.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
+#include "shell/exclusions_dialog_win32.h"
 #include "shell/fault_report.h"
 #include "shell/main_form.h"
 #include "shell/mapi_mail_win32.h"
@@ -77,6 +78,9 @@ class TfMainMem {
   void WMUser();
   // "&Infos directs": a new news component and its dialog, shown.
   void Btn1Click();
+  // "Exclusions...": the programs the direct steps spare, in their dialog; saved on "OK".
+  void BtnExclusionsClick();
+  TExclusionsDialog* ExclusionsDialog() const { return exclusions_.get(); }
 
   // Run once the stored settings are in the controls, before start-up writes them back.
   std::function<void()> OnSettingsLoaded;
@@ -179,6 +183,7 @@ class TfMainMem {
   std::unique_ptr<ProcessorReading> processorReading_;
   DirectStepsRunner directSteps_;
   StandbyPurger standbyPurger_;
+  std::unique_ptr<TExclusionsDialog> exclusions_;         // made by its first opening
   std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
   // The very first start says once, when the window first goes, where Korvane went on running.

@@ -17,6 +17,7 @@
 #include "shell/log.h"
 #include "shell/log_win32.h"
 #include "shell/processor_page_binding.h"
+#include "shell/running_exclusion_win32.h"
 #include "shell/tray_icon_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "sysinfo/system_info_win32.h"
@@ -143,6 +144,7 @@ void TfMainMem::InitMainWindow() {
   };
   sinks.ReadMemoryLists = recovery_->ReadMemoryLists;
   sinks.PurgeStandbyList = [this] { standbyPurger_.Start(); };
+  sinks.RunningExclusion = &FindRunningExclusion;
   monitoring_ = std::make_unique<Monitoring>(
       MonitoringControls{
           form.Gauge1,     form.InfoLabel3, form.PBSwap,          form.LSwap,

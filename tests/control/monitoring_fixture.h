@@ -3,6 +3,7 @@
 // them at start, a fake memory, scripted loads and what the loop shows outside the controls.
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -71,6 +72,8 @@ struct Window {
   std::uint32_t ticks = 0;
   MemoryLists lists;  // what the memory lists read as
   int purges = 0;
+  // The excluded program the rules find running.
+  std::function<std::string(const std::vector<std::string>&)> running = [](auto&) { return ""; };
 
   Window() {
     options.method = RecoveryMethod::Manual;  // passes of TrackBar1 blocks
@@ -107,6 +110,7 @@ struct Window {
     sinks.TickCount = [this] { return ticks; };
     sinks.ReadMemoryLists = [this] { return lists; };
     sinks.PurgeStandbyList = [this] { ++purges; };
+    sinks.RunningExclusion = [this](const std::vector<std::string>& e) { return running(e); };
     monitoring = std::make_unique<Monitoring>(
         MonitoringControls{
             Gauge1,     InfoLabel3,   PBSwap,     LSwap,     LoadGauge1,      Cpu2Bar,

@@ -180,5 +180,39 @@ TEST(PeriodicRule, LowResourcesCancelAndSaySo) {
   EXPECT_EQ(w.memory.commitCalls, 1);
 }
 
+// While an excluded program runs the automatic rules wait and say why; the programs are looked
+// for only when a rule would start; the user's own recovery still runs.
+TEST(Rules, AnExcludedProgramRunningHoldsTheAutomaticRulesBack) {
+  const struct {
+    bool pauseAuto;
+    const char* running;
+    bool starts;
+  } cases[] = {{true, "jeu.exe", false}, {true, "", true}, {false, "jeu.exe", true}};
+  for (const auto& c : cases) {
+    for (const char* rule : {"alarm", "periodic", "start-up"}) {
+      Window w;
+      w.options.exclusions = {"C:\\Jeux\\jeu.exe"};
+      w.options.exclusionsPauseAuto = c.pauseAuto;
+      int asked = 0;
+      w.running = [&](const std::vector<std::string>&) { return ++asked, std::string(c.running); };
+      w.memory.status.availPhys = 300 * kMB;  // above the alarm: nothing looks
+      w.loads.values = {5, 5};
+      w.monitoring->Timer1Timer();
+      w.monitoring->Timer2Timer();
+      w.monitoring->Timer3Timer();
+      w.memory.status.availPhys = 100 * kMB;
+      w.monitoring->Timer1Timer();
+      std::string(rule) == "alarm"      ? w.monitoring->Timer3Timer()
+      : std::string(rule) == "periodic" ? w.monitoring->Timer5Timer()
+                                        : w.monitoring->Timer4Timer();
+      EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << rule << " " << c.running;
+      EXPECT_EQ(asked, c.pauseAuto ? 1 : 0) << rule;
+      EXPECT_EQ(w.Panel(2) == "Optimisation automatique suspendue : jeu.exe en cours", !c.starts);
+      w.recovery->RecupRam();
+      EXPECT_EQ(w.memory.commitCalls, c.starts ? 2 : 1) << rule;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kvn

@@ -19,7 +19,8 @@ struct FakeDirectRecoverySystem : DirectRecoverySystem {
   bool trimWorks = true;
   std::map<std::uint32_t, bool> commandWorks{{3, true}, {4, true}};
   std::vector<std::string> calls;
-  std::function<void()> onEmpty;  // runs inside each emptying, on the steps' thread
+  std::map<std::uint32_t, std::string> programs;  // what ProgramOf answers; none: empty
+  std::function<void()> onEmpty;                  // runs inside each emptying, on the steps' thread
 
   bool HasEmptyWorkingSet() override { return emptyWorkingSet; }
   std::vector<std::uint32_t> ProcessIds() override {
@@ -31,6 +32,10 @@ struct FakeDirectRecoverySystem : DirectRecoverySystem {
     calls.push_back("empty " + std::to_string(id));
     if (onEmpty) onEmpty();
     return processes[id];
+  }
+  std::string ProgramOf(std::uint32_t id) override {
+    calls.push_back("program " + std::to_string(id));
+    return programs[id];
   }
   bool HasSystemFileCacheSize() override { return fileCache; }
   bool HasSetSystemInformation() override { return setInformation; }

@@ -33,6 +33,12 @@ inline std::string Utf16Bytes(std::string_view utf8) {
   put(0);
   return out;
 }
+// Texts as Windows stores a REG_MULTI_SZ: each ended by a NUL, the list by another.
+inline std::string MultiTextBytes(const std::vector<std::string>& texts) {
+  std::string bytes;
+  for (const std::string& t : texts) bytes += Utf16Bytes(t);
+  return bytes + std::string(2, '\0');
+}
 inline std::string Utf8Of(std::u16string_view units) {
   std::string out;
   for (std::size_t i = 0; i < units.size(); ++i) {
@@ -44,7 +50,7 @@ inline std::string Utf8Of(std::u16string_view units) {
       continue;
     }
     const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    out += char((0xF00 >> more) | c >> (6 * more));
+    out += char((0xF00 >> (more + 1)) | c >> (6 * more));
     for (int k = more - 1; k >= 0; --k) out += char(0x80 | (c >> (6 * k) & 0x3F));
   }
   return out;
@@ -52,7 +58,12 @@ inline std::string Utf8Of(std::u16string_view units) {
 
 class FakeRegistry : public Registry {
  public:
-  enum class Type : std::uint32_t { Text = kRegSz, Binary = kRegBinary, Dword = kRegDword };
+  enum class Type : std::uint32_t {
+    Text = kRegSz,
+    Binary = kRegBinary,
+    Dword = kRegDword,
+    MultiText = kRegMultiSz
+  };
   struct Value {
     std::string name;  // as first written
     Type type = Type::Dword;
@@ -170,6 +181,20 @@ class FakeKey : public RegistryKey {
     if (!WriteAllowed(FakeRegistry::Type::Text)) return false;
     r_.written.emplace_back(name);
     r_.Put(path_, name, {std::string(name), FakeRegistry::Type::Text, Utf16Bytes(text)});
+    return true;
+  }
+  std::optional<std::vector<std::string>> ReadMultiText(std::string_view name) override {
+    const auto* v = Get(name);
+    if (!v || v->type != FakeRegistry::Type::MultiText) return std::nullopt;
+    std::vector<std::string> texts;
+    for (const auto& units : MultiTextUnitsOfBytes(v->bytes)) texts.push_back(Utf8Of(units));
+    return texts;
+  }
+  bool WriteMultiText(std::string_view name, const std::vector<std::string>& texts) override {
+    if (!WriteAllowed(FakeRegistry::Type::MultiText)) return false;
+    if (std::count(texts.begin(), texts.end(), "")) return false;
+    r_.written.emplace_back(name);
+    r_.Put(path_, name, {std::string(name), FakeRegistry::Type::MultiText, MultiTextBytes(texts)});
     return true;
   }
   bool DeleteValue(std::string_view name) override {

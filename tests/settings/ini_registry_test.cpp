@@ -77,5 +77,64 @@ TEST_F(StoreTest, APortableCopysFileTakesTheRegistrysRules) {
   }
 }
 
+// The exclusions: a REG_MULTI_SZ (or one line of korvane.ini) and the hold-back's DWORD beside
+// it, read back clean whatever another hand stored.
+TEST_F(StoreTest, StoredExclusionsAreReadBackCleanAndCapped) {
+  const std::string longest = std::string(255, 'a') + ".exe";  // 259 characters
+  std::vector<std::string> many;
+  for (int i = 0; i < 300; ++i) many.push_back(std::to_string(i) + ".exe");
+  const struct {
+    std::string bytes;
+    fake::FakeRegistry::Type type;
+    std::vector<std::string> loaded;
+  } cases[] = {
+      {fake::MultiTextBytes({" Jeu.exe\t", "a\tb.exe", "a" + longest, longest, "x|y.exe", "JEU.EXE",
+                             "C:\\Jeux\\", "C:\\Jeux\\Élan.exe", "\x7F.exe"}),
+       fake::FakeRegistry::Type::MultiText,
+       {"Jeu.exe", longest, "C:\\Jeux\\Élan.exe"}},
+      // The list ends at its first empty text; a last text without its NUL still counts.
+      {fake::MultiTextBytes({"a.exe", "", "b.exe"}),
+       fake::FakeRegistry::Type::MultiText,
+       {"a.exe"}},
+      {fake::Utf16Bytes("a.exe").substr(0, 10), fake::FakeRegistry::Type::MultiText, {"a.exe"}},
+      {fake::Utf16Bytes("a.exe"), fake::FakeRegistry::Type::Text, {}},
+      {fake::MultiTextBytes(many),
+       fake::FakeRegistry::Type::MultiText,
+       {many.begin(), many.begin() + 256}},
+  };
+  for (const auto& c : cases) {
+    registry.SetBytes(RegistryRoot::CurrentUser, kSettings, "Exclusions", c.type, c.bytes);
+    Options loaded;
+    store.Load(loaded);
+    EXPECT_EQ(loaded.exclusions, c.loaded) << c.bytes.size();
+  }
+}
+
+// Saved and loaded again, in the registry and in a portable copy's file (one line, the entries
+// joined by '|'); an empty list leaves no value behind.
+TEST_F(StoreTest, ExclusionsAndTheHoldBackGoRoundTrip) {
+  MemoryFile file;
+  IniRegistry ini(file, "Software\\Korvane");
+  SettingsStore portable{ini, tuning, colors, kRamMB, kProgram, "1.0.0"};
+  for (const std::vector<std::string>& list :
+       {std::vector<std::string>{"jeu.exe", "C:\\Jeux\\Élan.exe"}, std::vector<std::string>{}}) {
+    for (SettingsStore* s : {&store, &portable}) {
+      options.exclusions = list;
+      options.exclusionsPauseAuto = !list.empty();
+      s->Save(options);
+      Options loaded;
+      s->Load(loaded);
+      EXPECT_EQ(loaded.exclusions, list);
+      EXPECT_EQ(loaded.exclusionsPauseAuto, !list.empty());
+    }
+    EXPECT_EQ(registry.Find(RegistryRoot::CurrentUser, kSettings, "Exclusions") != nullptr,
+              !list.empty());
+    EXPECT_EQ(file.bytes.find("\r\nExclusions=jeu.exe|C:\\Jeux\\Élan.exe\r\n") != std::string::npos,
+              !list.empty());
+  }
+  EXPECT_FALSE(ini.Open(RegistryRoot::CurrentUser, kSettings, true)
+                   ->WriteMultiText("Exclusions", {"a.exe", "a|b.exe"}));
+}
+
 }  // namespace
 }  // namespace kvn::test

@@ -1,6 +1,8 @@
 // Group Policy: the administrative template names exactly the values the program reads, with
 // their ranges; a policy's value is in effect, locks its control and is never saved; removed, it
 // gives the user's own option back. Bad values are ignored and logged once.
+#include <gmock/gmock.h>
+
 #include <fstream>
 #include <regex>
 
@@ -70,7 +72,8 @@ std::string Attribute(const std::string& tag, const std::string& name) {
 
 TEST(PolicyTemplate, NamesEveryValueTheProgramReadsWithItsRangeAndNoOther) {
   const std::string admx = PolicyFile("korvane.admx");
-  const auto writers = Matches(admx, R"#((<(policy|decimal|enum|text)\s[^>]*valueName=[^>]*>))#");
+  const auto writers =
+      Matches(admx, R"#((<(policy|decimal|enum|text|multiText)\s[^>]*valueName=[^>]*>))#");
   EXPECT_EQ(writers.size(), PolicyTable().size()) << "the template writes a value never read";
   for (const PolicyValue& v : PolicyTable()) {
     const auto tag = std::find_if(writers.begin(), writers.end(), [&v](const std::string& t) {
@@ -81,13 +84,15 @@ TEST(PolicyTemplate, NamesEveryValueTheProgramReadsWithItsRangeAndNoOther) {
     const std::size_t at = admx.find(*tag);
     const auto items =
         Matches(admx.substr(at, admx.find("</enum>", at) - at), R"#(value="(\d+)")#");
-    const std::string range = tag->rfind("<text", 0) == 0     ? "text"
-                              : tag->rfind("<policy", 0) == 0 ? "0..1"
-                              : tag->rfind("<enum", 0) == 0   ? items.front() + ".." + items.back()
-                                                              : Attribute(*tag, "minValue") + ".." +
+    const std::string range = tag->rfind("<multiText", 0) == 0 ? "list"
+                              : tag->rfind("<text", 0) == 0    ? "text"
+                              : tag->rfind("<policy", 0) == 0  ? "0..1"
+                              : tag->rfind("<enum", 0) == 0    ? items.front() + ".." + items.back()
+                                                            : Attribute(*tag, "minValue") + ".." +
                                                                   Attribute(*tag, "maxValue");
-    EXPECT_EQ(range, v.type == PolicyType::WebAddress
-                         ? "text"
+    EXPECT_EQ(range, v.type == PolicyType::WebAddress ? "text"
+                     : v.type == PolicyType::ProgramList
+                         ? "list"
                          : std::to_string(v.min) + ".." + std::to_string(v.max))
         << v.name;
   }
@@ -161,6 +166,23 @@ TEST_F(PolicyTest, AValueInForceLocksItsControlIsNeverSavedAndGoesCleanly) {
   binding.SaveSettings();
   EXPECT_NE(registry.Find(RegistryRoot::CurrentUser, kWhere.run, kRunValue), nullptr);
   EXPECT_EQ(Dword(RegistryRoot::CurrentUser, kSettings, "StartWithWindows"), 0u);
+}
+
+// The machine's list of excluded programs replaces the user's, cleaned as his is, and is never
+// saved as his; a value of another type is as if absent.
+TEST_F(PolicyTest, TheExcludedProgramsOfAPolicyStandInForTheUsersOwn) {
+  registry.SetBytes(RegistryRoot::CurrentUser, kSettings, "Exclusions",
+                    fake::FakeRegistry::Type::MultiText, fake::MultiTextBytes({"mien.exe"}));
+  registry.SetBytes(RegistryRoot::LocalMachine, kPolicyKey, "Exclusions",
+                    fake::FakeRegistry::Type::MultiText,
+                    fake::MultiTextBytes({"jeu.exe", "a\tb.exe", "C:\\course.exe"}));
+  binding.LoadSettings();
+  EXPECT_EQ(options.exclusions, (std::vector<std::string>{"jeu.exe", "C:\\course.exe"}));
+  binding.SaveSettings();
+  registry.SetText(RegistryRoot::LocalMachine, kPolicyKey, "Exclusions", "jeu.exe");
+  binding.PoliciesChanged();
+  EXPECT_EQ(options.exclusions, std::vector<std::string>{"mien.exe"});
+  EXPECT_THAT(log, ::testing::Contains(::testing::HasSubstr("Korvane\\Exclusions")));
 }
 
 TEST_F(PolicyTest, MachineWinsBadValuesAreIgnoredAndLoggedOnce) {

@@ -116,8 +116,10 @@ TEST_F(RealRegistry, ARestartBringsBackWhatWasChanged) {
     first.form.SpinEdit2.SetValue(30);
     first.form.CDechargeDll.SetChecked(true);
     first.colors.ColorChosen(ChartColor::RAM, 0x123456);
+    first.options.exclusions = {"jeu.exe", "C:\\Jeux\\Élan.exe"};
     first.binding.SaveSettings();
   }
+  EXPECT_EQ(Type(root + "\\settings", "Exclusions"), static_cast<DWORD>(REG_MULTI_SZ));
   Program second(*this);
   EXPECT_EQ(second.form.Timer1.Interval(), 2000u);
   EXPECT_EQ(second.form.SpinEdit1.Value(), 50);
@@ -126,6 +128,7 @@ TEST_F(RealRegistry, ARestartBringsBackWhatWasChanged) {
   EXPECT_EQ(second.form.RadioGroup2.ItemIndex(), 1);
   EXPECT_TRUE(second.form.CDechargeDll.Checked());
   EXPECT_EQ(second.chart.CouleurRAM(), 0x123456u);
+  EXPECT_EQ(second.options.exclusions, (std::vector<std::string>{"jeu.exe", "C:\\Jeux\\Élan.exe"}));
   EXPECT_TRUE(second.form.Timer5.Enabled());
   EXPECT_EQ(second.form.Timer5.Interval(), 1800000u);
 }

@@ -59,20 +59,22 @@ TEST_F(StoreTest, ValuesAreReadAndWrittenInTheirOrderEachUnderItsOwnOpen) {
   EXPECT_THAT(registry.tested,
               ElementsAre("Recover MB", "Opacite", "Recover Method", "HotKey", "StayOnTop",
                           "StartWithWindows", "tray", "balloon", "clipboard", "CNBR", "DirectSteps",
-                          "PurgeStandby", "PurgeStandbyPercent", "Priority", "DefragOnStart",
-                          "Pourcentage", "Time Value", "PCpu", "Free%", "Time"));
-  // The settings key: one probe, then one open for each of its fifteen values.
-  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 16);
+                          "PurgeStandby", "PurgeStandbyPercent", "ExclusionsPauseAuto", "Priority",
+                          "DefragOnStart", "Pourcentage", "Time Value", "PCpu", "Free%", "Time"));
+  // The settings key: one probe, then one open for each of its sixteen values, one for the
+  // exclusions' list.
+  EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kSettings)], 18);
   EXPECT_EQ(registry.opens[fake::FakeRegistry::PathOf(Root::CurrentUser, kRecover)], 5);
 
   registry.written.clear();
   store.Save(options);
-  EXPECT_THAT(registry.written,
-              ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows",
-                          "Opacite", "Recover Method", "tray", "balloon", "Clipboard", "Priority",
-                          "CNBR", "DirectSteps", "PurgeStandby", "PurgeStandbyPercent", "HotKey",
-                          "DefragOnStart", "Pourcentage", "Time value", "Pcpu", "Free%", "Time",
-                          "Korvane", "AlwaysUnloadDLL", "Inter"));
+  EXPECT_THAT(
+      registry.written,
+      ElementsAre("Path", "Version", "Recover MB", "StayOnTop", "StartWithWindows", "Opacite",
+                  "Recover Method", "tray", "balloon", "Clipboard", "Priority", "CNBR",
+                  "DirectSteps", "PurgeStandby", "PurgeStandbyPercent", "ExclusionsPauseAuto",
+                  "HotKey", "DefragOnStart", "Pourcentage", "Time value", "Pcpu", "Free%", "Time",
+                  "Korvane", "AlwaysUnloadDLL", "Inter"));
   EXPECT_TRUE(chartKey.Has("AlarmColor"));
 }
 
