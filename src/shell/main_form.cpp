@@ -231,7 +231,7 @@ void MainForm::BuildReglages() {
   Put(Label32, GroupBox12, 336, 17, 94, 13, "fois/récupération");
   Put(CBDirectSteps, GroupBox12, 8, 34, 330, 17,
       "Vider aussi les working sets et les listes système");
-  Put(BtnExclusions, GroupBox12, 344, 31, 81, 21, "Exclusions...");
+  Put(BtnExclusions, GroupBox12, 344, 30, 81, 23, "Exclusions...");
   BtnExclusions.SetHint(
       "Les programmes dont la mémoire de travail n'est jamais vidée,\r\net qui peuvent suspendre "
       "l'optimisation automatique.");

@@ -517,6 +517,9 @@ TEST_F(MainFormTest, Hints) {
        "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
        "Certaines étapes demandent les droits administrateur."},
       {"CBPurgeStandby", MainForm::kPurgeStandbyHint},
+      {"BtnExclusions",
+       "Les programmes dont la mémoire de travail n'est jamais vidée,\r\net qui peuvent "
+       "suspendre l'optimisation automatique."},
   };
   for (const auto& [name, hint] : hints) {
     Control* c = Find(name);
