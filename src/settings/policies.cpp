@@ -15,6 +15,15 @@ template <auto Member>
 void Copy(Options& to, const Options& from) {
   to.*Member = from.*Member;
 }
+// A switch is on at 1; a number is the option itself (the table gives its range).
+template <auto Member>
+void SetSwitch(Options& o, Rules&, std::int32_t v, const std::string&) {
+  o.*Member = v == 1;
+}
+template <auto Member>
+void SetNumber(Options& o, Rules&, std::int32_t v, const std::string&) {
+  o.*Member = v;
+}
 
 // An address longer than this is no feed an administrator meant.
 constexpr std::size_t kMaxAddress = 2048;
@@ -22,21 +31,16 @@ constexpr std::size_t kMaxAddress = 2048;
 constexpr PolicyType Number = PolicyType::Number;
 
 const PolicyValue kPolicies[] = {
-    {"AlarmOn", Number, 0, 1, "CheckBox3", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.alarmOn = v == 1; },
+    {"AlarmOn", Number, 0, 1, "CheckBox3", kLocksAtAnyValue, SetSwitch<&Options::alarmOn>,
      Copy<&Options::alarmOn>},
     // The spin edit turns 0 into 1: a level of 0 would never be what is in effect.
     {"AlarmPercent", Number, 1, 100, "SpinEdit1", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.alarmPercent = v; },
-     Copy<&Options::alarmPercent>},
-    {"PeriodicOn", Number, 0, 1, "CheckBox5", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.periodicOn = v == 1; },
+     SetNumber<&Options::alarmPercent>, Copy<&Options::alarmPercent>},
+    {"PeriodicOn", Number, 0, 1, "CheckBox5", kLocksAtAnyValue, SetSwitch<&Options::periodicOn>,
      Copy<&Options::periodicOn>},
     {"PeriodicMinutes", Number, 5, 1440, "SpinEdit2", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.periodicMinutes = v; },
-     Copy<&Options::periodicMinutes>},
-    {"MaximumLoad", Number, 0, 100, "SpinEdit3", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.maximumLoad = v; },
+     SetNumber<&Options::periodicMinutes>, Copy<&Options::periodicMinutes>},
+    {"MaximumLoad", Number, 0, 100, "SpinEdit3", kLocksAtAnyValue, SetNumber<&Options::maximumLoad>,
      Copy<&Options::maximumLoad>},
     {"Method", Number, 1, 3, "RadioButton1 RadioButton2 RadioButton3", kLocksAtAnyValue,
      [](Options& o, Rules&, std::int32_t v, const std::string&) {
@@ -45,17 +49,13 @@ const PolicyValue kPolicies[] = {
      Copy<&Options::method>},
     // Up to a terabyte; the track bar keeps it within the installed memory.
     {"ManualAmountMB", Number, 0, 1048576, "TrackBar1", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.manualAmountMB = v; },
-     Copy<&Options::manualAmountMB>},
+     SetNumber<&Options::manualAmountMB>, Copy<&Options::manualAmountMB>},
     {"DirectSteps", Number, 0, 1, "CBDirectSteps", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.directSteps = v == 1; },
-     Copy<&Options::directSteps>},
+     SetSwitch<&Options::directSteps>, Copy<&Options::directSteps>},
     {"StartWithWindows", Number, 0, 1, "CheckBox1", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.startWithWindows = v == 1; },
-     Copy<&Options::startWithWindows>},
+     SetSwitch<&Options::startWithWindows>, Copy<&Options::startWithWindows>},
     {"OptimiseAtStart", Number, 0, 1, "CBDefragOnStart", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.optimiseAtStart = v == 1; },
-     Copy<&Options::optimiseAtStart>},
+     SetSwitch<&Options::optimiseAtStart>, Copy<&Options::optimiseAtStart>},
     {"Balloons", Number, 0, 1, "cbxballoon", kLocksAtAnyValue,
      [](Options& o, Rules& r, std::int32_t v, const std::string&) {
        o.balloons = v == 1;
@@ -82,8 +82,7 @@ const PolicyValue kPolicies[] = {
      },
      Copy<&Options::exclusions>},
     {"ExclusionsPauseAuto", Number, 0, 1, "", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) { o.exclusionsPauseAuto = v == 1; },
-     Copy<&Options::exclusionsPauseAuto>},
+     SetSwitch<&Options::exclusionsPauseAuto>, Copy<&Options::exclusionsPauseAuto>},
     {"TuningReadOnly", Number, 0, 1,
      "CbCache cbxCacheNiveau2 RGLargeSystemCache Cbxnoyau cbxSwap CDechargeDll", 1,
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
