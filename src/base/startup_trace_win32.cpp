@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#ifndef KORVANE_NO_STARTUP_TRACE
+
 namespace kvn {
 
 namespace {
@@ -106,3 +108,4 @@ void WriteStartupTrace() {
 }
 
 }  // namespace kvn
+#endif

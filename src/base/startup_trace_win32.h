@@ -6,6 +6,15 @@
 // kept: each call costs a test. Only the thread that starts the program is timed.
 namespace kvn {
 
+#ifdef KORVANE_NO_STARTUP_TRACE
+// The shipped program leaves the trace out; the benchmarks time the development build.
+inline void StartupStage(const char*) {}
+class StartupWork {
+ public:
+  explicit StartupWork(const char*) {}
+};
+inline void WriteStartupTrace() {}
+#else
 // The end of a start-up stage. `stage` must outlive the trace (a literal, a type's name).
 void StartupStage(const char* stage);
 
@@ -26,5 +35,6 @@ class StartupWork {
 
 // Writes the trace (frequency, stages, works) and stops keeping; later calls do nothing.
 void WriteStartupTrace();
+#endif
 
 }  // namespace kvn
