@@ -11,43 +11,6 @@ namespace {
 
 constexpr char kLinkSeparator = '|';
 
-bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t extra;
-    std::uint32_t cp;
-    if (b >= 0xC2 && b <= 0xDF) {
-      extra = 1;
-      cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      extra = 2;
-      cp = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      extra = 3;
-      cp = b & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) return false;  // cut short at the end
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // No over-long forms, no surrogates, nothing past U+10FFFF.
-    if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) ||
-        (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-      return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 void AppendUtf8(std::string& out, std::uint32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -186,7 +149,7 @@ void ForEachLine(std::string_view text, F&& f) {
 }  // namespace
 
 std::string DecodeNewsText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) {
+  if (IsWellFormedUtf8(bytes)) {
     if (bytes.substr(0, 3) == kByteOrderMark) bytes.remove_prefix(3);
     return std::string(bytes);
   }
@@ -202,7 +165,7 @@ std::vector<std::string> SplitNewsLines(std::string_view text) {
 std::vector<std::string> ReadNewsLines(std::string_view bytes) {
   // Line ends and names are ASCII in both encodings, so the lines are chosen from the bytes and
   // only those kept are decoded: the cost follows what is kept, not the file's size.
-  const bool utf8 = IsValidUtf8(bytes);
+  const bool utf8 = IsWellFormedUtf8(bytes);
   if (utf8 && bytes.substr(0, 3) == kByteOrderMark) bytes.remove_prefix(3);
   std::vector<std::string> lines;
   std::vector<bool> seen(kSlots);

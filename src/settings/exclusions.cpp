@@ -1,5 +1,7 @@
 #include "settings/exclusions.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 
 namespace kvn {
@@ -30,13 +32,8 @@ std::string Folded(std::string_view text) {
   return out;
 }
 
-std::size_t Characters(std::string_view text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 bool Acceptable(std::string_view entry) {
-  if (entry.empty() || Characters(entry) > kMaxExclusionChars) return false;
+  if (entry.empty() || Utf8Characters(entry) > kMaxExclusionChars) return false;
   for (char ch : entry) {
     const auto c = static_cast<unsigned char>(ch);
     if (c < 0x20 || c == 0x7F || std::string_view("<>\"|?*").find(ch) != std::string_view::npos)

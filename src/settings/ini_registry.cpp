@@ -27,29 +27,9 @@ std::string_view Trimmed(std::string_view s) {
 // Well-formed UTF-8 (no overlong form, no surrogate, nothing past U+10FFFF) without control
 // characters: a line break or a NUL in a value would not survive the next writing.
 bool CleanText(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-      if (lead < 0x20 || lead == 0x7F) return false;
-      ++i;
-      continue;
-    }
-    const int more = lead >= 0xC2 && lead <= 0xDF   ? 1
-                     : lead >= 0xE0 && lead <= 0xEF ? 2
-                     : lead >= 0xF0 && lead <= 0xF4 ? 3
-                                                    : 0;
-    if (more == 0 || s.size() - i <= static_cast<std::size_t>(more)) return false;
-    char32_t c = lead & (0x3F >> more);
-    for (int k = 1; k <= more; ++k) {
-      const auto next = static_cast<unsigned char>(s[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = c << 6 | (next & 0x3F);
-    }
-    const char32_t least[] = {0, 0x80, 0x800, 0x10000};
-    if (c < least[more] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
-    i += static_cast<std::size_t>(more) + 1;
-  }
-  return true;
+  return IsWellFormedUtf8(s) && std::none_of(s.begin(), s.end(), [](char c) {
+           return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+         });
 }
 
 // A name or a text that reads back as written.

@@ -31,9 +31,7 @@ CommandLine Invalid(const std::string& argument) {
 
 // Characters as a console counts them: UTF-8 continuation bytes take no column.
 std::size_t Columns(std::string_view text) {
-  std::size_t n = 0;
-  for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return n;
+  return Utf8Characters(text);
 }
 
 }  // namespace
