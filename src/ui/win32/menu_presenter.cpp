@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <stdexcept>
 #include <string>
 
 #include "base/text_win32.h"
@@ -90,17 +91,25 @@ BuiltMenu BuildMenu(PopupMenu& popup) {
   return built;
 }
 
+Win32MenuPresenter::Win32MenuPresenter() = default;
+
 // The owner is a hidden top-level window: it can take the foreground, which a tray menu needs to
 // close when the user clicks elsewhere. It draws the title band.
-Win32MenuPresenter::Win32MenuPresenter()
-    : owner_(kMenuOwnerClass, MessageWindow::Kind::HiddenTopLevel,
-             [this](UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
-               result = TRUE;
-               if (msg == WM_MEASUREITEM)
-                 return MeasureTitle(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-               if (msg == WM_DRAWITEM) return DrawTitle(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-               return false;
-             }) {
+HWND Win32MenuPresenter::OwnerWindow() {
+  if (owner_) return owner_->Handle();
+  try {
+    owner_ = std::make_unique<MessageWindow>(
+        kMenuOwnerClass, MessageWindow::Kind::HiddenTopLevel,
+        [this](UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+          result = TRUE;
+          if (msg == WM_MEASUREITEM)
+            return MeasureTitle(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+          if (msg == WM_DRAWITEM) return DrawTitle(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+          return false;
+        });
+  } catch (const std::exception&) {
+    return nullptr;  // no menu this time; the next one tries again
+  }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   LOGFONTW font{};
@@ -110,21 +119,24 @@ Win32MenuPresenter::Win32MenuPresenter()
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   font.lfWeight = FW_BOLD;
   titleFont_.reset(CreateFontIndirectW(&font));
+  return owner_->Handle();
 }
 
 Win32MenuPresenter::~Win32MenuPresenter() = default;
 
 void Win32MenuPresenter::Show(PopupMenu& menu, int screenX, int screenY) {
+  HWND owner = OwnerWindow();
+  if (!owner) return;
   BuiltMenu built = BuildMenu(menu);
   if (!built.menu) return;
   HWND previous = GetForegroundWindow();
   // Without the foreground the menu would not close on a click elsewhere (notification area);
   // the WM_NULL afterwards lets the next click reach the menu's owner normally.
-  SetForegroundWindow(owner_.Handle());
-  const UINT command = static_cast<UINT>(
-      TrackPopupMenuEx(built.menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX,
-                       screenY, owner_.Handle(), nullptr));
-  PostMessageW(owner_.Handle(), WM_NULL, 0, 0);
+  SetForegroundWindow(owner);
+  const UINT command = static_cast<UINT>(TrackPopupMenuEx(
+      built.menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX, screenY, owner,
+      nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
   // Opened from one of our windows: the activation goes back to it.
   DWORD process = 0;
   if (previous && IsWindowVisible(previous) && GetWindowThreadProcessId(previous, &process) &&
@@ -137,7 +149,7 @@ void Win32MenuPresenter::Show(PopupMenu& menu, int screenX, int screenY) {
 bool Win32MenuPresenter::MeasureTitle(MEASUREITEMSTRUCT& item) {
   auto* title = reinterpret_cast<std::wstring*>(item.itemData);
   if (item.CtlType != ODT_MENU || !title) return false;
-  WindowDc dc(owner_.Handle());
+  WindowDc dc(owner_->Handle());
   SelectObjectScope select(dc.get(), titleFont_.get());
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), title->c_str(), static_cast<int>(title->size()), &size);

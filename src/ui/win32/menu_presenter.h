@@ -33,7 +33,9 @@ class Win32MenuPresenter : public MenuPresenter {
   Win32MenuPresenter& operator=(const Win32MenuPresenter&) = delete;
 
   void Show(PopupMenu& menu, int screenX, int screenY) override;
-  HWND OwnerWindow() const { return owner_.Handle(); }
+  // Made by the first menu shown (a top-level window costs Wine about 10 ms, start-up pays none
+  // of it); null when Windows refuses it.
+  HWND OwnerWindow();
 
   static constexpr int kTitleHeight = 20;
 
@@ -41,7 +43,7 @@ class Win32MenuPresenter : public MenuPresenter {
   bool MeasureTitle(MEASUREITEMSTRUCT& item);
   bool DrawTitle(DRAWITEMSTRUCT& item);
   FontHandle titleFont_;
-  MessageWindow owner_;
+  std::unique_ptr<MessageWindow> owner_;
 };
 
 }  // namespace kvn::ui::win32
