@@ -15,8 +15,9 @@
 //
 // With the argument "start" (and before the passes without one) it presses keys right after the
 // first showing, while the other pages are still being built: Space on "Optimiser" (its pass left
-// out), then Ctrl+Tab to "Réglages". It times each until its handler has run (the aim: 50 ms;
-// the page's time includes building it).
+// out), then Ctrl+Tab to "Réglages". It times each until its handler has run and the page until
+// it is on screen (built a slice at a time when chosen early), and the worst stall meanwhile
+// (the aim: 20 ms).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -354,47 +355,57 @@ void PressKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
 // A few first showings; 0 when the worst of them is within the aim.
 int MeasureFirstInput() {
   constexpr int kRounds = 3;
-  double worstButton = 0, worstPage = 0;
+  double worstButton = 0, worstPage = 0, worstStall = 0;
   for (int round = 0; round < kRounds; ++round) {
     const auto opened = OpenWindow();
     if (!opened) return 1;
     TfMainMem& window = opened->window;
     window.form.Timer6.SetEnabled(false);
     const HWND main = window.Handle();
-    std::atomic<double> buttonAt{0}, pageAt{0};
-    bool allBuilt = false;
+    const HWND sheet = FormHost::WindowOf(window.form.TabSheet7);  // pages exist from the start
+    std::atomic<double> buttonAt{0}, pageAt{0}, shownAt{0};
+    bool builtWhenChosen = false;
     window.form.BitBtn1.OnClick = [&] { buttonAt = NowMs(); };
     window.form.Memoire.OnChange = [&, before = window.form.Memoire.OnChange] {
       if (before) before();
-      allBuilt = window.form.Btn5.Peer() != nullptr;  // the last control of the last page
+      builtWhenChosen = window.form.Btn5.Peer() != nullptr;  // the last control of the last page
       pageAt = NowMs();
     };
     SetForegroundWindow(main);
     SetFocus(FormHost::WindowOf(window.form.BitBtn1));
+    Prober prober(main);
+    std::vector<RoundTrip> trips;
     const double sentAt = NowMs();
     PressKeys({{VK_SPACE, false}, {VK_SPACE, true}});
     PressKeys({{VK_CONTROL, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_CONTROL, true}});
     std::thread quit([&] {
-      while ((buttonAt == 0 || pageAt == 0) && NowMs() - sentAt < 5000) Sleep(1);
+      while ((buttonAt == 0 || shownAt == 0) && NowMs() - sentAt < 5000) {
+        if (shownAt == 0 && pageAt > 0 && IsWindowVisible(sheet)) shownAt = NowMs();
+        Sleep(1);
+      }
       Sleep(200);
+      trips = prober.Finish();  // while the window still answers the last probe
       PostMessageW(main, WM_QUIT, 0, 0);
     });
     window.Run();
     quit.join();
+    const Figures stalls = Over(trips, sentAt, NowMs());
     const double button = buttonAt > 0 ? buttonAt - sentAt : 1e9;
     const double page = pageAt > 0 ? pageAt - sentAt : 1e9;
+    const double shown = shownAt > 0 ? shownAt - sentAt : 1e9;
     std::printf(
-        "first showing: Space on \"Optimiser\" handled in %.1f ms, Ctrl+Tab in %.1f ms (every "
-        "page built by then: %s)\n",
-        button, page, allBuilt ? "yes" : "no");
+        "first showing: Space on \"Optimiser\" handled in %.1f ms, Ctrl+Tab in %.1f ms, its page "
+        "on screen after %.1f ms (every page built when chosen: %s); worst stall %.1f ms\n",
+        button, page, shown, builtWhenChosen ? "yes" : "no", stalls.worst);
     worstButton = std::max(worstButton, button);
     worstPage = std::max(worstPage, page);
+    worstStall = std::max(worstStall, stalls.worst);
   }
-  std::printf("first showing: worst key press %.1f ms against 50 ms: ratio %.3f, %s\n", worstButton,
-              worstButton / 50, worstButton <= 50 ? "ok" : "too slow");
-  std::printf("first showing: worst page change %.1f ms against 50 ms: ratio %.3f, %s\n", worstPage,
-              worstPage / 50, worstPage <= 50 ? "ok" : "too slow");
-  return worstButton <= 50 && worstPage <= 50 ? 0 : 1;
+  std::printf("first showing: worst key press %.1f ms, worst page change %.1f ms\n", worstButton,
+              worstPage);
+  std::printf("first showing: worst stall %.1f ms against 20 ms: ratio %.3f, %s\n", worstStall,
+              worstStall / 20, worstStall <= 20 ? "ok" : "too slow");
+  return worstButton <= 50 && worstPage <= 50 && worstStall <= 20 ? 0 : 1;
 }
 
 }  // namespace

@@ -41,12 +41,18 @@ class PageControl : public Control {
     if (page) page->Show();
   }
   void UserSelectPage(TabSheet* page) {
+    byUser_ = true;
     SetActivePage(page);
+    byUser_ = false;
     Fire(OnChange);
   }
+  // While the user's choice is applied: a page still to be built may then come a moment later,
+  // built a slice at a time, rather than keep the window from answering meanwhile.
+  bool SelectingByUser() const { return byUser_; }
 
  private:
   TabSheet* active_ = nullptr;
+  bool byUser_ = false;
 };
 
 struct StatusPanel {

@@ -585,5 +585,26 @@ TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {
   EXPECT_EQ(form.Grid.Peer(), nullptr) << "another page built with it";
 }
 
+// The user's click on a page still waiting: the tab answers at once, the page it leaves stays
+// until the chosen one is whole, built from the message loop; a second click wins.
+TEST(ToolkitBuilding, PageChosenByTheUserShowsOnceBuiltFromTheLoop) {
+  ToolkitTestForm form;
+  ui::win32::FormHost host(form, ui::win32::FormStyle{L"KvnToolkitTest", 465, 351});
+  ASSERT_TRUE(host.Create());
+  ShowWindow(host.Handle(), SW_SHOW);
+  const auto shown = [](const ui::Control& c) {
+    return IsWindowVisible(ui::win32::FormHost::WindowOf(c)) != FALSE;
+  };
+  for (ui::TabSheet* chosen : {&form.Sheet2, &form.Sheet3}) form.Pages.UserSelectPage(chosen);
+  EXPECT_EQ(SendMessageW(ui::win32::FormHost::WindowOf(form.Pages), TCM_GETCURSEL, 0, 0), 2);
+  EXPECT_TRUE(shown(form.Sheet1)) << "the page left went before the chosen one was built";
+  EXPECT_FALSE(shown(form.Sheet3));
+  for (int i = 0; i < 200 && !shown(form.Sheet3); ++i) PumpMessages(5);
+  EXPECT_TRUE(shown(form.Sheet3));
+  EXPECT_FALSE(shown(form.Sheet1));
+  EXPECT_FALSE(shown(form.Sheet2));
+  EXPECT_NE(form.Grid.Peer(), nullptr);
+}
+
 }  // namespace
 }  // namespace kvn::testing

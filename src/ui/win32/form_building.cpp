@@ -49,6 +49,11 @@ bool Within(const Control* control, const Control& ancestor) {
   return false;
 }
 
+template <class Pending>
+bool Inside(const Pending& p, const Control& ancestor) {
+  return Within(p.control ? p.control : &p.sync->control(), ancestor);
+}
+
 // Input and painting come after posted messages: while they wait, building gives way.
 bool InputOrPaintWaiting() {
   return HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_PAINT)) != 0;
@@ -96,18 +101,56 @@ void FormHost::CreateNextPending() {
 
 void FormHost::CreatePendingSlice() {
   KillTimer(hwnd_, kCreatePendingTimer);
+  // What is wanted soon goes first, even after a window asked for has brought other controls
+  // to the front.
+  if (soon_) PendingToFront(*soon_);
   // At least one control a slice, so that building ends even if the queue never looks idle;
-  // then up to about 10 ms, or until input or painting waits.
+  // then up to about 6 ms (a slow control can take a few more), or until input or painting waits.
   const DWORD start = GetTickCount();
   do {
     if (!pending_.empty()) CreateNextPending();
-  } while (!pending_.empty() && GetTickCount() - start < 10 && !InputOrPaintWaiting());
-  if (pending_.empty()) return;
+  } while (!pending_.empty() && GetTickCount() - start < 6 && !InputOrPaintWaiting());
+  if (soon_ && !PendingWithin(*soon_)) SoonBuilt();
+  NextSlice();
+}
+
+void FormHost::NextSlice() {
+  if (pending_.empty() || !hwnd_) return;
   // A timer's turn comes after input and painting, a posted message's before them.
-  if (InputOrPaintWaiting())
+  if (InputOrPaintWaiting()) {
     SetTimer(hwnd_, kCreatePendingTimer, USER_TIMER_MINIMUM, nullptr);
-  else
-    PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
+  } else if (!slicePosted_) {
+    slicePosted_ = PostMessageW(hwnd_, kCreatePendingMessage, 0, 0) != FALSE;
+  }
+}
+
+bool FormHost::PendingWithin(const Control& ancestor) const {
+  return std::any_of(pending_.begin(), pending_.end(),
+                     [&ancestor](const Pending& p) { return Inside(p, ancestor); });
+}
+
+void FormHost::PendingToFront(const Control& ancestor) {
+  // In their order: what building them adds goes to the front too.
+  std::stable_partition(pending_.begin(), pending_.end(),
+                        [&ancestor](const Pending& p) { return Inside(p, ancestor); });
+}
+
+void FormHost::CreatePendingSoon(const Control& ancestor, std::function<void()> built) {
+  soon_ = &ancestor;
+  soonBuilt_ = std::move(built);
+  if (!PendingWithin(ancestor)) {
+    SoonBuilt();
+    return;
+  }
+  KillTimer(hwnd_, kCreatePendingTimer);
+  NextSlice();
+}
+
+void FormHost::SoonBuilt() {
+  soon_ = nullptr;
+  std::function<void()> built = std::move(soonBuilt_);
+  soonBuilt_ = nullptr;
+  if (built) built();
 }
 
 void FormHost::CreateAllPending() {
@@ -115,12 +158,9 @@ void FormHost::CreateAllPending() {
 }
 
 void FormHost::CreatePendingWithin(const Control& ancestor) {
-  const auto inside = [&ancestor](const Pending& p) {
-    return Within(p.control ? p.control : &p.sync->control(), ancestor);
-  };
-  // Those in order at the front: what building them adds goes to the front too.
-  std::stable_partition(pending_.begin(), pending_.end(), inside);
-  while (!pending_.empty() && inside(pending_.front())) CreateNextPending();
+  PendingToFront(ancestor);
+  while (!pending_.empty() && Inside(pending_.front(), ancestor)) CreateNextPending();
+  if (soon_ && !PendingWithin(*soon_)) SoonBuilt();
 }
 
 void FormHost::Undefer(WindowPeer* peer) {

@@ -149,7 +149,7 @@ bool FormHost::Create(HWND owner) {
   root_.AttachPeer(rootPeer_.get());
   CreatePeers(root_, hwnd_);
   StartupStage("controls of the page on show");
-  if (!pending_.empty()) PostMessageW(hwnd_, kCreatePendingMessage, 0, 0);
+  NextSlice();
   return true;
 }
 
@@ -220,6 +220,8 @@ LRESULT FormHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 
 void FormHost::WindowDestroyed() {
   pending_.clear();
+  soon_ = nullptr;
+  soonBuilt_ = nullptr;
   for (auto& peer : peers_) peer->Detach();
   if (rootPeer_) rootPeer_->Detach();
   registry_.Clear();
@@ -243,6 +245,7 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       Fire(OnUserMessage, wParam, lParam);
       return 0;
     case kCreatePendingMessage:
+      slicePosted_ = false;
       CreatePendingSlice();
       return 0;
     case WM_TIMER:

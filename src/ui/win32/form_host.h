@@ -57,6 +57,11 @@ class FormHost {
   void CreateAllPending();
   void CreatePendingWithin(const Control& ancestor);
   bool CreationPending() const { return !pending_.empty(); }
+  bool PendingWithin(const Control& ancestor) const;
+  // Builds what waits inside `ancestor` ahead of the rest, still a slice at a time from the
+  // message loop; `built` runs once none of it waits (at once when nothing does). A later call
+  // takes the place of an earlier one still going.
+  void CreatePendingSoon(const Control& ancestor, std::function<void()> built);
   HWND Handle() const { return hwnd_; }
   Control& Root() const { return root_; }
   // The window of a control of the tree (its main part), null when it has none.
@@ -117,6 +122,9 @@ class FormHost {
   void CreatePeers(Control& parent, HWND parentWindow);
   void CreateNextPending();
   void CreatePendingSlice();
+  void NextSlice();
+  void PendingToFront(const Control& ancestor);
+  void SoonBuilt();
   // The notifications a window sends to its parent, for the form and every container.
   bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // A mouse message of the form or a container, for the tool tip. Windows gives a disabled
@@ -185,6 +193,9 @@ class FormHost {
     WindowPeer* sync;
   };
   std::deque<Pending> pending_;
+  const Control* soon_ = nullptr;  // built first, then soonBuilt_ runs
+  std::function<void()> soonBuilt_;
+  bool slicePosted_ = false;  // a kCreatePendingMessage is on its way
 };
 
 }  // namespace kvn::ui::win32

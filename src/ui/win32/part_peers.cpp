@@ -118,15 +118,27 @@ void PageControlPeer::SyncOwn(Change what) {
     FitTabs();
     LayoutSheets();
   } else if (what == Change::Value) {
-    // A page shown before all its controls were built gets the rest now, before it shows.
-    if (pages_.ActivePage() && host().CreationPending())
-      host().CreatePendingWithin(*pages_.ActivePage());
-    const int active = pages_.ActivePageIndex();
-    SendMessageW(hwnd_, TCM_SETCURSEL, active, 0);
-    for (TabSheet* page : pages_.Pages())
-      if (HWND sheet = FormHost::WindowOf(*page))
-        ShowWindow(sheet, page == pages_.ActivePage() ? SW_SHOW : SW_HIDE);
+    SendMessageW(hwnd_, TCM_SETCURSEL, pages_.ActivePageIndex(), 0);
+    // A page shown before all its controls were built gets the rest before it shows: at once
+    // when the program asks for it, and for the user's click a slice at a time, the tab
+    // answering at once and the page it leaves staying until the new one is whole.
+    if (TabSheet* page = pages_.ActivePage(); page && host().PendingWithin(*page)) {
+      if (pages_.SelectingByUser()) {
+        host().CreatePendingSoon(*page, [this] { ShowActiveSheet(); });
+        return;
+      }
+      host().CreatePendingWithin(*page);
+    }
+    ShowActiveSheet();
   }
+}
+
+void PageControlPeer::ShowActiveSheet() {
+  const TabSheet* active = pages_.ActivePage();
+  if (active && host().PendingWithin(*active)) return;  // shown once built
+  for (TabSheet* page : pages_.Pages())
+    if (HWND sheet = FormHost::WindowOf(*page))
+      ShowWindow(sheet, page == active ? SW_SHOW : SW_HIDE);
 }
 
 bool PageControlPeer::OnNotify(NMHDR& header, LRESULT& result) {

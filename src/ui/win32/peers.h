@@ -248,6 +248,7 @@ class PageControlPeer : public WindowPeer {
  private:
   void LayoutSheets();
   void FitTabs();
+  void ShowActiveSheet();
   PageControl& pages_;
 };
 
