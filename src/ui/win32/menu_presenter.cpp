@@ -133,9 +133,9 @@ void Win32MenuPresenter::Show(PopupMenu& menu, int screenX, int screenY) {
   // Without the foreground the menu would not close on a click elsewhere (notification area);
   // the WM_NULL afterwards lets the next click reach the menu's owner normally.
   SetForegroundWindow(owner);
-  const UINT command = static_cast<UINT>(TrackPopupMenuEx(
-      built.menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX, screenY, owner,
-      nullptr));
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenuEx(built.menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenX,
+                       screenY, owner, nullptr));
   PostMessageW(owner, WM_NULL, 0, 0);
   // Opened from one of our windows: the activation goes back to it.
   DWORD process = 0;
