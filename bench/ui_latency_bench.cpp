@@ -362,7 +362,15 @@ int MeasureFirstInput() {
     TfMainMem& window = opened->window;
     window.form.Timer6.SetEnabled(false);
     const HWND main = window.Handle();
-    const HWND sheet = FormHost::WindowOf(window.form.TabSheet7);  // pages exist from the start
+    // The page chosen is on screen once a page other than the first shows in the tab control
+    // (it may have no window yet: asked for, it would be built at once).
+    const HWND tabs = FormHost::WindowOf(window.form.Memoire);
+    const HWND first = FormHost::WindowOf(window.form.TabSheet1);
+    const auto otherPageShown = [tabs, first] {
+      for (HWND w = GetWindow(tabs, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (w != first && IsWindowVisible(w)) return true;
+      return false;
+    };
     std::atomic<double> buttonAt{0}, pageAt{0}, shownAt{0};
     bool builtWhenChosen = false;
     window.form.BitBtn1.OnClick = [&] { buttonAt = NowMs(); };
@@ -380,7 +388,7 @@ int MeasureFirstInput() {
     PressKeys({{VK_CONTROL, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_CONTROL, true}});
     std::thread quit([&] {
       while ((buttonAt == 0 || shownAt == 0) && NowMs() - sentAt < 5000) {
-        if (shownAt == 0 && pageAt > 0 && IsWindowVisible(sheet)) shownAt = NowMs();
+        if (shownAt == 0 && pageAt > 0 && otherPageShown()) shownAt = NowMs();
         Sleep(1);
       }
       Sleep(200);

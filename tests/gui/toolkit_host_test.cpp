@@ -578,8 +578,8 @@ TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {
   MSG slice;                           // the first, posted by Create
   ASSERT_TRUE(PeekMessageW(&slice, host.Handle(), WM_APP, 0xBFFF, PM_REMOVE));
   DispatchMessageW(&slice);
-  EXPECT_NE(form.Memo1.Peer(), nullptr);
-  EXPECT_EQ(form.List.Peer(), nullptr) << "built on while painting waited";
+  EXPECT_NE(form.Sheet2.Peer(), nullptr);
+  EXPECT_EQ(form.Memo1.Peer(), nullptr) << "built on while painting waited";
   form.Pages.SetActivePage(&form.Sheet2);
   EXPECT_NE(form.List.Peer(), nullptr) << "page shown half built";
   EXPECT_EQ(form.Grid.Peer(), nullptr) << "another page built with it";
@@ -592,8 +592,9 @@ TEST(ToolkitBuilding, PageChosenByTheUserShowsOnceBuiltFromTheLoop) {
   ui::win32::FormHost host(form, ui::win32::FormStyle{L"KvnToolkitTest", 465, 351});
   ASSERT_TRUE(host.Create());
   ShowWindow(host.Handle(), SW_SHOW);
-  const auto shown = [](const ui::Control& c) {
-    return IsWindowVisible(ui::win32::FormHost::WindowOf(c)) != FALSE;
+  const auto shown = [](const ui::Control& c) {  // asking the host would build the page
+    const auto* peer = dynamic_cast<const ui::win32::WindowPeer*>(c.Peer());
+    return peer && IsWindowVisible(peer->Handle());
   };
   for (ui::TabSheet* chosen : {&form.Sheet2, &form.Sheet3}) form.Pages.UserSelectPage(chosen);
   EXPECT_EQ(SendMessageW(ui::win32::FormHost::WindowOf(form.Pages), TCM_GETCURSEL, 0, 0), 2);

@@ -17,11 +17,13 @@ namespace kvn::ui::win32 {
 HWND FormHost::WindowOf(const Control& control, int part) {
   auto* peer = dynamic_cast<WindowPeer*>(control.Peer());
   if (!peer) {
-    // Perhaps on a page still waiting to be built: its form builds it now.
-    for (const Control* c = control.Parent(); c && !peer; c = c->Parent())
+    // Perhaps on a page still waiting to be built: its form builds what holds it now, below the
+    // nearest control built (the page, not the pages beside it).
+    const Control* below = &control;
+    for (const Control* c = control.Parent(); c && !peer; below = c, c = c->Parent())
       if (auto* ancestor = dynamic_cast<WindowPeer*>(c->Peer())) {
         if (!ancestor->host().CreationPending()) return nullptr;
-        ancestor->host().CreatePendingWithin(*c);
+        ancestor->host().CreatePendingWithin(*below);
         peer = dynamic_cast<WindowPeer*>(control.Peer());
         break;
       }
@@ -64,18 +66,18 @@ bool InputOrPaintWaiting() {
 void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
   for (Control* child : parent.Children()) {
     // Timed by kind (a type's name), its children's time apart.
+    // A page not on show waits, its window too: its tab needs only the caption.
+    if (PageNotOnShow(parent, *child)) {
+      pending_.push_back({child, parentWindow, nullptr});
+      continue;
+    }
     const StartupWork work(typeid(*child).name());
     std::unique_ptr<WindowPeer> peer = NewPeer(*child);
     WindowPeer* raw = peer.get();
     peers_.push_back(std::move(peer));
     raw->Create(parentWindow, ScaledRect(child->Bounds()));
     child->AttachPeer(raw);
-    if (PageNotOnShow(parent, *child)) {
-      for (Control* grandChild : child->Children())
-        pending_.push_back({grandChild, raw->ChildParent(), nullptr});
-    } else {
-      CreatePeers(*child, raw->ChildParent());
-    }
+    CreatePeers(*child, raw->ChildParent());
     raw->SyncAll();
   }
 }

@@ -72,10 +72,20 @@ RECT PageControlPeer::DisplayRect() const {
   return r;
 }
 
+namespace {
+
+// A page's window if it is built already: asking the host would build it.
+HWND BuiltWindow(const TabSheet& page) {
+  const auto* peer = dynamic_cast<const WindowPeer*>(page.Peer());
+  return peer ? peer->Handle() : nullptr;
+}
+
+}  // namespace
+
 void PageControlPeer::LayoutSheets() {
   const RECT display = DisplayRect();
   for (TabSheet* page : pages_.Pages())
-    if (HWND sheet = FormHost::WindowOf(*page)) {
+    if (HWND sheet = BuiltWindow(*page)) {
       // A page placed by the program keeps its place; the others fill the display area.
       const RECT r = page->Bounds().width > 0 ? host().ScaledRect(page->Bounds()) : display;
       MoveWindow(sheet, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -92,8 +102,15 @@ void PageControlPeer::PageCaptionChanged(TabSheet& page) {
   auto it = std::find(pages.begin(), pages.end(), &page);
   if (it == pages.end()) return;
   std::wstring text = Widen(page.Caption());
+  // A page built after its tab finds its caption there already: no new layout of the tabs.
+  wchar_t shown[128] = {};
   TCITEMW item{};
   item.mask = TCIF_TEXT;
+  item.pszText = shown;
+  item.cchTextMax = 128;
+  if (SendMessageW(hwnd_, TCM_GETITEMW, it - pages.begin(), reinterpret_cast<LPARAM>(&item)) &&
+      text == shown)
+    return;
   item.pszText = text.data();
   SendMessageW(hwnd_, TCM_SETITEMW, it - pages.begin(), reinterpret_cast<LPARAM>(&item));
   FitTabs();
@@ -137,8 +154,7 @@ void PageControlPeer::ShowActiveSheet() {
   const TabSheet* active = pages_.ActivePage();
   if (active && host().PendingWithin(*active)) return;  // shown once built
   for (TabSheet* page : pages_.Pages())
-    if (HWND sheet = FormHost::WindowOf(*page))
-      ShowWindow(sheet, page == active ? SW_SHOW : SW_HIDE);
+    if (HWND sheet = BuiltWindow(*page)) ShowWindow(sheet, page == active ? SW_SHOW : SW_HIDE);
 }
 
 bool PageControlPeer::OnNotify(NMHDR& header, LRESULT& result) {
