@@ -570,6 +570,21 @@ TEST_F(ToolkitWindow, HiddenFormCatchesUpWhenShown) {
   EXPECT_EQ(SendMessageW(W(form.Gauge1), PBM_GETPOS, 0, 0), 20);
 }
 
+// A control watching the pointer when the form hides stops watching: Wine would otherwise poll
+// for the hidden control every 10 ms for as long as the program sits in the tray.
+TEST_F(ToolkitWindow, HidingTheFormEndsTheMouseTrackingOfItsControls) {
+  RECT r{};
+  GetWindowRect(W(form.Button1), &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  TRACKMOUSEEVENT tracking{sizeof(tracking), TME_HOVER | TME_LEAVE, W(form.Button1), 1};
+  ASSERT_TRUE(TrackMouseEvent(&tracking));
+  ShowWindow(host->Handle(), SW_HIDE);
+  TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
+  ASSERT_TRUE(TrackMouseEvent(&query));
+  EXPECT_FALSE(query.hwndTrack == W(form.Button1) && (query.dwFlags & (TME_HOVER | TME_LEAVE)));
+  SetCursorPos(0, 0);
+}
+
 TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {
   ToolkitTestForm form;
   ui::win32::FormHost host(form, ui::win32::FormStyle{L"KvnToolkitTest", 465, 351});

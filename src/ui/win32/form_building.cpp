@@ -178,6 +178,15 @@ std::unique_ptr<WindowPeer> FormHost::NewPeer(Control& control) {
 void FormHost::TrackShowing(const WINDOWPOS& pos) {
   if (pos.flags & SWP_HIDEWINDOW) {
     deferring_ = true;
+    // A control that was under the pointer may still be watching for it to leave (a button's
+    // hot look): Wine keeps asking every 10 ms for a window hidden under a pointer that does
+    // not move, about 2 % of a core for as long as the program sits in the tray.
+    TRACKMOUSEEVENT tracking{sizeof(tracking), TME_QUERY, nullptr, 0};
+    if (TrackMouseEvent(&tracking) && tracking.hwndTrack &&
+        (tracking.hwndTrack == hwnd_ || IsChild(hwnd_, tracking.hwndTrack))) {
+      tracking.dwFlags |= TME_CANCEL;
+      TrackMouseEvent(&tracking);
+    }
   } else if ((pos.flags & SWP_SHOWWINDOW) && deferring_) {
     // Up to date before the first paint of the shown window.
     deferring_ = false;
