@@ -61,20 +61,17 @@ bool Complete(const WinInet& f) {
 
 }  // namespace
 
-const WinInet& SystemWinInet() {
-  static const WinInet functions = [] {
-    const HMODULE dll = SystemLibrary(L"wininet.dll");
-    WinInet f;
-    f.open = LateBound<decltype(f.open)>(dll, "InternetOpenW");
-    f.setOption = LateBound<decltype(f.setOption)>(dll, "InternetSetOptionW");
-    f.openUrl = LateBound<decltype(f.openUrl)>(dll, "InternetOpenUrlW");
-    f.queryInfo = LateBound<decltype(f.queryInfo)>(dll, "HttpQueryInfoW");
-    f.combineUrl = LateBound<decltype(f.combineUrl)>(dll, "InternetCombineUrlW");
-    f.readFile = LateBound<decltype(f.readFile)>(dll, "InternetReadFile");
-    f.closeHandle = LateBound<decltype(f.closeHandle)>(dll, "InternetCloseHandle");
-    return f;
-  }();
-  return functions;
+WinInet SystemWinInet() {
+  const HMODULE dll = SystemLibrary(L"wininet.dll");
+  WinInet f;
+  f.open = LateBound<decltype(f.open)>(dll, "InternetOpenW");
+  f.setOption = LateBound<decltype(f.setOption)>(dll, "InternetSetOptionW");
+  f.openUrl = LateBound<decltype(f.openUrl)>(dll, "InternetOpenUrlW");
+  f.queryInfo = LateBound<decltype(f.queryInfo)>(dll, "HttpQueryInfoW");
+  f.combineUrl = LateBound<decltype(f.combineUrl)>(dll, "InternetCombineUrlW");
+  f.readFile = LateBound<decltype(f.readFile)>(dll, "InternetReadFile");
+  f.closeHandle = LateBound<decltype(f.closeHandle)>(dll, "InternetCloseHandle");
+  return f;
 }
 
 DownloadResult DownloadFile(const std::string& url, const std::wstring& path, const WinInet& inet) {

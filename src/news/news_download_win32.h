@@ -29,8 +29,9 @@ struct WinInet {
   decltype(&InternetCloseHandle) closeHandle = nullptr;
 };
 
-// The system's, looked up once; a function the system lacks is null.
-const WinInet& SystemWinInet();
+// The system's, looked up at each call (the first loads the DLL, later ones find it loaded); a
+// function the system lacks is null.
+WinInet SystemWinInet();
 
 // Downloads url (http or https only) into path, written over. Blocks: threads only. Without one
 // of WinINet's functions it fails as a refused connection does.

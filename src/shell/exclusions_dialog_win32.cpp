@@ -80,7 +80,7 @@ class EditPeer : public ui::win32::WindowPeer {
 std::string PickProgramFile(HWND owner) {
   // comdlg32.dll comes with the first pick, not with the program: nothing on show at start needs
   // it, and loading it lengthens every start under Wine.
-  static const auto getOpenFileName =
+  const auto getOpenFileName =
       LateBound<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
   if (!getOpenFileName) {
     WriteLogLine("Boîte de dialogue d'ouverture indisponible (comdlg32.dll)");

@@ -123,9 +123,9 @@ std::string Win32SystemInfoServices::UserName() {
 
 namespace {
 
-// The Windows Sockets functions the address is read with, found the first time the information
-// page asks rather than imported: loading ws2_32.dll with the program lengthens every start under
-// Wine. A function the system lacks is null.
+// The Windows Sockets functions the address is read with, looked up when the information page asks
+// rather than imported: loading ws2_32.dll with the program lengthens every start under Wine. A
+// function the system lacks is null.
 struct WinSock {
   decltype(&WSAStartup) startup = nullptr;
   decltype(&WSACleanup) cleanup = nullptr;
@@ -134,24 +134,21 @@ struct WinSock {
   decltype(&inet_ntoa) addressText = nullptr;
 };
 
-const WinSock& SystemWinSock() {
-  static const WinSock functions = [] {
-    const HMODULE dll = SystemLibrary(L"ws2_32.dll");
-    WinSock f;
-    f.startup = LateBound<decltype(f.startup)>(dll, "WSAStartup");
-    f.cleanup = LateBound<decltype(f.cleanup)>(dll, "WSACleanup");
-    f.hostName = LateBound<decltype(f.hostName)>(dll, "gethostname");
-    f.hostByName = LateBound<decltype(f.hostByName)>(dll, "gethostbyname");
-    f.addressText = LateBound<decltype(f.addressText)>(dll, "inet_ntoa");
-    return f;
-  }();
-  return functions;
+WinSock SystemWinSock() {
+  const HMODULE dll = SystemLibrary(L"ws2_32.dll");
+  WinSock f;
+  f.startup = LateBound<decltype(f.startup)>(dll, "WSAStartup");
+  f.cleanup = LateBound<decltype(f.cleanup)>(dll, "WSACleanup");
+  f.hostName = LateBound<decltype(f.hostName)>(dll, "gethostname");
+  f.hostByName = LateBound<decltype(f.hostByName)>(dll, "gethostbyname");
+  f.addressText = LateBound<decltype(f.addressText)>(dll, "inet_ntoa");
+  return f;
 }
 
 }  // namespace
 
 std::string Win32SystemInfoServices::LocalIpAddress(const std::string& hostName) {
-  const WinSock& ws = SystemWinSock();
+  const WinSock ws = SystemWinSock();
   if (!ws.startup || !ws.cleanup || !ws.hostName || !ws.hostByName || !ws.addressText) return {};
   WSADATA data{};
   if (ws.startup(MAKEWORD(1, 1), &data) != 0) return {};

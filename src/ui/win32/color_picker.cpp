@@ -9,8 +9,7 @@ namespace kvn::ui::win32 {
 bool Win32ColorPicker::Pick(Color& color, void* ownerWindow) {
   // comdlg32.dll comes with the first pick, not with the program: nothing on show at start needs
   // it, and loading it lengthens every start under Wine.
-  static const auto chooseColor =
-      LateBound<decltype(&ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+  const auto chooseColor = LateBound<decltype(&ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
   if (!chooseColor) {
     if (WriteLog) WriteLog("Boîte de dialogue des couleurs indisponible (comdlg32.dll)");
     return false;
