@@ -16,7 +16,7 @@ namespace kvn {
 // Largest news file accepted: a server sending more is not sending news.
 constexpr std::size_t kMaxNewsFileBytes = 4 * 1024 * 1024;
 
-// The WinINet functions a download calls. They are found when the first download starts, never
+// The WinINet functions a download calls. They are looked up when a download starts, never
 // imported: WinINet and the DLLs it loads in turn would lengthen every start under Wine, for news
 // most runs never fetch.
 struct WinInet {
