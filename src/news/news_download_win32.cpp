@@ -1,10 +1,9 @@
 #include "news/news_download_win32.h"
 
-#include <wininet.h>
-
 #include <iterator>
 #include <vector>
 
+#include "base/late_bound_win32.h"
 #include "base/program_file_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
@@ -17,20 +16,21 @@ constexpr DWORD kTimeoutMs = 20000;
 
 class InternetHandle {
  public:
-  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  InternetHandle(const WinInet& inet, HINTERNET h) : inet_(inet), h_(h) {}
   ~InternetHandle() {
-    if (h_) InternetCloseHandle(h_);
+    if (h_) inet_.closeHandle(h_);
   }
   InternetHandle(const InternetHandle&) = delete;
   InternetHandle& operator=(const InternetHandle&) = delete;
   HINTERNET get() const { return h_; }
   void reset(HINTERNET h) {
-    if (h_) InternetCloseHandle(h_);
+    if (h_) inet_.closeHandle(h_);
     h_ = h;
   }
   explicit operator bool() const { return h_ != nullptr; }
 
  private:
+  const WinInet& inet_;
   HINTERNET h_;
 };
 
@@ -41,46 +41,66 @@ bool IsRedirect(DWORD status) {
 }
 
 // The address a redirect names, made whole against the one that answered; false without one.
-bool RedirectTarget(HINTERNET request, const std::wstring& from, std::wstring& to) {
+bool RedirectTarget(const WinInet& inet, HINTERNET request, const std::wstring& from,
+                    std::wstring& to) {
   wchar_t location[2048];
   DWORD size = sizeof(location);
-  if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, nullptr)) return false;
+  if (!inet.queryInfo(request, HTTP_QUERY_LOCATION, location, &size, nullptr)) return false;
   wchar_t combined[2048];
   DWORD length = static_cast<DWORD>(std::size(combined));
   // As written: blanks and quotes are refused, not quietly escaped.
-  if (!InternetCombineUrlW(from.c_str(), location, combined, &length, ICU_NO_ENCODE)) return false;
+  if (!inet.combineUrl(from.c_str(), location, combined, &length, ICU_NO_ENCODE)) return false;
   to.assign(combined, length);
   return true;
 }
 
+bool Complete(const WinInet& f) {
+  return f.open && f.setOption && f.openUrl && f.queryInfo && f.combineUrl && f.readFile &&
+         f.closeHandle;
+}
+
 }  // namespace
 
-DownloadResult DownloadFile(const std::string& url, const std::wstring& path) {
-  if (!IsWebAddress(url)) return DownloadResult::Failed;
-  InternetHandle net(InternetOpenW(L"Korvane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+WinInet SystemWinInet() {
+  const HMODULE dll = SystemLibrary(L"wininet.dll");
+  WinInet f;
+  f.open = LateBound<decltype(f.open)>(dll, "InternetOpenW");
+  f.setOption = LateBound<decltype(f.setOption)>(dll, "InternetSetOptionW");
+  f.openUrl = LateBound<decltype(f.openUrl)>(dll, "InternetOpenUrlW");
+  f.queryInfo = LateBound<decltype(f.queryInfo)>(dll, "HttpQueryInfoW");
+  f.combineUrl = LateBound<decltype(f.combineUrl)>(dll, "InternetCombineUrlW");
+  f.readFile = LateBound<decltype(f.readFile)>(dll, "InternetReadFile");
+  f.closeHandle = LateBound<decltype(f.closeHandle)>(dll, "InternetCloseHandle");
+  return f;
+}
+
+DownloadResult DownloadFile(const std::string& url, const std::wstring& path, const WinInet& inet) {
+  if (!IsWebAddress(url) || !Complete(inet)) return DownloadResult::Failed;
+  InternetHandle net(inet,
+                     inet.open(L"Korvane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!net) return DownloadResult::Failed;
   DWORD timeout = kTimeoutMs;
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_SEND_TIMEOUT})
-    InternetSetOptionW(net.get(), option, &timeout, sizeof(timeout));  // defaults otherwise
+    inet.setOption(net.get(), option, &timeout, sizeof(timeout));  // defaults otherwise
   // Redirects are followed here, not by WinINet, which would go to ftp: or from https to http.
   std::wstring address = Widen(url);
-  InternetHandle request(nullptr);
+  InternetHandle request(inet, nullptr);
   DWORD status = 0;
   for (int hop = 0;; ++hop) {
-    request.reset(InternetOpenUrlW(net.get(), address.c_str(), nullptr, 0,
-                                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
-                                       INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT,
-                                   0));
+    request.reset(inet.openUrl(net.get(), address.c_str(), nullptr, 0,
+                               INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                   INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
+                                   INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                               0));
     if (!request) return DownloadResult::Failed;
     DWORD size = sizeof(status);
-    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+    if (!inet.queryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                         &size, nullptr))
       return DownloadResult::Failed;
     if (!IsRedirect(status)) break;
     std::wstring next;
-    if (hop == kMaxRedirects || !RedirectTarget(request.get(), address, next) ||
+    if (hop == kMaxRedirects || !RedirectTarget(inet, request.get(), address, next) ||
         !IsAllowedRedirect(Narrow(address), Narrow(next)))
       return DownloadResult::Failed;
     address = std::move(next);
@@ -96,7 +116,7 @@ DownloadResult DownloadFile(const std::string& url, const std::wstring& path) {
   std::size_t total = 0;
   for (;;) {
     DWORD got = 0;
-    if (!InternetReadFile(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got))
+    if (!inet.readFile(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got))
       return DownloadResult::Failed;
     if (got == 0) break;
     total += got;

@@ -3,6 +3,8 @@
 // that a slow or silent server never holds up a window. Only a complete 2xx answer counts.
 #include <windows.h>
 
+#include <wininet.h>
+
 #include <atomic>
 #include <memory>
 #include <string>
@@ -14,8 +16,27 @@ namespace kvn {
 // Largest news file accepted: a server sending more is not sending news.
 constexpr std::size_t kMaxNewsFileBytes = 4 * 1024 * 1024;
 
-// Downloads url (http or https only) into path, written over. Blocks: threads only.
-DownloadResult DownloadFile(const std::string& url, const std::wstring& path);
+// The WinINet functions a download calls. They are looked up when a download starts, never
+// imported: WinINet and the DLLs it loads in turn would lengthen every start under Wine, for news
+// most runs never fetch.
+struct WinInet {
+  decltype(&InternetOpenW) open = nullptr;
+  decltype(&InternetSetOptionW) setOption = nullptr;
+  decltype(&InternetOpenUrlW) openUrl = nullptr;
+  decltype(&HttpQueryInfoW) queryInfo = nullptr;
+  decltype(&InternetCombineUrlW) combineUrl = nullptr;
+  decltype(&InternetReadFile) readFile = nullptr;
+  decltype(&InternetCloseHandle) closeHandle = nullptr;
+};
+
+// The system's, looked up at each call (the first loads the DLL, later ones find it loaded); a
+// function the system lacks is null.
+WinInet SystemWinInet();
+
+// Downloads url (http or https only) into path, written over. Blocks: threads only. Without one
+// of WinINet's functions it fails as a refused connection does.
+DownloadResult DownloadFile(const std::string& url, const std::wstring& path,
+                            const WinInet& inet = SystemWinInet());
 
 // The folder of the program's executable, with its final backslash.
 std::wstring ProgramFolder();

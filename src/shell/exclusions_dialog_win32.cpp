@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
+#include "base/late_bound_win32.h"
 #include "base/text.h"
 #include "base/text_win32.h"
 #include "processes/process_system_win32.h"
+#include "shell/log.h"
 #include "ui/win32/window_peer.h"
 
 namespace kvn {
@@ -76,6 +78,14 @@ class EditPeer : public ui::win32::WindowPeer {
 };
 
 std::string PickProgramFile(HWND owner) {
+  // comdlg32.dll comes with the first pick, not with the program: nothing on show at start needs
+  // it, and loading it lengthens every start under Wine.
+  const auto getOpenFileName =
+      LateBound<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (!getOpenFileName) {
+    WriteLogLine("Boîte de dialogue d'ouverture indisponible (comdlg32.dll)");
+    return {};  // as if cancelled
+  }
   wchar_t path[MAX_PATH] = {};
   OPENFILENAMEW open{};
   open.lStructSize = sizeof open;
@@ -85,7 +95,7 @@ std::string PickProgramFile(HWND owner) {
   open.nMaxFile = MAX_PATH;
   open.lpstrTitle = L"Programme à exclure";
   open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  return GetOpenFileNameW(&open) ? Narrow(path) : std::string();
+  return getOpenFileName(&open) ? Narrow(path) : std::string();
 }
 
 // The programs running now, by name, once each, in alphabetical order.

@@ -16,6 +16,7 @@
 #include "engine/kvn_max_mem.h"
 #include "engine/memory_service_win32.h"
 #include "shell/command_line.h"
+#include "shell/log.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/components.h"
@@ -176,6 +177,7 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     ui::win32::Win32MenuPresenter menus;
     ui::PopupMenu::SetPresenter(&menus);
     ui::win32::Win32ColorPicker colors;
+    colors.WriteLog = WriteLogLine;
     ui::ColorDialog::SetPicker(&colors);
     int code = 1;
     {

@@ -121,22 +121,50 @@ std::string Win32SystemInfoServices::UserName() {
   return GetUserNameW(name, &size) ? Narrow(name) : std::string();
 }
 
+namespace {
+
+// The Windows Sockets functions the address is read with, looked up when the information page asks
+// rather than imported: loading ws2_32.dll with the program lengthens every start under Wine. A
+// function the system lacks is null.
+struct WinSock {
+  decltype(&WSAStartup) startup = nullptr;
+  decltype(&WSACleanup) cleanup = nullptr;
+  decltype(&gethostname) hostName = nullptr;
+  decltype(&gethostbyname) hostByName = nullptr;
+  decltype(&inet_ntoa) addressText = nullptr;
+};
+
+WinSock SystemWinSock() {
+  const HMODULE dll = SystemLibrary(L"ws2_32.dll");
+  WinSock f;
+  f.startup = LateBound<decltype(f.startup)>(dll, "WSAStartup");
+  f.cleanup = LateBound<decltype(f.cleanup)>(dll, "WSACleanup");
+  f.hostName = LateBound<decltype(f.hostName)>(dll, "gethostname");
+  f.hostByName = LateBound<decltype(f.hostByName)>(dll, "gethostbyname");
+  f.addressText = LateBound<decltype(f.addressText)>(dll, "inet_ntoa");
+  return f;
+}
+
+}  // namespace
+
 std::string Win32SystemInfoServices::LocalIpAddress(const std::string& hostName) {
+  const WinSock ws = SystemWinSock();
+  if (!ws.startup || !ws.cleanup || !ws.hostName || !ws.hostByName || !ws.addressText) return {};
   WSADATA data{};
-  if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return {};
-  ScopeGuard cleanup([] { WSACleanup(); });
+  if (ws.startup(MAKEWORD(1, 1), &data) != 0) return {};
+  ScopeGuard cleanup([&ws] { ws.cleanup(); });
   std::string host = ToAnsi(hostName);
   if (host.empty()) {
     char local[260] = {};
-    if (gethostname(local, sizeof local) != 0) return {};
+    if (ws.hostName(local, sizeof local) != 0) return {};
     host = local;
   }
-  const hostent* entry = gethostbyname(host.c_str());
+  const hostent* entry = ws.hostByName(host.c_str());
   if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0])
     return {};
   in_addr address{};
   memcpy(&address, entry->h_addr_list[0], sizeof address);
-  const char* text = inet_ntoa(address);
+  const char* text = ws.addressText(address);
   return text ? text : std::string();
 }
 

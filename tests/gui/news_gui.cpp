@@ -18,6 +18,7 @@
 #include "gui/registry_root.h"
 #include "gui/screenshot.h"
 #include "news/net_direct_win32.h"
+#include "news/news_download_win32.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
 #include "ui/win32/form_host.h"
@@ -311,6 +312,30 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
   EXPECT_EQ(Status(), "");
   EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
   EXPECT_EQ(LocalFile(), "");
+}
+
+// WinINet is found when the first download starts: a system lacking any function it calls fails
+// the download before a request goes out, as a refused connection does, and never crashes.
+TEST_F(NewsWindowTest, ADownloadWithoutOneOfWinInetsFunctionsFailsBeforeAnyRequest) {
+  server.Serve("/NetDirect.inf", {200, kGoodFile});
+  const std::wstring path = Widen(localFile);
+  ASSERT_EQ(DownloadFile(server.URL("/NetDirect.inf"), path), DownloadResult::Ok);
+  const std::pair<const char*, void (*)(WinInet&)> missing[] = {
+      {"InternetOpenW", [](WinInet& f) { f.open = nullptr; }},
+      {"InternetSetOptionW", [](WinInet& f) { f.setOption = nullptr; }},
+      {"InternetOpenUrlW", [](WinInet& f) { f.openUrl = nullptr; }},
+      {"HttpQueryInfoW", [](WinInet& f) { f.queryInfo = nullptr; }},
+      {"InternetCombineUrlW", [](WinInet& f) { f.combineUrl = nullptr; }},
+      {"InternetReadFile", [](WinInet& f) { f.readFile = nullptr; }},
+      {"InternetCloseHandle", [](WinInet& f) { f.closeHandle = nullptr; }},
+  };
+  for (const auto& [name, remove] : missing) {
+    WinInet inet = SystemWinInet();
+    remove(inet);
+    EXPECT_EQ(DownloadFile(server.URL("/NetDirect.inf"), path, inet), DownloadResult::Failed)
+        << name;
+  }
+  EXPECT_EQ(server.Requests(), 1);
 }
 
 TEST_F(NewsWindowTest, TheWindowStaysFreeAndDeafToForgedMessagesWhileTheServerIsSlow) {

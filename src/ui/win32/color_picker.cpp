@@ -2,16 +2,25 @@
 
 #include <commdlg.h>
 
+#include "base/late_bound_win32.h"
+
 namespace kvn::ui::win32 {
 
 bool Win32ColorPicker::Pick(Color& color, void* ownerWindow) {
+  // comdlg32.dll comes with the first pick, not with the program: nothing on show at start needs
+  // it, and loading it lengthens every start under Wine.
+  const auto chooseColor = LateBound<decltype(&ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+  if (!chooseColor) {
+    if (WriteLog) WriteLog("Boîte de dialogue des couleurs indisponible (comdlg32.dll)");
+    return false;
+  }
   CHOOSECOLORW choose{};
   choose.lStructSize = sizeof(choose);
   choose.hwndOwner = static_cast<HWND>(ownerWindow);
   choose.rgbResult = static_cast<COLORREF>(color & 0x00FFFFFFu);
   choose.lpCustColors = custom_;
   choose.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
-  if (!ChooseColorW(&choose)) return false;  // cancelled (or the dialog failed): no change
+  if (!chooseColor(&choose)) return false;  // cancelled (or the dialog failed): no change
   color = choose.rgbResult;
   return true;
 }
