@@ -34,19 +34,21 @@ ULONG TMapiSendMail::Fail(ULONG code) {
 ULONG TMapiSendMail::SendReportMail() {
   if (Recipients.size() > kMaxRecipients) return Fail(MAPI_E_TOO_MANY_RECIPIENTS);
   if (Attachments.size() > kMaxFiles) return Fail(MAPI_E_TOO_MANY_FILES);
-  if (!mapi_.sendMail) return Fail(MAPI_E_FAILURE);
+  if (!mapi_) mapi_ = SystemMapi();
+  const MapiFunctions& mapi = *mapi_;
+  if (!mapi.sendMail) return Fail(MAPI_E_FAILURE);
 
   HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
   ScopeGuard restoreCursor([previous] { SetCursor(previous); });
 
   bool loggedOn = false;
-  if (session_ == 0 && mapi_.logon) {
+  if (session_ == 0 && mapi.logon) {
     char empty[1] = "";
     LHANDLE session = 0;
-    ULONG code = mapi_.logon(0, empty, empty, 0, 0, &session);
+    ULONG code = mapi.logon(0, empty, empty, 0, 0, &session);
     // No default profile: the mail system may ask the user for one.
     if (code != SUCCESS_SUCCESS)
-      code = mapi_.logon(0, nullptr, nullptr, MAPI_LOGON_UI, 0, &session);
+      code = mapi.logon(0, nullptr, nullptr, MAPI_LOGON_UI, 0, &session);
     if (code == SUCCESS_SUCCESS) {
       session_ = session;
       loggedOn = true;
@@ -89,10 +91,10 @@ ULONG TMapiSendMail::SendReportMail() {
   message.lpFiles = files.empty() ? nullptr : files.data();
   // Without a recipient the user must choose one in the mail system's own window.
   const FLAGS flags = recips.empty() ? MAPI_DIALOG : 0;
-  ULONG code = mapi_.sendMail(session_, 0, &message, flags, 0);
+  ULONG code = mapi.sendMail(session_, 0, &message, flags, 0);
 
   if (loggedOn) {
-    if (mapi_.logoff) mapi_.logoff(session_, 0, 0, 0);
+    if (mapi.logoff) mapi.logoff(session_, 0, 0, 0);
     session_ = 0;
   }
   return code == SUCCESS_SUCCESS ? code : Fail(code);

@@ -6,6 +6,7 @@
 #include <mapi.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ class TMapiSendMail {
   static constexpr std::size_t kMaxRecipients = 2730;
   static constexpr std::size_t kMaxFiles = 2730;
 
-  explicit TMapiSendMail(MapiFunctions mapi = SystemMapi()) : mapi_(mapi) {}
+  // The system's entry points, looked up by the first send: loading MAPI32.DLL and what it
+  // pulls in is no part of start-up.
+  TMapiSendMail() = default;
+  explicit TMapiSendMail(MapiFunctions mapi) : mapi_(mapi) {}
 
   std::string Subject;
   std::string Body;
@@ -42,7 +46,7 @@ class TMapiSendMail {
  private:
   ULONG Fail(ULONG code);
 
-  MapiFunctions mapi_;
+  std::optional<MapiFunctions> mapi_;
   LHANDLE session_ = 0;
 };
 
