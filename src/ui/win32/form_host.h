@@ -59,7 +59,8 @@ class FormHost {
   bool CreationPending() const { return !pending_.empty(); }
   HWND Handle() const { return hwnd_; }
   Control& Root() const { return root_; }
-  // The window of a control of the tree (its main part), null when it has none.
+  // The window of a control of the tree (its main part), null when it has none (a label, which
+  // the window it sits in paints).
   static HWND WindowOf(const Control& control, int part = 0);
 
   // For the message loop: keyboard navigation between controls and pages, and F1; true when

@@ -15,7 +15,8 @@ namespace kvn::ui::win32 {
 std::uint16_t ShortcutFromHotKey(WORD hotKey);
 WORD HotKeyFromShortcut(std::uint16_t shortcut);
 
-// Painted by its parent as the static control draws its text (Wine's and Windows' alike).
+// Painted by the window it sits in as the static control drew its text. It needs that window to
+// be the form or a container (a page, a group box, a panel), which all labels sit in.
 class LabelPeer : public WindowlessPeer {
  public:
   LabelPeer(Label& label, FormHost& host) : WindowlessPeer(label, host), label_(label) {}
