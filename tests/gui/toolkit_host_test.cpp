@@ -258,13 +258,10 @@ TEST_F(ToolkitWindow, HintShowsWhenThePointerRestsOnAControlEnabledOrNot) {
     EXPECT_TRUE(isCurrentTool(c.control)) << c.what;
     EXPECT_EQ(shownText(), c.control.Hint()) << c.what;
   }
-  // A hidden label shows no hint.
-  ASSERT_TRUE(moveTo(away));
-  ASSERT_TRUE(waitFor(false));
-  form.Label1.SetVisible(false);
-  ASSERT_TRUE(moveTo(LabelScreenRect(*PaintedLabel(form.Label1))));
-  PumpMessages(1000);
-  EXPECT_FALSE(IsWindowVisible(tip)) << "over a hidden label";
+  form.Label1.SetVisible(false);  // a hidden label shows no hint
+  ASSERT_TRUE(moveTo(away) && waitFor(false) &&
+              moveTo(LabelScreenRect(*PaintedLabel(form.Label1))));
+  EXPECT_FALSE(waitFor(true)) << "over a hidden label";
 }
 
 TEST(WindowTimers, EnabledTimerTicksAndStopsWhenDisabled) {

@@ -345,13 +345,10 @@ TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
        [] { return true; }, 1, 0},
       {"disabled link label: no click", [&] { form.Link.SetEnabled(false); },
        [&] { SendMessageW(link.Window(), WM_LBUTTONDOWN, MK_LBUTTON, LabelPoint(link, 1, 1)); },
-       [&] {
-         form.Link.SetEnabled(true);
-         return true;
-       },
-       0, 0},
+       [] { return true; }, 0, 0},
       {"mouse onto a link label and off again",
        [&] {
+         form.Link.SetEnabled(true);
          form.Link.OnMouseEnter = [&] { ++clicks; };
          form.Link.OnMouseLeave = [&] { ++changes; };
        },
@@ -520,15 +517,14 @@ TEST_F(ToolkitWindow, LabelPaintsAsTheStaticControlDraws) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   auto picture = [&](const std::function<void(HDC)>& paint) {
     const BITMAPINFO bi = TopDownBitmapInfo(w, h);
-    void* bits = nullptr;
+    std::uint32_t* bits = nullptr;
     ui::win32::MemoryDcHandle dc(CreateCompatibleDC(nullptr));
-    ui::win32::BitmapHandle bitmap(
-        CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ui::win32::BitmapHandle bitmap(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS,
+                                                    reinterpret_cast<void**>(&bits), nullptr, 0));
     const ui::win32::SelectObjectScope select(dc.get(), bitmap.get());
     paint(dc.get());
     GdiFlush();
-    return std::vector<std::uint32_t>(static_cast<std::uint32_t*>(bits),
-                                      static_cast<std::uint32_t*>(bits) + w * h);
+    return std::vector<std::uint32_t>(bits, bits + w * h);
   };
   struct Case {
     const char* what;
