@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/text_win32.h"
+#include "gui/painted_label.h"
 #include "ui/dpi.h"
 #include "ui/list_controls.h"
 #include "ui/win32/form_host.h"
@@ -82,6 +83,8 @@ class Checker {
     if (HWND window = FormHost::WindowOf(c)) {
       if (!IsWindowVisible(window)) return;
       CheckControl(c);
+    } else if (const auto* label = PaintedLabel(c)) {
+      if (LabelShows(*label) && !c.Caption().empty()) CheckLabel(*label);
     }
     for (const ui::Control* child : c.Children()) Walk(*child);
   }
@@ -165,21 +168,18 @@ class Checker {
       CheckBoxText(name, text, window);
     } else if (dynamic_cast<const ui::Button*>(&c)) {
       CheckButtonText(name, text, window, kButtonEdgeX, kButtonEdgeX, kButtonEdgeY);
-    } else if (dynamic_cast<const ui::Label*>(&c)) {
-      CheckStatic(name, text, window);
     }
   }
 
-  void CheckStatic(const std::string& name, const std::wstring& text, HWND window) {
-    // Laid out as the static control draws it: wrapped within its width unless its style says
-    // otherwise; a word too long for the width, or lines too many for the height, do not fit.
-    const LONG style = GetWindowLongW(window, GWL_STYLE);
-    const bool wraps = (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
-    const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-    const Measurer m(window, nullptr);
-    const RECT r = Client(window);
-    Check(name, text, m, m.Extent(text, prefix | (wraps ? DT_WORDBREAK : 0), r.right), SIZE{},
-          r.right, r.bottom);
+  void CheckLabel(const ui::win32::LabelPeer& label) {
+    // Laid out as it paints itself: wrapped within its width when its format says so; a word
+    // too long for the width, or lines too many for the height, do not fit.
+    const Measurer m(label.Window(), label.Font());
+    const int width = label.Rect().right - label.Rect().left;
+    const int height = label.Rect().bottom - label.Rect().top;
+    Check(label.control().Name(), label.Text(), m,
+          m.Extent(label.Text(), label.Format() & (DT_WORDBREAK | DT_NOPREFIX), width), SIZE{},
+          width, height);
   }
 
   void CheckBoxText(const std::string& name, const std::wstring& text, HWND window) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/painted_label.h"
 #include "gui/screenshot.h"
 #include "shell/main_form.h"
 #include "ui/dpi.h"
@@ -81,10 +82,12 @@ class HighDpiForm : public ::testing::Test {
     int checked = 0;
     for (Control* c : controls) {
       HWND window = FormHost::WindowOf(*c);
+      const auto* label = testing::PaintedLabel(*c);
       // Pages fill their page control; the status bar sits at the bottom by itself.
-      if (!window || dynamic_cast<ui::TabSheet*>(c) || dynamic_cast<ui::StatusBar*>(c)) continue;
+      if ((!window && !label) || dynamic_cast<ui::TabSheet*>(c) || dynamic_cast<ui::StatusBar*>(c))
+        continue;
       const ui::Rect want = ui::ScaleRectToDpi(c->Bounds(), dpi);
-      const RECT got = PlaceInParent(window);
+      const RECT got = label ? label->Rect() : PlaceInParent(window);
       EXPECT_EQ(got.left, want.x) << c->Name();
       EXPECT_EQ(got.top, want.y) << c->Name();
       // A spin edit's arrows take the right end of its box; a combo box sets its own height.
@@ -97,8 +100,11 @@ class HighDpiForm : public ::testing::Test {
       // Each in its own font: bold stays bold, a larger size stays larger.
       // (Containers and the swatches draw no text and hold no font.)
       // A page control may take a point less to keep its tabs on one row.
-      if (SendMessageW(window, WM_GETFONT, 0, 0) && !dynamic_cast<ui::PageControl*>(c)) {
-        const LOGFONTW font = WindowFont(window);
+      const auto hfont =
+          label ? label->Font() : reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+      if (hfont && !dynamic_cast<ui::PageControl*>(c)) {
+        LOGFONTW font{};
+        GetObjectW(hfont, sizeof font, &font);
         const int points = c->GetFont().sizePt > 0 ? c->GetFont().sizePt : 8;
         EXPECT_EQ(font.lfHeight, -MulDiv(points, dpi, 72)) << c->Name();
         EXPECT_EQ(font.lfWeight, c->GetFont().bold ? FW_BOLD : FW_NORMAL) << c->Name();

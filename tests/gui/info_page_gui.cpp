@@ -19,6 +19,7 @@
 #include "base/text_win32.h"
 #include "gui/caption_fit.h"
 #include "gui/main_window_fixture.h"
+#include "gui/painted_label.h"
 #include "gui/screenshot.h"
 #include "shell/main_window_win32.h"
 #include "sysinfo/cpu_services_win32.h"
@@ -29,12 +30,10 @@ namespace {
 
 using ui::win32::FormHost;
 
-std::string TextOf(const ui::Control& control) {
-  HWND hwnd = FormHost::WindowOf(control);
-  if (!hwnd) return "<no window>";
-  wchar_t text[1024] = {};
-  GetWindowTextW(hwnd, text, 1024);
-  return Narrow(text);
+// The text the label paints.
+std::string TextOf(const ui::Label& label) {
+  const auto* peer = testing::PaintedLabel(label);
+  return peer ? Narrow(peer->Text()) : "<not built>";
 }
 
 // The logo that shows on the screen with a picture in it, by its form name.

@@ -12,6 +12,7 @@
 
 #include "base/text_win32.h"
 #include "gui/caption_fit.h"
+#include "gui/painted_label.h"
 #include "gui/screenshot.h"
 #include "shell/main_form.h"
 #include "ui/win32/form_host.h"
@@ -112,6 +113,15 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
     Collect(page, controls);
     ASSERT_FALSE(controls.empty());
     for (Control* c : controls) {
+      // A label is painted by its parent: its text shows on the shot when it shows.
+      if (const auto* label = testing::PaintedLabel(*c)) {
+        EXPECT_EQ(testing::LabelShows(*label), ShownInDesign(*c, page)) << c->Name();
+        if (testing::LabelShows(*label) &&
+            label->Text().find_first_not_of(L" ") != std::wstring::npos) {
+          EXPECT_GT(shot.ColoursIn(testing::LabelScreenRect(*label)), 1) << c->Name();
+        }
+        continue;
+      }
       HWND window = FormHost::WindowOf(*c);
       ASSERT_NE(window, nullptr) << c->Name();
       EXPECT_EQ(IsWindowVisible(window) != FALSE, ShownInDesign(*c, page)) << c->Name();

@@ -5,7 +5,6 @@
 
 #include "gui/program_process.h"
 #include "gui/registry_root.h"
-#include "shell/main_form.h"
 
 namespace kvn {
 namespace {
@@ -60,9 +59,11 @@ TEST(PortableCopy, LeavesTheRegistryAsItWasAndFindsItsOptionsAgain) {
     const std::string file = testing::FileText(ini);
     Program copy("", program);
     ASSERT_TRUE(copy.WaitForWindow(true));
-    const HWND line = Part(copy, kPortableUnsavedText),
-               stayOnTop = Part(copy, "Fenêtre au premier plan");
-    EXPECT_EQ((GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE) != 0, run == 2);
+    const HWND stayOnTop = Part(copy, "Fenêtre au premier plan");
+    ASSERT_TRUE(testing::WaitFor(
+        [&] { return copy.Output().find("portable line") != std::string::npos; }, 5000));
+    EXPECT_NE(copy.Output().find(run == 2 ? "portable line shown" : "portable line hidden"),
+              std::string::npos);
     EXPECT_EQ(SendMessageW(stayOnTop, BM_GETCHECK, 0, 0), run == 0 ? BST_UNCHECKED : BST_CHECKED);
     if (run != 1) PostMessageW(stayOnTop, BM_CLICK, 0, 0);
     copy.Click(L"&Quitter\r\nKorvane");

@@ -6,6 +6,7 @@
 
 #include "../../res/resource_ids.h"
 
+#include "gui/painted_label.h"
 #include "gui/toolkit_fixture.h"
 #include "ui/win32/peers.h"
 
@@ -64,7 +65,7 @@ TEST_F(ToolkitWindow, StateSetFromCodeIsReadBackWithTheStandardMessages) {
                 MAKEWORD('R', HOTKEYF_CONTROL | HOTKEYF_SHIFT);
        }},
       {"label caption", [&] { form.Label1.SetCaption("RAM libre : 12 %"); },
-       [&] { return Text(W(form.Label1)) == "RAM libre : 12 %"; }},
+       [&] { return PaintedLabel(form.Label1)->Text() == L"RAM libre : 12 %"; }},
       {"button disabled", [&] { form.Button1.SetEnabled(false); },
        [&] { return !IsWindowEnabled(W(form.Button1)); }},
       {"check box hidden", [&] { form.Check1.SetVisible(false); },
@@ -149,13 +150,13 @@ TEST_F(ToolkitWindow, DesignStateChangedLaterShowsInTheWindow) {
   };
   const Case cases[] = {
       {"label wraps its words", [&] { form.Label2.SetWordWrap(true); },
-       [&] { return (style(W(form.Label2)) & SS_TYPEMASK) == SS_LEFT; }},
+       [&] { return (PaintedLabel(form.Label2)->Format() & DT_WORDBREAK) != 0; }},
       {"label becomes a link", [&] { form.Label1.SetIsLink(true); },
        [&] {
+         const auto& label = *PaintedLabel(form.Label1);
          LOGFONTW font{};
-         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(W(form.Label1), WM_GETFONT, 0, 0)),
-                    sizeof font, &font);
-         SendMessageW(W(form.Label1), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+         GetObjectW(label.Font(), sizeof font, &font);
+         SendMessageW(label.Window(), WM_MOUSEMOVE, 0, LabelPoint(label, 2, 2));
          return font.lfUnderline && entered == 1;
        }},
       {"status gauge colour", [&] { form.Status.SetGaugeColor(0x00FF00); },
@@ -237,6 +238,7 @@ TEST_F(ToolkitWindow, StatusGaugePanelKeepsItsTextAndPictures) {
 // What the user does arrives at the control's setters and handlers.
 TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
   int clicks = 0, changes = 0;
+  const auto& link = *PaintedLabel(form.Link);
   struct Case {
     const char* what;
     std::function<void()> bind;  // sets the handler counting into clicks/changes
@@ -339,30 +341,39 @@ TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
        [&] { SendMessageW(W(form.Swatch), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 4)); },
        [] { return true; }, 1, 0},
       {"link label clicked", [&] { form.Link.OnClick = [&] { ++clicks; }; },
-       [&] { Command(W(form.Link), STN_CLICKED); }, [] { return true; }, 1, 0},
+       [&] { SendMessageW(link.Window(), WM_LBUTTONDOWN, MK_LBUTTON, LabelPoint(link, 1, 1)); },
+       [] { return true; }, 1, 0},
+      {"disabled link label: no click", [&] { form.Link.SetEnabled(false); },
+       [&] { SendMessageW(link.Window(), WM_LBUTTONDOWN, MK_LBUTTON, LabelPoint(link, 1, 1)); },
+       [] { return true; }, 0, 0},
       {"mouse onto a link label and off again",
        [&] {
+         form.Link.SetEnabled(true);
          form.Link.OnMouseEnter = [&] { ++clicks; };
          form.Link.OnMouseLeave = [&] { ++changes; };
        },
        [&] {
-         SendMessageW(W(form.Link), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-         SendMessageW(W(form.Link), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));  // still inside
-         SendMessageW(W(form.Link), WM_MOUSELEAVE, 0, 0);
+         SendMessageW(link.Window(), WM_MOUSEMOVE, 0, LabelPoint(link, 2, 2));
+         SendMessageW(link.Window(), WM_MOUSEMOVE, 0, LabelPoint(link, 3, 2));   // still inside
+         SendMessageW(link.Window(), WM_MOUSEMOVE, 0, LabelPoint(link, 3, -2));  // off it
+         SendMessageW(link.Window(), WM_MOUSEMOVE, 0, LabelPoint(link, 2, 2));
+         SendMessageW(link.Window(), WM_MOUSELEAVE, 0, 0);  // off its window
        },
-       [] { return true; }, 1, 1},
+       [] { return true; }, 2, 2},
       {"link label pressed",
        [&] {
-         form.Link.OnClick = nullptr;  // a press on a static also reports a click
+         form.Link.OnClick = nullptr;  // a press on a label also reports a click
          form.Link.OnMouseDown = [&](ui::MouseButton b, int x, int y) {
            if (b == ui::MouseButton::Left && x == 4 && y == 5) ++clicks;
          };
        },
-       [&] { SendMessageW(W(form.Link), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 5)); },
+       [&] { SendMessageW(link.Window(), WM_LBUTTONDOWN, MK_LBUTTON, LabelPoint(link, 4, 5)); },
        [] { return true; }, 1, 0},
       {"link label shows the hand", [] {},
        [&] {
-         SendMessageW(GetParent(W(form.Link)), WM_SETCURSOR, reinterpret_cast<WPARAM>(W(form.Link)),
+         const RECT r = LabelScreenRect(link);
+         SetCursorPos(r.left + 2, r.top + 2);
+         SendMessageW(link.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link.Window()),
                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
        },
        [] { return GetCursor() == LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)); }, 0,
@@ -498,4 +509,87 @@ TEST(HotKeyForm, ShortcutAndHotKeyControlValuesTranslateBothWays) {
 }
 
 }  // namespace
+// A label has no window: the window it sits in paints it as the static control drew it (its
+// colours asked of the label's peer, as the static control asked its parent).
+TEST_F(ToolkitWindow, LabelPaintsAsTheStaticControlDraws) {
+  auto& label = *PaintedLabel(form.Label2);
+  const RECT r = label.Rect();
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  auto picture = [&](const std::function<void(HDC)>& paint) {
+    const BITMAPINFO bi = TopDownBitmapInfo(w, h);
+    std::uint32_t* bits = nullptr;
+    ui::win32::MemoryDcHandle dc(CreateCompatibleDC(nullptr));
+    ui::win32::BitmapHandle bitmap(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS,
+                                                    reinterpret_cast<void**>(&bits), nullptr, 0));
+    const ui::win32::SelectObjectScope select(dc.get(), bitmap.get());
+    paint(dc.get());
+    GdiFlush();
+    return std::vector<std::uint32_t>(bits, bits + w * h);
+  };
+  struct Case {
+    const char* what;
+    ui::Align align;
+    bool wrap, enabled, link;
+    DWORD style;
+  };
+  const Case cases[] = {
+      {"left, one line", ui::Align::Left, false, true, false, SS_LEFTNOWORDWRAP},
+      {"left, wrapped", ui::Align::Left, true, true, false, SS_LEFT},
+      {"centred", ui::Align::Center, false, true, false, SS_CENTER},
+      {"right", ui::Align::Right, false, true, false, SS_RIGHT},
+      {"disabled", ui::Align::Left, true, false, false, SS_LEFT},
+      {"link", ui::Align::Left, false, true, true, SS_LEFTNOWORDWRAP},
+  };
+  form.Label2.SetCaption("Fichier\td'&échange && cache : bien trop long pour une ligne");
+  for (const Case& c : cases) {
+    form.Label2.SetAlignment(c.align);
+    form.Label2.SetWordWrap(c.wrap);
+    form.Label2.SetEnabled(c.enabled);
+    form.Label2.SetIsLink(c.link);
+    const auto painted = picture([&](HDC dc) {
+      SetViewportOrgEx(dc, -r.left, -r.top, nullptr);
+      label.Paint(dc);
+    });
+    const UINT id = host->NextId();
+    HWND stat =
+        CreateWindowExW(0, L"STATIC", label.Text().c_str(), WS_CHILD | c.style, r.left, r.top, w, h,
+                        label.Window(), reinterpret_cast<HMENU>(id), nullptr, nullptr);
+    host->Register(id, stat, &label, false, false);
+    SendMessageW(stat, WM_SETFONT, reinterpret_cast<WPARAM>(label.Font()), FALSE);
+    EnableWindow(stat, c.enabled);
+    const auto drawn = picture([&](HDC dc) {
+      SendMessageW(stat, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+    host->Unregister(stat);
+    DestroyWindow(stat);
+    EXPECT_TRUE(painted == drawn) << c.what;
+  }
+}
+
+// A change of a label repaints its rectangle in its window, and nothing else.
+TEST_F(ToolkitWindow, LabelChangeRepaintsItsRectangle) {
+  const auto& label = *PaintedLabel(form.Label2);
+  ui::Font bold = form.Label2.GetFont();
+  bold.bold = true;
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"caption", [&] { form.Label2.SetCaption("Fichier d'échange :"); }},
+      {"font", [&] { form.Label2.SetFont(bold); }},
+      {"alignment", [&] { form.Label2.SetAlignment(ui::Align::Right); }},
+      {"word wrap", [&] { form.Label2.SetWordWrap(true); }},
+      {"link", [&] { form.Label2.SetIsLink(true); }},
+      {"disabled", [&] { form.Label2.SetEnabled(false); }},
+      {"moved", [&] { form.Label2.SetBounds(10, 46, 200, 28); }},
+      {"hidden", [&] { form.Label2.SetVisible(false); }},
+  };
+  for (const auto& [what, change] : cases) {
+    RECT before = label.Rect(), dirty{};
+    RedrawWindow(label.Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    change();
+    GetUpdateRect(label.Window(), &dirty, FALSE);
+    UnionRect(&before, &before, &label.Rect());
+    EXPECT_TRUE(EqualRect(&dirty, &before)) << what;
+    EXPECT_TRUE(GetUpdateRect(W(form.Group, 1), nullptr, FALSE)) << what << ": its frame paints it";
+  }
+}
+
 }  // namespace kvn::testing

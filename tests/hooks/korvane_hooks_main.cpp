@@ -3,7 +3,7 @@
 // KORVANE_TEST_FAULT ("throw", "crash", "overflow", "abort" or "terminate") the "Optimiser" button
 // fails in that way instead of recovering memory; "crash while starting" crashes once the stored
 // settings are loaded, before start-up saves them. The end of each recovery pass is written to the
-// standard output.
+// standard output, and, once the window is made, whether the portable copy's read-only line shows.
 #include <windows.h>
 
 #include <cstdio>
@@ -53,6 +53,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
       std::printf("pass ended\n");
       std::fflush(stdout);
     };
+    // Whether the portable copy's read-only line shows: painted by its page, it has no window
+    // another process could look at.
+    std::printf("portable line %s\n", window.form.LPortable.Visible() ? "shown" : "hidden");
+    std::fflush(stdout);
     auto& button = window.form.BitBtn1.OnClick;
     if (fault == "throw")
       button = [] { throw std::runtime_error("Échec simulé"); };

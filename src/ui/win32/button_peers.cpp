@@ -1,6 +1,4 @@
 // Labels, buttons, check boxes, radio buttons, group boxes and radio groups.
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "base/text_win32.h"
@@ -20,76 +18,60 @@ HBRUSH FaceColors(HDC dc, Color textColor) {
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-DWORD StaticAlignment(const Label& label) {
-  switch (label.Alignment()) {
-    case Align::Center:
-      return SS_CENTER;
-    case Align::Right:
-      return SS_RIGHT;
-    default:
-      return label.WordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP;
-  }
-}
-
 }  // namespace
 
 // ---- Label
 
-void LabelPeer::Create(HWND parent, const RECT& rect) {
-  // SS_NOTIFY: clicks for link labels, and the mouse messages the tool tip needs. Any label may
-  // become a link, so each one watches its mouse.
-  hwnd_ = CreatePart(L"STATIC", L"", SS_NOTIFY | StaticAlignment(label_), 0, parent, rect);
-  Subclass(hwnd_);
+void LabelPeer::SyncCaption() {
+  text_ = Widen(label_.Caption());
 }
 
-LRESULT LabelPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_MOUSEMOVE:
-      if (label_.IsLink() && !mouseInside_) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd, 0};
-        mouseInside_ = TrackMouseEvent(&track) != FALSE;
-        if (mouseInside_) control().MouseEnter();
-      }
-      break;
-    case WM_MOUSELEAVE:
-      if (mouseInside_) {
-        mouseInside_ = false;
-        control().MouseLeave();
-      }
-      break;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      if (label_.IsLink())
-        control().MouseDown(msg == WM_LBUTTONDOWN ? MouseButton::Left : MouseButton::Right,
-                            GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      break;
+UINT LabelPeer::Format() const {
+  // The static control's: centred and right-aligned text always wraps; '&' marks a mnemonic.
+  switch (label_.Alignment()) {
+    case Align::Center:
+      return DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK;
+    case Align::Right:
+      return DT_RIGHT | DT_EXPANDTABS | DT_WORDBREAK;
     default:
-      break;
+      return DT_LEFT | DT_EXPANDTABS | (label_.WordWrap() ? DT_WORDBREAK : 0);
   }
-  return CallOriginal(hwnd, msg, wParam, lParam);
 }
 
-void LabelPeer::SyncFont() {
-  Font font = label_.GetFont();
+HFONT LabelPeer::Font() const {
+  ui::Font font = label_.GetFont();
   if (label_.IsLink()) font.underline = true;
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host().FontFor(font)), TRUE);
+  return host().FontFor(font);
 }
 
-void LabelPeer::SyncOwn(Change what) {
-  if (what == Change::Other) {
-    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    const LONG_PTR wanted = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) |
-                            static_cast<LONG_PTR>(StaticAlignment(label_));
-    // Every label's first sync finds the alignment it was created with: changing a style costs
-    // Wine a round trip to its server.
-    if (wanted == style) return;
-    SetWindowLongPtrW(hwnd_, GWL_STYLE, wanted);
-    InvalidateRect(hwnd_, nullptr, TRUE);
+void LabelPeer::Paint(HDC dc) {
+  const RECT& r = Rect();
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  SelectObject(dc, Font());
+  FillRect(dc, &r, OnColor(dc, nullptr));
+  if (!label_.Enabled()) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  RECT text = r;
+  if (!text_.empty()) DrawTextW(dc, text_.c_str(), -1, &text, Format());
+  RestoreDC(dc, saved);
+}
+
+void LabelPeer::MouseOver(bool inside) {
+  if (inside && label_.IsLink() && !mouseInside_) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Window(), 0};
+    mouseInside_ = TrackMouseEvent(&track) != FALSE;
+    if (mouseInside_) control().MouseEnter();
+  } else if (!inside && mouseInside_) {
+    mouseInside_ = false;
+    control().MouseLeave();
   }
 }
 
-void LabelPeer::OnCommand(HWND, UINT code) {
-  if (code == STN_CLICKED) control().Click();
+void LabelPeer::Pressed(UINT msg, POINT p) {
+  if (label_.IsLink())
+    control().MouseDown(msg == WM_LBUTTONDOWN ? MouseButton::Left : MouseButton::Right, p.x, p.y);
+  // Every label reported a left press as a click (a static control with SS_NOTIFY).
+  if (msg == WM_LBUTTONDOWN) control().Click();
 }
 
 HBRUSH LabelPeer::OnColor(HDC dc, HWND) {
@@ -187,6 +169,22 @@ void GroupBoxPeer::Create(HWND parent, const RECT& rect) {
   // The frame stays below the children (and clipped by them), so it never paints over them.
   frame_ = CreatePart(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, hwnd_,
                       RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});
+  Subclass(frame_);
+}
+
+LRESULT GroupBoxPeer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The frame covers the whole area and paints a line inside itself: the labels, once windows
+  // above it, are painted after it, by the frame's own painting (below).
+  if (msg == WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return ContainerPeer::WindowProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT GroupBoxPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_PAINT || hwnd != frame_ || wParam) return CallOriginal(hwnd, msg, wParam, lParam);
+  const PaintScope paint(hwnd);
+  CallOriginal(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(paint.dc()), PRF_CLIENT);
+  WindowlessPeer::PaintChildren(control(), paint.dc(), paint.area());
+  return 0;
 }
 
 HWND GroupBoxPeer::Part(int i) const {

@@ -234,6 +234,7 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (Ask(OnMessage, false, msg, wParam, lParam, result)) return result;
   if (HandleChildMessage(msg, wParam, lParam, result)) return result;
+  if (WindowlessPeer::HandleParentMessage(root_, hwnd_, msg, wParam, lParam, result)) return result;
   switch (msg) {
     case WM_CLOSE:
       if (Ask(OnCloseQuery, true)) DestroyWindow(hwnd_);

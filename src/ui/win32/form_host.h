@@ -64,7 +64,8 @@ class FormHost {
   void CreatePendingSoon(const Control& ancestor, std::function<void()> built);
   HWND Handle() const { return hwnd_; }
   Control& Root() const { return root_; }
-  // The window of a control of the tree (its main part), null when it has none.
+  // The window of a control of the tree (its main part), null when it has none (a label, which
+  // the window it sits in paints).
   static HWND WindowOf(const Control& control, int part = 0);
 
   // For the message loop: keyboard navigation between controls and pages, and F1; true when
@@ -118,6 +119,10 @@ class FormHost {
   // `hinted`: false keeps the window out of the tool tip.
   void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false, bool hinted = true);
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
+  // A control without a window: an id of its own, and a rectangle of `window` over which the
+  // tool tip shows its hint (an empty one shows none).
+  UINT AddHintRect(HWND window, WindowPeer* peer, const RECT& rect);
+  void SetHintRect(HWND window, UINT id, const RECT& rect);
   WindowPeer* PeerOf(HWND hwnd) const { return registry_.PeerOf(hwnd); }
   void CreatePeers(Control& parent, HWND parentWindow);
   void CreateNextPending();

@@ -28,6 +28,32 @@ void FormHost::Unregister(HWND hwnd) {
   }
 }
 
+UINT FormHost::AddHintRect(HWND window, WindowPeer* peer, const RECT& rect) {
+  const UINT id = registry_.NextId();
+  registry_.Add(id, nullptr, peer);
+  if (toolTip_) {
+    // No TTF_SUBCLASS: the form and the containers relay their mouse messages themselves.
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = window;
+    ti.uId = id;
+    ti.rect = rect;
+    ti.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  return id;
+}
+
+void FormHost::SetHintRect(HWND window, UINT id, const RECT& rect) {
+  if (!toolTip_) return;
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = window;
+  ti.uId = id;
+  ti.rect = rect;
+  SendMessageW(toolTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
 bool FormHost::HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_COMMAND: {

@@ -74,8 +74,10 @@ LRESULT CALLBACK FormHost::ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
 bool FormHost::ToolTipText(NMHDR& header) {
   auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
-  WindowPeer* peer = nullptr;
-  if (info.uFlags & TTF_IDISHWND) peer = PeerOf(reinterpret_cast<HWND>(header.idFrom));
+  // A window's tool names the window, a windowless control's its id.
+  WindowPeer* peer = (info.uFlags & TTF_IDISHWND)
+                         ? PeerOf(reinterpret_cast<HWND>(header.idFrom))
+                         : registry_.PeerById(static_cast<UINT>(header.idFrom));
   tipText_ = peer ? Widen(peer->control().Hint()) : std::wstring();
   info.lpszText = tipText_.data();
   info.szText[0] = L'\0';

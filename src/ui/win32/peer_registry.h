@@ -18,6 +18,11 @@ class PeerRegistry {
   void Add(UINT id, HWND hwnd, WindowPeer* peer);
   void Remove(HWND hwnd);
   WindowPeer* PeerOf(HWND hwnd) const;
+  // By id alone: for controls without a window (added with a null handle).
+  WindowPeer* PeerById(UINT id) const {
+    const size_t index = id - kFirstId;
+    return id >= kFirstId && index < windows_.size() ? windows_[index].peer : nullptr;
+  }
   // Every window still registered (the form passes system colour changes on to them).
   template <class F>
   void ForEachWindow(F&& f) const {

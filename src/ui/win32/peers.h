@@ -15,22 +15,30 @@ namespace kvn::ui::win32 {
 std::uint16_t ShortcutFromHotKey(WORD hotKey);
 WORD HotKeyFromShortcut(std::uint16_t shortcut);
 
-class LabelPeer : public WindowPeer {
+// Painted by the window it sits in as the static control drew its text. It needs that window to
+// be the form or a container (a page, a group box, a panel), which all labels sit in.
+class LabelPeer : public WindowlessPeer {
  public:
-  LabelPeer(Label& label, FormHost& host) : WindowPeer(label, host), label_(label) {}
-  void Create(HWND parent, const RECT& rect) override;
-  void OnCommand(HWND from, UINT code) override;
+  LabelPeer(Label& label, FormHost& host) : WindowlessPeer(label, host), label_(label) {}
+  void Paint(HDC dc) override;
+  // Text on the face colour; links blue unless the label has a colour of its own.
   HBRUSH OnColor(HDC dc, HWND from) override;
   bool OnSetCursor() override;
 
+  // What it paints: the text, the font, and DrawText's format.
+  const std::wstring& Text() const { return text_; }
+  HFONT Font() const;
+  UINT Format() const;
+
  protected:
-  void SyncFont() override;
-  void SyncOwn(Change what) override;
+  void SyncCaption() override;
   // Link labels: the mouse coming onto and leaving the label, and presses on it.
-  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void MouseOver(bool inside) override;
+  void Pressed(UINT msg, POINT p) override;
 
  private:
   Label& label_;
+  std::wstring text_;
   bool mouseInside_ = false;
 };
 
@@ -84,11 +92,14 @@ class GroupBoxPeer : public ContainerPeer {
   void Create(HWND parent, const RECT& rect) override;
   HWND Part(int i) const override;
   void SyncAll() override;
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
   void SyncCaption() override;
   void SyncBounds() override;
   virtual void LayoutItems() {}
+  // The frame paints its labels over itself.
+  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
   HWND frame_ = nullptr;
 };
 
