@@ -47,8 +47,7 @@ ULONG TMapiSendMail::SendReportMail() {
     LHANDLE session = 0;
     ULONG code = mapi.logon(0, empty, empty, 0, 0, &session);
     // No default profile: the mail system may ask the user for one.
-    if (code != SUCCESS_SUCCESS)
-      code = mapi.logon(0, nullptr, nullptr, MAPI_LOGON_UI, 0, &session);
+    if (code != SUCCESS_SUCCESS) code = mapi.logon(0, nullptr, nullptr, MAPI_LOGON_UI, 0, &session);
     if (code == SUCCESS_SUCCESS) {
       session_ = session;
       loggedOn = true;
