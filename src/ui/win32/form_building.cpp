@@ -65,12 +65,12 @@ bool InputOrPaintWaiting() {
 
 void FormHost::CreatePeers(Control& parent, HWND parentWindow) {
   for (Control* child : parent.Children()) {
-    // Timed by kind (a type's name), its children's time apart.
     // A page not on show waits, its window too: its tab needs only the caption.
     if (PageNotOnShow(parent, *child)) {
       pending_.push_back({child, parentWindow, nullptr});
       continue;
     }
+    // Timed by kind (a type's name), its children's time apart.
     const StartupWork work(typeid(*child).name());
     std::unique_ptr<WindowPeer> peer = NewPeer(*child);
     WindowPeer* raw = peer.get();
@@ -112,7 +112,7 @@ void FormHost::CreatePendingSlice() {
   do {
     if (!pending_.empty()) CreateNextPending();
   } while (!pending_.empty() && GetTickCount() - start < 6 && !InputOrPaintWaiting());
-  if (soon_ && !PendingWithin(*soon_)) SoonBuilt();
+  SettleSoon();
   NextSlice();
 }
 
@@ -140,15 +140,14 @@ void FormHost::PendingToFront(const Control& ancestor) {
 void FormHost::CreatePendingSoon(const Control& ancestor, std::function<void()> built) {
   soon_ = &ancestor;
   soonBuilt_ = std::move(built);
-  if (!PendingWithin(ancestor)) {
-    SoonBuilt();
-    return;
-  }
+  SettleSoon();
+  if (!soon_) return;
   KillTimer(hwnd_, kCreatePendingTimer);
   NextSlice();
 }
 
-void FormHost::SoonBuilt() {
+void FormHost::SettleSoon() {
+  if (!soon_ || PendingWithin(*soon_)) return;
   soon_ = nullptr;
   std::function<void()> built = std::move(soonBuilt_);
   soonBuilt_ = nullptr;
@@ -157,12 +156,13 @@ void FormHost::SoonBuilt() {
 
 void FormHost::CreateAllPending() {
   while (!pending_.empty()) CreateNextPending();
+  SettleSoon();
 }
 
 void FormHost::CreatePendingWithin(const Control& ancestor) {
   PendingToFront(ancestor);
   while (!pending_.empty() && Inside(pending_.front(), ancestor)) CreateNextPending();
-  if (soon_ && !PendingWithin(*soon_)) SoonBuilt();
+  SettleSoon();
 }
 
 void FormHost::Undefer(WindowPeer* peer) {

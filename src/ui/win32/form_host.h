@@ -129,7 +129,8 @@ class FormHost {
   void CreatePendingSlice();
   void NextSlice();
   void PendingToFront(const Control& ancestor);
-  void SoonBuilt();
+  // Runs soonBuilt_ once nothing inside soon_ waits any more.
+  void SettleSoon();
   // The notifications a window sends to its parent, for the form and every container.
   bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // A mouse message of the form or a container, for the tool tip. Windows gives a disabled
