@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gui/caption_fit.h"
+#include "gui/handle_counts.h"
 #include "gui/painted_label.h"
 #include "gui/toolkit_fixture.h"
 #include "ui/win32/color_picker.h"
@@ -411,15 +412,6 @@ TEST_F(ToolkitWindow, RightClickOpensTheNearestContextMenu) {
 
 // A thousand updates of what the program changes every second leave no GDI object behind.
 TEST_F(ToolkitWindow, RepeatedUpdatesLeakNoGdiObjects) {
-  // Wine does not count GDI objects; a fresh object's handle slot shows whether the table grew
-  // instead, since freed slots are handed out again first.
-  auto gdiObjects = [] {
-    if (DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return count;
-    HGDIOBJ probe = CreateSolidBrush(0);
-    const DWORD slot = LOWORD(reinterpret_cast<UINT_PTR>(probe));
-    DeleteObject(probe);
-    return slot;
-  };
   auto update = [&](int i) {
     form.Status.SetPanelText(0, " " + std::to_string(i % 100) + " %");
     form.Status.SetPanelText(2, " optimisation en cours ... " + std::to_string(i % 100) + "%");
@@ -433,10 +425,10 @@ TEST_F(ToolkitWindow, RepeatedUpdatesLeakNoGdiObjects) {
     RedrawWindow(W(form.Swatch), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   };
   for (int i = 0; i < 50; ++i) update(i);  // caches warm
-  const DWORD before = gdiObjects();
+  const DWORD before = CountHandles().gdi;
   ASSERT_GT(before, 0u) << "the count is readable";
   for (int i = 0; i < 1000; ++i) update(i);
-  EXPECT_LE(gdiObjects(), before + 20);
+  EXPECT_LE(CountHandles().gdi, before + 20);
 }
 
 BOOL CALLBACK FindDialog(HWND hwnd, LPARAM out) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/handle_counts.h"
 #include "screenshot.h"
 #include "shell/tray_icon.h"
 #include "shell/tray_icon_win32.h"
@@ -387,35 +388,6 @@ TEST(TrayIconShell, MinimisingSendsTheWindowToTheTray) {
   icon.HideMainWindow();
   EXPECT_FALSE(IsWindowVisible(main));
   DestroyWindow(main);
-}
-
-// Counts of live GDI and USER objects. GetGuiResources is not there on every system (nor
-// implemented by every Wine); then a fresh object's handle slot shows whether the tables
-// grew, since freed slots are handed out again first.
-struct HandleCounts {
-  DWORD gdi = 0, user = 0;
-};
-
-HandleCounts CountHandles() {
-  using Fn = DWORD(WINAPI*)(HANDLE, DWORD);
-  static const Fn get = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetGuiResources")));
-  HandleCounts counts;
-  if (get) {
-    counts.gdi = get(GetCurrentProcess(), 0);
-    counts.user = get(GetCurrentProcess(), 1);
-  }
-  if (counts.gdi == 0) {
-    HGDIOBJ probe = CreateSolidBrush(0);
-    counts.gdi = LOWORD(reinterpret_cast<UINT_PTR>(probe));
-    DeleteObject(probe);
-  }
-  if (counts.user == 0) {
-    HICON probe = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-    counts.user = LOWORD(reinterpret_cast<UINT_PTR>(probe));
-    DestroyIcon(probe);
-  }
-  return counts;
 }
 
 TEST(TrayIconShell, TenThousandTextChangesLeakNothing) {
