@@ -16,19 +16,29 @@ IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId, int size) {
   if (auto icon = static_cast<HICON>(
           LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0)))
     return IconHandle(icon);
-  // A bitmap: its bottom-left pixel is the transparent colour.
-  BitmapHandle bitmap(static_cast<HBITMAP>(
+  // A bitmap: its bottom-left pixel is the transparent colour. The icon's mask is set where
+  // that colour is, and the picture is black there (what the icon's drawing expects).
+  BitmapHandle color(static_cast<HBITMAP>(
       LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, cx, cy, 0)));
-  if (!bitmap) return IconHandle();
-  COLORREF transparent = RGB(255, 0, 255);
+  if (!color) return IconHandle();
+  BitmapHandle mask(CreateBitmap(cx, cy, 1, 1, nullptr));
+  if (!mask) return IconHandle();
   {
-    MemoryDcHandle dc(CreateCompatibleDC(nullptr));
-    SelectObjectScope select(dc.get(), bitmap.get());
-    transparent = GetPixel(dc.get(), 0, cy - 1);
+    MemoryDcHandle colorDc(CreateCompatibleDC(nullptr));
+    MemoryDcHandle maskDc(CreateCompatibleDC(nullptr));
+    SelectObjectScope selectColor(colorDc.get(), color.get());
+    SelectObjectScope selectMask(maskDc.get(), mask.get());
+    // Colour to monochrome: the background colour gives 1, every other colour 0.
+    SetBkColor(colorDc.get(), GetPixel(colorDc.get(), 0, cy - 1));
+    BitBlt(maskDc.get(), 0, 0, cx, cy, colorDc.get(), 0, 0, SRCCOPY);
+    // Monochrome to colour: 1 gives white, 0 black; the picture keeps what is under a 0.
+    SetBkColor(colorDc.get(), RGB(255, 255, 255));
+    SetTextColor(colorDc.get(), RGB(0, 0, 0));
+    constexpr DWORD kDestinationAndNotSource = 0x00220326;
+    BitBlt(colorDc.get(), 0, 0, cx, cy, maskDc.get(), 0, 0, kDestinationAndNotSource);
   }
-  ImageListHandle list(ImageList_Create(cx, cy, ILC_COLOR24 | ILC_MASK, 1, 0));
-  if (!list || ImageList_AddMasked(list.get(), bitmap.get(), transparent) < 0) return IconHandle();
-  return IconHandle(ImageList_GetIcon(list.get(), 0, ILD_NORMAL));
+  ICONINFO info{TRUE, 0, 0, mask.get(), color.get()};
+  return IconHandle(CreateIconIndirect(&info));
 }
 
 // ---- Page control
