@@ -17,25 +17,51 @@ IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId, int size) {
           LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0)))
     return IconHandle(icon);
   // A bitmap: its bottom-left pixel is the transparent colour. The icon's mask is set where
-  // that colour is, and the picture is black there (what the icon's drawing expects).
+  // that colour is, and the picture is black there (what the icon's drawing expects). Both are
+  // made at the picture's own size and only then scaled, pixel for pixel: a picture scaled
+  // first would blend the transparent colour into its edges, a pink fringe no mask matches.
   BitmapHandle color(static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, cx, cy, 0)));
-  if (!color) return IconHandle();
-  BitmapHandle mask(CreateBitmap(cx, cy, 1, 1, nullptr));
+      LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, 0)));
+  BITMAP picture{};
+  if (!color || !GetObjectW(color.get(), sizeof(picture), &picture)) return IconHandle();
+  const int w = picture.bmWidth, h = picture.bmHeight;
+  BitmapHandle mask(CreateBitmap(w, h, 1, 1, nullptr));
   if (!mask) return IconHandle();
+  MemoryDcHandle colorDc(CreateCompatibleDC(nullptr));
+  MemoryDcHandle maskDc(CreateCompatibleDC(nullptr));
   {
-    MemoryDcHandle colorDc(CreateCompatibleDC(nullptr));
-    MemoryDcHandle maskDc(CreateCompatibleDC(nullptr));
     SelectObjectScope selectColor(colorDc.get(), color.get());
     SelectObjectScope selectMask(maskDc.get(), mask.get());
     // Colour to monochrome: the background colour gives 1, every other colour 0.
-    SetBkColor(colorDc.get(), GetPixel(colorDc.get(), 0, cy - 1));
-    BitBlt(maskDc.get(), 0, 0, cx, cy, colorDc.get(), 0, 0, SRCCOPY);
+    SetBkColor(colorDc.get(), GetPixel(colorDc.get(), 0, h - 1));
+    BitBlt(maskDc.get(), 0, 0, w, h, colorDc.get(), 0, 0, SRCCOPY);
     // Monochrome to colour: 1 gives white, 0 black; the picture keeps what is under a 0.
     SetBkColor(colorDc.get(), RGB(255, 255, 255));
     SetTextColor(colorDc.get(), RGB(0, 0, 0));
     constexpr DWORD kDestinationAndNotSource = 0x00220326;
-    BitBlt(colorDc.get(), 0, 0, cx, cy, maskDc.get(), 0, 0, kDestinationAndNotSource);
+    BitBlt(colorDc.get(), 0, 0, w, h, maskDc.get(), 0, 0, kDestinationAndNotSource);
+  }
+  if (w != cx || h != cy) {
+    auto scaled = [&](BitmapHandle& bitmap, HBITMAP into) {
+      {
+        SelectObjectScope selectFrom(colorDc.get(), bitmap.get());
+        SelectObjectScope selectInto(maskDc.get(), into);
+        SetStretchBltMode(maskDc.get(), COLORONCOLOR);
+        StretchBlt(maskDc.get(), 0, 0, cx, cy, colorDc.get(), 0, 0, w, h, SRCCOPY);
+      }
+      bitmap = BitmapHandle(into);  // no longer selected: the old one can go
+    };
+    const HDC screen = GetDC(nullptr);
+    HBITMAP scaledColor = CreateCompatibleBitmap(screen, cx, cy);
+    ReleaseDC(nullptr, screen);
+    HBITMAP scaledMask = CreateBitmap(cx, cy, 1, 1, nullptr);
+    if (!scaledColor || !scaledMask) {
+      if (scaledColor) DeleteObject(scaledColor);
+      if (scaledMask) DeleteObject(scaledMask);
+      return IconHandle();
+    }
+    scaled(color, scaledColor);
+    scaled(mask, scaledMask);
   }
   ICONINFO info{TRUE, 0, 0, mask.get(), color.get()};
   return IconHandle(CreateIconIndirect(&info));
