@@ -235,6 +235,33 @@ TEST_F(ToolkitWindow, StatusGaugePanelKeepsItsTextAndPictures) {
   EXPECT_EQ(SendMessageW(bar, SB_GETICON, 2, 0), 0);
 }
 
+// A bitmap turned into a small icon at any size: its transparent colour (magenta) shows nowhere,
+// not even blended into the edges by the scaling, and the picture itself does.
+TEST(SmallIcon, ScaledPictureKeepsNoTraceOfItsTransparentColour) {
+  for (const int size : {16, 24, 32}) {
+    ui::win32::IconHandle icon =
+        ui::win32::LoadSmallIcon(GetModuleHandleW(nullptr), IDB_STATUS_CPU, size);
+    ASSERT_TRUE(icon) << size;
+    const HDC screen = GetDC(nullptr);
+    ui::win32::MemoryDcHandle dc(CreateCompatibleDC(screen));
+    ui::win32::BitmapHandle bitmap(CreateCompatibleBitmap(screen, size, size));
+    ReleaseDC(nullptr, screen);
+    ui::win32::SelectObjectScope select(dc.get(), bitmap.get());
+    RECT all{0, 0, size, size};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(dc.get(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    int pinkish = 0, drawn = 0;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const COLORREF c = GetPixel(dc.get(), x, y);
+        pinkish += GetRValue(c) > 160 && GetBValue(c) > 160 && GetGValue(c) < 140;
+        drawn += c != RGB(255, 255, 255);
+      }
+    EXPECT_EQ(pinkish, 0) << size;
+    EXPECT_GT(drawn, size * size / 4) << size;
+  }
+}
+
 // What the user does arrives at the control's setters and handlers.
 TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
   int clicks = 0, changes = 0;
