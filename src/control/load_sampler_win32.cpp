@@ -52,7 +52,12 @@ Win32LoadPlatform::Win32LoadPlatform()
     : ntQuerySystemInformation_(
           LateBound<NtQuerySystemInformationFn>(L"ntdll.dll", "NtQuerySystemInformation")) {}
 
-Win32LoadPlatform::~Win32LoadPlatform() = default;
+Win32LoadPlatform::~Win32LoadPlatform() {
+  if (prefetch_) {
+    WaitForSingleObject(prefetch_, INFINITE);  // it writes into this object
+    CloseHandle(prefetch_);
+  }
+}
 
 bool Win32LoadPlatform::PlatformId(std::uint32_t& id) {
   // The release detected at start-up, not a query of its own.
@@ -62,8 +67,52 @@ bool Win32LoadPlatform::PlatformId(std::uint32_t& id) {
   return true;
 }
 
+void Win32LoadPlatform::PrefetchProcessorObject() {
+  std::uint32_t platform = 0;
+  if (prefetch_ || prefetched_ || !PlatformId(platform) || platform != VER_PLATFORM_WIN32_NT)
+    return;
+  // The program's usual stack: the counters' libraries run on this thread.
+  prefetch_ = CreateThread(nullptr, 0, &Prefetch, this, 0, nullptr);
+}
+
+DWORD WINAPI Win32LoadPlatform::Prefetch(void* self) {
+  auto& platform = *static_cast<Win32LoadPlatform*>(self);
+  // The query does not say how much it needs: the buffer doubles until the answer fits, up to
+  // the sampler's own limit.
+  std::vector<std::uint8_t> data(64 * 1024);
+  LONG answer = ERROR_MORE_DATA;
+  for (;;) {
+    DWORD bytes = static_cast<DWORD>(data.size());
+    answer = RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"238", nullptr, nullptr, data.data(), &bytes);
+    if (answer == ERROR_SUCCESS) data.resize(std::min<std::size_t>(bytes, data.size()));
+    if (answer != ERROR_MORE_DATA || data.size() >= LoadSampler::kMaxBufferSize) break;
+    data.resize(data.size() * 2);
+  }
+  platform.prefetchAnswer_ = answer;
+  platform.prefetchData_ = std::move(data);
+  return 0;
+}
+
 long Win32LoadPlatform::QueryProcessorObject(std::uint8_t* buffer, std::uint32_t& size) {
   const StartupWork work("processor load");
+  if (prefetch_) {
+    WaitForSingleObject(prefetch_, INFINITE);
+    CloseHandle(prefetch_);
+    prefetch_ = nullptr;
+    prefetched_ = true;
+  }
+  if (prefetched_) {
+    // Served as the system would: too small a buffer is told so, and asked again.
+    if (prefetchAnswer_ == ERROR_SUCCESS && prefetchData_.size() > size) return ERROR_MORE_DATA;
+    prefetched_ = false;
+    const long answer = prefetchAnswer_;
+    if (answer == ERROR_SUCCESS) {
+      std::memcpy(buffer, prefetchData_.data(), prefetchData_.size());
+      size = static_cast<std::uint32_t>(prefetchData_.size());
+    }
+    std::vector<std::uint8_t>().swap(prefetchData_);
+    return answer;
+  }
   DWORD bytes = size;
   const LONG answer =
       RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"238", nullptr, nullptr, buffer, &bytes);
@@ -192,9 +241,22 @@ MemoryListReader& ProcessMemoryListReader() {
   return reader;
 }
 
-LoadSampler& ProcessLoadSampler() {
+namespace {
+
+// Made before the sampler, so gone after it.
+Win32LoadPlatform& ProcessLoadPlatform() {
   static Win32LoadPlatform platform;
-  static LoadSampler sampler(platform);
+  return platform;
+}
+
+}  // namespace
+
+void PrefetchProcessorLoad() {
+  ProcessLoadPlatform().PrefetchProcessorObject();
+}
+
+LoadSampler& ProcessLoadSampler() {
+  static LoadSampler sampler(ProcessLoadPlatform());
   return sampler;
 }
 

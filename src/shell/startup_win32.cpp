@@ -27,6 +27,8 @@ namespace kvn {
 
 bool TfMainMem::Create() {
   InstallFaultReport();
+  // The first processor-load reading's query runs while the window is built.
+  PrefetchProcessorLoad();
   // While the window is being built a handler's exception is kept and ends the building: the
   // program cannot run half built. From then on the fault report takes them.
   std::exception_ptr buildError;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -97,6 +98,25 @@ TEST(LoadSamplerWin32, BusyProcessorsShowAsLoad) {
   }
   EXPECT_GT(loads.CpuLoadAverage, 0);
   EXPECT_EQ(loads.Cpu2BarVisible, n > 1);
+}
+
+// The query made ahead answers the first query as the system itself does, with the buffer too
+// small and with one large enough: the same answer and, given data, the same block.
+TEST(LoadSamplerWin32, QueryMadeAheadAnswersAsTheSystem) {
+  for (const std::uint32_t capacity : {16u, 1u << 20}) {
+    Win32LoadPlatform live, ahead;
+    ahead.PrefetchProcessorObject();
+    std::vector<std::uint8_t> fromLive(capacity), fromAhead(capacity);
+    std::uint32_t liveSize = capacity, aheadSize = capacity;
+    const long liveAnswer = live.QueryProcessorObject(fromLive.data(), liveSize);
+    const long aheadAnswer = ahead.QueryProcessorObject(fromAhead.data(), aheadSize);
+    std::printf("capacity %u: system %ld, ahead %ld\n", capacity, liveAnswer, aheadAnswer);
+    EXPECT_EQ(aheadAnswer, liveAnswer) << capacity;
+    if (liveAnswer == 0 && aheadAnswer == 0) {
+      EXPECT_EQ(std::memcmp(fromAhead.data(), fromLive.data(), 8), 0) << "PERF and its version";
+    }
+    live.ClosePerformanceData();
+  }
 }
 
 TEST(LoadSamplerWin32, ProcessSamplerIsOneAndStops) {
