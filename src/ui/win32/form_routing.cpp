@@ -4,14 +4,24 @@
 
 namespace kvn::ui::win32 {
 
+namespace {
+
+// The tool tip's record of the tool `id` of `window`.
+TOOLINFOW Tool(HWND window, UINT_PTR id) {
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = window;
+  ti.uId = id;
+  return ti;
+}
+
+}  // namespace
+
 void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse, bool hinted) {
   registry_.Add(id, hwnd, peer);
   if (toolTip_ && hinted) {
-    TOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    TOOLINFOW ti = Tool(GetParent(hwnd), reinterpret_cast<UINT_PTR>(hwnd));
     ti.uFlags = TTF_IDISHWND | (relaysMouse ? 0 : TTF_SUBCLASS);
-    ti.hwnd = GetParent(hwnd);
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
     ti.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   }
@@ -20,10 +30,7 @@ void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse, 
 void FormHost::Unregister(HWND hwnd) {
   registry_.Remove(hwnd);
   if (toolTip_) {
-    TOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.hwnd = GetParent(hwnd);
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    TOOLINFOW ti = Tool(GetParent(hwnd), reinterpret_cast<UINT_PTR>(hwnd));
     SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   }
 }
@@ -33,10 +40,7 @@ UINT FormHost::AddHintRect(HWND window, WindowPeer* peer, const RECT& rect) {
   registry_.Add(id, nullptr, peer);
   if (toolTip_) {
     // No TTF_SUBCLASS: the form and the containers relay their mouse messages themselves.
-    TOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.hwnd = window;
-    ti.uId = id;
+    TOOLINFOW ti = Tool(window, id);
     ti.rect = rect;
     ti.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
@@ -46,10 +50,7 @@ UINT FormHost::AddHintRect(HWND window, WindowPeer* peer, const RECT& rect) {
 
 void FormHost::SetHintRect(HWND window, UINT id, const RECT& rect) {
   if (!toolTip_) return;
-  TOOLINFOW ti{};
-  ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.hwnd = window;
-  ti.uId = id;
+  TOOLINFOW ti = Tool(window, id);
   ti.rect = rect;
   SendMessageW(toolTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
