@@ -42,26 +42,22 @@ IconHandle LoadSmallIcon(HINSTANCE instance, int resourceId, int size) {
     BitBlt(colorDc.get(), 0, 0, w, h, maskDc.get(), 0, 0, kDestinationAndNotSource);
   }
   if (w != cx || h != cy) {
-    auto scaled = [&](BitmapHandle& bitmap, HBITMAP into) {
+    auto scaled = [&](BitmapHandle& bitmap, BitmapHandle into) {
       {
         SelectObjectScope selectFrom(colorDc.get(), bitmap.get());
-        SelectObjectScope selectInto(maskDc.get(), into);
+        SelectObjectScope selectInto(maskDc.get(), into.get());
         SetStretchBltMode(maskDc.get(), COLORONCOLOR);
         StretchBlt(maskDc.get(), 0, 0, cx, cy, colorDc.get(), 0, 0, w, h, SRCCOPY);
       }
-      bitmap = BitmapHandle(into);  // no longer selected: the old one can go
+      bitmap = std::move(into);  // no longer selected: the old one can go
     };
     const HDC screen = GetDC(nullptr);
-    HBITMAP scaledColor = CreateCompatibleBitmap(screen, cx, cy);
+    BitmapHandle scaledColor(CreateCompatibleBitmap(screen, cx, cy));
     ReleaseDC(nullptr, screen);
-    HBITMAP scaledMask = CreateBitmap(cx, cy, 1, 1, nullptr);
-    if (!scaledColor || !scaledMask) {
-      if (scaledColor) DeleteObject(scaledColor);
-      if (scaledMask) DeleteObject(scaledMask);
-      return IconHandle();
-    }
-    scaled(color, scaledColor);
-    scaled(mask, scaledMask);
+    BitmapHandle scaledMask(CreateBitmap(cx, cy, 1, 1, nullptr));
+    if (!scaledColor || !scaledMask) return IconHandle();
+    scaled(color, std::move(scaledColor));
+    scaled(mask, std::move(scaledMask));
   }
   ICONINFO info{TRUE, 0, 0, mask.get(), color.get()};
   return IconHandle(CreateIconIndirect(&info));
