@@ -53,10 +53,15 @@ Win32LoadPlatform::Win32LoadPlatform()
           LateBound<NtQuerySystemInformationFn>(L"ntdll.dll", "NtQuerySystemInformation")) {}
 
 Win32LoadPlatform::~Win32LoadPlatform() {
-  if (prefetch_) {
-    WaitForSingleObject(prefetch_, INFINITE);  // it writes into this object
-    CloseHandle(prefetch_);
-  }
+  JoinPrefetch();  // it writes into this object
+}
+
+void Win32LoadPlatform::JoinPrefetch() {
+  if (!prefetch_) return;
+  WaitForSingleObject(prefetch_, INFINITE);
+  CloseHandle(prefetch_);
+  prefetch_ = nullptr;
+  prefetched_ = true;
 }
 
 bool Win32LoadPlatform::PlatformId(std::uint32_t& id) {
@@ -95,12 +100,7 @@ DWORD WINAPI Win32LoadPlatform::Prefetch(void* self) {
 
 long Win32LoadPlatform::QueryProcessorObject(std::uint8_t* buffer, std::uint32_t& size) {
   const StartupWork work("processor load");
-  if (prefetch_) {
-    WaitForSingleObject(prefetch_, INFINITE);
-    CloseHandle(prefetch_);
-    prefetch_ = nullptr;
-    prefetched_ = true;
-  }
+  JoinPrefetch();
   if (prefetched_) {
     // Served as the system would: too small a buffer is told so, and asked again.
     if (prefetchAnswer_ == ERROR_SUCCESS && prefetchData_.size() > size) return ERROR_MORE_DATA;

@@ -33,6 +33,8 @@ class Win32LoadPlatform : public LoadPlatform {
  private:
   using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   static DWORD WINAPI Prefetch(void* self);
+  // Waits for the query made ahead, whose answer then waits to be served.
+  void JoinPrefetch();
 
   NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
   HANDLE prefetch_ = nullptr;  // the thread of the query made ahead, until its answer is taken
