@@ -38,6 +38,10 @@ void SetWindowOpacity(HWND window, int alpha) {
 TuningSinks Win32TuningSinks(HWND window) {
   TuningSinks sinks;
   sinks.SetTopmost = [window](bool on) {
+    // Not topmost already: moving it behind the topmost windows does nothing, and the call would
+    // still make a round of window position messages at every showing and activation. Topmost
+    // goes through each time, which brings the window back above the other topmost ones.
+    if (!on && (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) return;
     SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   };

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
@@ -222,8 +223,16 @@ void TrayIconWin32::MainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam
       if ((wParam & 0xFFF0) == SC_RESTORE && !IsWindowVisible(mainWindow_))
         ShowWindow(mainWindow_, SW_SHOW);
       break;
+    // Shown by a program's call (not with its owner): to the foreground, once it is on screen.
+    // Activating it from WM_SHOWWINDOW would keep it off the screen for all of the activation's
+    // messages; Windows too shows a window first and activates it after.
     case WM_SHOWWINDOW:
-      if (wParam && lParam == 0) SetForegroundWindow(mainWindow_);
+      foregroundWhenShown_ = wParam && lParam == 0;
+      break;
+    case WM_WINDOWPOSCHANGED:
+      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) &&
+          std::exchange(foregroundWhenShown_, false))
+        SetForegroundWindow(mainWindow_);
       break;
     default:
       break;

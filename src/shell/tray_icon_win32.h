@@ -63,6 +63,7 @@ class TrayIconWin32 final : public TrayIconPeer {
   TTrayIcon& icon_;
   ShellNotifier& notifier_;
   HWND mainWindow_ = nullptr;
+  bool foregroundWhenShown_ = false;  // WM_SHOWWINDOW asked for it, the showing not done yet
   UINT id_ = 0;
   UINT taskbarCreated_ = 0;
   DWORD recordSize_ = 0;

@@ -581,7 +581,7 @@ TEST_F(ToolkitWindow, LabelPaintsAsTheStaticControlDraws) {
     HWND stat =
         CreateWindowExW(0, L"STATIC", label.Text().c_str(), WS_CHILD | c.style, r.left, r.top, w, h,
                         label.Window(), reinterpret_cast<HMENU>(id), nullptr, nullptr);
-    host->Register(id, stat, &label, false, false);
+    host->Register(id, stat, &label, false);
     SendMessageW(stat, WM_SETFONT, reinterpret_cast<WPARAM>(label.Font()), FALSE);
     EnableWindow(stat, c.enabled);
     const auto drawn = picture([&](HDC dc) {

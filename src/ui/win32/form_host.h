@@ -114,10 +114,10 @@ class FormHost {
   // windows the program placed itself inside the form.
   std::function<void()> OnDpiChanged;
   UINT NextId() const { return registry_.NextId(); }
-  // `relaysMouse`: the window passes its mouse messages to RelayMouse itself (the toolkit's own
-  // classes); the tool tip subclasses the others to hear theirs.
-  // `hinted`: false keeps the window out of the tool tip.
-  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse = false, bool hinted = true);
+  // `hinted`: false keeps the window out of the tool tip. A hinted window passes its mouse
+  // messages to RelayMouse (the toolkit's own classes themselves, the others through their peer's
+  // subclass).
+  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool hinted = true);
   void Unregister(HWND hwnd);  // before a peer destroys one of its windows
   // A control without a window: an id of its own, and a rectangle of `window` over which the
   // tool tip shows its hint (an empty one shows none).

@@ -17,11 +17,13 @@ TOOLINFOW Tool(HWND window, UINT_PTR id) {
 
 }  // namespace
 
-void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool relaysMouse, bool hinted) {
+void FormHost::Register(UINT id, HWND hwnd, WindowPeer* peer, bool hinted) {
   registry_.Add(id, hwnd, peer);
   if (toolTip_ && hinted) {
+    // No TTF_SUBCLASS: comctl32's subclass looks its chain up in a window property at every
+    // message, a round trip to the server under Wine; the peers relay the mouse themselves.
     TOOLINFOW ti = Tool(GetParent(hwnd), reinterpret_cast<UINT_PTR>(hwnd));
-    ti.uFlags = TTF_IDISHWND | (relaysMouse ? 0 : TTF_SUBCLASS);
+    ti.uFlags = TTF_IDISHWND;
     ti.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   }

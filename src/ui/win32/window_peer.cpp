@@ -137,13 +137,17 @@ HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, 
                       rect.right - rect.left, rect.bottom - rect.top, parent,
                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), host_.Instance(), this);
   if (!hwnd) return nullptr;
-  host_.Register(id, hwnd, this, IsOwnClass(className), ShowsHint());
+  host_.Register(id, hwnd, this, ShowsHint());
+  // The toolkit's own windows pass their mouse messages to the tool tip themselves; the peer's
+  // subclass does it for the others.
+  if (ShowsHint() && !IsOwnClass(className)) Subclass(hwnd);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
   return hwnd;
 }
 
 void WindowPeer::Subclass(HWND hwnd) {
-  if (AddSubclass(hwnd, &SubclassThunk, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+  if (std::find(subclassed_.begin(), subclassed_.end(), hwnd) == subclassed_.end() &&
+      AddSubclass(hwnd, &SubclassThunk, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
     subclassed_.push_back(hwnd);
 }
 
@@ -157,6 +161,8 @@ LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, L
     return CallNextSubclass(hwnd, msg, wParam, lParam);
   }
   try {
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && peer->ShowsHint())
+      peer->host_.RelayMouse(hwnd, msg, wParam, lParam);
     return peer->SubclassProc(hwnd, msg, wParam, lParam);
   } catch (...) {
     ReportException(std::current_exception());
