@@ -108,6 +108,7 @@ int main() {
   std::printf("engine best %.1f MB/s  median %.1f MB/s\n", kBlocks / engBest,
               kBlocks / Median(eng));
   std::printf("best-round ratio %.2f\n", bareBest / engBest);
+  std::printf("ratio to four places %.4f\n", Median(ratios));
   std::printf("ratio %.2f\n", Median(ratios));  // throughput engine / bare
   if (window != nullptr) DestroyWindow(window);
   return 0;

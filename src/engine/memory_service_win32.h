@@ -21,9 +21,9 @@ class Win32MemoryService final : public MemoryService {
   void ReleaseBlock(void* block) override;
   bool PumpMessages() override;
   // At most one draining every kPumpSpacingMs during a pass (the first block always drains):
-  // well within a frame of the screen.
+  // faster than the screen redraws.
   bool PumpDue() override;
-  static constexpr int kPumpSpacingMs = 6;
+  static constexpr int kPumpSpacingMs = 12;
 
   // What the pump does with each message other than WM_QUIT: the window's own loop handling
   // (its keyboard navigation first), so that the keyboard works the same during a pass. Without
