@@ -86,14 +86,20 @@ class Win32Key : public RegistryKey {
   }
 
  private:
-  // The value's type and bytes as stored; false when it is missing, or changed between the
-  // reading of its size and of its bytes.
+  // The value's type and bytes as stored; false when it is missing, or grew between the reading
+  // of its size and of its bytes. Settings are small: one query reads most of them (each query
+  // is a round trip to the server under Wine, and start-up reads about sixty values).
   bool ReadBytes(std::string_view name, DWORD& type, std::string& bytes) {
     const StartupWork work("registry read");
     const std::wstring wide = Widen(name);
-    DWORD size = 0;
-    if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-      return false;
+    BYTE small[256];
+    DWORD size = sizeof small;
+    const LONG first = RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type, small, &size);
+    if (first == ERROR_SUCCESS) {
+      bytes.assign(reinterpret_cast<const char*>(small), size);
+      return true;
+    }
+    if (first != ERROR_MORE_DATA) return false;
     bytes.assign(size, '\0');
     if (RegQueryValueExW(key_.get(), wide.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS)

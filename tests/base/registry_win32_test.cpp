@@ -40,6 +40,12 @@ TEST(RegistryAccess, StoredBytesReadByTheRules) {
   ASSERT_EQ(
       RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Korvane tests\\raw", 0, KEY_SET_VALUE, &raw),
       ERROR_SUCCESS);
+  // Longer than one query's buffer, and the longest text that fits it.
+  const auto utf16 = [](std::size_t letters) {
+    std::string bytes;
+    for (std::size_t i = 0; i < letters; ++i) bytes += std::string("a\0", 2);
+    return bytes + std::string("\0\0", 2);
+  };
   const struct {
     DWORD type;
     std::string bytes;
@@ -56,6 +62,8 @@ TEST(RegistryAccess, StoredBytesReadByTheRules) {
                    "2\0",
                    6),
        std::nullopt, "1"},
+      {REG_SZ, utf16(300), std::nullopt, std::string(300, 'a')},
+      {REG_SZ, utf16(127), std::nullopt, std::string(127, 'a')},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes.size());
