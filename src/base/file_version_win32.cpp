@@ -47,8 +47,20 @@ std::optional<VS_FIXEDFILEINFO> FixedFileVersion(const std::wstring& path) {
   return *fixed;
 }
 
-std::string FileVersionText(const std::wstring& path, const wchar_t* name) {
-  std::vector<BYTE> block = VersionBlock(path);
+namespace {
+
+// The version resource of a module already loaded: the same bytes as the file's, without
+// opening the file again.
+std::vector<BYTE> ModuleVersionBlock(HMODULE module) {
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+  if (!bytes) return {};
+  // A copy: the queries may write into the block, and a loaded resource is read-only.
+  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
+}
+
+std::string VersionText(std::vector<BYTE> block, const wchar_t* name) {
   if (block.empty()) return {};
   WORD* translation = nullptr;
   UINT length = 0;
@@ -68,6 +80,16 @@ std::string FileVersionText(const std::wstring& path, const wchar_t* name) {
       length == 0)
     return {};
   return Narrow(std::wstring(text, wcsnlen(text, length)));
+}
+
+}  // namespace
+
+std::string FileVersionText(const std::wstring& path, const wchar_t* name) {
+  return VersionText(VersionBlock(path), name);
+}
+
+std::string ModuleVersionText(HMODULE module, const wchar_t* name) {
+  return VersionText(ModuleVersionBlock(module), name);
 }
 
 }  // namespace kvn

@@ -1,6 +1,5 @@
 #include "sysinfo/system_info_win32.h"
 
-#include <shellapi.h>
 #include <winsock2.h>
 #include <x86intrin.h>
 
@@ -222,11 +221,6 @@ std::int64_t Win32SystemInfoServices::DriveFreeBytes(int driveNumber) {
   return static_cast<std::int64_t>(sectorsPerCluster) * bytesPerSector * freeClusters;
 }
 
-std::string ReadFileVersionText(const std::wstring& path) {
-  if (SHGetFileInfoW(path.c_str(), 0, nullptr, 0, SHGFI_EXETYPE) == 0) return {};
-  return FileVersionText(path, L"FileVersion");
-}
-
 std::string ReadFileDateText(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
@@ -245,7 +239,9 @@ std::wstring ProgramFileName() {
 }
 
 const std::string& ProgramFileVersion() {
-  static const std::string version = FirstCharacters(ReadFileVersionText(ProgramFileName()), 10);
+  // The program's own resource, as loaded: its file is the one running.
+  static const std::string version =
+      FirstCharacters(ModuleVersionText(nullptr, L"FileVersion"), 10);
   return version;
 }
 

@@ -45,9 +45,6 @@ class Win32SystemInfoServices : public SystemInfoServices {
   std::function<void(double)> done_;
 };
 
-// "FileVersion" of the file's version resource (first translation); "" when it has none or the
-// shell does not see an executable.
-std::string ReadFileVersionText(const std::wstring& path);
 // The file's last change, in the user's short date format; "" when it cannot be read.
 std::string ReadFileDateText(const std::wstring& path);
 // The program's own file.

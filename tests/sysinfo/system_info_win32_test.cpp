@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "base/file_version_win32.h"
 #include "base/scope_guard.h"
 #include "ui/dispatch.h"
 
@@ -149,18 +150,20 @@ TEST(Drives, LettersWindowsDoesNotKnowAreNotAsked) {
 }
 
 TEST(ProgramFile, VersionAndDateOfAFileWithAndWithoutAVersion) {
-  // A library with a version resource (the shell says it is no program), this test program
-  // without one, and no file at all. The program's own resource is read by the window test.
+  // A library with a version resource, this test program without one, and no file at all. The
+  // program's own resource is read by the window test.
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   const std::wstring kernel = std::wstring(system) + L"\\kernel32.dll";
   EXPECT_NE(FileProductVersion(kernel.c_str()), 0u);
-  EXPECT_EQ(ReadFileVersionText(kernel), "");
-  EXPECT_EQ(ReadFileVersionText(ProgramFileName()), "");
+  EXPECT_EQ(ModuleVersionText(GetModuleHandleW(L"kernel32.dll"), L"FileVersion"),
+            FileVersionText(kernel, L"FileVersion"));
+  EXPECT_NE(FileVersionText(kernel, L"FileVersion"), "");
+  EXPECT_EQ(ModuleVersionText(nullptr, L"FileVersion"), "");
   EXPECT_TRUE(std::regex_match(ReadFileDateText(ProgramFileName()),
                                std::regex("[0-9]+[/.-][0-9]+[/.-][0-9]+")))
       << ReadFileDateText(ProgramFileName());
-  EXPECT_EQ(ReadFileVersionText(L"C:\\nothing\\here.exe"), "");
+  EXPECT_EQ(FileVersionText(L"C:\\nothing\\here.exe", L"FileVersion"), "");
   EXPECT_EQ(ReadFileDateText(L"C:\\nothing\\here.exe"), "");
 }
 
