@@ -1,6 +1,5 @@
-// Subclass chains: a message reaches the subclasses last added first, each passing it on down to
-// the window's own procedure; any of them leaves without cutting the others off, or a procedure
-// another program part put over the chain.
+// Subclass chains: a message goes down the subclasses, last added first, to the window's own
+// procedure; any subclass leaves without cutting off the others or a procedure set over them.
 #include "ui/win32/subclass.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +10,10 @@ namespace kvn::ui::win32 {
 namespace {
 
 std::string g_trace;
-WNDPROC g_under = nullptr;  // what the foreign procedure put itself over
+WNDPROC g_under = nullptr;  // below the foreign procedure
 
 LRESULT CALLBACK Own(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_APP) return g_trace += 'o', 7;
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return msg == WM_APP ? (g_trace += 'o', 7) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 LRESULT CALLBACK Foreign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_APP) g_trace += 'f';
@@ -32,16 +30,14 @@ TEST(SubclassChain, MessagesGoDownTheChainWhateverLeaves) {
   wc.lpfnWndProc = &Own;
   wc.lpszClassName = L"KvnSubclassTest";
   RegisterClassW(&wc);
-  struct Case {
-    const char* add;
-    const char* remove;
-    bool foreignOver;  // a procedure set over the chain after the additions
-    const char* trace;
-  } const cases[] = {
-      {"abc", "", false, "cbao"}, {"abc", "b", false, "cao"}, {"abc", "ca", false, "bo"},
-      {"ab", "ba", false, "o"},   {"ab", "ab", true, "fo"},   {"aa", "", false, "ao"},
-  };
-  for (const Case& c : cases) {
+  const struct {
+    const char *add, *remove;
+    bool foreignOver;  // set over the chain after the additions
+    std::string trace;
+  } cases[] = {{"abc", "", false, "cbao"}, {"abc", "b", false, "cao"}, {"abc", "ca", false, "bo"},
+               {"ab", "ba", false, "o"},   {"ab", "ab", true, "fo"},   {"aa", "", false, "ao"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.add) + " - " + c.remove);
     HWND hwnd = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                               nullptr);
     for (const char* id = c.add; *id; ++id) ASSERT_TRUE(AddSubclass(hwnd, &Link, *id, 0));
@@ -50,11 +46,12 @@ TEST(SubclassChain, MessagesGoDownTheChainWhateverLeaves) {
           SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Foreign)));
     for (const char* id = c.remove; *id; ++id) RemoveSubclass(hwnd, &Link, *id);
     g_trace.clear();
-    EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 7) << c.add << " - " << c.remove;
-    EXPECT_EQ(g_trace, c.trace) << c.add << " - " << c.remove;
-    const bool bare = GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Own);
-    EXPECT_EQ(bare, std::string(c.trace) == "o") << "the window's own procedure back when all left";
-    DestroyWindow(hwnd);  // the links still there leave at WM_NCDESTROY
+    EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 7);
+    EXPECT_EQ(g_trace, c.trace);
+    // The window's own procedure is back once every subclass has left.
+    EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Own),
+              c.trace == "o");
+    DestroyWindow(hwnd);  // the subclasses still there leave at WM_NCDESTROY
   }
 }
 
