@@ -57,7 +57,7 @@ class HighDpiForm : public ::testing::Test {
  protected:
   void SetUp() override {
     ui::win32::InitToolkit();
-    SetCursorPos(0, 0);
+    testing::MovePointerTo(0, 0);
     host_ = std::make_unique<FormHost>(
         form_, ui::win32::FormStyle{L"KorvaneHighDpiTest", MainForm::kClientWidth,
                                     MainForm::kClientHeight});

@@ -59,7 +59,7 @@ class MainFormWindow : public ::testing::Test {
   }
   void SetUp() override {
     ui::win32::InitToolkit();
-    SetCursorPos(0, 0);  // no tool tip in the screenshots
+    testing::MovePointerTo(0, 0);  // no tool tip in the screenshots
     host_ = std::make_unique<FormHost>(
         form_, ui::win32::FormStyle{L"KorvaneMainFormTest", MainForm::kClientWidth,
                                     MainForm::kClientHeight});

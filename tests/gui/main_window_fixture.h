@@ -20,7 +20,7 @@ class MainWindowFixture : public ::testing::Test {
     ui::win32::InitToolkit();
   }
   void SetUp() override {
-    SetCursorPos(0, 0);  // no tool tip in the screenshots
+    testing::MovePointerTo(0, 0);  // no tool tip in the screenshots
     window = std::make_unique<TfMainMem>(root.Places());
     ASSERT_TRUE(window->Create());
     // The window goes to the tray five seconds after start: a test that takes longer on a busy

@@ -136,8 +136,7 @@ class NewsWindowTest : public ::testing::Test {
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ClientToScreen(tree, &p);
     SetForegroundWindow(news->Dialog().Handle());
-    SetCursorPos(p.x, p.y);
-    testing::PumpMessages(30);
+    ASSERT_TRUE(testing::MovePointerTo(p.x, p.y));
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     testing::PumpMessages(150);

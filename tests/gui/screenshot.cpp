@@ -25,6 +25,20 @@ void PumpMessages(unsigned ms) {
   } while (GetTickCount() - start < ms);
 }
 
+bool MovePointerTo(int x, int y) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    SetCursorPos(x, y);
+    bool there = true;
+    for (int look = 0; look < 3 && there; ++look) {
+      PumpMessages(15);
+      POINT at{};
+      there = GetCursorPos(&at) && at.x == x && at.y == y;
+    }
+    if (there) return true;
+  }
+  return false;
+}
+
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;

@@ -34,6 +34,10 @@ int ScreenDpi();
 // Lets posted and paint messages run for about `ms` milliseconds.
 void PumpMessages(unsigned ms = 50);
 
+// Puts the pointer at (x, y) and waits until it stays there: under Wine the X server's report of
+// an earlier move can arrive after a warp and put the pointer back. False if it never stayed.
+bool MovePointerTo(int x, int y);
+
 // The header of a 32-bit device-independent bitmap of width x height whose first row is the top
 // one, as pixels are read back for comparison.
 inline BITMAPINFO TopDownBitmapInfo(int width, int height) {

@@ -202,12 +202,7 @@ TEST_F(ToolkitWindow, HintShowsWhenThePointerRestsOnAControlEnabledOrNot) {
   form.HotKey.SetHint("A activer sur les systèmes ayant 512 MB ou plus.");
   // The system follows a move of the pointer with a WM_MOUSEMOVE to the window it finds under it.
   auto moveTo = [](const RECT& r) {
-    const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    SetCursorPos(p.x, p.y);
-    PumpMessages(30);
-    POINT at{};
-    GetCursorPos(&at);
-    return at.x == p.x && at.y == p.y;
+    return MovePointerTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   };
   auto waitFor = [&](bool shown) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < 3000; PumpMessages(20))
@@ -579,14 +574,14 @@ TEST_F(ToolkitWindow, HiddenFormCatchesUpWhenShown) {
 TEST_F(ToolkitWindow, HidingTheFormEndsTheMouseTrackingOfItsControls) {
   RECT r{};
   GetWindowRect(W(form.Button1), &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ASSERT_TRUE(MovePointerTo((r.left + r.right) / 2, (r.top + r.bottom) / 2));
   TRACKMOUSEEVENT tracking{sizeof(tracking), TME_HOVER | TME_LEAVE, W(form.Button1), 1};
   ASSERT_TRUE(TrackMouseEvent(&tracking));
   ShowWindow(host->Handle(), SW_HIDE);
   TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
   ASSERT_TRUE(TrackMouseEvent(&query));
   EXPECT_FALSE(query.hwndTrack == W(form.Button1) && (query.dwFlags & (TME_HOVER | TME_LEAVE)));
-  SetCursorPos(0, 0);
+  MovePointerTo(0, 0);
 }
 
 TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {

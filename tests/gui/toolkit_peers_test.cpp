@@ -399,7 +399,7 @@ TEST_F(ToolkitWindow, UserInputRunsTheSettersAndHandlers) {
       {"link label shows the hand", [] {},
        [&] {
          const RECT r = LabelScreenRect(link);
-         SetCursorPos(r.left + 2, r.top + 2);
+         MovePointerTo(r.left + 2, r.top + 2);
          SendMessageW(link.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link.Window()),
                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
        },

@@ -353,7 +353,7 @@ TEST(TrayIconShell, CallbackMessagesFollowTheMouseTable) {
   EXPECT_EQ(dbl, 0);
   SendMessageW(peer.Window(), TrayCallbackMessage, peer.Id(), WM_LBUTTONDBLCLK);
   EXPECT_EQ(dbl, 1);
-  SetCursorPos(321, 123);
+  ASSERT_TRUE(testing::MovePointerTo(321, 123));
   SendMessageW(peer.Window(), TrayCallbackMessage, peer.Id(), WM_RBUTTONDOWN);
   EXPECT_EQ(presenter.shown, 1);
   POINT cursor{};
