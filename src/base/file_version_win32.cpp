@@ -1,5 +1,6 @@
 #include "base/file_version_win32.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -57,7 +58,9 @@ std::vector<BYTE> ModuleVersionBlock(HMODULE module) {
   const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
   if (!bytes) return {};
   // A copy: the queries may write into the block, and a loaded resource is read-only.
-  return std::vector<BYTE>(bytes, bytes + SizeofResource(module, found));
+  std::vector<BYTE> block(SizeofResource(module, found));
+  std::copy(bytes, bytes + block.size(), block.data());
+  return block;
 }
 
 std::string VersionText(std::vector<BYTE> block, const wchar_t* name) {

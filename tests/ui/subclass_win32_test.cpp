@@ -35,7 +35,8 @@ TEST(SubclassChain, MessagesGoDownTheChainWhateverLeaves) {
     bool foreignOver;  // set over the chain after the additions
     std::string trace;
   } cases[] = {{"abc", "", false, "cbao"}, {"abc", "b", false, "cao"}, {"abc", "ca", false, "bo"},
-               {"ab", "ba", false, "o"},   {"ab", "ab", true, "fo"},   {"aa", "", false, "ao"}};
+               {"ab", "ba", false, "o"},   {"ab", "ab", true, "fo"},   {"aa", "", false, "ao"},
+               {"abc", "*", false, "o"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.add) + " - " + c.remove);
     HWND hwnd = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
@@ -44,7 +45,8 @@ TEST(SubclassChain, MessagesGoDownTheChainWhateverLeaves) {
     if (c.foreignOver)
       g_under = reinterpret_cast<WNDPROC>(
           SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Foreign)));
-    for (const char* id = c.remove; *id; ++id) RemoveSubclass(hwnd, &Link, *id);
+    for (const char* id = c.remove; *id; ++id)  // '*': all of them, from every window
+      *id == '*' ? RemoveSubclasses(&Link, 0) : RemoveSubclass(hwnd, &Link, *id);
     g_trace.clear();
     EXPECT_EQ(SendMessageW(hwnd, WM_APP, 0, 0), 7);
     EXPECT_EQ(g_trace, c.trace);

@@ -1,9 +1,7 @@
 #include "ui/win32/subclass.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
-#include <vector>
 
 namespace kvn::ui::win32 {
 
@@ -16,10 +14,14 @@ struct Link {
 };
 
 // One subclassed window: its procedure before ours, and the subclasses, called last added first.
+// A window has one or two (its peer's, the tray's on the main window): four is plenty.
 struct Chain {
-  HWND hwnd;
-  WNDPROC original;
-  std::vector<Link> links;
+  static constexpr std::size_t kMostLinks = 4;
+  Chain* next = nullptr;  // in the list of all chains
+  HWND hwnd = nullptr;
+  WNDPROC original = nullptr;
+  Link links[kMostLinks] = {};
+  std::size_t count = 0;
   std::size_t below = 0;  // while a link runs: how many links are still under it
   int depth = 0;          // ChainProc calls under way for the window
   bool destroyed = false;
@@ -30,7 +32,7 @@ struct Chain {
 // get a message while the program's statics are destroyed.
 struct Chains {
   CRITICAL_SECTION lock;
-  std::vector<std::unique_ptr<Chain>> list;
+  Chain* first = nullptr;
   Chains() { InitializeCriticalSection(&lock); }
 };
 
@@ -49,24 +51,28 @@ class Locked {
 
 Chain* Find(HWND hwnd) {
   Locked locked;
-  for (const auto& chain : All().list)
-    if (chain->hwnd == hwnd) return chain.get();
-  return nullptr;
+  Chain* chain = All().first;
+  while (chain && chain->hwnd != hwnd) chain = chain->next;
+  return chain;
 }
 
 void Forget(Chain* chain) {
-  Locked locked;
-  auto& list = All().list;
-  list.erase(
-      std::remove_if(list.begin(), list.end(), [chain](const auto& c) { return c.get() == chain; }),
-      list.end());
+  {
+    Locked locked;
+    for (Chain** at = &All().first; *at; at = &(*at)->next)
+      if (*at == chain) {
+        *at = chain->next;
+        break;
+      }
+  }
+  delete chain;
 }
 
 // Calls the link under the `below` links still to run (the window's own procedure when none is
 // left), with the chain's position set for its CallNextSubclass.
 LRESULT CallBelow(Chain& chain, std::size_t below, HWND hwnd, UINT msg, WPARAM wParam,
                   LPARAM lParam) {
-  below = std::min(below, chain.links.size());  // a link removed itself meanwhile
+  below = std::min(below, chain.count);  // a link removed itself meanwhile
   const std::size_t saved = std::exchange(chain.below, below == 0 ? 0 : below - 1);
   LRESULT result;
   if (below == 0) {
@@ -75,7 +81,7 @@ LRESULT CallBelow(Chain& chain, std::size_t below, HWND hwnd, UINT msg, WPARAM w
     const Link link = chain.links[below - 1];
     result = link.proc(hwnd, msg, wParam, lParam, link.id, link.data);
   }
-  chain.below = std::min(saved, chain.links.size());
+  chain.below = std::min(saved, chain.count);
   return result;
 }
 
@@ -83,7 +89,7 @@ LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Chain* chain = Find(hwnd);
   if (!chain) return DefWindowProcW(hwnd, msg, wParam, lParam);  // not ours any more
   ++chain->depth;
-  const LRESULT result = CallBelow(*chain, chain->links.size(), hwnd, msg, wParam, lParam);
+  const LRESULT result = CallBelow(*chain, chain->count, hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) chain->destroyed = true;
   // The handle may name another window later: the chain goes with the window, once nothing of
   // it runs any more.
@@ -95,28 +101,30 @@ LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool AddSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id, DWORD_PTR data) {
   if (Chain* chain = Find(hwnd)) {
-    for (Link& link : chain->links)
-      if (link.proc == proc && link.id == id) {
-        link.data = data;
+    for (std::size_t i = 0; i < chain->count; ++i)
+      if (chain->links[i].proc == proc && chain->links[i].id == id) {
+        chain->links[i].data = data;
         return true;
       }
-    chain->links.push_back({proc, id, data});
+    if (chain->count == Chain::kMostLinks) return false;
+    chain->links[chain->count++] = Link{proc, id, data};
     return true;
   }
   if (!IsWindow(hwnd)) return false;
-  auto chain = std::make_unique<Chain>();
+  auto* chain = new Chain;
   chain->hwnd = hwnd;
-  chain->links.push_back({proc, id, data});
-  Chain* raw = chain.get();
+  chain->links[0] = Link{proc, id, data};
+  chain->count = 1;
   {
     Locked locked;
-    All().list.push_back(std::move(chain));
+    chain->next = All().first;
+    All().first = chain;
   }
   // In the list first: the window may get a message as soon as the procedure is ours.
-  raw->original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-  if (!raw->original ||
+  chain->original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+  if (!chain->original ||
       !SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainProc))) {
-    Forget(raw);
+    Forget(chain);
     return false;
   }
   return true;
@@ -125,19 +133,35 @@ bool AddSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id, DWORD_PTR data) 
 void RemoveSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id) {
   Chain* chain = Find(hwnd);
   if (!chain) return;
-  auto& links = chain->links;
-  for (std::size_t i = 0; i < links.size(); ++i) {
-    if (links[i].proc != proc || links[i].id != id) continue;
-    links.erase(links.begin() + static_cast<std::ptrdiff_t>(i));
+  for (std::size_t i = 0; i < chain->count; ++i) {
+    if (chain->links[i].proc != proc || chain->links[i].id != id) continue;
+    std::copy(chain->links + i + 1, chain->links + chain->count, chain->links + i);
+    --chain->count;
     if (i < chain->below) --chain->below;
     break;
   }
   // The window gets its procedure back unless another subclass (comctl32's) was put over ours,
   // or the chain is running: then it stays, calling through to the window's own procedure.
-  if (links.empty() && chain->depth == 0 &&
+  if (chain->count == 0 && chain->depth == 0 &&
       GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ChainProc)) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->original));
     Forget(chain);
+  }
+}
+
+void RemoveSubclasses(SubclassCallback proc, DWORD_PTR data) {
+  for (;;) {
+    HWND hwnd = nullptr;
+    UINT_PTR id = 0;
+    {
+      Locked locked;
+      for (const Chain* chain = All().first; chain && !hwnd; chain = chain->next)
+        for (std::size_t i = 0; i < chain->count && !hwnd; ++i)
+          if (chain->links[i].proc == proc && chain->links[i].data == data)
+            hwnd = chain->hwnd, id = chain->links[i].id;
+    }
+    if (!hwnd) return;
+    RemoveSubclass(hwnd, proc, id);
   }
 }
 

@@ -11,9 +11,12 @@ using SubclassCallback = LRESULT(CALLBACK*)(HWND hwnd, UINT msg, WPARAM wParam, 
                                             UINT_PTR id, DWORD_PTR data);
 
 // Puts `proc` first in the window's chain (again with `data` if it is there already); false when
-// Windows refuses. Only from the thread that owns the window.
+// Windows refuses, or the window has four subclasses already. Only from the thread that owns the
+// window.
 bool AddSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id, DWORD_PTR data);
 void RemoveSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id);
+// `proc` with `data` out of every window's chain, for an object that goes before its windows.
+void RemoveSubclasses(SubclassCallback proc, DWORD_PTR data);
 // The rest of the chain, down to the window's own procedure: only from inside a subclass
 // procedure, for the message it is handling.
 LRESULT CallNextSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -22,14 +22,12 @@ WindowPeer::~WindowPeer() {
   if (deferred_) host_.Undefer(this);
   // Windows destroyed already have left their chain (WM_NCDESTROY); the host destroys the form
   // window before the peers.
-  for (HWND hwnd : subclassed_)
-    if (IsWindow(hwnd)) RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
+  RemoveSubclasses(&SubclassThunk, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void WindowPeer::Detach() {
   if (control_.Peer() == this) control_.AttachPeer(nullptr);
   hwnd_ = nullptr;
-  subclassed_.clear();
 }
 
 void WindowPeer::SyncAll() {
@@ -146,9 +144,7 @@ HWND WindowPeer::CreatePart(const wchar_t* className, const std::wstring& text, 
 }
 
 void WindowPeer::Subclass(HWND hwnd) {
-  if (std::find(subclassed_.begin(), subclassed_.end(), hwnd) == subclassed_.end() &&
-      AddSubclass(hwnd, &SubclassThunk, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-    subclassed_.push_back(hwnd);
+  AddSubclass(hwnd, &SubclassThunk, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -156,8 +152,6 @@ LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, L
   auto* peer = reinterpret_cast<WindowPeer*>(data);
   if (msg == WM_NCDESTROY) {
     RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
-    auto& list = peer->subclassed_;
-    list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
     return CallNextSubclass(hwnd, msg, wParam, lParam);
   }
   try {

@@ -108,7 +108,6 @@ class WindowPeer : public ControlPeer {
                                         UINT_PTR id, DWORD_PTR data);
   Control& control_;
   FormHost& host_;
-  std::vector<HWND> subclassed_;
 };
 
 }  // namespace kvn::ui::win32
