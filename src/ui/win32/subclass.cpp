@@ -19,6 +19,7 @@ struct Chain {
   static constexpr std::size_t kMostLinks = 4;
   Chain* next = nullptr;  // in the list of all chains
   HWND hwnd = nullptr;
+  DWORD thread = 0;  // the window's, the only one to change or call its links
   WNDPROC original = nullptr;
   Link links[kMostLinks] = {};
   std::size_t count = 0;
@@ -113,6 +114,7 @@ bool AddSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id, DWORD_PTR data) 
   if (!IsWindow(hwnd)) return false;
   auto* chain = new Chain;
   chain->hwnd = hwnd;
+  chain->thread = GetCurrentThreadId();
   chain->links[0] = Link{proc, id, data};
   chain->count = 1;
   {
@@ -150,13 +152,14 @@ void RemoveSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id) {
 }
 
 void RemoveSubclasses(SubclassCallback proc, DWORD_PTR data) {
+  const DWORD thread = GetCurrentThreadId();
   for (;;) {
     HWND hwnd = nullptr;
     UINT_PTR id = 0;
     {
       Locked locked;
       for (const Chain* chain = All().first; chain && !hwnd; chain = chain->next)
-        for (std::size_t i = 0; i < chain->count && !hwnd; ++i)
+        for (std::size_t i = 0; chain->thread == thread && i < chain->count && !hwnd; ++i)
           if (chain->links[i].proc == proc && chain->links[i].data == data)
             hwnd = chain->hwnd, id = chain->links[i].id;
     }

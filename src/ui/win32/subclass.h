@@ -15,7 +15,8 @@ using SubclassCallback = LRESULT(CALLBACK*)(HWND hwnd, UINT msg, WPARAM wParam, 
 // window.
 bool AddSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id, DWORD_PTR data);
 void RemoveSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id);
-// `proc` with `data` out of every window's chain, for an object that goes before its windows.
+// `proc` with `data` out of the chain of every window of this thread, for an object that goes
+// before its windows.
 void RemoveSubclasses(SubclassCallback proc, DWORD_PTR data);
 // The rest of the chain, down to the window's own procedure: only from inside a subclass
 // procedure, for the message it is handling.
