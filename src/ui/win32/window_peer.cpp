@@ -1,7 +1,5 @@
 #include "ui/win32/window_peer.h"
 
-#include <algorithm>
-
 #include "base/text_win32.h"
 #include "ui/win32/container.h"
 #include "ui/win32/form_host.h"

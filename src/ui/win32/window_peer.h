@@ -7,7 +7,6 @@
 
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "ui/control.h"
 #include "ui/win32/color_ref.h"
