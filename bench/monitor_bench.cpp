@@ -70,12 +70,12 @@ double BareCalls(int rounds, NtQuerySystemInformationFn query) {
 
 // The two handlers as WM_TIMER runs them; the messages their updates post are handled between
 // ticks, outside the measure, as the message loop would between two timer messages.
-double Ticks(kvn::TfMainMem& window, int rounds) {
+double Ticks(kvn::MainWindow& window, int rounds) {
   double spent = 0;
   for (int i = 0; i < rounds; ++i) {
     const double start = Now();
-    window.form.Timer1.Tick();
-    window.form.Timer2.Tick();
+    window.form.samplingTimer.Tick();
+    window.form.loadTimer.Tick();
     spent += Now() - start;
     Pump();
   }
@@ -187,13 +187,13 @@ int main() {
   kvn::InitializeCpuLibrary();
   kvn::ui::win32::InitToolkit();
   kvn::testing::RegistryRootForTest root{"bench"};
-  kvn::TfMainMem window(root.Places());
+  kvn::MainWindow window(root.Places());
   if (!window.Create()) {
     std::printf("cannot create the main window\n");
     return 1;
   }
   // As it lives all day: hidden into the notification area by the start-up timer.
-  window.form.Timer6.Tick();
+  window.form.hideTimer.Tick();
   Pump();
   auto query = reinterpret_cast<NtQuerySystemInformationFn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
@@ -231,7 +231,7 @@ int main() {
   std::printf(
       "measured idle in the tray for 30 s, timers at %u ms: %.3f %% of one core "
       "(an empty program with two such timers: %.3f %%)\n",
-      window.form.Timer1.Interval(), idle, emptyIdle);
+      window.form.samplingTimer.Interval(), idle, emptyIdle);
   std::printf("after 100 ticks:  working set %.0f KB, GDI %lu, USER %lu, GDI slot %u\n",
               before.workingSetKB, static_cast<unsigned long>(before.gdi),
               static_cast<unsigned long>(before.user), slotBefore);

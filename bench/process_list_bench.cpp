@@ -50,10 +50,10 @@ int main() {
   kvn::InitializeCpuLibrary();
   kvn::ui::win32::InitToolkit();
   kvn::testing::RegistryRootForTest root{"bench"};
-  kvn::TfMainMem window(root.Places());
+  kvn::MainWindow window(root.Places());
   if (!window.Create()) return 1;
   kvn::MainForm& form = window.form;
-  form.Memoire.SetActivePage(&form.TabSheet6);
+  form.pages.SetActivePage(&form.processPage);
   Pump();
 
   kvn::fakes::FakeProcessSystem system;
@@ -61,7 +61,7 @@ int main() {
     system.processes.push_back({static_cast<std::uint32_t>(0x100 + 4 * i),
                                 static_cast<std::uint32_t>(1 + i % 40), 8,
                                 "programme_" + std::to_string(i) + ".exe"});
-  kvn::ProcessView view({form.gbProcessus, form.Grid, form.CloseProcess1}, system);
+  kvn::ProcessView view({form.processGroup, form.Grid, form.endProcessItem}, system);
   view.MakeProcessList();
   HWND list = FormHost::WindowOf(form.Grid);
   UpdateWindow(list);
@@ -81,7 +81,7 @@ int main() {
     Pump();
     g_paints = g_erases = 0;
     double start = kvn::bench::ClockMs();
-    view.Btn7Click();
+    view.OnRefreshProcessesClick();
     const double built = kvn::bench::ClockMs();
     UpdateWindow(list);
     refresh.push_back(kvn::bench::ClockMs() - start);

@@ -1,4 +1,4 @@
-// Recovery pass throughput: a 256 MB pass through TKVNMaxMem::Defrag (events bound, message pump
+// Recovery pass throughput: a 256 MB pass through MemoryEngine::Defrag (events bound, message pump
 // running) against a bare loop that commits, zero-fills and releases the same blocks with no events
 // and no pumping. The last line is the ratio engine / bare; the engine's overhead should keep it at
 // 0.99 or better.
@@ -42,7 +42,7 @@ double BarePass() {
   return Seconds(start, end);
 }
 
-double EnginePass(kvn::TKVNMaxMem& engine) {
+double EnginePass(kvn::MemoryEngine& engine) {
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   engine.Defrag(kBlocks);
@@ -63,12 +63,12 @@ int main() {
                               GetModuleHandleW(nullptr), nullptr);
 
   auto service = kvn::MakeWin32MemoryService();
-  kvn::TKVNMaxMem engine(*service);
+  kvn::MemoryEngine engine(*service);
   volatile int lastProgress = 0;
   volatile int passes = 0;
-  engine.OnBeforeDefrag = [&](kvn::TKVNMaxMem&) { lastProgress = 0; };
-  engine.OnProgress = [&](kvn::TKVNMaxMem&, int progress) { lastProgress = progress; };
-  engine.OnAfterDefrag = [&](kvn::TKVNMaxMem&) { passes = passes + 1; };
+  engine.OnBeforeDefrag = [&](kvn::MemoryEngine&) { lastProgress = 0; };
+  engine.OnProgress = [&](kvn::MemoryEngine&, int progress) { lastProgress = progress; };
+  engine.OnAfterDefrag = [&](kvn::MemoryEngine&) { passes = passes + 1; };
 
   // Wine's own start-up (desktop, services) keeps the machine busy for a moment: let it settle,
   // then one of each to warm up the allocator and the code.

@@ -6,7 +6,7 @@
 // line is the worst stall over the passes in milliseconds (the aim: under 20 ms).
 //
 // With the argument "hide" it measures instead the window's first seconds: shown, then hidden
-// into the notification area by Timer6 five seconds after start.
+// into the notification area by hideTimer five seconds after start.
 //
 // With the argument "info" it shows the "Informations" page and presses "&Rafraichir" a few
 // times (the clock measured on its own thread), then does the same with the half-second clock
@@ -41,8 +41,8 @@
 
 namespace {
 
-using kvn::TfMainMem;
-using kvn::TKVNMaxMem;
+using kvn::MainWindow;
+using kvn::MemoryEngine;
 using kvn::ui::win32::FormHost;
 
 constexpr DWORD kProbeSpacingMs = 5;
@@ -140,7 +140,7 @@ void PutTextOnClipboard(const char* text) {
 // The real main window, its settings under the bench's own registry root (which outlives it).
 struct BenchWindow {
   kvn::testing::RegistryRootForTest root{"bench"};
-  TfMainMem window{root.Places()};
+  MainWindow window{root.Places()};
 };
 
 std::unique_ptr<BenchWindow> OpenWindow() {
@@ -153,11 +153,11 @@ std::unique_ptr<BenchWindow> OpenWindow() {
 int MeasurePasses() {
   const auto opened = OpenWindow();
   if (!opened) return 1;
-  TfMainMem& window = opened->window;
+  MainWindow& window = opened->window;
   // The passes run with the window on screen, as when the user clicks the button; the hiding
   // into the notification area is measured on its own ("hide").
-  window.form.Timer6.SetEnabled(false);
-  window.form.RadioButton3.SetChecked(true);
+  window.form.hideTimer.SetEnabled(false);
+  window.form.allMethodRadio.SetChecked(true);
 
   std::vector<PassRecord> passes(3);
   passes[0].name = "plain";
@@ -165,29 +165,29 @@ int MeasurePasses() {
   passes[2].name = "balloons";
   std::atomic<int> current{0};
   std::atomic<int> ended{0};
-  TKVNMaxMem& engine = window.KVNMaxMem1();
+  MemoryEngine& engine = window.engine();
   auto before = engine.OnBeforeDefrag;
   auto progress = engine.OnProgress;
   auto after = engine.OnAfterDefrag;
-  engine.OnBeforeDefrag = [&](TKVNMaxMem& sender) {
+  engine.OnBeforeDefrag = [&](MemoryEngine& sender) {
     passes[current].beforeAt = NowMs();
     before(sender);
     passes[current].beforeDone = NowMs();
   };
-  engine.OnProgress = [&](TKVNMaxMem& sender, int value) {
+  engine.OnProgress = [&](MemoryEngine& sender, int value) {
     progress(sender, value);
     passes[current].progress.emplace_back(NowMs(), value);
   };
-  engine.OnAfterDefrag = [&](TKVNMaxMem& sender) {
+  engine.OnAfterDefrag = [&](MemoryEngine& sender) {
     after(sender);
     passes[current].endedAt = NowMs();
     ++ended;
   };
 
   const HWND main = window.Handle();
-  const HWND button = FormHost::WindowOf(window.form.BitBtn1);
-  const HWND clipboardOption = FormHost::WindowOf(window.form.CBPressePapier);
-  const HWND balloonOption = FormHost::WindowOf(window.form.cbxballoon);
+  const HWND button = FormHost::WindowOf(window.form.optimiseButton);
+  const HWND clipboardOption = FormHost::WindowOf(window.form.clipboardCheck);
+  const HWND balloonOption = FormHost::WindowOf(window.form.balloonsCheck);
   const double startedAt = NowMs();
   Prober prober(main);
   // Clicks as a user would, through the window's own loop.
@@ -249,7 +249,7 @@ int MeasurePasses() {
 int MeasureHide() {
   const auto opened = OpenWindow();
   if (!opened) return 1;
-  TfMainMem& window = opened->window;
+  MainWindow& window = opened->window;
   const double startedAt = NowMs();
   const HWND main = window.Handle();
   double hiddenAt = 0;
@@ -286,22 +286,22 @@ void ClickTab(HWND tabs, int index) {
 int MeasureInfoPage() {
   const auto opened = OpenWindow();
   if (!opened) return 1;
-  TfMainMem& window = opened->window;
-  window.form.Timer6.SetEnabled(false);
+  MainWindow& window = opened->window;
+  window.form.hideTimer.SetEnabled(false);
   const HWND main = window.Handle();
-  const HWND tabs = FormHost::WindowOf(window.form.Memoire);
-  const HWND refresh = FormHost::WindowOf(window.form.Btn3);
+  const HWND tabs = FormHost::WindowOf(window.form.pages);
+  const HWND refresh = FormHost::WindowOf(window.form.refreshInfoButton);
   double phaseStart[2] = {0, 0}, phaseEnd[2] = {0, 0};
   // The baseline: the page filled with the clock measured in the window's thread, as a plain
   // call would.
   std::atomic<bool> baseline{false};
   auto& page = window.infoPage();
-  window.form.TabSheet5.OnShow = [&] {
-    page.TabSheet5Show();
+  window.form.systemInfoPage.OnShow = [&] {
+    page.OnSystemInfoPageShow();
     if (baseline) kvn::MeasureCpuSpeed();
   };
-  window.form.Btn3.OnClick = [&] {
-    page.Btn3Click();
+  window.form.refreshInfoButton.OnClick = [&] {
+    page.OnRefreshInfoClick();
     if (baseline) kvn::MeasureCpuSpeed();
   };
   Prober prober(main);
@@ -359,13 +359,13 @@ int MeasureFirstInput() {
   for (int round = 0; round < kRounds; ++round) {
     const auto opened = OpenWindow();
     if (!opened) return 1;
-    TfMainMem& window = opened->window;
-    window.form.Timer6.SetEnabled(false);
+    MainWindow& window = opened->window;
+    window.form.hideTimer.SetEnabled(false);
     const HWND main = window.Handle();
     // The page chosen is on screen once a page other than the first shows in the tab control
     // (it may have no window yet: asked for, it would be built at once).
-    const HWND tabs = FormHost::WindowOf(window.form.Memoire);
-    const HWND first = FormHost::WindowOf(window.form.TabSheet1);
+    const HWND tabs = FormHost::WindowOf(window.form.pages);
+    const HWND first = FormHost::WindowOf(window.form.mainPage);
     const auto otherPageShown = [tabs, first] {
       for (HWND w = GetWindow(tabs, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
         if (w != first && IsWindowVisible(w)) return true;
@@ -373,14 +373,15 @@ int MeasureFirstInput() {
     };
     std::atomic<double> buttonAt{0}, pageAt{0}, shownAt{0};
     bool builtWhenChosen = false;
-    window.form.BitBtn1.OnClick = [&] { buttonAt = NowMs(); };
-    window.form.Memoire.OnChange = [&, before = window.form.Memoire.OnChange] {
+    window.form.optimiseButton.OnClick = [&] { buttonAt = NowMs(); };
+    window.form.pages.OnChange = [&, before = window.form.pages.OnChange] {
       if (before) before();
-      builtWhenChosen = window.form.Btn5.Peer() != nullptr;  // the last control of the last page
+      builtWhenChosen =
+          window.form.helpButton.Peer() != nullptr;  // the last control of the last page
       pageAt = NowMs();
     };
     SetForegroundWindow(main);
-    SetFocus(FormHost::WindowOf(window.form.BitBtn1));
+    SetFocus(FormHost::WindowOf(window.form.optimiseButton));
     Prober prober(main);
     std::vector<RoundTrip> trips;
     const double sentAt = NowMs();

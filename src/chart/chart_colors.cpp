@@ -18,38 +18,38 @@ constexpr StoredColor kStored[] = {
 
 }  // namespace
 
-TColor GetChartColor(const TGRAPHKVN& chart, ChartColor which) {
+ChartColorRef GetChartColor(const HistoryChart& chart, ChartColor which) {
   switch (which) {
     case ChartColor::Fond:
-      return chart.CouleurFond();
+      return chart.BackgroundColor();
     case ChartColor::Grid:
-      return chart.CouleurGrid();
+      return chart.GridColor();
     case ChartColor::CPU:
-      return chart.CouleurCPU();
+      return chart.CpuColor();
     case ChartColor::RAM:
-      return chart.CouleurRAM();
+      return chart.RamColor();
     case ChartColor::Alarme:
-      return chart.CouleurAlarme();
+      return chart.AlarmColor();
   }
   return 0;
 }
 
-void SetChartColor(TGRAPHKVN& chart, ChartColor which, TColor color) {
+void SetChartColor(HistoryChart& chart, ChartColor which, ChartColorRef color) {
   switch (which) {
     case ChartColor::Fond:
-      chart.SetCouleurFond(color);
+      chart.SetBackgroundColor(color);
       break;
     case ChartColor::Grid:
-      chart.SetCouleurGrid(color);
+      chart.SetGridColor(color);
       break;
     case ChartColor::CPU:
-      chart.SetCouleurCPU(color);
+      chart.SetCpuColor(color);
       break;
     case ChartColor::RAM:
-      chart.SetCouleurRAM(color);
+      chart.SetRamColor(color);
       break;
     case ChartColor::Alarme:
-      chart.SetCouleurAlarme(color);
+      chart.SetAlarmColor(color);
       break;
   }
 }
@@ -59,7 +59,7 @@ void ChartColors::ChangeColor() {
     for (const auto& s : kStored) {
       const std::optional<std::uint32_t> value = key->ReadDword(s.name);
       if (!value) break;
-      SetChartColor(chart_, s.which, static_cast<TColor>(*value));
+      SetChartColor(chart_, s.which, static_cast<ChartColorRef>(*value));
     }
   }
   if (OnColorsApplied) OnColorsApplied(chart_);
@@ -73,17 +73,17 @@ void ChartColors::SaveColor() {
       return;
 }
 
-void ChartColors::Btn6Click() {
-  chart_.SetCouleurAlarme(kDefaultAlarme);
-  chart_.SetCouleurCPU(kDefaultCPU);
-  chart_.SetCouleurFond(kDefaultFond);
-  chart_.SetCouleurRAM(kDefaultRAM);
-  chart_.SetCouleurGrid(kDefaultGrid);
+void ChartColors::OnDefaultColorsClick() {
+  chart_.SetAlarmColor(kDefaultAlarme);
+  chart_.SetCpuColor(kDefaultCPU);
+  chart_.SetBackgroundColor(kDefaultFond);
+  chart_.SetRamColor(kDefaultRAM);
+  chart_.SetGridColor(kDefaultGrid);
   SaveColor();
   ChangeColor();
 }
 
-void ChartColors::ColorChosen(ChartColor which, TColor color) {
+void ChartColors::ColorChosen(ChartColor which, ChartColorRef color) {
   SetChartColor(chart_, which, color);
   SaveColor();
   ChangeColor();

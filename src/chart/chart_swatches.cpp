@@ -2,22 +2,22 @@
 
 namespace kvn {
 
-ChartSwatches::ChartSwatches(const ChartSwatchControls& controls, TGRAPHKVN& chart,
+ChartSwatches::ChartSwatches(const ChartSwatchControls& controls, HistoryChart& chart,
                              ChartColors& colors)
     : c_(controls), chart_(chart), colors_(colors) {}
 
 void ChartSwatches::Bind() {
   const std::pair<ui::Shape*, ChartColor> shapes[] = {
-      {&c_.ShapeBFond, ChartColor::Fond},     {&c_.ShapeBGrid, ChartColor::Grid},
-      {&c_.ShapeBCPU, ChartColor::CPU},       {&c_.ShapeBRAM, ChartColor::RAM},
-      {&c_.ShapeBAlarme, ChartColor::Alarme}, {&c_.ShapeCPU, ChartColor::CPU},
-      {&c_.ShapeRam, ChartColor::RAM},        {&c_.ShapeAlarme, ChartColor::Alarme},
+      {&c_.backgroundSwatch, ChartColor::Fond}, {&c_.gridSwatch, ChartColor::Grid},
+      {&c_.cpuSwatch, ChartColor::CPU},         {&c_.ramSwatch, ChartColor::RAM},
+      {&c_.alarmSwatch, ChartColor::Alarme},    {&c_.cpuLegendMark, ChartColor::CPU},
+      {&c_.ramLegendMark, ChartColor::RAM},     {&c_.alarmLegendMark, ChartColor::Alarme},
   };
   for (const auto& [shape, which] : shapes) {
     shape->OnMouseDown = [this, which = which](ui::MouseButton, int, int) { PickColor(which); };
   }
-  c_.Btn6.OnClick = [this] { colors_.Btn6Click(); };
-  colors_.OnColorsApplied = [this](const TGRAPHKVN&) { ShowColors(); };
+  c_.defaultColorsButton.OnClick = [this] { colors_.OnDefaultColorsClick(); };
+  colors_.OnColorsApplied = [this](const HistoryChart&) { ShowColors(); };
 }
 
 void ChartSwatches::PickColor(ChartColor which) {
@@ -26,14 +26,14 @@ void ChartSwatches::PickColor(ChartColor which) {
 }
 
 void ChartSwatches::ShowColors() {
-  c_.ShapeBFond.SetBrushColor(chart_.CouleurFond());
-  c_.ShapeBGrid.SetBrushColor(chart_.CouleurGrid());
-  c_.ShapeBCPU.SetBrushColor(chart_.CouleurCPU());
-  c_.ShapeBRAM.SetBrushColor(chart_.CouleurRAM());
-  c_.ShapeBAlarme.SetBrushColor(chart_.CouleurAlarme());
-  const std::pair<ui::Shape*, TColor> marks[] = {{&c_.ShapeCPU, chart_.CouleurCPU()},
-                                                 {&c_.ShapeRam, chart_.CouleurRAM()},
-                                                 {&c_.ShapeAlarme, chart_.CouleurAlarme()}};
+  c_.backgroundSwatch.SetBrushColor(chart_.BackgroundColor());
+  c_.gridSwatch.SetBrushColor(chart_.GridColor());
+  c_.cpuSwatch.SetBrushColor(chart_.CpuColor());
+  c_.ramSwatch.SetBrushColor(chart_.RamColor());
+  c_.alarmSwatch.SetBrushColor(chart_.AlarmColor());
+  const std::pair<ui::Shape*, ChartColorRef> marks[] = {{&c_.cpuLegendMark, chart_.CpuColor()},
+                                                        {&c_.ramLegendMark, chart_.RamColor()},
+                                                        {&c_.alarmLegendMark, chart_.AlarmColor()}};
   for (const auto& [mark, color] : marks) {
     mark->SetBrushColor(color);
     mark->SetPenColor(color);

@@ -8,21 +8,21 @@
 namespace kvn {
 
 struct ChartSwatchControls {
-  ui::Shape& ShapeBFond;
-  ui::Shape& ShapeBGrid;
-  ui::Shape& ShapeBCPU;
-  ui::Shape& ShapeBRAM;
-  ui::Shape& ShapeBAlarme;
-  ui::Shape& ShapeCPU;  // legend marks
-  ui::Shape& ShapeRam;
-  ui::Shape& ShapeAlarme;
-  ui::Button& Btn6;  // "Défaut"
+  ui::Shape& backgroundSwatch;
+  ui::Shape& gridSwatch;
+  ui::Shape& cpuSwatch;
+  ui::Shape& ramSwatch;
+  ui::Shape& alarmSwatch;
+  ui::Shape& cpuLegendMark;  // legend marks
+  ui::Shape& ramLegendMark;
+  ui::Shape& alarmLegendMark;
+  ui::Button& defaultColorsButton;  // "Défaut"
   ui::ColorDialog& ColorDialog;
 };
 
 class ChartSwatches {
  public:
-  ChartSwatches(const ChartSwatchControls& controls, TGRAPHKVN& chart, ChartColors& colors);
+  ChartSwatches(const ChartSwatchControls& controls, HistoryChart& chart, ChartColors& colors);
 
   // Binds the swatches, the legend marks, "Défaut" and the colours' refresh.
   void Bind();
@@ -36,7 +36,7 @@ class ChartSwatches {
 
  private:
   ChartSwatchControls c_;
-  TGRAPHKVN& chart_;
+  HistoryChart& chart_;
   ChartColors& colors_;
 };
 

@@ -33,7 +33,7 @@ class SelectedObject {
 
 }  // namespace
 
-ChartWindow::ChartWindow(TGRAPHKVN& chart) : chart_(chart) {
+ChartWindow::ChartWindow(HistoryChart& chart) : chart_(chart) {
   memDC_.reset(CreateCompatibleDC(nullptr));
 }
 
@@ -56,8 +56,8 @@ bool ChartWindow::RegisterClassOnce(HINSTANCE instance) {
   return RegisterClassExW(&wc) != 0;
 }
 
-ChartWindow* ChartWindow::Create(TGRAPHKVN& chart, HWND parent, int x, int y, int width, int height,
-                                 int controlId) {
+ChartWindow* ChartWindow::Create(HistoryChart& chart, HWND parent, int x, int y, int width,
+                                 int height, int controlId) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterClassOnce(instance)) return nullptr;
   auto* peer = new ChartWindow(chart);
@@ -157,7 +157,7 @@ void ChartWindow::SetBackSize(int width, int height) {
   backHeight_ = height;
 }
 
-void ChartWindow::FillRect(int left, int top, int right, int bottom, TColor color) {
+void ChartWindow::FillRect(int left, int top, int right, int bottom, ChartColorRef color) {
   if (!bitmap_) return;
   const GdiHandle<HBRUSH> brush(CreateSolidBrush(color));
   if (!brush) return;
@@ -165,7 +165,7 @@ void ChartWindow::FillRect(int left, int top, int right, int bottom, TColor colo
   ::FillRect(memDC_.get(), &r, brush.get());
 }
 
-void ChartWindow::Polyline(const std::vector<ChartPoint>& points, TColor color) {
+void ChartWindow::Polyline(const std::vector<ChartPoint>& points, ChartColorRef color) {
   if (!bitmap_ || points.size() < 2) return;
   SelectedObject pen(memDC_.get(), CreatePen(PS_SOLID, 1, color));
   if (!pen.Ok()) return;

@@ -18,7 +18,7 @@ class ChartWindow : public ChartPainter {
   // Creates the window as a child of parent, attaches it to the chart and draws the empty
   // frame. The window owns this object: it is deleted when the window is destroyed, and the
   // chart is detached then. Returns null when the window cannot be created.
-  static ChartWindow* Create(TGRAPHKVN& chart, HWND parent, int x, int y, int width, int height,
+  static ChartWindow* Create(HistoryChart& chart, HWND parent, int x, int y, int width, int height,
                              int controlId = 0);
 
   HWND Handle() const { return hwnd_; }
@@ -31,8 +31,8 @@ class ChartWindow : public ChartPainter {
   COLORREF BackPixel(int x, int y) const;
 
   void SetBackSize(int width, int height) override;
-  void FillRect(int left, int top, int right, int bottom, TColor color) override;
-  void Polyline(const std::vector<ChartPoint>& points, TColor color) override;
+  void FillRect(int left, int top, int right, int bottom, ChartColorRef color) override;
+  void Polyline(const std::vector<ChartPoint>& points, ChartColorRef color) override;
   void Present() override;
   void Repaint() override;
   bool Visible() const override;
@@ -40,7 +40,7 @@ class ChartWindow : public ChartPainter {
   void SaveBackground(const BackgroundKey& key) override;
 
  private:
-  explicit ChartWindow(TGRAPHKVN& chart);
+  explicit ChartWindow(HistoryChart& chart);
   ~ChartWindow() override;
   ChartWindow(const ChartWindow&) = delete;
   ChartWindow& operator=(const ChartWindow&) = delete;
@@ -51,7 +51,7 @@ class ChartWindow : public ChartPainter {
   void CopyTo(HDC target) const;
   void ReleaseBitmap();
 
-  TGRAPHKVN& chart_;
+  HistoryChart& chart_;
   HWND hwnd_ = nullptr;
   MemoryDc memDC_;
   GdiHandle<HBITMAP> bitmap_;

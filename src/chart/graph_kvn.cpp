@@ -8,30 +8,30 @@
 namespace kvn {
 
 int ValueToY(int value, int height) {
-  const double y = height - static_cast<double>(value) * height / TGRAPHKVN::kScaleMax;
+  const double y = height - static_cast<double>(value) * height / HistoryChart::kScaleMax;
   return static_cast<int>(RoundHalfEven(y));
 }
 
-void TGRAPHKVN::SetSize(int width, int height) {
+void HistoryChart::SetSize(int width, int height) {
   width_ = width <= 0 ? kDefaultWidth : width;
   height_ = height <= 0 ? kDefaultHeight : height;
 }
 
-void TGRAPHKVN::SetDoubleBuffered(bool value) {
+void HistoryChart::SetDoubleBuffered(bool value) {
   if (value == doubleBuffered_) return;
   doubleBuffered_ = value;
   if (painter_) painter_->Repaint();
 }
 
-void TGRAPHKVN::SetPas(int pas) {
+void HistoryChart::SetPas(int pas) {
   pas_ = std::clamp(pas, 1, 10);
 }
 
-int TGRAPHKVN::Capacity() const {
+int HistoryChart::Capacity() const {
   return static_cast<int>(RoundHalfEven(static_cast<long double>(width_) / pas_));
 }
 
-void TGRAPHKVN::Plot(int ram, int cpu, int cpu2, int alarm) {
+void HistoryChart::Plot(int ram, int cpu, int cpu2, int alarm) {
   if (!enabled_ || busy_) return;
   busy_ = true;
   ScopeGuard clearBusy([this] { busy_ = false; });
@@ -58,7 +58,7 @@ void TGRAPHKVN::Plot(int ram, int cpu, int cpu2, int alarm) {
     sampleCount_ = writeIndex_;
 }
 
-void TGRAPHKVN::StoreSample(TStock& series, int position, std::uint8_t value) const {
+void HistoryChart::StoreSample(SampleSeries& series, int position, std::uint8_t value) const {
   const int length = static_cast<int>(series.size());
   if (position > length || position < 0) return;
   const int n = Capacity();
@@ -72,22 +72,22 @@ void TGRAPHKVN::StoreSample(TStock& series, int position, std::uint8_t value) co
   if (position < static_cast<int>(series.size())) series[position] = value;
 }
 
-bool TGRAPHKVN::Drawing() const {
+bool HistoryChart::Drawing() const {
   return painter_ && painter_->Visible();
 }
 
-void TGRAPHKVN::TrimToWidth() {
+void HistoryChart::TrimToWidth() {
   const int w = width_;
   if (w != lastWidth_) {
     // A narrower chart keeps the newest samples that still fit.
-    for (TStock* s : {&cpuSeries_, &cpu2Series_, &ramSeries_})
+    for (SampleSeries* s : {&cpuSeries_, &cpu2Series_, &ramSeries_})
       if (static_cast<int>(s->size()) > w) s->erase(s->begin(), s->end() - w);
   }
   lastWidth_ = w;
   lastHeight_ = height_;
 }
 
-void TGRAPHKVN::DrawChartBackground() {
+void HistoryChart::DrawChartBackground() {
   TrimToWidth();
   if (!Drawing()) {
     frameStale_ = painter_ != nullptr;
@@ -108,7 +108,7 @@ void TGRAPHKVN::DrawChartBackground() {
   painter_->Present();
 }
 
-void TGRAPHKVN::Redraw() {
+void HistoryChart::Redraw() {
   if (!Drawing() || busy_) return;
   busy_ = true;
   ScopeGuard clearBusy([this] { busy_ = false; });
@@ -117,7 +117,7 @@ void TGRAPHKVN::Redraw() {
   DrawChartCurves();
 }
 
-void TGRAPHKVN::DrawChartCurves() {
+void HistoryChart::DrawChartCurves() {
   if (canvasLocked_ || !painter_) return;
   if (!painter_->Visible()) {
     frameStale_ = true;
@@ -135,7 +135,7 @@ void TGRAPHKVN::DrawChartCurves() {
   frameStale_ = false;
 }
 
-void TGRAPHKVN::DrawSeries(const TStock& series, TColor color) {
+void HistoryChart::DrawSeries(const SampleSeries& series, ChartColorRef color) {
   if (series.empty()) return;
   // Never past the newest sample: after the chart narrows, the count can exceed the series.
   const int m = std::min(sampleCount_, static_cast<int>(series.size()) - 1);

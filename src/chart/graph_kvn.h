@@ -1,7 +1,7 @@
-// chart/: the TGRAPHKVN history chart, its colours and swatches, and the chart's window.
+// chart/: the HistoryChart history chart, its colours and swatches, and the chart's window.
 // Includes base/ and ui/ only.
 #pragma once
-// TGRAPHKVN: the rolling history chart. Three series (first processor, second processor, free
+// HistoryChart: the rolling history chart. Three series (first processor, second processor, free
 // memory), an alarm line and a fixed grid; every Plot composes the whole frame in a back bitmap
 // and shows it in one block. The model is portable; the drawing goes through ChartPainter, whose
 // Win32 implementation is the chart's window.
@@ -10,8 +10,8 @@
 
 namespace kvn {
 
-using TColor = std::uint32_t;  // 0x00BBGGRR
-using TStock = std::vector<std::uint8_t>;
+using ChartColorRef = std::uint32_t;  // 0x00BBGGRR
+using SampleSeries = std::vector<std::uint8_t>;
 
 struct ChartPoint {
   int x = 0;
@@ -24,8 +24,8 @@ class ChartPainter {
  public:
   virtual ~ChartPainter() = default;
   virtual void SetBackSize(int width, int height) = 0;
-  virtual void FillRect(int left, int top, int right, int bottom, TColor color) = 0;
-  virtual void Polyline(const std::vector<ChartPoint>& points, TColor color) = 0;
+  virtual void FillRect(int left, int top, int right, int bottom, ChartColorRef color) = 0;
+  virtual void Polyline(const std::vector<ChartPoint>& points, ChartColorRef color) = 0;
   // The back bitmap goes to the screen in one block.
   virtual void Present() = 0;
   // The control repaints what it shows (no new frame).
@@ -37,7 +37,7 @@ class ChartPainter {
   // and put it back instead of drawing it again (the pixels are the same).
   struct BackgroundKey {
     int width, height;
-    TColor fond, grid;
+    ChartColorRef fond, grid;
     bool operator==(const BackgroundKey&) const = default;
   };
   virtual bool RestoreBackground(const BackgroundKey&) { return false; }
@@ -47,23 +47,23 @@ class ChartPainter {
 // Row of a value on a chart of the given height: H - v*H/100, rounded halves to even.
 int ValueToY(int value, int height);
 
-class TGRAPHKVN {
+class HistoryChart {
  public:
   static constexpr int kDefaultWidth = 300;
   static constexpr int kDefaultHeight = 100;
   static constexpr int kScaleMax = 100;
   static constexpr int kGridStep = 10;
 
-  static constexpr TColor kCreationFond = 0x000000;
-  static constexpr TColor kCreationGrid = 0x55AC51;
-  static constexpr TColor kCreationCPU = 0xFFB722;
-  static constexpr TColor kCreationCPU2 = 0x00FFFF;
-  static constexpr TColor kCreationRAM = 0x17CA13;
-  static constexpr TColor kCreationAlarme = 0x0000FF;
+  static constexpr ChartColorRef kDefaultBackground = 0x000000;
+  static constexpr ChartColorRef kDefaultGrid = 0x55AC51;
+  static constexpr ChartColorRef kDefaultCpu = 0xFFB722;
+  static constexpr ChartColorRef kDefaultCpu2 = 0x00FFFF;
+  static constexpr ChartColorRef kDefaultRam = 0x17CA13;
+  static constexpr ChartColorRef kDefaultAlarm = 0x0000FF;
 
-  TGRAPHKVN() = default;
-  TGRAPHKVN(const TGRAPHKVN&) = delete;
-  TGRAPHKVN& operator=(const TGRAPHKVN&) = delete;
+  HistoryChart() = default;
+  HistoryChart(const HistoryChart&) = delete;
+  HistoryChart& operator=(const HistoryChart&) = delete;
 
   // The window that shows the chart; null draws nothing (the model still runs).
   void AttachPainter(ChartPainter* painter) { painter_ = painter; }
@@ -85,18 +85,18 @@ class TGRAPHKVN {
   // Frames were skipped while the control was hidden.
   bool FrameStale() const { return frameStale_; }
 
-  TColor CouleurFond() const { return fond_; }
-  TColor CouleurGrid() const { return grid_; }
-  TColor CouleurCPU() const { return cpu_; }
-  TColor CouleurCPU2() const { return cpu2_; }
-  TColor CouleurRAM() const { return ram_; }
-  TColor CouleurAlarme() const { return alarme_; }
-  void SetCouleurFond(TColor c) { fond_ = c; }
-  void SetCouleurGrid(TColor c) { grid_ = c; }
-  void SetCouleurCPU(TColor c) { cpu_ = c; }
-  void SetCouleurCPU2(TColor c) { cpu2_ = c; }
-  void SetCouleurRAM(TColor c) { ram_ = c; }
-  void SetCouleurAlarme(TColor c) { alarme_ = c; }
+  ChartColorRef BackgroundColor() const { return fond_; }
+  ChartColorRef GridColor() const { return grid_; }
+  ChartColorRef CpuColor() const { return cpu_; }
+  ChartColorRef Cpu2Color() const { return cpu2_; }
+  ChartColorRef RamColor() const { return ram_; }
+  ChartColorRef AlarmColor() const { return alarme_; }
+  void SetBackgroundColor(ChartColorRef c) { fond_ = c; }
+  void SetGridColor(ChartColorRef c) { grid_ = c; }
+  void SetCpuColor(ChartColorRef c) { cpu_ = c; }
+  void SetCpu2Color(ChartColorRef c) { cpu2_ = c; }
+  void SetRamColor(ChartColorRef c) { ram_ = c; }
+  void SetAlarmColor(ChartColorRef c) { alarme_ = c; }
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
@@ -111,19 +111,19 @@ class TGRAPHKVN {
   int SampleCount() const { return sampleCount_; }
   bool Busy() const { return busy_; }
 
-  const TStock& CpuSeries() const { return cpuSeries_; }
-  const TStock& Cpu2Series() const { return cpu2Series_; }
-  const TStock& RamSeries() const { return ramSeries_; }
+  const SampleSeries& CpuSeries() const { return cpuSeries_; }
+  const SampleSeries& Cpu2Series() const { return cpu2Series_; }
+  const SampleSeries& RamSeries() const { return ramSeries_; }
 
   // Samples kept: N + 1 with N = round(width / Pas).
   int Capacity() const;
 
  private:
-  void StoreSample(TStock& series, int position, std::uint8_t value) const;
+  void StoreSample(SampleSeries& series, int position, std::uint8_t value) const;
   void DrawChartCurves();
   void TrimToWidth();
   bool Drawing() const;
-  void DrawSeries(const TStock& series, TColor color);
+  void DrawSeries(const SampleSeries& series, ChartColorRef color);
 
   ChartPainter* painter_ = nullptr;
   int width_ = kDefaultWidth;
@@ -131,20 +131,20 @@ class TGRAPHKVN {
   int lastWidth_ = 0;  // width of the last background drawn
   int lastHeight_ = 0;
 
-  TStock cpuSeries_;
-  TStock cpu2Series_;
-  TStock ramSeries_;
+  SampleSeries cpuSeries_;
+  SampleSeries cpu2Series_;
+  SampleSeries ramSeries_;
   int alarme_level_ = 0;
   int writeIndex_ = 0;
   int sampleCount_ = 0;
   int pas_ = 1;
 
-  TColor fond_ = kCreationFond;
-  TColor grid_ = kCreationGrid;
-  TColor cpu_ = kCreationCPU;
-  TColor cpu2_ = kCreationCPU2;
-  TColor ram_ = kCreationRAM;
-  TColor alarme_ = kCreationAlarme;
+  ChartColorRef fond_ = kDefaultBackground;
+  ChartColorRef grid_ = kDefaultGrid;
+  ChartColorRef cpu_ = kDefaultCpu;
+  ChartColorRef cpu2_ = kDefaultCpu2;
+  ChartColorRef ram_ = kDefaultRam;
+  ChartColorRef alarme_ = kDefaultAlarm;
 
   bool enabled_ = true;
   bool doubleBuffered_ = true;

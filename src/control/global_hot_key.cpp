@@ -13,14 +13,14 @@ HotKeyCombination TranslateShortCut(std::uint16_t shortCut) {
   return combination;
 }
 
-bool TGlobalHotKey::SetShortCut(std::uint16_t shortCut) {
+bool GlobalHotKey::SetShortCut(std::uint16_t shortCut) {
   // The same combination again is a no-op, unless it failed last time: then it is retried.
   if (shortCut == shortCut_ && (registered_ || shortCut == 0)) return true;
   shortCut_ = shortCut;
   return Apply();
 }
 
-bool TGlobalHotKey::Apply() {
+bool GlobalHotKey::Apply() {
   if (!peer_) return true;  // registered when a peer attaches
   if (registered_) {
     peer_->Unregister();
@@ -33,7 +33,7 @@ bool TGlobalHotKey::Apply() {
   return registered_;
 }
 
-void TGlobalHotKey::AttachPeer(HotKeyPeer* peer) {
+void GlobalHotKey::AttachPeer(HotKeyPeer* peer) {
   if (peer_ && registered_) peer_->Unregister();
   registered_ = false;
   peer_ = peer;

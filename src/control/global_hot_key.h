@@ -32,7 +32,7 @@ class HotKeyPeer {
   virtual void Unregister() = 0;
 };
 
-class TGlobalHotKey : public ui::Component {
+class GlobalHotKey : public ui::Component {
  public:
   using ui::Component::Component;
 

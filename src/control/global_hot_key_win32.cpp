@@ -12,7 +12,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"KorvaneGlobalHotKey";
 }  // namespace
 
-GlobalHotKeyWin32::GlobalHotKeyWin32(TGlobalHotKey& component)
+GlobalHotKeyWin32::GlobalHotKeyWin32(GlobalHotKey& component)
     : component_(component),
       // Message-only: it never shows and never receives broadcasts, it only needs WM_HOTKEY.
       window_(kClassName, MessageWindow::Kind::MessageOnly,

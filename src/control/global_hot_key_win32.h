@@ -11,7 +11,7 @@ namespace kvn {
 
 class GlobalHotKeyWin32 final : public HotKeyPeer {
  public:
-  explicit GlobalHotKeyWin32(TGlobalHotKey& component);
+  explicit GlobalHotKeyWin32(GlobalHotKey& component);
   ~GlobalHotKeyWin32() override;
   GlobalHotKeyWin32(const GlobalHotKeyWin32&) = delete;
   GlobalHotKeyWin32& operator=(const GlobalHotKeyWin32&) = delete;
@@ -23,7 +23,7 @@ class GlobalHotKeyWin32 final : public HotKeyPeer {
   ATOM Id() const { return id_; }
 
  private:
-  TGlobalHotKey& component_;
+  GlobalHotKey& component_;
   ATOM id_ = 0;
   MessageWindow window_;
   bool registered_ = false;

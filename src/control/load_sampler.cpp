@@ -194,7 +194,7 @@ void ReadProcessorLoads(ProcessorLoadSource& source, ProcessorLoads& loads) {
     loads.CpuLoadAverage = loads.CpuLoad0;
     return;
   }
-  loads.Cpu2BarVisible = true;
+  loads.SecondProcessorGaugeVisible = true;
   loads.CpuLoad0 = limit(source.UsageValue(0));
   loads.CpuLoad1 = 0;
   // The second bar shows the first busy processor after 0; the average is that of every

@@ -127,7 +127,7 @@ struct ProcessorLoads {
   std::int32_t CpuLoad0 = 0;
   std::int32_t CpuLoad1 = 0;
   std::int32_t CpuLoadAverage = 0;
-  bool Cpu2BarVisible = false;  // set once the machine shows more than one processor
+  bool SecondProcessorGaugeVisible = false;  // set once the machine shows more than one processor
 };
 
 // The per-tick reading: processor 0, the first busy one after it for the second bar, and the

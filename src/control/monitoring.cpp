@@ -40,7 +40,7 @@ std::string TrayFreeMBText(std::int64_t freeMB) {
   return std::to_string(RoundHalfEven(static_cast<long double>(freeMB) / 1048576.0L)) + "T";
 }
 
-std::string CalculTempsText(unsigned intervalMs) {
+std::string TimeSpanText(unsigned intervalMs) {
   const std::uint32_t product = static_cast<std::uint32_t>(intervalMs) * 60u;
   return " " + std::to_string(RoundHalfEven(static_cast<long double>(product) / 1000.0L)) + " s";
 }
@@ -52,7 +52,7 @@ int SpeedPresetFor(unsigned intervalMs) {
 }
 
 Monitoring::Monitoring(const MonitoringControls& controls, Options& options, MonitoringSinks sinks,
-                       TKVNMaxMem& engine, Recovery& recovery, ClipboardService& clipboard,
+                       MemoryEngine& engine, Recovery& recovery, ClipboardService& clipboard,
                        ProcessorLoadSource& loads)
     : c_(controls),
       options_(options),
@@ -63,15 +63,15 @@ Monitoring::Monitoring(const MonitoringControls& controls, Options& options, Mon
       loadSource_(loads) {}
 
 void Monitoring::Bind() {
-  c_.Timer1.OnTimer = [this] { Timer1Timer(); };
-  c_.Timer2.OnTimer = [this] { Timer2Timer(); };
-  c_.Timer3.OnTimer = [this] { Timer3Timer(); };
-  c_.Timer4.OnTimer = [this] { Timer4Timer(); };
-  c_.Timer5.OnTimer = [this] { Timer5Timer(); };
-  c_.Timer6.OnTimer = [this] { Timer6Timer(); };
-  c_.Basse1.OnClick = [this] { SetSpeed(2000); };
-  c_.Normale1.OnClick = [this] { SetSpeed(1000); };
-  c_.Haute1.OnClick = [this] { SetSpeed(500); };
+  c_.samplingTimer.OnTimer = [this] { OnSampleTick(); };
+  c_.loadTimer.OnTimer = [this] { OnLoadTick(); };
+  c_.alarmTimer.OnTimer = [this] { OnAlarmTick(); };
+  c_.startRecoveryTimer.OnTimer = [this] { OnStartRecoveryTick(); };
+  c_.periodicTimer.OnTimer = [this] { OnPeriodicTick(); };
+  c_.hideTimer.OnTimer = [this] { OnHideTick(); };
+  c_.lowSpeedItem.OnClick = [this] { SetSpeed(2000); };
+  c_.normalSpeedItem.OnClick = [this] { SetSpeed(1000); };
+  c_.highSpeedItem.OnClick = [this] { SetSpeed(500); };
   c_.StatusBar.OnPanelHint = [this](int panel) {
     if (panel == kProgressPanel) StatusBarPanels2HintText();
   };
@@ -82,7 +82,8 @@ void Monitoring::SetUpTimers(unsigned samplingInterval) {
   const unsigned intervals[] = {
       samplingInterval, samplingInterval, kAlarmInterval, kStartRecoveryInterval, 1000,
       kHideInterval};
-  ui::Timer* timers[] = {&c_.Timer1, &c_.Timer2, &c_.Timer3, &c_.Timer4, &c_.Timer5, &c_.Timer6};
+  ui::Timer* timers[] = {&c_.samplingTimer,      &c_.loadTimer,     &c_.alarmTimer,
+                         &c_.startRecoveryTimer, &c_.periodicTimer, &c_.hideTimer};
   for (int i = 0; i < 6; ++i) {
     timers[i]->SetInterval(intervals[i]);
     timers[i]->SetEnabled(false);
@@ -91,14 +92,14 @@ void Monitoring::SetUpTimers(unsigned samplingInterval) {
 
 void Monitoring::Start(bool recoverAtStart) {
   // The first showing has real figures, not the design's 0 % and 100 % until the first tick.
-  Timer1Timer();
-  Timer2Timer();
-  c_.Timer1.SetEnabled(true);
-  c_.Timer2.SetEnabled(true);
-  c_.Timer3.SetEnabled(true);
+  OnSampleTick();
+  OnLoadTick();
+  c_.samplingTimer.SetEnabled(true);
+  c_.loadTimer.SetEnabled(true);
+  c_.alarmTimer.SetEnabled(true);
   ShowSpeed();
-  if (recoverAtStart) c_.Timer4.SetEnabled(true);
-  c_.Timer6.SetEnabled(true);
+  if (recoverAtStart) c_.startRecoveryTimer.SetEnabled(true);
+  c_.hideTimer.SetEnabled(true);
 }
 
 void Monitoring::UpdateClipboardCommands() {
@@ -109,20 +110,20 @@ void Monitoring::UpdateClipboardCommands() {
     if (sinks_.WriteLog) sinks_.WriteLog("Problème lors de la gestion du presse-papiers");
     offered = false;
   }
-  c_.BtnPressePapier.SetEnabled(offered);
-  c_.ViderLepressepapier1.Enabled = offered;
+  c_.emptyClipboardButton.SetEnabled(offered);
+  c_.emptyClipboardItem.Enabled = offered;
 }
 
-void Monitoring::Timer1Timer() {
+void Monitoring::OnSampleTick() {
   UpdateClipboardCommands();
   FreeBytes_ = engine_.FreeMemory();
   const std::int64_t freeMB = RoundToMB(FreeBytes_);
   // The whole figure wherever there is room for it: cut to five characters, 131,072 MB free
   // would read 13107.
   const std::string freeMBText = std::to_string(freeMB);
-  c_.PBSwap.SetProgress(engine_.SwapFileUsage());
-  c_.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + " Mo / " +
-                      std::to_string(engine_.TotalSwapFileSize()) + " Mo.");
+  c_.swapUsageGauge.SetProgress(engine_.SwapFileUsage());
+  c_.swapUsageValue.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + " Mo / " +
+                               std::to_string(engine_.TotalSwapFileSize()) + " Mo.");
   const std::string installed = std::to_string(recovery_.InstalledRamMB());
   lists_ = sinks_.ReadMemoryLists ? sinks_.ReadMemoryLists() : MemoryLists{};
   const std::string listsText = MemoryListsText(lists_);
@@ -130,7 +131,7 @@ void Monitoring::Timer1Timer() {
     sinks_.SetTrayHint(TrayTipWithLists(
         "RAM Libre : " + freeMBText + " Mo" + " sur " + installed + " Mo" + " RAM Installée",
         listsText));
-  if (listsText != c_.Gauge1.Hint()) c_.Gauge1.SetHint(listsText);
+  if (listsText != c_.freeMemoryGauge.Hint()) c_.freeMemoryGauge.SetHint(listsText);
   const std::int64_t total = engine_.TotalMemory();
   ApplyStandbyPurgeRule(total);
   // A zero total (a failed status reading) would divide by zero: show 0 % instead.
@@ -139,7 +140,7 @@ void Monitoring::Timer1Timer() {
   FreePercent_ = static_cast<std::uint8_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent);
   if (sinks_.Plot)
     sinks_.Plot(FreePercent_, loads_.CpuLoad0, loads_.CpuLoad1, options_.alarmPercent);
-  c_.Gauge1.SetProgress(FreePercent_);
+  c_.freeMemoryGauge.SetProgress(FreePercent_);
   if (FreeBytes_ != LastShownFree_) {
     LastShownFree_ = FreeBytes_;
     const ui::Color color = TrayColorFor(FreePercent_);
@@ -153,7 +154,7 @@ void Monitoring::Timer1Timer() {
     }
     if (sinks_.SetTrayColorAndText) sinks_.SetTrayColorAndText(color, trayText);
   }
-  c_.InfoLabel3.SetCaption(std::to_string(freeMB) + " Mo / " + installed + " Mo.");
+  c_.freeMemoryValue.SetCaption(std::to_string(freeMB) + " Mo / " + installed + " Mo.");
 }
 
 void Monitoring::ApplyStandbyPurgeRule(std::int64_t totalBytes) {
@@ -173,8 +174,8 @@ void Monitoring::ApplyStandbyPurgeRule(std::int64_t totalBytes) {
   sinks_.PurgeStandbyList();
 }
 
-void Monitoring::Timer2Timer() {
-  if (sinks_.TickCount) c_.Label_uptime.SetCaption(UptimeText(sinks_.TickCount()));
+void Monitoring::OnLoadTick() {
+  if (sinks_.TickCount) c_.uptimeLabel.SetCaption(UptimeText(sinks_.TickCount()));
   try {
     ReadProcessorLoads(loadSource_, loads_);
     lastLoadError_.clear();
@@ -187,23 +188,23 @@ void Monitoring::Timer2Timer() {
       lastLoadError_ = error.what();
       if (sinks_.WriteLog) sinks_.WriteLog(lastLoadError_);
     }
-    const bool secondBar = loads_.Cpu2BarVisible;
+    const bool secondBar = loads_.SecondProcessorGaugeVisible;
     loads_ = ProcessorLoads{};
-    loads_.Cpu2BarVisible = secondBar;
+    loads_.SecondProcessorGaugeVisible = secondBar;
     loadKnown_ = false;
   }
-  if (loads_.Cpu2BarVisible) c_.Cpu2Bar.SetVisible(true);
-  c_.Cpu2Bar.SetProgress(loads_.CpuLoad1);
-  c_.LoadGauge1.SetProgress(loads_.CpuLoad0);
+  if (loads_.SecondProcessorGaugeVisible) c_.secondProcessorGauge.SetVisible(true);
+  c_.secondProcessorGauge.SetProgress(loads_.CpuLoad1);
+  c_.processorLoadGauge.SetProgress(loads_.CpuLoad0);
   if (sinks_.ReadMemoryTuning) sinks_.ReadMemoryTuning();
   c_.StatusBar.SetPanelText(1, " " + std::to_string(loads_.CpuLoadAverage) + " %");
   LoadSampleSum_ += loads_.CpuLoadAverage / 100.0;
-  c_.LoadGauge2.SetProgress(static_cast<int>(
+  c_.averageLoadGauge.SetProgress(static_cast<int>(
       RoundHalfEven(static_cast<long double>(LoadSampleSum_) / LoadSampleCount_ * 100.0L)));
   ++LoadSampleCount_;
 }
 
-void Monitoring::Timer3Timer() {
+void Monitoring::OnAlarmTick() {
   if (!options_.alarmOn) return;
   const bool belowAlarm = options_.alarmPercent > FreePercent_;
   // A load nobody could read may be high: the rule waits as for one that is.
@@ -221,15 +222,15 @@ void Monitoring::Timer3Timer() {
   c_.StatusBar.SetGaugePosition(0);
 }
 
-void Monitoring::Timer4Timer() {
-  c_.Timer4.SetEnabled(false);
-  if (!HeldBackByExclusion()) recovery_.RecupRam();
+void Monitoring::OnStartRecoveryTick() {
+  c_.startRecoveryTimer.SetEnabled(false);
+  if (!HeldBackByExclusion()) recovery_.RecoverRam();
 }
 
-void Monitoring::Timer5Timer() {
+void Monitoring::OnPeriodicTick() {
   LowResources_ = engine_.SwapFileUsage() >= kSwapLowPercent;
   if (LowResources_) {
-    recovery_.AnnulRam();
+    recovery_.CancelRecovery();
     c_.StatusBar.SetPanelText(kProgressPanel, "Le niveau de ressource est faible.");
     return;
   }
@@ -238,7 +239,7 @@ void Monitoring::Timer5Timer() {
         !HeldBackByExclusion())
       recovery_.StartSeries();
   } catch (...) {
-    c_.SpinEdit3.SetValue(0);
+    c_.maximumLoadEdit.SetValue(0);
   }
 }
 
@@ -251,50 +252,50 @@ bool Monitoring::HeldBackByExclusion() {
   return true;
 }
 
-void Monitoring::Timer6Timer() {
-  c_.Timer6.SetEnabled(false);
+void Monitoring::OnHideTick() {
+  c_.hideTimer.SetEnabled(false);
   if (sinks_.HideToTray) sinks_.HideToTray();
 }
 
 void Monitoring::SetSpeed(unsigned intervalMs) {
   options_.samplingIntervalMs = intervalMs;
-  c_.Timer1.SetEnabled(false);
-  c_.Timer2.SetEnabled(false);
-  c_.Timer1.SetInterval(intervalMs);
-  c_.Timer2.SetInterval(intervalMs);
-  c_.Timer1.SetEnabled(true);
-  c_.Timer2.SetEnabled(true);
+  c_.samplingTimer.SetEnabled(false);
+  c_.loadTimer.SetEnabled(false);
+  c_.samplingTimer.SetInterval(intervalMs);
+  c_.loadTimer.SetInterval(intervalMs);
+  c_.samplingTimer.SetEnabled(true);
+  c_.loadTimer.SetEnabled(true);
   ShowSpeed();
 }
 
 void Monitoring::ShowSpeed() {
   // Exactly one preset is checked, the one the sampling interval stands for.
-  const int preset = SpeedPresetFor(c_.Timer1.Interval());
-  c_.Basse1.Checked = preset == 0;
-  c_.Normale1.Checked = preset == 1;
-  c_.Haute1.Checked = preset == 2;
-  CalculTemps();
+  const int preset = SpeedPresetFor(c_.samplingTimer.Interval());
+  c_.lowSpeedItem.Checked = preset == 0;
+  c_.normalSpeedItem.Checked = preset == 1;
+  c_.highSpeedItem.Checked = preset == 2;
+  ShowTimeSpan();
 }
 
-void Monitoring::CalculTemps() {
-  c_.LabelTemps.SetCaption(CalculTempsText(c_.Timer1.Interval()));
+void Monitoring::ShowTimeSpan() {
+  c_.timeSpanValue.SetCaption(TimeSpanText(c_.samplingTimer.Interval()));
 }
 
-void Monitoring::CheckBox5Click() {
+void Monitoring::OnPeriodicClick() {
   if (options_.periodicOn) {
-    c_.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
-    c_.Timer5.SetEnabled(true);
+    c_.periodicTimer.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
+    c_.periodicTimer.SetEnabled(true);
   } else {
-    c_.Timer5.SetEnabled(false);
+    c_.periodicTimer.SetEnabled(false);
   }
 }
 
-void Monitoring::SpinEdit1Change() {
-  if (options_.alarmPercent <= 0) c_.SpinEdit1.SetValue(1);
+void Monitoring::OnAlarmLevelChange() {
+  if (options_.alarmPercent <= 0) c_.alarmLevelEdit.SetValue(1);
 }
 
-void Monitoring::SpinEdit2Change() {
-  c_.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
+void Monitoring::OnPeriodicMinutesChange() {
+  c_.periodicTimer.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
 }
 
 void Monitoring::StatusBarPanels2HintText() {

@@ -27,34 +27,34 @@ ui::Color TrayColorFor(int freePercent);
 // The tray text in megabyte mode: the figure itself up to five digits, then "nnnG" or "nnT".
 std::string TrayFreeMBText(std::int64_t freeMB);
 // " %d s": the time span the chart covers at a sampling interval (301 samples, 60 per minute).
-std::string CalculTempsText(unsigned intervalMs);
+std::string TimeSpanText(unsigned intervalMs);
 // The speed preset item (0 Basse, 1 Normale, 2 Haute) checked for a sampling interval.
 int SpeedPresetFor(unsigned intervalMs);
 
 struct MonitoringControls {
-  ui::Gauge& Gauge1;
-  ui::Label& InfoLabel3;
-  ui::Gauge& PBSwap;
-  ui::Label& LSwap;
-  ui::Gauge& LoadGauge1;
-  ui::Gauge& Cpu2Bar;
-  ui::Gauge& LoadGauge2;
-  ui::Label& Label_uptime;
-  ui::Label& LabelTemps;
+  ui::Gauge& freeMemoryGauge;
+  ui::Label& freeMemoryValue;
+  ui::Gauge& swapUsageGauge;
+  ui::Label& swapUsageValue;
+  ui::Gauge& processorLoadGauge;
+  ui::Gauge& secondProcessorGauge;
+  ui::Gauge& averageLoadGauge;
+  ui::Label& uptimeLabel;
+  ui::Label& timeSpanValue;
   ui::StatusBar& StatusBar;
-  ui::Button& BtnPressePapier;
-  ui::MenuItem& ViderLepressepapier1;
-  ui::SpinEdit& SpinEdit1;  // brought back to 1 when set to 0
-  ui::SpinEdit& SpinEdit3;  // set to 0 when a periodic start fails
-  ui::Timer& Timer1;
-  ui::Timer& Timer2;
-  ui::Timer& Timer3;
-  ui::Timer& Timer4;
-  ui::Timer& Timer5;
-  ui::Timer& Timer6;
-  ui::MenuItem& Basse1;
-  ui::MenuItem& Normale1;
-  ui::MenuItem& Haute1;
+  ui::Button& emptyClipboardButton;
+  ui::MenuItem& emptyClipboardItem;
+  ui::SpinEdit& alarmLevelEdit;   // brought back to 1 when set to 0
+  ui::SpinEdit& maximumLoadEdit;  // set to 0 when a periodic start fails
+  ui::Timer& samplingTimer;
+  ui::Timer& loadTimer;
+  ui::Timer& alarmTimer;
+  ui::Timer& startRecoveryTimer;
+  ui::Timer& periodicTimer;
+  ui::Timer& hideTimer;
+  ui::MenuItem& lowSpeedItem;
+  ui::MenuItem& normalSpeedItem;
+  ui::MenuItem& highSpeedItem;
 };
 
 // What the loop shows outside the window's controls.
@@ -89,7 +89,7 @@ class Monitoring {
 
   // The speed menu changes the options' sampling interval; the rules read the others.
   Monitoring(const MonitoringControls& controls, Options& options, MonitoringSinks sinks,
-             TKVNMaxMem& engine, Recovery& recovery, ClipboardService& clipboard,
+             MemoryEngine& engine, Recovery& recovery, ClipboardService& clipboard,
              ProcessorLoadSource& loads);
   Monitoring(const Monitoring&) = delete;
   Monitoring& operator=(const Monitoring&) = delete;
@@ -102,18 +102,18 @@ class Monitoring {
   // interval, the start-up recovery and the hiding are armed.
   void Start(bool recoverAtStart);
 
-  void Timer1Timer();
-  void Timer2Timer();
-  void Timer3Timer();
-  void Timer4Timer();
-  void Timer5Timer();
-  void Timer6Timer();
-  void SetSpeed(unsigned intervalMs);  // Basse1Click, Moyen1Click, Haute1Click
-  void CalculTemps();
+  void OnSampleTick();
+  void OnLoadTick();
+  void OnAlarmTick();
+  void OnStartRecoveryTick();
+  void OnPeriodicTick();
+  void OnHideTick();
+  void SetSpeed(unsigned intervalMs);  // OnLowSpeedClick, OnNormalSpeedClick, OnHighSpeedClick
+  void ShowTimeSpan();
   // After the periodic rule, the alarm level or the period changed.
-  void CheckBox5Click();
-  void SpinEdit1Change();
-  void SpinEdit2Change();
+  void OnPeriodicClick();
+  void OnAlarmLevelChange();
+  void OnPeriodicMinutesChange();
   void StatusBarPanels2HintText();
 
   std::uint8_t FreePercent() const { return FreePercent_; }
@@ -138,7 +138,7 @@ class Monitoring {
   MonitoringControls c_;
   Options& options_;
   MonitoringSinks sinks_;
-  TKVNMaxMem& engine_;
+  MemoryEngine& engine_;
   Recovery& recovery_;
   ClipboardService& clipboard_;
   ProcessorLoadSource& loadSource_;

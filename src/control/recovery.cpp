@@ -16,7 +16,7 @@ std::int64_t SeriesAmountMB(std::int64_t requestedMB, std::int64_t installedRamM
   return std::clamp<std::int64_t>(requestedMB, 1, installedRamMB > 0 ? installedRamMB : 1);
 }
 
-Recovery::Recovery(const RecoveryControls& controls, const Options& options, TKVNMaxMem& engine,
+Recovery::Recovery(const RecoveryControls& controls, const Options& options, MemoryEngine& engine,
                    ClipboardService& clipboard, std::int64_t installedRamMB)
     : c_(controls),
       options_(options),
@@ -25,16 +25,16 @@ Recovery::Recovery(const RecoveryControls& controls, const Options& options, TKV
       installedRamMB_(installedRamMB) {}
 
 void Recovery::Bind() {
-  engine_.OnBeforeDefrag = [this](TKVNMaxMem& s) { KVNMaxMem1BeforeDefrag(s); };
-  engine_.OnProgress = [this](TKVNMaxMem& s, int p) { KVNMaxMem1Progress(s, p); };
-  engine_.OnAfterDefrag = [this](TKVNMaxMem& s) { KVNMaxMem1AfterDefrag(s); };
-  c_.BitBtn1.OnClick = [this] { StartSeries(); };
-  c_.RecoverRAM1.OnClick = [this] { StartSeries(); };
-  c_.BitBtn3.OnClick = [this] { AnnulRam(); };
-  c_.Cancel1.OnClick = [this] { AnnulRam(); };
+  engine_.OnBeforeDefrag = [this](MemoryEngine& s) { OnPassStarting(s); };
+  engine_.OnProgress = [this](MemoryEngine& s, int p) { OnPassProgress(s, p); };
+  engine_.OnAfterDefrag = [this](MemoryEngine& s) { OnPassFinished(s); };
+  c_.optimiseButton.OnClick = [this] { StartSeries(); };
+  c_.optimiseItem.OnClick = [this] { StartSeries(); };
+  c_.cancelButton.OnClick = [this] { CancelRecovery(); };
+  c_.cancelItem.OnClick = [this] { CancelRecovery(); };
 }
 
-void Recovery::RecupRam() {
+void Recovery::RecoverRam() {
   // Before the engine is asked: even a refused Defrag would withdraw a pending cancel.
   if (Running()) return;
   if (seriesAmountMB_ > 0) {
@@ -56,7 +56,7 @@ void Recovery::StartSeries() {
   seriesAmountMB_ = 0;
   PassCount_ = 0;
   RecoveredTotalMB_ = 0;
-  RecupRam();
+  RecoverRam();
 }
 
 void Recovery::StartSeries(std::int64_t requestedMB) {
@@ -64,10 +64,10 @@ void Recovery::StartSeries(std::int64_t requestedMB) {
   seriesAmountMB_ = static_cast<int>(SeriesAmountMB(requestedMB, installedRamMB_));
   PassCount_ = 0;
   RecoveredTotalMB_ = 0;
-  RecupRam();
+  RecoverRam();
 }
 
-void Recovery::AnnulRam() {
+void Recovery::CancelRecovery() {
   ShowIdleCommands();
   // Only a running pass has a series to end: when idle the counter stays at 0, or the alarm rule
   // (which waits for it) would hold back until the next manual start. The pass runs until its
@@ -82,7 +82,7 @@ void Recovery::EmptyClipboard() {
   if (!clipboard_.Empty() && WriteLog) WriteLog("Impossible de vider le presse-papiers");
 }
 
-void Recovery::KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender) {
+void Recovery::OnPassStarting(MemoryEngine& sender) {
   Optimising_ = true;
   if (options_.balloons && ShowBalloonHint)
     ShowBalloonHint(kBalloonTitle, "Optimisation en cours ...", kBalloonInfo, kBalloonSeconds);
@@ -91,21 +91,21 @@ void Recovery::KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender) {
   if (PassCount_ == 0) listsBefore_ = ReadMemoryLists ? ReadMemoryLists() : MemoryLists{};
   c_.StatusBar.SetHint("");  // the last pass's account and steps, stale from now on
   c_.StatusBar.SetPanelText(kProgressPanel, " optimisation en cours ... %");
-  c_.BitBtn1.SetEnabled(false);
-  c_.BitBtn3.SetEnabled(true);
-  c_.RecoverRAM1.Enabled = false;
-  c_.Cancel1.Enabled = true;
+  c_.optimiseButton.SetEnabled(false);
+  c_.cancelButton.SetEnabled(true);
+  c_.optimiseItem.Enabled = false;
+  c_.cancelItem.Enabled = true;
   // After the first reading, so that what the clipboard held counts as recovered.
   if (options_.clipboard) EmptyClipboard();
 }
 
-void Recovery::KVNMaxMem1Progress(TKVNMaxMem&, int progress) {
+void Recovery::OnPassProgress(MemoryEngine&, int progress) {
   c_.StatusBar.SetGaugePosition(progress);
   c_.StatusBar.SetPanelText(kProgressPanel,
                             " optimisation en cours ..." + std::to_string(progress) + " %");
 }
 
-void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
+void Recovery::OnPassFinished(MemoryEngine& sender) {
   if (AfterBlocksReleased) AfterBlocksReleased();
   ShowIdleCommands();
   FreeAfterBytes_ = sender.FreeMemory();
@@ -128,26 +128,26 @@ void Recovery::KVNMaxMem1AfterDefrag(TKVNMaxMem& sender) {
   Optimising_ = false;
   ++PassCount_;
   if (PassesPerSeries() > PassCount_)
-    RecupRam();  // the next pass of the series, inside this handler
+    RecoverRam();  // the next pass of the series, inside this handler
   else
     PassCount_ = 0;
 }
 
-void Recovery::MethodClick() {
-  c_.TrackBar1.SetEnabled(options_.method == RecoveryMethod::Manual);
+void Recovery::OnMethodClick() {
+  c_.manualAmountTrackBar.SetEnabled(options_.method == RecoveryMethod::Manual);
 }
 
-void Recovery::TrackBar1Change() {
+void Recovery::OnManualAmountChange() {
   const std::string position = std::to_string(options_.manualAmountMB);
-  c_.TrackBar1.SetHint(position);
-  c_.Label4.SetCaption(position + " MB");
+  c_.manualAmountTrackBar.SetHint(position);
+  c_.manualAmountValue.SetCaption(position + " MB");
 }
 
 void Recovery::ShowIdleCommands() {
-  c_.BitBtn3.SetEnabled(false);
-  c_.BitBtn1.SetEnabled(true);
-  c_.RecoverRAM1.Enabled = true;
-  c_.Cancel1.Enabled = false;
+  c_.cancelButton.SetEnabled(false);
+  c_.optimiseButton.SetEnabled(true);
+  c_.optimiseItem.Enabled = true;
+  c_.cancelItem.Enabled = false;
 }
 
 }  // namespace kvn

@@ -3,7 +3,7 @@
 // chart/, sysinfo/, processes/, news/ and the options of settings/; never shell/.
 #pragma once
 // Starting, repeating, cancelling and reporting recovery passes: every start command of the
-// window ends in RecupRam, every stop command in AnnulRam.
+// window ends in RecoverRam, every stop command in CancelRecovery.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,12 +25,12 @@ std::int64_t SeriesAmountMB(std::int64_t requestedMB, std::int64_t installedRamM
 
 // The controls and menu items the recovery drives.
 struct RecoveryControls {
-  ui::TrackBar& TrackBar1;  // enabled for the manual method; its hint shows the amount
-  ui::Label& Label4;
-  ui::Button& BitBtn1;
-  ui::Button& BitBtn3;
-  ui::MenuItem& RecoverRAM1;
-  ui::MenuItem& Cancel1;
+  ui::TrackBar& manualAmountTrackBar;  // enabled for the manual method; its hint shows the amount
+  ui::Label& manualAmountValue;
+  ui::Button& optimiseButton;
+  ui::Button& cancelButton;
+  ui::MenuItem& optimiseItem;
+  ui::MenuItem& cancelItem;
   ui::StatusBar& StatusBar;
 };
 
@@ -38,7 +38,7 @@ class Recovery {
  public:
   static constexpr int kProgressPanel = 2;
 
-  Recovery(const RecoveryControls& controls, const Options& options, TKVNMaxMem& engine,
+  Recovery(const RecoveryControls& controls, const Options& options, MemoryEngine& engine,
            ClipboardService& clipboard, std::int64_t installedRamMB);
   Recovery(const Recovery&) = delete;
   Recovery& operator=(const Recovery&) = delete;
@@ -57,22 +57,22 @@ class Recovery {
   // Binds the engine's events and the handlers of the commands.
   void Bind();
 
-  void RecupRam();
+  void RecoverRam();
   void StartSeries();
   // A series of the given amount in megabytes (see SeriesAmountMB), whatever the method chosen
   // (the command line's "/optimiser <Mo>"); the options stay as they are.
   void StartSeries(std::int64_t requestedMB);
-  void AnnulRam();
+  void CancelRecovery();
   void EmptyClipboard();
 
-  void KVNMaxMem1BeforeDefrag(TKVNMaxMem& sender);
-  void KVNMaxMem1Progress(TKVNMaxMem& sender, int progress);
-  void KVNMaxMem1AfterDefrag(TKVNMaxMem& sender);
+  void OnPassStarting(MemoryEngine& sender);
+  void OnPassProgress(MemoryEngine& sender, int progress);
+  void OnPassFinished(MemoryEngine& sender);
 
-  // After the method or the manual amount changed (RadioButton1Click to RadioButton3Click,
-  // TrackBar1Change).
-  void MethodClick();
-  void TrackBar1Change();
+  // After the method or the manual amount changed (OnSystemMethodClick to OnAllMethodClick,
+  // OnManualAmountChange).
+  void OnMethodClick();
+  void OnManualAmountChange();
 
   bool Optimising() const { return Optimising_; }
   std::uint8_t PassCount() const { return PassCount_; }
@@ -90,7 +90,7 @@ class Recovery {
 
   RecoveryControls c_;
   const Options& options_;
-  TKVNMaxMem& engine_;
+  MemoryEngine& engine_;
   ClipboardService& clipboard_;
   std::int64_t installedRamMB_;
 

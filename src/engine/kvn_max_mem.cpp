@@ -54,40 +54,40 @@ int PassProgress(int done, int steps) {
       RoundHalfEven(static_cast<long double>(done) * 100.0L / static_cast<long double>(steps)));
 }
 
-std::int64_t TKVNMaxMem::TotalMemory() {
+std::int64_t MemoryEngine::TotalMemory() {
   return static_cast<std::int64_t>(service_.ReadStatus().totalPhys);
 }
 
-std::int64_t TKVNMaxMem::FreeMemory() {
+std::int64_t MemoryEngine::FreeMemory() {
   return static_cast<std::int64_t>(service_.ReadStatus().availPhys);
 }
 
-std::int64_t TKVNMaxMem::TotalSwapFileSize() {
+std::int64_t MemoryEngine::TotalSwapFileSize() {
   return TotalSwapFileSizeOf(service_.ReadStatus());
 }
 
-std::int64_t TKVNMaxMem::SwapFileUsageMB() {
+std::int64_t MemoryEngine::SwapFileUsageMB() {
   return SwapFileUsageMBOf(service_.ReadStatus());
 }
 
-int TKVNMaxMem::SwapFileUsage() {
+int MemoryEngine::SwapFileUsage() {
   return SwapFileUsageOf(service_.ReadStatus());
 }
 
-std::int64_t TKVNMaxMem::VirtualUsage() {
+std::int64_t MemoryEngine::VirtualUsage() {
   return VirtualUsageOf(service_.ReadStatus());
 }
 
-std::int64_t TKVNMaxMem::PageSize() {
+std::int64_t MemoryEngine::PageSize() {
   return PageSizeOf(service_.ReadStatus());
 }
 
-void TKVNMaxMem::DefragAll() {
+void MemoryEngine::DefragAll() {
   const std::int64_t mb = TotalMemory() / kMB;
   Defrag(static_cast<int>(mb < MaxBlocks ? mb : MaxBlocks));
 }
 
-void TKVNMaxMem::Defrag(int count) {
+void MemoryEngine::Defrag(int count) {
   // Cleared before the busy test: a refused call also withdraws a stop the running pass has not
   // seen yet.
   StopRequested_ = false;

@@ -1,7 +1,7 @@
-// engine/: the TKVNMaxMem component, the machine's memory quantities and the recovery pass,
+// engine/: the MemoryEngine component, the machine's memory quantities and the recovery pass,
 // and the memory service it reaches Windows through. Includes base/ and ui/ only.
 #pragma once
-// TKVNMaxMem: the machine's memory quantities and the recovery pass that commits, zero-fills and
+// MemoryEngine: the machine's memory quantities and the recovery pass that commits, zero-fills and
 // releases up to MaxBlocks blocks of 1 MB on the user-interface thread.
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +11,10 @@
 
 namespace kvn {
 
-class TKVNMaxMem;
+class MemoryEngine;
 
-using TNotifyEvent = std::function<void(TKVNMaxMem& Sender)>;
-using TOnProgress = std::function<void(TKVNMaxMem& Sender, int Progress)>;
+using EngineEvent = std::function<void(MemoryEngine& Sender)>;
+using EngineProgressEvent = std::function<void(MemoryEngine& Sender, int Progress)>;
 
 // Arithmetic of the quantities on one status reading; the properties below apply them to a
 // fresh reading each. Byte and MB quantities are 64-bit, percentages 0..100.
@@ -31,15 +31,15 @@ std::int64_t InstalledRamMB(std::int64_t totalMemoryBytes);
 // Progress of a pass after `done` of `steps` steps: nearest whole percentage, halves to even.
 int PassProgress(int done, int steps);
 
-class TKVNMaxMem {
+class MemoryEngine {
  public:
   static constexpr std::size_t BlockSize = 0x100000;
   static constexpr int MaxBlocks = 1024;
 
   // The service must outlive the component.
-  explicit TKVNMaxMem(MemoryService& service) : service_(service) {}
-  TKVNMaxMem(const TKVNMaxMem&) = delete;
-  TKVNMaxMem& operator=(const TKVNMaxMem&) = delete;
+  explicit MemoryEngine(MemoryService& service) : service_(service) {}
+  MemoryEngine(const MemoryEngine&) = delete;
+  MemoryEngine& operator=(const MemoryEngine&) = delete;
 
   // Each read is a fresh status reading.
   std::int64_t TotalMemory();        // bytes
@@ -64,9 +64,9 @@ class TKVNMaxMem {
   bool Busy() const { return Busy_; }
   bool StopRequested() const { return StopRequested_; }
 
-  TNotifyEvent OnBeforeDefrag;
-  TOnProgress OnProgress;
-  TNotifyEvent OnAfterDefrag;
+  EngineEvent OnBeforeDefrag;
+  EngineProgressEvent OnProgress;
+  EngineEvent OnAfterDefrag;
 
  private:
   void FireProgress(int done, int steps) {

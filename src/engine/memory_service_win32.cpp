@@ -56,7 +56,7 @@ MemoryStatus Win32MemoryService::ReadStatus() {
 }
 
 void* CommitRawBlock() {
-  return VirtualAlloc(nullptr, TKVNMaxMem::BlockSize, MEM_COMMIT, kBlockProtection);
+  return VirtualAlloc(nullptr, MemoryEngine::BlockSize, MEM_COMMIT, kBlockProtection);
 }
 
 bool ZeroFillRawBlock(void* block) {
@@ -65,12 +65,12 @@ bool ZeroFillRawBlock(void* block) {
   MEMORY_BASIC_INFORMATION info{};
   if (VirtualQuery(block, &info, sizeof(info)) != sizeof(info) || info.State != MEM_COMMIT ||
       (info.Protect & (PAGE_READWRITE | PAGE_EXECUTE_READWRITE)) == 0 ||
-      info.RegionSize < TKVNMaxMem::BlockSize) {
+      info.RegionSize < MemoryEngine::BlockSize) {
     return false;
   }
   // Volatile so the compiler keeps every store: the point is to touch each page for real.
   volatile std::uint32_t* word = static_cast<volatile std::uint32_t*>(block);
-  constexpr std::size_t kWords = TKVNMaxMem::BlockSize / sizeof(std::uint32_t);
+  constexpr std::size_t kWords = MemoryEngine::BlockSize / sizeof(std::uint32_t);
   for (std::size_t i = 0; i < kWords; ++i) word[i] = 0;
   return true;
 }

@@ -18,7 +18,7 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
 ui::win32::FormStyle DialogStyle() {
   ui::win32::FormStyle style;
-  style.className = TNetDialog::kClassName;
+  style.className = NewsDialog::kClassName;
   style.clientWidth = NewsForm::kClientWidth;
   style.clientHeight = NewsForm::kClientHeight;
   style.style = kStyle;
@@ -69,16 +69,16 @@ void ShellOpen(HWND owner, const std::string& link) {
 
 }  // namespace
 
-TNetDialog::TNetDialog() : OpenLink(&ShellOpen) {
-  form_.btnUpdate.OnClick = [this] { btnUpdateClick(); };
-  form_.tvDirect.OnClick = [this] { tvDirectClick(); };
+NewsDialog::NewsDialog() : OpenLink(&ShellOpen) {
+  form_.updateButton.OnClick = [this] { OnUpdateClick(); };
+  form_.newsTree.OnClick = [this] { OnNewsTreeClick(); };
 }
 
-TNetDialog::~TNetDialog() {
+NewsDialog::~NewsDialog() {
   if (job_) job_->Abandon();
 }
 
-bool TNetDialog::Create() {
+bool NewsDialog::Create() {
   host_ = std::make_unique<ui::win32::FormHost>(form_, DialogStyle());
   host_->MakeOwnPeer = [](ui::Control& control,
                           ui::win32::FormHost& host) -> std::unique_ptr<ui::win32::WindowPeer> {
@@ -103,23 +103,23 @@ bool TNetDialog::Create() {
   return true;
 }
 
-HWND TNetDialog::Handle() const {
+HWND NewsDialog::Handle() const {
   return host_ ? host_->Handle() : nullptr;
 }
 
-HWND TNetDialog::tvDirect() const {
-  return ui::win32::FormHost::WindowOf(form_.tvDirect);
+HWND NewsDialog::newsTree() const {
+  return ui::win32::FormHost::WindowOf(form_.newsTree);
 }
 
-HWND TNetDialog::StatusBar() const {
+HWND NewsDialog::StatusBar() const {
   return ui::win32::FormHost::WindowOf(form_.StatusBar);
 }
 
-HWND TNetDialog::btnUpdate() const {
-  return ui::win32::FormHost::WindowOf(form_.btnUpdate);
+HWND NewsDialog::updateButton() const {
+  return ui::win32::FormHost::WindowOf(form_.updateButton);
 }
 
-void TNetDialog::Layout() {
+void NewsDialog::Layout() {
   HWND hwnd = Handle();
   HWND bar = StatusBar();
   if (!hwnd) return;
@@ -133,32 +133,32 @@ void TNetDialog::Layout() {
                host_->Unscale(status.bottom - status.top));
 }
 
-void TNetDialog::Show() {
+void NewsDialog::Show() {
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());
 }
 
-void TNetDialog::FormShow() {
+void NewsDialog::FormShow() {
   SetStatusText("");
 }
 
-std::string TNetDialog::LocalNewsFile() const {
+std::string NewsDialog::LocalNewsFile() const {
   // Whatever the address ends with: a name taken from it could replace any file beside the
   // program (its uninstaller, its help).
   return kNewsFileName;
 }
 
-std::string TNetDialog::LocalPath() const {
+std::string NewsDialog::LocalPath() const {
   return Narrow(ProgramFolder()) + LocalNewsFile();
 }
 
-void TNetDialog::ClearNews() {
+void NewsDialog::ClearNews() {
   NewsLines.clear();
   NewsLinks.clear();
-  form_.tvDirect.SetHeadings({});
+  form_.newsTree.SetHeadings({});
 }
 
-void TNetDialog::RefreshNews() {
+void NewsDialog::RefreshNews() {
   if (job_) return;  // one download at a time; "Update" is disabled meanwhile
   ClearNews();
   const std::string path = LocalPath();
@@ -170,13 +170,13 @@ void TNetDialog::RefreshNews() {
   // A folder that takes no file gives a job with no file: it fails as a lost connection does.
   const std::wstring temp = NewDownloadFile(folder);
   job_ = std::make_shared<DownloadJob>(URL, temp, Handle(), kDownloadDone);
-  form_.btnUpdate.SetEnabled(false);
+  form_.updateButton.SetEnabled(false);
   if (temp.empty() || !DownloadJob::Start(job_)) FinishRefresh(std::move(job_));
 }
 
-void TNetDialog::FinishRefresh(std::shared_ptr<DownloadJob> job) {
+void NewsDialog::FinishRefresh(std::shared_ptr<DownloadJob> job) {
   job_.reset();
-  form_.btnUpdate.SetEnabled(true);
+  form_.updateButton.SetEnabled(true);
   SetStatusText("");
   Win32NewsFileStore store;
   NewsUpdate update =
@@ -186,22 +186,22 @@ void TNetDialog::FinishRefresh(std::shared_ptr<DownloadJob> job) {
   FillTree();
 }
 
-void TNetDialog::FillTree() {
+void NewsDialog::FillTree() {
   std::vector<NewsHeading> headings = ParseNews(NewsLines);
   NewsLinks.clear();
   for (const NewsHeading& heading : headings)
     for (const NewsLink& link : heading.links) NewsLinks.push_back(link.target);
-  form_.tvDirect.SetHeadings(std::move(headings));
+  form_.newsTree.SetHeadings(std::move(headings));
 }
 
-std::optional<std::string> TNetDialog::TakeClickedLink(WPARAM ticket) {
+std::optional<std::string> NewsDialog::TakeClickedLink(WPARAM ticket) {
   if (!reportTicket_ || ticket != reportTicket_) return std::nullopt;
   reportTicket_ = 0;
   return std::move(reported_);
 }
 
-std::string TNetDialog::SelectedLink() const {
-  HWND tree = tvDirect();
+std::string NewsDialog::SelectedLink() const {
+  HWND tree = newsTree();
   if (!tree) return {};
   auto selected = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
   if (!selected) return {};
@@ -215,9 +215,9 @@ std::string TNetDialog::SelectedLink() const {
   return NewsLinks[static_cast<std::size_t>(item.lParam)];
 }
 
-void TNetDialog::tvDirectClick() {
+void NewsDialog::OnNewsTreeClick() {
   const std::string link = SelectedLink();
-  HWND tree = tvDirect();
+  HWND tree = newsTree();
   if (link.empty()) return;
   if (NotifyWindow) {
     // The link stays here; the message carries only the ticket of this click, and the click is
@@ -237,7 +237,7 @@ void TNetDialog::tvDirectClick() {
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
 }
 
-bool TNetDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool NewsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_SHOWWINDOW:
       if (wParam) FormShow();

@@ -1,5 +1,5 @@
 #pragma once
-// TNetDialog: the "Korvane News" tool window, a form of the toolkit like every other window.
+// NewsDialog: the "Korvane News" tool window, a form of the toolkit like every other window.
 // "Update" fetches the news file on a thread and shows it as a tree of headings and links;
 // clicking a link opens it.
 #include <windows.h>
@@ -16,7 +16,7 @@
 
 namespace kvn {
 
-class TNetDialog {
+class NewsDialog {
  public:
   static constexpr wchar_t kClassName[] = L"TNetDialog";
   static constexpr UINT kDownloadDone = WM_APP + 1;
@@ -25,17 +25,17 @@ class TNetDialog {
   static constexpr UINT kLinkClicked = WM_USER + 1;
   static constexpr char kNotOpened[] = "Not opened: only http:// and https:// links are opened";
 
-  TNetDialog();
-  ~TNetDialog();
-  TNetDialog(const TNetDialog&) = delete;
-  TNetDialog& operator=(const TNetDialog&) = delete;
+  NewsDialog();
+  ~NewsDialog();
+  NewsDialog(const NewsDialog&) = delete;
+  NewsDialog& operator=(const NewsDialog&) = delete;
 
   // Creates the window, hidden; false when Windows refuses it.
   bool Create();
   HWND Handle() const;
-  HWND tvDirect() const;
+  HWND newsTree() const;
   HWND StatusBar() const;
-  HWND btnUpdate() const;
+  HWND updateButton() const;
   NewsForm& Form() { return form_; }
 
   HWND NotifyWindow = nullptr;
@@ -50,11 +50,11 @@ class TNetDialog {
   void Show();
 
   void FormShow();
-  void btnUpdateClick() { RefreshNews(); }
+  void OnUpdateClick() { RefreshNews(); }
   // Starts an update; the tree fills when the download ends (Downloading() goes false).
   void RefreshNews();
   bool Downloading() const { return job_ != nullptr; }
-  void tvDirectClick();
+  void OnNewsTreeClick();
   std::string SelectedLink() const;
   // The link of the click being reported, once, for its ticket, and only during that report:
   // none for a message that did not come from this dialog's own click.

@@ -8,7 +8,7 @@
 
 namespace kvn {
 
-TNetDirect::TNetDirect()
+NewsFeed::NewsFeed()
     : notify_(L"TNetDirectNotify", MessageWindow::Kind::MessageOnly,
               [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
                 if (message != kURLSelected) return false;
@@ -20,13 +20,13 @@ TNetDirect::TNetDirect()
                   ui::Fire(OnURLSelected, *this, *link);
                 return true;
               }),
-      dialog_(std::make_unique<TNetDialog>()) {
+      dialog_(std::make_unique<NewsDialog>()) {
   if (!dialog_->Create()) throw std::runtime_error("Korvane News: window refused");
 }
 
-TNetDirect::~TNetDirect() = default;
+NewsFeed::~NewsFeed() = default;
 
-void TNetDirect::ShowDialog() {
+void NewsFeed::ShowDialog() {
   dialog_->NotifyWindow = notify_.Handle();
   dialog_->URL = URL;
   dialog_->Show();

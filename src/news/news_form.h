@@ -1,6 +1,6 @@
 #pragma once
 // The "Korvane News" window as data: its controls, their design places and texts. The tree holds
-// the headings and links it shows; TNetDialog gives the window its behaviour.
+// the headings and links it shows; NewsDialog gives the window its behaviour.
 #include <vector>
 
 #include "news/news_file.h"
@@ -9,7 +9,7 @@
 
 namespace kvn {
 
-// tvDirect: headings with their links under them, every heading unfolded. A link node knows the
+// newsTree: headings with their links under them, every heading unfolded. A link node knows the
 // index of its target among the links in tree order (NewsLinks). A click on a link selects it
 // and runs OnClick; a heading folds and unfolds as usual.
 class NewsTree : public ui::Control {
@@ -44,10 +44,10 @@ struct NewsForm : ui::Control {
   // height) leaves; all in design pixels.
   void Layout(int clientWidth, int clientHeight, int statusHeight);
 
-  ui::Control Panel1{"Panel1"};
-  ui::Bevel Panel1Edge{"Panel1Edge"};
-  ui::Button btnUpdate{"btnUpdate"};
-  NewsTree tvDirect{"tvDirect"};
+  ui::Control toolbar{"toolbar"};
+  ui::Bevel toolbarEdge{"toolbarEdge"};
+  ui::Button updateButton{"updateButton"};
+  NewsTree newsTree{"newsTree"};
   ui::StatusBar StatusBar{"StatusBar"};
 };
 

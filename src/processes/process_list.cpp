@@ -121,36 +121,36 @@ void ProcessView::MakeProcessList() {
                     PriorityText(p.basePriority)});
   // "#Threads" keeps the default width: its title needs more than 50 px in Tahoma.
   Rebuild({{"Exe", 250}, {"PId", 60}, {"#Threads", 64}, {"Priorité", 90}}, std::move(rows));
-  c_.CloseProcess1.Enabled = true;
+  c_.endProcessItem.Enabled = true;
 }
 
 void ProcessView::MakeThreadList() {
   mode_ = 2;
-  c_.gbProcessus.SetCaption(kThreadCaption);
+  c_.processGroup.SetCaption(kThreadCaption);
   std::vector<std::vector<std::string>> rows;
   for (const ThreadEntry& t : system_.Threads())
     rows.push_back({HexIdText(t.threadId), std::to_string(t.usage), HexIdText(t.ownerProcessId),
                     std::to_string(t.basePriority), std::to_string(t.deltaPriority)});
   Rebuild({{"TId", 64}, {"Usage", 64}, {"PId", 64}, {"BasePri", 64}, {"DeltaPri", 64}},
           std::move(rows));
-  c_.CloseProcess1.Enabled = false;
+  c_.endProcessItem.Enabled = false;
 }
 
 void ProcessView::MakeModuleList() {
   mode_ = 3;
-  c_.gbProcessus.SetCaption(kModuleCaption);
+  c_.processGroup.SetCaption(kModuleCaption);
   std::vector<std::vector<std::string>> rows;
   for (const ModuleEntry& m : system_.Modules()) rows.push_back({m.name, m.path});
   Rebuild({{"Nom", 100}, {"Chemin", 350}}, std::move(rows));
-  c_.CloseProcess1.Enabled = false;
+  c_.endProcessItem.Enabled = false;
 }
 
-void ProcessView::TabSheet6Show() {
+void ProcessView::OnProcessPageShow() {
   MakeProcessList();
-  c_.gbProcessus.SetCaption(kProcessCaption);
+  c_.processGroup.SetCaption(kProcessCaption);
 }
 
-void ProcessView::Closeprocess1Click() {
+void ProcessView::OnEndProcessClick() {
   // What the user chose, taken before the warning: nothing can change it while the box is open.
   const ui::StringGrid& grid = c_.Grid;
   const int row = grid.Row();

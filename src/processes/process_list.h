@@ -90,9 +90,9 @@ EndResult EndListedProcess(ProcessSystem& system, std::uint32_t processId,
                            const std::string& exeFile, std::uint64_t created);
 
 struct ProcessViewControls {
-  ui::GroupBox& gbProcessus;
+  ui::GroupBox& processGroup;
   ui::StringGrid& Grid;
-  ui::MenuItem& CloseProcess1;
+  ui::MenuItem& endProcessItem;
 };
 
 class ProcessView {
@@ -116,12 +116,12 @@ class ProcessView {
   void MakeThreadList();
   void MakeModuleList();
 
-  void TabSheet6Show();
-  void Btn7Click() { MakeProcessList(); }
-  void Refresh1Click() { MakeProcessList(); }
-  void Modules1Click() { MakeModuleList(); }
-  void Threads1Click() { MakeThreadList(); }
-  void Closeprocess1Click();
+  void OnProcessPageShow();
+  void OnRefreshProcessesClick() { MakeProcessList(); }
+  void OnProcessesClick() { MakeProcessList(); }
+  void OnModulesClick() { MakeModuleList(); }
+  void OnThreadsClick() { MakeThreadList(); }
+  void OnEndProcessClick();
 
   // 0 before any list, then 1 processes, 2 threads, 3 modules.
   std::uint8_t ProcessViewMode() const { return mode_; }

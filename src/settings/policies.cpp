@@ -31,41 +31,41 @@ constexpr std::size_t kMaxAddress = 2048;
 constexpr PolicyType Number = PolicyType::Number;
 
 const PolicyValue kPolicies[] = {
-    {"AlarmOn", Number, 0, 1, "CheckBox3", kLocksAtAnyValue, SetSwitch<&Options::alarmOn>,
+    {"AlarmOn", Number, 0, 1, "alarmCheck", kLocksAtAnyValue, SetSwitch<&Options::alarmOn>,
      Copy<&Options::alarmOn>},
     // The spin edit turns 0 into 1: a level of 0 would never be what is in effect.
-    {"AlarmPercent", Number, 1, 100, "SpinEdit1", kLocksAtAnyValue,
+    {"AlarmPercent", Number, 1, 100, "alarmLevelEdit", kLocksAtAnyValue,
      SetNumber<&Options::alarmPercent>, Copy<&Options::alarmPercent>},
-    {"PeriodicOn", Number, 0, 1, "CheckBox5", kLocksAtAnyValue, SetSwitch<&Options::periodicOn>,
+    {"PeriodicOn", Number, 0, 1, "periodicCheck", kLocksAtAnyValue, SetSwitch<&Options::periodicOn>,
      Copy<&Options::periodicOn>},
-    {"PeriodicMinutes", Number, 5, 1440, "SpinEdit2", kLocksAtAnyValue,
+    {"PeriodicMinutes", Number, 5, 1440, "periodicMinutesEdit", kLocksAtAnyValue,
      SetNumber<&Options::periodicMinutes>, Copy<&Options::periodicMinutes>},
-    {"MaximumLoad", Number, 0, 100, "SpinEdit3", kLocksAtAnyValue, SetNumber<&Options::maximumLoad>,
-     Copy<&Options::maximumLoad>},
-    {"Method", Number, 1, 3, "RadioButton1 RadioButton2 RadioButton3", kLocksAtAnyValue,
+    {"MaximumLoad", Number, 0, 100, "maximumLoadEdit", kLocksAtAnyValue,
+     SetNumber<&Options::maximumLoad>, Copy<&Options::maximumLoad>},
+    {"Method", Number, 1, 3, "systemMethodRadio manualMethodRadio allMethodRadio", kLocksAtAnyValue,
      [](Options& o, Rules&, std::int32_t v, const std::string&) {
        o.method = static_cast<RecoveryMethod>(v);
      },
      Copy<&Options::method>},
     // Up to a terabyte; the track bar keeps it within the installed memory.
-    {"ManualAmountMB", Number, 0, 1048576, "TrackBar1", kLocksAtAnyValue,
+    {"ManualAmountMB", Number, 0, 1048576, "manualAmountTrackBar", kLocksAtAnyValue,
      SetNumber<&Options::manualAmountMB>, Copy<&Options::manualAmountMB>},
-    {"DirectSteps", Number, 0, 1, "CBDirectSteps", kLocksAtAnyValue,
+    {"DirectSteps", Number, 0, 1, "directStepsCheck", kLocksAtAnyValue,
      SetSwitch<&Options::directSteps>, Copy<&Options::directSteps>},
-    {"StartWithWindows", Number, 0, 1, "CheckBox1", kLocksAtAnyValue,
+    {"StartWithWindows", Number, 0, 1, "startWithWindowsCheck", kLocksAtAnyValue,
      SetSwitch<&Options::startWithWindows>, Copy<&Options::startWithWindows>},
-    {"OptimiseAtStart", Number, 0, 1, "CBDefragOnStart", kLocksAtAnyValue,
+    {"OptimiseAtStart", Number, 0, 1, "optimiseAtStartCheck", kLocksAtAnyValue,
      SetSwitch<&Options::optimiseAtStart>, Copy<&Options::optimiseAtStart>},
-    {"Balloons", Number, 0, 1, "cbxballoon", kLocksAtAnyValue,
+    {"Balloons", Number, 0, 1, "balloonsCheck", kLocksAtAnyValue,
      [](Options& o, Rules& r, std::int32_t v, const std::string&) {
        o.balloons = v == 1;
        r.balloonsOff = v == 0;
      },
      Copy<&Options::balloons>},
-    {"ShutdownCommands", Number, 0, 1, "ArretRedemarrage1", 0,
+    {"ShutdownCommands", Number, 0, 1, "shutdownMenu", 0,
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.shutdownAllowed = v == 1; },
      nullptr},
-    {"News", Number, 0, 1, "Btn1", 0,
+    {"News", Number, 0, 1, "newsButton", 0,
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.newsOff = v == 0; }, nullptr},
     {"NewsAddress", PolicyType::WebAddress, 0, 0, "", kLocksAtAnyValue,
      [](Options&, Rules& r, std::int32_t, const std::string& t) { r.newsAddress = t; }, nullptr},
@@ -84,8 +84,9 @@ const PolicyValue kPolicies[] = {
     {"ExclusionsPauseAuto", Number, 0, 1, "", kLocksAtAnyValue,
      SetSwitch<&Options::exclusionsPauseAuto>, Copy<&Options::exclusionsPauseAuto>},
     {"TuningReadOnly", Number, 0, 1,
-     "CbCache cbxCacheNiveau2 RGLargeSystemCache Cbxnoyau cbxSwap CDechargeDll", 1,
-     [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
+     "cacheSizeCombo secondLevelCacheCheck largeSystemCacheGroup kernelInMemoryCheck "
+     "clearPageFileCheck unloadDllsCheck",
+     1, [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
      nullptr},
 };
 

@@ -28,8 +28,8 @@ constexpr char kDisablePagingExecutive[] = "DisablePagingExecutive";
 constexpr char kClearPageFileAtShutdown[] = "ClearPageFileAtShutdown";
 constexpr char kAlwaysUnloadDll[] = "AlwaysUnloadDLL";
 
-// The number in each CbCache item's text is what is written; the last item stands for Windows'
-// own default.
+// The number in each cacheSizeCombo item's text is what is written; the last item stands for
+// Windows' own default.
 constexpr std::array<std::uint32_t, 7> kCacheLimits = {4096,  8192,   16384, 32768,
                                                        65536, 262144, 512};
 constexpr int kDefaultCacheItem = 6;
@@ -87,20 +87,20 @@ void WindowsTuning::Bind() {
       if (!refreshing_ && !readOnly_) (this->*handler)();
     };
   };
-  c_.CbCache.OnChange = byUser(&WindowsTuning::CbCacheChange);
-  c_.cbxCacheNiveau2.OnClick = byUser(&WindowsTuning::cbxCacheNiveau2Click);
-  c_.RGLargeSystemCache.OnClick = byUser(&WindowsTuning::RGLargeSystemCacheClick);
-  c_.Cbxnoyau.OnClick = byUser(&WindowsTuning::CbxnoyauClick);
-  c_.cbxSwap.OnClick = byUser(&WindowsTuning::cbxSwapClick);
+  c_.cacheSizeCombo.OnChange = byUser(&WindowsTuning::OnCacheSizeChange);
+  c_.secondLevelCacheCheck.OnClick = byUser(&WindowsTuning::OnSecondLevelCacheClick);
+  c_.largeSystemCacheGroup.OnClick = byUser(&WindowsTuning::OnLargeSystemCacheClick);
+  c_.kernelInMemoryCheck.OnClick = byUser(&WindowsTuning::OnKernelInMemoryClick);
+  c_.clearPageFileCheck.OnClick = byUser(&WindowsTuning::OnClearPageFileClick);
 }
 
 void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights) {
   const bool layered = release_.IsWinXP || release_.IsWin2000;
-  c_.TrackBar2.SetEnabled(layered);
-  c_.cbxballoon.SetEnabled(layered);
-  c_.CbCache.SetEnabled(release_.NtFamily());
-  c_.cbxSwap.SetEnabled(release_.NtFamily());
-  c_.Cbxnoyau.SetEnabled(release_.NtFamily() && installedRamMB >= 511);
+  c_.opacityTrackBar.SetEnabled(layered);
+  c_.balloonsCheck.SetEnabled(layered);
+  c_.cacheSizeCombo.SetEnabled(release_.NtFamily());
+  c_.clearPageFileCheck.SetEnabled(release_.NtFamily());
+  c_.kernelInMemoryCheck.SetEnabled(release_.NtFamily() && installedRamMB >= 511);
   // An XP limited account is refused as well as a Vista one without elevation: ask the key.
   OpenFailure why = OpenFailure::None;
   const bool refused = !OpenMemoryManagement(&why) && why == OpenFailure::Denied;
@@ -108,14 +108,14 @@ void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMac
 }
 
 void WindowsTuning::LockMachineValues() {
-  c_.LDroits.SetCaption(kRightsText);
-  c_.LDroits.SetVisible(true);
+  c_.adminRightsLabel.SetCaption(kRightsText);
+  c_.adminRightsLabel.SetVisible(true);
   // Boxes that could only be refused are not offered.
-  c_.CbCache.SetEnabled(false);
-  c_.cbxCacheNiveau2.SetEnabled(false);
-  c_.RGLargeSystemCache.SetEnabled(false);
-  c_.Cbxnoyau.SetEnabled(false);
-  c_.cbxSwap.SetEnabled(false);
+  c_.cacheSizeCombo.SetEnabled(false);
+  c_.secondLevelCacheCheck.SetEnabled(false);
+  c_.largeSystemCacheGroup.SetEnabled(false);
+  c_.kernelInMemoryCheck.SetEnabled(false);
+  c_.clearPageFileCheck.SetEnabled(false);
 }
 
 std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement(OpenFailure* why) {
@@ -158,48 +158,49 @@ void WindowsTuning::ShowStored(bool absentSwapIsOff) {
   }
   refreshing_ = true;
   const ScopeGuard quiet([this] { refreshing_ = false; });
-  c_.Cbxnoyau.SetChecked(paging && *paging == 1);
+  c_.kernelInMemoryCheck.SetChecked(paging && *paging == 1);
 
   const std::uint32_t processorL2 = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
   // Compared as signed numbers: a negative stored size never matches.
-  c_.cbxCacheNiveau2.SetChecked(l2 && static_cast<std::int32_t>(*l2) >= 0 && *l2 == processorL2);
+  c_.secondLevelCacheCheck.SetChecked(l2 && static_cast<std::int32_t>(*l2) >= 0 &&
+                                      *l2 == processorL2);
 
   if (release_.NtFamily()) {
-    c_.RGLargeSystemCache.SetItemIndex(large && *large == 1 ? 1 : 0);
+    c_.largeSystemCacheGroup.SetItemIndex(large && *large == 1 ? 1 : 0);
   } else {
-    c_.RGLargeSystemCache.SetEnabled(false);
+    c_.largeSystemCacheGroup.SetEnabled(false);
   }
 
-  c_.CbCache.SetItemIndex(CbCacheItemFor(ioLimit));
+  c_.cacheSizeCombo.SetItemIndex(CbCacheItemFor(ioLimit));
 
   // Absent, Windows keeps the page file; the refresh alone leaves the box as it is.
-  if (clearPresent || absentSwapIsOff) c_.cbxSwap.SetChecked(clear && *clear == 1);
+  if (clearPresent || absentSwapIsOff) c_.clearPageFileCheck.SetChecked(clear && *clear == 1);
 }
 
-void WindowsTuning::CbCacheChange() {
-  WriteMemoryValue(kIoPageLockLimit, IoPageLockLimitFor(c_.CbCache.ItemIndex()),
+void WindowsTuning::OnCacheSizeChange() {
+  WriteMemoryValue(kIoPageLockLimit, IoPageLockLimitFor(c_.cacheSizeCombo.ItemIndex()),
                    "Probleme de IOPageLockLimit");
 }
 
-void WindowsTuning::cbxCacheNiveau2Click() {
+void WindowsTuning::OnSecondLevelCacheClick() {
   const std::uint32_t kb = sinks_.SecondLevelCacheKB ? sinks_.SecondLevelCacheKB() : 0;
-  WriteMemoryValue(kSecondLevelDataCache, c_.cbxCacheNiveau2.Checked() ? kb : 0,
+  WriteMemoryValue(kSecondLevelDataCache, c_.secondLevelCacheCheck.Checked() ? kb : 0,
                    "SecondlevelDataCache");
 }
 
-void WindowsTuning::RGLargeSystemCacheClick() {
-  WriteMemoryValue(kLargeSystemCache, c_.RGLargeSystemCache.ItemIndex() == 0 ? 0 : 1,
+void WindowsTuning::OnLargeSystemCacheClick() {
+  WriteMemoryValue(kLargeSystemCache, c_.largeSystemCacheGroup.ItemIndex() == 0 ? 0 : 1,
                    "LargeSystemCache");
 }
 
-void WindowsTuning::CbxnoyauClick() {
-  WriteMemoryValue(kDisablePagingExecutive, c_.Cbxnoyau.Checked() ? 1 : 0,
+void WindowsTuning::OnKernelInMemoryClick() {
+  WriteMemoryValue(kDisablePagingExecutive, c_.kernelInMemoryCheck.Checked() ? 1 : 0,
                    "DisablePagingExecutive");
 }
 
-void WindowsTuning::cbxSwapClick() {
+void WindowsTuning::OnClearPageFileClick() {
   // Unlike the others, a key that does not open counts as a failed write.
-  const bool on = c_.cbxSwap.Checked();
+  const bool on = c_.clearPageFileCheck.Checked();
   OpenFailure why = OpenFailure::None;
   auto key = OpenMemoryManagement(&why);
   if (key && key->WriteDword(kClearPageFileAtShutdown, on ? 1 : 0)) return;
@@ -211,7 +212,7 @@ void WindowsTuning::cbxSwapClick() {
   WriteRefused(line);
 }
 
-void WindowsTuning::CDechargeDllMouseUp() {
+void WindowsTuning::OnUnloadDllsClick() {
   SetAlwaysUnloadDll(options_.unloadDlls);
 }
 
@@ -269,16 +270,16 @@ void WindowsTuning::ApplyPriority(int index) {
   if (priorityClass != 0 && sinks_.SetPriorityClass) sinks_.SetPriorityClass(priorityClass);
 }
 
-void WindowsTuning::CBPrioriteChange() {
+void WindowsTuning::OnPriorityChange() {
   const int index = options_.priority;
   if (index > 1 && sinks_.ShowWarning) sinks_.ShowWarning(kPriorityWarning);
   ApplyPriority(index);
 }
 
-void WindowsTuning::TrackBar2Change() {
+void WindowsTuning::OnOpacityChange() {
   const int position = options_.opacity;
   if (sinks_.SetAlpha) sinks_.SetAlpha(position);
-  c_.TrackBar2.SetHint(OpacityHint(position));
+  c_.opacityTrackBar.SetHint(OpacityHint(position));
 }
 
 }  // namespace kvn

@@ -18,14 +18,15 @@
 namespace kvn {
 
 struct TuningControls {
-  ui::ComboBox& CbCache;
-  ui::CheckBox& cbxCacheNiveau2;
-  ui::RadioGroup& RGLargeSystemCache;
-  ui::CheckBox& Cbxnoyau;
-  ui::CheckBox& cbxSwap;
-  ui::TrackBar& TrackBar2;  // enabled where windows can be translucent; its hint shows the opacity
-  ui::CheckBox& cbxballoon;
-  ui::Label& LDroits;  // says why the boxes do not stay checked without the rights
+  ui::ComboBox& cacheSizeCombo;
+  ui::CheckBox& secondLevelCacheCheck;
+  ui::RadioGroup& largeSystemCacheGroup;
+  ui::CheckBox& kernelInMemoryCheck;
+  ui::CheckBox& clearPageFileCheck;
+  ui::TrackBar&
+      opacityTrackBar;  // enabled where windows can be translucent; its hint shows the opacity
+  ui::CheckBox& balloonsCheck;
+  ui::Label& adminRightsLabel;  // says why the boxes do not stay checked without the rights
 };
 
 // The running release as far as these options care. Releases after XP count as XP: they have
@@ -68,12 +69,12 @@ inline constexpr char kPriorityWarning[] =
     "soucis.\r\nLes options les plus recommandées sont \"Normale\" ou \"Basse\".";
 inline constexpr char kRightsText[] = "Droits administrateur requis.";
 
-// "IOPageLockLimit" for a CbCache item, and the item a stored value shows (6 for any other).
+// "IOPageLockLimit" for a cacheSizeCombo item, and the item a stored value shows (6 for any other).
 std::uint32_t IoPageLockLimitFor(int item);
 int CbCacheItemFor(std::optional<std::uint32_t> stored);
-// Priority class of a CBPriorite item; 0 for no item.
+// Priority class of a priorityCombo item; 0 for no item.
 std::uint32_t PriorityClassFor(int item);
-// TrackBar2's hint: the opacity in percent of 255, halves to even, then "%".
+// opacityTrackBar's hint: the opacity in percent of 255, halves to even, then "%".
 std::string OpacityHint(int position);
 // The program's path as the registry keeps it: in double quotes, so that a path with blanks
 // ("C:\Program Files\...") never makes Windows try "C:\Program.exe" first.
@@ -95,12 +96,12 @@ class WindowsTuning {
 
   // Shows the stored memory-management values; writes nothing.
   void ReadMemoryTuning();
-  void CbCacheChange();
-  void cbxCacheNiveau2Click();
-  void RGLargeSystemCacheClick();
-  void CbxnoyauClick();
-  void cbxSwapClick();
-  void CDechargeDllMouseUp();  // the DLL switch follows the option at once
+  void OnCacheSizeChange();
+  void OnSecondLevelCacheClick();
+  void OnLargeSystemCacheClick();
+  void OnKernelInMemoryClick();
+  void OnClearPageFileClick();
+  void OnUnloadDllsClick();  // the DLL switch follows the option at once
 
   // An administrator's policy: the machine's memory values and the DLL switch are left alone.
   void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
@@ -111,10 +112,10 @@ class WindowsTuning {
   // Only an entry that starts this very copy (another copy's, an installed one's, stays).
   void RemoveOwnRunEntry();
   void SetStayOnTop(bool on);
-  void CheckBox2Click() { SetStayOnTop(options_.stayOnTop); }
+  void OnStayOnTopClick() { SetStayOnTop(options_.stayOnTop); }
   void ApplyPriority(int index);
-  void CBPrioriteChange();  // the chosen priority, with a warning before the high classes
-  void TrackBar2Change();   // the chosen opacity and its hint
+  void OnPriorityChange();  // the chosen priority, with a warning before the high classes
+  void OnOpacityChange();   // the chosen opacity and its hint
 
  private:
   std::unique_ptr<RegistryKey> OpenMemoryManagement(OpenFailure* why);

@@ -119,22 +119,22 @@ std::vector<std::string> RunningProgramNames() {
 
 }  // namespace
 
-TExclusionsDialog::TExclusionsDialog()
+ExclusionsDialog::ExclusionsDialog()
     : PickFile(&PickProgramFile), RunningNames(&RunningProgramNames) {
-  form_.btnAjouter.OnClick = [this] { AddClick(); };
-  form_.btnOK.OnClick = [this] { Close(true); };
-  form_.btnAnnuler.OnClick = [this] { Close(false); };
+  form_.addButton.OnClick = [this] { OnAddClick(); };
+  form_.okButton.OnClick = [this] { Close(true); };
+  form_.cancelButton.OnClick = [this] { Close(false); };
 }
 
-TExclusionsDialog::~TExclusionsDialog() {
+ExclusionsDialog::~ExclusionsDialog() {
   if (owner_) EnableWindow(owner_, TRUE);
 }
 
-HWND TExclusionsDialog::Handle() const {
+HWND ExclusionsDialog::Handle() const {
   return host_ ? host_->Handle() : nullptr;
 }
 
-bool TExclusionsDialog::Create() {
+bool ExclusionsDialog::Create() {
   ui::win32::FormStyle style;
   style.className = kClassName;
   style.clientWidth = ExclusionsForm::kClientWidth;
@@ -165,20 +165,21 @@ bool TExclusionsDialog::Create() {
   return true;
 }
 
-void TExclusionsDialog::Layout() {
+void ExclusionsDialog::Layout() {
   RECT client{};
   if (!Handle() || !GetClientRect(Handle(), &client)) return;
   form_.Layout(host_->Unscale(client.right), host_->Unscale(client.bottom));
 }
 
-void TExclusionsDialog::Open(HWND owner, const std::vector<std::string>& entries, bool pauseAuto,
-                             const std::string& listLock, const std::string& pauseLock) {
+void ExclusionsDialog::Open(HWND owner, const std::vector<std::string>& entries, bool pauseAuto,
+                            const std::string& listLock, const std::string& pauseLock) {
   form_.SetEntries(entries);
-  form_.edNom.SetCaption("");
-  form_.cbPause.SetChecked(pauseAuto);
+  form_.nameEdit.SetCaption("");
+  form_.pauseCheck.SetChecked(pauseAuto);
   for (ui::Control* c :
-       {static_cast<ui::Control*>(&form_.edNom), static_cast<ui::Control*>(&form_.btnAjouter),
-        static_cast<ui::Control*>(&form_.btnRetirer), static_cast<ui::Control*>(&form_.cbPause)})
+       {static_cast<ui::Control*>(&form_.nameEdit), static_cast<ui::Control*>(&form_.addButton),
+        static_cast<ui::Control*>(&form_.removeButton),
+        static_cast<ui::Control*>(&form_.pauseCheck)})
     c->Unlock();
   if (!listLock.empty()) form_.LockList(listLock);
   if (!pauseLock.empty()) form_.LockPause(pauseLock);
@@ -192,12 +193,12 @@ void TExclusionsDialog::Open(HWND owner, const std::vector<std::string>& entries
   SetForegroundWindow(Handle());
 }
 
-void TExclusionsDialog::AddClick() {
-  if (!form_.edNom.Caption().empty()) {
-    if (form_.Add(form_.edNom.Caption())) form_.edNom.SetCaption("");
+void ExclusionsDialog::OnAddClick() {
+  if (!form_.nameEdit.Caption().empty()) {
+    if (form_.Add(form_.nameEdit.Caption())) form_.nameEdit.SetCaption("");
     return;
   }
-  ui::PopupMenu& menu = form_.AjouterMenu;
+  ui::PopupMenu& menu = form_.addMenu;
   menu.Items.Items.clear();
   menu.Items.Add("Parcourir", "Parcourir...").OnClick = [this] {
     if (PickFile) form_.Add(PickFile(Handle()));
@@ -209,16 +210,16 @@ void TExclusionsDialog::AddClick() {
     running.Add({}, name).OnClick = [this, name] { form_.Add(name); };
   running.Enabled = !names.empty();
   RECT button{};
-  GetWindowRect(ui::win32::FormHost::WindowOf(form_.btnAjouter), &button);
+  GetWindowRect(ui::win32::FormHost::WindowOf(form_.addButton), &button);
   menu.Popup(button.left, button.bottom);
 }
 
-void TExclusionsDialog::Close(bool accept) {
+void ExclusionsDialog::Close(bool accept) {
   // The owner first: hiding the active window then gives the activation back to it.
   if (owner_) EnableWindow(owner_, TRUE);
   owner_ = nullptr;
   ShowWindow(Handle(), SW_HIDE);
-  if (accept && OnAccept) OnAccept(form_.Entries(), form_.cbPause.Checked());
+  if (accept && OnAccept) OnAccept(form_.Entries(), form_.pauseCheck.Checked());
 }
 
 }  // namespace kvn

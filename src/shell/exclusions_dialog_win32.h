@@ -1,5 +1,5 @@
 #pragma once
-// TExclusionsDialog: the "Exclusions" window over the main one. It keeps the main window
+// ExclusionsDialog: the "Exclusions" window over the main one. It keeps the main window
 // disabled while it shows, as a modal dialog would, but runs on the main message loop: nothing
 // waits inside a click handler.
 #include <windows.h>
@@ -14,14 +14,14 @@
 
 namespace kvn {
 
-class TExclusionsDialog {
+class ExclusionsDialog {
  public:
   static constexpr wchar_t kClassName[] = L"TExclusions";
 
-  TExclusionsDialog();
-  ~TExclusionsDialog();
-  TExclusionsDialog(const TExclusionsDialog&) = delete;
-  TExclusionsDialog& operator=(const TExclusionsDialog&) = delete;
+  ExclusionsDialog();
+  ~ExclusionsDialog();
+  ExclusionsDialog(const ExclusionsDialog&) = delete;
+  ExclusionsDialog& operator=(const ExclusionsDialog&) = delete;
 
   // Shows the list and the hold-back as they are, over owner (disabled meanwhile). Locks name
   // why a policy keeps a part as it is; empty for none.
@@ -39,7 +39,7 @@ class TExclusionsDialog {
  private:
   bool Create();
   void Layout();
-  void AddClick();
+  void OnAddClick();
   void Close(bool accept);
 
   ExclusionsForm form_;

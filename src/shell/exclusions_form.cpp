@@ -8,29 +8,29 @@ namespace kvn {
 
 ExclusionsForm::ExclusionsForm() : ui::Control("TExclusions") {
   SetCaption("Exclusions");
-  for (ui::Control* c :
-       std::initializer_list<ui::Control*>{&LabelListe, &lbProgrammes, &btnRetirer, &LabelNom,
-                                           &edNom, &btnAjouter, &cbPause, &btnOK, &btnAnnuler})
+  for (ui::Control* c : std::initializer_list<ui::Control*>{
+           &listCaption, &programList, &removeButton, &nameCaption, &nameEdit, &addButton,
+           &pauseCheck, &okButton, &cancelButton})
     c->SetParent(this);
-  LabelListe.SetCaption("Programmes dont la mémoire n'est jamais vidée :");
-  lbProgrammes.SetHint(
+  listCaption.SetCaption("Programmes dont la mémoire n'est jamais vidée :");
+  programList.SetHint(
       "Nom du programme (jeu.exe) : toutes ses copies.\r\nChemin complet : cette copie seule.");
-  btnRetirer.SetCaption("Retirer");
-  LabelNom.SetCaption("Nom :");
+  removeButton.SetCaption("Retirer");
+  nameCaption.SetCaption("Nom :");
   // On the edit rather than the button: the button's tip would cover the menu it opens.
-  edNom.SetHint(
+  nameEdit.SetHint(
       "Tapez un nom de programme (jeu.exe) puis « Ajouter... ».\r\nSans nom, « Ajouter... » "
       "propose un fichier\r\nou un programme en cours.");
-  btnAjouter.SetCaption("Ajouter...");
-  cbPause.SetCaption("Pas d'optimisation automatique pendant ces programmes");
-  cbPause.SetHint(
+  addButton.SetCaption("Ajouter...");
+  pauseCheck.SetCaption("Pas d'optimisation automatique pendant ces programmes");
+  pauseCheck.SetHint(
       "L'alarme, l'optimisation périodique et celle du démarrage\r\nattendent tant qu'un de ces "
       "programmes tourne.\r\nL'optimisation demandée par vous a toujours lieu.");
-  btnOK.SetCaption("OK");
-  btnAnnuler.SetCaption("Annuler");
-  lbProgrammes.OnChange = [this] { UpdateButtons(); };
-  edNom.OnChange = [this] { UpdateButtons(); };
-  btnRetirer.OnClick = [this] { RemoveSelected(); };
+  okButton.SetCaption("OK");
+  cancelButton.SetCaption("Annuler");
+  programList.OnChange = [this] { UpdateButtons(); };
+  nameEdit.OnChange = [this] { UpdateButtons(); };
+  removeButton.OnClick = [this] { RemoveSelected(); };
   Layout(kClientWidth, kClientHeight);
   UpdateButtons();
 }
@@ -41,19 +41,19 @@ void ExclusionsForm::Layout(int w, int h) {
   const int okTop = h - kGap - kRow;
   const int pauseTop = okTop - 25;
   const int nameTop = pauseTop - 29;
-  LabelListe.SetBounds(kGap, kGap, w - 2 * kGap, 13);
-  lbProgrammes.SetBounds(kGap, 25, std::max(40, right - 2 * kGap), std::max(30, nameTop - 31));
-  btnRetirer.SetBounds(right, 25, kButton, kRow);
-  LabelNom.SetBounds(kGap, nameTop + 4, 40, 13);
-  edNom.SetBounds(kGap + 42, nameTop + 1, std::max(40, right - 2 * kGap - 42), 21);
-  btnAjouter.SetBounds(right, nameTop, kButton, kRow);
-  cbPause.SetBounds(kGap, pauseTop, w - 2 * kGap, 17);
-  btnOK.SetBounds(right - kGap - kButton, okTop, kButton, kRow);
-  btnAnnuler.SetBounds(right, okTop, kButton, kRow);
+  listCaption.SetBounds(kGap, kGap, w - 2 * kGap, 13);
+  programList.SetBounds(kGap, 25, std::max(40, right - 2 * kGap), std::max(30, nameTop - 31));
+  removeButton.SetBounds(right, 25, kButton, kRow);
+  nameCaption.SetBounds(kGap, nameTop + 4, 40, 13);
+  nameEdit.SetBounds(kGap + 42, nameTop + 1, std::max(40, right - 2 * kGap - 42), 21);
+  addButton.SetBounds(right, nameTop, kButton, kRow);
+  pauseCheck.SetBounds(kGap, pauseTop, w - 2 * kGap, 17);
+  okButton.SetBounds(right - kGap - kButton, okTop, kButton, kRow);
+  cancelButton.SetBounds(right, okTop, kButton, kRow);
 }
 
 void ExclusionsForm::SetEntries(const std::vector<std::string>& entries) {
-  lbProgrammes.SetItems(entries);
+  programList.SetItems(entries);
   UpdateButtons();
 }
 
@@ -62,33 +62,33 @@ bool ExclusionsForm::Add(const std::string& entry) {
   entries.push_back(entry);
   entries = CleanExclusions(entries);
   if (entries.size() == Entries().size()) return false;  // bad, listed or no room left
-  lbProgrammes.SetItems(entries);
-  lbProgrammes.SetItemIndex(static_cast<int>(entries.size()) - 1);
+  programList.SetItems(entries);
+  programList.SetItemIndex(static_cast<int>(entries.size()) - 1);
   UpdateButtons();
   return true;
 }
 
 void ExclusionsForm::RemoveSelected() {
-  const int index = lbProgrammes.ItemIndex();
+  const int index = programList.ItemIndex();
   if (index < 0) return;
   std::vector<std::string> entries = Entries();
   entries.erase(entries.begin() + index);
-  lbProgrammes.SetItems(entries);
-  lbProgrammes.SetItemIndex(std::min(index, static_cast<int>(entries.size()) - 1));
+  programList.SetItems(entries);
+  programList.SetItemIndex(std::min(index, static_cast<int>(entries.size()) - 1));
   UpdateButtons();
 }
 
 void ExclusionsForm::LockList(const std::string& reason) {
-  for (ui::Control* c : std::initializer_list<ui::Control*>{&edNom, &btnAjouter, &btnRetirer})
+  for (ui::Control* c : std::initializer_list<ui::Control*>{&nameEdit, &addButton, &removeButton})
     c->Lock(reason);
 }
 
 void ExclusionsForm::LockPause(const std::string& reason) {
-  cbPause.Lock(reason);
+  pauseCheck.Lock(reason);
 }
 
 void ExclusionsForm::UpdateButtons() {
-  btnRetirer.SetEnabled(lbProgrammes.ItemIndex() >= 0);
+  removeButton.SetEnabled(programList.ItemIndex() >= 0);
 }
 
 }  // namespace kvn

@@ -1,7 +1,7 @@
 #pragma once
 // The "Exclusions" window as data and its portable behaviour: the list of programs whose
 // working sets are never emptied, a name typed or chosen to add, the removal of the selected one,
-// and the automatic rules' hold-back. TExclusionsDialog shows it.
+// and the automatic rules' hold-back. ExclusionsDialog shows it.
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,7 +46,7 @@ struct ExclusionsForm : ui::Control {
 
   // The list shown, as given (the caller cleans what it loads).
   void SetEntries(const std::vector<std::string>& entries);
-  const std::vector<std::string>& Entries() const { return lbProgrammes.Items(); }
+  const std::vector<std::string>& Entries() const { return programList.Items(); }
   // Adds a name or a path: cleaned as the settings clean it, and selected. False (and nothing
   // added) when it names no program, is already listed or the list is full.
   bool Add(const std::string& entry);
@@ -55,17 +55,17 @@ struct ExclusionsForm : ui::Control {
   void LockList(const std::string& reason);
   void LockPause(const std::string& reason);
 
-  ui::Label LabelListe{"LabelListe"};
-  ProgramListBox lbProgrammes{"lbProgrammes"};
-  ui::Button btnRetirer{"btnRetirer"};
-  ui::Label LabelNom{"LabelNom"};
-  TextEdit edNom{"edNom"};
-  ui::Button btnAjouter{"btnAjouter"};
-  ui::CheckBox cbPause{"cbPause"};
-  ui::Button btnOK{"btnOK"};
-  ui::Button btnAnnuler{"btnAnnuler"};
+  ui::Label listCaption{"listCaption"};
+  ProgramListBox programList{"programList"};
+  ui::Button removeButton{"removeButton"};
+  ui::Label nameCaption{"nameCaption"};
+  TextEdit nameEdit{"nameEdit"};
+  ui::Button addButton{"addButton"};
+  ui::CheckBox pauseCheck{"pauseCheck"};
+  ui::Button okButton{"okButton"};
+  ui::Button cancelButton{"cancelButton"};
   // "Ajouter..." with no name typed: a file, or a program running now.
-  ui::PopupMenu AjouterMenu{"AjouterMenu"};
+  ui::PopupMenu addMenu{"addMenu"};
 
  private:
   void UpdateButtons();

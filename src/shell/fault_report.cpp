@@ -37,8 +37,8 @@ std::string FaultMailSubject(const std::string& programVersion) {
   return "Korvane Version " + programVersion + " Rapport de bug.";
 }
 
-void FaultReport::KVNApplicationException(const std::string& exceptionMessage,
-                                          const std::string& logFileName) {
+void FaultReport::OnUnhandledException(const std::string& exceptionMessage,
+                                       const std::string& logFileName) {
   if (reporting_) {
     // The box below runs a message loop: a handler may fail again meanwhile. The program is
     // already on its way out; one report is enough.
@@ -46,7 +46,7 @@ void FaultReport::KVNApplicationException(const std::string& exceptionMessage,
     return;
   }
   reporting_ = true;
-  Call(sinks_.AnnulRam);
+  Call(sinks_.CancelRecovery);
   Call(sinks_.StopTimers);
   FaultFacts facts;
   Call([&] {
@@ -70,7 +70,7 @@ void FaultReport::KVNApplicationException(const std::string& exceptionMessage,
     }
   }
   Call(sinks_.StopTimers);
-  Call(sinks_.ExitAppli);
+  Call(sinks_.ExitApplication);
 }
 
 }  // namespace kvn

@@ -37,9 +37,9 @@ std::string FaultMailSubject(const std::string& programVersion);
 
 // What the report does to the program and asks of the user.
 struct FaultReportSinks {
-  std::function<void()> AnnulRam;     // stops a running recovery
-  std::function<void()> StopTimers;   // the six timers of the main window
-  std::function<FaultFacts()> Facts;  // read when the report is written
+  std::function<void()> CancelRecovery;  // stops a running recovery
+  std::function<void()> StopTimers;      // the six timers of the main window
+  std::function<FaultFacts()> Facts;     // read when the report is written
   std::function<void(const std::string&)> WriteLog;
   std::function<void(const std::string& text, const std::string& title)> ShowMessage;
   std::function<bool(const std::string& text, const std::string& title)> AskYesNo;
@@ -47,7 +47,7 @@ struct FaultReportSinks {
   std::function<void(const std::string&, const std::vector<std::string>&,
                      const std::vector<std::string>&)>
       SendMail;
-  std::function<void()> ExitAppli;
+  std::function<void()> ExitApplication;
 };
 
 class FaultReport {
@@ -60,7 +60,7 @@ class FaultReport {
 
   // An exception reached the application's hook: report it and end. A second fault while the
   // report runs (its message box still lets messages through) is only logged.
-  void KVNApplicationException(const std::string& exceptionMessage, const std::string& logFileName);
+  void OnUnhandledException(const std::string& exceptionMessage, const std::string& logFileName);
   // From the first fault on: the program is on its way out.
   bool Reporting() const { return reporting_; }
 

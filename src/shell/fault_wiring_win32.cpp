@@ -27,10 +27,10 @@ std::string DescribeError(std::exception_ptr error) {
 
 }  // namespace
 
-void TfMainMem::InstallFaultReport() {
+void MainWindow::InstallFaultReport() {
   FaultReportSinks report;
-  report.AnnulRam = [this] {
-    if (recovery_) recovery_->AnnulRam();
+  report.CancelRecovery = [this] {
+    if (recovery_) recovery_->CancelRecovery();
   };
   report.StopTimers = [this] { StopTimers(); };
   report.Facts = [this] { return CurrentFaultFacts(); };
@@ -44,13 +44,13 @@ void TfMainMem::InstallFaultReport() {
   };
   report.SendMail = [this](const std::string& subject, const std::vector<std::string>& to,
                            const std::vector<std::string>& files) {
-    ReportMail.Subject = subject;
-    ReportMail.Body.clear();
-    ReportMail.Recipients = to;
-    ReportMail.Attachments = files;
-    ReportMail.SendReportMail();
+    reportMail.Subject = subject;
+    reportMail.Body.clear();
+    reportMail.Recipients = to;
+    reportMail.Attachments = files;
+    reportMail.SendReportMail();
   };
-  report.ExitAppli = [this] { exit_appli(); };
+  report.ExitApplication = [this] { ExitApplication(); };
   faultReport_ = std::make_unique<FaultReport>(std::move(report), LogEnabled, ProgramFileVersion());
   // A crash that is no C++ exception: a minidump and the same lines, settings saved when safe.
   CrashReportSinks crash;
@@ -78,7 +78,7 @@ void TfMainMem::InstallFaultReport() {
   InstallCrashReport(std::move(crash));
 }
 
-FaultFacts TfMainMem::CurrentFaultFacts() {
+FaultFacts MainWindow::CurrentFaultFacts() {
   FaultFacts facts;
   facts.windowsName = WindowsName(CurrentWindowsRelease());
   facts.servicePackText =
@@ -90,8 +90,8 @@ FaultFacts TfMainMem::CurrentFaultFacts() {
   return facts;
 }
 
-void TfMainMem::KVNApplicationException(std::exception_ptr error) {
-  faultReport_->KVNApplicationException(DescribeError(error), LogFileName());
+void MainWindow::OnUnhandledException(std::exception_ptr error) {
+  faultReport_->OnUnhandledException(DescribeError(error), LogFileName());
 }
 
 }  // namespace kvn

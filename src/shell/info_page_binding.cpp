@@ -9,10 +9,14 @@ void SelectWindowsLogo(MainForm& form, WindowsLogo logo) {
     ui::Image& image;
     WindowsLogo logo;
   } logos[] = {
-      {form.LogoWin95, WindowsLogo::LogoWin95},   {form.LogoWin98, WindowsLogo::LogoWin98},
-      {form.LogoWinME, WindowsLogo::LogoWinME},   {form.LogoWinNT, WindowsLogo::LogoWinNT},
-      {form.LogoWinNTS, WindowsLogo::LogoWinNTS}, {form.LogoWin2K, WindowsLogo::LogoWin2K},
-      {form.LogoWinXP, WindowsLogo::LogoWinXP},   {form.LogoWinLater, WindowsLogo::LogoWinLater},
+      {form.win95Logo, WindowsLogo::LogoWin95},
+      {form.win98Logo, WindowsLogo::LogoWin98},
+      {form.winMELogo, WindowsLogo::LogoWinME},
+      {form.winNTLogo, WindowsLogo::LogoWinNT},
+      {form.winNTServerLogo, WindowsLogo::LogoWinNTS},
+      {form.win2000Logo, WindowsLogo::LogoWin2K},
+      {form.winXPLogo, WindowsLogo::LogoWinXP},
+      {form.laterWindowsLogo, WindowsLogo::LogoWinLater},
   };
   for (const auto& l : logos) l.image.SetVisible(false);
   for (const auto& l : logos) {
@@ -24,17 +28,10 @@ void SelectWindowsLogo(MainForm& form, WindowsLogo logo) {
 }
 
 InfoPageControls InfoPageControlsOf(MainForm& form) {
-  return {form.TabSheet5,
-          form.Label_version_os,
-          form.Label_nom_machine,
-          form.Label_nom_utilisateur,
-          form.Label_ip_adresse,
-          form.Label_ram,
-          form.Label_cpu_speed,
-          form.Label_directX,
-          form.Label_Resolution,
-          form.MDrivesInfos,
-          form.Btn3};
+  return {form.systemInfoPage,      form.windowsVersionLabel, form.computerNameLabel,
+          form.userNameLabel,       form.ipAddressLabel,      form.installedRamLabel,
+          form.processorSpeedLabel, form.directXLabel,        form.resolutionLabel,
+          form.drivesMemo,          form.refreshInfoButton};
 }
 
 }  // namespace kvn

@@ -40,247 +40,249 @@ class MainForm : public ui::Control {
       "Vider le cache en attente demande les droits administrateur.";
 
   // ---- Page control and pages, in tab order ------------------------------------------------
-  ui::PageControl Memoire{"Memoire"};
-  ui::TabSheet TabSheet1{"TabSheet1"};  // "Principal"
-  ui::TabSheet TabSheet7{"TabSheet7"};  // "Réglages"
-  ui::TabSheet TabSheet3{"TabSheet3"};  // "Paramètres"
-  ui::TabSheet TabSheet5{"TabSheet5"};  // "Informations"
-  ui::TabSheet TabSheet4{"TabSheet4"};  // "Processeur"
-  ui::TabSheet TabSheet6{"TabSheet6"};  // "Processus"
-  ui::TabSheet TabSheet2{"TabSheet2"};  // "A propos de..."
+  ui::PageControl pages{"pages"};
+  ui::TabSheet mainPage{"mainPage"};                // "Principal"
+  ui::TabSheet recoveryPage{"recoveryPage"};        // "Réglages"
+  ui::TabSheet preferencesPage{"preferencesPage"};  // "Paramètres"
+  ui::TabSheet systemInfoPage{"systemInfoPage"};    // "Informations"
+  ui::TabSheet processorPage{"processorPage"};      // "Processeur"
+  ui::TabSheet processPage{"processPage"};          // "Processus"
+  ui::TabSheet aboutPage{"aboutPage"};              // "A propos de..."
 
   // ---- "Principal" -------------------------------------------------------------------------
-  ui::GroupBox GroupBox2{"GroupBox2"};
-  ui::Label InfoLabel1{"InfoLabel1"};
-  ui::Gauge Gauge1{"Gauge1"};
-  ui::Label InfoLabel3{"InfoLabel3"};
-  ui::Label Label30{"Label30"};
-  ui::Gauge PBSwap{"PBSwap"};
-  ui::Label LSwap{"LSwap"};
-  ui::Label Label1{"Label1"};
-  ui::Gauge LoadGauge1{"LoadGauge1"};
-  ui::Gauge Cpu2Bar{"Cpu2Bar"};
-  ui::Label Label21{"Label21"};
-  ui::Gauge LoadGauge2{"LoadGauge2"};
-  ui::Label Label_uptime{"Label_uptime"};
-  ui::Label Label20{"Label20"};
-  // The rectangle of the history chart PerfChart1 (300 x 100): the chart window is created
-  // over this placeholder, in GroupBox2's coordinates.
-  ui::Control PerfChartArea{"PerfChartArea"};
-  ui::Label Label19{"Label19"};
-  ui::Label Label18{"Label18"};
-  ui::Label Label17{"Label17"};
-  ui::Shape ShapeRam{"ShapeRam"};
-  ui::Label Label12{"Label12"};
-  ui::Shape ShapeAlarme{"ShapeAlarme"};
-  ui::Label Label15{"Label15"};
-  ui::Shape ShapeCPU{"ShapeCPU"};
-  ui::Label Label16{"Label16"};
-  ui::Label Label37{"Label37"};
-  ui::Label LabelTemps{"LabelTemps"};
-  ui::Label Label43{"Label43"};
-  ui::Button BitBtn1{"BitBtn1"};
-  ui::Button BitBtn3{"BitBtn3"};
-  ui::Button BtnPressePapier{"BtnPressePapier"};
-  ui::Button Btn4{"Btn4"};
+  ui::GroupBox displayGroup{"displayGroup"};
+  ui::Label freeMemoryCaption{"freeMemoryCaption"};
+  ui::Gauge freeMemoryGauge{"freeMemoryGauge"};
+  ui::Label freeMemoryValue{"freeMemoryValue"};
+  ui::Label swapUsageCaption{"swapUsageCaption"};
+  ui::Gauge swapUsageGauge{"swapUsageGauge"};
+  ui::Label swapUsageValue{"swapUsageValue"};
+  ui::Label processorLoadCaption{"processorLoadCaption"};
+  ui::Gauge processorLoadGauge{"processorLoadGauge"};
+  ui::Gauge secondProcessorGauge{"secondProcessorGauge"};
+  ui::Label averageLoadCaption{"averageLoadCaption"};
+  ui::Gauge averageLoadGauge{"averageLoadGauge"};
+  ui::Label uptimeLabel{"uptimeLabel"};
+  ui::Label chartTitle{"chartTitle"};
+  // The rectangle of the history chart historyChart (300 x 100): the chart window is created
+  // over this placeholder, in displayGroup's coordinates.
+  ui::Control chartArea{"chartArea"};
+  ui::Label chartScaleTop{"chartScaleTop"};
+  ui::Label chartScaleMiddle{"chartScaleMiddle"};
+  ui::Label chartScaleBottom{"chartScaleBottom"};
+  ui::Shape ramLegendMark{"ramLegendMark"};
+  ui::Label ramLegendCaption{"ramLegendCaption"};
+  ui::Shape alarmLegendMark{"alarmLegendMark"};
+  ui::Label alarmLegendCaption{"alarmLegendCaption"};
+  ui::Shape cpuLegendMark{"cpuLegendMark"};
+  ui::Label cpuLegendCaption{"cpuLegendCaption"};
+  ui::Label timeSpanCaption{"timeSpanCaption"};
+  ui::Label timeSpanValue{"timeSpanValue"};
+  ui::Label timeSpanArrows{"timeSpanArrows"};
+  ui::Button optimiseButton{"optimiseButton"};
+  ui::Button cancelButton{"cancelButton"};
+  ui::Button emptyClipboardButton{"emptyClipboardButton"};
+  ui::Button quitButton{"quitButton"};
 
   // ---- "Réglages" --------------------------------------------------------------------------
-  ui::RadioGroup RadioGroup1{"RadioGroup1"};
-  ui::RadioButton RadioButton1{"RadioButton1"};
-  ui::RadioButton RadioButton2{"RadioButton2"};
-  ui::RadioButton RadioButton3{"RadioButton3"};
-  ui::GroupBox GroupBox10{"GroupBox10"};
-  ui::TrackBar TrackBar1{"TrackBar1"};
-  ui::Label Label4{"Label4"};
-  ui::GroupBox GroupBox5{"GroupBox5"};
-  ui::CheckBox CheckBox3{"CheckBox3"};
-  ui::SpinEdit SpinEdit1{"SpinEdit1"};
-  ui::Label Label13{"Label13"};
-  ui::Label Label22{"Label22"};
-  ui::CheckBox CheckBox5{"CheckBox5"};
-  ui::SpinEdit SpinEdit2{"SpinEdit2"};
-  ui::Label Label3{"Label3"};
-  ui::Label Label14{"Label14"};
-  ui::SpinEdit SpinEdit3{"SpinEdit3"};
-  ui::Label Label23{"Label23"};
-  ui::GroupBox GroupBox12{"GroupBox12"};
-  ui::CheckBox CBPressePapier{"CBPressePapier"};
-  ui::CheckBox CBDirectSteps{"CBDirectSteps"};  // the direct recovery steps after each pass
-  // The standby cache rule: purge above SpinEditStandby % of the installed memory.
-  ui::CheckBox CBPurgeStandby{"CBPurgeStandby"};
-  ui::SpinEdit SpinEditStandby{"SpinEditStandby"};
-  ui::Label LabelStandby{"LabelStandby"};
-  ui::Button BtnExclusions{"BtnExclusions"};  // the programs they spare
-  ui::Label Label31{"Label31"};
-  ui::ComboBox CNBRepetitions{"CNBRepetitions"};
-  ui::Label Label32{"Label32"};
-  ui::GroupBox GroupBox1{"GroupBox1"};
-  ui::Label Label29{"Label29"};
-  ui::ComboBox CbCache{"CbCache"};
-  ui::CheckBox cbxCacheNiveau2{"cbxCacheNiveau2"};
-  ui::RadioGroup RGLargeSystemCache{"RGLargeSystemCache"};
-  ui::CheckBox Cbxnoyau{"Cbxnoyau"};
-  ui::CheckBox cbxSwap{"cbxSwap"};
-  ui::Label LDroits{"LDroits"};  // shown when the process may not change these values
+  ui::RadioGroup methodGroup{"methodGroup"};
+  ui::RadioButton systemMethodRadio{"systemMethodRadio"};
+  ui::RadioButton manualMethodRadio{"manualMethodRadio"};
+  ui::RadioButton allMethodRadio{"allMethodRadio"};
+  ui::GroupBox manualAmountGroup{"manualAmountGroup"};
+  ui::TrackBar manualAmountTrackBar{"manualAmountTrackBar"};
+  ui::Label manualAmountValue{"manualAmountValue"};
+  ui::GroupBox recoveryRulesGroup{"recoveryRulesGroup"};
+  ui::CheckBox alarmCheck{"alarmCheck"};
+  ui::SpinEdit alarmLevelEdit{"alarmLevelEdit"};
+  ui::Label alarmPercentSign{"alarmPercentSign"};
+  ui::Label alarmExplanation{"alarmExplanation"};
+  ui::CheckBox periodicCheck{"periodicCheck"};
+  ui::SpinEdit periodicMinutesEdit{"periodicMinutesEdit"};
+  ui::Label periodicMinutesUnit{"periodicMinutesUnit"};
+  ui::Label maximumLoadCaption{"maximumLoadCaption"};
+  ui::SpinEdit maximumLoadEdit{"maximumLoadEdit"};
+  ui::Label maximumLoadExplanation{"maximumLoadExplanation"};
+  ui::GroupBox optionalStepsGroup{"optionalStepsGroup"};
+  ui::CheckBox clipboardCheck{"clipboardCheck"};
+  ui::CheckBox directStepsCheck{"directStepsCheck"};  // the direct recovery steps after each pass
+  // The standby cache rule: purge above purgeStandbyEdit % of the installed memory.
+  ui::CheckBox purgeStandbyCheck{"purgeStandbyCheck"};
+  ui::SpinEdit purgeStandbyEdit{"purgeStandbyEdit"};
+  ui::Label purgeStandbyPercentSign{"purgeStandbyPercentSign"};
+  ui::Button exclusionsButton{"exclusionsButton"};  // the programs they spare
+  ui::Label repetitionsCaption{"repetitionsCaption"};
+  ui::ComboBox repetitionsCombo{"repetitionsCombo"};
+  ui::Label repetitionsUnit{"repetitionsUnit"};
+  ui::GroupBox windowsTuningGroup{"windowsTuningGroup"};
+  ui::Label cacheSizeCaption{"cacheSizeCaption"};
+  ui::ComboBox cacheSizeCombo{"cacheSizeCombo"};
+  ui::CheckBox secondLevelCacheCheck{"secondLevelCacheCheck"};
+  ui::RadioGroup largeSystemCacheGroup{"largeSystemCacheGroup"};
+  ui::CheckBox kernelInMemoryCheck{"kernelInMemoryCheck"};
+  ui::CheckBox clearPageFileCheck{"clearPageFileCheck"};
+  ui::Label adminRightsLabel{
+      "adminRightsLabel"};  // shown when the process may not change these values
 
   // ---- "Paramètres" ------------------------------------------------------------------------
-  ui::GroupBox GroupBox4{"GroupBox4"};
-  ui::RadioGroup RadioGroup2{"RadioGroup2"};
-  ui::GroupBox GroupBox3{"GroupBox3"};
-  ui::Label Label5{"Label5"};
-  ui::TrackBar TrackBar2{"TrackBar2"};
-  ui::CheckBox cbxballoon{"cbxballoon"};
-  ui::Label Label27{"Label27"};
-  ui::GroupBox GroupBox7{"GroupBox7"};
-  ui::CheckBox CheckBox2{"CheckBox2"};
-  ui::Label Label24{"Label24"};
-  ui::CheckBox CheckBox1{"CheckBox1"};
-  ui::Label Label25{"Label25"};
-  ui::CheckBox CDechargeDll{"CDechargeDll"};
-  ui::Label Label26{"Label26"};
-  ui::HotKeyEdit HotKey1{"HotKey1"};
-  ui::Label Label28{"Label28"};
-  ui::CheckBox CBDefragOnStart{"CBDefragOnStart"};
-  ui::Label Label35{"Label35"};
-  ui::GroupBox GroupBox11{"GroupBox11"};
-  ui::ComboBox CBPriorite{"CBPriorite"};
-  ui::GroupBox GroupBox13{"GroupBox13"};
-  ui::Label Label38{"Label38"};  // "Fond :"
-  ui::Shape ShapeBFond{"ShapeBFond"};
-  ui::Label Label39{"Label39"};  // "Grille :"
-  ui::Shape ShapeBGrid{"ShapeBGrid"};
-  ui::Label Label40{"Label40"};  // "CPU :"
-  ui::Shape ShapeBCPU{"ShapeBCPU"};
-  ui::Label Label41{"Label41"};  // "RAM :"
-  ui::Shape ShapeBRAM{"ShapeBRAM"};
-  ui::Label Label42{"Label42"};  // "Alarme :"
-  ui::Shape ShapeBAlarme{"ShapeBAlarme"};
-  ui::Button Btn6{"Btn6"};
-  ui::Button Btn2{"Btn2"};
-  ui::Label LPortable{"LPortable"};  // shown when a portable copy cannot write its korvane.ini
+  ui::GroupBox trayOptionsGroup{"trayOptionsGroup"};
+  ui::RadioGroup trayModeGroup{"trayModeGroup"};
+  ui::GroupBox windowEffectsGroup{"windowEffectsGroup"};
+  ui::Label opacityCaption{"opacityCaption"};
+  ui::TrackBar opacityTrackBar{"opacityTrackBar"};
+  ui::CheckBox balloonsCheck{"balloonsCheck"};
+  ui::Label balloonsExplanation{"balloonsExplanation"};
+  ui::GroupBox generalGroup{"generalGroup"};
+  ui::CheckBox stayOnTopCheck{"stayOnTopCheck"};
+  ui::Label stayOnTopExplanation{"stayOnTopExplanation"};
+  ui::CheckBox startWithWindowsCheck{"startWithWindowsCheck"};
+  ui::Label startWithWindowsExplanation{"startWithWindowsExplanation"};
+  ui::CheckBox unloadDllsCheck{"unloadDllsCheck"};
+  ui::Label unloadDllsExplanation{"unloadDllsExplanation"};
+  ui::HotKeyEdit hotKeyEdit{"hotKeyEdit"};
+  ui::Label hotKeyExplanation{"hotKeyExplanation"};
+  ui::CheckBox optimiseAtStartCheck{"optimiseAtStartCheck"};
+  ui::Label optimiseAtStartExplanation{"optimiseAtStartExplanation"};
+  ui::GroupBox priorityGroup{"priorityGroup"};
+  ui::ComboBox priorityCombo{"priorityCombo"};
+  ui::GroupBox chartColorsGroup{"chartColorsGroup"};
+  ui::Label backgroundSwatchCaption{"backgroundSwatchCaption"};  // "Fond :"
+  ui::Shape backgroundSwatch{"backgroundSwatch"};
+  ui::Label gridSwatchCaption{"gridSwatchCaption"};  // "Grille :"
+  ui::Shape gridSwatch{"gridSwatch"};
+  ui::Label cpuSwatchCaption{"cpuSwatchCaption"};  // "CPU :"
+  ui::Shape cpuSwatch{"cpuSwatch"};
+  ui::Label ramSwatchCaption{"ramSwatchCaption"};  // "RAM :"
+  ui::Shape ramSwatch{"ramSwatch"};
+  ui::Label alarmSwatchCaption{"alarmSwatchCaption"};  // "Alarme :"
+  ui::Shape alarmSwatch{"alarmSwatch"};
+  ui::Button defaultColorsButton{"defaultColorsButton"};
+  ui::Button saveButton{"saveButton"};
+  ui::Label portableUnsavedLabel{
+      "portableUnsavedLabel"};  // shown when a portable copy cannot write its korvane.ini
 
   // ---- "Informations" ----------------------------------------------------------------------
-  ui::GroupBox GroupBox8{"GroupBox8"};
+  ui::GroupBox systemInfoGroup{"systemInfoGroup"};
   // Eight logos of 250 x 60 at one place; start-up keeps the one of the running release.
-  ui::Image LogoWin95{"LogoWin95"};
-  ui::Image LogoWin98{"LogoWin98"};
-  ui::Image LogoWinME{"LogoWinME"};
-  ui::Image LogoWinNT{"LogoWinNT"};
-  ui::Image LogoWinNTS{"LogoWinNTS"};
-  ui::Image LogoWin2K{"LogoWin2K"};
-  ui::Image LogoWinXP{"LogoWinXP"};
-  ui::Image LogoWinLater{"LogoWinLater"};  // the releases after XP
+  ui::Image win95Logo{"win95Logo"};
+  ui::Image win98Logo{"win98Logo"};
+  ui::Image winMELogo{"winMELogo"};
+  ui::Image winNTLogo{"winNTLogo"};
+  ui::Image winNTServerLogo{"winNTServerLogo"};
+  ui::Image win2000Logo{"win2000Logo"};
+  ui::Image winXPLogo{"winXPLogo"};
+  ui::Image laterWindowsLogo{"laterWindowsLogo"};  // the releases after XP
   // One small picture beside each label.
-  ui::Image Image1{"Image1"};
-  ui::Label Label_version_os{"Label_version_os"};
-  ui::Image Image2{"Image2"};
-  ui::Label Label_nom_machine{"Label_nom_machine"};
-  ui::Image Image3{"Image3"};
-  ui::Label Label_nom_utilisateur{"Label_nom_utilisateur"};
-  ui::Image Image4{"Image4"};
-  ui::Label Label_ip_adresse{"Label_ip_adresse"};
-  ui::Image Image5{"Image5"};
-  ui::Label Label_ram{"Label_ram"};
-  ui::Image Image6{"Image6"};
-  ui::Label Label_cpu_speed{"Label_cpu_speed"};
-  ui::Image Image7{"Image7"};
-  ui::Label Label_directX{"Label_directX"};
-  ui::Image Image8{"Image8"};
-  ui::Label Label_Resolution{"Label_Resolution"};
-  ui::Label Label33{"Label33"};
-  ui::Memo MDrivesInfos{"MDrivesInfos"};
-  ui::Button Btn3{"Btn3"};
+  ui::Image windowsIcon{"windowsIcon"};
+  ui::Label windowsVersionLabel{"windowsVersionLabel"};
+  ui::Image computerIcon{"computerIcon"};
+  ui::Label computerNameLabel{"computerNameLabel"};
+  ui::Image userIcon{"userIcon"};
+  ui::Label userNameLabel{"userNameLabel"};
+  ui::Image networkIcon{"networkIcon"};
+  ui::Label ipAddressLabel{"ipAddressLabel"};
+  ui::Image memoryIcon{"memoryIcon"};
+  ui::Label installedRamLabel{"installedRamLabel"};
+  ui::Image clockIcon{"clockIcon"};
+  ui::Label processorSpeedLabel{"processorSpeedLabel"};
+  ui::Image directXIcon{"directXIcon"};
+  ui::Label directXLabel{"directXLabel"};
+  ui::Image screenIcon{"screenIcon"};
+  ui::Label resolutionLabel{"resolutionLabel"};
+  ui::Label drivesCaption{"drivesCaption"};
+  ui::Memo drivesMemo{"drivesMemo"};
+  ui::Button refreshInfoButton{"refreshInfoButton"};
 
   // ---- "Processeur" ------------------------------------------------------------------------
-  ui::GroupBox GroupBox6{"GroupBox6"};
+  ui::GroupBox processorGroup{"processorGroup"};
   // Four logos of 65 x 81 at one place; start-up keeps the maker's.
-  ui::Image LogoIntel{"LogoIntel"};
-  ui::Image LogoAMD{"LogoAMD"};
-  ui::Image LogoCyrix{"LogoCyrix"};
-  ui::Image logoP4HT{"logoP4HT"};
-  ui::Label Label6{"Label6"};
-  ui::Label lblName{"lblName"};
-  ui::Label LblMMX{"LblMMX"};
-  ui::Label lblSIMD{"lblSIMD"};
-  ui::Label lbl3DNow{"lbl3DNow"};
-  ui::GroupBox GbCache{"GbCache"};
-  ui::Label Label7{"Label7"};  // "Level 1 Code :"
-  ui::Label lblL1Code{"lblL1Code"};
-  ui::Label Label8{"Label8"};  // "Level 1 Data :"
-  ui::Label lblL1Data{"lblL1Data"};
-  ui::Label Label9{"Label9"};  // "Level 1 Unified :"
-  ui::Label lblLevel1{"lblLevel1"};
-  ui::Label Label10{"Label10"};  // "Level 2 Unified :"
-  ui::Label lblLevel2{"lblLevel2"};
-  ui::Label Label36{"Label36"};  // "Level 3 :"
-  ui::Label lblLevel3{"lblLevel3"};
-  ui::ListView ListView1{"ListView1"};
+  ui::Image intelLogo{"intelLogo"};
+  ui::Image amdLogo{"amdLogo"};
+  ui::Image cyrixLogo{"cyrixLogo"};
+  ui::Image pentium4HTLogo{"pentium4HTLogo"};
+  ui::Label processorCaption{"processorCaption"};
+  ui::Label processorNameLabel{"processorNameLabel"};
+  ui::Label mmxLabel{"mmxLabel"};
+  ui::Label simdLabel{"simdLabel"};
+  ui::Label threeDNowLabel{"threeDNowLabel"};
+  ui::GroupBox cacheGroup{"cacheGroup"};
+  ui::Label l1CodeCaption{"l1CodeCaption"};  // "Level 1 Code :"
+  ui::Label l1CodeLabel{"l1CodeLabel"};
+  ui::Label l1DataCaption{"l1DataCaption"};  // "Level 1 Data :"
+  ui::Label l1DataLabel{"l1DataLabel"};
+  ui::Label l1UnifiedCaption{"l1UnifiedCaption"};  // "Level 1 Unified :"
+  ui::Label l1UnifiedLabel{"l1UnifiedLabel"};
+  ui::Label l2Caption{"l2Caption"};  // "Level 2 Unified :"
+  ui::Label l2Label{"l2Label"};
+  ui::Label l3Caption{"l3Caption"};  // "Level 3 :"
+  ui::Label l3Label{"l3Label"};
+  ui::ListView featureList{"featureList"};
 
   // ---- "Processus" -------------------------------------------------------------------------
-  ui::GroupBox gbProcessus{"gbProcessus"};
+  ui::GroupBox processGroup{"processGroup"};
   ui::StringGrid Grid{"Grid"};
-  ui::Button Btn7{"Btn7"};
+  ui::Button refreshProcessesButton{"refreshProcessesButton"};
 
   // ---- "A propos de..." --------------------------------------------------------------------
-  ui::GroupBox GroupBox9{"GroupBox9"};
-  ui::Label Label2{"Label2"};
-  ui::Label InfoLabel4{"InfoLabel4"};
-  ui::Label Label11{"Label11"};
-  ui::Label LTelechargement{"LTelechargement"};
-  ui::Label Label34{"Label34"};
-  ui::Image Image9{"Image9"};  // help picture: opens the help file
-  ui::Button Btn1{"Btn1"};
-  ui::Button Btn5{"Btn5"};
+  ui::GroupBox aboutGroup{"aboutGroup"};
+  ui::Label aboutText{"aboutText"};
+  ui::Label webSiteLink{"webSiteLink"};
+  ui::Label mailLink{"mailLink"};
+  ui::Label htmlHelpDownloadLink{"htmlHelpDownloadLink"};
+  ui::Label contributionLink{"contributionLink"};
+  ui::Image helpPicture{"helpPicture"};  // help picture: opens the help file
+  ui::Button newsButton{"newsButton"};
+  ui::Button helpButton{"helpButton"};
 
   // ---- Below the pages ---------------------------------------------------------------------
   ui::StatusBar StatusBar{"StatusBar"};
 
   // ---- Components --------------------------------------------------------------------------
-  ui::Timer Timer1{"Timer1"};
-  ui::Timer Timer2{"Timer2"};
-  ui::Timer Timer3{"Timer3"};
-  ui::Timer Timer4{"Timer4"};
-  ui::Timer Timer5{"Timer5"};
-  ui::Timer Timer6{"Timer6"};
+  ui::Timer samplingTimer{"samplingTimer"};
+  ui::Timer loadTimer{"loadTimer"};
+  ui::Timer alarmTimer{"alarmTimer"};
+  ui::Timer startRecoveryTimer{"startRecoveryTimer"};
+  ui::Timer periodicTimer{"periodicTimer"};
+  ui::Timer hideTimer{"hideTimer"};
   // The six in order, for what is done to every one of them.
   std::array<ui::Timer*, 6> Timers() {
-    return {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6};
+    return {&samplingTimer,      &loadTimer,     &alarmTimer,
+            &startRecoveryTimer, &periodicTimer, &hideTimer};
   }
   ui::ColorDialog ColorDialog{"ColorDialog"};
   // Shared small pictures: 0 free memory, 1 processor load, 2 ticked box, 3 empty box.
-  ui::ImageList ImageList1{"ImageList1"};
+  ui::ImageList smallImages{"smallImages"};
 
   // Window, page control and tray icon menu, items from top to bottom.
-  ui::PopupMenu PopupMenu1{"PopupMenu1"};
-  ui::MenuItem& Exit1 = PopupMenu1.Items.Add("Exit1", "&Quitter");
-  ui::MenuItem& N1 = PopupMenu1.Items.Add("N1", "-");
-  ui::MenuItem& ArretRedemarrage1 =
-      PopupMenu1.Items.Add("ArretRedemarrage1", "A&rrêt/Redémarrage Windows");
-  ui::MenuItem& arret1 = ArretRedemarrage1.Add("arret1", "&Arrêter");
-  ui::MenuItem& Redemarrer1 = ArretRedemarrage1.Add("Redemarrer1", "&Redémarrer");
-  ui::MenuItem& Fermerlasession1 = ArretRedemarrage1.Add("Fermerlasession1", "&Fermer la session");
-  ui::MenuItem& N2 = PopupMenu1.Items.Add("N2", "-");
-  ui::MenuItem& ViderLepressepapier1 =
-      PopupMenu1.Items.Add("ViderLepressepapier1", "&Vider Le presse-papiers");
-  ui::MenuItem& N3 = PopupMenu1.Items.Add("N3", "-");
-  ui::MenuItem& RecoverRAM1 = PopupMenu1.Items.Add("RecoverRAM1", "&Optimiser la RAM");
-  ui::MenuItem& Cancel1 = PopupMenu1.Items.Add("Cancel1", "&Annuler");
-  ui::MenuItem& N4 = PopupMenu1.Items.Add("N4", "-");
-  ui::MenuItem& Open1 = PopupMenu1.Items.Add("Open1", "a&Grandir");
+  ui::PopupMenu trayMenu{"trayMenu"};
+  ui::MenuItem& quitItem = trayMenu.Items.Add("quitItem", "&Quitter");
+  ui::MenuItem& quitSeparator = trayMenu.Items.Add("quitSeparator", "-");
+  ui::MenuItem& shutdownMenu = trayMenu.Items.Add("shutdownMenu", "A&rrêt/Redémarrage Windows");
+  ui::MenuItem& shutdownItem = shutdownMenu.Add("shutdownItem", "&Arrêter");
+  ui::MenuItem& restartItem = shutdownMenu.Add("restartItem", "&Redémarrer");
+  ui::MenuItem& logOffItem = shutdownMenu.Add("logOffItem", "&Fermer la session");
+  ui::MenuItem& shutdownSeparator = trayMenu.Items.Add("shutdownSeparator", "-");
+  ui::MenuItem& emptyClipboardItem =
+      trayMenu.Items.Add("emptyClipboardItem", "&Vider Le presse-papiers");
+  ui::MenuItem& clipboardSeparator = trayMenu.Items.Add("clipboardSeparator", "-");
+  ui::MenuItem& optimiseItem = trayMenu.Items.Add("optimiseItem", "&Optimiser la RAM");
+  ui::MenuItem& cancelItem = trayMenu.Items.Add("cancelItem", "&Annuler");
+  ui::MenuItem& openSeparator = trayMenu.Items.Add("openSeparator", "-");
+  ui::MenuItem& openItem = trayMenu.Items.Add("openItem", "a&Grandir");
 
   // Sampling speed presets.
-  ui::PopupMenu PopupMenu2{"PopupMenu2"};
-  ui::MenuItem& Basse1 = PopupMenu2.Items.Add("Basse1", "&Basse");
-  ui::MenuItem& Normale1 = PopupMenu2.Items.Add("Normale1", "&Normale");
-  ui::MenuItem& Haute1 = PopupMenu2.Items.Add("Haute1", "&Haute");
+  ui::PopupMenu speedMenu{"speedMenu"};
+  ui::MenuItem& lowSpeedItem = speedMenu.Items.Add("lowSpeedItem", "&Basse");
+  ui::MenuItem& normalSpeedItem = speedMenu.Items.Add("normalSpeedItem", "&Normale");
+  ui::MenuItem& highSpeedItem = speedMenu.Items.Add("highSpeedItem", "&Haute");
 
   // Process grid menu.
-  ui::PopupMenu PopupMenu3{"PopupMenu3"};
-  ui::MenuItem& ListedesProcessus1 = PopupMenu3.Items.Add("ListedesProcessus1", "Processus");
-  ui::MenuItem& Modules2 = PopupMenu3.Items.Add("Modules2", "Modules");
-  ui::MenuItem& Threads1 = PopupMenu3.Items.Add("Threads1", "Threads");
-  ui::MenuItem& N5 = PopupMenu3.Items.Add("N5", "-");
-  ui::MenuItem& CloseProcess1 = PopupMenu3.Items.Add("CloseProcess1", "Terminer processus");
+  ui::PopupMenu processMenu{"processMenu"};
+  ui::MenuItem& processesItem = processMenu.Items.Add("processesItem", "Processus");
+  ui::MenuItem& modulesItem = processMenu.Items.Add("modulesItem", "Modules");
+  ui::MenuItem& threadsItem = processMenu.Items.Add("threadsItem", "Threads");
+  ui::MenuItem& endProcessSeparator = processMenu.Items.Add("endProcessSeparator", "-");
+  ui::MenuItem& endProcessItem = processMenu.Items.Add("endProcessItem", "Terminer processus");
 
  private:
   void BuildPrincipal();

@@ -21,7 +21,7 @@ namespace {
 
 ui::win32::FormStyle MainStyle() {
   ui::win32::FormStyle style;
-  style.className = TfMainMem::kClassName;
+  style.className = MainWindow::kClassName;
   style.clientWidth = MainForm::kClientWidth;
   style.clientHeight = MainForm::kClientHeight;
   style.iconId = IDI_KORVANE;
@@ -30,7 +30,7 @@ ui::win32::FormStyle MainStyle() {
 
 }  // namespace
 
-TfMainMem::TfMainMem(RegistryPlaces places)
+MainWindow::MainWindow(RegistryPlaces places)
     : host_(form, MainStyle()),
       memoryService_(std::make_unique<Win32MemoryService>()),
       engine_(*memoryService_),
@@ -42,16 +42,16 @@ TfMainMem::TfMainMem(RegistryPlaces places)
   memoryService_->SetDispatcher([this](MSG& msg) { host_.ProcessMessage(msg); });
   for (ui::Timer* timer : form.Timers()) timers_.Attach(*timer);
   portable_ = PortableSettingsBeside(places_.programKey);
-  chartColors_ = std::make_unique<ChartColors>(PerfChart1, SettingsRegistry(),
+  chartColors_ = std::make_unique<ChartColors>(historyChart, SettingsRegistry(),
                                                places_.programKey + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
-      ChartSwatchControls{form.ShapeBFond, form.ShapeBGrid, form.ShapeBCPU, form.ShapeBRAM,
-                          form.ShapeBAlarme, form.ShapeCPU, form.ShapeRam, form.ShapeAlarme,
-                          form.Btn6, form.ColorDialog},
-      PerfChart1, *chartColors_);
+      ChartSwatchControls{form.backgroundSwatch, form.gridSwatch, form.cpuSwatch, form.ramSwatch,
+                          form.alarmSwatch, form.cpuLegendMark, form.ramLegendMark,
+                          form.alarmLegendMark, form.defaultColorsButton, form.ColorDialog},
+      historyChart, *chartColors_);
 }
 
-TfMainMem::~TfMainMem() {
+MainWindow::~MainWindow() {
   // The tray icon and the hot key go before the window they report to.
   hotKeyPeer_.reset();
   trayPeer_.reset();
@@ -59,11 +59,11 @@ TfMainMem::~TfMainMem() {
   RemoveCrashReport();
 }
 
-Registry& TfMainMem::SettingsRegistry() {
+Registry& MainWindow::SettingsRegistry() {
   return portable_ ? portable_->registry() : Win32Registry();
 }
 
-void TfMainMem::SaveSettings() {
+void MainWindow::SaveSettings() {
   {
     const IniRegistry::Batch once(PortableFile());
     binding_->SaveSettings();
@@ -71,11 +71,11 @@ void TfMainMem::SaveSettings() {
   ShowWhetherSaved();
 }
 
-void TfMainMem::ShowWhetherSaved() {
-  form.LPortable.SetVisible(portable_ && portable_->Unsaved());
+void MainWindow::ShowWhetherSaved() {
+  form.portableUnsavedLabel.SetVisible(portable_ && portable_->Unsaved());
 }
 
-void TfMainMem::RunDirectSteps() {
+void MainWindow::RunDirectSteps() {
   if (!options.directSteps) {
     form.StatusBar.SetHint("");
     return;
@@ -86,89 +86,90 @@ void TfMainMem::RunDirectSteps() {
   form.StatusBar.SetHint(DirectStepsHint(result));
 }
 
-void TfMainMem::BindAboutLinks() {
+void MainWindow::BindAboutLinks() {
   constexpr ui::Color kHover = 0x0000FF, kLink = 0xFF0000, kPressed = 0xFFFFFF;
   const auto paint = [](ui::Label& label, ui::Color color) {
     ui::Font font = label.GetFont();
     font.color = color;
     label.SetFont(font);
   };
-  for (ui::Label* link : {&form.InfoLabel4, &form.Label11, &form.LTelechargement, &form.Label34}) {
+  for (ui::Label* link :
+       {&form.webSiteLink, &form.mailLink, &form.htmlHelpDownloadLink, &form.contributionLink}) {
     link->OnMouseEnter = [link, paint] { paint(*link, kHover); };
     link->OnMouseLeave = [link, paint] { paint(*link, kLink); };
   }
-  for (ui::Label* link : {&form.InfoLabel4, &form.Label11})
+  for (ui::Label* link : {&form.webSiteLink, &form.mailLink})
     link->OnMouseDown = [link, paint](ui::MouseButton, int, int) { paint(*link, kPressed); };
-  form.InfoLabel4.OnClick = [] { OpenWithShell(kMakerSite); };
-  form.Label11.OnClick = [] {
+  form.webSiteLink.OnClick = [] { OpenWithShell(kMakerSite); };
+  form.mailLink.OnClick = [] {
     ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(ProgramFileVersion())).c_str(), L"", L"",
                   SW_SHOWNORMAL);
   };
-  form.LTelechargement.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
-  form.Label34.OnClick = [] { OpenWithShell(kDonationPage); };
+  form.htmlHelpDownloadLink.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
+  form.contributionLink.OnClick = [] { OpenWithShell(kDonationPage); };
 }
 
-void TfMainMem::BindHandlers() {
+void MainWindow::BindHandlers() {
   recovery_->Bind();
   BindPassKeyboard();
   monitoring_->Bind();
   swatches_->Bind();
   infoPage_->Bind();
-  form.BtnPressePapier.OnClick = [this] { recovery_->EmptyClipboard(); };
-  form.BtnExclusions.OnClick = [this] { BtnExclusionsClick(); };
-  form.ViderLepressepapier1.OnClick = [this] { recovery_->EmptyClipboard(); };
-  GlobalHotKey.OnHotKey = [this] {
+  form.emptyClipboardButton.OnClick = [this] { recovery_->EmptyClipboard(); };
+  form.exclusionsButton.OnClick = [this] { OnExclusionsClick(); };
+  form.emptyClipboardItem.OnClick = [this] { recovery_->EmptyClipboard(); };
+  globalHotKey.OnHotKey = [this] {
     if (!Faulted()) recovery_->StartSeries();
   };
   // While the fault report's box is up the program is on its way out: the tray menu, still
   // reachable then, starts no series.
-  form.RecoverRAM1.OnClick = [this, start = form.RecoverRAM1.OnClick] {
+  form.optimiseItem.OnClick = [this, start = form.optimiseItem.OnClick] {
     if (!Faulted() && start) start();
   };
-  form.Btn4.OnClick = [this] { exit_appli(); };
-  form.Exit1.OnClick = [this] { exit_appli(); };
-  form.Open1.OnClick = [this] { Open1Click(); };
+  form.quitButton.OnClick = [this] { ExitApplication(); };
+  form.quitItem.OnClick = [this] { ExitApplication(); };
+  form.openItem.OnClick = [this] { OnOpenClick(); };
   // Greyed when a policy forbids them; the check stands for a menu opened before the change.
   const auto shutdown = [this](UINT flags) {
     return [this, flags] {
       if (policies_->Rules().shutdownAllowed) ExitWindowsWithPrivilege(flags);
     };
   };
-  form.arret1.OnClick = shutdown(EWX_SHUTDOWN);
-  form.Redemarrer1.OnClick = shutdown(EWX_REBOOT);
-  form.Fermerlasession1.OnClick = shutdown(EWX_LOGOFF);
+  form.shutdownItem.OnClick = shutdown(EWX_SHUTDOWN);
+  form.restartItem.OnClick = shutdown(EWX_REBOOT);
+  form.logOffItem.OnClick = shutdown(EWX_LOGOFF);
   tuning_->Bind();
   binding_->Bind();
-  form.Btn2.OnClick = [this] { SaveSettings(); };
+  form.saveButton.OnClick = [this] { SaveSettings(); };
   host_.OnHelp = [](int context) {
     Win32HelpSystem help;
     bool callHelp = false;
     HtmlHelpHandler(help, HelpFileName(), kHelpContextCommand, static_cast<unsigned long>(context),
                     callHelp);
   };
-  form.Btn5.OnClick = [] {
+  form.helpButton.OnClick = [] {
     Win32HelpSystem help;
     ShowHelpContents(help, HelpFileName());
   };
-  form.Image9.OnClick = form.Btn5.OnClick;
+  form.helpPicture.OnClick = form.helpButton.OnClick;
   BindAboutLinks();
   BindProcessPage();
-  form.Btn1.OnClick = [this] { Btn1Click(); };
+  form.newsButton.OnClick = [this] { OnNewsClick(); };
   host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return FormMessage(msg, wParam, lParam, result);
   };
 
-  TrayIcon1.PopupMenu = &form.PopupMenu1;
-  TrayIcon1.MinimizeToTray = true;
-  TrayIcon1.OnStartup = [](bool& show) { show = true; };
-  TrayIcon1.OnDblClick = [this] { Open1Click(); };
-  TrayIcon1.OnBalloonHintClick = [this] {
-    form.Memoire.SetActivePage(&form.TabSheet1);
-    TrayIcon1.SetIconVisible(true);
+  trayIcon.PopupMenu = &form.trayMenu;
+  trayIcon.MinimizeToTray = true;
+  trayIcon.OnStartup = [](bool& show) { show = true; };
+  trayIcon.OnDblClick = [this] { OnOpenClick(); };
+  trayIcon.OnBalloonHintClick = [this] {
+    form.pages.SetActivePage(&form.mainPage);
+    trayIcon.SetIconVisible(true);
     ShowWindow(host_.Handle(), SW_RESTORE);
     SetForegroundWindow(host_.Handle());
   };
-  form.Memoire.SetContextMenu(&form.PopupMenu1);
+  form.pages.SetContextMenu(&form.trayMenu);
 
   host_.OnCloseQuery = [this] { return FormCloseQuery(); };
   host_.OnUserMessage = [this](WPARAM, LPARAM) { WMUser(); };
@@ -180,10 +181,10 @@ void TfMainMem::BindHandlers() {
   host_.OnEndSession = [](bool) { ExitProcess(0); };
 }
 
-void TfMainMem::BindProcessPage() {
+void MainWindow::BindProcessPage() {
   processSystem_ = MakeWin32ProcessSystem();
   processView_ = std::make_unique<ProcessView>(
-      ProcessViewControls{form.gbProcessus, form.Grid, form.CloseProcess1}, *processSystem_);
+      ProcessViewControls{form.processGroup, form.Grid, form.endProcessItem}, *processSystem_);
   processView_->AskWarning = [this](const std::string& caption, const std::string& text) {
     return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
                        MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;
@@ -191,31 +192,31 @@ void TfMainMem::BindProcessPage() {
   processView_->ShowMessage = [this](const std::string& text) {
     MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(kCaption).c_str(), MB_OK);
   };
-  form.Btn7.OnClick = [this] { processView_->Btn7Click(); };
-  form.ListedesProcessus1.OnClick = [this] { processView_->Refresh1Click(); };
-  form.Modules2.OnClick = [this] { processView_->Modules1Click(); };
-  form.Threads1.OnClick = [this] { processView_->Threads1Click(); };
-  form.CloseProcess1.OnClick = [this] { processView_->Closeprocess1Click(); };
+  form.refreshProcessesButton.OnClick = [this] { processView_->OnRefreshProcessesClick(); };
+  form.processesItem.OnClick = [this] { processView_->OnProcessesClick(); };
+  form.modulesItem.OnClick = [this] { processView_->OnModulesClick(); };
+  form.threadsItem.OnClick = [this] { processView_->OnThreadsClick(); };
+  form.endProcessItem.OnClick = [this] { processView_->OnEndProcessClick(); };
   // The page builds its list each time it is shown.
-  form.Memoire.OnChange = [this, before = form.Memoire.OnChange] {
+  form.pages.OnChange = [this, before = form.pages.OnChange] {
     if (before) before();
-    if (form.Memoire.ActivePage() == &form.TabSheet6) processView_->TabSheet6Show();
+    if (form.pages.ActivePage() == &form.processPage) processView_->OnProcessPageShow();
   };
 }
 
-void TfMainMem::Btn1Click() {
+void MainWindow::OnNewsClick() {
   const PolicyRules& rules = policies_->Rules();
   if (rules.newsOff) return;  // the button is disabled; a click already on its way does nothing
-  NetDirect1.reset();
-  NetDirect1 = std::make_unique<TNetDirect>();
-  NetDirect1->SetTitle("Korvane News");
-  NetDirect1->URL = rules.newsAddress.empty() ? NewsURL() : rules.newsAddress;
-  NetDirect1->ShowDialog();
+  newsFeed.reset();
+  newsFeed = std::make_unique<NewsFeed>();
+  newsFeed->SetTitle("Korvane News");
+  newsFeed->URL = rules.newsAddress.empty() ? NewsURL() : rules.newsAddress;
+  newsFeed->ShowDialog();
 }
 
-void TfMainMem::BtnExclusionsClick() {
+void MainWindow::OnExclusionsClick() {
   if (!exclusions_) {
-    exclusions_ = std::make_unique<TExclusionsDialog>();
+    exclusions_ = std::make_unique<ExclusionsDialog>();
     exclusions_->OnAccept = [this](const std::vector<std::string>& entries, bool pauseAuto) {
       options.exclusions = entries;
       options.exclusionsPauseAuto = pauseAuto;
@@ -232,7 +233,7 @@ void TfMainMem::BtnExclusionsClick() {
                     lock("ExclusionsPauseAuto"));
 }
 
-void TfMainMem::PoliciesChanged() {
+void MainWindow::PoliciesChanged() {
   // Until then the start-up's loading reads them; applied before it, the loading would give the
   // options they set the form's defaults instead of the stored values.
   if (!startedUp_) return;
@@ -240,38 +241,38 @@ void TfMainMem::PoliciesChanged() {
   tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
 }
 
-HWND TfMainMem::hotKeyWindow() const {
+HWND MainWindow::hotKeyWindow() const {
   return hotKeyPeer_ ? hotKeyPeer_->Window() : nullptr;
 }
 
-WPARAM TfMainMem::hotKeyId() const {
+WPARAM MainWindow::hotKeyId() const {
   return hotKeyPeer_ ? hotKeyPeer_->Id() : 0;
 }
 
-void TfMainMem::HotKey1Change() {
-  if (hotKeyHelp_.empty()) hotKeyHelp_ = form.Label28.Caption();
-  if (GlobalHotKey.SetShortCut(options.hotKey)) {
-    form.Label28.SetCaption(hotKeyHelp_);
-    form.Label28.SetFont({});
+void MainWindow::OnHotKeyChange() {
+  if (hotKeyHelp_.empty()) hotKeyHelp_ = form.hotKeyExplanation.Caption();
+  if (globalHotKey.SetShortCut(options.hotKey)) {
+    form.hotKeyExplanation.SetCaption(hotKeyHelp_);
+    form.hotKeyExplanation.SetFont({});
   } else {
     // Another program holds this combination: say so where the user just typed it.
-    form.Label28.SetCaption("-> Combinaison déjà utilisée par un autre programme.");
+    form.hotKeyExplanation.SetCaption("-> Combinaison déjà utilisée par un autre programme.");
     ui::Font warning;
     warning.color = 0x0000C0;
-    form.Label28.SetFont(warning);
+    form.hotKeyExplanation.SetFont(warning);
   }
 }
 
-void TfMainMem::BindPassKeyboard() {
+void MainWindow::BindPassKeyboard() {
   // The focused "Optimiser" is disabled under the user's hands when a pass starts: the keyboard
   // goes to "Annuler" for the pass, and back afterwards.
-  engine_.OnBeforeDefrag = [this, before = engine_.OnBeforeDefrag](TKVNMaxMem& sender) {
+  engine_.OnBeforeDefrag = [this, before = engine_.OnBeforeDefrag](MemoryEngine& sender) {
     before(sender);
-    FocusCommand(form.BitBtn3);
+    FocusCommand(form.cancelButton);
   };
-  engine_.OnAfterDefrag = [this, after = engine_.OnAfterDefrag](TKVNMaxMem& sender) {
+  engine_.OnAfterDefrag = [this, after = engine_.OnAfterDefrag](MemoryEngine& sender) {
     after(sender);
-    FocusCommand(form.BitBtn1);
+    FocusCommand(form.optimiseButton);
   };
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// TfMainMem: the main window. It owns the form, every component and the subsystem classes for
+// MainWindow: the main window. It owns the form, every component and the subsystem classes for
 // the whole run and binds their handlers in one place (main_window_win32.cpp). Its start-up
 // sequence is in startup_win32.cpp, its life and the session's end in window_life_win32.cpp, its
 // ties to the fault and crash reports in fault_wiring_win32.cpp.
@@ -44,16 +44,16 @@ class TrayIconWin32;
 class Win32MemoryService;
 class Win32SystemInfoServices;
 
-class TfMainMem {
+class MainWindow {
  public:
   static constexpr wchar_t kClassName[] = L"TfMainMem";
   static constexpr char kCaption[] = "Korvane";
 
   // places: the program's settings key and the Windows values it changes (tests give their own).
-  explicit TfMainMem(RegistryPlaces places = {});
-  ~TfMainMem();
-  TfMainMem(const TfMainMem&) = delete;
-  TfMainMem& operator=(const TfMainMem&) = delete;
+  explicit MainWindow(RegistryPlaces places = {});
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // The command line's "/optimiser": the window starts in the notification area and runs one
   // series (of megabytes, or the window's own amount when 0) once started. Before Create.
@@ -71,16 +71,16 @@ class TfMainMem {
   // The message loop; returns when the program is asked to quit.
   int Run();
 
-  void exit_appli();
+  void ExitApplication();
   // Back from the notification area (double click, "a&Grandir").
-  void Open1Click();
+  void OnOpenClick();
   // A second copy asked for the window.
   void WMUser();
   // "&Infos directs": a new news component and its dialog, shown.
-  void Btn1Click();
+  void OnNewsClick();
   // "Exclusions...": the programs the direct steps spare, in their dialog; saved on "OK".
-  void BtnExclusionsClick();
-  TExclusionsDialog* ExclusionsDialog() const { return exclusions_.get(); }
+  void OnExclusionsClick();
+  ExclusionsDialog* exclusionsDialog() const { return exclusions_.get(); }
 
   // Run once the stored settings are in the controls, before start-up writes them back.
   std::function<void()> OnSettingsLoaded;
@@ -88,14 +88,14 @@ class TfMainMem {
   MainForm form;
   // Every user option; the controls of the form show them.
   Options options;
-  TKVNMaxMem& KVNMaxMem1() { return engine_; }
-  TTextTrayIcon TrayIcon1{"TrayIcon1"};
-  TGlobalHotKey GlobalHotKey{"GlobalHotKey"};
-  TGRAPHKVN PerfChart1;
-  TMapiSendMail ReportMail;
-  std::unique_ptr<TNetDirect> NetDirect1;  // made by "&Infos directs"
+  MemoryEngine& engine() { return engine_; }
+  TextTrayIcon trayIcon{"trayIcon"};
+  GlobalHotKey globalHotKey{"GlobalHotKey"};
+  HistoryChart historyChart;
+  MapiMail reportMail;
+  std::unique_ptr<NewsFeed> newsFeed;  // made by "&Infos directs"
   // The orderly exit and the end of the session: the news component goes.
-  void DestroyNetDirect();
+  void DestroyNews();
   Recovery& recovery() { return *recovery_; }
   Monitoring& monitoring() { return *monitoring_; }
   InfoPage& infoPage() { return *infoPage_; }
@@ -115,13 +115,13 @@ class TfMainMem {
   // The form window's own messages: stay-on-top on show and activation, Enter and Escape.
   bool FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void FocusCommand(const ui::Button& button);
-  void HotKey1Change();
+  void OnHotKeyChange();
   // Windows announced new policies: the options, the controls and the tuning follow.
   void PoliciesChanged();
   bool FormCloseQuery();
   void WMQueryEndSession();
   // An exception escaped a handler: the fault report, then the orderly exit.
-  void KVNApplicationException(std::exception_ptr error);
+  void OnUnhandledException(std::exception_ptr error);
   bool Faulted() const { return faultReport_ && faultReport_->Reporting(); }
   // The fault report and the crash report, first of all while the window is built.
   void InstallFaultReport();
@@ -152,7 +152,7 @@ class TfMainMem {
   ui::win32::FormHost host_;
   ui::win32::WindowTimers timers_;
   std::unique_ptr<Win32MemoryService> memoryService_;
-  TKVNMaxMem engine_;
+  MemoryEngine engine_;
   std::unique_ptr<ClipboardService> clipboard_;
   std::unique_ptr<SystemProcessorLoads> loads_;
   // korvane.ini beside the program: the settings' keys live there (null: in the registry). It
@@ -183,8 +183,8 @@ class TfMainMem {
   std::unique_ptr<ProcessorReading> processorReading_;
   DirectStepsRunner directSteps_;
   StandbyPurger standbyPurger_;
-  std::unique_ptr<TExclusionsDialog> exclusions_;         // made by its first opening
-  std::vector<std::unique_ptr<TNetDirect>> retiredNews_;  // destroyed after the message loop
+  std::unique_ptr<ExclusionsDialog> exclusions_;        // made by its first opening
+  std::vector<std::unique_ptr<NewsFeed>> retiredNews_;  // destroyed after the message loop
   bool startHidden_ = false;
   // The very first start says once, when the window first goes, where Korvane went on running.
   bool firstStartNotice_ = false;

@@ -26,12 +26,12 @@ MapiFunctions SystemMapi() {
   return functions;
 }
 
-ULONG TMapiSendMail::Fail(ULONG code) {
+ULONG MapiMail::Fail(ULONG code) {
   if (OnError) OnError(code);
   return code;
 }
 
-ULONG TMapiSendMail::SendReportMail() {
+ULONG MapiMail::SendReportMail() {
   if (Recipients.size() > kMaxRecipients) return Fail(MAPI_E_TOO_MANY_RECIPIENTS);
   if (Attachments.size() > kMaxFiles) return Fail(MAPI_E_TOO_MANY_FILES);
   if (!mapi_) mapi_ = SystemMapi();

@@ -1,5 +1,5 @@
 #pragma once
-// TMapiSendMail: sends a message through the system's Simple MAPI without showing a window,
+// MapiMail: sends a message through the system's Simple MAPI without showing a window,
 // logging on with the default profile (or letting the mail system ask) when no session is open.
 #include <windows.h>
 
@@ -22,7 +22,7 @@ struct MapiFunctions {
 // Looks the entry points up in MAPI32.DLL once; all empty when there is no such library.
 MapiFunctions SystemMapi();
 
-class TMapiSendMail {
+class MapiMail {
  public:
   // Simple MAPI counts recipients and files in 16 bits of its own: beyond these it refuses.
   static constexpr std::size_t kMaxRecipients = 2730;
@@ -30,8 +30,8 @@ class TMapiSendMail {
 
   // The system's entry points, looked up by the first send: loading MAPI32.DLL and what it
   // pulls in is no part of start-up.
-  TMapiSendMail() = default;
-  explicit TMapiSendMail(MapiFunctions mapi) : mapi_(mapi) {}
+  MapiMail() = default;
+  explicit MapiMail(MapiFunctions mapi) : mapi_(mapi) {}
 
   std::string Subject;
   std::string Body;

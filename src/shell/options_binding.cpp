@@ -16,15 +16,15 @@ void Run(const std::function<void()>& reaction) {
 
 OptionReactions ReactionsOf(Recovery& recovery, Monitoring& monitoring, WindowsTuning& tuning) {
   OptionReactions r;
-  r.MethodChanged = [&recovery] { recovery.MethodClick(); };
-  r.ManualAmountChanged = [&recovery] { recovery.TrackBar1Change(); };
-  r.AlarmPercentChanged = [&monitoring] { monitoring.SpinEdit1Change(); };
-  r.PeriodicChanged = [&monitoring] { monitoring.CheckBox5Click(); };
-  r.PeriodicMinutesChanged = [&monitoring] { monitoring.SpinEdit2Change(); };
-  r.OpacityChanged = [&tuning] { tuning.TrackBar2Change(); };
-  r.StayOnTopChanged = [&tuning] { tuning.CheckBox2Click(); };
-  r.PriorityChanged = [&tuning] { tuning.CBPrioriteChange(); };
-  r.UnloadDllsChanged = [&tuning] { tuning.CDechargeDllMouseUp(); };
+  r.MethodChanged = [&recovery] { recovery.OnMethodClick(); };
+  r.ManualAmountChanged = [&recovery] { recovery.OnManualAmountChange(); };
+  r.AlarmPercentChanged = [&monitoring] { monitoring.OnAlarmLevelChange(); };
+  r.PeriodicChanged = [&monitoring] { monitoring.OnPeriodicClick(); };
+  r.PeriodicMinutesChanged = [&monitoring] { monitoring.OnPeriodicMinutesChange(); };
+  r.OpacityChanged = [&tuning] { tuning.OnOpacityChange(); };
+  r.StayOnTopChanged = [&tuning] { tuning.OnStayOnTopClick(); };
+  r.PriorityChanged = [&tuning] { tuning.OnPriorityChange(); };
+  r.UnloadDllsChanged = [&tuning] { tuning.OnUnloadDllsClick(); };
   r.StartWithWindowsInEffect = [&tuning](bool on) {
     if (on)
       tuning.WriteRunEntry();
@@ -47,54 +47,58 @@ void OptionsBinding::Bind() {
       Run(reactions_.MethodChanged);
     };
   };
-  method(f.RadioButton1, RecoveryMethod::System);
-  method(f.RadioButton2, RecoveryMethod::Manual);
-  method(f.RadioButton3, RecoveryMethod::All);
-  f.TrackBar1.OnChange = [this, &f, &o] {
-    o.manualAmountMB = f.TrackBar1.Position();
+  method(f.systemMethodRadio, RecoveryMethod::System);
+  method(f.manualMethodRadio, RecoveryMethod::Manual);
+  method(f.allMethodRadio, RecoveryMethod::All);
+  f.manualAmountTrackBar.OnChange = [this, &f, &o] {
+    o.manualAmountMB = f.manualAmountTrackBar.Position();
     Run(reactions_.ManualAmountChanged);
   };
-  f.CNBRepetitions.OnChange = [&f, &o] { o.repetitions = f.CNBRepetitions.ItemIndex() + 1; };
-  f.CBPressePapier.OnClick = [&f, &o] { o.clipboard = f.CBPressePapier.Checked(); };
-  f.cbxballoon.OnClick = [&f, &o] { o.balloons = f.cbxballoon.Checked(); };
-  f.CBDirectSteps.OnClick = [&f, &o] { o.directSteps = f.CBDirectSteps.Checked(); };
-  f.CBPurgeStandby.OnClick = [&f, &o] { o.purgeStandby = f.CBPurgeStandby.Checked(); };
-  f.SpinEditStandby.OnChange = [&f, &o] { o.purgeStandbyPercent = f.SpinEditStandby.Value(); };
-  f.HotKey1.OnChange = [this, &f, &o] {
-    o.hotKey = f.HotKey1.HotKey();
+  f.repetitionsCombo.OnChange = [&f, &o] { o.repetitions = f.repetitionsCombo.ItemIndex() + 1; };
+  f.clipboardCheck.OnClick = [&f, &o] { o.clipboard = f.clipboardCheck.Checked(); };
+  f.balloonsCheck.OnClick = [&f, &o] { o.balloons = f.balloonsCheck.Checked(); };
+  f.directStepsCheck.OnClick = [&f, &o] { o.directSteps = f.directStepsCheck.Checked(); };
+  f.purgeStandbyCheck.OnClick = [&f, &o] { o.purgeStandby = f.purgeStandbyCheck.Checked(); };
+  f.purgeStandbyEdit.OnChange = [&f, &o] { o.purgeStandbyPercent = f.purgeStandbyEdit.Value(); };
+  f.hotKeyEdit.OnChange = [this, &f, &o] {
+    o.hotKey = f.hotKeyEdit.HotKey();
     Run(reactions_.HotKeyChanged);
   };
-  f.CheckBox3.OnClick = [&f, &o] { o.alarmOn = f.CheckBox3.Checked(); };
-  f.SpinEdit1.OnChange = [this, &f, &o] {
-    o.alarmPercent = f.SpinEdit1.Value();
+  f.alarmCheck.OnClick = [&f, &o] { o.alarmOn = f.alarmCheck.Checked(); };
+  f.alarmLevelEdit.OnChange = [this, &f, &o] {
+    o.alarmPercent = f.alarmLevelEdit.Value();
     Run(reactions_.AlarmPercentChanged);
   };
-  f.CheckBox5.OnClick = [this, &f, &o] {
-    o.periodicOn = f.CheckBox5.Checked();
+  f.periodicCheck.OnClick = [this, &f, &o] {
+    o.periodicOn = f.periodicCheck.Checked();
     Run(reactions_.PeriodicChanged);
   };
-  f.SpinEdit2.OnChange = [this, &f, &o] {
-    o.periodicMinutes = f.SpinEdit2.Value();
+  f.periodicMinutesEdit.OnChange = [this, &f, &o] {
+    o.periodicMinutes = f.periodicMinutesEdit.Value();
     Run(reactions_.PeriodicMinutesChanged);
   };
-  f.SpinEdit3.OnChange = [&f, &o] { o.maximumLoad = f.SpinEdit3.Value(); };
-  f.CBDefragOnStart.OnClick = [&f, &o] { o.optimiseAtStart = f.CBDefragOnStart.Checked(); };
-  f.RadioGroup2.OnClick = [&f, &o] { o.trayMode = f.RadioGroup2.ItemIndex(); };
-  f.TrackBar2.OnChange = [this, &f, &o] {
-    o.opacity = f.TrackBar2.Position();
+  f.maximumLoadEdit.OnChange = [&f, &o] { o.maximumLoad = f.maximumLoadEdit.Value(); };
+  f.optimiseAtStartCheck.OnClick = [&f, &o] {
+    o.optimiseAtStart = f.optimiseAtStartCheck.Checked();
+  };
+  f.trayModeGroup.OnClick = [&f, &o] { o.trayMode = f.trayModeGroup.ItemIndex(); };
+  f.opacityTrackBar.OnChange = [this, &f, &o] {
+    o.opacity = f.opacityTrackBar.Position();
     Run(reactions_.OpacityChanged);
   };
-  f.CheckBox2.OnClick = [this, &f, &o] {
-    o.stayOnTop = f.CheckBox2.Checked();
+  f.stayOnTopCheck.OnClick = [this, &f, &o] {
+    o.stayOnTop = f.stayOnTopCheck.Checked();
     Run(reactions_.StayOnTopChanged);
   };
-  f.CheckBox1.OnClick = [&f, &o] { o.startWithWindows = f.CheckBox1.Checked(); };
-  f.CBPriorite.OnChange = [this, &f, &o] {
-    o.priority = f.CBPriorite.ItemIndex();
+  f.startWithWindowsCheck.OnClick = [&f, &o] {
+    o.startWithWindows = f.startWithWindowsCheck.Checked();
+  };
+  f.priorityCombo.OnChange = [this, &f, &o] {
+    o.priority = f.priorityCombo.ItemIndex();
     Run(reactions_.PriorityChanged);
   };
-  f.CDechargeDll.OnClick = [this, &f, &o] {
-    o.unloadDlls = f.CDechargeDll.Checked();
+  f.unloadDllsCheck.OnClick = [this, &f, &o] {
+    o.unloadDlls = f.unloadDllsCheck.Checked();
     if (!loading_) Run(reactions_.UnloadDllsChanged);
   };
 }
@@ -105,8 +109,8 @@ void OptionsBinding::LoadSettings() {
   ShowOptions();
   if (policies_) ShowPolicies(form_, *policies_);
   if (options_.periodicOn && options_.periodicMinutes > 0) {
-    form_.Timer5.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
-    form_.Timer5.SetEnabled(true);
+    form_.periodicTimer.SetInterval(static_cast<unsigned>(options_.periodicMinutes) * kMinute);
+    form_.periodicTimer.SetEnabled(true);
   }
   store_.LoadColors();
 }
@@ -130,10 +134,10 @@ void OptionsBinding::PoliciesChanged() {
 
 void OptionsBinding::ShowPurgePrivilege(bool held) {
   // The option stays as stored: given the rights at the next start, the rule runs again.
-  form_.CBPurgeStandby.SetEnabled(held);
-  form_.SpinEditStandby.SetEnabled(held);
-  form_.CBPurgeStandby.SetHint(held ? MainForm::kPurgeStandbyHint
-                                    : MainForm::kPurgeStandbyNoRightsHint);
+  form_.purgeStandbyCheck.SetEnabled(held);
+  form_.purgeStandbyEdit.SetEnabled(held);
+  form_.purgeStandbyCheck.SetHint(held ? MainForm::kPurgeStandbyHint
+                                       : MainForm::kPurgeStandbyNoRightsHint);
 }
 
 void OptionsBinding::ShowOptions() {
@@ -141,30 +145,30 @@ void OptionsBinding::ShowOptions() {
   const Options o = options_;
   MainForm& f = form_;
   loading_ = true;
-  f.TrackBar1.SetPosition(o.manualAmountMB);
-  f.TrackBar2.SetPosition(o.opacity);
-  if (o.method == RecoveryMethod::System) f.RadioButton1.SetChecked(true);
-  if (o.method == RecoveryMethod::Manual) f.RadioButton2.SetChecked(true);
-  if (o.method == RecoveryMethod::All) f.RadioButton3.SetChecked(true);
-  f.HotKey1.SetHotKey(o.hotKey);
-  f.CheckBox2.SetChecked(o.stayOnTop);
-  f.CheckBox1.SetChecked(o.startWithWindows);
+  f.manualAmountTrackBar.SetPosition(o.manualAmountMB);
+  f.opacityTrackBar.SetPosition(o.opacity);
+  if (o.method == RecoveryMethod::System) f.systemMethodRadio.SetChecked(true);
+  if (o.method == RecoveryMethod::Manual) f.manualMethodRadio.SetChecked(true);
+  if (o.method == RecoveryMethod::All) f.allMethodRadio.SetChecked(true);
+  f.hotKeyEdit.SetHotKey(o.hotKey);
+  f.stayOnTopCheck.SetChecked(o.stayOnTop);
+  f.startWithWindowsCheck.SetChecked(o.startWithWindows);
   // Setting a list's item from code runs no handler.
-  f.RadioGroup2.SetItemIndex(o.trayMode);
-  f.cbxballoon.SetChecked(o.balloons);
-  f.CBPressePapier.SetChecked(o.clipboard);
-  f.CNBRepetitions.SetItemIndex(o.repetitions - 1);
-  f.CBDirectSteps.SetChecked(o.directSteps);
-  f.CBPurgeStandby.SetChecked(o.purgeStandby);
-  f.SpinEditStandby.SetValue(o.purgeStandbyPercent);
-  f.CBPriorite.SetItemIndex(o.priority);
-  f.CBDefragOnStart.SetChecked(o.optimiseAtStart);
-  f.SpinEdit1.SetValue(o.alarmPercent);
-  f.SpinEdit2.SetValue(o.periodicMinutes);
-  f.SpinEdit3.SetValue(o.maximumLoad);
-  f.CheckBox3.SetChecked(o.alarmOn);
-  f.CheckBox5.SetChecked(o.periodicOn);
-  f.CDechargeDll.SetChecked(o.unloadDlls);  // read from the system: not written back
+  f.trayModeGroup.SetItemIndex(o.trayMode);
+  f.balloonsCheck.SetChecked(o.balloons);
+  f.clipboardCheck.SetChecked(o.clipboard);
+  f.repetitionsCombo.SetItemIndex(o.repetitions - 1);
+  f.directStepsCheck.SetChecked(o.directSteps);
+  f.purgeStandbyCheck.SetChecked(o.purgeStandby);
+  f.purgeStandbyEdit.SetValue(o.purgeStandbyPercent);
+  f.priorityCombo.SetItemIndex(o.priority);
+  f.optimiseAtStartCheck.SetChecked(o.optimiseAtStart);
+  f.alarmLevelEdit.SetValue(o.alarmPercent);
+  f.periodicMinutesEdit.SetValue(o.periodicMinutes);
+  f.maximumLoadEdit.SetValue(o.maximumLoad);
+  f.alarmCheck.SetChecked(o.alarmOn);
+  f.periodicCheck.SetChecked(o.periodicOn);
+  f.unloadDllsCheck.SetChecked(o.unloadDlls);  // read from the system: not written back
   loading_ = false;
 }
 

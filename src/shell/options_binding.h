@@ -15,16 +15,16 @@ namespace kvn {
 
 // What follows a change of an option, beyond the option itself.
 struct OptionReactions {
-  std::function<void()> MethodChanged;           // RadioButton1Click to RadioButton3Click
-  std::function<void()> ManualAmountChanged;     // TrackBar1Change
-  std::function<void()> AlarmPercentChanged;     // SpinEdit1Change
-  std::function<void()> PeriodicChanged;         // CheckBox5Click
-  std::function<void()> PeriodicMinutesChanged;  // SpinEdit2Change
-  std::function<void()> OpacityChanged;          // TrackBar2Change
-  std::function<void()> StayOnTopChanged;        // CheckBox2Click
-  std::function<void()> PriorityChanged;         // CBPrioriteChange
-  std::function<void()> UnloadDllsChanged;       // CDechargeDllMouseUp, never while loading
-  std::function<void()> HotKeyChanged;           // HotKey1Change
+  std::function<void()> MethodChanged;           // OnSystemMethodClick to OnAllMethodClick
+  std::function<void()> ManualAmountChanged;     // OnManualAmountChange
+  std::function<void()> AlarmPercentChanged;     // OnAlarmLevelChange
+  std::function<void()> PeriodicChanged;         // OnPeriodicClick
+  std::function<void()> PeriodicMinutesChanged;  // OnPeriodicMinutesChange
+  std::function<void()> OpacityChanged;          // OnOpacityChange
+  std::function<void()> StayOnTopChanged;        // OnStayOnTopClick
+  std::function<void()> PriorityChanged;         // OnPriorityChange
+  std::function<void()> UnloadDllsChanged;       // OnUnloadDllsClick, never while loading
+  std::function<void()> HotKeyChanged;           // OnHotKeyChange
   // After a save, when a policy's start with Windows differs from the user's own.
   std::function<void(bool on)> StartWithWindowsInEffect;
 };

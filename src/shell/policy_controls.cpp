@@ -29,7 +29,7 @@ ui::Control* FindFormControl(MainForm& form, std::string_view name) {
 }
 
 ui::MenuItem* FindFormMenuItem(MainForm& form, std::string_view name) {
-  return form.PopupMenu1.Items.Find(std::string(name));
+  return form.trayMenu.Items.Find(std::string(name));
 }
 
 void ShowPolicies(MainForm& form, const PolicyLayer& policies) {

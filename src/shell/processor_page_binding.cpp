@@ -22,22 +22,22 @@ void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
 }
 
 void ShowProcessorPage(MainForm& form, const ProcessorPageModel& page) {
-  SetIfFilled(form.lblName, page.lblName);
-  SetIfFilled(form.LblMMX, page.LblMMX);
-  SetIfFilled(form.lblSIMD, page.lblSIMD);
-  SetIfFilled(form.lbl3DNow, page.lbl3DNow);
-  SetIfFilled(form.lblL1Code, page.lblL1Code);
-  SetIfFilled(form.lblL1Data, page.lblL1Data);
-  SetIfFilled(form.lblLevel1, page.lblLevel1);
-  SetIfFilled(form.lblLevel2, page.lblLevel2);
-  SetIfFilled(form.lblLevel3, page.lblLevel3);
+  SetIfFilled(form.processorNameLabel, page.processorNameLabel);
+  SetIfFilled(form.mmxLabel, page.mmxLabel);
+  SetIfFilled(form.simdLabel, page.simdLabel);
+  SetIfFilled(form.threeDNowLabel, page.threeDNowLabel);
+  SetIfFilled(form.l1CodeLabel, page.l1CodeLabel);
+  SetIfFilled(form.l1DataLabel, page.l1DataLabel);
+  SetIfFilled(form.l1UnifiedLabel, page.l1UnifiedLabel);
+  SetIfFilled(form.l2Label, page.l2Label);
+  SetIfFilled(form.l3Label, page.l3Label);
   // One row a feature: abbreviation, description, ticked or empty box. The rows are added to
   // those already listed, all in one go.
-  std::vector<ui::ListItem> rows = form.ListView1.Items();
-  for (const ProcessorFeatureRow& row : page.ListView1)
+  std::vector<ui::ListItem> rows = form.featureList.Items();
+  for (const ProcessorFeatureRow& row : page.featureList)
     rows.push_back(
         {row.Abbreviation, {row.Description}, row.Supported ? kImageTicked : kImageEmpty});
-  form.ListView1.SetItems(std::move(rows));
+  form.featureList.SetItems(std::move(rows));
   secondLevelCacheKB = page.SecondLevelCacheKB;
 }
 
@@ -54,10 +54,10 @@ ProcessorLogo ProcessorLogoOf(const TCpuLibrary& library) {
 }
 
 void ShowProcessorLogo(MainForm& form, ProcessorLogo chosen) {
-  form.LogoIntel.SetVisible(chosen == ProcessorLogo::LogoIntel);
-  form.LogoAMD.SetVisible(chosen == ProcessorLogo::LogoAMD);
-  form.LogoCyrix.SetVisible(chosen == ProcessorLogo::LogoCyrix);
-  form.logoP4HT.SetVisible(chosen == ProcessorLogo::logoP4HT);
+  form.intelLogo.SetVisible(chosen == ProcessorLogo::LogoIntel);
+  form.amdLogo.SetVisible(chosen == ProcessorLogo::LogoAMD);
+  form.cyrixLogo.SetVisible(chosen == ProcessorLogo::LogoCyrix);
+  form.pentium4HTLogo.SetVisible(chosen == ProcessorLogo::logoP4HT);
 }
 
 std::uint32_t SecondLevelCacheKB() {

@@ -29,7 +29,7 @@ namespace kvn {
 namespace {
 
 HWND RunningCopy() {
-  return FindWindowW(TfMainMem::kClassName, Widen(TfMainMem::kCaption).c_str());
+  return FindWindowW(MainWindow::kClassName, Widen(MainWindow::kCaption).c_str());
 }
 
 // A copy already running gets its window back and this one ends.
@@ -113,7 +113,7 @@ std::vector<std::string> ProgramArguments() {
 
 int PrintMachineState() {
   Win32MemoryService memory;
-  TKVNMaxMem engine(memory);
+  MemoryEngine engine(memory);
   MachineState state;
   const std::int64_t total = engine.TotalMemory();
   state.freeMB = engine.FreeMemory() / 1048576;
@@ -157,7 +157,7 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     case CommandLine::Kind::Optimise:
       // The running copy does it; without one this copy starts hidden and does it.
       if (HWND other = RunningCopy()) {
-        if (PostMessageW(other, TfMainMem::OptimiseMessage(),
+        if (PostMessageW(other, MainWindow::OptimiseMessage(),
                          static_cast<WPARAM>(command.megabytes), 0))
           return 0;
         // Gone meanwhile, or a copy with higher rights that takes no message from this one.
@@ -181,7 +181,7 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     ui::ColorDialog::SetPicker(&colors);
     int code = 1;
     {
-      TfMainMem window(options.places);
+      MainWindow window(options.places);
       StartupStage("window object");
       if (options.settingsLoaded)
         window.OnSettingsLoaded = [&window, &options] { options.settingsLoaded(window); };

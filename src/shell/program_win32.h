@@ -8,16 +8,16 @@
 
 namespace kvn {
 
-class TfMainMem;
+class MainWindow;
 
 struct StartOptions {
   std::vector<std::string> arguments;  // after the program's name
   RegistryPlaces places;               // the real ones unless a test gives its own
   // Called once the main window is built, before the message loop (tests drive it from here).
-  std::function<void(TfMainMem&)> started;
+  std::function<void(MainWindow&)> started;
   // Called once the stored settings are loaded, before start-up saves them (tests set off a
   // crash there).
-  std::function<void(TfMainMem&)> settingsLoaded;
+  std::function<void(MainWindow&)> settingsLoaded;
 };
 
 int KorvaneMain(int showCommand, const StartOptions& options = {});

@@ -25,7 +25,7 @@
 
 namespace kvn {
 
-bool TfMainMem::Create() {
+bool MainWindow::Create() {
   InstallFaultReport();
   // The first processor-load reading's query runs while the window is built.
   PrefetchProcessorLoad();
@@ -35,25 +35,25 @@ bool TfMainMem::Create() {
   ui::SetExceptionHook([&buildError](std::exception_ptr e) {
     if (!buildError) buildError = e;
   });
-  ScopeGuard hook([this] {
-    ui::SetExceptionHook([this](std::exception_ptr e) { KVNApplicationException(e); });
-  });
+  ScopeGuard hook(
+      [this] { ui::SetExceptionHook([this](std::exception_ptr e) { OnUnhandledException(e); }); });
   if (!host_.Create()) return false;
-  trayPeer_ = std::make_unique<TrayIconWin32>(TrayIcon1, host_.Handle());
+  trayPeer_ = std::make_unique<TrayIconWin32>(trayIcon, host_.Handle());
   StartupStage("tray icon");
-  hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(GlobalHotKey);
-  if (HWND area = ui::win32::FormHost::WindowOf(form.PerfChartArea)) {
-    const RECT r = host_.ScaledRect(form.PerfChartArea.Bounds());
-    chartWindow_ = ChartWindow::Create(PerfChart1, area, 0, 0, r.right - r.left, r.bottom - r.top);
+  hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(globalHotKey);
+  if (HWND area = ui::win32::FormHost::WindowOf(form.chartArea)) {
+    const RECT r = host_.ScaledRect(form.chartArea.Bounds());
+    chartWindow_ =
+        ChartWindow::Create(historyChart, area, 0, 0, r.right - r.left, r.bottom - r.top);
     if (chartWindow_) {
       // The chart fills its area at every DPI.
       host_.OnDpiChanged = [this] {
-        const RECT area = host_.ScaledRect(form.PerfChartArea.Bounds());
+        const RECT area = host_.ScaledRect(form.chartArea.Bounds());
         if (chartWindow_)
           MoveWindow(chartWindow_->Handle(), 0, 0, area.right - area.left, area.bottom - area.top,
                      TRUE);
       };
-      chartWindow_->OnRightClick = [this](int x, int y) { form.PopupMenu2.Popup(x, y); };
+      chartWindow_->OnRightClick = [this](int x, int y) { form.speedMenu.Popup(x, y); };
       swatches_->OwnerWindow = host_.Handle();
     }
   }
@@ -66,13 +66,13 @@ bool TfMainMem::Create() {
     HideToTray();
     if (startSeriesMB_ >= 0)
       PostMessageW(host_.Handle(), OptimiseMessage(), static_cast<WPARAM>(startSeriesMB_), 0);
-  } else if (TrayIcon1.Loaded()) {
+  } else if (trayIcon.Loaded()) {
     // The tray icon decides whether the window shows at once (it does).
     ShowWindow(host_.Handle(), SW_SHOW);
     StartupStage("shown");
     // The main command has the focus, not whichever button comes first: Enter recovers memory,
     // it never quits by accident.
-    SetFocus(ui::win32::FormHost::WindowOf(form.BitBtn1));
+    SetFocus(ui::win32::FormHost::WindowOf(form.optimiseButton));
     UpdateWindow(host_.Handle());
     StartupStage("painted");
   }
@@ -81,7 +81,7 @@ bool TfMainMem::Create() {
   return true;
 }
 
-void TfMainMem::InitMainWindow() {
+void MainWindow::InitMainWindow() {
   CheckHtmlHelp();
   SetLogPlatform(&Win32LogPlatform());
   PrepareLog();
@@ -100,8 +100,9 @@ void TfMainMem::InitMainWindow() {
     return SecondLevelCacheKB();
   };
   tuning_ = std::make_unique<WindowsTuning>(
-      TuningControls{form.CbCache, form.cbxCacheNiveau2, form.RGLargeSystemCache, form.Cbxnoyau,
-                     form.cbxSwap, form.TrackBar2, form.cbxballoon, form.LDroits},
+      TuningControls{form.cacheSizeCombo, form.secondLevelCacheCheck, form.largeSystemCacheGroup,
+                     form.kernelInMemoryCheck, form.clearPageFileCheck, form.opacityTrackBar,
+                     form.balloonsCheck, form.adminRightsLabel},
       options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
   StartupStage("information page and tuning");
   settings_ =
@@ -112,13 +113,13 @@ void TfMainMem::InitMainWindow() {
   const IniRegistry::Batch startUp(PortableFile());
   options.samplingIntervalMs = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
-      RecoveryControls{form.TrackBar1, form.Label4, form.BitBtn1, form.BitBtn3, form.RecoverRAM1,
-                       form.Cancel1, form.StatusBar},
+      RecoveryControls{form.manualAmountTrackBar, form.manualAmountValue, form.optimiseButton,
+                       form.cancelButton, form.optimiseItem, form.cancelItem, form.StatusBar},
       options, engine_, *clipboard_, installedRamMB_);
   recovery_->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                       int seconds) {
-    TrayIcon1.ShowBalloonHint(title, text, static_cast<BalloonIcon>(icon),
-                              static_cast<unsigned>(seconds));
+    trayIcon.ShowBalloonHint(title, text, static_cast<BalloonIcon>(icon),
+                             static_cast<unsigned>(seconds));
   };
   recovery_->WriteLog = [](const std::string& line) { WriteLogLine(line); };
   recovery_->AfterBlocksReleased = [this] { RunDirectSteps(); };
@@ -127,14 +128,14 @@ void TfMainMem::InitMainWindow() {
   recovery_->ReadMemoryLists = [] { return ProcessMemoryListReader().Read(); };
 
   MonitoringSinks sinks;
-  sinks.SetTrayHint = [this](const std::string& hint) { TrayIcon1.SetHint(hint); };
+  sinks.SetTrayHint = [this](const std::string& hint) { trayIcon.SetHint(hint); };
   sinks.SetTrayColorAndText = [this](ui::Color color, const std::string& text) {
-    TrayIcon1.SetColor(color);
-    TrayIcon1.SetText(text);
+    trayIcon.SetColor(color);
+    trayIcon.SetText(text);
   };
   sinks.Plot = [this](int ram, int cpu, int cpu2, int alarm) {
     const StartupWork work("chart drawing");
-    PerfChart1.Plot(ram, cpu, cpu2, alarm);
+    historyChart.Plot(ram, cpu, cpu2, alarm);
   };
   sinks.HideToTray = [this] { HideToTray(); };
   sinks.WriteLog = [](const std::string& line) { WriteLogLine(line); };
@@ -148,20 +149,25 @@ void TfMainMem::InitMainWindow() {
   sinks.PurgeStandbyList = [this] { standbyPurger_.Start(); };
   sinks.RunningExclusion = &FindRunningExclusion;
   monitoring_ = std::make_unique<Monitoring>(
-      MonitoringControls{
-          form.Gauge1,     form.InfoLabel3, form.PBSwap,          form.LSwap,
-          form.LoadGauge1, form.Cpu2Bar,    form.LoadGauge2,      form.Label_uptime,
-          form.LabelTemps, form.StatusBar,  form.BtnPressePapier, form.ViderLepressepapier1,
-          form.SpinEdit1,  form.SpinEdit3,  form.Timer1,          form.Timer2,
-          form.Timer3,     form.Timer4,     form.Timer5,          form.Timer6,
-          form.Basse1,     form.Normale1,   form.Haute1},
+      MonitoringControls{form.freeMemoryGauge,      form.freeMemoryValue,
+                         form.swapUsageGauge,       form.swapUsageValue,
+                         form.processorLoadGauge,   form.secondProcessorGauge,
+                         form.averageLoadGauge,     form.uptimeLabel,
+                         form.timeSpanValue,        form.StatusBar,
+                         form.emptyClipboardButton, form.emptyClipboardItem,
+                         form.alarmLevelEdit,       form.maximumLoadEdit,
+                         form.samplingTimer,        form.loadTimer,
+                         form.alarmTimer,           form.startRecoveryTimer,
+                         form.periodicTimer,        form.hideTimer,
+                         form.lowSpeedItem,         form.normalSpeedItem,
+                         form.highSpeedItem},
       options, sinks, engine_, *recovery_, *clipboard_, *loads_);
   monitoring_->SetUpTimers(options.samplingIntervalMs);
   const bool purgeAllowed = StandbyPurger::PrivilegeHeld();
   monitoring_->SetPurgePrivilege(purgeAllowed);
   StartupStage("settings store, recovery and monitoring");
   OptionReactions reactions = ReactionsOf(*recovery_, *monitoring_, *tuning_);
-  reactions.HotKeyChanged = [this] { HotKey1Change(); };
+  reactions.HotKeyChanged = [this] { OnHotKeyChange(); };
   binding_ = std::make_unique<OptionsBinding>(form, options, *settings_, std::move(reactions));
   policies_ = std::make_unique<PolicyLayer>(Win32Registry(), places_.policies,
                                             [](const std::string& line) { WriteLogLine(line); });
@@ -170,22 +176,22 @@ void TfMainMem::InitMainWindow() {
   binding_->ShowPurgePrivilege(purgeAllowed);
   StartupStage("handlers");
 
-  form.LSwap.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
-                        std::to_string(engine_.PageSize()) + " MB.");
-  form.PBSwap.SetProgress(engine_.SwapFileUsage());
-  form.Label2.SetCaption(
-      AboutCaptionWithVersion(form.Label2.Caption(), ProgramFileVersion(), ProgramFileDate()));
-  form.Memoire.SetActivePage(&form.TabSheet1);
+  form.swapUsageValue.SetCaption(std::to_string(engine_.SwapFileUsageMB()) + "/" +
+                                 std::to_string(engine_.PageSize()) + " MB.");
+  form.swapUsageGauge.SetProgress(engine_.SwapFileUsage());
+  form.aboutText.SetCaption(
+      AboutCaptionWithVersion(form.aboutText.Caption(), ProgramFileVersion(), ProgramFileDate()));
+  form.pages.SetActivePage(&form.mainPage);
 
   SelectWindowsLogo(
       form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
   tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights(release_));
   form.StatusBar.SetPanelText(1, " 100 %");
-  form.TrackBar1.SetRange(0, static_cast<int>(installedRamMB_));
-  form.TrackBar1.SetPosition(static_cast<int>(HalfRamMB(installedRamMB_)));
-  tuning_->TrackBar2Change();  // the design opacity and its hint
-  form.BitBtn3.SetEnabled(false);
-  HotKey1Change();
+  form.manualAmountTrackBar.SetRange(0, static_cast<int>(installedRamMB_));
+  form.manualAmountTrackBar.SetPosition(static_cast<int>(HalfRamMB(installedRamMB_)));
+  tuning_->OnOpacityChange();  // the design opacity and its hint
+  form.cancelButton.SetEnabled(false);
+  OnHotKeyChange();
   form.StatusBar.SetPanelText(0, options.trayMode == 1 ? " 0 MB" : " 0 %");
   form.StatusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
@@ -196,7 +202,7 @@ void TfMainMem::InitMainWindow() {
   tuning_->SetReadOnly(policies_->Rules().tuningReadOnly);
   if (OnSettingsLoaded) OnSettingsLoaded();
   // The stored hot key reaches the global one: setting the editor from code reports nothing.
-  HotKey1Change();
+  OnHotKeyChange();
   tuning_->ApplyPriority(options.priority);
   StartupStage("settings read");
   binding_->SaveSettings();
@@ -209,13 +215,13 @@ void TfMainMem::InitMainWindow() {
   StartupStage("chart colours");
 }
 
-void TfMainMem::StartReadingProcessor() {
+void MainWindow::StartReadingProcessor() {
   if (processorRead_ || processorReading_) return;
   processorReading_ =
       std::make_unique<ProcessorReading>(UserNumberSeparators(), host_.Handle(), kProcessorRead);
 }
 
-void TfMainMem::ReadProcessor() {
+void MainWindow::ReadProcessor() {
   if (processorRead_) return;
   processorRead_ = true;
   const ProcessorFindings found =
@@ -243,10 +249,10 @@ void TfMainMem::ReadProcessor() {
   }
 }
 
-void TfMainMem::CheckHtmlHelp() {
+void MainWindow::CheckHtmlHelp() {
   if (HtmlHelpUsable(FindHtmlHelp())) {
     // The download link is only for systems that need it.
-    form.LTelechargement.SetVisible(false);
+    form.htmlHelpDownloadLink.SetVisible(false);
     return;
   }
   MessageBoxW(host_.Handle(), Widen(kHtmlHelpTooOld).c_str(), L"Korvane", MB_OK | MB_ICONWARNING);
@@ -255,7 +261,7 @@ void TfMainMem::CheckHtmlHelp() {
     OpenWithShell(kHtmlHelpDownloadUrl);
 }
 
-void TfMainMem::AcceptMessagesFromLowerRights() {
+void MainWindow::AcceptMessagesFromLowerRights() {
   // A copy run as administrator still takes "/optimiser" from a script or a scheduled task run
   // without: that one message, carrying only an amount the handler checks, on this window only.
   // Everything else from lower rights stays refused by Windows, a second copy's WM_USER included.

@@ -2,9 +2,9 @@
 
 namespace kvn {
 
-TTrayIcon::~TTrayIcon() = default;
+TrayIcon::~TrayIcon() = default;
 
-void TTrayIcon::SetIconVisible(bool visible) {
+void TrayIcon::SetIconVisible(bool visible) {
   if (visible == iconVisible_) return;
   iconVisible_ = visible;
   if (!peer_) return;
@@ -14,7 +14,7 @@ void TTrayIcon::SetIconVisible(bool visible) {
     peer_->Notify(TrayCommand::Delete, Record());
 }
 
-void TTrayIcon::SetHint(std::string hint) {
+void TrayIcon::SetHint(std::string hint) {
   // The monitoring loop sets the hint on every tick, and a shell call costs a round trip to
   // the taskbar's process: the text goes along with the next call, or when the pointer comes
   // over the icon, just before the shell shows it.
@@ -23,34 +23,34 @@ void TTrayIcon::SetHint(std::string hint) {
   hintPending_ = true;
 }
 
-void TTrayIcon::SetShowHint(bool show) {
+void TrayIcon::SetShowHint(bool show) {
   if (show == showHint_) return;
   showHint_ = show;
   Modify();
 }
 
-TrayNotifyData TTrayIcon::Record() const {
+TrayNotifyData TrayIcon::Record() const {
   TrayNotifyData data;
   if (showHint_) data.tip = TruncateUtf16Units(hint_, kTrayTipMax);
   return data;
 }
 
-void TTrayIcon::Add() {
+void TrayIcon::Add() {
   hintPending_ = false;
   peer_->Notify(TrayCommand::Add, Record());
   // Version 0: the classic callback messages the mouse table expects.
   peer_->Notify(TrayCommand::SetVersion, Record());
 }
 
-void TTrayIcon::Modify() {
+void TrayIcon::Modify() {
   // A hidden icon has nothing to modify; it is sent whole when it is added.
   if (!peer_ || !iconVisible_) return;
   hintPending_ = false;
   peer_->Notify(TrayCommand::Modify, Record());
 }
 
-void TTrayIcon::ShowBalloonHint(const std::string& title, const std::string& text, BalloonIcon icon,
-                                unsigned timeoutSeconds) {
+void TrayIcon::ShowBalloonHint(const std::string& title, const std::string& text, BalloonIcon icon,
+                               unsigned timeoutSeconds) {
   if (!peer_ || !iconVisible_) return;
   hintPending_ = false;  // both calls carry the current hint
   TrayNotifyData clear = Record();
@@ -67,26 +67,26 @@ void TTrayIcon::ShowBalloonHint(const std::string& title, const std::string& tex
   // Record() always starts from the base flags, so no later update repeats the balloon.
 }
 
-void TTrayIcon::ShowMainWindow() {
+void TrayIcon::ShowMainWindow() {
   if (peer_) peer_->ShowMainWindow();
 }
 
-void TTrayIcon::HideMainWindow() {
+void TrayIcon::HideMainWindow() {
   if (peer_) peer_->HideMainWindow();
 }
 
-void TTrayIcon::HideTaskbarButton() {
+void TrayIcon::HideTaskbarButton() {
   if (peer_) peer_->HideTaskbarButton();
 }
 
-bool TTrayIcon::Loaded() {
+bool TrayIcon::Loaded() {
   bool show = true;
   ui::Fire(OnStartup, show);
   if (!show) HideMainWindow();
   return show;
 }
 
-void TTrayIcon::HandleCallback(unsigned mouseMessage) {
+void TrayIcon::HandleCallback(unsigned mouseMessage) {
   if (mouseMessage == kMouseMoveMessage && hintPending_) Modify();
   switch (TrayMouseActionFor(mouseMessage, enabled_)) {
     case TrayMouseAction::None:
@@ -126,54 +126,54 @@ void TTrayIcon::HandleCallback(unsigned mouseMessage) {
   }
 }
 
-void TTrayIcon::ClickTimerElapsed() {
+void TrayIcon::ClickTimerElapsed() {
   if (peer_) peer_->StopClickTimer();
   const bool report = clickPending_ && clickComplete_;
   clickPending_ = clickComplete_ = false;
   if (report) ui::Fire(OnClick);
 }
 
-void TTrayIcon::TaskbarCreated() {
+void TrayIcon::TaskbarCreated() {
   if (peer_ && iconVisible_) Add();
 }
 
-void TTrayIcon::Minimized() {
+void TrayIcon::Minimized() {
   if (!MinimizeToTray) return;
   HideMainWindow();
   SetIconVisible(true);
 }
 
-void TTrayIcon::AttachPeer(TrayIconPeer* peer) {
+void TrayIcon::AttachPeer(TrayIconPeer* peer) {
   peer_ = peer;
   if (!peer_) return;
   SyncImage();
   if (iconVisible_) Add();
 }
 
-void TTextTrayIcon::SetText(std::string text) {
+void TextTrayIcon::SetText(std::string text) {
   Assign(image_.text, std::move(text));
 }
-void TTextTrayIcon::SetColor(ui::Color color) {
+void TextTrayIcon::SetColor(ui::Color color) {
   Assign(image_.color, color);
 }
-void TTextTrayIcon::SetFont(const TrayFont& font) {
+void TextTrayIcon::SetFont(const TrayFont& font) {
   Assign(image_.font, font);
 }
-void TTextTrayIcon::SetBorder(bool border) {
+void TextTrayIcon::SetBorder(bool border) {
   Assign(image_.border, border);
 }
-void TTextTrayIcon::SetBorderColor(ui::Color color) {
+void TextTrayIcon::SetBorderColor(ui::Color color) {
   Assign(image_.borderColor, color);
 }
-void TTextTrayIcon::SetOptions(const TOffsetOptions& options) {
+void TextTrayIcon::SetOptions(const TrayTextOffset& options) {
   Assign(image_.options, options);
 }
 
-void TTextTrayIcon::SyncImage() {
+void TextTrayIcon::SyncImage() {
   if (Peer()) Peer()->RenderTextImage(image_);
 }
 
-void TTextTrayIcon::RefreshTextIcon() {
+void TextTrayIcon::RefreshTextIcon() {
   SyncImage();
   Modify();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The notification-area icon. TTrayIcon holds the icon's state and decides what to tell the
-// shell; TTextTrayIcon adds the 16 x 16 text image. The Win32 peer (tray_icon_win32.h) does the
+// The notification-area icon. TrayIcon holds the icon's state and decides what to tell the
+// shell; TextTrayIcon adds the 16 x 16 text image. The Win32 peer (tray_icon_win32.h) does the
 // shell calls, the drawing and the window work; without a peer the icon only keeps its state,
 // which is how the rest of the program is tested natively.
 #include <cstdint>
@@ -49,7 +49,7 @@ struct TrayTextImage {
   ui::Color color = 0x0000FF;  // red
   bool border = false;
   ui::Color borderColor = 0xC0C0C0;  // silver
-  TOffsetOptions options;
+  TrayTextOffset options;
   bool operator==(const TrayTextImage&) const = default;
 };
 
@@ -70,10 +70,10 @@ class TrayIconPeer {
   virtual void StopClickTimer() = 0;
 };
 
-class TTrayIcon : public ui::Component {
+class TrayIcon : public ui::Component {
  public:
   using ui::Component::Component;
-  ~TTrayIcon() override;
+  ~TrayIcon() override;
 
   std::function<void()> OnClick;
   std::function<void()> OnDblClick;
@@ -140,9 +140,9 @@ class TTrayIcon : public ui::Component {
   TrayIconPeer* peer_ = nullptr;
 };
 
-class TTextTrayIcon : public TTrayIcon {
+class TextTrayIcon : public TrayIcon {
  public:
-  using TTrayIcon::TTrayIcon;
+  using TrayIcon::TrayIcon;
 
   // Each setter redraws the image only when the value changes.
   const std::string& Text() const { return image_.text; }
@@ -155,8 +155,8 @@ class TTextTrayIcon : public TTrayIcon {
   void SetBorder(bool border);
   ui::Color BorderColor() const { return image_.borderColor; }
   void SetBorderColor(ui::Color color);
-  const TOffsetOptions& Options() const { return image_.options; }
-  void SetOptions(const TOffsetOptions& options);
+  const TrayTextOffset& Options() const { return image_.options; }
+  void SetOptions(const TrayTextOffset& options);
 
   const TrayTextImage& Image() const { return image_; }
   // Redraws whatever the inputs; the setters call this only on a change.

@@ -36,7 +36,7 @@ int CentreStart(int extent, int side) {
 }
 
 std::vector<TextPoint> LayoutTrayText(const std::vector<TextExtent>& lines, int pitchHeight,
-                                      const TOffsetOptions& options, int side) {
+                                      const TrayTextOffset& options, int side) {
   std::vector<TextPoint> points;
   if (lines.empty()) return points;
   const int offsetX = ScaleToTrayIcon(options.OffsetX, side);

@@ -23,11 +23,11 @@ int TrayIconSide(int smallIcon);
 int ScaleToTrayIcon(int value, int side);
 
 // Signed pixel adjustments applied after centring.
-struct TOffsetOptions {
+struct TrayTextOffset {
   int OffsetX = 0;
   int OffsetY = 1;
   int LineDistance = 0;
-  bool operator==(const TOffsetOptions&) const = default;
+  bool operator==(const TrayTextOffset&) const = default;
 };
 
 struct TextExtent {
@@ -54,7 +54,7 @@ int CentreStart(int extent, int side = kTrayIconSize);
 // height of the text from its first CR onward (unused for a single line). The offsets are those
 // of the 16 x 16 design: in a larger square they grow with it.
 std::vector<TextPoint> LayoutTrayText(const std::vector<TextExtent>& lines, int pitchHeight,
-                                      const TOffsetOptions& options, int side = kTrayIconSize);
+                                      const TrayTextOffset& options, int side = kTrayIconSize);
 
 // Background of the square: clNone, or a colour equal to the font's, gives the font colour with
 // all 24 bits inverted, so the text always shows. `fontRgb` is the font colour as plain RGB.

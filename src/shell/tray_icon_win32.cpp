@@ -56,7 +56,7 @@ DWORD TrayRecordSize() {
   return size;
 }
 
-TrayIconWin32::TrayIconWin32(TTrayIcon& icon, HWND mainWindow, ShellNotifier& notifier)
+TrayIconWin32::TrayIconWin32(TrayIcon& icon, HWND mainWindow, ShellNotifier& notifier)
     : icon_(icon),
       notifier_(notifier),
       id_(NextIconId()),

@@ -30,7 +30,7 @@ DWORD TrayRecordSize();
 
 class TrayIconWin32 final : public TrayIconPeer {
  public:
-  explicit TrayIconWin32(TTrayIcon& icon, HWND mainWindow = nullptr,
+  explicit TrayIconWin32(TrayIcon& icon, HWND mainWindow = nullptr,
                          ShellNotifier& notifier = SystemShellNotifier());
   ~TrayIconWin32() override;
   TrayIconWin32(const TrayIconWin32&) = delete;
@@ -60,7 +60,7 @@ class TrayIconWin32 final : public TrayIconPeer {
   void MainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Unsubclass();
 
-  TTrayIcon& icon_;
+  TrayIcon& icon_;
   ShellNotifier& notifier_;
   HWND mainWindow_ = nullptr;
   bool foregroundWhenShown_ = false;  // WM_SHOWWINDOW asked for it, the showing not done yet

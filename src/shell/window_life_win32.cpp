@@ -20,12 +20,12 @@ bool ExitWindowsWithPrivilege(UINT flags) {
   return shutdown.Held() && ExitWindowsEx(flags, 0) != FALSE;
 }
 
-UINT TfMainMem::OptimiseMessage() {
+UINT MainWindow::OptimiseMessage() {
   static const UINT message = RegisterWindowMessageW(L"Korvane.Optimiser");
   return message;
 }
 
-bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool MainWindow::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == OptimiseMessage() && msg != 0) {
     // Any program may post it, one with lower rights included: an amount no copy of Korvane
     // sends does nothing, and a series already running goes on as it was (StartSeries). Not
@@ -81,7 +81,7 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
       SendMessageW(focus, BM_CLICK, 0, 0);
   } else if (LOWORD(wParam) == IDCANCEL) {
-    if (recovery_->Optimising()) recovery_->AnnulRam();
+    if (recovery_->Optimising()) recovery_->CancelRecovery();
   } else {
     return false;
   }
@@ -89,7 +89,7 @@ bool TfMainMem::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
   return true;
 }
 
-void TfMainMem::FocusCommand(const ui::Button& button) {
+void MainWindow::FocusCommand(const ui::Button& button) {
   // Only while this window is the active one, shown: another program's focus is never taken, a
   // hidden window never activated. Its focus may be nowhere: disabling the focused button (the
   // one just pressed) leaves it so.
@@ -100,66 +100,66 @@ void TfMainMem::FocusCommand(const ui::Button& button) {
   if (HWND target = ui::win32::FormHost::WindowOf(button)) SetFocus(target);
 }
 
-void TfMainMem::HideToTray() {
-  TrayIcon1.SetEnabled(true);
-  TrayIcon1.HideMainWindow();
-  TrayIcon1.HideTaskbarButton();
-  TrayIcon1.SetIconVisible(true);
+void MainWindow::HideToTray() {
+  trayIcon.SetEnabled(true);
+  trayIcon.HideMainWindow();
+  trayIcon.HideTaskbarButton();
+  trayIcon.SetIconVisible(true);
   if (firstStartNotice_) {
     firstStartNotice_ = false;
-    TrayIcon1.ShowBalloonHint("Korvane",
-                              "Korvane reste actif ici, dans la zone de notification. "
-                              "Double-cliquez sur l'icône pour ouvrir la fenêtre.",
-                              BalloonIcon::Info, 10);
+    trayIcon.ShowBalloonHint("Korvane",
+                             "Korvane reste actif ici, dans la zone de notification. "
+                             "Double-cliquez sur l'icône pour ouvrir la fenêtre.",
+                             BalloonIcon::Info, 10);
   }
 }
 
-bool TfMainMem::WindowsBalloonsOff() const {
+bool MainWindow::WindowsBalloonsOff() const {
   auto key = Win32Registry().OpenReadOnly(RegistryRoot::CurrentUser, places_.explorerAdvanced);
   return key && key->ReadDword("EnableBalloonTips") == 0u;
 }
 
-void TfMainMem::Open1Click() {
-  TrayIcon1.ShowMainWindow();
-  form.Memoire.SetActivePage(&form.TabSheet1);
-  TrayIcon1.SetIconVisible(true);
+void MainWindow::OnOpenClick() {
+  trayIcon.ShowMainWindow();
+  form.pages.SetActivePage(&form.mainPage);
+  trayIcon.SetIconVisible(true);
   ShowWindow(host_.Handle(), IsIconic(host_.Handle()) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(host_.Handle());
 }
 
-void TfMainMem::WMUser() {
+void MainWindow::WMUser() {
   ShowWindow(host_.Handle(), IsIconic(host_.Handle()) ? SW_RESTORE : SW_SHOW);
-  TrayIcon1.SetIconVisible(true);
+  trayIcon.SetIconVisible(true);
   SetForegroundWindow(host_.Handle());
 }
 
-bool TfMainMem::FormCloseQuery() {
+bool MainWindow::FormCloseQuery() {
   if (exitRequested_) return true;
-  TrayIcon1.HideMainWindow();
-  TrayIcon1.SetIconVisible(true);
+  trayIcon.HideMainWindow();
+  trayIcon.SetIconVisible(true);
   return false;
 }
 
-void TfMainMem::WMQueryEndSession() {
+void MainWindow::WMQueryEndSession() {
   exitRequested_ = true;
   CrashReportSessionEnding();
-  recovery_->AnnulRam();
-  DestroyNetDirect();
+  recovery_->CancelRecovery();
+  DestroyNews();
   SaveSettings();
-  // Timer6 fires once, to hide the window: the end of the session leaves it be.
+  // hideTimer fires once, to hide the window: the end of the session leaves it be.
   for (ui::Timer* timer : form.Timers())
-    if (timer != &form.Timer6) timer->SetEnabled(false);
+    if (timer != &form.hideTimer) timer->SetEnabled(false);
 }
 
-void TfMainMem::exit_appli() {
+void MainWindow::ExitApplication() {
   // What the user sees goes first: the window, its tray icon, the news and help windows. The
   // rest of the exit (the pass's end, the save) happens out of sight.
   exitRequested_ = true;
   ShowWindow(host_.Handle(), SW_HIDE);
-  TrayIcon1.SetIconVisible(false);
-  DestroyNetDirect();
+  trayIcon.SetIconVisible(false);
+  DestroyNews();
   Win32HelpSystem::CloseAll();
-  recovery_->AnnulRam();
+  recovery_->CancelRecovery();
   engine_.StopDefrag();
   SaveSettings();
   // The window is destroyed once the message loop has ended: a pass that is still releasing its
@@ -167,15 +167,15 @@ void TfMainMem::exit_appli() {
   PostQuitMessage(0);
 }
 
-void TfMainMem::DestroyNetDirect() {
+void MainWindow::DestroyNews() {
   // The news window goes at once; the object itself outlives the message loop, since the exit may
   // come from one of its own handlers (the fault report), still running on the stack.
-  if (!NetDirect1) return;
-  if (HWND dialog = NetDirect1->Dialog().Handle()) ShowWindow(dialog, SW_HIDE);
-  retiredNews_.push_back(std::move(NetDirect1));
+  if (!newsFeed) return;
+  if (HWND dialog = newsFeed->Dialog().Handle()) ShowWindow(dialog, SW_HIDE);
+  retiredNews_.push_back(std::move(newsFeed));
 }
 
-int TfMainMem::Run() {
+int MainWindow::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) host_.ProcessMessage(msg);
   // The timers stop with their window when this object goes; the load source closes now.
@@ -185,7 +185,7 @@ int TfMainMem::Run() {
   return 0;
 }
 
-void TfMainMem::StopTimers() {
+void MainWindow::StopTimers() {
   for (ui::Timer* timer : form.Timers()) timer->SetEnabled(false);
 }
 

@@ -63,32 +63,32 @@ void Fill(const TCpuLibrary& library, const NumberSeparators& separators, bool w
   // 2. to 5.
   std::string name = cpu.Name().Text();
   if (withSpeed) name += " ( " + std::to_string(cpu.Speed().NormalisedSpeed()) + " Mhz )";
-  page.lblName = name;
-  page.LblMMX = Supported("MMX", cpu.Features().Standard().ByName("MMX").Available());
-  page.lblSIMD = Supported("SIMD", cpu.Features().Standard().ByName("SSE").Available());
-  page.lbl3DNow = Supported("3DNow!", cpu.Features().Extended().ByName("3DNOW").Available());
+  page.processorNameLabel = name;
+  page.mmxLabel = Supported("MMX", cpu.Features().Standard().ByName("MMX").Available());
+  page.simdLabel = Supported("SIMD", cpu.Features().Standard().ByName("SSE").Available());
+  page.threeDNowLabel = Supported("3DNow!", cpu.Features().Extended().ByName("3DNOW").Available());
 
   // 6. Level 1 unified, code, data, in that order.
   TProcessorCache cache = cpu.Cache();
   page.L1UnifiedBytes = cache.Level1().Unified().Size();
   page.L1CodeBytes = cache.Level1().Code().Size();
   page.L1DataBytes = cache.Level1().Data().Size();
-  page.lblL1Code = Kb(page.L1CodeBytes);
-  page.lblL1Data = Kb(page.L1DataBytes);
-  page.lblLevel1 = Kb(page.L1UnifiedBytes);
+  page.l1CodeLabel = Kb(page.L1CodeBytes);
+  page.l1DataLabel = Kb(page.L1DataBytes);
+  page.l1UnifiedLabel = Kb(page.L1UnifiedBytes);
 
   // 7. and 8.
   page.L2Bytes = cache.Level2().Size();
   page.SecondLevelCacheKB = page.L2Bytes >> 10;
-  page.lblLevel2 = SizeText(page.L2Bytes, separators);
+  page.l2Label = SizeText(page.L2Bytes, separators);
   page.L3Bytes = cache.Level3().Size();
-  page.lblLevel3 = SizeText(page.L3Bytes, separators);
+  page.l3Label = SizeText(page.L3Bytes, separators);
 
   // 9. The feature rows.
   TProcessorFeatures features = cpu.Features();
   for (const ProcessorFeatureLookup& row : ProcessorPageFeatures) {
     const bool available = features.Set(row.Set).ByName(row.LookedUpAs).Available();
-    page.ListView1.push_back({row.Shown, row.Description, available});
+    page.featureList.push_back({row.Shown, row.Description, available});
   }
 }
 

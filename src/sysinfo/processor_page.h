@@ -18,16 +18,16 @@ struct ProcessorFeatureRow {
 };
 
 struct ProcessorPageModel {
-  std::optional<std::string> lblName;
-  std::optional<std::string> LblMMX;
-  std::optional<std::string> lblSIMD;
-  std::optional<std::string> lbl3DNow;
-  std::optional<std::string> lblL1Code;
-  std::optional<std::string> lblL1Data;
-  std::optional<std::string> lblLevel1;
-  std::optional<std::string> lblLevel2;
-  std::optional<std::string> lblLevel3;
-  std::vector<ProcessorFeatureRow> ListView1;  // AddFeature2's rows, in order
+  std::optional<std::string> processorNameLabel;
+  std::optional<std::string> mmxLabel;
+  std::optional<std::string> simdLabel;
+  std::optional<std::string> threeDNowLabel;
+  std::optional<std::string> l1CodeLabel;
+  std::optional<std::string> l1DataLabel;
+  std::optional<std::string> l1UnifiedLabel;
+  std::optional<std::string> l2Label;
+  std::optional<std::string> l3Label;
+  std::vector<ProcessorFeatureRow> featureList;  // AddFeature2's rows, in order
   std::uint32_t SecondLevelCacheKB = 0;
   // The byte sizes behind the cache labels, for the report tool.
   std::uint32_t L1CodeBytes = 0, L1DataBytes = 0, L1UnifiedBytes = 0, L2Bytes = 0, L3Bytes = 0;

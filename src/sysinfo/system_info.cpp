@@ -121,17 +121,17 @@ InfoPage::InfoPage(const InfoPageControls& controls, SystemInfoServices& service
       installedRamMB_(installedRamMB) {}
 
 void InfoPage::Bind() {
-  c_.TabSheet5.OnShow = [this] { TabSheet5Show(); };
-  c_.Btn3.OnClick = [this] { Btn3Click(); };
+  c_.systemInfoPage.OnShow = [this] { OnSystemInfoPageShow(); };
+  c_.refreshInfoButton.OnClick = [this] { OnRefreshInfoClick(); };
 }
 
 void InfoPage::GetInfoSystem() {
-  c_.Label_version_os.SetCaption(WindowsVersionText(release_, releaseSource_));
+  c_.windowsVersionLabel.SetCaption(WindowsVersionText(release_, releaseSource_));
   const std::string computer = services_.ComputerName();
-  c_.Label_nom_machine.SetCaption("Nom Machine : " + computer);
-  c_.Label_nom_utilisateur.SetCaption("Nom Utilisateur : " + services_.UserName());
-  c_.Label_ip_adresse.SetCaption("Addresse IP : " + services_.LocalIpAddress(computer));
-  c_.Label_ram.SetCaption("RAM Installée : " + std::to_string(installedRamMB_) + " MB");
+  c_.computerNameLabel.SetCaption("Nom Machine : " + computer);
+  c_.userNameLabel.SetCaption("Nom Utilisateur : " + services_.UserName());
+  c_.ipAddressLabel.SetCaption("Addresse IP : " + services_.LocalIpAddress(computer));
+  c_.installedRamLabel.SetCaption("RAM Installée : " + std::to_string(installedRamMB_) + " MB");
   // The clock is measured for half a second away from the window; the label follows when the
   // measurement ends. One measurement at a time.
   if (!measuring_) {
@@ -148,27 +148,27 @@ void InfoPage::GetInfoSystem() {
   }
   const auto value = services_.DirectXVersionValue();
   const auto directX = value ? ParseDirectXVersion(*value) : std::nullopt;
-  c_.Label_directX.SetCaption(directX ? "Version de DirectX : " + std::to_string(directX->Major) +
-                                            "." + std::to_string(directX->Minor) + directX->Letter
-                                      : "DirectX non installé.");
+  c_.directXLabel.SetCaption(directX ? "Version de DirectX : " + std::to_string(directX->Major) +
+                                           "." + std::to_string(directX->Minor) + directX->Letter
+                                     : "DirectX non installé.");
   auto mode = services_.CurrentMode();
   if (!mode) mode = CurrentDisplayMode(services_.DisplayModes(), services_.ScreenWidth());
-  c_.Label_Resolution.SetCaption(mode ? "Résolution : " + std::to_string(mode->Width) + " * " +
-                                            std::to_string(mode->Height) + " " +
-                                            std::to_string(mode->BitsPerPixel) + " Bits."
-                                      : "Erreur récup. résol.");
+  c_.resolutionLabel.SetCaption(mode ? "Résolution : " + std::to_string(mode->Width) + " * " +
+                                           std::to_string(mode->Height) + " " +
+                                           std::to_string(mode->BitsPerPixel) + " Bits."
+                                     : "Erreur récup. résol.");
 }
 
 void InfoPage::CpuSpeedMeasured(double mhz) {
   measuring_ = false;
-  c_.Label_cpu_speed.SetCaption(CpuSpeedCaption(mhz, separators_));
+  c_.processorSpeedLabel.SetCaption(CpuSpeedCaption(mhz, separators_));
 }
 
 void InfoPage::ReplaceDrives() {
-  c_.MDrivesInfos.SetLines(DrivesFreeSpaceList(services_, separators_));
+  c_.drivesMemo.SetLines(DrivesFreeSpaceList(services_, separators_));
 }
 
-void InfoPage::TabSheet5Show() {
+void InfoPage::OnSystemInfoPageShow() {
   GetInfoSystem();
   if (DrivesRefreshPending) {
     ReplaceDrives();
@@ -176,7 +176,7 @@ void InfoPage::TabSheet5Show() {
   }
 }
 
-void InfoPage::Btn3Click() {
+void InfoPage::OnRefreshInfoClick() {
   GetInfoSystem();
   DrivesRefreshPending = true;
   ReplaceDrives();

@@ -88,17 +88,17 @@ std::string AboutCaptionWithVersion(const std::string& caption, const std::strin
                                     const std::string& fileDate);
 
 struct InfoPageControls {
-  ui::TabSheet& TabSheet5;
-  ui::Label& Label_version_os;
-  ui::Label& Label_nom_machine;
-  ui::Label& Label_nom_utilisateur;
-  ui::Label& Label_ip_adresse;
-  ui::Label& Label_ram;
-  ui::Label& Label_cpu_speed;
-  ui::Label& Label_directX;
-  ui::Label& Label_Resolution;
-  ui::Memo& MDrivesInfos;
-  ui::Button& Btn3;
+  ui::TabSheet& systemInfoPage;
+  ui::Label& windowsVersionLabel;
+  ui::Label& computerNameLabel;
+  ui::Label& userNameLabel;
+  ui::Label& ipAddressLabel;
+  ui::Label& installedRamLabel;
+  ui::Label& processorSpeedLabel;
+  ui::Label& directXLabel;
+  ui::Label& resolutionLabel;
+  ui::Memo& drivesMemo;
+  ui::Button& refreshInfoButton;
 };
 
 class InfoPage {
@@ -111,8 +111,8 @@ class InfoPage {
 
   void Bind();
   void GetInfoSystem();
-  void TabSheet5Show();
-  void Btn3Click();
+  void OnSystemInfoPageShow();
+  void OnRefreshInfoClick();
 
   // Set by start-up and by the refresh button: the next showing reads the drives again.
   bool DrivesRefreshPending = true;

@@ -10,14 +10,14 @@ namespace {
 using Key = fake::FakeSettingsKey;
 
 struct Colors {
-  TColor fond, grid, cpu, ram, alarme;
+  ChartColorRef fond, grid, cpu, ram, alarme;
 };
 
-Colors Of(const TGRAPHKVN& c) {
-  return {c.CouleurFond(), c.CouleurGrid(), c.CouleurCPU(), c.CouleurRAM(), c.CouleurAlarme()};
+Colors Of(const HistoryChart& c) {
+  return {c.BackgroundColor(), c.GridColor(), c.CpuColor(), c.RamColor(), c.AlarmColor()};
 }
 
-void ExpectColors(const TGRAPHKVN& chart, const Colors& want, const char* what) {
+void ExpectColors(const HistoryChart& chart, const Colors& want, const char* what) {
   const Colors got = Of(chart);
   EXPECT_EQ(got.fond, want.fond) << what;
   EXPECT_EQ(got.grid, want.grid) << what;
@@ -72,12 +72,12 @@ TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
        {1, 2, 3, kCreation.ram, kCreation.alarme}},
   };
   for (const auto& c : cases) {
-    TGRAPHKVN chart;
+    HistoryChart chart;
     Key key;
     c.store(key);
     ChartColors colors(chart, key.registry, Key::kPath);
     int applied = 0;
-    colors.OnColorsApplied = [&](const TGRAPHKVN& g) {
+    colors.OnColorsApplied = [&](const HistoryChart& g) {
       EXPECT_EQ(&g, &chart);
       ++applied;
     };
@@ -85,17 +85,17 @@ TEST(ChangeColor, AppliesStoredColoursUpToTheFirstMissingOne) {
     ExpectColors(chart, c.want, c.what);
     EXPECT_EQ(applied, 1) << c.what;
     EXPECT_EQ(key.registry.liveKeys, 0) << c.what << ": the key is closed again";
-    EXPECT_EQ(chart.CouleurCPU2(), 0x00FFFFu) << c.what;
+    EXPECT_EQ(chart.Cpu2Color(), 0x00FFFFu) << c.what;
   }
 }
 
 TEST(ChangeColor, AKeyThatCannotOpenStillUpdatesTheSwatches) {
-  TGRAPHKVN chart;
+  HistoryChart chart;
   Key key;
   key.RefuseOpen();
   ChartColors colors(chart, key.registry, Key::kPath);
   int applied = 0;
-  colors.OnColorsApplied = [&](const TGRAPHKVN&) { ++applied; };
+  colors.OnColorsApplied = [&](const HistoryChart&) { ++applied; };
   colors.ChangeColor();
   EXPECT_EQ(applied, 1);
   ExpectColors(chart, kCreation, "unopened key");
@@ -104,9 +104,9 @@ TEST(ChangeColor, AKeyThatCannotOpenStillUpdatesTheSwatches) {
 }
 
 TEST(SaveColor, WritesTheFiveColoursAndSwallowsFailures) {
-  TGRAPHKVN chart;
-  chart.SetCouleurFond(0x010203);
-  chart.SetCouleurCPU2(0x123456);
+  HistoryChart chart;
+  chart.SetBackgroundColor(0x010203);
+  chart.SetCpu2Color(0x123456);
   Key key;
   ChartColors colors(chart, key.registry, Key::kPath);
   colors.SaveColor();
@@ -129,19 +129,19 @@ TEST(SaveColor, WritesTheFiveColoursAndSwallowsFailures) {
 }
 
 TEST(Defaut, ResetsToThePureGreenAndDarkGridAndStoresThem) {
-  TGRAPHKVN chart;
-  chart.SetCouleurFond(0xFFFFFF);
-  chart.SetCouleurAlarme(0x00FF00);
+  HistoryChart chart;
+  chart.SetBackgroundColor(0xFFFFFF);
+  chart.SetAlarmColor(0x00FF00);
   Key key;
   key.Set("RAMColor", 0x333333);  // overwritten by the save before it is read back
   ChartColors colors(chart, key.registry, Key::kPath);
   int applied = 0;
-  colors.OnColorsApplied = [&](const TGRAPHKVN&) { ++applied; };
-  colors.Btn6Click();
+  colors.OnColorsApplied = [&](const HistoryChart&) { ++applied; };
+  colors.OnDefaultColorsClick();
   ExpectColors(chart, {0x000000, 0x408000, 0xFFB722, 0x00FF00, 0x0000FF}, "Défaut");
   EXPECT_EQ(key.Get("RAMColor"), 0x00FF00);
   EXPECT_EQ(key.Get("GridColor"), 0x408000);
-  EXPECT_EQ(chart.CouleurCPU2(), 0x00FFFFu) << "the second processor keeps its yellow";
+  EXPECT_EQ(chart.Cpu2Color(), 0x00FFFFu) << "the second processor keeps its yellow";
   EXPECT_EQ(applied, 1);
 }
 
@@ -150,15 +150,15 @@ TEST(ColorChosen, EachSwatchSetsItsColourThenSavesAndReapplies) {
                             ChartColor::Alarme};
   const char* names[] = {"BackgroundColor", "GridColor", "CPUColor", "RAMColor", "AlarmColor"};
   for (int i = 0; i < 5; ++i) {
-    TGRAPHKVN chart;
+    HistoryChart chart;
     Key key;
     ChartColors colors(chart, key.registry, Key::kPath);
-    const TColor pick = 0x00ABCDEF - i;
+    const ChartColorRef pick = 0x00ABCDEF - i;
     colors.ColorChosen(all[i], pick);
     EXPECT_EQ(GetChartColor(chart, all[i]), pick) << names[i];
     EXPECT_EQ(key.Get(names[i]), static_cast<std::int32_t>(pick)) << names[i];
     // Restart: a fresh chart takes the stored colours back.
-    TGRAPHKVN restarted;
+    HistoryChart restarted;
     ChartColors again(restarted, key.registry, Key::kPath);
     again.ChangeColor();
     EXPECT_EQ(GetChartColor(restarted, all[i]), pick) << names[i];

@@ -21,17 +21,18 @@ class ScriptedPicker : public ui::ColorPicker {
 };
 
 struct Page {
-  ui::Shape ShapeBFond, ShapeBGrid, ShapeBCPU, ShapeBRAM, ShapeBAlarme, ShapeCPU, ShapeRam,
-      ShapeAlarme;
-  ui::Button Btn6;
+  ui::Shape backgroundSwatch, gridSwatch, cpuSwatch, ramSwatch, alarmSwatch, cpuLegendMark,
+      ramLegendMark, alarmLegendMark;
+  ui::Button defaultColorsButton;
   ui::ColorDialog ColorDialog;
-  TGRAPHKVN chart;
+  HistoryChart chart;
   fake::FakeSettingsKey key;
   ChartColors colors{chart, key.registry, fake::FakeSettingsKey::kPath};
-  ChartSwatches swatches{{ShapeBFond, ShapeBGrid, ShapeBCPU, ShapeBRAM, ShapeBAlarme, ShapeCPU,
-                          ShapeRam, ShapeAlarme, Btn6, ColorDialog},
-                         chart,
-                         colors};
+  ChartSwatches swatches{
+      {backgroundSwatch, gridSwatch, cpuSwatch, ramSwatch, alarmSwatch, cpuLegendMark,
+       ramLegendMark, alarmLegendMark, defaultColorsButton, ColorDialog},
+      chart,
+      colors};
   ScriptedPicker picker;
   Page() {
     swatches.Bind();
@@ -46,14 +47,14 @@ TEST(ChartSwatches, EachSwatchAndMarkChangesItsOwnColour) {
     ui::Shape Page::*member;
     const char* stored;
   } cases[] = {
-      {"ShapeBFond", &Page::ShapeBFond, "BackgroundColor"},
-      {"ShapeBGrid", &Page::ShapeBGrid, "GridColor"},
-      {"ShapeBCPU", &Page::ShapeBCPU, "CPUColor"},
-      {"ShapeBRAM", &Page::ShapeBRAM, "RAMColor"},
-      {"ShapeBAlarme", &Page::ShapeBAlarme, "AlarmColor"},
-      {"ShapeCPU", &Page::ShapeCPU, "CPUColor"},
-      {"ShapeRam", &Page::ShapeRam, "RAMColor"},
-      {"ShapeAlarme", &Page::ShapeAlarme, "AlarmColor"},
+      {"backgroundSwatch", &Page::backgroundSwatch, "BackgroundColor"},
+      {"gridSwatch", &Page::gridSwatch, "GridColor"},
+      {"cpuSwatch", &Page::cpuSwatch, "CPUColor"},
+      {"ramSwatch", &Page::ramSwatch, "RAMColor"},
+      {"alarmSwatch", &Page::alarmSwatch, "AlarmColor"},
+      {"cpuLegendMark", &Page::cpuLegendMark, "CPUColor"},
+      {"ramLegendMark", &Page::ramLegendMark, "RAMColor"},
+      {"alarmLegendMark", &Page::alarmLegendMark, "AlarmColor"},
   };
   for (const auto& c : cases) {
     Page p;
@@ -67,24 +68,24 @@ TEST(ChartSwatches, EachSwatchAndMarkChangesItsOwnColour) {
 
 TEST(ChartSwatches, ChooserStartsFromTheCurrentColourAndCancelChangesNothing) {
   Page p;
-  p.chart.SetCouleurRAM(0x00FF00);
+  p.chart.SetRamColor(0x00FF00);
   p.picker.confirm = false;
-  p.ShapeBRAM.MouseDown(ui::MouseButton::Left, 1, 1);
+  p.ramSwatch.MouseDown(ui::MouseButton::Left, 1, 1);
   EXPECT_EQ(p.picker.offered, std::vector<ui::Color>{0x00FF00});
-  EXPECT_EQ(p.chart.CouleurRAM(), 0x00FF00u);
+  EXPECT_EQ(p.chart.RamColor(), 0x00FF00u);
   EXPECT_EQ(p.key.registry.writeAttempts, 0);
 }
 
 TEST(ChartSwatches, DefaultButtonRestoresTheOriginalColours) {
   Page p;
-  p.chart.SetCouleurFond(0x111111);
-  p.Btn6.Click();
-  EXPECT_EQ(p.ShapeBFond.BrushColor(), 0x000000u);
-  EXPECT_EQ(p.ShapeBGrid.BrushColor(), 0x408000u);
-  EXPECT_EQ(p.ShapeRam.BrushColor(), 0x00FF00u);
-  EXPECT_EQ(p.ShapeRam.PenColor(), 0x00FF00u);
-  EXPECT_EQ(p.ShapeCPU.BrushColor(), 0xFFB722u);
-  EXPECT_EQ(p.ShapeAlarme.PenColor(), 0x0000FFu);
+  p.chart.SetBackgroundColor(0x111111);
+  p.defaultColorsButton.Click();
+  EXPECT_EQ(p.backgroundSwatch.BrushColor(), 0x000000u);
+  EXPECT_EQ(p.gridSwatch.BrushColor(), 0x408000u);
+  EXPECT_EQ(p.ramLegendMark.BrushColor(), 0x00FF00u);
+  EXPECT_EQ(p.ramLegendMark.PenColor(), 0x00FF00u);
+  EXPECT_EQ(p.cpuLegendMark.BrushColor(), 0xFFB722u);
+  EXPECT_EQ(p.alarmLegendMark.PenColor(), 0x0000FFu);
   EXPECT_EQ(p.key.Get("GridColor"), 0x408000);
 }
 

@@ -36,15 +36,15 @@ class ChartHost : public ::testing::Test {
     return n;
   }
 
-  TGRAPHKVN chart_;
+  HistoryChart chart_;
   HWND parent_ = nullptr;
   ChartWindow* window_ = nullptr;
 };
 
 TEST_F(ChartHost, EmptyFrameIsBackgroundAndGrid) {
   EXPECT_EQ(chart_.Painter(), window_);
-  const COLORREF grid = chart_.CouleurGrid();
-  const COLORREF fond = chart_.CouleurFond();
+  const COLORREF grid = chart_.GridColor();
+  const COLORREF fond = chart_.BackgroundColor();
   struct Pixel {
     int x, y;
     COLORREF c;
@@ -60,58 +60,58 @@ TEST_F(ChartHost, EmptyFrameIsBackgroundAndGrid) {
 TEST_F(ChartHost, AlarmLineRowAndCurveColours) {
   // Rows: RAM 73 -> 27, CPU 41 -> 59, second CPU 55 -> 45, alarm 35 -> 65 (none on a grid row).
   for (int i = 0; i < 10; ++i) chart_.Plot(73, 41, 55, 35);
-  const COLORREF alarm = chart_.CouleurAlarme();
+  const COLORREF alarm = chart_.AlarmColor();
   EXPECT_EQ(window_->BackPixel(1, 65), alarm);
   EXPECT_EQ(window_->BackPixel(155, 65), alarm);
   EXPECT_EQ(window_->BackPixel(298, 65), alarm);
-  EXPECT_EQ(window_->BackPixel(0, 65), chart_.CouleurGrid()) << "the line starts at x = 1";
-  EXPECT_EQ(window_->BackPixel(299, 65), chart_.CouleurGrid()) << "end point not painted";
-  EXPECT_EQ(window_->BackPixel(155, 64), chart_.CouleurFond());
-  EXPECT_EQ(window_->BackPixel(155, 66), chart_.CouleurFond());
+  EXPECT_EQ(window_->BackPixel(0, 65), chart_.GridColor()) << "the line starts at x = 1";
+  EXPECT_EQ(window_->BackPixel(299, 65), chart_.GridColor()) << "end point not painted";
+  EXPECT_EQ(window_->BackPixel(155, 64), chart_.BackgroundColor());
+  EXPECT_EQ(window_->BackPixel(155, 66), chart_.BackgroundColor());
 
   // Nine segments drawn: columns 291..299 carry each curve on its row.
   for (int x = 291; x <= 299; ++x) {
-    EXPECT_EQ(window_->BackPixel(x, 27), chart_.CouleurRAM()) << x;
-    EXPECT_EQ(window_->BackPixel(x, 59), chart_.CouleurCPU()) << x;
-    EXPECT_EQ(window_->BackPixel(x, 45), chart_.CouleurCPU2()) << x;
+    EXPECT_EQ(window_->BackPixel(x, 27), chart_.RamColor()) << x;
+    EXPECT_EQ(window_->BackPixel(x, 59), chart_.CpuColor()) << x;
+    EXPECT_EQ(window_->BackPixel(x, 45), chart_.Cpu2Color()) << x;
   }
-  EXPECT_EQ(window_->BackPixel(289, 27), chart_.CouleurFond());
+  EXPECT_EQ(window_->BackPixel(289, 27), chart_.BackgroundColor());
   // The grid put back from the kept background is the grid drawn the first time.
-  EXPECT_EQ(window_->BackPixel(0, 0), chart_.CouleurGrid());
-  EXPECT_EQ(window_->BackPixel(15, 10), chart_.CouleurGrid());
-  EXPECT_EQ(window_->BackPixel(150, 55), chart_.CouleurGrid());
-  EXPECT_EQ(window_->BackPixel(15, 15), chart_.CouleurFond());
-  EXPECT_EQ(Count(chart_.CouleurRAM()), 9);
-  EXPECT_EQ(Count(chart_.CouleurCPU()), 9);
-  EXPECT_EQ(Count(chart_.CouleurCPU2()), 9);
+  EXPECT_EQ(window_->BackPixel(0, 0), chart_.GridColor());
+  EXPECT_EQ(window_->BackPixel(15, 10), chart_.GridColor());
+  EXPECT_EQ(window_->BackPixel(150, 55), chart_.GridColor());
+  EXPECT_EQ(window_->BackPixel(15, 15), chart_.BackgroundColor());
+  EXPECT_EQ(Count(chart_.RamColor()), 9);
+  EXPECT_EQ(Count(chart_.CpuColor()), 9);
+  EXPECT_EQ(Count(chart_.Cpu2Color()), 9);
 }
 
 TEST_F(ChartHost, OneSampleShowsNoCurveTwoShowOnePixel) {
   chart_.Plot(73, 41, 55, 35);
-  EXPECT_EQ(Count(chart_.CouleurRAM()), 0);
-  EXPECT_EQ(Count(chart_.CouleurCPU()), 0);
-  EXPECT_EQ(Count(chart_.CouleurCPU2()), 0);
-  EXPECT_EQ(Count(chart_.CouleurAlarme()), 298);
+  EXPECT_EQ(Count(chart_.RamColor()), 0);
+  EXPECT_EQ(Count(chart_.CpuColor()), 0);
+  EXPECT_EQ(Count(chart_.Cpu2Color()), 0);
+  EXPECT_EQ(Count(chart_.AlarmColor()), 298);
   chart_.Plot(73, 41, 55, 35);
-  EXPECT_EQ(Count(chart_.CouleurRAM()), 1);
-  EXPECT_EQ(window_->BackPixel(299, 27), chart_.CouleurRAM());
-  EXPECT_EQ(Count(chart_.CouleurCPU()), 1);
-  EXPECT_EQ(Count(chart_.CouleurCPU2()), 1);
+  EXPECT_EQ(Count(chart_.RamColor()), 1);
+  EXPECT_EQ(window_->BackPixel(299, 27), chart_.RamColor());
+  EXPECT_EQ(Count(chart_.CpuColor()), 1);
+  EXPECT_EQ(Count(chart_.Cpu2Color()), 1);
 }
 
 TEST_F(ChartHost, ZeroIsBelowTheLastRowAndFullIsTheTopRow) {
-  chart_.SetCouleurCPU2(0x123456);
+  chart_.SetCpu2Color(0x123456);
   for (int i = 0; i < 301; ++i) chart_.Plot(100, 0, 0, 35);
-  EXPECT_EQ(Count(chart_.CouleurCPU()), 0) << "0 % is drawn on row 100, not shown";
+  EXPECT_EQ(Count(chart_.CpuColor()), 0) << "0 % is drawn on row 100, not shown";
   EXPECT_EQ(Count(0x123456), 0);
-  for (int x = 0; x < 300; ++x) ASSERT_EQ(window_->BackPixel(x, 0), chart_.CouleurRAM()) << x;
-  EXPECT_EQ(Count(chart_.CouleurRAM()), 300);
+  for (int x = 0; x < 300; ++x) ASSERT_EQ(window_->BackPixel(x, 0), chart_.RamColor()) << x;
+  EXPECT_EQ(Count(chart_.RamColor()), 300);
 }
 
 TEST_F(ChartHost, ColourChangesShowAtTheNextPlot) {
   chart_.Plot(73, 41, 55, 35);
-  chart_.SetCouleurFond(0x202020);
-  chart_.SetCouleurAlarme(0x00FF00);
+  chart_.SetBackgroundColor(0x202020);
+  chart_.SetAlarmColor(0x00FF00);
   EXPECT_EQ(window_->BackPixel(155, 55), 0u);
   chart_.Plot(73, 41, 55, 35);
   EXPECT_EQ(window_->BackPixel(155, 55), 0x202020u);
@@ -123,14 +123,14 @@ TEST_F(ChartHost, HiddenChartComposesWhenShownAgain) {
   ShowWindow(parent_, SW_HIDE);
   for (int i = 0; i < 5; ++i) chart_.Plot(73, 41, 55, 80);
   EXPECT_TRUE(chart_.FrameStale());
-  EXPECT_EQ(window_->BackPixel(155, 65), chart_.CouleurAlarme()) << "still the old frame";
+  EXPECT_EQ(window_->BackPixel(155, 65), chart_.AlarmColor()) << "still the old frame";
   ShowWindow(parent_, SW_SHOW);
   UpdateWindow(parent_);
   UpdateWindow(window_->Handle());
   EXPECT_FALSE(chart_.FrameStale());
-  EXPECT_EQ(window_->BackPixel(155, 20), chart_.CouleurAlarme());
-  EXPECT_EQ(window_->BackPixel(155, 65), chart_.CouleurFond());
-  EXPECT_EQ(window_->BackPixel(297, 27), chart_.CouleurRAM());
+  EXPECT_EQ(window_->BackPixel(155, 20), chart_.AlarmColor());
+  EXPECT_EQ(window_->BackPixel(155, 65), chart_.BackgroundColor());
+  EXPECT_EQ(window_->BackPixel(297, 27), chart_.RamColor());
 }
 
 // What the window paints is the composed frame, copied whole.
@@ -198,15 +198,15 @@ TEST(ChartColorsWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
   const std::wstring path = L"Software\\KorvaneTests\\chart";
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   const std::string key = "Software\\KorvaneTests\\chart";
-  TGRAPHKVN chart;
+  HistoryChart chart;
   ChartColors colors(chart, Win32Registry(), key);
-  colors.Btn6Click();
+  colors.OnDefaultColorsClick();
 
-  TGRAPHKVN restarted;
+  HistoryChart restarted;
   ChartColors again(restarted, Win32Registry(), key);
   again.ChangeColor();
-  EXPECT_EQ(restarted.CouleurRAM(), 0x00FF00u);
-  EXPECT_EQ(restarted.CouleurGrid(), 0x408000u);
+  EXPECT_EQ(restarted.RamColor(), 0x00FF00u);
+  EXPECT_EQ(restarted.GridColor(), 0x408000u);
 
   HKEY raw = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &raw), 0);
@@ -222,14 +222,14 @@ TEST(ChartColorsWin32, SavedColoursComeBackAndAWrongTypeStopsTheReading) {
   RegSetValueExW(raw, L"CPUColor", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
   RegCloseKey(raw);
 
-  TGRAPHKVN third;
-  third.SetCouleurCPU(0x020202);
-  third.SetCouleurRAM(0x010101);
+  HistoryChart third;
+  third.SetCpuColor(0x020202);
+  third.SetRamColor(0x010101);
   ChartColors once(third, Win32Registry(), key);
   once.ChangeColor();
-  EXPECT_EQ(third.CouleurGrid(), 0x408000u) << "read before the bad value";
-  EXPECT_EQ(third.CouleurCPU(), 0x020202u) << "the text value is not applied";
-  EXPECT_EQ(third.CouleurRAM(), 0x010101u) << "reading stopped at the bad value";
+  EXPECT_EQ(third.GridColor(), 0x408000u) << "read before the bad value";
+  EXPECT_EQ(third.CpuColor(), 0x020202u) << "the text value is not applied";
+  EXPECT_EQ(third.RamColor(), 0x010101u) << "reading stopped at the bad value";
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\KorvaneTests");
 }

@@ -26,16 +26,16 @@ TEST(ValueToY, RowsRoundHalvesToEven) {
     EXPECT_EQ(ValueToY(c.value, c.height), c.row) << c.value << " on " << c.height;
 }
 
-TEST(TGRAPHKVN, CreationState) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, CreationState) {
+  HistoryChart chart;
   EXPECT_EQ(chart.Width(), 300);
   EXPECT_EQ(chart.Height(), 100);
-  EXPECT_EQ(chart.CouleurFond(), 0x000000u);
-  EXPECT_EQ(chart.CouleurGrid(), 5614673u);
-  EXPECT_EQ(chart.CouleurCPU(), 16758562u);
-  EXPECT_EQ(chart.CouleurCPU2(), 0x00FFFFu);
-  EXPECT_EQ(chart.CouleurRAM(), 1559059u);
-  EXPECT_EQ(chart.CouleurAlarme(), 255u);
+  EXPECT_EQ(chart.BackgroundColor(), 0x000000u);
+  EXPECT_EQ(chart.GridColor(), 5614673u);
+  EXPECT_EQ(chart.CpuColor(), 16758562u);
+  EXPECT_EQ(chart.Cpu2Color(), 0x00FFFFu);
+  EXPECT_EQ(chart.RamColor(), 1559059u);
+  EXPECT_EQ(chart.AlarmColor(), 255u);
   EXPECT_TRUE(chart.Enabled());
   EXPECT_TRUE(chart.DoubleBuffered());
   EXPECT_EQ(chart.Pas(), 1);
@@ -47,7 +47,7 @@ TEST(TGRAPHKVN, CreationState) {
 }
 
 // Out-of-range values land on the nearest edge: the rows of the stored samples and the alarm.
-TEST(TGRAPHKVN, ValuesAreLimitedToTheScale) {
+TEST(HistoryChart, ValuesAreLimitedToTheScale) {
   struct Case {
     int ram, cpu, cpu2, alarm;
     int ramStored, cpuStored, cpu2Stored, alarmRow;
@@ -58,14 +58,14 @@ TEST(TGRAPHKVN, ValuesAreLimitedToTheScale) {
       {256, 300, 99, 100, 100, 100, 99, 0},
   };
   for (const auto& c : cases) {
-    TGRAPHKVN chart;
+    HistoryChart chart;
     RecordingChartPainter painter;
     chart.AttachPainter(&painter);
     chart.Plot(c.ram, c.cpu, c.cpu2, c.alarm);
     EXPECT_EQ(chart.RamSeries().back(), c.ramStored);
     EXPECT_EQ(chart.CpuSeries().back(), c.cpuStored);
     EXPECT_EQ(chart.Cpu2Series().back(), c.cpu2Stored);
-    const auto alarm = painter.LinesIn(chart.CouleurAlarme());
+    const auto alarm = painter.LinesIn(chart.AlarmColor());
     ASSERT_EQ(alarm.size(), 1u);
     EXPECT_EQ(alarm[0][0].y, c.alarmRow);
     EXPECT_EQ(alarm[0][0].x, 1);
@@ -74,8 +74,8 @@ TEST(TGRAPHKVN, ValuesAreLimitedToTheScale) {
   }
 }
 
-TEST(TGRAPHKVN, KeepsTheNewest301SamplesAndScrolls) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, KeepsTheNewest301SamplesAndScrolls) {
+  HistoryChart chart;
   for (int i = 0; i < 301; ++i) {
     chart.Plot(i % 101, (i + 1) % 101, (i + 2) % 101, 35);
     ASSERT_EQ(chart.RamSeries().size(), static_cast<std::size_t>(i + 1));
@@ -101,8 +101,8 @@ TEST(TGRAPHKVN, KeepsTheNewest301SamplesAndScrolls) {
   EXPECT_EQ(chart.SampleCount(), 300);
 }
 
-TEST(TGRAPHKVN, EveryFrameIsBackgroundGridAlarmThenCurvesMemoryOnTop) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, EveryFrameIsBackgroundGridAlarmThenCurvesMemoryOnTop) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   chart.AttachPainter(&painter);
   chart.Plot(60, 20, 10, 35);
@@ -114,11 +114,11 @@ TEST(TGRAPHKVN, EveryFrameIsBackgroundGridAlarmThenCurvesMemoryOnTop) {
   EXPECT_EQ(bg[0].points[0].x, 300);
   EXPECT_EQ(bg[0].points[0].y, 100);
   EXPECT_EQ(bg[1].kind, ChartOp::Fill);
-  EXPECT_EQ(bg[1].color, chart.CouleurFond());
+  EXPECT_EQ(bg[1].color, chart.BackgroundColor());
   EXPECT_EQ(bg[1].points[1].x, 300);
   int vertical = 0, horizontal = 0;
   for (std::size_t i = 2; i < bg.size(); ++i) {
-    EXPECT_EQ(bg[i].color, chart.CouleurGrid());
+    EXPECT_EQ(bg[i].color, chart.GridColor());
     if (bg[i].points.size() == 2 && bg[i].points[0].x == bg[i].points[1].x) ++vertical;
     if (bg[i].points.size() == 2 && bg[i].points[0].y == bg[i].points[1].y) ++horizontal;
   }
@@ -130,25 +130,25 @@ TEST(TGRAPHKVN, EveryFrameIsBackgroundGridAlarmThenCurvesMemoryOnTop) {
 
   const auto& curves = painter.frames[1];
   ASSERT_EQ(curves.size(), 4u);
-  EXPECT_EQ(curves[0].color, chart.CouleurAlarme());
-  EXPECT_EQ(curves[1].color, chart.CouleurCPU());
-  EXPECT_EQ(curves[2].color, chart.CouleurCPU2());
-  EXPECT_EQ(curves[3].color, chart.CouleurRAM());
+  EXPECT_EQ(curves[0].color, chart.AlarmColor());
+  EXPECT_EQ(curves[1].color, chart.CpuColor());
+  EXPECT_EQ(curves[2].color, chart.Cpu2Color());
+  EXPECT_EQ(curves[3].color, chart.RamColor());
 }
 
 // After one sample the curves are a point at x = W (outside the picture); after two, one pixel
 // at the last column; once full, they start at the left edge.
-TEST(TGRAPHKVN, CurvePointsGrowFromTheRightEdge) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, CurvePointsGrowFromTheRightEdge) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   chart.AttachPainter(&painter);
   chart.Plot(40, 20, 10, 35);
-  auto ram = painter.LinesIn(chart.CouleurRAM());
+  auto ram = painter.LinesIn(chart.RamColor());
   ASSERT_EQ(ram.size(), 1u);
   for (const auto& p : ram[0]) EXPECT_EQ(p.x, 300);
 
   chart.Plot(40, 20, 10, 35);
-  ram = painter.LinesIn(chart.CouleurRAM());
+  ram = painter.LinesIn(chart.RamColor());
   ASSERT_EQ(ram[0].size(), 3u);
   EXPECT_EQ(ram[0][0].x, 299);
   EXPECT_EQ(ram[0][0].y, 60);
@@ -156,7 +156,7 @@ TEST(TGRAPHKVN, CurvePointsGrowFromTheRightEdge) {
   EXPECT_EQ(ram[0][2].y, 60);
 
   for (int i = 0; i < 400; ++i) chart.Plot(i % 100, 20, 10, 35);
-  ram = painter.LinesIn(chart.CouleurRAM());
+  ram = painter.LinesIn(chart.RamColor());
   ASSERT_EQ(ram[0].size(), 302u);
   EXPECT_EQ(ram[0][0].x, 0);
   EXPECT_EQ(ram[0][1].x, 0);
@@ -165,8 +165,8 @@ TEST(TGRAPHKVN, CurvePointsGrowFromTheRightEdge) {
   EXPECT_EQ(ram[0][300].y, ValueToY(398 % 100, 100));
 }
 
-TEST(TGRAPHKVN, DisabledOrBusyPlotsAreIgnored) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, DisabledOrBusyPlotsAreIgnored) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   chart.AttachPainter(&painter);
   chart.SetEnabled(false);
@@ -189,8 +189,8 @@ TEST(TGRAPHKVN, DisabledOrBusyPlotsAreIgnored) {
   EXPECT_FALSE(chart.Busy());
 }
 
-TEST(TGRAPHKVN, WithoutDoubleBufferingCurvesGoOverTheLastPicture) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, WithoutDoubleBufferingCurvesGoOverTheLastPicture) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   chart.AttachPainter(&painter);
   chart.SetDoubleBuffered(true);
@@ -202,8 +202,8 @@ TEST(TGRAPHKVN, WithoutDoubleBufferingCurvesGoOverTheLastPicture) {
   for (const auto& op : painter.frames[0]) EXPECT_NE(op.kind, ChartOp::Fill);
 }
 
-TEST(TGRAPHKVN, NarrowerChartKeepsItsNewestSamples) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, NarrowerChartKeepsItsNewestSamples) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   chart.AttachPainter(&painter);
   for (int i = 0; i < 301; ++i) chart.Plot(i % 100, 0, 0, 0);
@@ -213,7 +213,7 @@ TEST(TGRAPHKVN, NarrowerChartKeepsItsNewestSamples) {
   EXPECT_EQ(chart.RamSeries().back(), 300 % 100) << "newest kept";
   EXPECT_EQ(chart.WriteIndex(), 200);
   // Curves stay within the samples held, whatever the count drawn says.
-  auto ram = painter.LinesIn(chart.CouleurRAM());
+  auto ram = painter.LinesIn(chart.RamColor());
   ASSERT_EQ(ram.size(), 1u);
   EXPECT_LE(ram[0].size(), 201u);
   chart.Plot(43, 0, 0, 0);
@@ -224,8 +224,8 @@ TEST(TGRAPHKVN, NarrowerChartKeepsItsNewestSamples) {
 
 // Hidden (the program sits in the notification area): samples are kept, no frame is composed;
 // showing again composes the current frame at once.
-TEST(TGRAPHKVN, HiddenChartKeepsSamplesAndCatchesUpWhenShown) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, HiddenChartKeepsSamplesAndCatchesUpWhenShown) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   chart.AttachPainter(&painter);
   chart.Plot(10, 10, 10, 35);
@@ -240,7 +240,7 @@ TEST(TGRAPHKVN, HiddenChartKeepsSamplesAndCatchesUpWhenShown) {
   chart.Redraw();
   EXPECT_FALSE(chart.FrameStale());
   ASSERT_EQ(painter.frames.size(), 4u);
-  const auto ram = painter.LinesIn(chart.CouleurRAM());
+  const auto ram = painter.LinesIn(chart.RamColor());
   ASSERT_EQ(ram.size(), 1u);
   ASSERT_EQ(ram[0].size(), 7u);  // m = 5 segments, from x = 295
   EXPECT_EQ(ram[0][0].x, 295);
@@ -256,15 +256,15 @@ TEST(TGRAPHKVN, HiddenChartKeepsSamplesAndCatchesUpWhenShown) {
   EXPECT_FALSE(chart.FrameStale());
 }
 
-TEST(TGRAPHKVN, BackgroundIsDrawnAgainOnlyWhenItsColoursOrSizeChange) {
-  TGRAPHKVN chart;
+TEST(HistoryChart, BackgroundIsDrawnAgainOnlyWhenItsColoursOrSizeChange) {
+  HistoryChart chart;
   RecordingChartPainter painter;
   painter.cacheBackground = true;
   chart.AttachPainter(&painter);
   auto gridLines = [&] {
     int n = 0;
     for (const auto& op : painter.frames[painter.frames.size() - 2])
-      n += op.kind == ChartOp::Line && op.color == chart.CouleurGrid();
+      n += op.kind == ChartOp::Line && op.color == chart.GridColor();
     return n;
   };
   chart.Plot(1, 1, 1, 1);
@@ -272,10 +272,10 @@ TEST(TGRAPHKVN, BackgroundIsDrawnAgainOnlyWhenItsColoursOrSizeChange) {
   chart.Plot(1, 1, 1, 1);
   EXPECT_EQ(gridLines(), 0);
   EXPECT_EQ(painter.restores, 1);
-  chart.SetCouleurGrid(0x408000);
+  chart.SetGridColor(0x408000);
   chart.Plot(1, 1, 1, 1);
   EXPECT_EQ(gridLines(), 43);
-  chart.SetCouleurFond(0x111111);
+  chart.SetBackgroundColor(0x111111);
   chart.Plot(1, 1, 1, 1);
   EXPECT_EQ(gridLines(), 43);
   chart.SetSize(300, 80);

@@ -39,8 +39,8 @@ TEST(ExclusionHoldBack, TheAlarmWaitsWhileAnExcludedProgramRuns) {
       w.options.exclusionsPauseAuto = true;
       w.running = &FindRunningExclusion;
       w.memory.status.availPhys = 100 * test::kMB;  // under the alarm
-      w.monitoring->Timer1Timer();
-      w.monitoring->Timer3Timer();
+      w.monitoring->OnSampleTick();
+      w.monitoring->OnAlarmTick();
       const bool held = running && c.shown;
       EXPECT_EQ(w.Panel(2),
                 held ? "Optimisation automatique suspendue : " + std::string(c.shown) + " en cours"

@@ -43,7 +43,7 @@ class FakeHotKeyPeer : public HotKeyPeer {
 using Calls = std::vector<std::string>;
 
 TEST(GlobalHotKey, ReplacingAndWithdrawing) {
-  TGlobalHotKey hotKey{"GlobalHotKey"};
+  GlobalHotKey hotKey{"GlobalHotKey"};
   FakeHotKeyPeer peer;
   hotKey.SetShortCut(24658);  // before the peer: kept
   hotKey.AttachPeer(&peer);
@@ -61,7 +61,7 @@ TEST(GlobalHotKey, ReplacingAndWithdrawing) {
 }
 
 TEST(GlobalHotKey, TakenCombinationIsReportedAndLeavesNothingRegistered) {
-  TGlobalHotKey hotKey;
+  GlobalHotKey hotKey;
   FakeHotKeyPeer peer;
   hotKey.AttachPeer(&peer);
   EXPECT_TRUE(hotKey.SetShortCut(24658));
@@ -86,7 +86,7 @@ TEST(GlobalHotKey, TakenCombinationIsReportedAndLeavesNothingRegistered) {
 }
 
 TEST(GlobalHotKey, PressRunsTheHandlerThroughTheDispatcher) {
-  TGlobalHotKey hotKey;
+  GlobalHotKey hotKey;
   int runs = 0;
   hotKey.OnHotKey = [&] {
     ++runs;

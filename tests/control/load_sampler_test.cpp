@@ -316,7 +316,7 @@ TEST(ReadProcessorLoads, TableOfMachines) {
     EXPECT_EQ(loads.CpuLoad0, c.load0) << c.what;
     EXPECT_EQ(loads.CpuLoad1, c.load1) << c.what;
     EXPECT_EQ(loads.CpuLoadAverage, c.average) << c.what;
-    EXPECT_EQ(loads.Cpu2BarVisible, c.bar) << c.what;
+    EXPECT_EQ(loads.SecondProcessorGaugeVisible, c.bar) << c.what;
     EXPECT_EQ(src.indexes, c.indexes) << c.what;
   }
 }
@@ -327,7 +327,7 @@ TEST(ReadProcessorLoads, AnErrorAbandonsTheRestOfTheTick) {
   loads.CpuLoadAverage = 9;
   EXPECT_THROW(ReadProcessorLoads(src, loads), LoadSamplingError);
   EXPECT_EQ(loads.CpuLoad0, 55);
-  EXPECT_TRUE(loads.Cpu2BarVisible);
+  EXPECT_TRUE(loads.SecondProcessorGaugeVisible);
   EXPECT_EQ(loads.CpuLoadAverage, 9) << "not recomputed";
 }
 

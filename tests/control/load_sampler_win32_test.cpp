@@ -97,7 +97,7 @@ TEST(LoadSamplerWin32, BusyProcessorsShowAsLoad) {
     EXPECT_GE(loads.CpuLoad1, 40);
   }
   EXPECT_GT(loads.CpuLoadAverage, 0);
-  EXPECT_EQ(loads.Cpu2BarVisible, n > 1);
+  EXPECT_EQ(loads.SecondProcessorGaugeVisible, n > 1);
 }
 
 // The query made ahead answers the first query as the system itself does, with the buffer too

@@ -104,15 +104,15 @@ TEST(MemoryLists, TheDisplayTickShowsThemAndAppliesTheRule) {
   test::Window w;
   w.lists = {400 * kMB, 10 * kMB, 20 * kMB};  // of 512 MB installed
   w.options.purgeStandby = true;
-  w.Timer1.Tick();
+  w.samplingTimer.Tick();
   const std::string lists = "En attente : 400 Mo, modifiée : 10 Mo, libre : 20 Mo";
-  EXPECT_EQ(w.Gauge1.Hint(), lists);
+  EXPECT_EQ(w.freeMemoryGauge.Hint(), lists);
   EXPECT_EQ(w.trayHint, "RAM Libre : 128 Mo sur 512 Mo RAM Installée\n" + lists);
   EXPECT_EQ(w.purges, 0);  // without the privilege
   w.monitoring->SetPurgePrivilege(true);
   for (std::uint32_t t : {1000u, 2000u, 61000u}) {
     w.ticks = t;
-    w.Timer1.Tick();
+    w.samplingTimer.Tick();
   }
   EXPECT_EQ(w.purges, 2);
 }

@@ -47,18 +47,20 @@ class ScriptedLoads : public ProcessorLoadSource {
 
 struct Window {
   Options options;
-  ui::TrackBar TrackBar1;
-  ui::Label Label4, InfoLabel3, LSwap, Label_uptime, LabelTemps;
-  ui::CheckBox CheckBox3, CheckBox5;
-  ui::Button BitBtn1, BitBtn3, BtnPressePapier;
-  ui::MenuItem RecoverRAM1, Cancel1, ViderLepressepapier1, Basse1, Normale1, Haute1;
+  ui::TrackBar manualAmountTrackBar;
+  ui::Label manualAmountValue, freeMemoryValue, swapUsageValue, uptimeLabel, timeSpanValue;
+  ui::CheckBox alarmCheck, periodicCheck;
+  ui::Button optimiseButton, cancelButton, emptyClipboardButton;
+  ui::MenuItem optimiseItem, cancelItem, emptyClipboardItem, lowSpeedItem, normalSpeedItem,
+      highSpeedItem;
   ui::StatusBar StatusBar;
-  ui::Gauge Gauge1, PBSwap, LoadGauge1, Cpu2Bar, LoadGauge2;
-  ui::SpinEdit SpinEdit1, SpinEdit2, SpinEdit3;
-  ui::Timer Timer1, Timer2, Timer3, Timer4, Timer5, Timer6;
+  ui::Gauge freeMemoryGauge, swapUsageGauge, processorLoadGauge, secondProcessorGauge,
+      averageLoadGauge;
+  ui::SpinEdit alarmLevelEdit, periodicMinutesEdit, maximumLoadEdit;
+  ui::Timer samplingTimer, loadTimer, alarmTimer, startRecoveryTimer, periodicTimer, hideTimer;
 
   FakeMemoryService memory;
-  TKVNMaxMem engine{memory};
+  MemoryEngine engine{memory};
   NoClipboard clipboard;
   ScriptedLoads loads;
   std::unique_ptr<Recovery> recovery;
@@ -76,27 +78,28 @@ struct Window {
   std::function<std::string(const std::vector<std::string>&)> running = [](auto&) { return ""; };
 
   Window() {
-    options.method = RecoveryMethod::Manual;  // passes of TrackBar1 blocks
-    TrackBar1.SetRange(0, 512);
-    TrackBar1.SetPosition(1);
+    options.method = RecoveryMethod::Manual;  // passes of manualAmountTrackBar blocks
+    manualAmountTrackBar.SetRange(0, 512);
+    manualAmountTrackBar.SetPosition(1);
     options.manualAmountMB = 1;
     StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
-    SpinEdit1.SetRange(0, 100);
-    SpinEdit1.SetValue(35);
-    SpinEdit2.SetRange(5, 1440);
-    SpinEdit2.SetIncrement(5);
-    SpinEdit2.SetValue(45);
-    SpinEdit3.SetRange(0, 100);
-    SpinEdit3.SetValue(15);
-    CheckBox3.SetChecked(true);
-    Cpu2Bar.SetVisible(false);
+    alarmLevelEdit.SetRange(0, 100);
+    alarmLevelEdit.SetValue(35);
+    periodicMinutesEdit.SetRange(5, 1440);
+    periodicMinutesEdit.SetIncrement(5);
+    periodicMinutesEdit.SetValue(45);
+    maximumLoadEdit.SetRange(0, 100);
+    maximumLoadEdit.SetValue(15);
+    alarmCheck.SetChecked(true);
+    secondProcessorGauge.SetVisible(false);
     memory.status.totalPhys = 512 * kMB;
     memory.status.availPhys = 128 * kMB;
     memory.status.totalPageFile = 1024 * kMB;
     memory.status.availPageFile = 768 * kMB;
 
     recovery = std::make_unique<Recovery>(
-        RecoveryControls{TrackBar1, Label4, BitBtn1, BitBtn3, RecoverRAM1, Cancel1, StatusBar},
+        RecoveryControls{manualAmountTrackBar, manualAmountValue, optimiseButton, cancelButton,
+                         optimiseItem, cancelItem, StatusBar},
         options, engine, clipboard, 512);
     recovery->Bind();
     MonitoringSinks sinks;
@@ -111,29 +114,36 @@ struct Window {
     sinks.ReadMemoryLists = [this] { return lists; };
     sinks.PurgeStandbyList = [this] { ++purges; };
     sinks.RunningExclusion = [this](const std::vector<std::string>& e) { return running(e); };
-    monitoring = std::make_unique<Monitoring>(
-        MonitoringControls{
-            Gauge1,     InfoLabel3,   PBSwap,     LSwap,     LoadGauge1,      Cpu2Bar,
-            LoadGauge2, Label_uptime, LabelTemps, StatusBar, BtnPressePapier, ViderLepressepapier1,
-            SpinEdit1,  SpinEdit3,    Timer1,     Timer2,    Timer3,          Timer4,
-            Timer5,     Timer6,       Basse1,     Normale1,  Haute1},
-        options, sinks, engine, *recovery, clipboard, loads);
+    monitoring =
+        std::make_unique<Monitoring>(MonitoringControls{freeMemoryGauge,      freeMemoryValue,
+                                                        swapUsageGauge,       swapUsageValue,
+                                                        processorLoadGauge,   secondProcessorGauge,
+                                                        averageLoadGauge,     uptimeLabel,
+                                                        timeSpanValue,        StatusBar,
+                                                        emptyClipboardButton, emptyClipboardItem,
+                                                        alarmLevelEdit,       maximumLoadEdit,
+                                                        samplingTimer,        loadTimer,
+                                                        alarmTimer,           startRecoveryTimer,
+                                                        periodicTimer,        hideTimer,
+                                                        lowSpeedItem,         normalSpeedItem,
+                                                        highSpeedItem},
+                                     options, sinks, engine, *recovery, clipboard, loads);
     monitoring->Bind();
     // The option controls, recorded as the options binding records them.
-    CheckBox3.OnClick = [this] { options.alarmOn = CheckBox3.Checked(); };
-    SpinEdit1.OnChange = [this] {
-      options.alarmPercent = SpinEdit1.Value();
-      monitoring->SpinEdit1Change();
+    alarmCheck.OnClick = [this] { options.alarmOn = alarmCheck.Checked(); };
+    alarmLevelEdit.OnChange = [this] {
+      options.alarmPercent = alarmLevelEdit.Value();
+      monitoring->OnAlarmLevelChange();
     };
-    CheckBox5.OnClick = [this] {
-      options.periodicOn = CheckBox5.Checked();
-      monitoring->CheckBox5Click();
+    periodicCheck.OnClick = [this] {
+      options.periodicOn = periodicCheck.Checked();
+      monitoring->OnPeriodicClick();
     };
-    SpinEdit2.OnChange = [this] {
-      options.periodicMinutes = SpinEdit2.Value();
-      monitoring->SpinEdit2Change();
+    periodicMinutesEdit.OnChange = [this] {
+      options.periodicMinutes = periodicMinutesEdit.Value();
+      monitoring->OnPeriodicMinutesChange();
     };
-    SpinEdit3.OnChange = [this] { options.maximumLoad = SpinEdit3.Value(); };
+    maximumLoadEdit.OnChange = [this] { options.maximumLoad = maximumLoadEdit.Value(); };
   }
   std::string Panel(int i) const { return StatusBar.PanelText(i); }
 };

@@ -27,13 +27,13 @@ TEST(AlarmRule, StartsOrWaitsByLoad) {
   };
   for (const auto& c : cases) {
     Window w;
-    w.CheckBox3.SetChecked(c.alarmOn);
+    w.alarmCheck.SetChecked(c.alarmOn);
     w.StatusBar.SetPanelText(2, "unchanged");
     w.memory.status.availPhys = static_cast<std::uint64_t>(c.freeMB) * kMB;
     w.loads.values = {c.load};
-    w.monitoring->Timer1Timer();
-    w.monitoring->Timer2Timer();
-    w.monitoring->Timer3Timer();
+    w.monitoring->OnSampleTick();
+    w.monitoring->OnLoadTick();
+    w.monitoring->OnAlarmTick();
     EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << c.freeMB << "/" << c.load;
     EXPECT_EQ(w.Panel(2), c.panel2) << c.freeMB << "/" << c.load;
   }
@@ -58,20 +58,20 @@ TEST(Rules, AnUnknownLoadHoldsBothRulesBack) {
     for (const bool periodic : {false, true}) {
       Window w;
       w.memory.status.availPhys = 100 * kMB;  // 19 % free, under the alarm
-      w.monitoring->Timer1Timer();
+      w.monitoring->OnSampleTick();
       w.loads.fails = c.fails;
       w.loads.known = c.known;
-      w.monitoring->Timer2Timer();
+      w.monitoring->OnLoadTick();
       if (c.answersAgain) {
         w.loads.fails = false;
-        w.monitoring->Timer2Timer();
+        w.monitoring->OnLoadTick();
       }
       EXPECT_EQ(w.Panel(1), " 0 %") << c.what << ": the display shows 0 all the same";
       EXPECT_EQ(w.monitoring->LoadKnown(), c.starts) << c.what;
       if (periodic)
-        w.monitoring->Timer5Timer();
+        w.monitoring->OnPeriodicTick();
       else
-        w.monitoring->Timer3Timer();
+        w.monitoring->OnAlarmTick();
       EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << c.what << (periodic ? ", periodic" : "");
       if (!periodic) {
         EXPECT_EQ(w.Panel(2), c.alarmPanel2) << c.what;
@@ -90,7 +90,7 @@ TEST(Rules, HeldBackWhileAPassRuns) {
   for (const auto& c : cases) {
     Window w;
     w.memory.status.availPhys = 100 * kMB;  // 19 % free, under the alarm
-    w.monitoring->Timer1Timer();
+    w.monitoring->OnSampleTick();
     w.options.manualAmountMB = 3;
     w.options.repetitions = 2;
     std::string during;
@@ -99,12 +99,12 @@ TEST(Rules, HeldBackWhileAPassRuns) {
       w.memory.status.availPhys += kMB;
       if (pumps++ != 0) return;
       if (std::string(c.rule) == "alarm")
-        w.monitoring->Timer3Timer();
+        w.monitoring->OnAlarmTick();
       else
-        w.monitoring->Timer5Timer();
+        w.monitoring->OnPeriodicTick();
       during = w.Panel(2);
     };
-    w.BitBtn1.Click();
+    w.optimiseButton.Click();
     EXPECT_EQ(w.memory.commitCalls, 6) << c.rule;
     EXPECT_EQ(w.recovery->RecoveredTotalMB(), 12) << c.rule;  // 1 MB a drain, 2 a block
     EXPECT_EQ(during, c.panel2) << c.rule;
@@ -116,22 +116,24 @@ TEST(Rules, TimersHaveTheirIntervalsAndTheStartUpRecoveryRunsOnce) {
     Window w;
     w.loads.values = {40};
     w.monitoring->SetUpTimers(500);
-    for (ui::Timer* t : {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer5, &w.Timer6})
+    for (ui::Timer* t : {&w.samplingTimer, &w.loadTimer, &w.alarmTimer, &w.startRecoveryTimer,
+                         &w.periodicTimer, &w.hideTimer})
       EXPECT_FALSE(t->Enabled()) << "all disabled until start-up ends";
     w.monitoring->Start(recoverAtStart);
     // Read before the first showing: 128 of 512 MB free, the page file (commit less RAM), the load.
-    EXPECT_EQ(w.Gauge1.Progress(), 25);
-    EXPECT_EQ(w.LSwap.Caption(), "128 Mo / 512 Mo.");
-    EXPECT_EQ(w.LoadGauge1.Progress(), 40);
+    EXPECT_EQ(w.freeMemoryGauge.Progress(), 25);
+    EXPECT_EQ(w.swapUsageValue.Caption(), "128 Mo / 512 Mo.");
+    EXPECT_EQ(w.processorLoadGauge.Progress(), 40);
     const unsigned intervals[] = {500, 500, 30000, 10000, 5000};
-    ui::Timer* timers[] = {&w.Timer1, &w.Timer2, &w.Timer3, &w.Timer4, &w.Timer6};
+    ui::Timer* timers[] = {&w.samplingTimer, &w.loadTimer, &w.alarmTimer, &w.startRecoveryTimer,
+                           &w.hideTimer};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(timers[i]->Interval(), intervals[i]) << i;
-    EXPECT_TRUE(w.Timer3.Enabled());
-    EXPECT_EQ(w.Timer4.Enabled(), recoverAtStart);
-    EXPECT_FALSE(w.Timer5.Enabled());
+    EXPECT_TRUE(w.alarmTimer.Enabled());
+    EXPECT_EQ(w.startRecoveryTimer.Enabled(), recoverAtStart);
+    EXPECT_FALSE(w.periodicTimer.Enabled());
     if (!recoverAtStart) continue;
-    w.Timer4.Tick();
-    EXPECT_FALSE(w.Timer4.Enabled()) << "once only";
+    w.startRecoveryTimer.Tick();
+    EXPECT_FALSE(w.startRecoveryTimer.Enabled()) << "once only";
     EXPECT_EQ(w.memory.commitCalls, 1);
     EXPECT_EQ(w.Panel(2), " Quantité récupérée : 0 Mo");
   }
@@ -146,37 +148,37 @@ TEST(PeriodicRule, StartsUnlessTheLoadIsTooHigh) {
   for (const auto& c : cases) {
     Window w;
     w.loads.values = {c.load};
-    w.monitoring->Timer2Timer();
-    w.SpinEdit3.SetValue(c.maxLoad);
-    w.CheckBox5.SetChecked(true);
-    w.Timer5.Tick();
+    w.monitoring->OnLoadTick();
+    w.maximumLoadEdit.SetValue(c.maxLoad);
+    w.periodicCheck.SetChecked(true);
+    w.periodicTimer.Tick();
     EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << c.load << "/" << c.maxLoad;
-    EXPECT_EQ(w.SpinEdit3.Value(), c.maxLoad);
+    EXPECT_EQ(w.maximumLoadEdit.Value(), c.maxLoad);
   }
 }
 
 TEST(PeriodicRule, AnErrorWhileStartingSetsTheMaximumLoadToZero) {
   Window w;
   w.memory.onPump = [] { throw std::runtime_error("handler"); };
-  w.monitoring->Timer5Timer();
-  EXPECT_EQ(w.SpinEdit3.Value(), 0);
+  w.monitoring->OnPeriodicTick();
+  EXPECT_EQ(w.maximumLoadEdit.Value(), 0);
   EXPECT_FALSE(w.engine.Busy());
 }
 
 TEST(PeriodicRule, LowResourcesCancelAndSaySo) {
   Window w;
   w.memory.status.availPageFile = w.memory.status.totalPageFile * 8 / 100;  // 92 % used
-  w.CheckBox5.SetChecked(true);
-  EXPECT_TRUE(w.Timer5.Enabled());
-  EXPECT_EQ(w.Timer5.Interval(), 45u * 60000u);
-  w.monitoring->Timer5Timer();
+  w.periodicCheck.SetChecked(true);
+  EXPECT_TRUE(w.periodicTimer.Enabled());
+  EXPECT_EQ(w.periodicTimer.Interval(), 45u * 60000u);
+  w.monitoring->OnPeriodicTick();
   EXPECT_TRUE(w.monitoring->LowResources());
   EXPECT_EQ(w.memory.commitCalls, 0);
   EXPECT_EQ(w.Panel(2), "Le niveau de ressource est faible.");
   // An idle cancel does not hold the alarm rule back afterwards.
   EXPECT_EQ(w.recovery->PassCount(), 0);
   w.memory.status.availPageFile = w.memory.status.totalPageFile;
-  w.monitoring->Timer5Timer();
+  w.monitoring->OnPeriodicTick();
   EXPECT_EQ(w.memory.commitCalls, 1);
 }
 
@@ -197,18 +199,18 @@ TEST(Rules, AnExcludedProgramRunningHoldsTheAutomaticRulesBack) {
       w.running = [&](const std::vector<std::string>&) { return ++asked, std::string(c.running); };
       w.memory.status.availPhys = 300 * kMB;  // above the alarm: nothing looks
       w.loads.values = {5, 5};
-      w.monitoring->Timer1Timer();
-      w.monitoring->Timer2Timer();
-      w.monitoring->Timer3Timer();
+      w.monitoring->OnSampleTick();
+      w.monitoring->OnLoadTick();
+      w.monitoring->OnAlarmTick();
       w.memory.status.availPhys = 100 * kMB;
-      w.monitoring->Timer1Timer();
-      std::string(rule) == "alarm"      ? w.monitoring->Timer3Timer()
-      : std::string(rule) == "periodic" ? w.monitoring->Timer5Timer()
-                                        : w.monitoring->Timer4Timer();
+      w.monitoring->OnSampleTick();
+      std::string(rule) == "alarm"      ? w.monitoring->OnAlarmTick()
+      : std::string(rule) == "periodic" ? w.monitoring->OnPeriodicTick()
+                                        : w.monitoring->OnStartRecoveryTick();
       EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << rule << " " << c.running;
       EXPECT_EQ(asked, c.pauseAuto ? 1 : 0) << rule;
       EXPECT_EQ(w.Panel(2) == "Optimisation automatique suspendue : jeu.exe en cours", !c.starts);
-      w.recovery->RecupRam();
+      w.recovery->RecoverRam();
       EXPECT_EQ(w.memory.commitCalls, c.starts ? 2 : 1) << rule;
     }
   }

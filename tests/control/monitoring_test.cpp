@@ -39,7 +39,7 @@ TEST(MonitoringTexts, TimeSpanAndSpeedPresets) {
     int preset;
   } cases[] = {{2000, " 120 s", 0}, {1000, " 60 s", 1}, {500, " 30 s", 2}, {750, " 45 s", 1}};
   for (const auto& c : cases) {
-    EXPECT_EQ(CalculTempsText(c.interval), c.text) << c.interval;
+    EXPECT_EQ(TimeSpanText(c.interval), c.text) << c.interval;
     EXPECT_EQ(SpeedPresetFor(c.interval), c.preset) << c.interval;
   }
 }
@@ -53,15 +53,15 @@ TEST(DisplayTick, ShowsFreeMemoryInBothTrayModes) {
   for (const auto& c : cases) {
     Window w;
     w.options.trayMode = c.mode;
-    w.monitoring->Timer1Timer();
+    w.monitoring->OnSampleTick();
     EXPECT_EQ(w.monitoring->FreePercent(), 25);
-    EXPECT_EQ(w.Gauge1.Progress(), 25);
+    EXPECT_EQ(w.freeMemoryGauge.Progress(), 25);
     EXPECT_EQ(w.Panel(0), c.panel0);
     EXPECT_EQ(w.traySets, std::vector<std::string>{c.tray});
     EXPECT_EQ(w.trayHint, "RAM Libre : 128 Mo sur 512 Mo RAM Installée");
-    EXPECT_EQ(w.InfoLabel3.Caption(), "128 Mo / 512 Mo.");
-    EXPECT_EQ(w.PBSwap.Progress(), 25);
-    EXPECT_EQ(w.LSwap.Caption(), "128 Mo / 512 Mo.");
+    EXPECT_EQ(w.freeMemoryValue.Caption(), "128 Mo / 512 Mo.");
+    EXPECT_EQ(w.swapUsageGauge.Progress(), 25);
+    EXPECT_EQ(w.swapUsageValue.Caption(), "128 Mo / 512 Mo.");
     ASSERT_EQ(w.plots.size(), 1u);
     EXPECT_EQ(w.plots[0], (std::array<int, 4>{25, 0, 0, 35}));
   }
@@ -69,12 +69,12 @@ TEST(DisplayTick, ShowsFreeMemoryInBothTrayModes) {
 
 TEST(DisplayTick, TrayRedrawnOnlyWhenFreeMemoryChanges) {
   Window w;
-  w.monitoring->Timer1Timer();
-  w.monitoring->Timer1Timer();
+  w.monitoring->OnSampleTick();
+  w.monitoring->OnSampleTick();
   EXPECT_EQ(w.traySets.size(), 1u);
   EXPECT_EQ(w.plots.size(), 2u);  // the chart and the gauges go on every tick
   w.memory.status.availPhys = 200 * kMB;
-  w.monitoring->Timer1Timer();
+  w.monitoring->OnSampleTick();
   ASSERT_EQ(w.traySets.size(), 2u);
   EXPECT_EQ(w.traySets[1], std::to_string(0x03FAC9) + "|39%");
 }
@@ -97,13 +97,13 @@ TEST(DisplayTick, LargeAmountsAreNeverCut) {
     w.memory.status.totalPhys = c.totalMB * kMB;
     w.memory.status.availPhys = c.freeMB * kMB;
     w.options.trayMode = 1;
-    w.monitoring->Timer1Timer();
-    w.monitoring->Timer1Timer();
+    w.monitoring->OnSampleTick();
+    w.monitoring->OnSampleTick();
     EXPECT_EQ(w.Panel(0), c.panel0);
     ASSERT_EQ(w.traySets.size(), 1u) << c.freeMB;
     EXPECT_EQ(w.traySets[0].substr(w.traySets[0].find('|') + 1), c.tray);
     EXPECT_EQ(w.trayHint, c.hint);
-    EXPECT_EQ(w.InfoLabel3.Caption(), std::to_string(c.freeMB) + " Mo / 512 Mo.");
+    EXPECT_EQ(w.freeMemoryValue.Caption(), std::to_string(c.freeMB) + " Mo / 512 Mo.");
   }
 }
 
@@ -120,13 +120,13 @@ TEST(MonitoringTexts, TrayTextInMegabyteMode) {
 TEST(DisplayTick, ClipboardCommandsFollowTheClipboard) {
   Window w;
   w.clipboard.hasContent = true;
-  w.monitoring->Timer1Timer();
-  EXPECT_TRUE(w.BtnPressePapier.Enabled());
-  EXPECT_TRUE(w.ViderLepressepapier1.Enabled);
+  w.monitoring->OnSampleTick();
+  EXPECT_TRUE(w.emptyClipboardButton.Enabled());
+  EXPECT_TRUE(w.emptyClipboardItem.Enabled);
   w.clipboard.fails = true;
-  w.monitoring->Timer1Timer();
-  EXPECT_FALSE(w.BtnPressePapier.Enabled());
-  EXPECT_FALSE(w.ViderLepressepapier1.Enabled);
+  w.monitoring->OnSampleTick();
+  EXPECT_FALSE(w.emptyClipboardButton.Enabled());
+  EXPECT_FALSE(w.emptyClipboardItem.Enabled);
   EXPECT_EQ(w.log, std::vector<std::string>{"Problème lors de la gestion du presse-papiers"});
 }
 
@@ -134,39 +134,39 @@ TEST(LoadTick, MeanLoadSinceStart) {
   Window w;
   w.ticks = 90061000u;
   w.loads.values = {10, 30};
-  w.monitoring->Timer2Timer();
-  EXPECT_EQ(w.LoadGauge2.Progress(), 10);
-  w.monitoring->Timer2Timer();
-  EXPECT_EQ(w.LoadGauge2.Progress(), 20);
-  EXPECT_EQ(w.LoadGauge1.Progress(), 30);
+  w.monitoring->OnLoadTick();
+  EXPECT_EQ(w.averageLoadGauge.Progress(), 10);
+  w.monitoring->OnLoadTick();
+  EXPECT_EQ(w.averageLoadGauge.Progress(), 20);
+  EXPECT_EQ(w.processorLoadGauge.Progress(), 30);
   EXPECT_EQ(w.Panel(1), " 30 %");
   EXPECT_EQ(w.monitoring->LoadSampleCount(), 3);
-  EXPECT_EQ(w.Label_uptime.Caption(), "PC démarré depuis : 1 jours 1 heures 1 minutes 1 secondes");
-  EXPECT_FALSE(w.Cpu2Bar.Visible());
+  EXPECT_EQ(w.uptimeLabel.Caption(), "PC démarré depuis : 1 jours 1 heures 1 minutes 1 secondes");
+  EXPECT_FALSE(w.secondProcessorGauge.Visible());
 }
 
 TEST(LoadTick, WithNoLoadSourceTheLoadsReadZeroAndTheFailureIsLoggedOnce) {
   Window w;
   w.loads.count = 2;
   w.loads.values = {40, 60};
-  w.monitoring->Timer2Timer();
+  w.monitoring->OnLoadTick();
   EXPECT_EQ(w.Panel(1), " 50 %");
   w.loads.fails = true;
-  for (int i = 0; i < 3; ++i) w.monitoring->Timer2Timer();
+  for (int i = 0; i < 3; ++i) w.monitoring->OnLoadTick();
   EXPECT_EQ(w.log, std::vector<std::string>{"Can't collect the processor performance data"});
   const ProcessorLoads& loads = w.monitoring->Loads();
   EXPECT_EQ(loads.CpuLoad0 + loads.CpuLoad1 + loads.CpuLoadAverage, 0) << "no frozen values";
   EXPECT_EQ(w.Panel(1), " 0 %");
-  EXPECT_EQ(w.LoadGauge1.Progress(), 0);
-  EXPECT_EQ(w.Cpu2Bar.Progress(), 0);
-  EXPECT_TRUE(w.Cpu2Bar.Visible());
-  EXPECT_EQ(w.LoadGauge2.Progress(), 12) << "mean of 50, 0, 0, 0";
+  EXPECT_EQ(w.processorLoadGauge.Progress(), 0);
+  EXPECT_EQ(w.secondProcessorGauge.Progress(), 0);
+  EXPECT_TRUE(w.secondProcessorGauge.Visible());
+  EXPECT_EQ(w.averageLoadGauge.Progress(), 12) << "mean of 50, 0, 0, 0";
   w.loads.fails = false;
   w.loads.values = {20, 20};
-  w.monitoring->Timer2Timer();  // a source that answers again is used again
+  w.monitoring->OnLoadTick();  // a source that answers again is used again
   EXPECT_EQ(w.Panel(1), " 20 %");
   w.loads.fails = true;
-  w.monitoring->Timer2Timer();
+  w.monitoring->OnLoadTick();
   EXPECT_EQ(w.log.size(), 2u) << "a new failure after a good reading is logged again";
 }
 
@@ -174,34 +174,34 @@ TEST(LoadTick, TheAverageIsThatOfEveryProcessor) {
   Window w;
   w.loads.count = 4;
   w.loads.values = {40, 0, 30, 90};
-  w.monitoring->Timer2Timer();
-  EXPECT_TRUE(w.Cpu2Bar.Visible());
-  EXPECT_EQ(w.Cpu2Bar.Progress(), 30);
-  EXPECT_EQ(w.LoadGauge1.Progress(), 40);
+  w.monitoring->OnLoadTick();
+  EXPECT_TRUE(w.secondProcessorGauge.Visible());
+  EXPECT_EQ(w.secondProcessorGauge.Progress(), 30);
+  EXPECT_EQ(w.processorLoadGauge.Progress(), 40);
   EXPECT_EQ(w.Panel(1), " 40 %");
   EXPECT_EQ(w.monitoring->Loads().CpuLoadAverage, 40);
 }
 
 TEST(Options, SpinEditsAndSpeedPresets) {
   Window w;
-  w.SpinEdit1.SetValue(0);
-  EXPECT_EQ(w.SpinEdit1.Value(), 1);
-  w.SpinEdit2.StepUp();
-  EXPECT_EQ(w.Timer5.Interval(), 50u * 60000u);
-  EXPECT_FALSE(w.Timer5.Enabled());
+  w.alarmLevelEdit.SetValue(0);
+  EXPECT_EQ(w.alarmLevelEdit.Value(), 1);
+  w.periodicMinutesEdit.StepUp();
+  EXPECT_EQ(w.periodicTimer.Interval(), 50u * 60000u);
+  EXPECT_FALSE(w.periodicTimer.Enabled());
   w.monitoring->SetUpTimers(0);
-  EXPECT_EQ(w.Timer1.Interval(), 1000u);
+  EXPECT_EQ(w.samplingTimer.Interval(), 1000u);
   w.monitoring->Start(false);
-  EXPECT_TRUE(w.Normale1.Checked);
-  EXPECT_FALSE(w.Timer4.Enabled());
-  EXPECT_TRUE(w.Timer6.Enabled());
-  w.Basse1.Click();
-  EXPECT_EQ(w.Timer2.Interval(), 2000u);
-  EXPECT_TRUE(w.Basse1.Checked);
-  EXPECT_FALSE(w.Normale1.Checked);
-  EXPECT_EQ(w.LabelTemps.Caption(), " 120 s");
-  w.Timer6.Tick();
-  EXPECT_FALSE(w.Timer6.Enabled());  // once only
+  EXPECT_TRUE(w.normalSpeedItem.Checked);
+  EXPECT_FALSE(w.startRecoveryTimer.Enabled());
+  EXPECT_TRUE(w.hideTimer.Enabled());
+  w.lowSpeedItem.Click();
+  EXPECT_EQ(w.loadTimer.Interval(), 2000u);
+  EXPECT_TRUE(w.lowSpeedItem.Checked);
+  EXPECT_FALSE(w.normalSpeedItem.Checked);
+  EXPECT_EQ(w.timeSpanValue.Caption(), " 120 s");
+  w.hideTimer.Tick();
+  EXPECT_FALSE(w.hideTimer.Enabled());  // once only
   EXPECT_EQ(w.hides, 1);
 }
 

@@ -24,30 +24,31 @@ class FakeClipboard : public ClipboardService {
 // The window's controls and options as the form gives them at start.
 struct Window {
   Options options;
-  ui::TrackBar TrackBar1;
-  ui::Label Label4;
-  ui::Button BitBtn1, BitBtn3;
-  ui::MenuItem RecoverRAM1{"RecoverRAM1", "&Optimiser la RAM"};
-  ui::MenuItem Cancel1{"Cancel1", "&Annuler"};
+  ui::TrackBar manualAmountTrackBar;
+  ui::Label manualAmountValue;
+  ui::Button optimiseButton, cancelButton;
+  ui::MenuItem optimiseItem{"optimiseItem", "&Optimiser la RAM"};
+  ui::MenuItem cancelItem{"cancelItem", "&Annuler"};
   ui::StatusBar StatusBar;
 
   FakeMemoryService memory;
-  TKVNMaxMem engine{memory};
+  MemoryEngine engine{memory};
   FakeClipboard clipboard;
   std::unique_ptr<Recovery> recovery;
   std::vector<std::string> balloons;
   std::vector<int> passSizes;  // blocks asked by each pass
 
   explicit Window(std::int64_t installedMB = 512) {
-    TrackBar1.SetRange(0, static_cast<int>(installedMB));
-    TrackBar1.SetEnabled(false);
-    BitBtn3.SetEnabled(false);
-    Cancel1.Enabled = false;
+    manualAmountTrackBar.SetRange(0, static_cast<int>(installedMB));
+    manualAmountTrackBar.SetEnabled(false);
+    cancelButton.SetEnabled(false);
+    cancelItem.Enabled = false;
     StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     memory.status.totalPhys = static_cast<std::uint64_t>(installedMB) * kMB;
     memory.status.availPhys = 100 * kMB;
     recovery = std::make_unique<Recovery>(
-        RecoveryControls{TrackBar1, Label4, BitBtn1, BitBtn3, RecoverRAM1, Cancel1, StatusBar},
+        RecoveryControls{manualAmountTrackBar, manualAmountValue, optimiseButton, cancelButton,
+                         optimiseItem, cancelItem, StatusBar},
         options, engine, clipboard, installedMB);
     recovery->Bind();
     recovery->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
@@ -57,7 +58,7 @@ struct Window {
     };
     // Record each pass's size from the engine's own events, on top of the window's handlers.
     auto before = engine.OnBeforeDefrag;
-    engine.OnBeforeDefrag = [this, before](TKVNMaxMem& s) {
+    engine.OnBeforeDefrag = [this, before](MemoryEngine& s) {
       passSizes.push_back(0);
       before(s);
     };
@@ -66,12 +67,12 @@ struct Window {
   // A choice in the window, recorded as the options binding records it.
   void SetMethod(RecoveryMethod method) {
     options.method = method;
-    recovery->MethodClick();
+    recovery->OnMethodClick();
   }
   void SetAmount(int megabytes) {
-    TrackBar1.SetPosition(megabytes);
-    options.manualAmountMB = TrackBar1.Position();
-    recovery->TrackBar1Change();
+    manualAmountTrackBar.SetPosition(megabytes);
+    options.manualAmountMB = manualAmountTrackBar.Position();
+    recovery->OnManualAmountChange();
   }
 };
 
@@ -93,7 +94,7 @@ TEST(Recovery, MethodDecidesTheSizeOfThePass) {
     if (std::string(c.method) == "Manuel") w.SetMethod(RecoveryMethod::Manual);
     if (std::string(c.method) == "Tout") w.SetMethod(RecoveryMethod::All);
     w.SetAmount(c.slider);
-    w.BitBtn1.Click();
+    w.optimiseButton.Click();
     EXPECT_EQ(w.memory.commitCalls, c.expectedBlocks) << c.method << " " << c.installedMB;
     EXPECT_EQ(w.passSizes.size(), 1u) << c.method;
     EXPECT_FALSE(w.recovery->Optimising());
@@ -126,7 +127,7 @@ TEST(Recovery, ASeriesOfAGivenAmount) {
     w.options.repetitions = 2;  // two passes a series
     w.recovery->StartSeries(c.asked);
     EXPECT_EQ(w.memory.commitCalls, 2 * c.expectedBlocks) << c.asked;
-    EXPECT_EQ(w.TrackBar1.Position(), 7) << "the window's amount is untouched";
+    EXPECT_EQ(w.manualAmountTrackBar.Position(), 7) << "the window's amount is untouched";
     w.memory.commitCalls = 0;
     w.recovery->StartSeries();
     EXPECT_EQ(w.memory.commitCalls, 2 * 7) << c.asked;
@@ -144,7 +145,7 @@ TEST(Recovery, WhatTheStepsAfterThePassFreeIsCounted) {
     ++ran;
     w.memory.status.availPhys += 50 * kMB;
   };
-  w.BitBtn1.Click();
+  w.optimiseButton.Click();
   EXPECT_EQ(ran, 2);
   EXPECT_EQ(w.recovery->RecoveredTotalMB(), 100);
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 100 Mo");
@@ -153,7 +154,7 @@ TEST(Recovery, WhatTheStepsAfterThePassFreeIsCounted) {
 TEST(Recovery, ManualAtZeroStillReportsTheAmount) {
   Window w;
   w.SetMethod(RecoveryMethod::Manual);
-  EXPECT_TRUE(w.TrackBar1.Enabled());
+  EXPECT_TRUE(w.manualAmountTrackBar.Enabled());
   w.SetAmount(0);
   w.recovery->StartSeries();
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 0 Mo");
@@ -167,24 +168,24 @@ TEST(Recovery, CommandsAndStatusFollowThePass) {
   std::vector<std::string> seen;
   w.memory.onPump = [&] {
     seen.push_back(w.Panel2() + "|" + std::to_string(w.StatusBar.GaugePosition()));
-    EXPECT_FALSE(w.BitBtn1.Enabled());
-    EXPECT_TRUE(w.BitBtn3.Enabled());
-    EXPECT_FALSE(w.RecoverRAM1.Enabled);
-    EXPECT_TRUE(w.Cancel1.Enabled);
+    EXPECT_FALSE(w.optimiseButton.Enabled());
+    EXPECT_TRUE(w.cancelButton.Enabled());
+    EXPECT_FALSE(w.optimiseItem.Enabled);
+    EXPECT_TRUE(w.cancelItem.Enabled);
     EXPECT_TRUE(w.recovery->Optimising());
     w.memory.status.availPhys += 3 * kMB;
   };
-  w.RecoverRAM1.Click();
+  w.optimiseItem.Click();
   // The pump runs before the progress event of its step: it sees the previous text.
   EXPECT_EQ(seen, (std::vector<std::string>{
                       " optimisation en cours ... %|0", " optimisation en cours ...25 %|25",
                       " optimisation en cours ...50 %|50", " optimisation en cours ...75 %|75"}));
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 12 Mo");
   EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
-  EXPECT_TRUE(w.BitBtn1.Enabled());
-  EXPECT_FALSE(w.BitBtn3.Enabled());
-  EXPECT_TRUE(w.RecoverRAM1.Enabled);
-  EXPECT_FALSE(w.Cancel1.Enabled);
+  EXPECT_TRUE(w.optimiseButton.Enabled());
+  EXPECT_FALSE(w.cancelButton.Enabled());
+  EXPECT_TRUE(w.optimiseItem.Enabled);
+  EXPECT_FALSE(w.cancelItem.Enabled);
   EXPECT_EQ(w.recovery->FreeAfterBytes() - w.recovery->FreeBeforeBytes(),
             static_cast<std::int64_t>(12 * kMB));
 }
@@ -206,7 +207,7 @@ TEST(Recovery, AmountsRoundHalvesToEvenAndNeverGoBelowZero) {
     w.memory.onPump = [&] {
       w.memory.status.availPhys = static_cast<std::uint64_t>(100 * kMB + c.changeBytes);
     };
-    w.BitBtn1.Click();
+    w.optimiseButton.Click();
     EXPECT_EQ(w.Panel2(), c.text) << c.changeBytes;
   }
 }
@@ -225,7 +226,7 @@ TEST(Recovery, TheAccountOfASeriesFollowsTheAmountAndTheSteps) {
     *lists.freeZero += 700 * kMB;
     w.StatusBar.SetHint(" Étapes directes : aucune");
   };
-  w.BitBtn1.Click();
+  w.optimiseButton.Click();
   const std::string account = "Provenance : cache en attente -1200 Mo, working sets -200 Mo";
   EXPECT_EQ(w.StatusBar.Hint(), " Étapes directes : aucune\r\n " + account);
   ASSERT_EQ(w.balloons.size(), 4u);
@@ -240,7 +241,7 @@ TEST(Recovery, RepetitionsRunBackToBackAndSum) {
     w.SetAmount(1);
     w.options.repetitions = passes;
     w.memory.onPump = [&] { w.memory.status.availPhys += kMB; };  // twice per block
-    w.BitBtn1.Click();
+    w.optimiseButton.Click();
     EXPECT_EQ(static_cast<int>(w.passSizes.size()), passes);
     EXPECT_EQ(w.recovery->RecoveredTotalMB(), 2 * passes);
     EXPECT_EQ(w.Panel2(), " Quantité récupérée : " + std::to_string(2 * passes) + " Mo");
@@ -257,17 +258,17 @@ TEST(Recovery, CancelDuringTheFirstOfFourEndsTheSeries) {
   int pumps = 0;
   w.memory.onPump = [&] {
     w.memory.status.availPhys += kMB;
-    if (++pumps == 3) w.BitBtn3.Click();
+    if (++pumps == 3) w.cancelButton.Click();
   };
-  w.BitBtn1.Click();
+  w.optimiseButton.Click();
   EXPECT_EQ(w.passSizes.size(), 1u);
   EXPECT_EQ(w.memory.commitCalls, 3);
   EXPECT_EQ(w.memory.releases, 3);
   // Three commit steps, and the three blocks given back after the cancel, drained once each.
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 6 Mo");
   EXPECT_EQ(w.recovery->PassCount(), 0);
-  EXPECT_TRUE(w.BitBtn1.Enabled());
-  EXPECT_FALSE(w.BitBtn3.Enabled());
+  EXPECT_TRUE(w.optimiseButton.Enabled());
+  EXPECT_FALSE(w.cancelButton.Enabled());
 }
 
 TEST(Recovery, CancelDuringTheStepsAfterAPassEndsTheSeries) {
@@ -279,13 +280,13 @@ TEST(Recovery, CancelDuringTheStepsAfterAPassEndsTheSeries) {
     w.options.repetitions = 4;
     int steps = 0;
     w.recovery->AfterBlocksReleased = [&] {
-      if (++steps == cancelAfter) w.Cancel1.Click();
+      if (++steps == cancelAfter) w.cancelItem.Click();
     };
-    w.BitBtn1.Click();
+    w.optimiseButton.Click();
     EXPECT_EQ(static_cast<int>(w.passSizes.size()), cancelAfter);
     EXPECT_EQ(w.recovery->PassCount(), 0) << "no series held open after " << cancelAfter;
     EXPECT_FALSE(w.recovery->Optimising());
-    EXPECT_TRUE(w.BitBtn1.Enabled());
+    EXPECT_TRUE(w.optimiseButton.Enabled());
   }
 }
 
@@ -293,7 +294,7 @@ TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
   Window w;
   w.options.repetitions = 4;
   w.StatusBar.SetPanelText(2, " Quantité récupérée : 12 Mo");
-  w.recovery->AnnulRam();
+  w.recovery->CancelRecovery();
   EXPECT_EQ(w.recovery->PassCount(), 0);
   EXPECT_EQ(w.Panel2(), " ");
   EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
@@ -301,7 +302,7 @@ TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
   w.SetMethod(RecoveryMethod::Manual);
   w.SetAmount(2);
   w.options.repetitions = 1;
-  w.BitBtn1.Click();
+  w.optimiseButton.Click();
   EXPECT_EQ(w.memory.commitCalls, 2);
 }
 
@@ -327,10 +328,10 @@ TEST(Recovery, AStartDuringAPassDoesNothing) {
     w.options.repetitions = 3;
     const std::string command = c.what;
     auto start = [&] {
-      if (command == "button") w.BitBtn1.Click();
-      if (command == "menu") w.RecoverRAM1.Click();
+      if (command == "button") w.optimiseButton.Click();
+      if (command == "menu") w.optimiseItem.Click();
       if (command == "hot key") w.recovery->StartSeries();
-      if (command == "start-up") w.recovery->RecupRam();
+      if (command == "start-up") w.recovery->RecoverRam();
       if (command == "/optimiser") w.recovery->StartSeries(50);
     };
     int pumps = 0;
@@ -338,12 +339,12 @@ TEST(Recovery, AStartDuringAPassDoesNothing) {
       w.memory.status.availPhys += kMB;
       ++pumps;
       if (c.afterCancel && pumps == 1) {
-        w.BitBtn3.Click();
+        w.cancelButton.Click();
         start();
       }
       if (!c.afterCancel && w.passSizes.size() == 2 && pumps % 2 == 1) start();
     };
-    w.BitBtn1.Click();
+    w.optimiseButton.Click();
     EXPECT_EQ(static_cast<int>(w.passSizes.size()), c.passes) << c.what << " " << c.afterCancel;
     EXPECT_EQ(w.memory.commitCalls, c.commits) << c.what << " " << c.afterCancel;
     EXPECT_EQ(w.recovery->RecoveredTotalMB(), c.recovered) << c.what << " " << c.afterCancel;
@@ -360,7 +361,7 @@ TEST(Recovery, ClipboardAndBalloonsOncePerPass) {
   w.options.clipboard = true;
   w.options.balloons = true;
   w.memory.onPump = [&] { w.memory.status.availPhys += kMB; };
-  w.BitBtn1.Click();
+  w.optimiseButton.Click();
   EXPECT_EQ(w.clipboard.empties, 3);
   ASSERT_EQ(w.balloons.size(), 6u);
   EXPECT_EQ(w.balloons[0], "Korvane|Optimisation en cours ...|1|10");
@@ -376,7 +377,7 @@ TEST(Recovery, ABusyClipboardIsLoggedNotFatal) {
   w.options.clipboard = true;
   w.SetMethod(RecoveryMethod::Manual);
   w.SetAmount(1);
-  w.BitBtn1.Click();
+  w.optimiseButton.Click();
   EXPECT_EQ(log.size(), 1u);
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 0 Mo");
 }
@@ -384,12 +385,12 @@ TEST(Recovery, ABusyClipboardIsLoggedNotFatal) {
 TEST(Recovery, SliderShowsItsAmount) {
   Window w;
   w.SetMethod(RecoveryMethod::All);
-  EXPECT_FALSE(w.TrackBar1.Enabled());
+  EXPECT_FALSE(w.manualAmountTrackBar.Enabled());
   w.SetMethod(RecoveryMethod::Manual);
-  EXPECT_TRUE(w.TrackBar1.Enabled());
+  EXPECT_TRUE(w.manualAmountTrackBar.Enabled());
   w.SetAmount(256);
-  EXPECT_EQ(w.Label4.Caption(), "256 MB");
-  EXPECT_EQ(w.TrackBar1.Hint(), "256");
+  EXPECT_EQ(w.manualAmountValue.Caption(), "256 MB");
+  EXPECT_EQ(w.manualAmountTrackBar.Hint(), "256");
 }
 
 }  // namespace

@@ -63,20 +63,20 @@ std::size_t WorkingSetBytes() {
 
 bool AllZero(void* block) {
   const auto* word = static_cast<const std::uint32_t*>(block);
-  for (std::size_t i = 0; i < TKVNMaxMem::BlockSize / 4; i += 1024 / 4) {
+  for (std::size_t i = 0; i < MemoryEngine::BlockSize / 4; i += 1024 / 4) {
     if (word[i] != 0) return false;
   }
-  return word[TKVNMaxMem::BlockSize / 4 - 1] == 0;
+  return word[MemoryEngine::BlockSize / 4 - 1] == 0;
 }
 
 TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
   RecordingService service;
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   int progressEvents = 0;
   std::size_t committedAtPeak = 0;
   std::size_t workingSetBefore = 0, workingSetAtPeak = 0;
-  engine.OnBeforeDefrag = [&](TKVNMaxMem&) { workingSetBefore = WorkingSetBytes(); };
-  engine.OnProgress = [&](TKVNMaxMem&, int) {
+  engine.OnBeforeDefrag = [&](MemoryEngine&) { workingSetBefore = WorkingSetBytes(); };
+  engine.OnProgress = [&](MemoryEngine&, int) {
     if (++progressEvents != 64) return;  // last commit step: every block is held now
     // Before anything reads the blocks: committed pages that were never written take no
     // physical memory (and read as zeros anyway), so only the writing makes the set grow.
@@ -86,7 +86,7 @@ TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
       const MEMORY_BASIC_INFORMATION info = Query(block);
       EXPECT_EQ(info.State, static_cast<DWORD>(MEM_COMMIT));
       EXPECT_EQ(info.AllocationBase, block);
-      EXPECT_GE(info.RegionSize, TKVNMaxMem::BlockSize);
+      EXPECT_GE(info.RegionSize, MemoryEngine::BlockSize);
       EXPECT_NE(info.Protect & PAGE_READWRITE, 0u);
       EXPECT_TRUE(AllZero(block));
       if (info.State == MEM_COMMIT) ++committedAtPeak;
@@ -96,7 +96,7 @@ TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
   const std::size_t workingSetAfter = WorkingSetBytes();
   EXPECT_EQ(progressEvents, 128);
   ASSERT_GT(workingSetBefore, 0u);
-  constexpr std::size_t kNearly64MB = 60 * TKVNMaxMem::BlockSize;  // room for the rest moving
+  constexpr std::size_t kNearly64MB = 60 * MemoryEngine::BlockSize;  // room for the rest moving
   EXPECT_GE(workingSetAtPeak, workingSetBefore + kNearly64MB);
   EXPECT_LE(workingSetAfter + kNearly64MB, workingSetAtPeak);
   ASSERT_EQ(service.blocks.size(), 64u);
@@ -108,9 +108,9 @@ TEST(Win32Recovery, PassOf64BlocksCommitsWritesAndReleasesRealMemory) {
 
 TEST(Win32Recovery, QuitRequestDuringAPassIsStillPendingAfterIt) {
   Win32MemoryService service;
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   std::vector<int> progress;
-  engine.OnProgress = [&](TKVNMaxMem&, int p) {
+  engine.OnProgress = [&](MemoryEngine&, int p) {
     if (progress.empty()) PostQuitMessage(3);  // at the first draining
     progress.push_back(p);
   };
@@ -137,7 +137,7 @@ TEST(Win32Recovery, PumpMessagesDispatchesAndPutsQuitBack) {
   int appMessages = 0;
   MessageWindow window = AppMessageWindow([&] { ++appMessages; });
   Win32MemoryService service;
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   PostMessageW(window.Handle(), WM_APP, 0, 0);
   PostMessageW(window.Handle(), WM_APP, 0, 0);
   EXPECT_FALSE(engine.PumpMessages());  // empty queue after dispatching both
@@ -156,10 +156,10 @@ TEST(Win32Recovery, PumpMessagesDispatchesAndPutsQuitBack) {
 
 TEST(Win32Recovery, CancelMessageHandledByThePumpStopsThePass) {
   RecordingService service;  // drains after every block
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   MessageWindow window = AppMessageWindow([&] { engine.StopDefrag(); });
   std::vector<int> progress;
-  engine.OnProgress = [&](TKVNMaxMem&, int p) {
+  engine.OnProgress = [&](MemoryEngine&, int p) {
     progress.push_back(p);
     // Like a click on Cancel between two blocks: handled by the pump of the third step.
     if (progress.size() == 2) PostMessageW(window.Handle(), WM_APP, 0, 0);
@@ -183,10 +183,10 @@ TEST(Win32Recovery, RealPassDrainsTheQueueSpacedInTimeFirstBlockFirst) {
 
   // A message waiting when the pass starts is handled after the first block: a cancel clicked
   // just before is never missed.
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   MessageWindow window = AppMessageWindow([&] { engine.StopDefrag(); });
   std::vector<int> progress;
-  engine.OnProgress = [&](TKVNMaxMem&, int p) { progress.push_back(p); };
+  engine.OnProgress = [&](MemoryEngine&, int p) { progress.push_back(p); };
   PostMessageW(window.Handle(), WM_APP, 0, 0);
   engine.Defrag(64);
   EXPECT_EQ(progress, std::vector<int>{1});  // 1 of 128 steps, then the stop
@@ -194,7 +194,7 @@ TEST(Win32Recovery, RealPassDrainsTheQueueSpacedInTimeFirstBlockFirst) {
 
 TEST(Win32MemoryStatus, PropertiesAgreeWithGlobalMemoryStatusEx) {
   Win32MemoryService service;
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   MEMORYSTATUSEX ex{};
   ex.dwLength = sizeof(ex);
   ASSERT_TRUE(GlobalMemoryStatusEx(&ex));

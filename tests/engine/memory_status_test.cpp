@@ -43,7 +43,7 @@ TEST(MemoryStatus, QuantitiesFromTheStatusRecord) {
     fake.status.totalPageFile = c.totalPageFile;
     fake.status.availPageFile = c.availPageFile;
     fake.status.totalVirtual = c.totalVirtual;
-    TKVNMaxMem engine(fake);
+    MemoryEngine engine(fake);
     EXPECT_EQ(engine.TotalMemory(), static_cast<std::int64_t>(c.totalPhys));
     EXPECT_EQ(engine.TotalSwapFileSize(), c.totalSwapFileSize);
     EXPECT_EQ(engine.PageSize(), c.pageSize);
@@ -56,7 +56,7 @@ TEST(MemoryStatus, QuantitiesFromTheStatusRecord) {
 TEST(MemoryStatus, EveryReadIsAFreshStatusCall) {
   FakeMemoryService fake;
   fake.status.availPhys = 100 * kMB;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   EXPECT_EQ(engine.FreeMemory(), static_cast<std::int64_t>(100 * kMB));
   fake.status.availPhys = 6 * kGB;  // above 4 GB: no wrap
   EXPECT_EQ(engine.FreeMemory(), static_cast<std::int64_t>(6 * kGB));

@@ -12,16 +12,16 @@ namespace {
 
 // Binds the three events and records them: "before", "after" and the progress values.
 struct Recorder {
-  explicit Recorder(TKVNMaxMem& engine) {
-    engine.OnBeforeDefrag = [this](TKVNMaxMem& sender) {
+  explicit Recorder(MemoryEngine& engine) {
+    engine.OnBeforeDefrag = [this](MemoryEngine& sender) {
       events.push_back("before");
       busyAtBefore = sender.Busy();
     };
-    engine.OnProgress = [this](TKVNMaxMem&, int progress) {
+    engine.OnProgress = [this](MemoryEngine&, int progress) {
       events.push_back("p" + std::to_string(progress));
       progressValues.push_back(progress);
     };
-    engine.OnAfterDefrag = [this](TKVNMaxMem& sender) {
+    engine.OnAfterDefrag = [this](MemoryEngine& sender) {
       events.push_back("after");
       busyAtAfter = sender.Busy();
     };
@@ -61,7 +61,7 @@ TEST(Recovery, CompletePassesFireProgressAndReleaseEverything) {
   for (const Case& c : cases) {
     SCOPED_TRACE("count " + std::to_string(c.count));
     FakeMemoryService fake;
-    TKVNMaxMem engine(fake);
+    MemoryEngine engine(fake);
     Recorder rec(engine);
     engine.Defrag(c.count);
     EXPECT_EQ(rec.events, Expected(c.progress));
@@ -80,8 +80,8 @@ TEST(Recovery, StepOrderIsCommitFillPumpProgressThenReleasePumpProgress) {
   FakeMemoryService fake;
   std::vector<std::string> journal;
   fake.journal = &journal;
-  TKVNMaxMem engine(fake);
-  engine.OnProgress = [&](TKVNMaxMem&, int p) { journal.push_back("p" + std::to_string(p)); };
+  MemoryEngine engine(fake);
+  engine.OnProgress = [&](MemoryEngine&, int p) { journal.push_back("p" + std::to_string(p)); };
   engine.Defrag(2);
   const std::vector<std::string> expected = {"commit", "fill",    "pump", "p25",     "commit",
                                              "fill",   "pump",    "p50",  "release", "pump",
@@ -91,7 +91,7 @@ TEST(Recovery, StepOrderIsCommitFillPumpProgressThenReleasePumpProgress) {
 
 TEST(Recovery, LargeRequestIsCappedAtMaxBlocks) {
   FakeMemoryService fake;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
   engine.Defrag(2000);
   EXPECT_EQ(fake.commits, 1024);
@@ -117,7 +117,7 @@ TEST(Recovery, DefragAllSizesThePassOnPhysicalMemory) {
   for (const Case& c : cases) {
     FakeMemoryService fake;
     fake.status.totalPhys = c.totalPhys;
-    TKVNMaxMem engine(fake);
+    MemoryEngine engine(fake);
     engine.DefragAll();
     EXPECT_EQ(fake.commits, c.blocks) << c.totalPhys;
     ExpectAllReleased(fake);
@@ -126,10 +126,10 @@ TEST(Recovery, DefragAllSizesThePassOnPhysicalMemory) {
 
 TEST(Recovery, StopFromAMessageDuringTheThirdCommitStep) {
   FakeMemoryService fake;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
   bool heldBlocksAtAfter = true;
-  engine.OnAfterDefrag = [&](TKVNMaxMem&) {
+  engine.OnAfterDefrag = [&](MemoryEngine&) {
     rec.events.push_back("after");
     heldBlocksAtAfter = !fake.held.empty();
   };
@@ -145,9 +145,9 @@ TEST(Recovery, StopFromAMessageDuringTheThirdCommitStep) {
 
 TEST(Recovery, StopDuringTheReleasePhaseReleasesTheRestAtOnce) {
   FakeMemoryService fake;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
-  engine.OnProgress = [&](TKVNMaxMem& sender, int p) {
+  engine.OnProgress = [&](MemoryEngine& sender, int p) {
     rec.progressValues.push_back(p);
     if (rec.progressValues.size() == 6) sender.StopDefrag();  // second release step of 4
   };
@@ -171,7 +171,7 @@ TEST(Recovery, CancelFromAMessageInEitherPhaseStillDrainsWhileTheRestIsReleased)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.when);
     FakeMemoryService fake;
-    TKVNMaxMem engine(fake);
+    MemoryEngine engine(fake);
     Recorder rec(engine);
     fake.onPump = [&] {
       if (fake.pumps == c.stopAtPump) engine.StopDefrag();
@@ -199,7 +199,7 @@ TEST(Recovery, FailedBlockEndsThePassAfterItsProgressEvent) {
     FakeMemoryService fake;
     fake.failCommitAt = c.failCommitAt;
     fake.failFillAt = c.failFillAt;
-    TKVNMaxMem engine(fake);
+    MemoryEngine engine(fake);
     Recorder rec(engine);
     engine.Defrag(10);
     EXPECT_EQ(rec.events, Expected({5, 10, 15, 20, 25}));
@@ -214,9 +214,9 @@ TEST(Recovery, FailedBlockStillEndsThePassWhenAHandlerWithdrawsTheStop) {
   // A refused Defrag from a handler clears the stop flag; the failure must not be forgotten.
   FakeMemoryService fake;
   fake.failCommitAt = 4;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
-  engine.OnProgress = [&](TKVNMaxMem& sender, int p) {
+  engine.OnProgress = [&](MemoryEngine& sender, int p) {
     rec.progressValues.push_back(p);
     sender.Defrag(3);
   };
@@ -231,7 +231,7 @@ TEST(Recovery, QuitRequestDoesNotStopThePassAndStaysPending) {
   fake.onPump = [&] {
     if (fake.pumps == 2) fake.quitQueued = true;  // WM_QUIT arrives during the second step
   };
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
   engine.Defrag(5);
   EXPECT_EQ(rec.progressValues.size(), 10u);
@@ -244,7 +244,7 @@ TEST(Recovery, QuitRequestDoesNotStopThePassAndStaysPending) {
 
 TEST(Recovery, StopRequestBetweenPassesIsDropped) {
   FakeMemoryService fake;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
   engine.StopDefrag();
   EXPECT_TRUE(engine.StopRequested());
@@ -255,9 +255,9 @@ TEST(Recovery, StopRequestBetweenPassesIsDropped) {
 
 TEST(Recovery, DefragFromOnProgressIsRefusedAndWithdrawsAPendingStop) {
   FakeMemoryService fake;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
-  engine.OnProgress = [&](TKVNMaxMem& sender, int p) {
+  engine.OnProgress = [&](MemoryEngine& sender, int p) {
     rec.events.push_back("p" + std::to_string(p));
     if (p == 20) {
       sender.StopDefrag();
@@ -273,10 +273,10 @@ TEST(Recovery, DefragFromOnProgressIsRefusedAndWithdrawsAPendingStop) {
 
 TEST(Recovery, DefragFromOnAfterDefragRunsAFullSecondPass) {
   FakeMemoryService fake;
-  TKVNMaxMem engine(fake);
+  MemoryEngine engine(fake);
   Recorder rec(engine);
   int afterCalls = 0;
-  engine.OnAfterDefrag = [&](TKVNMaxMem& sender) {
+  engine.OnAfterDefrag = [&](MemoryEngine& sender) {
     rec.events.push_back("after");
     EXPECT_FALSE(sender.Busy());
     EXPECT_TRUE(fake.held.empty());
@@ -310,16 +310,16 @@ TEST(Recovery, ThrowingHandlerReleasesBlocksClearsBusyAndPropagates) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
     FakeMemoryService fake;
-    TKVNMaxMem engine(fake);
+    MemoryEngine engine(fake);
     int progressEvents = 0;
     bool afterFired = false;
-    engine.OnBeforeDefrag = [&](TKVNMaxMem&) {
+    engine.OnBeforeDefrag = [&](MemoryEngine&) {
       if (c.throwInBefore) throw std::runtime_error("before");
     };
-    engine.OnProgress = [&](TKVNMaxMem&, int) {
+    engine.OnProgress = [&](MemoryEngine&, int) {
       if (++progressEvents == c.throwAtProgress) throw std::runtime_error("progress");
     };
-    engine.OnAfterDefrag = [&](TKVNMaxMem&) { afterFired = true; };
+    engine.OnAfterDefrag = [&](MemoryEngine&) { afterFired = true; };
     fake.onPump = [&] {
       if (c.throwInPump && fake.pumps == 4) throw std::runtime_error("pump");
     };
@@ -353,9 +353,9 @@ class SpacedPumpService : public FakeMemoryService {
 
 TEST(Recovery, TheServiceDecidesWhichBlocksDrainTheQueue) {
   SpacedPumpService service;
-  TKVNMaxMem engine(service);
+  MemoryEngine engine(service);
   std::vector<int> progress;
-  engine.OnProgress = [&](TKVNMaxMem&, int p) { progress.push_back(p); };
+  engine.OnProgress = [&](MemoryEngine&, int p) { progress.push_back(p); };
   engine.Defrag(7);
   EXPECT_EQ(service.askedDue, 14);  // asked once per step, committing and releasing
   EXPECT_EQ(service.pumps, 5);      // steps 1, 4, 7, 10 and 13

@@ -10,7 +10,7 @@ namespace kvn::fake {
 struct ChartOp {
   enum Kind { Size, Fill, Line } kind;
   std::vector<ChartPoint> points;  // Size: {w,h}; Fill: {left,top},{right,bottom}
-  TColor color = 0;
+  ChartColorRef color = 0;
 };
 
 class RecordingChartPainter : public ChartPainter {
@@ -22,10 +22,10 @@ class RecordingChartPainter : public ChartPainter {
   std::function<void()> duringLine;
 
   void SetBackSize(int w, int h) override { ops.push_back({ChartOp::Size, {{w, h}}, 0}); }
-  void FillRect(int l, int t, int r, int b, TColor c) override {
+  void FillRect(int l, int t, int r, int b, ChartColorRef c) override {
     ops.push_back({ChartOp::Fill, {{l, t}, {r, b}}, c});
   }
-  void Polyline(const std::vector<ChartPoint>& pts, TColor c) override {
+  void Polyline(const std::vector<ChartPoint>& pts, ChartColorRef c) override {
     ops.push_back({ChartOp::Line, pts, c});
     if (duringLine) duringLine();
   }
@@ -53,7 +53,7 @@ class RecordingChartPainter : public ChartPainter {
   }
 
   // The lines of the last presented frame in one colour.
-  std::vector<std::vector<ChartPoint>> LinesIn(TColor c) const {
+  std::vector<std::vector<ChartPoint>> LinesIn(ChartColorRef c) const {
     std::vector<std::vector<ChartPoint>> out;
     if (frames.empty()) return out;
     for (const auto& op : frames.back())

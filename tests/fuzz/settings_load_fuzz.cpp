@@ -211,7 +211,7 @@ struct Machine {
   ui::Label rights;
   Options options;
   WindowsTuning tuning;
-  TGRAPHKVN chart;
+  HistoryChart chart;
   ChartColors colors;
   SettingsStore store;
 };

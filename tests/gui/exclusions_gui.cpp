@@ -30,24 +30,24 @@ std::vector<std::string> ListTexts(HWND list) {
 }
 
 TEST(ExclusionsWindow, ListsAddsRemovesAndFitsAtEveryDpi) {
-  TExclusionsDialog dialog;
+  ExclusionsDialog dialog;
   std::vector<std::string> accepted;
   dialog.OnAccept = [&](const std::vector<std::string>& entries, bool) { accepted = entries; };
   dialog.Open(nullptr, {"jeu.exe", "C:\\Jeux\\Course\\course.exe"}, true, "", "");
   testing::PumpMessages(100);
   HWND window = dialog.Handle();
   const ExclusionsForm& form = dialog.Form();
-  ASSERT_EQ(FindWindowW(TExclusionsDialog::kClassName, L"Exclusions"), window);
-  EXPECT_EQ(SendMessageW(W(form.cbPause), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_FALSE(IsWindowEnabled(W(form.btnRetirer))) << "nothing selected";
+  ASSERT_EQ(FindWindowW(ExclusionsDialog::kClassName, L"Exclusions"), window);
+  EXPECT_EQ(SendMessageW(W(form.pauseCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(IsWindowEnabled(W(form.removeButton))) << "nothing selected";
   // A name typed, then "Ajouter..."; the same name again is refused.
   for (int i = 0; i < 2; ++i) {
-    SetWindowTextW(W(form.edNom), L"  Élan.EXE ");
-    SendMessageW(W(form.btnAjouter), BM_CLICK, 0, 0);
+    SetWindowTextW(W(form.nameEdit), L"  Élan.EXE ");
+    SendMessageW(W(form.addButton), BM_CLICK, 0, 0);
   }
-  EXPECT_THAT(ListTexts(W(form.lbProgrammes)),
+  EXPECT_THAT(ListTexts(W(form.programList)),
               ElementsAre("jeu.exe", "C:\\Jeux\\Course\\course.exe", "Élan.EXE"));
-  EXPECT_TRUE(IsWindowEnabled(W(form.btnRetirer)));
+  EXPECT_TRUE(IsWindowEnabled(W(form.removeButton)));
   // What the screenshot shows: every text drawn and with room, at the screen's DPI, then after
   // the window moved to a screen at another one (laid out again, "Annuler" in its corner).
   const int dpi = testing::ScreenDpi();
@@ -61,7 +61,7 @@ TEST(ExclusionsWindow, ListsAddsRemovesAndFitsAtEveryDpi) {
     testing::PumpMessages(100);
     RECT client{}, cancel{};
     GetClientRect(window, &client);
-    GetWindowRect(W(form.btnAnnuler), &cancel);
+    GetWindowRect(W(form.cancelButton), &cancel);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&cancel), 2);
     EXPECT_EQ(client.right, ui::ScaleToDpi(ExclusionsForm::kClientWidth, at));
     EXPECT_NEAR(client.right - cancel.right, ui::ScaleToDpi(8, at), 2) << at;
@@ -71,16 +71,16 @@ TEST(ExclusionsWindow, ListsAddsRemovesAndFitsAtEveryDpi) {
     EXPECT_THAT(testing::CaptionsThatDoNotFit(form), IsEmpty()) << at;
   }
   // The first one selected by the user, removed; "OK" hands the list over.
-  SendMessageW(W(form.lbProgrammes), LB_SETCURSEL, 0, 0);
-  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(W(form.lbProgrammes)), LBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(W(form.lbProgrammes)));
-  SendMessageW(W(form.btnRetirer), BM_CLICK, 0, 0);
-  SendMessageW(W(form.btnOK), BM_CLICK, 0, 0);
+  SendMessageW(W(form.programList), LB_SETCURSEL, 0, 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(W(form.programList)), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(W(form.programList)));
+  SendMessageW(W(form.removeButton), BM_CLICK, 0, 0);
+  SendMessageW(W(form.okButton), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_THAT(accepted, ElementsAre("C:\\Jeux\\Course\\course.exe", "Élan.EXE"));
   // A list set by policy shows, but nothing adds to it.
   dialog.Open(nullptr, {"jeu.exe"}, false, kSetByAdministrator, "");
-  EXPECT_FALSE(IsWindowEnabled(W(form.btnAjouter)));
+  EXPECT_FALSE(IsWindowEnabled(W(form.addButton)));
 }
 
 }  // namespace

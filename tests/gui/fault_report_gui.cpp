@@ -26,7 +26,7 @@ class RecordingLog : public StdioLogPlatform {
 };
 
 struct InBox {
-  TfMainMem* window = nullptr;
+  MainWindow* window = nullptr;
   int passes = 0;
   bool ran = false;
 };
@@ -35,10 +35,10 @@ InBox* g_inBox = nullptr;
 // Runs in the box's message loop: what the user (or a script) could do while it is up.
 void CALLBACK WhileTheBoxIsUp(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
-  TfMainMem& window = *g_inBox->window;
-  ui::Fire(window.GlobalHotKey.OnHotKey);
-  ui::Fire(window.form.RecoverRAM1.OnClick);
-  SendMessageW(window.Handle(), TfMainMem::OptimiseMessage(), 1, 0);
+  MainWindow& window = *g_inBox->window;
+  ui::Fire(window.globalHotKey.OnHotKey);
+  ui::Fire(window.form.optimiseItem.OnClick);
+  SendMessageW(window.Handle(), MainWindow::OptimiseMessage(), 1, 0);
   ui::Fire(std::function<void()>([] { throw std::runtime_error("encore"); }));
   g_inBox->ran = true;
   if (HWND box = FindWindowW(L"#32770", L"Erreur!")) PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -47,7 +47,7 @@ void CALLBACK WhileTheBoxIsUp(HWND, UINT, UINT_PTR id, DWORD) {
 class FaultBoxTest : public testing::MainWindowFixture {
  protected:
   void SetUp() override {
-    window = std::make_unique<TfMainMem>(root.Places());
+    window = std::make_unique<MainWindow>(root.Places());
     ASSERT_TRUE(window->Create());
   }
 };
@@ -57,8 +57,8 @@ TEST_F(FaultBoxTest, NothingStartsAndASecondFaultIsLogged) {
   g_inBox = &state;
   window->options.method = RecoveryMethod::Manual;
   window->options.manualAmountMB = 1;
-  auto& before = window->KVNMaxMem1().OnBeforeDefrag;
-  before = [previous = before](TKVNMaxMem& engine) {
+  auto& before = window->engine().OnBeforeDefrag;
+  before = [previous = before](MemoryEngine& engine) {
     ++g_inBox->passes;
     if (previous) previous(engine);
   };

@@ -40,13 +40,13 @@ TEST(FirstStart, OneBalloonAtTheVeryFirstStartOnlyAndTheSetupsChoiceHolds) {
     open("settings")->WriteDword("StartWithWindows", 0);  // as the setup stores it
     if (c.startedBefore) open("settings")->WriteText("Version", "1.0.0");
     if (c.windowsBalloonsOff) open("Explorer\\Advanced")->WriteDword("EnableBalloonTips", 0);
-    TfMainMem window(root.Places());
+    MainWindow window(root.Places());
     ASSERT_TRUE(window.Create());
     EXPECT_FALSE(open("Run")->HasValue(kRunValue));
     BalloonCount shell;
-    const TrayIconWin32 counted(window.TrayIcon1, nullptr, shell);
-    window.form.Timer6.OnTimer();  // the hide after five seconds, and any later one
-    window.form.Timer6.OnTimer();
+    const TrayIconWin32 counted(window.trayIcon, nullptr, shell);
+    window.form.hideTimer.OnTimer();  // the hide after five seconds, and any later one
+    window.form.hideTimer.OnTimer();
     EXPECT_EQ(shell.balloons, c.balloons);
   }
 }

@@ -113,12 +113,12 @@ class HighDpiForm : public ::testing::Test {
     }
     EXPECT_GT(checked, 50);
     // Tahoma 8 at the DPI.
-    EXPECT_EQ(FontHeight(FormHost::WindowOf(form_.BitBtn1)), -MulDiv(8, dpi, 72));
+    EXPECT_EQ(FontHeight(FormHost::WindowOf(form_.optimiseButton)), -MulDiv(8, dpi, 72));
     // The processor's feature list: column and pictures at the DPI.
-    HWND list = FormHost::WindowOf(form_.ListView1);
-    ASSERT_FALSE(form_.ListView1.Columns().empty());
+    HWND list = FormHost::WindowOf(form_.featureList);
+    ASSERT_FALSE(form_.featureList.Columns().empty());
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0),
-              ui::ScaleToDpi(form_.ListView1.Columns()[0].width, dpi));
+              ui::ScaleToDpi(form_.featureList.Columns()[0].width, dpi));
     // The process grid: columns at the DPI (the grid keeps design pixels).
     HWND grid = FormHost::WindowOf(form_.Grid);
     ASSERT_GT(form_.Grid.ColCount(), 0);

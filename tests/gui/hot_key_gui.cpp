@@ -32,7 +32,7 @@ constexpr std::uint16_t kCtrlShiftR = 24658;
 constexpr std::uint16_t kCtrlAltF11 = 0x4000 | 0x8000 | VK_F11;
 
 TEST(GlobalHotKeyWine, RegistersAndRunsTheHandlerThroughTheDispatcher) {
-  TGlobalHotKey hotKey{"GlobalHotKey"};
+  GlobalHotKey hotKey{"GlobalHotKey"};
   GlobalHotKeyWin32 peer(hotKey);
   // The identifier is a global atom named after the component's address.
   const std::wstring name = std::to_wstring(reinterpret_cast<std::uintptr_t>(&hotKey));
@@ -57,7 +57,7 @@ TEST(GlobalHotKeyWine, RegistersAndRunsTheHandlerThroughTheDispatcher) {
 }
 
 TEST(GlobalHotKeyWine, PressingTheKeysRunsTheHandler) {
-  TGlobalHotKey hotKey;
+  GlobalHotKey hotKey;
   GlobalHotKeyWin32 peer(hotKey);
   // Only another program of this session holding the combination (a Korvane started by hand in
   // the same prefix) keeps the presses from reaching this one.
@@ -95,7 +95,7 @@ TEST(GlobalHotKeyWine, ACombinationTakenElsewhereIsReported) {
   ASSERT_TRUE(other);
   ASSERT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, VK_F11));
 
-  TGlobalHotKey hotKey;
+  GlobalHotKey hotKey;
   GlobalHotKeyWin32 peer(hotKey);
   ASSERT_TRUE(hotKey.SetShortCut(kCtrlShiftR));
   EXPECT_FALSE(hotKey.SetShortCut(kCtrlAltF11));
@@ -116,7 +116,7 @@ TEST(GlobalHotKeyWine, ACombinationTakenElsewhereIsReported) {
 }
 
 TEST(GlobalHotKeyWine, DestructionReleasesTheAtomAndTheKey) {
-  auto hotKey = std::make_unique<TGlobalHotKey>();
+  auto hotKey = std::make_unique<GlobalHotKey>();
   const std::wstring name = std::to_wstring(reinterpret_cast<std::uintptr_t>(hotKey.get()));
   {
     GlobalHotKeyWin32 peer(*hotKey);

@@ -39,8 +39,9 @@ std::string TextOf(const ui::Label& label) {
 // The logo that shows on the screen with a picture in it, by its form name.
 std::string ShownLogo(MainForm& form) {
   std::string shown;
-  for (ui::Image* logo : {&form.LogoWin95, &form.LogoWin98, &form.LogoWinME, &form.LogoWinNT,
-                          &form.LogoWinNTS, &form.LogoWin2K, &form.LogoWinXP, &form.LogoWinLater}) {
+  for (ui::Image* logo :
+       {&form.win95Logo, &form.win98Logo, &form.winMELogo, &form.winNTLogo, &form.winNTServerLogo,
+        &form.win2000Logo, &form.winXPLogo, &form.laterWindowsLogo}) {
     HWND hwnd = FormHost::WindowOf(*logo);
     if (hwnd && IsWindowVisible(hwnd) && SendMessageW(hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0))
       shown += (shown.empty() ? "" : " ") + logo->Name();
@@ -55,8 +56,8 @@ std::string ShownLogo(MainForm& form) {
 }
 
 // Shows the page as the user does, and lets the window run until the clock is measured.
-void ShowInformationPage(TfMainMem& window) {
-  window.form.Memoire.UserSelectPage(&window.form.TabSheet5);
+void ShowInformationPage(MainWindow& window) {
+  window.form.pages.UserSelectPage(&window.form.systemInfoPage);
   for (int i = 0; i < 100 && window.infoPage().Measuring(); ++i) testing::PumpMessages(50);
   testing::PumpMessages(50);
 }
@@ -65,10 +66,10 @@ using InfoPageWindow = testing::MainWindowFixture;
 
 TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
   MainForm& form = window->form;
-  form.Memoire.UserSelectPage(&form.TabSheet5);
+  form.pages.UserSelectPage(&form.systemInfoPage);
   // The showing has returned to the message loop while the clock is still being measured.
   EXPECT_TRUE(window->infoPage().Measuring());
-  EXPECT_EQ(TextOf(form.Label_cpu_speed), "Vitesse réelle Processeur : ");
+  EXPECT_EQ(TextOf(form.processorSpeedLabel), "Vitesse réelle Processeur : ");
   ShowInformationPage(*window);
   ASSERT_FALSE(window->infoPage().Measuring());
 
@@ -81,27 +82,27 @@ TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
   memory.dwLength = sizeof memory;
   GlobalMemoryStatusEx(&memory);
 
-  EXPECT_EQ(TextOf(form.Label_nom_machine), "Nom Machine : " + Narrow(computer));
-  EXPECT_EQ(TextOf(form.Label_nom_utilisateur), "Nom Utilisateur : " + Narrow(user));
+  EXPECT_EQ(TextOf(form.computerNameLabel), "Nom Machine : " + Narrow(computer));
+  EXPECT_EQ(TextOf(form.userNameLabel), "Nom Utilisateur : " + Narrow(user));
   EXPECT_TRUE(
-      Matches(TextOf(form.Label_ip_adresse), "Addresse IP : ([0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+)?"));
-  EXPECT_EQ(TextOf(form.Label_ram),
+      Matches(TextOf(form.ipAddressLabel), "Addresse IP : ([0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+)?"));
+  EXPECT_EQ(TextOf(form.installedRamLabel),
             "RAM Installée : " + std::to_string(memory.ullTotalPhys / 1048576 + 1) + " MB");
-  const std::string speed = TextOf(form.Label_cpu_speed);
+  const std::string speed = TextOf(form.processorSpeedLabel);
   std::smatch m;
   ASSERT_TRUE(std::regex_match(
       speed, m, std::regex("Vitesse réelle Processeur : ([0-9]+)[.,]([0-9]{2}) Mhz")))
       << speed;
   EXPECT_GT(std::stoi(m[1]), 0);
-  EXPECT_TRUE(Matches(TextOf(form.Label_directX),
+  EXPECT_TRUE(Matches(TextOf(form.directXLabel),
                       "Version de DirectX : [0-9]+\\.[0-9]+[a-i]?|DirectX non installé\\."));
   // The mode in use: the screen's width and height.
-  EXPECT_TRUE(Matches(TextOf(form.Label_Resolution),
+  EXPECT_TRUE(Matches(TextOf(form.resolutionLabel),
                       "Résolution : " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " \\* " +
                           std::to_string(GetSystemMetrics(SM_CYSCREEN)) + " [0-9]+ Bits\\."));
 
   // The memo as the control holds it: one line per drive with free space, C: among them.
-  HWND memo = FormHost::WindowOf(form.MDrivesInfos);
+  HWND memo = FormHost::WindowOf(form.drivesMemo);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(memo)) + 1, L'\0');
   GetWindowTextW(memo, text.data(), static_cast<int>(text.size()));
   std::istringstream lines(Narrow(text.c_str()));
@@ -110,7 +111,7 @@ TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) drives.push_back(line);
   }
-  EXPECT_EQ(drives, form.MDrivesInfos.Lines());
+  EXPECT_EQ(drives, form.drivesMemo.Lines());
   ULARGE_INTEGER freeC{};
   ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &freeC, nullptr, nullptr));
   ASSERT_FALSE(drives.empty());
@@ -124,8 +125,8 @@ TEST_F(InfoPageWindow, LabelsAndDrivesAsTheSystemGivesThem) {
   EXPECT_NE(ShownLogo(form), "none") << "Wine reports a release the page knows";
 
   // The About text ends with the program's version and date.
-  EXPECT_TRUE(
-      Matches(form.Label2.Caption(), "(.|\n|\r)*Version : 1\\.0\\.0 [0-9]+[/.-][0-9]+[/.-][0-9]+"));
+  EXPECT_TRUE(Matches(form.aboutText.Caption(),
+                      "(.|\n|\r)*Version : 1\\.0\\.0 [0-9]+[/.-][0-9]+[/.-][0-9]+"));
 }
 
 // ---- Under the releases Wine can pretend to be ---------------------------------------------
@@ -141,7 +142,7 @@ TEST(InfoPageChild, ReportsThePage) {
   InitializeCpuLibrary();
   ui::win32::InitToolkit();
   const testing::RegistryRootForTest root("info page child");
-  auto window = std::make_unique<TfMainMem>(root.Places());
+  auto window = std::make_unique<MainWindow>(root.Places());
   ASSERT_TRUE(window->Create());
   testing::PumpMessages(100);
   ShowInformationPage(*window);
@@ -157,7 +158,7 @@ TEST(InfoPageChild, ReportsThePage) {
   int load = 0;
   for (int i = 0; i < 25; ++i) {
     testing::PumpMessages(100);
-    load = std::max(load, window->form.LoadGauge1.Progress());
+    load = std::max(load, window->form.processorLoadGauge.Progress());
   }
   stop = true;
   for (std::thread& t : busy) t.join();
@@ -169,11 +170,11 @@ TEST(InfoPageChild, ReportsThePage) {
   const auto shot = testing::TakeWindowShot(window->Handle(), "info_page_" + release);
   EXPECT_THAT(testing::BlankPartsOf(window->Handle(), shot), ::testing::IsEmpty());
   std::ofstream out(path, std::ios::binary);
-  out << "version\t" << TextOf(window->form.Label_version_os) << "\n";
+  out << "version\t" << TextOf(window->form.windowsVersionLabel) << "\n";
   out << "logo\t" << ShownLogo(window->form) << "\n";
-  out << "ram\t" << TextOf(window->form.Label_ram) << "\n";
-  out << "drives\t" << window->form.MDrivesInfos.Lines().size() << "\n";
-  out << "cpu\t" << TextOf(window->form.Label_cpu_speed) << "\n";
+  out << "ram\t" << TextOf(window->form.installedRamLabel) << "\n";
+  out << "drives\t" << window->form.drivesMemo.Lines().size() << "\n";
+  out << "cpu\t" << TextOf(window->form.processorSpeedLabel) << "\n";
   out << "load\t" << load << "\n";
 }
 
@@ -236,10 +237,10 @@ TEST(InfoPageReleases, NameAndLogoOfEachRelease) {
     const char* versionPattern;
     const char* logo;
   } releases[] = {
-      {L"winxp", "Windows XP  SP[0-9]+", "LogoWinXP"},
-      {L"win2k", "Windows 2000  SP[0-9]+", "LogoWin2K"},
-      {L"nt40", "Windows NT 4\\.0  (SP[0-9]+)?", "LogoWinNT"},
-      {L"win98", "Windows 98( SE)?  (SP[0-9]+)?", "LogoWin98"},
+      {L"winxp", "Windows XP  SP[0-9]+", "winXPLogo"},
+      {L"win2k", "Windows 2000  SP[0-9]+", "win2000Logo"},
+      {L"nt40", "Windows NT 4\\.0  (SP[0-9]+)?", "winNTLogo"},
+      {L"win98", "Windows 98( SE)?  (SP[0-9]+)?", "win98Logo"},
   };
   for (const auto& r : releases) {
     SCOPED_TRACE(Narrow(r.wine));

@@ -82,7 +82,7 @@ TEST_F(MainFormWindow, ClientAreaIsTheFormsSize) {
   EXPECT_EQ(client.right, 465);
   EXPECT_EQ(client.bottom, 351);
   // The pages sit inside the tab control's display area, clear of the tabs.
-  HWND tabs = FormHost::WindowOf(form_.Memoire);
+  HWND tabs = FormHost::WindowOf(form_.pages);
   ASSERT_NE(tabs, nullptr);
   RECT display{};
   GetClientRect(tabs, &display);
@@ -96,14 +96,14 @@ TEST_F(MainFormWindow, ClientAreaIsTheFormsSize) {
 }
 
 TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
-  const std::wstring face = FaceName(FormHost::WindowOf(form_.BitBtn1));
+  const std::wstring face = FaceName(FormHost::WindowOf(form_.optimiseButton));
   const bool tahoma = face == L"Tahoma";
   EXPECT_TRUE(tahoma) << "captions not measured: the font is " << Narrow(face);
-  const auto pages = form_.Memoire.Pages();
+  const auto pages = form_.pages.Pages();
   for (size_t i = 0; i < pages.size(); ++i) {
     ui::TabSheet& page = *pages[i];
     SCOPED_TRACE(page.Caption());
-    form_.Memoire.SetActivePage(&page);
+    form_.pages.SetActivePage(&page);
     testing::PumpMessages(100);
     const auto shot = testing::TakeWindowShot(
         host_->Handle(), "main_form_" + std::to_string(i + 1) + "_" + page.Name());
@@ -139,8 +139,8 @@ TEST_F(MainFormWindow, EveryPageShowsItsControlsAndEveryCaptionFits) {
 }
 
 TEST_F(MainFormWindow, TheReadOnlyLineFitsOnParametres) {
-  form_.LPortable.SetVisible(true);
-  form_.Memoire.SetActivePage(&form_.TabSheet3);
+  form_.portableUnsavedLabel.SetVisible(true);
+  form_.pages.SetActivePage(&form_.preferencesPage);
   testing::PumpMessages(100);
   testing::TakeWindowShot(host_->Handle(), "main_form_portable_read_only");
   EXPECT_THAT(testing::CaptionsThatDoNotFit(form_), IsEmpty());
@@ -197,9 +197,9 @@ TEST(MainFormMenus, EveryMenuAsTheUserSeesItAndEveryItemFits) {
     size_t windows;
   } cases[] = {
       // Down past the title band to "Quitter", down to the shut-down item, right into it.
-      {&form.PopupMenu1, {VK_DOWN, VK_DOWN, VK_RIGHT}, 2},
-      {&form.PopupMenu2, {}, 1},
-      {&form.PopupMenu3, {}, 1},
+      {&form.trayMenu, {VK_DOWN, VK_DOWN, VK_RIGHT}, 2},
+      {&form.speedMenu, {}, 1},
+      {&form.processMenu, {}, 1},
   };
   ui::PopupMenu::SetPresenter(&presenter);
   for (const auto& c : cases) {

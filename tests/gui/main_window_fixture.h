@@ -21,14 +21,14 @@ class MainWindowFixture : public ::testing::Test {
   }
   void SetUp() override {
     testing::MovePointerTo(0, 0);  // no tool tip in the screenshots
-    window = std::make_unique<TfMainMem>(root.Places());
+    window = std::make_unique<MainWindow>(root.Places());
     ASSERT_TRUE(window->Create());
     // The window goes to the tray five seconds after start: a test that takes longer on a busy
     // machine would look at a hidden window. A test of the hiding runs the timer itself.
-    window->form.Timer6.SetEnabled(false);
+    window->form.hideTimer.SetEnabled(false);
     PumpMessages(100);
     // The processor is identified on a thread of its own after the first showing.
-    for (int i = 0; i < 250 && window->form.ListView1.Items().empty(); ++i) PumpMessages(20);
+    for (int i = 0; i < 250 && window->form.featureList.Items().empty(); ++i) PumpMessages(20);
   }
   void TearDown() override {
     window.reset();
@@ -37,7 +37,7 @@ class MainWindowFixture : public ::testing::Test {
 
   const DWORD priorityBefore = GetPriorityClass(GetCurrentProcess());
   RegistryRootForTest root{"main window"};  // outlives the window, which saves on its way out
-  std::unique_ptr<TfMainMem> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace kvn::testing

@@ -41,8 +41,8 @@ class MainWindowTest : public testing::MainWindowFixture {
   }
   // A small manual pass, so that the tests stay quick on any machine.
   void UseManualPass(int blocks) {
-    window->form.RadioButton2.SetChecked(true);
-    window->form.TrackBar1.SetPosition(blocks);
+    window->form.manualMethodRadio.SetChecked(true);
+    window->form.manualAmountTrackBar.SetPosition(blocks);
   }
 };
 
@@ -69,16 +69,16 @@ TEST_F(MainWindowTest, OpensAsTheSingleInstanceLooksForIt) {
   EXPECT_EQ(client.right, 465);
   EXPECT_EQ(client.bottom, 351);
   EXPECT_TRUE(IsWindowVisible(window->Handle()));
-  EXPECT_EQ(window->form.Memoire.ActivePage(), &window->form.TabSheet1);
-  EXPECT_EQ(GetFocus(), FormHost::WindowOf(window->form.BitBtn1));
-  EXPECT_FALSE(window->form.BitBtn3.Enabled());
+  EXPECT_EQ(window->form.pages.ActivePage(), &window->form.mainPage);
+  EXPECT_EQ(GetFocus(), FormHost::WindowOf(window->form.optimiseButton));
+  EXPECT_FALSE(window->form.cancelButton.Enabled());
   // The manual amount runs up to the installed memory, starting at half of it.
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof(status);
   GlobalMemoryStatusEx(&status);
   const int installed = static_cast<int>(status.ullTotalPhys / 1024 / 1024 + 1);
-  EXPECT_EQ(window->form.TrackBar1.Max(), installed);
-  EXPECT_NEAR(window->form.TrackBar1.Position(), installed / 2, 1);
+  EXPECT_EQ(window->form.manualAmountTrackBar.Max(), installed);
+  EXPECT_NEAR(window->form.manualAmountTrackBar.Position(), installed / 2, 1);
 }
 
 TEST_F(MainWindowTest, TicksShowTheSystemsOwnFigures) {
@@ -89,10 +89,10 @@ TEST_F(MainWindowTest, TicksShowTheSystemsOwnFigures) {
     }
   });
   for (int i = 0; i < 3; ++i) {
-    window->form.Timer2.Tick();
+    window->form.loadTimer.Tick();
     testing::PumpMessages(300);
   }
-  window->form.Timer1.Tick();
+  window->form.samplingTimer.Tick();
   stop = true;
   busy.join();
 
@@ -101,12 +101,12 @@ TEST_F(MainWindowTest, TicksShowTheSystemsOwnFigures) {
   GlobalMemoryStatusEx(&status);
   const double percent = 100.0 * status.ullAvailPhys / status.ullTotalPhys;
   EXPECT_NEAR(window->monitoring().FreePercent(), percent, 2.0);
-  EXPECT_EQ(window->TrayIcon1.Text(), std::to_string(window->monitoring().FreePercent()) + "%");
+  EXPECT_EQ(window->trayIcon.Text(), std::to_string(window->monitoring().FreePercent()) + "%");
   EXPECT_EQ(PanelText(0), L" " + std::to_wstring(window->monitoring().FreePercent()) + L" %");
   EXPECT_GT(window->monitoring().Loads().CpuLoadAverage, 0);
   EXPECT_TRUE(std::regex_match(Narrow(PanelText(1)), std::regex(" [0-9]+ %")));
-  EXPECT_EQ(window->form.Gauge1.Progress(), window->monitoring().FreePercent());
-  EXPECT_GT(window->PerfChart1.SampleCount(), 0);
+  EXPECT_EQ(window->form.freeMemoryGauge.Progress(), window->monitoring().FreePercent());
+  EXPECT_GT(window->historyChart.SampleCount(), 0);
   testing::SaveWindowShot(window->Handle(), "main_window_running");
 }
 
@@ -117,14 +117,14 @@ TEST_F(MainWindowTest, ChartMovesWithTheDisplayTicks) {
   GetClientRect(chart->Handle(), &r);
   EXPECT_EQ(r.right, 300);
   EXPECT_EQ(r.bottom, 100);
-  const int before = window->PerfChart1.SampleCount();
-  for (int i = 0; i < 5; ++i) window->form.Timer1.Tick();
-  EXPECT_EQ(window->PerfChart1.SampleCount(), before + 5);
+  const int before = window->historyChart.SampleCount();
+  for (int i = 0; i < 5; ++i) window->form.samplingTimer.Tick();
+  EXPECT_EQ(window->historyChart.SampleCount(), before + 5);
   // The free-memory curve ends at the right edge on the row of the last percentage.
   const int row = ValueToY(window->monitoring().FreePercent(), r.bottom);
   bool found = false;
   for (int y = std::max(0, row - 1); y <= std::min<int>(r.bottom - 1, row + 1); ++y)
-    found = found || chart->BackPixel(r.right - 2, y) == window->PerfChart1.CouleurRAM();
+    found = found || chart->BackPixel(r.right - 2, y) == window->historyChart.RamColor();
   EXPECT_TRUE(found) << "no RAM colour near row " << row;
 }
 
@@ -133,14 +133,15 @@ TEST_F(MainWindowTest, AHotKeyTakenElsewhereIsSaidBesideTheEditor) {
   HWND other =
       CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, VK_F11));
-  const std::string help = window->form.Label28.Caption();
-  window->form.HotKey1.UserSetHotKey(ui::kShortcutCtrl | ui::kShortcutAlt | VK_F11);
-  EXPECT_FALSE(window->GlobalHotKey.Registered());
-  EXPECT_EQ(window->form.Label28.Caption(), "-> Combinaison déjà utilisée par un autre programme.");
+  const std::string help = window->form.hotKeyExplanation.Caption();
+  window->form.hotKeyEdit.UserSetHotKey(ui::kShortcutCtrl | ui::kShortcutAlt | VK_F11);
+  EXPECT_FALSE(window->globalHotKey.Registered());
+  EXPECT_EQ(window->form.hotKeyExplanation.Caption(),
+            "-> Combinaison déjà utilisée par un autre programme.");
   // A free combination brings the explanation back.
-  window->form.HotKey1.UserSetHotKey(ui::kShortcutCtrl | ui::kShortcutShift | 'R');
-  EXPECT_TRUE(window->GlobalHotKey.Registered());
-  EXPECT_EQ(window->form.Label28.Caption(), help);
+  window->form.hotKeyEdit.UserSetHotKey(ui::kShortcutCtrl | ui::kShortcutShift | 'R');
+  EXPECT_TRUE(window->globalHotKey.Registered());
+  EXPECT_EQ(window->form.hotKeyExplanation.Caption(), help);
   UnregisterHotKey(other, 1);
   DestroyWindow(other);
 }
@@ -149,22 +150,22 @@ TEST_F(MainWindowTest, ButtonRunsARealPassAndReportsIt) {
   UseManualPass(32);
   std::vector<int> seen;
   std::string shotDuring;
-  auto progress = window->KVNMaxMem1().OnProgress;
-  window->KVNMaxMem1().OnProgress = [&](TKVNMaxMem& sender, int value) {
+  auto progress = window->engine().OnProgress;
+  window->engine().OnProgress = [&](MemoryEngine& sender, int value) {
     progress(sender, value);
     seen.push_back(value);
     // Reported as the window drains its queue, a few milliseconds apart: not every percentage.
     if (value >= 25 && value < 100 && shotDuring.empty())
       shotDuring = testing::SaveWindowShot(window->Handle(), "main_window_during_pass");
   };
-  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  SendMessageW(FormHost::WindowOf(window->form.optimiseButton), BM_CLICK, 0, 0);
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.back(), 100);
   EXPECT_FALSE(shotDuring.empty());
   const std::string text = Narrow(PanelText(2));
   EXPECT_TRUE(std::regex_match(text, std::regex(" Quantité récupérée : [0-9]+ Mo"))) << text;
-  EXPECT_TRUE(window->form.BitBtn1.Enabled());
-  EXPECT_FALSE(window->form.BitBtn3.Enabled());
+  EXPECT_TRUE(window->form.optimiseButton.Enabled());
+  EXPECT_FALSE(window->form.cancelButton.Enabled());
   EXPECT_FALSE(window->recovery().Optimising());
   testing::SaveWindowShot(window->Handle(), "main_window_after_pass");
 }
@@ -173,25 +174,25 @@ TEST_F(MainWindowTest, ButtonRunsARealPassAndReportsIt) {
 // did their work (Wine empties working sets; the rest depends on the release and the rights).
 TEST_F(MainWindowTest, APassWithTheDirectSteps) {
   UseManualPass(4);
-  window->form.CBDirectSteps.SetChecked(true);
-  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  window->form.directStepsCheck.SetChecked(true);
+  SendMessageW(FormHost::WindowOf(window->form.optimiseButton), BM_CLICK, 0, 0);
   EXPECT_FALSE(window->recovery().Optimising());
   EXPECT_THAT(Narrow(PanelText(2)), ::testing::MatchesRegex(" Quantité récupérée : \\d+ Mo"));
   EXPECT_THAT(window->form.StatusBar.Hint(),
               ::testing::StartsWith(" Étapes directes : working sets"));
-  window->form.CBDirectSteps.SetChecked(false);
-  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  window->form.directStepsCheck.SetChecked(false);
+  SendMessageW(FormHost::WindowOf(window->form.optimiseButton), BM_CLICK, 0, 0);
   EXPECT_EQ(window->form.StatusBar.Hint(), "");
 }
 
 TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   UseManualPass(4);
-  window->TrayIcon1.HideMainWindow();
+  window->trayIcon.HideMainWindow();
   ASSERT_FALSE(IsWindowVisible(window->Handle()));
-  ASSERT_TRUE(window->GlobalHotKey.Registered());
+  ASSERT_TRUE(window->globalHotKey.Registered());
   int passes = 0;
-  auto after = window->KVNMaxMem1().OnAfterDefrag;
-  window->KVNMaxMem1().OnAfterDefrag = [&](TKVNMaxMem& sender) {
+  auto after = window->engine().OnAfterDefrag;
+  window->engine().OnAfterDefrag = [&](MemoryEngine& sender) {
     ++passes;
     after(sender);
   };
@@ -206,7 +207,7 @@ TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   // Hidden, the window's texts wait; shown again, they are all there before the first paint.
   const std::string status = window->form.StatusBar.PanelText(2);
   EXPECT_TRUE(std::regex_match(status, std::regex(" Quantité récupérée : [0-9]+ Mo"))) << status;
-  window->Open1Click();
+  window->OnOpenClick();
   EXPECT_EQ(Narrow(PanelText(2)), status);
 }
 
@@ -236,9 +237,9 @@ TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
   // Long enough that the keys, posted at the first block, arrive well inside the commit phase.
   constexpr int kBlocks = 200;
   const HWND main = window->Handle();
-  const HWND optimiser = FormHost::WindowOf(window->form.BitBtn1);
-  const HWND annuler = FormHost::WindowOf(window->form.BitBtn3);
-  TKVNMaxMem& engine = window->KVNMaxMem1();
+  const HWND optimiser = FormHost::WindowOf(window->form.optimiseButton);
+  const HWND annuler = FormHost::WindowOf(window->form.cancelButton);
+  MemoryEngine& engine = window->engine();
   const auto progress = engine.OnProgress;
   const auto after = engine.OnAfterDefrag;
   for (const Case& c : cases) {
@@ -246,7 +247,7 @@ TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
     UseManualPass(kBlocks);
     int events = 0, last = 0;
     HWND focusDuring = nullptr, focusAtEnd = nullptr;
-    engine.OnProgress = [&](TKVNMaxMem& sender, int value) {
+    engine.OnProgress = [&](MemoryEngine& sender, int value) {
       progress(sender, value);
       ++events;
       last = value;
@@ -255,7 +256,7 @@ TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
         PostKeyStroke(GetFocus(), c.message, c.key);
       }
     };
-    engine.OnAfterDefrag = [&](TKVNMaxMem& sender) {
+    engine.OnAfterDefrag = [&](MemoryEngine& sender) {
       focusAtEnd = GetFocus();
       after(sender);
     };
@@ -294,9 +295,9 @@ TEST_F(MainWindowTest, APassLeavesTheFocusOfAnotherWindowAlone) {
   testing::PumpMessages(100);
   ASSERT_EQ(GetFocus(), other);
   HWND focusDuring = nullptr;
-  TKVNMaxMem& engine = window->KVNMaxMem1();
+  MemoryEngine& engine = window->engine();
   const auto progress = engine.OnProgress;
-  engine.OnProgress = [&](TKVNMaxMem& sender, int value) {
+  engine.OnProgress = [&](MemoryEngine& sender, int value) {
     progress(sender, value);
     focusDuring = GetFocus();
   };
@@ -324,45 +325,45 @@ void PutTextOnClipboard(const char* text) {
 TEST_F(MainWindowTest, ClipboardEmptiedByAPassWhenAsked) {
   PutTextOnClipboard("Korvane");
   testing::PumpMessages(100);
-  window->form.Timer1.Tick();
-  EXPECT_TRUE(window->form.BtnPressePapier.Enabled());
+  window->form.samplingTimer.Tick();
+  EXPECT_TRUE(window->form.emptyClipboardButton.Enabled());
 
   UseManualPass(2);
-  window->form.CBPressePapier.SetChecked(true);
-  SendMessageW(FormHost::WindowOf(window->form.BitBtn1), BM_CLICK, 0, 0);
+  window->form.clipboardCheck.SetChecked(true);
+  SendMessageW(FormHost::WindowOf(window->form.optimiseButton), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
   testing::PumpMessages(100);
-  window->form.Timer1.Tick();
-  EXPECT_FALSE(window->form.BtnPressePapier.Enabled());
-  EXPECT_FALSE(window->form.ViderLepressepapier1.Enabled);
+  window->form.samplingTimer.Tick();
+  EXPECT_FALSE(window->form.emptyClipboardButton.Enabled());
+  EXPECT_FALSE(window->form.emptyClipboardItem.Enabled);
 
   // Another program copies something: the next tick offers the commands again.
   PutTextOnClipboard("copié ailleurs");
   testing::PumpMessages(100);
-  window->form.Timer1.Tick();
-  EXPECT_TRUE(window->form.BtnPressePapier.Enabled());
-  SendMessageW(FormHost::WindowOf(window->form.BtnPressePapier), BM_CLICK, 0, 0);
+  window->form.samplingTimer.Tick();
+  EXPECT_TRUE(window->form.emptyClipboardButton.Enabled());
+  SendMessageW(FormHost::WindowOf(window->form.emptyClipboardButton), BM_CLICK, 0, 0);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
 }
 
 TEST_F(MainWindowTest, ProcessorPageIsFilledAtStartUp) {
   // The machine's own processor: a name, the instruction sets, and the feature list.
-  EXPECT_NE(window->form.lblName.Caption(), "");
-  EXPECT_NE(window->form.lblName.Caption(), "Inconnu");
-  EXPECT_EQ(window->form.ListView1.Items().size(), 31u);
+  EXPECT_NE(window->form.processorNameLabel.Caption(), "");
+  EXPECT_NE(window->form.processorNameLabel.Caption(), "Inconnu");
+  EXPECT_EQ(window->form.featureList.Items().size(), 31u);
   int ticked = 0;
-  for (const auto& item : window->form.ListView1.Items()) ticked += item.imageIndex == 2;
+  for (const auto& item : window->form.featureList.Items()) ticked += item.imageIndex == 2;
   EXPECT_GT(ticked, 3);  // at least FPU, TSC, MMX, SSE on anything that runs this
-  HWND list = FormHost::WindowOf(window->form.ListView1);
+  HWND list = FormHost::WindowOf(window->form.featureList);
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 31);
 }
 
 TEST_F(MainWindowTest, EveryPageAsTheUserSeesIt) {
-  window->form.Timer1.Tick();
-  window->form.Timer2.Tick();
-  const auto pages = window->form.Memoire.Pages();
+  window->form.samplingTimer.Tick();
+  window->form.loadTimer.Tick();
+  const auto pages = window->form.pages.Pages();
   for (size_t i = 0; i < pages.size(); ++i) {
-    window->form.Memoire.SetActivePage(pages[i]);
+    window->form.pages.SetActivePage(pages[i]);
     testing::PumpMessages(100);
     const auto shot =
         testing::TakeWindowShot(window->Handle(), "main_window_page_" + std::to_string(i + 1));
@@ -374,7 +375,7 @@ TEST_F(MainWindowTest, EveryPageAsTheUserSeesIt) {
 }
 
 TEST_F(MainWindowTest, ASecondCopyBringsTheFirstBackAndEnds) {
-  window->TrayIcon1.HideMainWindow();
+  window->trayIcon.HideMainWindow();
   ASSERT_FALSE(IsWindowVisible(window->Handle()));
   // The second copy finds this window, hands over and ends at once without a window of its own.
   StartOptions second;
@@ -382,7 +383,7 @@ TEST_F(MainWindowTest, ASecondCopyBringsTheFirstBackAndEnds) {
   EXPECT_EQ(KorvaneMain(SW_SHOWNORMAL, second), 0);
   testing::PumpMessages(200);  // WM_USER reaches the first copy
   EXPECT_TRUE(IsWindowVisible(window->Handle()));
-  EXPECT_TRUE(window->TrayIcon1.IconVisible());
+  EXPECT_TRUE(window->trayIcon.IconVisible());
   EXPECT_EQ(FindWindowExW(nullptr, window->Handle(), L"TfMainMem", L"Korvane"), nullptr);
 }
 
@@ -390,12 +391,12 @@ TEST_F(MainWindowTest, ClosingHidesToTheTrayAndQuitEnds) {
   SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(window->Handle()));
   EXPECT_FALSE(IsWindowVisible(window->Handle()));
-  EXPECT_TRUE(window->TrayIcon1.IconVisible());
-  window->Open1Click();
+  EXPECT_TRUE(window->trayIcon.IconVisible());
+  window->OnOpenClick();
   EXPECT_TRUE(IsWindowVisible(window->Handle()));
-  window->exit_appli();
+  window->ExitApplication();
   EXPECT_TRUE(window->ExitRequested());
-  EXPECT_FALSE(window->TrayIcon1.IconVisible());
+  EXPECT_FALSE(window->trayIcon.IconVisible());
   MSG msg;
   bool quit = false;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -420,15 +421,15 @@ TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
     ASSERT_TRUE(settings);
     settings->WriteDword("Inter", c.saved);
     settings.reset();
-    TfMainMem window(root.Places());
+    MainWindow window(root.Places());
     ASSERT_TRUE(window.Create());
-    for (ui::Timer* timer : {&window.form.Timer1, &window.form.Timer2}) {
+    for (ui::Timer* timer : {&window.form.samplingTimer, &window.form.loadTimer}) {
       EXPECT_EQ(timer->Interval(), c.interval) << c.saved;
       EXPECT_TRUE(timer->Enabled()) << c.saved;
     }
-    const std::string marks = std::string(window.form.Basse1.Checked ? "Basse" : "") +
-                              (window.form.Normale1.Checked ? "Normale" : "") +
-                              (window.form.Haute1.Checked ? "Haute" : "");
+    const std::string marks = std::string(window.form.lowSpeedItem.Checked ? "Basse" : "") +
+                              (window.form.normalSpeedItem.Checked ? "Normale" : "") +
+                              (window.form.highSpeedItem.Checked ? "Haute" : "");
     EXPECT_EQ(marks, c.checked) << c.saved;
   }
 }
@@ -436,18 +437,18 @@ TEST(MainWindowStartUp, TheSavedIntervalSetsTheTimersAndTheSpeedMark) {
 // The About page's links answer the mouse: red under it, blue again when it leaves, white while
 // pressed (the site and the mail).
 TEST_F(MainWindowTest, AboutLinksAnswerTheMouse) {
-  for (ui::Label* link : {&window->form.InfoLabel4, &window->form.Label11,
-                          &window->form.LTelechargement, &window->form.Label34}) {
+  for (ui::Label* link : {&window->form.webSiteLink, &window->form.mailLink,
+                          &window->form.htmlHelpDownloadLink, &window->form.contributionLink}) {
     link->MouseEnter();
     EXPECT_EQ(link->GetFont().color, 0x0000FFu) << link->Caption();
     link->MouseDown(ui::MouseButton::Left, 1, 1);
-    const bool turnsWhite = link == &window->form.InfoLabel4 || link == &window->form.Label11;
+    const bool turnsWhite = link == &window->form.webSiteLink || link == &window->form.mailLink;
     EXPECT_EQ(link->GetFont().color, turnsWhite ? 0xFFFFFFu : 0x0000FFu) << link->Caption();
     link->MouseLeave();
     EXPECT_EQ(link->GetFont().color, 0xFF0000u) << link->Caption();
   }
   // HTML Help is there: the offer to download it is not.
-  EXPECT_FALSE(window->form.LTelechargement.Visible());
+  EXPECT_FALSE(window->form.htmlHelpDownloadLink.Visible());
 }
 
 // Every top-level window of this process with the class, as (window, title).
@@ -480,10 +481,11 @@ std::vector<std::pair<HWND, std::wstring>> OwnWindowsOfClass(const wchar_t* clas
 TEST_F(MainWindowTest, F1OpensTheHelpFileAtThePagesTopic) {
   // Without the file the program's box would wait for a click until the run times out.
   ASSERT_NE(GetFileAttributesW(Widen(HelpFileName()).c_str()), INVALID_FILE_ATTRIBUTES);
-  window->form.Memoire.SetActivePage(&window->form.TabSheet5);
+  window->form.pages.SetActivePage(&window->form.systemInfoPage);
   testing::PumpMessages(50);
   // F1 on a control of the page: Windows sends the form WM_HELP about that control.
-  HELPINFO info{sizeof(info), HELPINFO_WINDOW, 0, FormHost::WindowOf(window->form.Btn3), 0, {}};
+  HELPINFO info{
+      sizeof(info), HELPINFO_WINDOW, 0, FormHost::WindowOf(window->form.refreshInfoButton), 0, {}};
   SendMessageW(window->Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
   std::vector<std::pair<HWND, std::wstring>> help;
   for (int i = 0; i < 100 && help.empty(); ++i) {

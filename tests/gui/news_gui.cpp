@@ -87,9 +87,9 @@ class NewsWindowTest : public ::testing::Test {
     ASSERT_TRUE(server.Running());
     localFile = ProgramFolderUtf8() + "NetDirect.inf";
     DeleteFileW(Widen(localFile).c_str());
-    news = std::make_unique<TNetDirect>();
+    news = std::make_unique<NewsFeed>();
     news->SetTitle("Korvane News");
-    news->OnURLSelected = [this](TNetDirect& sender, const std::string& url) {
+    news->OnURLSelected = [this](NewsFeed& sender, const std::string& url) {
       EXPECT_EQ(&sender, news.get());
       selected.push_back(url);
     };
@@ -105,7 +105,7 @@ class NewsWindowTest : public ::testing::Test {
     news->URL = url;
     news->ShowDialog();
     testing::PumpMessages(30);
-    SendMessageW(news->Dialog().btnUpdate(), BM_CLICK, 0, 0);
+    SendMessageW(news->Dialog().updateButton(), BM_CLICK, 0, 0);
     for (int i = 0; i < 1000 && news->Dialog().Downloading(); ++i) testing::PumpMessages(10);
     ASSERT_FALSE(news->Dialog().Downloading());
     testing::PumpMessages(30);
@@ -129,7 +129,7 @@ class NewsWindowTest : public ::testing::Test {
   }
   // A real click in the middle of a node's label.
   void ClickNode(HTREEITEM item) {
-    HWND tree = news->Dialog().tvDirect();
+    HWND tree = news->Dialog().newsTree();
     RECT r{};
     std::memcpy(&r, &item, sizeof(item));  // TVM_GETITEMRECT takes the item in the rectangle
     ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
@@ -142,7 +142,7 @@ class NewsWindowTest : public ::testing::Test {
     testing::PumpMessages(150);
   }
   HTREEITEM Item(int heading, int child = -1) {
-    HWND tree = news->Dialog().tvDirect();
+    HWND tree = news->Dialog().newsTree();
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     for (int i = 0; i < heading && item; ++i)
       item = reinterpret_cast<HTREEITEM>(
@@ -158,7 +158,7 @@ class NewsWindowTest : public ::testing::Test {
 
   testing::LocalHttpServer server;
   std::string localFile;
-  std::unique_ptr<TNetDirect> news;
+  std::unique_ptr<NewsFeed> news;
   std::vector<std::string> selected, opened;
 };
 
@@ -167,7 +167,7 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
   news->ShowDialog();
   testing::PumpMessages(100);
   HWND dialog = news->Dialog().Handle();
-  EXPECT_EQ(FindWindowW(TNetDialog::kClassName, L"Korvane News"), dialog);
+  EXPECT_EQ(FindWindowW(NewsDialog::kClassName, L"Korvane News"), dialog);
   EXPECT_EQ(news->Title(), "Korvane News");
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
@@ -178,7 +178,7 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
   GetWindowRect(dialog, &frame);
   EXPECT_EQ(frame.left, 551);
   EXPECT_EQ(frame.top, 118);
-  HWND tree = news->Dialog().tvDirect();
+  HWND tree = news->Dialog().newsTree();
   EXPECT_EQ(SendMessageW(tree, TVM_GETINDENT, 0, 0), 24);
   const LONG_PTR style = GetWindowLongPtrW(tree, GWL_STYLE);
   EXPECT_TRUE(style & TVS_TRACKSELECT);
@@ -211,18 +211,18 @@ TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
   server.Serve("/missing/NetDirect.inf", {404, "<html>Not Found</html>"});
   Update(server.URL("/missing/NetDirect.inf"));
   EXPECT_EQ(Status(), "Remote server \"Not Found\" error, request aborted");
-  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_TRUE(ReadTree(news->Dialog().newsTree()).empty());
   EXPECT_EQ(LocalFile(), "(none)");
 
   server.Serve("/page/NetDirect.inf", {200, "<title>404 - page absente</title>\r\nitem0=X\r\n"});
   Update(server.URL("/page/NetDirect.inf"));
   EXPECT_EQ(Status(), "Remote server \"Not Found\" error, request aborted");
-  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_TRUE(ReadTree(news->Dialog().newsTree()).empty());
   EXPECT_EQ(LocalFile(), "(none)");
 
   Update(testing::LocalHttpServer::RefusedURL("/NetDirect.inf"));
   EXPECT_EQ(Status(), "Connection error, request aborted");
-  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_TRUE(ReadTree(news->Dialog().newsTree()).empty());
   EXPECT_EQ(LocalFile(), "(none)");
   EXPECT_TRUE(LeftoverTempFiles().empty());
   EXPECT_TRUE(DeleteFileW(foreign.c_str()));
@@ -243,7 +243,7 @@ TEST_F(NewsWindowTest, RedirectsOnlyToTheWebAndNotTooMany) {
     EXPECT_LE(server.Requests() - before, 6) << path;
   }
   Update(server.URL("/chain"));  // plain-http hops, absolute and relative, are followed
-  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+  EXPECT_EQ(ReadTree(news->Dialog().newsTree()), kGoodTree);
 }
 
 TEST_F(NewsWindowTest, TheLocalFileIsNetDirectInfWhateverTheAddress) {
@@ -292,7 +292,7 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
     Update(c.url);
     EXPECT_EQ(Status(), c.status);
     // The earlier file, as it was: the failed answer never replaced it.
-    EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+    EXPECT_EQ(ReadTree(news->Dialog().newsTree()), kGoodTree);
     EXPECT_EQ(LocalFile(), kGoodFile);
   }
   EXPECT_TRUE(LeftoverTempFiles().empty());
@@ -304,12 +304,12 @@ TEST_F(NewsWindowTest, FailuresShowThePreviousUpdate) {
   // A good answer replaces it; an empty one leaves an empty tree and no status text.
   server.Serve("/NetDirect.inf", {200, kOtherFile});
   Update(server.URL("/NetDirect.inf"));
-  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()),
+  EXPECT_EQ(ReadTree(news->Dialog().newsTree()),
             (std::vector<Node>{{"Autres nouvelles", 0, {{"Site", 1, {}}}}}));
   server.Serve("/NetDirect.inf", {200, ""});
   Update(server.URL("/NetDirect.inf"));
   EXPECT_EQ(Status(), "");
-  EXPECT_TRUE(ReadTree(news->Dialog().tvDirect()).empty());
+  EXPECT_TRUE(ReadTree(news->Dialog().newsTree()).empty());
   EXPECT_EQ(LocalFile(), "");
 }
 
@@ -341,24 +341,24 @@ TEST_F(NewsWindowTest, TheWindowStaysFreeAndDeafToForgedMessagesWhileTheServerIs
   server.Serve("/NetDirect.inf", {200, kGoodFile, true});
   news->URL = server.URL("/NetDirect.inf");
   news->ShowDialog();
-  SendMessageW(news->Dialog().btnUpdate(), BM_CLICK, 0, 0);
+  SendMessageW(news->Dialog().updateButton(), BM_CLICK, 0, 0);
   // "Update" has returned while the server still holds its answer back.
   for (int i = 0; i < 500 && !server.Holding(); ++i) testing::PumpMessages(10);
   ASSERT_TRUE(server.Holding());
   EXPECT_TRUE(news->Dialog().Downloading());
   EXPECT_EQ(Status(), "Connecting to: " + server.URL("/NetDirect.inf"));
-  EXPECT_FALSE(IsWindowEnabled(news->Dialog().btnUpdate()));
+  EXPECT_FALSE(IsWindowEnabled(news->Dialog().updateButton()));
   // A second press meanwhile starts nothing.
-  news->Dialog().btnUpdateClick();
+  news->Dialog().OnUpdateClick();
   // Forged as another program would: likely tickets, lParams that point nowhere. Nothing happens.
   HWND notify = news->NotifyWindow(), dialog = news->Dialog().Handle();
   std::atomic<bool> done{false};
   std::thread attacker([&] {
     for (WPARAM t = 0; t < 64; ++t) {
-      PostMessageW(notify, TNetDirect::kURLSelected, t, 0x10);
-      SendNotifyMessageW(notify, TNetDirect::kURLSelected, GetTickCount() + t, -1);
-      SendMessageTimeoutW(notify, TNetDirect::kURLSelected, t, 0x10, SMTO_NORMAL, 200, nullptr);
-      PostMessageW(dialog, TNetDialog::kDownloadDone, t, 0x10);
+      PostMessageW(notify, NewsFeed::kURLSelected, t, 0x10);
+      SendNotifyMessageW(notify, NewsFeed::kURLSelected, GetTickCount() + t, -1);
+      SendMessageTimeoutW(notify, NewsFeed::kURLSelected, t, 0x10, SMTO_NORMAL, 200, nullptr);
+      PostMessageW(dialog, NewsDialog::kDownloadDone, t, 0x10);
     }
     done = true;
   });
@@ -370,15 +370,15 @@ TEST_F(NewsWindowTest, TheWindowStaysFreeAndDeafToForgedMessagesWhileTheServerIs
   server.Release();
   for (int i = 0; i < 1000 && news->Dialog().Downloading(); ++i) testing::PumpMessages(10);
   EXPECT_EQ(server.Requests(), 1);
-  EXPECT_TRUE(IsWindowEnabled(news->Dialog().btnUpdate()));
-  EXPECT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
+  EXPECT_TRUE(IsWindowEnabled(news->Dialog().updateButton()));
+  EXPECT_EQ(ReadTree(news->Dialog().newsTree()), kGoodTree);
 }
 
 TEST_F(NewsWindowTest, ADialogClosedDuringTheDownloadLeavesNothingBehind) {
   server.Serve("/NetDirect.inf", {200, kGoodFile, true});
   news->URL = server.URL("/NetDirect.inf");
   news->ShowDialog();
-  news->Dialog().btnUpdateClick();
+  news->Dialog().OnUpdateClick();
   for (int i = 0; i < 500 && !server.Holding(); ++i) testing::PumpMessages(10);
   ASSERT_TRUE(server.Holding());
   news.reset();
@@ -391,8 +391,8 @@ TEST_F(NewsWindowTest, ADialogClosedDuringTheDownloadLeavesNothingBehind) {
 TEST_F(NewsWindowTest, ClickingLinksAndHeadings) {
   server.Serve("/NetDirect.inf", {200, kGoodFile});
   Update(server.URL("/NetDirect.inf"));
-  ASSERT_EQ(ReadTree(news->Dialog().tvDirect()), kGoodTree);
-  HWND tree = news->Dialog().tvDirect();
+  ASSERT_EQ(ReadTree(news->Dialog().newsTree()), kGoodTree);
+  HWND tree = news->Dialog().newsTree();
 
   ClickNode(Item(0));  // a heading: nothing
   EXPECT_TRUE(selected.empty());
@@ -412,7 +412,7 @@ TEST_F(NewsWindowTest, ClickingLinksAndHeadings) {
   ClickNode(Item(1, 1));
   EXPECT_EQ(selected.back(), "C:\\Windows\\system32\\calc.exe");
   EXPECT_EQ(opened.size(), 2u);
-  EXPECT_EQ(Status(), TNetDialog::kNotOpened);
+  EXPECT_EQ(Status(), NewsDialog::kNotOpened);
 }
 
 TEST_F(NewsWindowTest, InfosDirectsOpensANewDialogAtTheOverriddenAddress) {
@@ -420,24 +420,24 @@ TEST_F(NewsWindowTest, InfosDirectsOpensANewDialogAtTheOverriddenAddress) {
   server.Serve("/mirror/NetDirect.inf", {200, kGoodFile});
   SetEnvironmentVariableW(L"KORVANE_NEWS_URL", Widen(server.URL("/mirror/NetDirect.inf")).c_str());
   const testing::RegistryRootForTest root("news");
-  auto window = std::make_unique<TfMainMem>(root.Places());
+  auto window = std::make_unique<MainWindow>(root.Places());
   ASSERT_TRUE(window->Create());
-  window->form.Btn1.Click();
-  ASSERT_TRUE(window->NetDirect1);
-  TNetDialog* first = &window->NetDirect1->Dialog();
-  EXPECT_EQ(window->NetDirect1->Title(), "Korvane News");
-  EXPECT_EQ(window->NetDirect1->URL, server.URL("/mirror/NetDirect.inf"));
+  window->form.newsButton.Click();
+  ASSERT_TRUE(window->newsFeed);
+  NewsDialog* first = &window->newsFeed->Dialog();
+  EXPECT_EQ(window->newsFeed->Title(), "Korvane News");
+  EXPECT_EQ(window->newsFeed->URL, server.URL("/mirror/NetDirect.inf"));
   EXPECT_TRUE(IsWindowVisible(first->Handle()));
-  window->NetDirect1->Dialog().OpenLink = [](HWND, const std::string&) {};
-  window->NetDirect1->Dialog().btnUpdateClick();
-  for (int i = 0; i < 1000 && window->NetDirect1->Dialog().Downloading(); ++i)
+  window->newsFeed->Dialog().OpenLink = [](HWND, const std::string&) {};
+  window->newsFeed->Dialog().OnUpdateClick();
+  for (int i = 0; i < 1000 && window->newsFeed->Dialog().Downloading(); ++i)
     testing::PumpMessages(10);
-  EXPECT_EQ(ReadTree(window->NetDirect1->Dialog().tvDirect()), kGoodTree);
+  EXPECT_EQ(ReadTree(window->newsFeed->Dialog().newsTree()), kGoodTree);
   // Each press starts from a new, empty dialog.
-  window->form.Btn1.Click();
-  EXPECT_TRUE(ReadTree(window->NetDirect1->Dialog().tvDirect()).empty());
-  EXPECT_EQ(FindWindowW(TNetDialog::kClassName, L"Korvane News"),
-            window->NetDirect1->Dialog().Handle());
+  window->form.newsButton.Click();
+  EXPECT_TRUE(ReadTree(window->newsFeed->Dialog().newsTree()).empty());
+  EXPECT_EQ(FindWindowW(NewsDialog::kClassName, L"Korvane News"),
+            window->newsFeed->Dialog().Handle());
   SetEnvironmentVariableW(L"KORVANE_NEWS_URL", nullptr);
   window.reset();
 }

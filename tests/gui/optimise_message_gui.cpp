@@ -16,7 +16,7 @@ TEST_F(OptimiseMessageTest, OnlyAnAmountAKorvaneCopySendsStartsASeries) {
   for (const WPARAM amount : {0u, 3u, kMaxOptimiseMB + 1u, 0x80000000u, 0xFFFFFFFFu}) {
     window->form.StatusBar.SetPanelText(Recovery::kProgressPanel, "-");
     std::thread([&] {
-      PostMessageW(window->Handle(), TfMainMem::OptimiseMessage(), amount, 0);
+      PostMessageW(window->Handle(), MainWindow::OptimiseMessage(), amount, 0);
     }).join();
     testing::PumpMessages(200);
     EXPECT_EQ(window->form.StatusBar.PanelText(Recovery::kProgressPanel) != "-", amount <= 3)

@@ -23,19 +23,20 @@ TEST(PolicyWindow, APolicyLocksItsControlUntilWindowsAnnouncesItIsGone) {
   Win32Registry().Open(RegistryRoot::CurrentUser, recoverKey, true)->WriteDword("Pourcentage", 20);
   const PolicyPlace& machine = places.policies.machine;
   Win32Registry().Open(machine.root, machine.path, true)->WriteDword("AlarmPercent", 60);
-  auto window = std::make_unique<TfMainMem>(places);
+  auto window = std::make_unique<MainWindow>(places);
   ASSERT_TRUE(window->Create());
   MainForm& form = window->form;
-  form.Memoire.SetActivePage(&form.TabSheet7);
+  form.pages.SetActivePage(&form.recoveryPage);
   testing::PumpMessages(100);
-  const HWND spin = ui::win32::FormHost::WindowOf(form.SpinEdit1);
+  const HWND spin = ui::win32::FormHost::WindowOf(form.alarmLevelEdit);
   wchar_t shown[8] = L"";
   GetWindowTextW(spin, shown, 8);
   EXPECT_STREQ(shown, L"60");
   EXPECT_FALSE(IsWindowEnabled(spin));
-  EXPECT_FALSE(IsWindowEnabled(ui::win32::FormHost::WindowOf(form.SpinEdit1, 1)));  // its arrows
+  EXPECT_FALSE(
+      IsWindowEnabled(ui::win32::FormHost::WindowOf(form.alarmLevelEdit, 1)));  // its arrows
   testing::SaveWindowShot(window->Handle(), "policy_alarm_level");
-  form.Btn2.Click();
+  form.saveButton.Click();
   EXPECT_EQ(
       Win32Registry().Open(RegistryRoot::CurrentUser, recoverKey, false)->ReadDword("Pourcentage"),
       20u);

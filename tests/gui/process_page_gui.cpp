@@ -117,7 +117,7 @@ class ProcessPageTest : public testing::MainWindowFixture {
  protected:
   MainForm& form() { return window->form; }
   void ShowPage() {
-    form().Memoire.UserSelectPage(&form().TabSheet6);
+    form().pages.UserSelectPage(&form().processPage);
     testing::PumpMessages(50);
   }
   int RowOf(DWORD pid) {
@@ -146,11 +146,11 @@ class ProcessPageTest : public testing::MainWindowFixture {
 TEST_F(ProcessPageTest, ListsTheChildAndEndsItThroughTheCommand) {
   Child child;
   ASSERT_TRUE(StartChild(child));
-  EXPECT_FALSE(form().CloseProcess1.Enabled);  // never before the page has been shown
+  EXPECT_FALSE(form().endProcessItem.Enabled);  // never before the page has been shown
   ShowPage();
   EXPECT_EQ(window->processView().ProcessViewMode(), 1);
-  EXPECT_EQ(form().gbProcessus.Caption(), "Liste des processus en cours");
-  EXPECT_TRUE(form().CloseProcess1.Enabled);
+  EXPECT_EQ(form().processGroup.Caption(), "Liste des processus en cours");
+  EXPECT_TRUE(form().endProcessItem.Enabled);
   const int row = RowOf(child.pi.dwProcessId);
   ASSERT_GT(row, 0) << HexIdText(child.pi.dwProcessId);
   EXPECT_STRCASEEQ(form().Grid.Cell(0, row).c_str(), "notepad.exe");
@@ -175,14 +175,14 @@ TEST_F(ProcessPageTest, ListsTheChildAndEndsItThroughTheCommand) {
 
   {
     BoxAnswerer no(GetCurrentThreadId(), IDNO);
-    form().CloseProcess1.Click();
+    form().endProcessItem.Click();
     EXPECT_EQ(no.Seen(), std::vector<std::string>{Warning()});
   }
   EXPECT_TRUE(child.Running());
   EXPECT_EQ(RowOf(child.pi.dwProcessId), row);
 
   BoxAnswerer yes(GetCurrentThreadId(), IDYES);
-  form().CloseProcess1.Click();
+  form().endProcessItem.Click();
   ASSERT_TRUE(child.EndsWithin(5000));
   DWORD code = 99;
   GetExitCodeProcess(child.pi.hProcess, &code);
@@ -196,13 +196,13 @@ TEST_F(ProcessPageTest, WhatChangedSinceTheListingEndsNothing) {
   // A child that ends between the listing and the command.
   Child gone;
   ASSERT_TRUE(StartChild(gone));
-  window->processView().Btn7Click();
+  window->processView().OnRefreshProcessesClick();
   form().Grid.UserSelectRow(RowOf(gone.pi.dwProcessId));
   TerminateProcess(gone.pi.hProcess, 7);
   ASSERT_TRUE(gone.EndsWithin(5000));
   {
     BoxAnswerer yes(GetCurrentThreadId(), IDYES);
-    form().CloseProcess1.Click();
+    form().endProcessItem.Click();
     EXPECT_EQ(yes.Seen(), std::vector<std::string>{Warning()});  // and no error box
   }
   DWORD code = 0;
@@ -212,14 +212,14 @@ TEST_F(ProcessPageTest, WhatChangedSinceTheListingEndsNothing) {
   // A row whose identifier now names another program: what the row says no longer runs there.
   Child other;
   ASSERT_TRUE(StartChild(other));
-  window->processView().Btn7Click();
+  window->processView().OnRefreshProcessesClick();
   const int row = RowOf(other.pi.dwProcessId);
   ASSERT_GT(row, 0);
   form().Grid.SetCell(0, row, "ancien.exe");
   form().Grid.UserSelectRow(row);
   {
     BoxAnswerer yes(GetCurrentThreadId(), IDYES);
-    form().CloseProcess1.Click();
+    form().endProcessItem.Click();
     EXPECT_EQ(yes.Seen(), std::vector<std::string>{Warning()});
   }
   EXPECT_TRUE(other.Running());
@@ -228,27 +228,27 @@ TEST_F(ProcessPageTest, WhatChangedSinceTheListingEndsNothing) {
 
 TEST_F(ProcessPageTest, PopupCommandsSwitchTheLists) {
   ShowPage();
-  form().Modules2.Click();
+  form().modulesItem.Click();
   EXPECT_EQ(window->processView().ProcessViewMode(), 3);
-  EXPECT_FALSE(form().CloseProcess1.Enabled);
+  EXPECT_FALSE(form().endProcessItem.Enabled);
   EXPECT_EQ(form().Grid.Cell(0, 0), "Nom");
   bool korvaneListed = false;
   for (int r = 1; r < form().Grid.RowCount(); ++r)
     korvaneListed |= form().Grid.Cell(0, r) == "gui_tests.exe";
   EXPECT_TRUE(korvaneListed);  // the program's own process
 
-  form().Threads1.Click();
+  form().threadsItem.Click();
   EXPECT_EQ(window->processView().ProcessViewMode(), 2);
-  EXPECT_EQ(form().gbProcessus.Caption(), "Liste des processus en cours d'exécution");
+  EXPECT_EQ(form().processGroup.Caption(), "Liste des processus en cours d'exécution");
   bool ownThread = false;
   for (int r = 1; r < form().Grid.RowCount(); ++r)
     ownThread |= form().Grid.Cell(0, r) == HexIdText(GetCurrentThreadId()) &&
                  form().Grid.Cell(2, r) == HexIdText(GetCurrentProcessId());
   EXPECT_TRUE(ownThread);
 
-  form().ListedesProcessus1.Click();
-  EXPECT_TRUE(form().CloseProcess1.Enabled);
-  EXPECT_EQ(form().gbProcessus.Caption(), "Liste des processus en cours d'exécution");
+  form().processesItem.Click();
+  EXPECT_TRUE(form().endProcessItem.Enabled);
+  EXPECT_EQ(form().processGroup.Caption(), "Liste des processus en cours d'exécution");
   EXPECT_GT(RowOf(GetCurrentProcessId()), 0);
 }
 

@@ -138,7 +138,7 @@ TEST(TrayIconImage, TextIsCentredAsComputed) {
   };
   const Case cases[] = {{"25%", 0x00FFFF}, {"128", 0x0000FF}, {"7%", 0x00FF00}};
   for (const Case& c : cases) {
-    TTextTrayIcon icon;
+    TextTrayIcon icon;
     icon.SetColor(c.color);
     icon.SetText(c.text);
     CountingNotifier notifier;
@@ -168,7 +168,7 @@ TEST(TrayIconImage, TextIsCentredAsComputed) {
 }
 
 TEST(TrayIconImage, NoColourIsTransparentAndBorderFrames) {
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   icon.SetColor(ui::kNoColor);
   icon.SetText("50");
   CountingNotifier notifier;
@@ -222,7 +222,7 @@ std::vector<std::uint32_t> ReadIconAtItsSize(HICON icon, int& side) {
 // text grows with it, and the border frames its edges.
 TEST(TrayIconImage, DrawnAtTheSmallIconSize) {
   const int expected = GetSystemMetrics(SM_CXSMICON);
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   icon.SetColor(0x0000FF);
   icon.SetBorder(true);
   icon.SetText("88");
@@ -260,7 +260,7 @@ TEST(TrayIconImage, DrawnAtTheSmallIconSize) {
 
 TEST(TrayIconShell, BalloonIsSentOnceAndTheIconComesBackAfterAShellRestart) {
   ASSERT_TRUE(WaitForShellTray()) << "no notification area on the virtual desktop";
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   CountingNotifier notifier;
   TrayIconWin32 peer(icon, nullptr, notifier);
   icon.SetText("25%");
@@ -330,7 +330,7 @@ TEST(TrayIconShell, CallbackMessagesFollowTheMouseTable) {
   HWND main = MakeMainWindow();
   ASSERT_TRUE(main);
   ShowWindow(main, SW_SHOW);
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   ui::PopupMenu menu;
   icon.PopupMenu = &menu;
   CountingNotifier notifier;
@@ -369,7 +369,7 @@ TEST(TrayIconShell, MinimisingSendsTheWindowToTheTray) {
   HWND main = MakeMainWindow();
   ASSERT_TRUE(main);
   ShowWindow(main, SW_SHOW);
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   icon.MinimizeToTray = true;
   CountingNotifier notifier;
   TrayIconWin32 peer(icon, main, notifier);
@@ -392,7 +392,7 @@ TEST(TrayIconShell, MinimisingSendsTheWindowToTheTray) {
 
 TEST(TrayIconShell, TenThousandTextChangesLeakNothing) {
   WaitForShellTray();
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   CountingNotifier notifier;
   TrayIconWin32 peer(icon, nullptr, notifier);
   icon.SetIconVisible(true);

@@ -44,20 +44,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     options.places = kvn::PlacesUnder(key);
   const std::string fault = Environment("KORVANE_TEST_FAULT");
   if (fault == "crash while starting")
-    options.settingsLoaded = [](kvn::TfMainMem&) { *static_cast<volatile int*>(nullptr) = 1; };
-  options.started = [fault](kvn::TfMainMem& window) {
+    options.settingsLoaded = [](kvn::MainWindow&) { *static_cast<volatile int*>(nullptr) = 1; };
+  options.started = [fault](kvn::MainWindow& window) {
     // Each pass's end on the standard output, for the command line's tests.
-    auto& after = window.KVNMaxMem1().OnAfterDefrag;
-    after = [previous = after](kvn::TKVNMaxMem& engine) {
+    auto& after = window.engine().OnAfterDefrag;
+    after = [previous = after](kvn::MemoryEngine& engine) {
       if (previous) previous(engine);
       std::printf("pass ended\n");
       std::fflush(stdout);
     };
     // Whether the portable copy's read-only line shows: painted by its page, it has no window
     // another process could look at.
-    std::printf("portable line %s\n", window.form.LPortable.Visible() ? "shown" : "hidden");
+    std::printf("portable line %s\n",
+                window.form.portableUnsavedLabel.Visible() ? "shown" : "hidden");
     std::fflush(stdout);
-    auto& button = window.form.BitBtn1.OnClick;
+    auto& button = window.form.optimiseButton.OnClick;
     if (fault == "throw")
       button = [] { throw std::runtime_error("Échec simulé"); };
     else if (fault == "crash")

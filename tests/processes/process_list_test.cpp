@@ -78,7 +78,7 @@ TEST(ProcessTextTest, PriorityWords) {
 
 class ProcessViewTest : public ::testing::Test {
  protected:
-  ProcessViewTest() : view({form.gbProcessus, form.Grid, form.CloseProcess1}, system) {
+  ProcessViewTest() : view({form.processGroup, form.Grid, form.endProcessItem}, system) {
     view.AskWarning = [this](const std::string& caption, const std::string& text) {
       asked.push_back(caption + "|" + text);
       return answerYes;
@@ -127,34 +127,34 @@ TEST_F(ProcessViewTest, EachListHasItsLayoutCaptionAndCommand) {
   EXPECT_EQ(Row(0), (Cells{"TId", "Usage", "PId", "BasePri", "DeltaPri"}));
   EXPECT_EQ(Widths(), (std::vector<int>{64, 64, 64, 64, 64}));
   EXPECT_EQ(Row(1), (Cells{"$0002C", "1", "$00008", "9", "-2"}));
-  EXPECT_EQ(form.gbProcessus.Caption(), "Liste des processus en cours d'exécution");
-  EXPECT_FALSE(form.CloseProcess1.Enabled);
+  EXPECT_EQ(form.processGroup.Caption(), "Liste des processus en cours d'exécution");
+  EXPECT_FALSE(form.endProcessItem.Enabled);
 
   view.MakeModuleList();
   EXPECT_EQ(view.ProcessViewMode(), 3);
   EXPECT_EQ(Row(0), (Cells{"Nom", "Chemin"}));
   EXPECT_EQ(Widths(), (std::vector<int>{100, 350}));
   EXPECT_EQ(Row(1), (Cells{"kernel32.dll", "C:\\WINDOWS\\system32\\kernel32.dll"}));
-  EXPECT_EQ(form.gbProcessus.Caption(), "Liste des modules (Dlls) chargés");
-  EXPECT_FALSE(form.CloseProcess1.Enabled);
+  EXPECT_EQ(form.processGroup.Caption(), "Liste des modules (Dlls) chargés");
+  EXPECT_FALSE(form.endProcessItem.Enabled);
 
   // "Processus" from the popup: the list and the command come back, the caption stays.
-  view.Refresh1Click();
+  view.OnProcessesClick();
   EXPECT_EQ(view.ProcessViewMode(), 1);
   EXPECT_EQ(Row(0), (Cells{"Exe", "PId", "#Threads", "Priorité"}));
   EXPECT_EQ(Widths(), (std::vector<int>{250, 60, 64, 90}));
   EXPECT_EQ(form.Grid.RowCount(), 3);
   EXPECT_EQ(Row(1), (Cells{"svc.exe", "$00008", "3", "Supérieure à la normale"}));
   EXPECT_EQ(Row(2), (Cells{"explorer.exe", "$00001A4", "12", "Haute"}));
-  EXPECT_TRUE(form.CloseProcess1.Enabled);
-  EXPECT_EQ(form.gbProcessus.Caption(), "Liste des modules (Dlls) chargés");
+  EXPECT_TRUE(form.endProcessItem.Enabled);
+  EXPECT_EQ(form.processGroup.Caption(), "Liste des modules (Dlls) chargés");
 
-  view.TabSheet6Show();
-  EXPECT_EQ(form.gbProcessus.Caption(), "Liste des processus en cours");
+  view.OnProcessPageShow();
+  EXPECT_EQ(form.processGroup.Caption(), "Liste des processus en cours");
   // A column the user widened goes back to the layout's width at the next rebuild.
   form.Grid.SetColWidth(0, 300);
   form.Grid.SetColWidth(2, 20);
-  view.Btn7Click();
+  view.OnRefreshProcessesClick();
   EXPECT_EQ(Widths(), (std::vector<int>{250, 60, 64, 90}));
 }
 
@@ -172,29 +172,29 @@ TEST_F(ProcessViewTest, TheRememberedRowComesBackOnlyWhileItExists) {
   view.MakeProcessList();
   form.Grid.UserSelectRow(12);
   ListProcesses(15);
-  view.Btn7Click();
+  view.OnRefreshProcessesClick();
   EXPECT_EQ(form.Grid.Row(), 12);  // the same row number, now another process
   EXPECT_EQ(form.Grid.Cell(0, 12), "prog11.exe");
   ListProcesses(10);
-  view.Btn7Click();
+  view.OnRefreshProcessesClick();
   EXPECT_NE(form.Grid.Row(), 12);
   EXPECT_LT(form.Grid.Row(), form.Grid.RowCount());
 }
 
 TEST_F(ProcessViewTest, EndingAsksFirstAndEndsOnlyTheListedProcess) {
   ListProcesses(5);
-  view.TabSheet6Show();
+  view.OnProcessPageShow();
   form.Grid.UserSelectRow(RowOf(108));
 
   answerYes = false;
-  view.Closeprocess1Click();
+  view.OnEndProcessClick();
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], std::string(ProcessView::kWarningCaption) + "|" + ProcessView::kWarningText);
   EXPECT_TRUE(system.ended.empty());
   EXPECT_NE(RowOf(108), -1);
 
   answerYes = true;
-  view.Closeprocess1Click();
+  view.OnEndProcessClick();
   EXPECT_EQ(system.ended, std::vector<std::uint32_t>{108});
   EXPECT_EQ(RowOf(108), -1);  // the list was rebuilt
   EXPECT_TRUE(messages.empty());
@@ -205,9 +205,9 @@ TEST_F(ProcessViewTest, OnlyTheProcessListEndsAnything) {
   system.threads = {{100, 1, 100, 8, 0}, {104, 1, 104, 8, 0}};
   view.MakeThreadList();
   form.Grid.UserSelectRow(1);
-  view.Closeprocess1Click();
+  view.OnEndProcessClick();
   view.MakeModuleList();
-  view.Closeprocess1Click();
+  view.OnEndProcessClick();
   EXPECT_EQ(asked.size(), 2u);
   EXPECT_TRUE(system.ended.empty());
   EXPECT_EQ(system.snapshots, 0);
@@ -248,7 +248,7 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
     form.Grid.UserSelectRow(RowOf(104));
     c.change(system);
     system.processes.push_back({200, 1, 8, "started since.exe"});  // shows only in a new list
-    view.Closeprocess1Click();
+    view.OnEndProcessClick();
     EXPECT_TRUE(system.ended.empty());
     if (c.message)
       EXPECT_EQ(messages, std::vector<std::string>{"system text 5"});
@@ -273,7 +273,7 @@ TEST(EndListedProcessTest, TheStartTimeMustMatchTheListings) {
 TEST_F(ProcessViewTest, TheEmptyRowFailsWithTheSystemsText) {
   view.MakeProcessList();  // nothing listed: one empty row
   form.Grid.UserSelectRow(1);
-  view.Closeprocess1Click();
+  view.OnEndProcessClick();
   EXPECT_TRUE(system.ended.empty());
   EXPECT_EQ(messages, std::vector<std::string>{"system text 87"});
 }
@@ -289,7 +289,7 @@ TEST_F(ProcessViewTest, TheSelectionIsTakenWhenTheCommandIsChosen) {
     view.MakeProcessList();
     return true;
   };
-  view.Closeprocess1Click();
+  view.OnEndProcessClick();
   EXPECT_EQ(system.ended, std::vector<std::uint32_t>{104});
 }
 

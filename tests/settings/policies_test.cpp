@@ -135,11 +135,11 @@ TEST_F(PolicyTest, AValueInForceLocksItsControlIsNeverSavedAndGoesCleanly) {
     std::uint32_t value, own;  // the policy's, the user's stored one
     int shownSet, shownOwn;
   } cases[] = {
-      {"AlarmPercent", kRecover, "Pourcentage", "SpinEdit1", 60, 20, 60, 20},
-      {"PeriodicMinutes", kRecover, "Time value", "SpinEdit2", 120, 30, 120, 30},
-      {"Method", kSettings, "Recover Method", "RadioButton2", 2, 3, 1, 0},
-      {"Balloons", kSettings, "balloon", "cbxballoon", 1, 0, 1, 0},
-      {"StartWithWindows", kSettings, "StartWithWindows", "CheckBox1", 0, 1, 0, 1},
+      {"AlarmPercent", kRecover, "Pourcentage", "alarmLevelEdit", 60, 20, 60, 20},
+      {"PeriodicMinutes", kRecover, "Time value", "periodicMinutesEdit", 120, 30, 120, 30},
+      {"Method", kSettings, "Recover Method", "manualMethodRadio", 2, 3, 1, 0},
+      {"Balloons", kSettings, "balloon", "balloonsCheck", 1, 0, 1, 0},
+      {"StartWithWindows", kSettings, "StartWithWindows", "startWithWindowsCheck", 0, 1, 0, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.policy);
@@ -200,10 +200,10 @@ TEST_F(PolicyTest, MachineWinsBadValuesAreIgnoredAndLoggedOnce) {
   EXPECT_EQ(options.alarmPercent, 40);
   EXPECT_EQ(options.periodicMinutes, 60);
   EXPECT_EQ(options.maximumLoad, 15);
-  EXPECT_TRUE(form.SpinEdit3.Enabled());
+  EXPECT_TRUE(form.maximumLoadEdit.Enabled());
   EXPECT_EQ(policies.Rules().newsAddress, "");
-  EXPECT_FALSE(form.ArretRedemarrage1.Enabled);
-  EXPECT_TRUE(form.Cbxnoyau.Locked() && form.CDechargeDll.Locked());
+  EXPECT_FALSE(form.shutdownMenu.Enabled);
+  EXPECT_TRUE(form.kernelInMemoryCheck.Locked() && form.unloadDllsCheck.Locked());
   EXPECT_EQ(log.size(), 3u) << ::testing::PrintToString(log);
   // Mended, then broken again: logged again.
   SetPolicy(RegistryRoot::LocalMachine, "AlarmPercent", 50);

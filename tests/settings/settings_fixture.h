@@ -23,32 +23,33 @@ inline constexpr std::int64_t kRamMB = 1024;
 inline const TuningLocations kWhere{};
 
 inline TuningControls TuningOf(MainForm& f) {
-  return {f.CbCache, f.cbxCacheNiveau2, f.RGLargeSystemCache, f.Cbxnoyau,
-          f.cbxSwap, f.TrackBar2,       f.cbxballoon,         f.LDroits};
+  return {f.cacheSizeCombo,      f.secondLevelCacheCheck, f.largeSystemCacheGroup,
+          f.kernelInMemoryCheck, f.clearPageFileCheck,    f.opacityTrackBar,
+          f.balloonsCheck,       f.adminRightsLabel};
 }
 
 // The controls the Windows tuning drives, without a form.
 struct TuningWidgets {
-  ui::ComboBox CbCache;
-  ui::CheckBox cbxCacheNiveau2;
-  ui::RadioGroup RGLargeSystemCache;
-  ui::CheckBox Cbxnoyau, cbxSwap;
-  ui::TrackBar TrackBar2;
-  ui::CheckBox cbxballoon;
-  ui::Label LDroits;
+  ui::ComboBox cacheSizeCombo;
+  ui::CheckBox secondLevelCacheCheck;
+  ui::RadioGroup largeSystemCacheGroup;
+  ui::CheckBox kernelInMemoryCheck, clearPageFileCheck;
+  ui::TrackBar opacityTrackBar;
+  ui::CheckBox balloonsCheck;
+  ui::Label adminRightsLabel;
   TuningControls Controls() {
-    return {CbCache, cbxCacheNiveau2, RGLargeSystemCache, Cbxnoyau,
-            cbxSwap, TrackBar2,       cbxballoon,         LDroits};
+    return {cacheSizeCombo,     secondLevelCacheCheck, largeSystemCacheGroup, kernelInMemoryCheck,
+            clearPageFileCheck, opacityTrackBar,       balloonsCheck,         adminRightsLabel};
   }
 };
 
 // The Windows tuning's reactions to its options, as the window binds them.
 inline OptionReactions TuningReactions(WindowsTuning& tuning) {
   OptionReactions r;
-  r.OpacityChanged = [&tuning] { tuning.TrackBar2Change(); };
-  r.StayOnTopChanged = [&tuning] { tuning.CheckBox2Click(); };
-  r.PriorityChanged = [&tuning] { tuning.CBPrioriteChange(); };
-  r.UnloadDllsChanged = [&tuning] { tuning.CDechargeDllMouseUp(); };
+  r.OpacityChanged = [&tuning] { tuning.OnOpacityChange(); };
+  r.StayOnTopChanged = [&tuning] { tuning.OnStayOnTopClick(); };
+  r.PriorityChanged = [&tuning] { tuning.OnPriorityChange(); };
+  r.UnloadDllsChanged = [&tuning] { tuning.OnUnloadDllsClick(); };
   r.StartWithWindowsInEffect = [&tuning](bool on) {
     on ? tuning.WriteRunEntry() : tuning.RemoveRunEntry();
   };
@@ -98,7 +99,7 @@ class RegistryFixture : public ::testing::Test {
   std::vector<std::string> events;
   std::vector<std::string> log;
   std::uint32_t l2KB = 256;
-  TGRAPHKVN chart;
+  HistoryChart chart;
   fake::FakeSettingsKey chartKey;
   ChartColors colors{chart, chartKey.registry, fake::FakeSettingsKey::kPath};
 };
@@ -117,7 +118,7 @@ class StoreTest : public RegistryFixture {
 class SettingsTest : public RegistryFixture {
  protected:
   explicit SettingsTest(TuningRelease release = {false, false, true}) : RegistryFixture(release) {
-    form.TrackBar1.SetRange(0, kRamMB);
+    form.manualAmountTrackBar.SetRange(0, kRamMB);
     tuning.Bind();
     binding.Bind();
   }
@@ -126,7 +127,7 @@ class SettingsTest : public RegistryFixture {
     OptionReactions r = TuningReactions(tuning);
     // The recovery method's reaction as the recovery has it.
     r.MethodChanged = [this] {
-      form.TrackBar1.SetEnabled(options.method == RecoveryMethod::Manual);
+      form.manualAmountTrackBar.SetEnabled(options.method == RecoveryMethod::Manual);
     };
     return r;
   }

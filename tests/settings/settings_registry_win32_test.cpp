@@ -50,18 +50,18 @@ class RealRegistry : public ::testing::Test {
           colors(chart, Win32Registry(), t.root + "\\settings"),
           store(Win32Registry(), tuning, colors, kRamMB, kProgram, "1.0.0", t.root),
           binding(form, options, store, TuningReactions(tuning)) {
-      form.TrackBar1.SetRange(0, kRamMB);
+      form.manualAmountTrackBar.SetRange(0, kRamMB);
       tuning.Bind();
       binding.Bind();
       options.samplingIntervalMs = store.LoadInterval();
-      form.Timer1.SetInterval(options.samplingIntervalMs);
+      form.samplingTimer.SetInterval(options.samplingIntervalMs);
       binding.LoadSettings();
       binding.SaveSettings();
     }
     MainForm form;
     Options options;
     WindowsTuning tuning;
-    TGRAPHKVN chart;
+    HistoryChart chart;
     ChartColors colors;
     SettingsStore store;
     OptionsBinding binding;
@@ -108,29 +108,29 @@ TEST_F(RealRegistry, ARestartBringsBackWhatWasChanged) {
   {
     Program first(*this);
     first.options.samplingIntervalMs = 2000;  // the speed menu's choice
-    first.form.SpinEdit1.SetValue(50);
-    first.form.HotKey1.UserSetHotKey(0xC04B);
-    first.form.RadioButton3.SetChecked(true);
-    first.form.RadioGroup2.UserSelect(1);
-    first.form.CheckBox5.SetChecked(true);
-    first.form.SpinEdit2.SetValue(30);
-    first.form.CDechargeDll.SetChecked(true);
+    first.form.alarmLevelEdit.SetValue(50);
+    first.form.hotKeyEdit.UserSetHotKey(0xC04B);
+    first.form.allMethodRadio.SetChecked(true);
+    first.form.trayModeGroup.UserSelect(1);
+    first.form.periodicCheck.SetChecked(true);
+    first.form.periodicMinutesEdit.SetValue(30);
+    first.form.unloadDllsCheck.SetChecked(true);
     first.colors.ColorChosen(ChartColor::RAM, 0x123456);
     first.options.exclusions = {"jeu.exe", "C:\\Jeux\\Élan.exe"};
     first.binding.SaveSettings();
   }
   EXPECT_EQ(Type(root + "\\settings", "Exclusions"), static_cast<DWORD>(REG_MULTI_SZ));
   Program second(*this);
-  EXPECT_EQ(second.form.Timer1.Interval(), 2000u);
-  EXPECT_EQ(second.form.SpinEdit1.Value(), 50);
-  EXPECT_EQ(second.form.HotKey1.HotKey(), 0xC04B);
-  EXPECT_TRUE(second.form.RadioButton3.Checked());
-  EXPECT_EQ(second.form.RadioGroup2.ItemIndex(), 1);
-  EXPECT_TRUE(second.form.CDechargeDll.Checked());
-  EXPECT_EQ(second.chart.CouleurRAM(), 0x123456u);
+  EXPECT_EQ(second.form.samplingTimer.Interval(), 2000u);
+  EXPECT_EQ(second.form.alarmLevelEdit.Value(), 50);
+  EXPECT_EQ(second.form.hotKeyEdit.HotKey(), 0xC04B);
+  EXPECT_TRUE(second.form.allMethodRadio.Checked());
+  EXPECT_EQ(second.form.trayModeGroup.ItemIndex(), 1);
+  EXPECT_TRUE(second.form.unloadDllsCheck.Checked());
+  EXPECT_EQ(second.chart.RamColor(), 0x123456u);
   EXPECT_EQ(second.options.exclusions, (std::vector<std::string>{"jeu.exe", "C:\\Jeux\\Élan.exe"}));
-  EXPECT_TRUE(second.form.Timer5.Enabled());
-  EXPECT_EQ(second.form.Timer5.Interval(), 1800000u);
+  EXPECT_TRUE(second.form.periodicTimer.Enabled());
+  EXPECT_EQ(second.form.periodicTimer.Interval(), 1800000u);
 }
 
 TEST_F(RealRegistry, WrongTypesAreSkippedAndRewritten) {
@@ -139,8 +139,8 @@ TEST_F(RealRegistry, WrongTypesAreSkippedAndRewritten) {
   key->WriteText("Opacite", "120");
   key.reset();
   Program start(*this);
-  EXPECT_FALSE(start.form.CheckBox2.Checked());
-  EXPECT_EQ(start.form.TrackBar2.Position(), 255);
+  EXPECT_FALSE(start.form.stayOnTopCheck.Checked());
+  EXPECT_EQ(start.form.opacityTrackBar.Position(), 255);
   EXPECT_EQ(Type(root + "\\settings", "StayOnTop"), static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(Type(root + "\\settings", "Opacite"), static_cast<DWORD>(REG_DWORD));
 }
@@ -154,8 +154,8 @@ TEST_F(RealRegistry, TuningValuesInTheRealRegistry) {
   auto mm = Win32Registry().Open(RegistryRoot::CurrentUser, where.memoryManagement, false);
   mm->WriteDword("IOPageLockLimit", 131072);
   tuning.ReadMemoryTuning();
-  EXPECT_EQ(form.CbCache.Text(), "( Défaut non optimisé )");
-  form.CbCache.UserSelect(6);
+  EXPECT_EQ(form.cacheSizeCombo.Text(), "( Défaut non optimisé )");
+  form.cacheSizeCombo.UserSelect(6);
   EXPECT_EQ(mm->ReadDword("IOPageLockLimit").value_or(0), 512u);
 
   auto explorer = Win32Registry().Open(RegistryRoot::CurrentUser, where.explorer, false);
@@ -194,14 +194,14 @@ TEST_F(RealRegistry, OpacityOfARealWindow) {
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   MainForm form;
-  form.TrackBar2.SetRange(70, 255);
-  form.TrackBar2.SetPosition(255);
+  form.opacityTrackBar.SetRange(70, 255);
+  form.opacityTrackBar.SetPosition(255);
   Options options;
   fake::FakeRegistry unused;
   WindowsTuning tuning(TuningOf(form), options, unused, Win32TuningSinks(window),
                        {false, false, true});
   options.opacity = 70;  // as the track bar's handler records it
-  tuning.TrackBar2Change();
+  tuning.OnOpacityChange();
   using GetLayered = BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*);
   auto getLayered = reinterpret_cast<GetLayered>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetLayeredWindowAttributes")));
@@ -211,7 +211,7 @@ TEST_F(RealRegistry, OpacityOfARealWindow) {
   ASSERT_TRUE(getLayered(window, nullptr, &alpha, &flags));
   EXPECT_EQ(alpha, 70);
   EXPECT_TRUE(flags & LWA_ALPHA);
-  EXPECT_EQ(form.TrackBar2.Hint(), "27%");
+  EXPECT_EQ(form.opacityTrackBar.Hint(), "27%");
   DestroyWindow(window);
 }
 

@@ -232,8 +232,8 @@ TEST_F(SettingsTest, TheStoredPeriodicRuleArmsTimer5) {
   registry.SetDword(Root::CurrentUser, kRecover, "Time", 1);
   registry.SetDword(Root::CurrentUser, kRecover, "Time value", 30);
   binding.LoadSettings();
-  EXPECT_TRUE(form.Timer5.Enabled());
-  EXPECT_EQ(form.Timer5.Interval(), 1800000u);
+  EXPECT_TRUE(form.periodicTimer.Enabled());
+  EXPECT_EQ(form.periodicTimer.Interval(), 1800000u);
 
   MainForm off;
   Options o;
@@ -243,7 +243,7 @@ TEST_F(SettingsTest, TheStoredPeriodicRuleArmsTimer5) {
   OptionsBinding b{off, o, s, {}};
   b.Bind();
   b.LoadSettings();
-  EXPECT_FALSE(off.Timer5.Enabled());
+  EXPECT_FALSE(off.periodicTimer.Enabled());
 }
 
 TEST_F(StoreTest, StoredIntervalAndItsMissingForms) {
@@ -295,8 +295,8 @@ TEST_F(SettingsTest, LoadedOptionsRunTheirHandlers) {
   binding.LoadSettings();
   // Topmost and opacity at once; the priority list runs nothing (start-up applies it).
   EXPECT_THAT(events, ElementsAre("alpha 70", "topmost"));
-  EXPECT_EQ(form.TrackBar2.Hint(), "27%");
-  EXPECT_EQ(form.CBPriorite.ItemIndex(), 3);
+  EXPECT_EQ(form.opacityTrackBar.Hint(), "27%");
+  EXPECT_EQ(form.priorityCombo.ItemIndex(), 3);
 }
 
 TEST_F(StoreTest, UncheckedStartWithWindowsRemovesTheRunEntry) {
@@ -316,27 +316,27 @@ TEST_F(StoreTest, UncheckedStartWithWindowsRemovesTheRunEntry) {
 TEST_F(SettingsTest, TheOptionsStartAsTheFormIsDesigned) {
   const Options o;
   const MainForm f;
-  EXPECT_EQ(f.RadioButton1.Checked(), o.method == RecoveryMethod::System);
-  EXPECT_EQ(f.TrackBar1.Position(), o.manualAmountMB);
-  EXPECT_EQ(f.CNBRepetitions.ItemIndex() + 1, o.repetitions);
-  EXPECT_EQ(f.CBPressePapier.Checked(), o.clipboard);
-  EXPECT_EQ(f.cbxballoon.Checked(), o.balloons);
-  EXPECT_EQ(f.CBDirectSteps.Checked(), o.directSteps);
-  EXPECT_EQ(f.CBPurgeStandby.Checked(), o.purgeStandby);
-  EXPECT_EQ(f.SpinEditStandby.Value(), o.purgeStandbyPercent);
-  EXPECT_EQ(f.HotKey1.HotKey(), o.hotKey);
-  EXPECT_EQ(f.CheckBox3.Checked(), o.alarmOn);
-  EXPECT_EQ(f.SpinEdit1.Value(), o.alarmPercent);
-  EXPECT_EQ(f.CheckBox5.Checked(), o.periodicOn);
-  EXPECT_EQ(f.SpinEdit2.Value(), o.periodicMinutes);
-  EXPECT_EQ(f.SpinEdit3.Value(), o.maximumLoad);
-  EXPECT_EQ(f.CBDefragOnStart.Checked(), o.optimiseAtStart);
-  EXPECT_EQ(f.RadioGroup2.ItemIndex(), o.trayMode);
-  EXPECT_EQ(f.TrackBar2.Position(), o.opacity);
-  EXPECT_EQ(f.CheckBox2.Checked(), o.stayOnTop);
-  EXPECT_EQ(f.CheckBox1.Checked(), o.startWithWindows);
-  EXPECT_EQ(f.CBPriorite.ItemIndex(), o.priority);
-  EXPECT_EQ(f.CDechargeDll.Checked(), o.unloadDlls);
+  EXPECT_EQ(f.systemMethodRadio.Checked(), o.method == RecoveryMethod::System);
+  EXPECT_EQ(f.manualAmountTrackBar.Position(), o.manualAmountMB);
+  EXPECT_EQ(f.repetitionsCombo.ItemIndex() + 1, o.repetitions);
+  EXPECT_EQ(f.clipboardCheck.Checked(), o.clipboard);
+  EXPECT_EQ(f.balloonsCheck.Checked(), o.balloons);
+  EXPECT_EQ(f.directStepsCheck.Checked(), o.directSteps);
+  EXPECT_EQ(f.purgeStandbyCheck.Checked(), o.purgeStandby);
+  EXPECT_EQ(f.purgeStandbyEdit.Value(), o.purgeStandbyPercent);
+  EXPECT_EQ(f.hotKeyEdit.HotKey(), o.hotKey);
+  EXPECT_EQ(f.alarmCheck.Checked(), o.alarmOn);
+  EXPECT_EQ(f.alarmLevelEdit.Value(), o.alarmPercent);
+  EXPECT_EQ(f.periodicCheck.Checked(), o.periodicOn);
+  EXPECT_EQ(f.periodicMinutesEdit.Value(), o.periodicMinutes);
+  EXPECT_EQ(f.maximumLoadEdit.Value(), o.maximumLoad);
+  EXPECT_EQ(f.optimiseAtStartCheck.Checked(), o.optimiseAtStart);
+  EXPECT_EQ(f.trayModeGroup.ItemIndex(), o.trayMode);
+  EXPECT_EQ(f.opacityTrackBar.Position(), o.opacity);
+  EXPECT_EQ(f.stayOnTopCheck.Checked(), o.stayOnTop);
+  EXPECT_EQ(f.startWithWindowsCheck.Checked(), o.startWithWindows);
+  EXPECT_EQ(f.priorityCombo.ItemIndex(), o.priority);
+  EXPECT_EQ(f.unloadDllsCheck.Checked(), o.unloadDlls);
 }
 
 TEST_F(SettingsTest, StoredOptionsShowInTheControlsAsTheyAre) {
@@ -344,10 +344,10 @@ TEST_F(SettingsTest, StoredOptionsShowInTheControlsAsTheyAre) {
   registry.SetDword(Root::CurrentUser, kSettings, "CNBR", 9);
   registry.SetDword(Root::CurrentUser, kSettings, "tray", static_cast<std::uint32_t>(-3));
   binding.LoadSettings();
-  EXPECT_TRUE(form.RadioButton1.Checked());
-  EXPECT_FALSE(form.TrackBar1.Enabled());
-  EXPECT_EQ(form.CNBRepetitions.ItemIndex(), -1);
-  EXPECT_EQ(form.RadioGroup2.ItemIndex(), -1);
+  EXPECT_TRUE(form.systemMethodRadio.Checked());
+  EXPECT_FALSE(form.manualAmountTrackBar.Enabled());
+  EXPECT_EQ(form.repetitionsCombo.ItemIndex(), -1);
+  EXPECT_EQ(form.trayModeGroup.ItemIndex(), -1);
 }
 
 // Every option's control records it, whether the user or the code changes it.
@@ -358,49 +358,49 @@ TEST_F(SettingsTest, EachControlRecordsItsOption) {
     std::function<bool(const Options&)> recorded;
   };
   const Row rows[] = {
-      {"RadioButton2", [](MainForm& f) { f.RadioButton2.SetChecked(true); },
+      {"manualMethodRadio", [](MainForm& f) { f.manualMethodRadio.SetChecked(true); },
        [](const Options& o) { return o.method == RecoveryMethod::Manual; }},
-      {"RadioButton3", [](MainForm& f) { f.RadioButton3.SetChecked(true); },
+      {"allMethodRadio", [](MainForm& f) { f.allMethodRadio.SetChecked(true); },
        [](const Options& o) { return o.method == RecoveryMethod::All; }},
-      {"TrackBar1", [](MainForm& f) { f.TrackBar1.SetPosition(300); },
+      {"manualAmountTrackBar", [](MainForm& f) { f.manualAmountTrackBar.SetPosition(300); },
        [](const Options& o) { return o.manualAmountMB == 300; }},
-      {"CNBRepetitions", [](MainForm& f) { f.CNBRepetitions.UserSelect(2); },
+      {"repetitionsCombo", [](MainForm& f) { f.repetitionsCombo.UserSelect(2); },
        [](const Options& o) { return o.repetitions == 3; }},
-      {"CBPressePapier", [](MainForm& f) { f.CBPressePapier.SetChecked(true); },
+      {"clipboardCheck", [](MainForm& f) { f.clipboardCheck.SetChecked(true); },
        [](const Options& o) { return o.clipboard; }},
-      {"cbxballoon", [](MainForm& f) { f.cbxballoon.SetChecked(true); },
+      {"balloonsCheck", [](MainForm& f) { f.balloonsCheck.SetChecked(true); },
        [](const Options& o) { return o.balloons; }},
-      {"CBDirectSteps", [](MainForm& f) { f.CBDirectSteps.SetChecked(true); },
+      {"directStepsCheck", [](MainForm& f) { f.directStepsCheck.SetChecked(true); },
        [](const Options& o) { return o.directSteps; }},
-      {"CBPurgeStandby", [](MainForm& f) { f.CBPurgeStandby.SetChecked(true); },
+      {"purgeStandbyCheck", [](MainForm& f) { f.purgeStandbyCheck.SetChecked(true); },
        [](const Options& o) { return o.purgeStandby; }},
-      {"SpinEditStandby", [](MainForm& f) { f.SpinEditStandby.StepUp(); },
+      {"purgeStandbyEdit", [](MainForm& f) { f.purgeStandbyEdit.StepUp(); },
        [](const Options& o) { return o.purgeStandbyPercent == 55; }},
-      {"HotKey1", [](MainForm& f) { f.HotKey1.UserSetHotKey(0xC04B); },
+      {"hotKeyEdit", [](MainForm& f) { f.hotKeyEdit.UserSetHotKey(0xC04B); },
        [](const Options& o) { return o.hotKey == 0xC04B; }},
-      {"CheckBox3", [](MainForm& f) { f.CheckBox3.SetChecked(false); },
+      {"alarmCheck", [](MainForm& f) { f.alarmCheck.SetChecked(false); },
        [](const Options& o) { return !o.alarmOn; }},
-      {"SpinEdit1", [](MainForm& f) { f.SpinEdit1.SetValue(60); },
+      {"alarmLevelEdit", [](MainForm& f) { f.alarmLevelEdit.SetValue(60); },
        [](const Options& o) { return o.alarmPercent == 60; }},
-      {"CheckBox5", [](MainForm& f) { f.CheckBox5.SetChecked(true); },
+      {"periodicCheck", [](MainForm& f) { f.periodicCheck.SetChecked(true); },
        [](const Options& o) { return o.periodicOn; }},
-      {"SpinEdit2", [](MainForm& f) { f.SpinEdit2.StepUp(); },
+      {"periodicMinutesEdit", [](MainForm& f) { f.periodicMinutesEdit.StepUp(); },
        [](const Options& o) { return o.periodicMinutes == 50; }},
-      {"SpinEdit3", [](MainForm& f) { f.SpinEdit3.SetValue(80); },
+      {"maximumLoadEdit", [](MainForm& f) { f.maximumLoadEdit.SetValue(80); },
        [](const Options& o) { return o.maximumLoad == 80; }},
-      {"CBDefragOnStart", [](MainForm& f) { f.CBDefragOnStart.SetChecked(true); },
+      {"optimiseAtStartCheck", [](MainForm& f) { f.optimiseAtStartCheck.SetChecked(true); },
        [](const Options& o) { return o.optimiseAtStart; }},
-      {"RadioGroup2", [](MainForm& f) { f.RadioGroup2.UserSelect(1); },
+      {"trayModeGroup", [](MainForm& f) { f.trayModeGroup.UserSelect(1); },
        [](const Options& o) { return o.trayMode == 1; }},
-      {"TrackBar2", [](MainForm& f) { f.TrackBar2.SetPosition(100); },
+      {"opacityTrackBar", [](MainForm& f) { f.opacityTrackBar.SetPosition(100); },
        [](const Options& o) { return o.opacity == 100; }},
-      {"CheckBox2", [](MainForm& f) { f.CheckBox2.SetChecked(true); },
+      {"stayOnTopCheck", [](MainForm& f) { f.stayOnTopCheck.SetChecked(true); },
        [](const Options& o) { return o.stayOnTop; }},
-      {"CheckBox1", [](MainForm& f) { f.CheckBox1.SetChecked(true); },
+      {"startWithWindowsCheck", [](MainForm& f) { f.startWithWindowsCheck.SetChecked(true); },
        [](const Options& o) { return o.startWithWindows; }},
-      {"CBPriorite", [](MainForm& f) { f.CBPriorite.UserSelect(1); },
+      {"priorityCombo", [](MainForm& f) { f.priorityCombo.UserSelect(1); },
        [](const Options& o) { return o.priority == 1; }},
-      {"CDechargeDll", [](MainForm& f) { f.CDechargeDll.SetChecked(true); },
+      {"unloadDllsCheck", [](MainForm& f) { f.unloadDllsCheck.SetChecked(true); },
        [](const Options& o) { return o.unloadDlls; }},
   };
   for (const Row& r : rows) {

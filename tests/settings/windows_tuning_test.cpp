@@ -25,9 +25,9 @@ TEST_F(SettingsTest, CacheListShowsAndWritesItsTable) {
     registry.keys.clear();
     registry.AddKey(Root::LocalMachine, kWhere.memoryManagement);
     if (r.stored) SetMemory("IOPageLockLimit", *r.stored);
-    form.CbCache.SetItemIndex(-1);
+    form.cacheSizeCombo.SetItemIndex(-1);
     tuning.ReadMemoryTuning();
-    EXPECT_EQ(form.CbCache.ItemIndex(), r.item) << (r.stored ? *r.stored : 0);
+    EXPECT_EQ(form.cacheSizeCombo.ItemIndex(), r.item) << (r.stored ? *r.stored : 0);
     // Selecting an item from code writes nothing.
     if (r.stored) {
       EXPECT_EQ(Memory("IOPageLockLimit"), *r.stored);
@@ -36,45 +36,45 @@ TEST_F(SettingsTest, CacheListShowsAndWritesItsTable) {
   // "( Défaut non optimisé )" writes 512; the others the number of their text.
   const std::uint32_t written[] = {4096, 8192, 16384, 32768, 65536, 262144, 512};
   for (int item = 0; item < 7; ++item) {
-    form.CbCache.UserSelect(item);
+    form.cacheSizeCombo.UserSelect(item);
     EXPECT_EQ(Memory("IOPageLockLimit"), written[item]) << item;
   }
 }
 
 TEST_F(SettingsTest, TheTuningBoxesFollowWhatIsStored) {
-  form.cbxCacheNiveau2.SetChecked(true);
-  form.cbxSwap.SetChecked(true);
+  form.secondLevelCacheCheck.SetChecked(true);
+  form.clearPageFileCheck.SetChecked(true);
   registry.keys.clear();
   SetMemory("SecondLevelDataCache", 512);  // another processor's cache
   SetMemory("DisablePagingExecutive", 1);
   SetMemory("LargeSystemCache", 1);
   tuning.ReadMemoryTuning();
-  EXPECT_FALSE(form.cbxCacheNiveau2.Checked());
+  EXPECT_FALSE(form.secondLevelCacheCheck.Checked());
   EXPECT_EQ(Memory("SecondLevelDataCache"),
             512u);  // unchecking it from the registry writes nothing
-  EXPECT_TRUE(form.Cbxnoyau.Checked());
-  EXPECT_EQ(form.RGLargeSystemCache.ItemIndex(), 1);
-  EXPECT_TRUE(form.cbxSwap.Checked());  // "ClearPageFileAtShutdown" absent: left alone
+  EXPECT_TRUE(form.kernelInMemoryCheck.Checked());
+  EXPECT_EQ(form.largeSystemCacheGroup.ItemIndex(), 1);
+  EXPECT_TRUE(form.clearPageFileCheck.Checked());  // "ClearPageFileAtShutdown" absent: left alone
 
-  form.cbxCacheNiveau2.SetChecked(true);
+  form.secondLevelCacheCheck.SetChecked(true);
   EXPECT_EQ(Memory("SecondLevelDataCache"), 256u);
   tuning.ReadMemoryTuning();
-  EXPECT_TRUE(form.cbxCacheNiveau2.Checked());
+  EXPECT_TRUE(form.secondLevelCacheCheck.Checked());
 
   SetMemory("ClearPageFileAtShutdown", 0);
   tuning.ReadMemoryTuning();
-  EXPECT_FALSE(form.cbxSwap.Checked());
-  form.cbxSwap.SetChecked(true);
+  EXPECT_FALSE(form.clearPageFileCheck.Checked());
+  form.clearPageFileCheck.SetChecked(true);
   EXPECT_EQ(Memory("ClearPageFileAtShutdown"), 1u);
-  form.RGLargeSystemCache.UserSelect(0);
+  form.largeSystemCacheGroup.UserSelect(0);
   EXPECT_EQ(Memory("LargeSystemCache"), 0u);
-  form.Cbxnoyau.SetChecked(false);
+  form.kernelInMemoryCheck.SetChecked(false);
   EXPECT_EQ(Memory("DisablePagingExecutive"), 0u);
 
   l2KB = 0xFFFFFF00;  // a negative stored size never matches
   SetMemory("SecondLevelDataCache", 0xFFFFFF00);
   tuning.ReadMemoryTuning();
-  EXPECT_FALSE(form.cbxCacheNiveau2.Checked());
+  EXPECT_FALSE(form.secondLevelCacheCheck.Checked());
   EXPECT_THAT(log, IsEmpty());
 }
 
@@ -96,7 +96,8 @@ TEST_F(SettingsTest, TheRefreshWritesNothing) {
 }
 
 std::vector<ui::Control*> TuningGroup(MainForm& f) {
-  return {&f.CbCache, &f.cbxCacheNiveau2, &f.RGLargeSystemCache, &f.Cbxnoyau, &f.cbxSwap};
+  return {&f.cacheSizeCombo, &f.secondLevelCacheCheck, &f.largeSystemCacheGroup,
+          &f.kernelInMemoryCheck, &f.clearPageFileCheck};
 }
 bool AnyEnabled(MainForm& f) {
   const auto group = TuningGroup(f);
@@ -107,15 +108,15 @@ bool AnyEnabled(MainForm& f) {
 // disabled, and the control back at once as stored (nothing stored: the page file is kept).
 TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
   const std::pair<const char*, std::function<void()>> rows[] = {
-      {"DisablePagingExecutive", [&] { form.Cbxnoyau.SetChecked(true); }},
-      {"ClearPageFileAtShutDown 1", [&] { form.cbxSwap.SetChecked(true); }},
-      {"Probleme de IOPageLockLimit", [&] { form.CbCache.UserSelect(0); }},
-      {"SecondlevelDataCache", [&] { form.cbxCacheNiveau2.SetChecked(true); }},
-      {"LargeSystemCache", [&] { form.RGLargeSystemCache.UserSelect(1); }}};
+      {"DisablePagingExecutive", [&] { form.kernelInMemoryCheck.SetChecked(true); }},
+      {"ClearPageFileAtShutDown 1", [&] { form.clearPageFileCheck.SetChecked(true); }},
+      {"Probleme de IOPageLockLimit", [&] { form.cacheSizeCombo.UserSelect(0); }},
+      {"SecondlevelDataCache", [&] { form.secondLevelCacheCheck.SetChecked(true); }},
+      {"LargeSystemCache", [&] { form.largeSystemCacheGroup.UserSelect(1); }}};
   const auto shown = [&] {
-    return std::vector<int>{form.Cbxnoyau.Checked(), form.cbxSwap.Checked(),
-                            form.CbCache.ItemIndex(), form.cbxCacheNiveau2.Checked(),
-                            form.RGLargeSystemCache.ItemIndex()};
+    return std::vector<int>{form.kernelInMemoryCheck.Checked(), form.clearPageFileCheck.Checked(),
+                            form.cacheSizeCombo.ItemIndex(), form.secondLevelCacheCheck.Checked(),
+                            form.largeSystemCacheGroup.ItemIndex()};
   };
   SetMemory("IOPageLockLimit", 8192);
   for (auto* refusal : {&registry.refuseWrites, &registry.denyWriting})
@@ -124,17 +125,17 @@ TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
       tuning.ReadMemoryTuning();
       const std::vector<int> stored = shown();
       for (ui::Control* c : TuningGroup(form)) c->SetEnabled(true);
-      form.LDroits.SetVisible(false);
+      form.adminRightsLabel.SetVisible(false);
       refusal->insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
       log.clear();
       userChange();
       EXPECT_THAT(log, ElementsAre(line));  // going back wrote nothing
       EXPECT_EQ(shown(), stored);
-      EXPECT_TRUE(form.LDroits.Visible());
+      EXPECT_TRUE(form.adminRightsLabel.Visible());
       EXPECT_FALSE(AnyEnabled(form));
       refusal->clear();
     }
-  EXPECT_EQ(form.LDroits.Caption(), "Droits administrateur requis.");
+  EXPECT_EQ(form.adminRightsLabel.Caption(), "Droits administrateur requis.");
 }
 
 // Reading needs no rights. Writing refused (an XP limited account) or no elevation: the group is
@@ -153,24 +154,24 @@ TEST_F(SettingsTest, MachineRightsAreAskedOfTheKey) {
     WindowsTuning t{TuningOf(f), options, registry, Sinks(), release_};
     t.ApplyAvailability(2048, noElevation);
     t.ReadMemoryTuning();
-    EXPECT_EQ(f.LDroits.Visible(), locked);
+    EXPECT_EQ(f.adminRightsLabel.Visible(), locked);
     EXPECT_EQ(AnyEnabled(f), !locked);
-    EXPECT_TRUE(f.Cbxnoyau.Checked());
+    EXPECT_TRUE(f.kernelInMemoryCheck.Checked());
     EXPECT_EQ(t.ReadAlwaysUnloadDll(), 1);
   }
 }
 
 TEST_F(SettingsTest, WithoutTheMemoryKeyOnlyThePageFileBoxComplains) {
   registry.keys.erase(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
-  form.Cbxnoyau.SetChecked(true);
-  form.CbCache.UserSelect(2);
-  form.cbxSwap.SetChecked(true);
-  form.cbxSwap.SetChecked(false);
+  form.kernelInMemoryCheck.SetChecked(true);
+  form.cacheSizeCombo.UserSelect(2);
+  form.clearPageFileCheck.SetChecked(true);
+  form.clearPageFileCheck.SetChecked(false);
   tuning.ReadMemoryTuning();
-  EXPECT_TRUE(form.Cbxnoyau.Checked());
+  EXPECT_TRUE(form.kernelInMemoryCheck.Checked());
   EXPECT_THAT(log, ElementsAre("ClearPageFileAtShutDown 1", "ClearPageFileAtShutDown 0"));
   EXPECT_FALSE(registry.HasKey(Root::LocalMachine, kWhere.memoryManagement));
-  EXPECT_FALSE(form.LDroits.Visible());
+  EXPECT_FALSE(form.adminRightsLabel.Visible());
 }
 
 TEST_F(SettingsTest, UnloadSwitchReadsTextThenNumber) {
@@ -195,27 +196,27 @@ TEST_F(SettingsTest, UnloadSwitchReadsTextThenNumber) {
                       {"text 1x", text("1x"), 0},  {"text 2", text("2"), 2}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
-    form.CDechargeDll.SetChecked(r.read != 1);  // the opposite of what the load must show
+    form.unloadDllsCheck.SetChecked(r.read != 1);  // the opposite of what the load must show
     registry.keys.clear();
     registry.AddKey(Root::LocalMachine, kWhere.explorer);
     r.store(registry);
     EXPECT_EQ(tuning.ReadAlwaysUnloadDll(), r.read);
     binding.LoadSettings();
-    EXPECT_EQ(form.CDechargeDll.Checked(), r.read == 1);
+    EXPECT_EQ(form.unloadDllsCheck.Checked(), r.read == 1);
   }
   // Loading did not write the switch back in another form.
   EXPECT_EQ(registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL")->Text(), "2");
 }
 
 TEST_F(SettingsTest, UnloadSwitchIsWrittenOnReleaseAsTextOrElseAsNumber) {
-  form.CDechargeDll.SetChecked(true);
+  form.unloadDllsCheck.SetChecked(true);
   const auto* v = registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type, Type::Text);
   EXPECT_EQ(v->Text(), "1");
   registry.refuseTypes.insert(
       {fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer), Type::Text});
-  form.CDechargeDll.SetChecked(false);
+  form.unloadDllsCheck.SetChecked(false);
   v = registry.Find(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL");
   EXPECT_EQ(v->type, Type::Dword);
   EXPECT_EQ(v->Dword(), 0u);
@@ -230,7 +231,7 @@ TEST_F(SettingsTest, PriorityWarnsBeforeTheHighClasses) {
   for (const Row& r : {Row{0, {"class 64"}}, Row{1, {"class 32"}}, Row{2, {warning, "class 128"}},
                        Row{3, {warning, "class 256"}}}) {
     events.clear();
-    form.CBPriorite.UserSelect(r.item);
+    form.priorityCombo.UserSelect(r.item);
     EXPECT_EQ(events, r.events) << r.item;
   }
   events.clear();
@@ -243,9 +244,9 @@ TEST_F(SettingsTest, OpacityAndItsHint) {
   for (auto [position, hint] : {std::pair{70, "27%"}, std::pair{255, "100%"}, std::pair{128, "50%"},
                                 std::pair{90, "35%"}}) {
     events.clear();
-    form.TrackBar2.SetPosition(position);
+    form.opacityTrackBar.SetPosition(position);
     EXPECT_THAT(events, ElementsAre("alpha " + std::to_string(position)));
-    EXPECT_EQ(form.TrackBar2.Hint(), hint);
+    EXPECT_EQ(form.opacityTrackBar.Hint(), hint);
   }
 }
 
@@ -270,24 +271,24 @@ TEST(WindowsTuningAvailability, ByReleaseAndMemory) {
     fake::FakeRegistry registry;
     WindowsTuning t{TuningOf(f), o, registry, {}, r.flags};
     t.ApplyAvailability(r.ramMB, false);
-    EXPECT_EQ(f.TrackBar2.Enabled(), r.layered);
-    EXPECT_EQ(f.cbxballoon.Enabled(), r.layered);
-    EXPECT_EQ(f.CbCache.Enabled(), r.ntOptions);
-    EXPECT_EQ(f.cbxSwap.Enabled(), r.ntOptions);
-    EXPECT_EQ(f.Cbxnoyau.Enabled(), r.kernel);
-    EXPECT_FALSE(f.LDroits.Visible());
+    EXPECT_EQ(f.opacityTrackBar.Enabled(), r.layered);
+    EXPECT_EQ(f.balloonsCheck.Enabled(), r.layered);
+    EXPECT_EQ(f.cacheSizeCombo.Enabled(), r.ntOptions);
+    EXPECT_EQ(f.clearPageFileCheck.Enabled(), r.ntOptions);
+    EXPECT_EQ(f.kernelInMemoryCheck.Enabled(), r.kernel);
+    EXPECT_FALSE(f.adminRightsLabel.Visible());
 
     // The large-cache choice only exists on the NT family.
     registry.AddKey(RegistryRoot::LocalMachine, kWhere.memoryManagement);
     t.ReadMemoryTuning();
-    EXPECT_EQ(f.RGLargeSystemCache.Enabled(), r.ntOptions);
+    EXPECT_EQ(f.largeSystemCacheGroup.Enabled(), r.ntOptions);
   }
   MainForm f;
   Options o;
   fake::FakeRegistry registry;
   WindowsTuning t{TuningOf(f), o, registry, {}, {false, false, true}};
   t.ApplyAvailability(2048, true);
-  EXPECT_TRUE(f.LDroits.Visible());
+  EXPECT_TRUE(f.adminRightsLabel.Visible());
 }
 
 }  // namespace

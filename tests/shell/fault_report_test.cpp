@@ -30,7 +30,7 @@ struct Recorder {
 
   FaultReportSinks Sinks() {
     FaultReportSinks s;
-    s.AnnulRam = [this] { trace.push_back("annul"); };
+    s.CancelRecovery = [this] { trace.push_back("annul"); };
     s.StopTimers = [this] { trace.push_back("timers off"); };
     s.Facts = [this] {
       if (factsThrow) throw std::runtime_error("no memory reading");
@@ -39,7 +39,7 @@ struct Recorder {
     s.WriteLog = [this](const std::string& line) { trace.push_back("log " + line); };
     s.ShowMessage = [this](const std::string& text, const std::string& title) {
       trace.push_back("box " + title + " " + text);
-      if (faultAgainInBox) report->KVNApplicationException("again", "");
+      if (faultAgainInBox) report->OnUnhandledException("again", "");
     };
     s.AskYesNo = [this](const std::string& text, const std::string& title) {
       trace.push_back("ask " + title + " " + text);
@@ -52,7 +52,7 @@ struct Recorder {
       for (const auto& f : files) line += " file:" + f;
       trace.push_back(line);
     };
-    s.ExitAppli = [this] { trace.push_back("exit"); };
+    s.ExitApplication = [this] { trace.push_back("exit"); };
     return s;
   }
 };
@@ -85,7 +85,7 @@ TEST(FaultReport, StopsReportsAsksAndEnds) {
     Recorder r;
     r.answer = c.answer;
     FaultReport report(r.Sinks(), c.logEnabled, "2.1");
-    report.KVNApplicationException("boom", c.logFile);
+    report.OnUnhandledException("boom", c.logFile);
     std::vector<std::string> expected = {"annul", "timers off"};
     expected.insert(expected.end(), std::begin(lines), std::end(lines));
     expected.insert(expected.end(), c.middle.begin(), c.middle.end());
@@ -101,7 +101,7 @@ TEST(FaultReport, AFailingStepOrASecondFaultNeverKeepsTheProgramRunning) {
   r.faultAgainInBox = true;
   FaultReport report(r.Sinks(), false, "2.1");
   r.report = &report;
-  report.KVNApplicationException("boom", "");
+  report.OnUnhandledException("boom", "");
   // The lines still go out (with no figures), the second fault is only logged, one box, one exit.
   EXPECT_THAT(r.trace, ElementsAre("annul", "timers off", "log Exception : boom", "log OS:   ",
                                    "log Memoire libre : 0Mo", "log RAM installée : 0Mo",

@@ -49,19 +49,19 @@ TEST_F(MainFormTest, ClientAreaPageControlAndStatusBar) {
   EXPECT_EQ(form.Bounds().width, 465);
   EXPECT_EQ(form.Bounds().height, 351);
   EXPECT_EQ(form.HelpContext(), 1000);
-  EXPECT_EQ(form.Memoire.Parent(), &form);
-  EXPECT_EQ(form.Memoire.HelpContext(), 1000);
+  EXPECT_EQ(form.pages.Parent(), &form);
+  EXPECT_EQ(form.pages.HelpContext(), 1000);
   EXPECT_EQ(form.StatusBar.Parent(), &form);
   const ui::Rect bar = form.StatusBar.Bounds();
   EXPECT_EQ(bar.height, 21);
   EXPECT_EQ(bar.y + bar.height, 351);
   EXPECT_EQ(bar.width, 465);
-  const ui::Rect pages = form.Memoire.Bounds();
+  const ui::Rect pages = form.pages.Bounds();
   EXPECT_EQ(pages.y, 0);
   EXPECT_EQ(pages.height, bar.y);  // the pages fill everything above the status bar
   EXPECT_EQ(pages.width, 465);
-  EXPECT_EQ(form.ContextMenu(), &form.PopupMenu1);
-  EXPECT_EQ(form.Memoire.ContextMenu(), &form.PopupMenu1);
+  EXPECT_EQ(form.ContextMenu(), &form.trayMenu);
+  EXPECT_EQ(form.pages.ContextMenu(), &form.trayMenu);
 }
 
 TEST_F(MainFormTest, SevenPagesInOrderWithTheirHelpContexts) {
@@ -70,19 +70,19 @@ TEST_F(MainFormTest, SevenPagesInOrderWithTheirHelpContexts) {
     const char* caption;
     int helpContext;
   } expected[] = {
-      {"TabSheet1", "Principal", 1000},      {"TabSheet7", "Réglages", 1004},
-      {"TabSheet3", "Paramètres", 1005},     {"TabSheet5", "Informations", 1006},
-      {"TabSheet4", "Processeur", 1007},     {"TabSheet6", "Processus", 1009},
-      {"TabSheet2", "A propos de...", 1008},
+      {"mainPage", "Principal", 1000},         {"recoveryPage", "Réglages", 1004},
+      {"preferencesPage", "Paramètres", 1005}, {"systemInfoPage", "Informations", 1006},
+      {"processorPage", "Processeur", 1007},   {"processPage", "Processus", 1009},
+      {"aboutPage", "A propos de...", 1008},
   };
-  const auto pages = form.Memoire.Pages();
+  const auto pages = form.pages.Pages();
   ASSERT_EQ(pages.size(), std::size(expected));
   for (size_t i = 0; i < pages.size(); ++i) {
     EXPECT_EQ(pages[i]->Name(), expected[i].name);
     EXPECT_EQ(pages[i]->Caption(), expected[i].caption);
     EXPECT_EQ(pages[i]->HelpContext(), expected[i].helpContext) << expected[i].name;
   }
-  EXPECT_EQ(form.Memoire.ActivePage(), &form.TabSheet1);
+  EXPECT_EQ(form.pages.ActivePage(), &form.mainPage);
 }
 
 enum class Kind {
@@ -156,159 +156,167 @@ struct ControlSpec {
 // The window as its description gives it: page, group, kind, caption and design state.
 const ControlSpec kControls[] = {
     // Principal
-    {"GroupBox2", Kind::Group, "TabSheet1", "Affichage :"},
-    {"InfoLabel1", Kind::Label, "GroupBox2", "RAM libre :"},
-    {"Gauge1", Kind::Gauge, "GroupBox2", kAny},
-    {"InfoLabel3", Kind::Label, "GroupBox2", "0 Mo"},
-    {"Label30", Kind::Label, "GroupBox2", "Utilisation du \r\nfichier d'échange :"},
-    {"PBSwap", Kind::Gauge, "GroupBox2", kAny},
-    {"LSwap", Kind::Label, "GroupBox2", "0 Mo."},
-    {"Label1", Kind::Label, "GroupBox2", "Utilisation processeur(s) :"},
-    {"LoadGauge1", Kind::Gauge, "GroupBox2", kAny},
-    {"Cpu2Bar", Kind::Gauge, "GroupBox2", kAny, true, false},
-    {"Label21", Kind::Label, "GroupBox2", "Moyenne Utilisation Processeur(s) :"},
-    {"LoadGauge2", Kind::Gauge, "GroupBox2", kAny},
-    {"Label_uptime", Kind::Label, "GroupBox2", kAny},
-    {"Label20", Kind::Label, "GroupBox2", "Historique de l'utilisation du système"},
-    {"Label19", Kind::Label, "GroupBox2", "100 %"},
-    {"Label18", Kind::Label, "GroupBox2", "50 %"},
-    {"Label17", Kind::Label, "GroupBox2", "0 %"},
-    {"ShapeRam", Kind::Shape, "GroupBox2", kAny},
-    {"ShapeAlarme", Kind::Shape, "GroupBox2", kAny},
-    {"ShapeCPU", Kind::Shape, "GroupBox2", kAny},
-    {"Label12", Kind::Label, "GroupBox2", "RAM libre %"},
-    {"Label15", Kind::Label, "GroupBox2", "Alarme RAM "},
-    {"Label16", Kind::Label, "GroupBox2", "Activité CPU"},
-    {"Label37", Kind::Label, "GroupBox2", "Temps"},
-    {"LabelTemps", Kind::Label, "GroupBox2", kAny},
-    {"Label43", Kind::Label, "GroupBox2", "<               >"},
-    {"BitBtn1", Kind::Button, "TabSheet1", "&Optimiser\r\nla RAM !"},
-    {"BitBtn3", Kind::Button, "TabSheet1", "&Annuler", false},
-    {"BtnPressePapier", Kind::Button, "TabSheet1", "&Vider le\r\npresse- papiers", false},
-    {"Btn4", Kind::Button, "TabSheet1", "&Quitter\r\nKorvane"},
+    {"displayGroup", Kind::Group, "mainPage", "Affichage :"},
+    {"freeMemoryCaption", Kind::Label, "displayGroup", "RAM libre :"},
+    {"freeMemoryGauge", Kind::Gauge, "displayGroup", kAny},
+    {"freeMemoryValue", Kind::Label, "displayGroup", "0 Mo"},
+    {"swapUsageCaption", Kind::Label, "displayGroup", "Utilisation du \r\nfichier d'échange :"},
+    {"swapUsageGauge", Kind::Gauge, "displayGroup", kAny},
+    {"swapUsageValue", Kind::Label, "displayGroup", "0 Mo."},
+    {"processorLoadCaption", Kind::Label, "displayGroup", "Utilisation processeur(s) :"},
+    {"processorLoadGauge", Kind::Gauge, "displayGroup", kAny},
+    {"secondProcessorGauge", Kind::Gauge, "displayGroup", kAny, true, false},
+    {"averageLoadCaption", Kind::Label, "displayGroup", "Moyenne Utilisation Processeur(s) :"},
+    {"averageLoadGauge", Kind::Gauge, "displayGroup", kAny},
+    {"uptimeLabel", Kind::Label, "displayGroup", kAny},
+    {"chartTitle", Kind::Label, "displayGroup", "Historique de l'utilisation du système"},
+    {"chartScaleTop", Kind::Label, "displayGroup", "100 %"},
+    {"chartScaleMiddle", Kind::Label, "displayGroup", "50 %"},
+    {"chartScaleBottom", Kind::Label, "displayGroup", "0 %"},
+    {"ramLegendMark", Kind::Shape, "displayGroup", kAny},
+    {"alarmLegendMark", Kind::Shape, "displayGroup", kAny},
+    {"cpuLegendMark", Kind::Shape, "displayGroup", kAny},
+    {"ramLegendCaption", Kind::Label, "displayGroup", "RAM libre %"},
+    {"alarmLegendCaption", Kind::Label, "displayGroup", "Alarme RAM "},
+    {"cpuLegendCaption", Kind::Label, "displayGroup", "Activité CPU"},
+    {"timeSpanCaption", Kind::Label, "displayGroup", "Temps"},
+    {"timeSpanValue", Kind::Label, "displayGroup", kAny},
+    {"timeSpanArrows", Kind::Label, "displayGroup", "<               >"},
+    {"optimiseButton", Kind::Button, "mainPage", "&Optimiser\r\nla RAM !"},
+    {"cancelButton", Kind::Button, "mainPage", "&Annuler", false},
+    {"emptyClipboardButton", Kind::Button, "mainPage", "&Vider le\r\npresse- papiers", false},
+    {"quitButton", Kind::Button, "mainPage", "&Quitter\r\nKorvane"},
     // Réglages
-    {"RadioGroup1", Kind::RadioGroup, "TabSheet7", "Méthode"},
-    {"RadioButton1", Kind::Radio, "RadioGroup1", "Système"},
-    {"RadioButton2", Kind::Radio, "RadioGroup1", "Manuel"},
-    {"RadioButton3", Kind::Radio, "RadioGroup1", "Tout"},
-    {"GroupBox10", Kind::Group, "TabSheet7", "Nbre de Mo à essayer d'atteindre (méthode manuelle)"},
-    {"TrackBar1", Kind::Track, "GroupBox10", kAny, false},
-    {"Label4", Kind::Label, "GroupBox10", "000000"},
-    {"GroupBox5", Kind::Group, "TabSheet7", "Propriétés de récupération "},
-    {"CheckBox3", Kind::Check, "GroupBox5", "Niveau alarme en %"},
-    {"SpinEdit1", Kind::Spin, "GroupBox5", kAny},
-    {"Label13", Kind::Label, "GroupBox5", "%"},
-    {"CheckBox5", Kind::Check, "GroupBox5", "Libère toutes les "},
-    {"SpinEdit2", Kind::Spin, "GroupBox5", kAny},
-    {"Label3", Kind::Label, "GroupBox5", "minutes."},
-    {"Label14", Kind::Label, "GroupBox5", "Optimise si charge CPU <"},
-    {"SpinEdit3", Kind::Spin, "GroupBox5", kAny},
-    {"Label22", Kind::Label, "GroupBox5", "-> Lance l'optimisation lorsque l'alarme est atteinte."},
-    {"Label23", Kind::Label, "GroupBox5",
+    {"methodGroup", Kind::RadioGroup, "recoveryPage", "Méthode"},
+    {"systemMethodRadio", Kind::Radio, "methodGroup", "Système"},
+    {"manualMethodRadio", Kind::Radio, "methodGroup", "Manuel"},
+    {"allMethodRadio", Kind::Radio, "methodGroup", "Tout"},
+    {"manualAmountGroup", Kind::Group, "recoveryPage",
+     "Nbre de Mo à essayer d'atteindre (méthode manuelle)"},
+    {"manualAmountTrackBar", Kind::Track, "manualAmountGroup", kAny, false},
+    {"manualAmountValue", Kind::Label, "manualAmountGroup", "000000"},
+    {"recoveryRulesGroup", Kind::Group, "recoveryPage", "Propriétés de récupération "},
+    {"alarmCheck", Kind::Check, "recoveryRulesGroup", "Niveau alarme en %"},
+    {"alarmLevelEdit", Kind::Spin, "recoveryRulesGroup", kAny},
+    {"alarmPercentSign", Kind::Label, "recoveryRulesGroup", "%"},
+    {"periodicCheck", Kind::Check, "recoveryRulesGroup", "Libère toutes les "},
+    {"periodicMinutesEdit", Kind::Spin, "recoveryRulesGroup", kAny},
+    {"periodicMinutesUnit", Kind::Label, "recoveryRulesGroup", "minutes."},
+    {"maximumLoadCaption", Kind::Label, "recoveryRulesGroup", "Optimise si charge CPU <"},
+    {"maximumLoadEdit", Kind::Spin, "recoveryRulesGroup", kAny},
+    {"alarmExplanation", Kind::Label, "recoveryRulesGroup",
+     "-> Lance l'optimisation lorsque l'alarme est atteinte."},
+    {"maximumLoadExplanation", Kind::Label, "recoveryRulesGroup",
      "-> Empêche l'optimisation si le processeur est surchargé."},
-    {"GroupBox12", Kind::Group, "GroupBox5", "Options facultatives"},
-    {"CBPressePapier", Kind::Check, "GroupBox12", "Vider le presse-papiers"},
-    {"Label31", Kind::Label, "GroupBox12", "Répéter l'optimisation "},
-    {"CNBRepetitions", Kind::Combo, "GroupBox12", kAny},
-    {"Label32", Kind::Label, "GroupBox12", "fois/récupération"},
-    {"CBDirectSteps", Kind::Check, "GroupBox12",
+    {"optionalStepsGroup", Kind::Group, "recoveryRulesGroup", "Options facultatives"},
+    {"clipboardCheck", Kind::Check, "optionalStepsGroup", "Vider le presse-papiers"},
+    {"repetitionsCaption", Kind::Label, "optionalStepsGroup", "Répéter l'optimisation "},
+    {"repetitionsCombo", Kind::Combo, "optionalStepsGroup", kAny},
+    {"repetitionsUnit", Kind::Label, "optionalStepsGroup", "fois/récupération"},
+    {"directStepsCheck", Kind::Check, "optionalStepsGroup",
      "Vider aussi les working sets et les listes système"},
-    {"CBPurgeStandby", Kind::Check, "GroupBox12", "Vider le cache en attente au-dessus de"},
-    {"SpinEditStandby", Kind::Spin, "GroupBox12", kAny},
-    {"LabelStandby", Kind::Label, "GroupBox12", "%"},
-    {"GroupBox1", Kind::Group, "TabSheet7", "Optimisations Windows "},
-    {"Label29", Kind::Label, "GroupBox1", "Optimisation du cache :"},
-    {"CbCache", Kind::Combo, "GroupBox1", kAny, false},
-    {"cbxCacheNiveau2", Kind::Check, "GroupBox1", "Optimiser le cache niveau 2"},
-    {"RGLargeSystemCache", Kind::RadioGroup, "GroupBox1", "Optimisation de la mémoire pour :"},
-    {"Cbxnoyau", Kind::Check, "GroupBox1", "Optimiser les performances du noyau système", false},
-    {"cbxSwap", Kind::Check, "GroupBox1", "Réinitialiser le fichier swap au redémarrage", false},
+    {"purgeStandbyCheck", Kind::Check, "optionalStepsGroup",
+     "Vider le cache en attente au-dessus de"},
+    {"purgeStandbyEdit", Kind::Spin, "optionalStepsGroup", kAny},
+    {"purgeStandbyPercentSign", Kind::Label, "optionalStepsGroup", "%"},
+    {"windowsTuningGroup", Kind::Group, "recoveryPage", "Optimisations Windows "},
+    {"cacheSizeCaption", Kind::Label, "windowsTuningGroup", "Optimisation du cache :"},
+    {"cacheSizeCombo", Kind::Combo, "windowsTuningGroup", kAny, false},
+    {"secondLevelCacheCheck", Kind::Check, "windowsTuningGroup", "Optimiser le cache niveau 2"},
+    {"largeSystemCacheGroup", Kind::RadioGroup, "windowsTuningGroup",
+     "Optimisation de la mémoire pour :"},
+    {"kernelInMemoryCheck", Kind::Check, "windowsTuningGroup",
+     "Optimiser les performances du noyau système", false},
+    {"clearPageFileCheck", Kind::Check, "windowsTuningGroup",
+     "Réinitialiser le fichier swap au redémarrage", false},
     // Paramètres
-    {"GroupBox4", Kind::Group, "TabSheet3", "Options"},
-    {"RadioGroup2", Kind::RadioGroup, "GroupBox4", "Mode affichage tray icône :"},
-    {"GroupBox3", Kind::Group, "TabSheet3", "Options Win XP, Win 2000"},
-    {"Label5", Kind::Label, "GroupBox3", "Opacité de la fenêtre"},
-    {"TrackBar2", Kind::Track, "GroupBox3", kAny, false},
-    {"cbxballoon", Kind::Check, "GroupBox3", "Tray Balloon?", false},
-    {"Label27", Kind::Label, "GroupBox3",
+    {"trayOptionsGroup", Kind::Group, "preferencesPage", "Options"},
+    {"trayModeGroup", Kind::RadioGroup, "trayOptionsGroup", "Mode affichage tray icône :"},
+    {"windowEffectsGroup", Kind::Group, "preferencesPage", "Options Win XP, Win 2000"},
+    {"opacityCaption", Kind::Label, "windowEffectsGroup", "Opacité de la fenêtre"},
+    {"opacityTrackBar", Kind::Track, "windowEffectsGroup", kAny, false},
+    {"balloonsCheck", Kind::Check, "windowEffectsGroup", "Tray Balloon?", false},
+    {"balloonsExplanation", Kind::Label, "windowEffectsGroup",
      "->Permet d'afficher une bulle d'aide dans la barre des tâches."},
-    {"GroupBox7", Kind::Group, "TabSheet3", "Général"},
-    {"CheckBox2", Kind::Check, "GroupBox7", "Fenêtre au premier plan"},
-    {"CheckBox1", Kind::Check, "GroupBox7", "Démarre avec Windows"},
-    {"CDechargeDll", Kind::Check, "GroupBox7", "Décharge Dlls inutilisées"},
-    {"HotKey1", Kind::HotKey, "GroupBox7", kAny},
-    {"CBDefragOnStart", Kind::Check, "GroupBox7", "Optimise au démarrage"},
-    {"Label24", Kind::Label, "GroupBox7", "-> La fenêtre restera au premier plan."},
-    {"Label25", Kind::Label, "GroupBox7", "-> Korvane se lancera au démarrage de Windows."},
-    {"Label26", Kind::Label, "GroupBox7",
+    {"generalGroup", Kind::Group, "preferencesPage", "Général"},
+    {"stayOnTopCheck", Kind::Check, "generalGroup", "Fenêtre au premier plan"},
+    {"startWithWindowsCheck", Kind::Check, "generalGroup", "Démarre avec Windows"},
+    {"unloadDllsCheck", Kind::Check, "generalGroup", "Décharge Dlls inutilisées"},
+    {"hotKeyEdit", Kind::HotKey, "generalGroup", kAny},
+    {"optimiseAtStartCheck", Kind::Check, "generalGroup", "Optimise au démarrage"},
+    {"stayOnTopExplanation", Kind::Label, "generalGroup", "-> La fenêtre restera au premier plan."},
+    {"startWithWindowsExplanation", Kind::Label, "generalGroup",
+     "-> Korvane se lancera au démarrage de Windows."},
+    {"unloadDllsExplanation", Kind::Label, "generalGroup",
      "-> Force Windows à décharger les Dlls libres de la mémoire."},
-    {"Label28", Kind::Label, "GroupBox7",
+    {"hotKeyExplanation", Kind::Label, "generalGroup",
      "-> \"HotKey\" cette combinaison de touche lance l'optimisation"},
-    {"Label35", Kind::Label, "GroupBox7", "-> Optimise la RAM au démarrage de Korvane."},
-    {"GroupBox11", Kind::Group, "TabSheet3", "Priorité d'exécution"},
-    {"CBPriorite", Kind::Combo, "GroupBox11", kAny},
-    {"GroupBox13", Kind::Group, "TabSheet3", "Couleurs du graphique"},
-    {"ShapeBFond", Kind::Shape, "GroupBox13", kAny},
-    {"ShapeBGrid", Kind::Shape, "GroupBox13", kAny},
-    {"ShapeBCPU", Kind::Shape, "GroupBox13", kAny},
-    {"ShapeBRAM", Kind::Shape, "GroupBox13", kAny},
-    {"ShapeBAlarme", Kind::Shape, "GroupBox13", kAny},
-    {"Btn6", Kind::Button, "GroupBox13", "Défaut"},
-    {"Btn2", Kind::Button, "TabSheet3", "&Enregistrer"},
+    {"optimiseAtStartExplanation", Kind::Label, "generalGroup",
+     "-> Optimise la RAM au démarrage de Korvane."},
+    {"priorityGroup", Kind::Group, "preferencesPage", "Priorité d'exécution"},
+    {"priorityCombo", Kind::Combo, "priorityGroup", kAny},
+    {"chartColorsGroup", Kind::Group, "preferencesPage", "Couleurs du graphique"},
+    {"backgroundSwatch", Kind::Shape, "chartColorsGroup", kAny},
+    {"gridSwatch", Kind::Shape, "chartColorsGroup", kAny},
+    {"cpuSwatch", Kind::Shape, "chartColorsGroup", kAny},
+    {"ramSwatch", Kind::Shape, "chartColorsGroup", kAny},
+    {"alarmSwatch", Kind::Shape, "chartColorsGroup", kAny},
+    {"defaultColorsButton", Kind::Button, "chartColorsGroup", "Défaut"},
+    {"saveButton", Kind::Button, "preferencesPage", "&Enregistrer"},
     // Informations
-    {"GroupBox8", Kind::Group, "TabSheet5", "Informations système"},
-    {"LogoWin95", Kind::Image, "GroupBox8", kAny},
-    {"LogoWin98", Kind::Image, "GroupBox8", kAny},
-    {"LogoWinME", Kind::Image, "GroupBox8", kAny},
-    {"LogoWinNT", Kind::Image, "GroupBox8", kAny},
-    {"LogoWinNTS", Kind::Image, "GroupBox8", kAny},
-    {"LogoWin2K", Kind::Image, "GroupBox8", kAny},
-    {"LogoWinXP", Kind::Image, "GroupBox8", kAny},
-    {"LogoWinLater", Kind::Image, "GroupBox8", kAny},
-    {"Label_version_os", Kind::Label, "GroupBox8", kAny},
-    {"Label_nom_machine", Kind::Label, "GroupBox8", kAny},
-    {"Label_nom_utilisateur", Kind::Label, "GroupBox8", kAny},
-    {"Label_ip_adresse", Kind::Label, "GroupBox8", kAny},
-    {"Label_ram", Kind::Label, "GroupBox8", kAny},
-    {"Label_cpu_speed", Kind::Label, "GroupBox8", kAny},
-    {"Label_directX", Kind::Label, "GroupBox8", kAny},
-    {"Label_Resolution", Kind::Label, "GroupBox8", kAny},
-    {"Label33", Kind::Label, "GroupBox8", "Disques :"},
-    {"MDrivesInfos", Kind::Memo, "GroupBox8", kAny},
-    {"Btn3", Kind::Button, "TabSheet5", "&Rafraichir"},
+    {"systemInfoGroup", Kind::Group, "systemInfoPage", "Informations système"},
+    {"win95Logo", Kind::Image, "systemInfoGroup", kAny},
+    {"win98Logo", Kind::Image, "systemInfoGroup", kAny},
+    {"winMELogo", Kind::Image, "systemInfoGroup", kAny},
+    {"winNTLogo", Kind::Image, "systemInfoGroup", kAny},
+    {"winNTServerLogo", Kind::Image, "systemInfoGroup", kAny},
+    {"win2000Logo", Kind::Image, "systemInfoGroup", kAny},
+    {"winXPLogo", Kind::Image, "systemInfoGroup", kAny},
+    {"laterWindowsLogo", Kind::Image, "systemInfoGroup", kAny},
+    {"windowsVersionLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"computerNameLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"userNameLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"ipAddressLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"installedRamLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"processorSpeedLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"directXLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"resolutionLabel", Kind::Label, "systemInfoGroup", kAny},
+    {"drivesCaption", Kind::Label, "systemInfoGroup", "Disques :"},
+    {"drivesMemo", Kind::Memo, "systemInfoGroup", kAny},
+    {"refreshInfoButton", Kind::Button, "systemInfoPage", "&Rafraichir"},
     // Processeur
-    {"GroupBox6", Kind::Group, "TabSheet4", "Informations processeur"},
-    {"Label6", Kind::Label, "GroupBox6", "Processeur :"},
-    {"lblName", Kind::Label, "GroupBox6", kAny},
-    {"LblMMX", Kind::Label, "GroupBox6", kAny},
-    {"lblSIMD", Kind::Label, "GroupBox6", kAny},
-    {"lbl3DNow", Kind::Label, "GroupBox6", kAny},
-    {"GbCache", Kind::Group, "GroupBox6", "Informations cache"},
-    {"lblL1Code", Kind::Label, "GbCache", kAny},
-    {"lblL1Data", Kind::Label, "GbCache", kAny},
-    {"lblLevel1", Kind::Label, "GbCache", kAny},
-    {"lblLevel2", Kind::Label, "GbCache", kAny},
-    {"lblLevel3", Kind::Label, "GbCache", kAny},
-    {"ListView1", Kind::ListView, "GroupBox6", kAny},
-    {"LogoIntel", Kind::Image, "GroupBox6", kAny},
-    {"LogoAMD", Kind::Image, "GroupBox6", kAny},
-    {"LogoCyrix", Kind::Image, "GroupBox6", kAny, true, false},
-    {"logoP4HT", Kind::Image, "GroupBox6", kAny},
+    {"processorGroup", Kind::Group, "processorPage", "Informations processeur"},
+    {"processorCaption", Kind::Label, "processorGroup", "Processeur :"},
+    {"processorNameLabel", Kind::Label, "processorGroup", kAny},
+    {"mmxLabel", Kind::Label, "processorGroup", kAny},
+    {"simdLabel", Kind::Label, "processorGroup", kAny},
+    {"threeDNowLabel", Kind::Label, "processorGroup", kAny},
+    {"cacheGroup", Kind::Group, "processorGroup", "Informations cache"},
+    {"l1CodeLabel", Kind::Label, "cacheGroup", kAny},
+    {"l1DataLabel", Kind::Label, "cacheGroup", kAny},
+    {"l1UnifiedLabel", Kind::Label, "cacheGroup", kAny},
+    {"l2Label", Kind::Label, "cacheGroup", kAny},
+    {"l3Label", Kind::Label, "cacheGroup", kAny},
+    {"featureList", Kind::ListView, "processorGroup", kAny},
+    {"intelLogo", Kind::Image, "processorGroup", kAny},
+    {"amdLogo", Kind::Image, "processorGroup", kAny},
+    {"cyrixLogo", Kind::Image, "processorGroup", kAny, true, false},
+    {"pentium4HTLogo", Kind::Image, "processorGroup", kAny},
     // Processus
-    {"gbProcessus", Kind::Group, "TabSheet6", "Liste des processus en cours"},
-    {"Grid", Kind::Grid, "gbProcessus", kAny},
-    {"Btn7", Kind::Button, "TabSheet6", "&Rafraichir"},
+    {"processGroup", Kind::Group, "processPage", "Liste des processus en cours"},
+    {"Grid", Kind::Grid, "processGroup", kAny},
+    {"refreshProcessesButton", Kind::Button, "processPage", "&Rafraichir"},
     // A propos de...
-    {"GroupBox9", Kind::Group, "TabSheet2", kAny},
-    {"Label2", Kind::Label, "GroupBox9", kAny},
-    {"InfoLabel4", Kind::Label, "GroupBox9", kAny},
-    {"Label11", Kind::Label, "GroupBox9", kAny},
-    {"LTelechargement", Kind::Label, "GroupBox9",
+    {"aboutGroup", Kind::Group, "aboutPage", kAny},
+    {"aboutText", Kind::Label, "aboutGroup", kAny},
+    {"webSiteLink", Kind::Label, "aboutGroup", kAny},
+    {"mailLink", Kind::Label, "aboutGroup", kAny},
+    {"htmlHelpDownloadLink", Kind::Label, "aboutGroup",
      "Téléchargement de \r\nMicrosoft Help 1.2\r\nou supérieure"},
-    {"Label34", Kind::Label, "GroupBox9", "Pour une petite \r\ncontribution... ;o)"},
-    {"Image9", Kind::Image, "GroupBox9", kAny},
-    {"Btn1", Kind::Button, "GroupBox9", "&Infos directs"},
-    {"Btn5", Kind::Button, "GroupBox9", "&Aide"},
+    {"contributionLink", Kind::Label, "aboutGroup", "Pour une petite \r\ncontribution... ;o)"},
+    {"helpPicture", Kind::Image, "aboutGroup", kAny},
+    {"newsButton", Kind::Button, "aboutGroup", "&Infos directs"},
+    {"helpButton", Kind::Button, "aboutGroup", "&Aide"},
 };
 
 TEST_F(MainFormTest, EveryControlWithItsKindPlaceCaptionAndState) {
@@ -336,10 +344,10 @@ TEST_F(MainFormTest, NamedCaptionsOfTheScalesLegendAndColourSwatches) {
           captions.insert(c->Caption());
     return captions;
   };
-  const auto colours = captionsInside("GroupBox13");
+  const auto colours = captionsInside("chartColorsGroup");
   for (const char* caption : {"Fond :", "Grille :", "CPU :", "RAM :", "Alarme :"})
     EXPECT_EQ(colours.count(caption), 1u) << caption;
-  const auto cache = captionsInside("GbCache");
+  const auto cache = captionsInside("cacheGroup");
   for (const char* caption :
        {"Level 1 Code :", "Level 1 Data :", "Level 1 Unified :", "Level 2 Unified :", "Level 3 :"})
     EXPECT_EQ(cache.count(caption), 1u) << caption;
@@ -347,15 +355,16 @@ TEST_F(MainFormTest, NamedCaptionsOfTheScalesLegendAndColourSwatches) {
 
 TEST_F(MainFormTest, AboutTextAndLinks) {
   // Start-up appends the version and date to the about text, which ends in "Version : ".
-  const std::string& about = form.Label2.Caption();
+  const std::string& about = form.aboutText.Caption();
   const std::string tail = "Version : ";
   ASSERT_GE(about.size(), tail.size());
   EXPECT_EQ(about.substr(about.size() - tail.size()), tail);
-  EXPECT_TRUE(form.Label2.WordWrap());
-  EXPECT_EQ(form.Label11.Caption().rfind("Email : ", 0), 0u) << form.Label11.Caption();
-  EXPECT_FALSE(form.InfoLabel4.Caption().empty());
+  EXPECT_TRUE(form.aboutText.WordWrap());
+  EXPECT_EQ(form.mailLink.Caption().rfind("Email : ", 0), 0u) << form.mailLink.Caption();
+  EXPECT_FALSE(form.webSiteLink.Caption().empty());
   // The four links start blue (the pointer turns them red, pressing white).
-  for (ui::Label* link : {&form.InfoLabel4, &form.Label11, &form.LTelechargement, &form.Label34}) {
+  for (ui::Label* link :
+       {&form.webSiteLink, &form.mailLink, &form.htmlHelpDownloadLink, &form.contributionLink}) {
     EXPECT_TRUE(link->IsLink()) << link->Name();
     EXPECT_EQ(link->GetFont().color, 0xFF0000u) << link->Name();
   }
@@ -366,9 +375,9 @@ TEST_F(MainFormTest, CheckedStates) {
     const char* name;
     bool checked;
   } cases[] = {
-      {"RadioButton1", true}, {"RadioButton2", false}, {"RadioButton3", false},
-      {"CheckBox3", true},    {"CheckBox5", false},    {"CBPressePapier", false},
-      {"cbxballoon", false},
+      {"systemMethodRadio", true}, {"manualMethodRadio", false}, {"allMethodRadio", false},
+      {"alarmCheck", true},        {"periodicCheck", false},     {"clipboardCheck", false},
+      {"balloonsCheck", false},
   };
   for (const auto& c : cases) {
     if (auto* radio = As<ui::RadioButton>(c.name))
@@ -385,9 +394,9 @@ TEST_F(MainFormTest, RangesStepsAndDefaults) {
     const char* name;
     int min, max, step, value;
   } spins[] = {
-      {"SpinEdit1", 0, 100, 1, 35},
-      {"SpinEdit2", 5, 1440, 5, 45},
-      {"SpinEdit3", 0, 100, 1, 15},
+      {"alarmLevelEdit", 0, 100, 1, 35},
+      {"periodicMinutesEdit", 5, 1440, 5, 45},
+      {"maximumLoadEdit", 0, 100, 1, 15},
   };
   for (const auto& s : spins) {
     auto* spin = As<ui::SpinEdit>(s.name);
@@ -397,19 +406,20 @@ TEST_F(MainFormTest, RangesStepsAndDefaults) {
     EXPECT_EQ(spin->Increment(), s.step) << s.name;
     EXPECT_EQ(spin->Value(), s.value) << s.name;
   }
-  auto* track1 = As<ui::TrackBar>("TrackBar1");
+  auto* track1 = As<ui::TrackBar>("manualAmountTrackBar");
   ASSERT_NE(track1, nullptr);
   EXPECT_EQ(track1->Max(), 256);
-  auto* track2 = As<ui::TrackBar>("TrackBar2");
+  auto* track2 = As<ui::TrackBar>("opacityTrackBar");
   ASSERT_NE(track2, nullptr);
   EXPECT_EQ(track2->Min(), 70);
   EXPECT_EQ(track2->Max(), 255);
   EXPECT_EQ(track2->Position(), 255);
-  auto* hotKey = As<ui::HotKeyEdit>("HotKey1");
+  auto* hotKey = As<ui::HotKeyEdit>("hotKeyEdit");
   ASSERT_NE(hotKey, nullptr);
   EXPECT_EQ(hotKey->HotKey(), 24658);
   EXPECT_EQ(hotKey->HotKey(), ui::kShortcutCtrl | ui::kShortcutShift | 'R');
-  for (const char* gauge : {"Gauge1", "PBSwap", "LoadGauge1", "Cpu2Bar", "LoadGauge2"}) {
+  for (const char* gauge : {"freeMemoryGauge", "swapUsageGauge", "processorLoadGauge",
+                            "secondProcessorGauge", "averageLoadGauge"}) {
     auto* g = As<ui::Gauge>(gauge);
     ASSERT_NE(g, nullptr) << gauge;
     EXPECT_EQ(g->Min(), 0) << gauge;
@@ -423,16 +433,16 @@ TEST_F(MainFormTest, ItemListsAndSelectedItems) {
     std::vector<std::string> items;
     int index;  // -1: nothing chosen in the design, the start-up reading selects
   } lists[] = {
-      {"CNBRepetitions", {"1", "2", "3", "4"}, 0},
-      {"CbCache",
+      {"repetitionsCombo", {"1", "2", "3", "4"}, 0},
+      {"cacheSizeCombo",
        {"4096   KB ( RAM = 16 MB )", "8192   KB ( RAM = 32 MB )", "16384 KB ( RAM = 64 MB )",
         "32768 KB ( RAM = 128 MB )", "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
         "( Défaut non optimisé )"},
        -1},
-      {"RGLargeSystemCache", {"Les applications", "Le cache système"}, 0},
-      {"RadioGroup2", {"Pourcentage", "MB libres"}, 0},
-      {"CBPriorite", {"Basse", "Normale", "Haute", "Temps réel"}, 0},
-      {"RadioGroup1", {}, -1},  // a frame around three radio buttons
+      {"largeSystemCacheGroup", {"Les applications", "Le cache système"}, 0},
+      {"trayModeGroup", {"Pourcentage", "MB libres"}, 0},
+      {"priorityCombo", {"Basse", "Normale", "Haute", "Temps réel"}, 0},
+      {"methodGroup", {}, -1},  // a frame around three radio buttons
   };
   for (const auto& l : lists) {
     auto* list = As<ui::ItemList>(l.name);
@@ -446,78 +456,78 @@ TEST_F(MainFormTest, ItemListsAndSelectedItems) {
 
 TEST_F(MainFormTest, Hints) {
   const std::map<std::string, std::string> hints = {
-      {"BitBtn3", "ANNULER"},
-      {"Btn4",
+      {"cancelButton", "ANNULER"},
+      {"quitButton",
        "QUITTER KORVANE\r\n=====================\r\nVous êtes sur le point de \r\nfermer Korvane."},
-      {"BtnPressePapier", "Vide le presse papier de son contenu."},
-      {"RadioButton1",
+      {"emptyClipboardButton", "Vide le presse papier de son contenu."},
+      {"systemMethodRadio",
        "METHODE SYSTEME:\r\n-------------------------------------\r\nKorvane essaye "
        "de\r\nrécupérer rapidement de la mémoire.\r\nEfficace si le seuil est très bas."},
-      {"RadioButton2",
+      {"manualMethodRadio",
        "REGLAGE MANUEL:\r\n----------------------------------\r\nVous pouvez règler "
        "vous-même\r\nla quantité de RAM à essayer d'atteindre.\r\nAttention plus la quantité est "
        "élevée, plus\r\nle système mettra du temps donc de la charge\r\nprocesseur."},
-      {"RadioButton3",
+      {"allMethodRadio",
        "RESTAURATION MAXIMALE :\r\n-------------------------------------------------\r\nKorvane "
        "va essayer de restaurer\r\nun maximum de RAM. (Attention méthode\r\nplus lente et plus "
        "coûteuse en charge\r\nprocesseur."},
-      {"Label14",
+      {"maximumLoadCaption",
        "CHARGE MAX CPU :\r\n----------------------------------\r\nSélectionnez la charge maximale "
        "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos "
        "tâches en cours."},
-      {"CheckBox3",
+      {"alarmCheck",
        "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
        "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher."},
-      {"CheckBox5",
+      {"periodicCheck",
        "OPTIMISATION DANS LE TEMPS:\r\n----------------------------------------------------"
        "----\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes."},
-      {"CBPressePapier",
+      {"clipboardCheck",
        "Permet de vider le presse-papiers\r\ndu textes ou des images stockées\r\nen RAM après "
        "avoir fait un \r\ncopier-coller."},
-      {"CNBRepetitions",
+      {"repetitionsCombo",
        "Permet de lancer automatiquement\r\nPlusieurs fois de suite l'optimisation "
        "afin\r\nD'essayer de récupérer un maximum de \r\nRAM."},
-      {"cbxCacheNiveau2",
+      {"secondLevelCacheCheck",
        "Permet d'ajuster le niveau de cache L2\r\nà la taille de celui de votre processeur."},
-      {"Cbxnoyau",
+      {"kernelInMemoryCheck",
        "A activer sur les systèmes ayant 512 MB ou plus. Actif que sur Windows NT, 2000 ou XP"},
-      {"cbxSwap",
+      {"clearPageFileCheck",
        "Permet d'effacer le contenu du fichier swap\r\nlors de l'arrêt ou du redémarrage de la "
        "machine."},
-      {"cbxballoon",
+      {"balloonsCheck",
        "Tray Balloon :\r\nPermet d'afficher une bulle signalant\r\nle début et la fin de "
        "l'optimisation.\r\n"},
-      {"CheckBox2",
+      {"stayOnTopCheck",
        "TOUJOURS VISIBLE:\r\n-----------------------------------\r\nForce la fenêtre de "
        "Korvane\r\nà rester devant les autres fenêtres\r\ndu bureau. (lorsque Korvane "
        "est\r\nen mode fenêtré)."},
-      {"CheckBox1",
+      {"startWithWindowsCheck",
        "REDEMARRAGE AUTO :\r\n----------------------------------------\r\nPermet à Korvane de "
        "\r\nredémarrer automatiquement\r\navec Windows."},
-      {"CDechargeDll",
+      {"unloadDllsCheck",
        "DECHARGE LES DLLS NON UTILISEES:\r\n==================================\r\nCe paramètre "
        "force Windows à décharger les\r\nDlls non utilisées par le système. Cela peut "
        "\r\npermettre au système de récupérer plus de RAM."},
-      {"CBPriorite", "Permet de changer la priorité\r\nd'exécution de Korvane."},
-      {"Btn6", "Couleurs d'origines"},
-      {"Btn2",
+      {"priorityCombo", "Permet de changer la priorité\r\nd'exécution de Korvane."},
+      {"defaultColorsButton", "Couleurs d'origines"},
+      {"saveButton",
        "ENREGISTREMENT DES PARAMETRES\r\n==================================\r\nCette "
        "fonctionnalité permet de stocker les\r\nparamètres afin de les garder pour les "
        "\r\nprochaines exécutions"},
-      {"Btn3",
+      {"refreshInfoButton",
        "RAFRAICHIR LES DONNEES\r\n========================\r\nPermet de rafraichir les "
        "informations\r\nsur le(s) disque(s) dur(s) et la vitesse\r\nréelle du processeur."},
-      {"Btn7", "Rafraichir la liste des processus."},
-      {"Btn1",
+      {"refreshProcessesButton", "Rafraichir la liste des processus."},
+      {"newsButton",
        "INFOS DIRECTS :\r\n===============\r\nCette fonction permet de\r\nse tenir au courant "
        "des \r\ndernières informations à \r\npropos de Korvane."},
-      {"Btn5", "Aide..."},
-      {"CBDirectSteps",
+      {"helpButton", "Aide..."},
+      {"directStepsCheck",
        "Après chaque optimisation, vide aussi la mémoire de travail\r\nde chaque processus, le "
        "cache de fichiers du système\r\net les listes de pages modifiées et en attente.\r\n"
        "Certaines étapes demandent les droits administrateur."},
-      {"CBPurgeStandby", MainForm::kPurgeStandbyHint},
-      {"BtnExclusions",
+      {"purgeStandbyCheck", MainForm::kPurgeStandbyHint},
+      {"exclusionsButton",
        "Les programmes dont la mémoire de travail n'est jamais vidée,\r\net qui peuvent "
        "suspendre l'optimisation automatique."},
   };
@@ -527,13 +537,13 @@ TEST_F(MainFormTest, Hints) {
     EXPECT_EQ(c->Hint(), hint) << name;
   }
   // The main button's hint is a short call in capitals.
-  const std::string& main = form.BitBtn1.Hint();
+  const std::string& main = form.optimiseButton.Hint();
   EXPECT_FALSE(main.empty());
   EXPECT_LE(main.size(), 40u);
   EXPECT_TRUE(std::none_of(main.begin(), main.end(), [](char ch) { return std::islower(ch); }));
   // No other control carries a hint (a stray one would show a tool tip).
   for (auto& [name, controls] : byName)
-    if (name != "BitBtn1" && !hints.count(name)) {
+    if (name != "optimiseButton" && !hints.count(name)) {
       for (Control* c : controls) EXPECT_EQ(c->Hint(), "") << name;
     }
 }
@@ -560,50 +570,51 @@ void ExpectItems(const ui::MenuItem& parent, const std::vector<MenuSpec>& expect
 }
 
 TEST_F(MainFormTest, WindowAndTrayMenu) {
-  EXPECT_EQ(form.PopupMenu1.Title, "Korvane");
-  ExpectItems(form.PopupMenu1.Items, {{"Exit1", "&Quitter"},
-                                      {nullptr, "-"},
-                                      {nullptr, "A&rrêt/Redémarrage Windows"},
-                                      {nullptr, "-"},
-                                      {"ViderLepressepapier1", "&Vider Le presse-papiers"},
-                                      {nullptr, "-"},
-                                      {"RecoverRAM1", "&Optimiser la RAM"},
-                                      {"Cancel1", "&Annuler", false},
-                                      {nullptr, "-"},
-                                      {"Open1", "a&Grandir"}});
-  ExpectItems(*form.PopupMenu1.Items.Items[2], {{"arret1", "&Arrêter"},
-                                                {"Redemarrer1", "&Redémarrer"},
-                                                {"Fermerlasession1", "&Fermer la session"}});
+  EXPECT_EQ(form.trayMenu.Title, "Korvane");
+  ExpectItems(form.trayMenu.Items, {{"quitItem", "&Quitter"},
+                                    {nullptr, "-"},
+                                    {nullptr, "A&rrêt/Redémarrage Windows"},
+                                    {nullptr, "-"},
+                                    {"emptyClipboardItem", "&Vider Le presse-papiers"},
+                                    {nullptr, "-"},
+                                    {"optimiseItem", "&Optimiser la RAM"},
+                                    {"cancelItem", "&Annuler", false},
+                                    {nullptr, "-"},
+                                    {"openItem", "a&Grandir"}});
+  ExpectItems(*form.trayMenu.Items.Items[2], {{"shutdownItem", "&Arrêter"},
+                                              {"restartItem", "&Redémarrer"},
+                                              {"logOffItem", "&Fermer la session"}});
   // The members are the menu's own items, so enabling one from code shows in the menu.
-  EXPECT_EQ(&form.Cancel1, form.PopupMenu1.Find("Cancel1"));
-  EXPECT_EQ(&form.RecoverRAM1, form.PopupMenu1.Find("RecoverRAM1"));
-  EXPECT_EQ(&form.Fermerlasession1, form.PopupMenu1.Find("Fermerlasession1"));
+  EXPECT_EQ(&form.cancelItem, form.trayMenu.Find("cancelItem"));
+  EXPECT_EQ(&form.optimiseItem, form.trayMenu.Find("optimiseItem"));
+  EXPECT_EQ(&form.logOffItem, form.trayMenu.Find("logOffItem"));
 }
 
 TEST_F(MainFormTest, SpeedMenu) {
-  EXPECT_EQ(form.PopupMenu2.Title, "Vitesse");
-  ExpectItems(form.PopupMenu2.Items,
-              {{"Basse1", "&Basse"}, {"Normale1", "&Normale"}, {"Haute1", "&Haute"}});
-  EXPECT_EQ(&form.Normale1, form.PopupMenu2.Find("Normale1"));
+  EXPECT_EQ(form.speedMenu.Title, "Vitesse");
+  ExpectItems(
+      form.speedMenu.Items,
+      {{"lowSpeedItem", "&Basse"}, {"normalSpeedItem", "&Normale"}, {"highSpeedItem", "&Haute"}});
+  EXPECT_EQ(&form.normalSpeedItem, form.speedMenu.Find("normalSpeedItem"));
 }
 
 TEST_F(MainFormTest, ProcessGridMenu) {
-  ExpectItems(form.PopupMenu3.Items,
-              {{"ListedesProcessus1", "Processus", true, ui::kShortcutCtrl | 'P'},
-               {"Modules2", "Modules", true, ui::kShortcutCtrl | 'M'},
-               {"Threads1", "Threads", true, ui::kShortcutCtrl | 'T'},
+  ExpectItems(form.processMenu.Items,
+              {{"processesItem", "Processus", true, ui::kShortcutCtrl | 'P'},
+               {"modulesItem", "Modules", true, ui::kShortcutCtrl | 'M'},
+               {"threadsItem", "Threads", true, ui::kShortcutCtrl | 'T'},
                {nullptr, "-"},
-               {"CloseProcess1", "Terminer processus", false, ui::kShortcutCtrl | 'C'}});
+               {"endProcessItem", "Terminer processus", false, ui::kShortcutCtrl | 'C'}});
   auto* grid = As<ui::StringGrid>("Grid");
   ASSERT_NE(grid, nullptr);
-  EXPECT_EQ(grid->ContextMenu(), &form.PopupMenu3);
+  EXPECT_EQ(grid->ContextMenu(), &form.processMenu);
   EXPECT_EQ(grid->FixedRows(), 1);
   EXPECT_EQ(grid->DefaultRowHeight(), 16);
 }
 
 TEST_F(MainFormTest, TimersStatusBarImagesAndLists) {
-  for (ui::Timer* t :
-       {&form.Timer1, &form.Timer2, &form.Timer3, &form.Timer4, &form.Timer5, &form.Timer6}) {
+  for (ui::Timer* t : {&form.samplingTimer, &form.loadTimer, &form.alarmTimer,
+                       &form.startRecoveryTimer, &form.periodicTimer, &form.hideTimer}) {
     EXPECT_FALSE(t->Enabled()) << t->Name();
     EXPECT_EQ(t->Interval(), 0u) << t->Name();
   }
@@ -617,18 +628,18 @@ TEST_F(MainFormTest, TimersStatusBarImagesAndLists) {
   EXPECT_EQ(form.StatusBar.GaugePanel(), 2);
   EXPECT_EQ(form.StatusBar.GaugeColor(), 0x800000u);  // navy
 
-  auto* list = As<ui::ListView>("ListView1");
+  auto* list = As<ui::ListView>("featureList");
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->Columns().size(), 2u);
   EXPECT_EQ(list->Columns()[0].width, 100);
   EXPECT_EQ(list->Columns()[1].width, 200);
   EXPECT_FALSE(list->ShowColumnHeaders());
-  ASSERT_EQ(list->SmallImages, &form.ImageList1);
+  ASSERT_EQ(list->SmallImages, &form.smallImages);
   // Entries 2 and 3 are the ticked and the empty box: two different pictures.
-  ASSERT_GE(form.ImageList1.ResourceIds.size(), 4u);
-  EXPECT_NE(form.ImageList1.ResourceIds[2], form.ImageList1.ResourceIds[3]);
+  ASSERT_GE(form.smallImages.ResourceIds.size(), 4u);
+  EXPECT_NE(form.smallImages.ResourceIds[2], form.smallImages.ResourceIds[3]);
 
-  auto* drives = As<ui::Memo>("MDrivesInfos");
+  auto* drives = As<ui::Memo>("drivesMemo");
   ASSERT_NE(drives, nullptr);
   EXPECT_TRUE(drives->ReadOnly());
   EXPECT_TRUE(drives->VerticalScrollBar());
@@ -651,13 +662,13 @@ TEST_F(MainFormTest, LogosShareOnePlaceAndTheChartHasItsSize) {
     EXPECT_EQ(ids.size(), names.size());  // each logo its own picture
     EXPECT_EQ(ids.count(0), 0u);
   };
-  expectStack({"LogoWin95", "LogoWin98", "LogoWinME", "LogoWinNT", "LogoWinNTS", "LogoWin2K",
-               "LogoWinXP", "LogoWinLater"},
+  expectStack({"win95Logo", "win98Logo", "winMELogo", "winNTLogo", "winNTServerLogo", "win2000Logo",
+               "winXPLogo", "laterWindowsLogo"},
               250, 60);
-  expectStack({"LogoIntel", "LogoAMD", "LogoCyrix", "logoP4HT"}, 65, 81);
-  EXPECT_EQ(form.PerfChartArea.Bounds().width, 300);
-  EXPECT_EQ(form.PerfChartArea.Bounds().height, 100);
-  EXPECT_TRUE(Inside(form.PerfChartArea, "TabSheet1"));
+  expectStack({"intelLogo", "amdLogo", "cyrixLogo", "pentium4HTLogo"}, 65, 81);
+  EXPECT_EQ(form.chartArea.Bounds().width, 300);
+  EXPECT_EQ(form.chartArea.Bounds().height, 100);
+  EXPECT_TRUE(Inside(form.chartArea, "mainPage"));
 }
 
 // ---- Geometry ---------------------------------------------------------------------------------
@@ -697,10 +708,10 @@ TEST_F(MainFormTest, EveryControlLiesInsideItsParent) {
 
 TEST_F(MainFormTest, SiblingsDoNotOverlap) {
   // Pictures that share one place on purpose: start-up keeps one of each stack.
-  const std::set<std::string> windowsLogos = {"LogoWin95", "LogoWin98",   "LogoWinME",
-                                              "LogoWinNT", "LogoWinNTS",  "LogoWin2K",
-                                              "LogoWinXP", "LogoWinLater"};
-  const std::set<std::string> cpuLogos = {"LogoIntel", "LogoAMD", "LogoCyrix", "logoP4HT"};
+  const std::set<std::string> windowsLogos = {"win95Logo", "win98Logo",       "winMELogo",
+                                              "winNTLogo", "winNTServerLogo", "win2000Logo",
+                                              "winXPLogo", "laterWindowsLogo"};
+  const std::set<std::string> cpuLogos = {"intelLogo", "amdLogo", "cyrixLogo", "pentium4HTLogo"};
   auto sameStack = [&](const Control& a, const Control& b) {
     return (windowsLogos.count(a.Name()) && windowsLogos.count(b.Name())) ||
            (cpuLogos.count(a.Name()) && cpuLogos.count(b.Name())) ||

@@ -91,7 +91,7 @@ TEST(MapiSendMail, LogsOnAsItCanSendsAndLogsOffWhatItOpened) {
     fake.secondLogon = c.secondLogon;
     fake.send = c.send;
     g_fake = &fake;
-    TMapiSendMail mail({FakeLogon, FakeSend, FakeLogoff});
+    MapiMail mail({FakeLogon, FakeSend, FakeLogoff});
     std::vector<ULONG> errors;
     mail.OnError = [&](ULONG code) { errors.push_back(code); };
     mail.Subject = "Korvane Version 1.0 Rapport de bug.";
@@ -129,7 +129,7 @@ TEST(MapiSendMail, RefusesWhatSimpleMapiCannotCarryAndAMissingMailSystem) {
       {"no mail system", {}, 1, 1, MAPI_E_FAILURE},
   };
   for (const Case& c : cases) {
-    TMapiSendMail mail(c.mapi);
+    MapiMail mail(c.mapi);
     mail.Recipients.assign(c.recipients, "a@b.example");
     mail.Attachments.assign(c.files, "C:\\x.log");
     ULONG reported = 0;

@@ -28,15 +28,15 @@ TEST(ProcessorPageBindingTest, FillsLabelsRowsAndLevelTwoSize) {
   MainForm form;
   auto lib = DumpLibrary("pentium4_ht", true);
   GetCpuInfoCurrent(form, *lib, NumberSeparators{",", "."});
-  EXPECT_EQ(form.lblName.Caption(), "Intel(R) Pentium(R) 4 CPU 3.06GHz ( 3060 Mhz )");
-  EXPECT_EQ(form.LblMMX.Caption(), "MMX Instructions supportées");
-  EXPECT_EQ(form.lbl3DNow.Caption(), "3DNow! Instructions non supportées");
-  EXPECT_EQ(form.lblL1Code.Caption(), "0 Kb");
-  EXPECT_EQ(form.lblL1Data.Caption(), "8 Kb");
-  EXPECT_EQ(form.lblLevel2.Caption(), "512,0 Kb");
-  EXPECT_EQ(form.lblLevel3.Caption(), "0 bytes");
+  EXPECT_EQ(form.processorNameLabel.Caption(), "Intel(R) Pentium(R) 4 CPU 3.06GHz ( 3060 Mhz )");
+  EXPECT_EQ(form.mmxLabel.Caption(), "MMX Instructions supportées");
+  EXPECT_EQ(form.threeDNowLabel.Caption(), "3DNow! Instructions non supportées");
+  EXPECT_EQ(form.l1CodeLabel.Caption(), "0 Kb");
+  EXPECT_EQ(form.l1DataLabel.Caption(), "8 Kb");
+  EXPECT_EQ(form.l2Label.Caption(), "512,0 Kb");
+  EXPECT_EQ(form.l3Label.Caption(), "0 bytes");
   EXPECT_EQ(SecondLevelCacheKB(), 512u);
-  const auto& items = form.ListView1.Items();
+  const auto& items = form.featureList.Items();
   ASSERT_EQ(items.size(), 31u);
   EXPECT_EQ(items[23].caption, "HTT");
   ASSERT_EQ(items[23].subItems.size(), 1u);
@@ -48,13 +48,13 @@ TEST(ProcessorPageBindingTest, FillsLabelsRowsAndLevelTwoSize) {
 
 TEST(ProcessorPageBindingTest, FailureKeepsTheDesignCaptions) {
   MainForm form;
-  const std::string designName = form.lblName.Caption();
-  const std::string designLevel2 = form.lblLevel2.Caption();
+  const std::string designName = form.processorNameLabel.Caption();
+  const std::string designLevel2 = form.l2Label.Caption();
   auto lib = DumpLibrary("pentium4_ht", false);  // no clock: the first step fails
   GetCpuInfoCurrent(form, *lib, NumberSeparators{});
-  EXPECT_EQ(form.lblName.Caption(), designName);
-  EXPECT_EQ(form.lblLevel2.Caption(), designLevel2);
-  EXPECT_TRUE(form.ListView1.Items().empty());
+  EXPECT_EQ(form.processorNameLabel.Caption(), designName);
+  EXPECT_EQ(form.l2Label.Caption(), designLevel2);
+  EXPECT_TRUE(form.featureList.Items().empty());
   EXPECT_EQ(SecondLevelCacheKB(), 0u);
 }
 
@@ -70,10 +70,10 @@ TEST(ProcessorPageBindingTest, OneLogoOrNone) {
   for (const Case& c : cases) {
     MainForm form;
     SelectProcessorLogo(form, *DumpLibrary(c.dump, false));
-    EXPECT_EQ(form.LogoIntel.Visible(), c.intel) << c.dump;
-    EXPECT_EQ(form.LogoAMD.Visible(), c.amd) << c.dump;
-    EXPECT_EQ(form.LogoCyrix.Visible(), c.cyrix) << c.dump;
-    EXPECT_EQ(form.logoP4HT.Visible(), c.p4ht) << c.dump;
+    EXPECT_EQ(form.intelLogo.Visible(), c.intel) << c.dump;
+    EXPECT_EQ(form.amdLogo.Visible(), c.amd) << c.dump;
+    EXPECT_EQ(form.cyrixLogo.Visible(), c.cyrix) << c.dump;
+    EXPECT_EQ(form.pentium4HTLogo.Visible(), c.p4ht) << c.dump;
   }
 }
 

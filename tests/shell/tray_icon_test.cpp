@@ -49,9 +49,9 @@ class RecordingPeer : public TrayIconPeer {
 };
 
 struct TrayFixture : ::testing::Test {
-  TTextTrayIcon icon{"TrayIcon1"};
+  TextTrayIcon icon{"trayIcon"};
   RecordingPeer peer;
-  ui::PopupMenu menu{"PopupMenu1"};
+  ui::PopupMenu menu{"trayMenu"};
   void SetUp() override {
     icon.PopupMenu = &menu;
     icon.AttachPeer(&peer);
@@ -154,10 +154,10 @@ TEST_F(TrayFixture, ImageIsRedrawnOnlyWhenAnInputChanges) {
       {"border", [&] { icon.SetBorder(true); }, 1},
       {"same border", [&] { icon.SetBorder(true); }, 0},
       {"border colour", [&] { icon.SetBorderColor(0x808080); }, 1},
-      {"same offsets", [&] { icon.SetOptions(TOffsetOptions{}); }, 0},
+      {"same offsets", [&] { icon.SetOptions(TrayTextOffset{}); }, 0},
       {"offsets",
        [&] {
-         icon.SetOptions(TOffsetOptions{1, 1, 0});
+         icon.SetOptions(TrayTextOffset{1, 1, 0});
        },
        1},
       {"hint", [&] { icon.SetHint("x"); }, 0},
@@ -174,7 +174,7 @@ TEST_F(TrayFixture, ImageIsRedrawnOnlyWhenAnInputChanges) {
 }
 
 TEST(TrayIcon, AttachingDrawsAndAddsAVisibleIcon) {
-  TTextTrayIcon icon;
+  TextTrayIcon icon;
   icon.SetText("25%");
   icon.SetIconVisible(true);  // no peer yet: state only
   RecordingPeer peer;

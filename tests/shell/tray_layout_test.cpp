@@ -25,7 +25,7 @@ TEST(TrayLayout, LinePositions) {
     const char* what;
     std::vector<TextExtent> lines;
     int pitch;
-    TOffsetOptions options;
+    TrayTextOffset options;
     std::vector<TextPoint> expected;
   };
   const Case cases[] = {
@@ -50,7 +50,7 @@ TEST(TrayLayout, LargerSquaresForHigherDpi) {
     int side;
     std::vector<TextExtent> lines;
     int pitch;
-    TOffsetOptions options;
+    TrayTextOffset options;
     std::vector<TextPoint> expected;
   };
   const Case cases[] = {

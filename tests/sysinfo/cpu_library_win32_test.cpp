@@ -159,11 +159,11 @@ TEST(RealProcessorTest, PageFillsCompletely) {
   auto lib = CreateWindowsCpuLibrary();
   ProcessorPageModel page = GetCpuInfoCurrent(*lib, NumberSeparators{});
   ASSERT_TRUE(page.Complete) << page.FailureMessage;
-  EXPECT_EQ(page.ListView1.size(), 31u);
-  EXPECT_EQ(page.LblMMX, "MMX Instructions supportées");
-  EXPECT_EQ(page.lblSIMD, "SIMD Instructions supportées");
-  ASSERT_TRUE(page.lblName);
-  EXPECT_NE(page.lblName->find(" Mhz )"), std::string::npos);
+  EXPECT_EQ(page.featureList.size(), 31u);
+  EXPECT_EQ(page.mmxLabel, "MMX Instructions supportées");
+  EXPECT_EQ(page.simdLabel, "SIMD Instructions supportées");
+  ASSERT_TRUE(page.processorNameLabel);
+  EXPECT_NE(page.processorNameLabel->find(" Mhz )"), std::string::npos);
 }
 
 }  // namespace

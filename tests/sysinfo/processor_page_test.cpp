@@ -43,23 +43,23 @@ TEST(ProcessorPageTest, AthlonWithClock) {
   ProcessorPageModel page = GetCpuInfoCurrent(lib, NumberSeparators{",", " "});
   ASSERT_TRUE(page.Complete) << page.FailureMessage;
   EXPECT_EQ(clock->threads, 2) << "a first measurement, then the one shown";
-  EXPECT_EQ(page.lblName, "AMD Athlon(tm) Processor ( 1333 Mhz )");
-  EXPECT_EQ(page.LblMMX, "MMX Instructions supportées");
-  EXPECT_EQ(page.lblSIMD, "SIMD Instructions non supportées");
-  EXPECT_EQ(page.lbl3DNow, "3DNow! Instructions supportées");
-  EXPECT_EQ(page.lblL1Code, "64 Kb");
-  EXPECT_EQ(page.lblL1Data, "64 Kb");
-  EXPECT_EQ(page.lblLevel1, "0 Kb");
-  EXPECT_EQ(page.lblLevel2, "256,0 Kb");
-  EXPECT_EQ(page.lblLevel3, "0 bytes");
+  EXPECT_EQ(page.processorNameLabel, "AMD Athlon(tm) Processor ( 1333 Mhz )");
+  EXPECT_EQ(page.mmxLabel, "MMX Instructions supportées");
+  EXPECT_EQ(page.simdLabel, "SIMD Instructions non supportées");
+  EXPECT_EQ(page.threeDNowLabel, "3DNow! Instructions supportées");
+  EXPECT_EQ(page.l1CodeLabel, "64 Kb");
+  EXPECT_EQ(page.l1DataLabel, "64 Kb");
+  EXPECT_EQ(page.l1UnifiedLabel, "0 Kb");
+  EXPECT_EQ(page.l2Label, "256,0 Kb");
+  EXPECT_EQ(page.l3Label, "0 bytes");
   EXPECT_EQ(page.SecondLevelCacheKB, 256u);
-  ASSERT_EQ(page.ListView1.size(), 31u);
-  EXPECT_EQ(page.ListView1[17].Abbreviation, "SERIAL");
-  EXPECT_EQ(page.ListView1[17].Description, "Processor Serial Number");
-  EXPECT_EQ(page.ListView1[27].Abbreviation, "3DNOW");
-  EXPECT_TRUE(page.ListView1[27].Supported);
-  EXPECT_EQ(page.ListView1[29].Abbreviation, "MMX+");
-  EXPECT_TRUE(page.ListView1[29].Supported);
+  ASSERT_EQ(page.featureList.size(), 31u);
+  EXPECT_EQ(page.featureList[17].Abbreviation, "SERIAL");
+  EXPECT_EQ(page.featureList[17].Description, "Processor Serial Number");
+  EXPECT_EQ(page.featureList[27].Abbreviation, "3DNOW");
+  EXPECT_TRUE(page.featureList[27].Supported);
+  EXPECT_EQ(page.featureList[29].Abbreviation, "MMX+");
+  EXPECT_TRUE(page.featureList[29].Supported);
 }
 
 TEST(ProcessorPageTest, ThreeLinesShowWhatTheProcessorHas) {
@@ -70,10 +70,10 @@ TEST(ProcessorPageTest, ThreeLinesShowWhatTheProcessorHas) {
                   std::make_shared<SingleProcessorSystem>(), nullptr);
   ProcessorPageModel page = GetCpuInfoCurrent(lib, {}, false);
   ASSERT_TRUE(page.Complete);
-  EXPECT_EQ(page.lblSIMD, "SIMD Instructions supportées");
-  EXPECT_EQ(page.ListView1[30].Abbreviation, "IA-64");
-  EXPECT_TRUE(page.ListView1[30].Supported);
-  EXPECT_EQ(page.lblName, "Intel x86 Family 7 Model 0 Stepping 0");
+  EXPECT_EQ(page.simdLabel, "SIMD Instructions supportées");
+  EXPECT_EQ(page.featureList[30].Abbreviation, "IA-64");
+  EXPECT_TRUE(page.featureList[30].Supported);
+  EXPECT_EQ(page.processorNameLabel, "Intel x86 Family 7 Model 0 Stepping 0");
 }
 
 TEST(ProcessorPageTest, LogoRules) {
@@ -115,23 +115,27 @@ TEST(ProcessorPageTest, FailureStopsTheFillAndKeepsWhatWasFilled) {
     ASSERT_FALSE(page.Complete) << failAt;
     EXPECT_EQ(page.FailureMessage, "CPUID failed");
     // Filled in page order: a later item is there only when every earlier one is.
-    const bool filled[] = {page.lblName.has_value(),   page.LblMMX.has_value(),
-                           page.lblSIMD.has_value(),   page.lbl3DNow.has_value(),
-                           page.lblL1Code.has_value(), page.lblLevel2.has_value(),
-                           page.lblLevel3.has_value(), !page.ListView1.empty()};
+    const bool filled[] = {page.processorNameLabel.has_value(),
+                           page.mmxLabel.has_value(),
+                           page.simdLabel.has_value(),
+                           page.threeDNowLabel.has_value(),
+                           page.l1CodeLabel.has_value(),
+                           page.l2Label.has_value(),
+                           page.l3Label.has_value(),
+                           !page.featureList.empty()};
     for (int i = 1; i < 8; ++i)
       if (filled[i]) {
         EXPECT_TRUE(filled[i - 1]) << "item " << i << " failAt " << failAt;
       }
-    EXPECT_EQ(page.lblL1Code.has_value(), page.lblLevel1.has_value());
-    EXPECT_LT(page.ListView1.size(), 31u);
-    if (!page.lblL1Code) {
+    EXPECT_EQ(page.l1CodeLabel.has_value(), page.l1UnifiedLabel.has_value());
+    EXPECT_LT(page.featureList.size(), 31u);
+    if (!page.l1CodeLabel) {
       EXPECT_EQ(page.SecondLevelCacheKB, 0u);
     }
-    if (page.lblLevel2) {
+    if (page.l2Label) {
       EXPECT_EQ(page.SecondLevelCacheKB, 512u);
     }
-    if (!page.ListView1.empty()) sawPartialRows = true;
+    if (!page.featureList.empty()) sawPartialRows = true;
   }
   EXPECT_TRUE(sawPartialRows);
 }
@@ -148,8 +152,8 @@ TEST(ProcessorPageTest, ClockFailureLeavesThePageEmpty) {
                   std::make_shared<SingleProcessorSystem>(), std::make_shared<NoThreadClock>());
   ProcessorPageModel page = GetCpuInfoCurrent(lib, {});
   EXPECT_FALSE(page.Complete);
-  EXPECT_FALSE(page.lblName.has_value());
-  EXPECT_TRUE(page.ListView1.empty());
+  EXPECT_FALSE(page.processorNameLabel.has_value());
+  EXPECT_TRUE(page.featureList.empty());
   EXPECT_EQ(page.SecondLevelCacheKB, 0u);
 }
 

@@ -134,14 +134,10 @@ class InfoPageTest : public ::testing::Test {
     return *page;
   }
   std::vector<std::string> Labels() {
-    return {form.Label_version_os.Caption(),
-            form.Label_nom_machine.Caption(),
-            form.Label_nom_utilisateur.Caption(),
-            form.Label_ip_adresse.Caption(),
-            form.Label_ram.Caption(),
-            form.Label_cpu_speed.Caption(),
-            form.Label_directX.Caption(),
-            form.Label_Resolution.Caption()};
+    return {form.windowsVersionLabel.Caption(), form.computerNameLabel.Caption(),
+            form.userNameLabel.Caption(),       form.ipAddressLabel.Caption(),
+            form.installedRamLabel.Caption(),   form.processorSpeedLabel.Caption(),
+            form.directXLabel.Caption(),        form.resolutionLabel.Caption()};
   }
 
   MainForm form;
@@ -153,7 +149,7 @@ class InfoPageTest : public ::testing::Test {
 
 TEST_F(InfoPageTest, EightLabelsFromTheMachine) {
   Page();
-  form.Memoire.UserSelectPage(&form.TabSheet5);
+  form.pages.UserSelectPage(&form.systemInfoPage);
   ASSERT_EQ(system.measurementsStarted, 1);
   system.FinishMeasurement(2394.5149);
   EXPECT_THAT(Labels(),
@@ -179,7 +175,7 @@ TEST_F(InfoPageTest, ResolutionIsTheModeInUse) {
   for (const Case& c : cases) {
     system.current = c.current;
     Page().GetInfoSystem();
-    EXPECT_EQ(form.Label_Resolution.Caption(), c.caption);
+    EXPECT_EQ(form.resolutionLabel.Caption(), c.caption);
   }
 }
 
@@ -197,30 +193,30 @@ TEST_F(InfoPageTest, FailuresShowTheirCaptions) {
   // A key without a readable value is no DirectX either.
   system.directX = std::string("");
   Page().GetInfoSystem();
-  EXPECT_EQ(form.Label_directX.Caption(), "DirectX non installé.");
+  EXPECT_EQ(form.directXLabel.Caption(), "DirectX non installé.");
 }
 
 TEST_F(InfoPageTest, OneMeasurementAtATime) {
   Page();
-  form.Memoire.UserSelectPage(&form.TabSheet5);
-  form.Memoire.UserSelectPage(&form.TabSheet1);
-  form.Memoire.UserSelectPage(&form.TabSheet5);  // shown again while the clock is measured
-  form.Btn3.Click();
+  form.pages.UserSelectPage(&form.systemInfoPage);
+  form.pages.UserSelectPage(&form.mainPage);
+  form.pages.UserSelectPage(&form.systemInfoPage);  // shown again while the clock is measured
+  form.refreshInfoButton.Click();
   EXPECT_EQ(system.measurementsStarted, 1);
   EXPECT_TRUE(Page().Measuring());
   system.FinishMeasurement(1000.0);
-  EXPECT_EQ(form.Label_cpu_speed.Caption(), "Vitesse réelle Processeur : 1000,00 Mhz");
+  EXPECT_EQ(form.processorSpeedLabel.Caption(), "Vitesse réelle Processeur : 1000,00 Mhz");
   EXPECT_FALSE(Page().Measuring());
-  form.Btn3.Click();
+  form.refreshInfoButton.Click();
   EXPECT_EQ(system.measurementsStarted, 2) << "the next showing measures again";
 
   // No thread to measure on: nothing waits for ever, the next showing tries again.
   system.FinishMeasurement(1000.0);
   system.threadAvailable = false;
-  form.Btn3.Click();
+  form.refreshInfoButton.Click();
   EXPECT_FALSE(Page().Measuring());
   system.threadAvailable = true;
-  form.Btn3.Click();
+  form.refreshInfoButton.Click();
   EXPECT_EQ(system.measurementsStarted, 3);
 }
 
@@ -231,9 +227,9 @@ TEST_F(InfoPageTest, DrivesReadAtFirstShowingAndAfterRefresh) {
     system.probed.clear();
     return n;
   };
-  auto show = [&] { form.Memoire.UserSelectPage(&form.TabSheet5); };
+  auto show = [&] { form.pages.UserSelectPage(&form.systemInfoPage); };
   auto showAgain = [&] {
-    form.Memoire.UserSelectPage(&form.TabSheet1);
+    form.pages.UserSelectPage(&form.mainPage);
     show();
   };
   // Each step: what happens, then how many times the drives were read and what the memo holds.
@@ -245,7 +241,7 @@ TEST_F(InfoPageTest, DrivesReadAtFirstShowingAndAfterRefresh) {
   } steps[] = {
       {"first showing", show, 1, "C:\\ 10,00 Mo libres"},
       {"second showing", showAgain, 0, "C:\\ 10,00 Mo libres"},
-      {"refresh", [&] { form.Btn3.Click(); }, 1, "C:\\ 30,00 Mo libres"},
+      {"refresh", [&] { form.refreshInfoButton.Click(); }, 1, "C:\\ 30,00 Mo libres"},
       {"showing after refresh", showAgain, 1, "C:\\ 40,00 Mo libres"},
       {"later showing", showAgain, 0, "C:\\ 40,00 Mo libres"},
   };
@@ -256,16 +252,16 @@ TEST_F(InfoPageTest, DrivesReadAtFirstShowingAndAfterRefresh) {
     s.act();
     system.FinishMeasurement(1000);
     EXPECT_EQ(reads(), s.reads);
-    EXPECT_THAT(form.MDrivesInfos.Lines(), ElementsAre(s.memo));
+    EXPECT_THAT(form.drivesMemo.Lines(), ElementsAre(s.memo));
     // The drive changes between steps: only a reading shows it.
     freeMB += 10;
     system.drives[3] = freeMB * 1048576;
   }
   // The page's labels are read on every showing, the drives not.
   system.user = "bob";
-  form.Memoire.UserSelectPage(&form.TabSheet1);
-  form.Memoire.UserSelectPage(&form.TabSheet5);
-  EXPECT_EQ(form.Label_nom_utilisateur.Caption(), "Nom Utilisateur : bob");
+  form.pages.UserSelectPage(&form.mainPage);
+  form.pages.UserSelectPage(&form.systemInfoPage);
+  EXPECT_EQ(form.userNameLabel.Caption(), "Nom Utilisateur : bob");
   EXPECT_THAT(system.probed, IsEmpty());
 }
 
@@ -276,10 +272,17 @@ TEST(InfoPageLogo, OnlyTheChosenPictureStays) {
     MainForm form;
     SelectWindowsLogo(form, chosen);
     int shown = 0, kept = 0;
-    for (ui::Image* logo :
-         {&form.LogoWin95, &form.LogoWin98, &form.LogoWinME, &form.LogoWinNT, &form.LogoWinNTS,
-          &form.LogoWin2K, &form.LogoWinXP, &form.LogoWinLater}) {
-      const bool isChosen = logo->Name() == WindowsLogoName(chosen);
+    const std::pair<WindowsLogo, ui::Image*> logos[] = {
+        {WindowsLogo::LogoWin95, &form.win95Logo},
+        {WindowsLogo::LogoWin98, &form.win98Logo},
+        {WindowsLogo::LogoWinME, &form.winMELogo},
+        {WindowsLogo::LogoWinNT, &form.winNTLogo},
+        {WindowsLogo::LogoWinNTS, &form.winNTServerLogo},
+        {WindowsLogo::LogoWin2K, &form.win2000Logo},
+        {WindowsLogo::LogoWinXP, &form.winXPLogo},
+        {WindowsLogo::LogoWinLater, &form.laterWindowsLogo}};
+    for (const auto& [which, logo] : logos) {
+      const bool isChosen = which == chosen;
       EXPECT_EQ(logo->Visible(), isChosen) << logo->Name();
       EXPECT_EQ(logo->ResourceId() != 0, isChosen) << logo->Name();
       shown += logo->Visible();

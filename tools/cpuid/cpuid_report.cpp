@@ -33,10 +33,10 @@ std::string CpuidReport(const TCpuLibrary& library, bool withSpeed) {
   line("signature", std::to_string(sig.Family()) + " " + std::to_string(sig.Model()) + " " +
                         std::to_string(sig.Stepping()) + " " + std::to_string(sig.ProcessorType()) +
                         " " + std::to_string(sig.BrandIndex()));
-  line("name", OneLine(page.lblName.value_or("")));
-  line("mmx", page.LblMMX.value_or(""));
-  line("simd", page.lblSIMD.value_or(""));
-  line("3dnow", page.lbl3DNow.value_or(""));
+  line("name", OneLine(page.processorNameLabel.value_or("")));
+  line("mmx", page.mmxLabel.value_or(""));
+  line("simd", page.simdLabel.value_or(""));
+  line("3dnow", page.threeDNowLabel.value_or(""));
   line("l1code", std::to_string(page.L1CodeBytes));
   line("l1data", std::to_string(page.L1DataBytes));
   line("l1unified", std::to_string(page.L1UnifiedBytes));
@@ -44,7 +44,7 @@ std::string CpuidReport(const TCpuLibrary& library, bool withSpeed) {
   line("l3", std::to_string(page.L3Bytes));
   line("l2kb", std::to_string(page.SecondLevelCacheKB));
   line("logo", ProcessorLogoName(SelectProcessorLogo(library)));
-  for (const ProcessorFeatureRow& row : page.ListView1)
+  for (const ProcessorFeatureRow& row : page.featureList)
     line("feature " + row.Abbreviation, row.Supported ? "1" : "0");
   if (withSpeed) {
     const std::uint32_t raw = cpu.Speed().RawSpeed();
