@@ -61,9 +61,9 @@ int main() {
     system.processes.push_back({static_cast<std::uint32_t>(0x100 + 4 * i),
                                 static_cast<std::uint32_t>(1 + i % 40), 8,
                                 "programme_" + std::to_string(i) + ".exe"});
-  kvn::ProcessView view({form.processGroup, form.Grid, form.endProcessItem}, system);
+  kvn::ProcessView view({form.processGroup, form.processGrid, form.endProcessItem}, system);
   view.MakeProcessList();
-  HWND list = FormHost::WindowOf(form.Grid);
+  HWND list = FormHost::WindowOf(form.processGrid);
   UpdateWindow(list);
   Pump();
 
@@ -77,7 +77,7 @@ int main() {
     const bool countChanges = i % 2 == 1;
     if (i % 4 == 1) system.processes.push_back({0xFFF0, 1, 8, "nouveau.exe"});
     if (i % 4 == 3) system.processes.pop_back();
-    form.Grid.UserSelectRow(1 + i % 20);
+    form.processGrid.UserSelectRow(1 + i % 20);
     Pump();
     g_paints = g_erases = 0;
     double start = kvn::bench::ClockMs();

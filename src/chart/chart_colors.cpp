@@ -11,16 +11,18 @@ struct StoredColor {
 
 // Read and written in this order.
 constexpr StoredColor kStored[] = {
-    {kBackgroundColorValue, ChartColor::Fond}, {kGridColorValue, ChartColor::Grid},
-    {kCpuColorValue, ChartColor::CPU},         {kRamColorValue, ChartColor::RAM},
-    {kAlarmColorValue, ChartColor::Alarme},
+    {kBackgroundColorValue, ChartColor::Background},
+    {kGridColorValue, ChartColor::Grid},
+    {kCpuColorValue, ChartColor::CPU},
+    {kRamColorValue, ChartColor::RAM},
+    {kAlarmColorValue, ChartColor::Alarm},
 };
 
 }  // namespace
 
 ChartColorRef GetChartColor(const HistoryChart& chart, ChartColor which) {
   switch (which) {
-    case ChartColor::Fond:
+    case ChartColor::Background:
       return chart.BackgroundColor();
     case ChartColor::Grid:
       return chart.GridColor();
@@ -28,7 +30,7 @@ ChartColorRef GetChartColor(const HistoryChart& chart, ChartColor which) {
       return chart.CpuColor();
     case ChartColor::RAM:
       return chart.RamColor();
-    case ChartColor::Alarme:
+    case ChartColor::Alarm:
       return chart.AlarmColor();
   }
   return 0;
@@ -36,7 +38,7 @@ ChartColorRef GetChartColor(const HistoryChart& chart, ChartColor which) {
 
 void SetChartColor(HistoryChart& chart, ChartColor which, ChartColorRef color) {
   switch (which) {
-    case ChartColor::Fond:
+    case ChartColor::Background:
       chart.SetBackgroundColor(color);
       break;
     case ChartColor::Grid:
@@ -48,7 +50,7 @@ void SetChartColor(HistoryChart& chart, ChartColor which, ChartColorRef color) {
     case ChartColor::RAM:
       chart.SetRamColor(color);
       break;
-    case ChartColor::Alarme:
+    case ChartColor::Alarm:
       chart.SetAlarmColor(color);
       break;
   }
@@ -74,9 +76,9 @@ void ChartColors::SaveColor() {
 }
 
 void ChartColors::OnDefaultColorsClick() {
-  chart_.SetAlarmColor(kDefaultAlarme);
+  chart_.SetAlarmColor(kDefaultAlarm);
   chart_.SetCpuColor(kDefaultCPU);
-  chart_.SetBackgroundColor(kDefaultFond);
+  chart_.SetBackgroundColor(kDefaultBackground);
   chart_.SetRamColor(kDefaultRAM);
   chart_.SetGridColor(kDefaultGrid);
   SaveColor();

@@ -17,14 +17,14 @@ inline constexpr char kRamColorValue[] = "RAMColor";
 inline constexpr char kAlarmColorValue[] = "AlarmColor";
 
 // The "Défaut" colours (the second processor keeps its own).
-inline constexpr ChartColorRef kDefaultAlarme = 0x0000FF;
+inline constexpr ChartColorRef kDefaultAlarm = 0x0000FF;
 inline constexpr ChartColorRef kDefaultCPU = 0xFFB722;
-inline constexpr ChartColorRef kDefaultFond = 0x000000;
+inline constexpr ChartColorRef kDefaultBackground = 0x000000;
 inline constexpr ChartColorRef kDefaultRAM = 0x00FF00;
 inline constexpr ChartColorRef kDefaultGrid = 0x408000;
 
 // The colours a user can choose, one per swatch.
-enum class ChartColor { Fond, Grid, CPU, RAM, Alarme };
+enum class ChartColor { Background, Grid, CPU, RAM, Alarm };
 
 ChartColorRef GetChartColor(const HistoryChart& chart, ChartColor which);
 void SetChartColor(HistoryChart& chart, ChartColor which, ChartColorRef color);

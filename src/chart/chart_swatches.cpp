@@ -8,10 +8,14 @@ ChartSwatches::ChartSwatches(const ChartSwatchControls& controls, HistoryChart& 
 
 void ChartSwatches::Bind() {
   const std::pair<ui::Shape*, ChartColor> shapes[] = {
-      {&c_.backgroundSwatch, ChartColor::Fond}, {&c_.gridSwatch, ChartColor::Grid},
-      {&c_.cpuSwatch, ChartColor::CPU},         {&c_.ramSwatch, ChartColor::RAM},
-      {&c_.alarmSwatch, ChartColor::Alarme},    {&c_.cpuLegendMark, ChartColor::CPU},
-      {&c_.ramLegendMark, ChartColor::RAM},     {&c_.alarmLegendMark, ChartColor::Alarme},
+      {&c_.backgroundSwatch, ChartColor::Background},
+      {&c_.gridSwatch, ChartColor::Grid},
+      {&c_.cpuSwatch, ChartColor::CPU},
+      {&c_.ramSwatch, ChartColor::RAM},
+      {&c_.alarmSwatch, ChartColor::Alarm},
+      {&c_.cpuLegendMark, ChartColor::CPU},
+      {&c_.ramLegendMark, ChartColor::RAM},
+      {&c_.alarmLegendMark, ChartColor::Alarm},
   };
   for (const auto& [shape, which] : shapes) {
     shape->OnMouseDown = [this, which = which](ui::MouseButton, int, int) { PickColor(which); };
@@ -21,8 +25,8 @@ void ChartSwatches::Bind() {
 }
 
 void ChartSwatches::PickColor(ChartColor which) {
-  c_.ColorDialog.Value = GetChartColor(chart_, which);
-  if (c_.ColorDialog.Execute(OwnerWindow)) colors_.ColorChosen(which, c_.ColorDialog.Value);
+  c_.colorDialog.Value = GetChartColor(chart_, which);
+  if (c_.colorDialog.Execute(OwnerWindow)) colors_.ColorChosen(which, c_.colorDialog.Value);
 }
 
 void ChartSwatches::ShowColors() {

@@ -17,7 +17,7 @@ struct ChartSwatchControls {
   ui::Shape& ramLegendMark;
   ui::Shape& alarmLegendMark;
   ui::Button& defaultColorsButton;  // "Défaut"
-  ui::ColorDialog& ColorDialog;
+  ui::ColorDialog& colorDialog;
 };
 
 class ChartSwatches {

@@ -23,12 +23,12 @@ void HistoryChart::SetDoubleBuffered(bool value) {
   if (painter_) painter_->Repaint();
 }
 
-void HistoryChart::SetPas(int pas) {
-  pas_ = std::clamp(pas, 1, 10);
+void HistoryChart::SetStep(int pas) {
+  step_ = std::clamp(pas, 1, 10);
 }
 
 int HistoryChart::Capacity() const {
-  return static_cast<int>(RoundHalfEven(static_cast<long double>(width_) / pas_));
+  return static_cast<int>(RoundHalfEven(static_cast<long double>(width_) / step_));
 }
 
 void HistoryChart::Plot(int ram, int cpu, int cpu2, int alarm) {
@@ -43,7 +43,7 @@ void HistoryChart::Plot(int ram, int cpu, int cpu2, int alarm) {
   StoreSample(cpuSeries_, writeIndex_, percent(cpu));
   StoreSample(cpu2Series_, writeIndex_, percent(cpu2));
   StoreSample(ramSeries_, writeIndex_, percent(ram));
-  alarme_level_ = std::clamp(alarm, 0, 100);
+  alarmLevel_ = std::clamp(alarm, 0, 100);
 
   const int n = Capacity();
   if (writeIndex_ < n) {
@@ -54,7 +54,7 @@ void HistoryChart::Plot(int ram, int cpu, int cpu2, int alarm) {
 
   DrawChartCurves();
 
-  if (static_cast<double>(sampleCount_) < static_cast<double>(width_) / pas_)
+  if (static_cast<double>(sampleCount_) < static_cast<double>(width_) / step_)
     sampleCount_ = writeIndex_;
 }
 
@@ -96,9 +96,9 @@ void HistoryChart::DrawChartBackground() {
   const int w = width_;
   const int h = height_;
   painter_->SetBackSize(w, h);
-  const ChartPainter::BackgroundKey key{w, h, fond_, grid_};
+  const ChartPainter::BackgroundKey key{w, h, background_, grid_};
   if (!painter_->RestoreBackground(key)) {
-    painter_->FillRect(0, 0, w, h, fond_);
+    painter_->FillRect(0, 0, w, h, background_);
     painter_->Polyline({{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}}, grid_);
     for (int x = 0; x <= w; x += kGridStep) painter_->Polyline({{x, 0}, {x, h - 1}}, grid_);
     const int r = std::max(1, static_cast<int>(RoundHalfEven(h / 10.0L)));
@@ -126,8 +126,8 @@ void HistoryChart::DrawChartCurves() {
   canvasLocked_ = true;
   ScopeGuard unlock([this] { canvasLocked_ = false; });
 
-  const int y = ValueToY(alarme_level_, height_);
-  painter_->Polyline({{1, y}, {width_ - 1, y}}, alarme_);
+  const int y = ValueToY(alarmLevel_, height_);
+  painter_->Polyline({{1, y}, {width_ - 1, y}}, alarm_);
   DrawSeries(cpuSeries_, cpu_);
   DrawSeries(cpu2Series_, cpu2_);
   DrawSeries(ramSeries_, ram_);  // on top
@@ -141,9 +141,9 @@ void HistoryChart::DrawSeries(const SampleSeries& series, ChartColorRef color) {
   const int m = std::min(sampleCount_, static_cast<int>(series.size()) - 1);
   std::vector<ChartPoint> points;
   points.reserve(static_cast<std::size_t>(m) + 2);
-  points.push_back({width_ - m * pas_, ValueToY(series[0], height_)});
+  points.push_back({width_ - m * step_, ValueToY(series[0], height_)});
   for (int i = 0; i <= m; ++i)
-    points.push_back({width_ + pas_ * (i - m), ValueToY(series[i], height_)});
+    points.push_back({width_ + step_ * (i - m), ValueToY(series[i], height_)});
   painter_->Polyline(points, color);
 }
 

@@ -85,28 +85,28 @@ class HistoryChart {
   // Frames were skipped while the control was hidden.
   bool FrameStale() const { return frameStale_; }
 
-  ChartColorRef BackgroundColor() const { return fond_; }
+  ChartColorRef BackgroundColor() const { return background_; }
   ChartColorRef GridColor() const { return grid_; }
   ChartColorRef CpuColor() const { return cpu_; }
   ChartColorRef Cpu2Color() const { return cpu2_; }
   ChartColorRef RamColor() const { return ram_; }
-  ChartColorRef AlarmColor() const { return alarme_; }
-  void SetBackgroundColor(ChartColorRef c) { fond_ = c; }
+  ChartColorRef AlarmColor() const { return alarm_; }
+  void SetBackgroundColor(ChartColorRef c) { background_ = c; }
   void SetGridColor(ChartColorRef c) { grid_ = c; }
   void SetCpuColor(ChartColorRef c) { cpu_ = c; }
   void SetCpu2Color(ChartColorRef c) { cpu2_ = c; }
   void SetRamColor(ChartColorRef c) { ram_ = c; }
-  void SetAlarmColor(ChartColorRef c) { alarme_ = c; }
+  void SetAlarmColor(ChartColorRef c) { alarm_ = c; }
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
   bool DoubleBuffered() const { return doubleBuffered_; }
   void SetDoubleBuffered(bool value);
 
-  int Alarme() const { return alarme_level_; }
-  int Pas() const { return pas_; }
+  int AlarmLevel() const { return alarmLevel_; }
+  int Step() const { return step_; }
   // 1..10 pixels per sample.
-  void SetPas(int pas);
+  void SetStep(int pas);
   int WriteIndex() const { return writeIndex_; }
   int SampleCount() const { return sampleCount_; }
   bool Busy() const { return busy_; }
@@ -134,17 +134,17 @@ class HistoryChart {
   SampleSeries cpuSeries_;
   SampleSeries cpu2Series_;
   SampleSeries ramSeries_;
-  int alarme_level_ = 0;
+  int alarmLevel_ = 0;
   int writeIndex_ = 0;
   int sampleCount_ = 0;
-  int pas_ = 1;
+  int step_ = 1;
 
-  ChartColorRef fond_ = kDefaultBackground;
+  ChartColorRef background_ = kDefaultBackground;
   ChartColorRef grid_ = kDefaultGrid;
   ChartColorRef cpu_ = kDefaultCpu;
   ChartColorRef cpu2_ = kDefaultCpu2;
   ChartColorRef ram_ = kDefaultRam;
-  ChartColorRef alarme_ = kDefaultAlarm;
+  ChartColorRef alarm_ = kDefaultAlarm;
 
   bool enabled_ = true;
   bool doubleBuffered_ = true;

@@ -72,7 +72,7 @@ void Monitoring::Bind() {
   c_.lowSpeedItem.OnClick = [this] { SetSpeed(2000); };
   c_.normalSpeedItem.OnClick = [this] { SetSpeed(1000); };
   c_.highSpeedItem.OnClick = [this] { SetSpeed(500); };
-  c_.StatusBar.OnPanelHint = [this](int panel) {
+  c_.statusBar.OnPanelHint = [this](int panel) {
     if (panel == kProgressPanel) StatusBarPanels2HintText();
   };
 }
@@ -146,10 +146,10 @@ void Monitoring::OnSampleTick() {
     const ui::Color color = TrayColorFor(FreePercent_);
     std::string trayText;
     if (options_.trayMode == 1) {
-      c_.StatusBar.SetPanelText(0, " " + freeMBText + " Mo.");
+      c_.statusBar.SetPanelText(0, " " + freeMBText + " Mo.");
       trayText = TrayFreeMBText(freeMB);
     } else {
-      c_.StatusBar.SetPanelText(0, " " + std::to_string(FreePercent_) + " %");
+      c_.statusBar.SetPanelText(0, " " + std::to_string(FreePercent_) + " %");
       trayText = std::to_string(FreePercent_) + "%";
     }
     if (sinks_.SetTrayColorAndText) sinks_.SetTrayColorAndText(color, trayText);
@@ -197,7 +197,7 @@ void Monitoring::OnLoadTick() {
   c_.secondProcessorGauge.SetProgress(loads_.CpuLoad1);
   c_.processorLoadGauge.SetProgress(loads_.CpuLoad0);
   if (sinks_.ReadMemoryTuning) sinks_.ReadMemoryTuning();
-  c_.StatusBar.SetPanelText(1, " " + std::to_string(loads_.CpuLoadAverage) + " %");
+  c_.statusBar.SetPanelText(1, " " + std::to_string(loads_.CpuLoadAverage) + " %");
   LoadSampleSum_ += loads_.CpuLoadAverage / 100.0;
   c_.averageLoadGauge.SetProgress(static_cast<int>(
       RoundHalfEven(static_cast<long double>(LoadSampleSum_) / LoadSampleCount_ * 100.0L)));
@@ -214,12 +214,12 @@ void Monitoring::OnAlarmTick() {
     return;
   }
   if (belowAlarm && !loadAllows && !recovery_.Optimising())
-    c_.StatusBar.SetPanelText(
+    c_.statusBar.SetPanelText(
         kProgressPanel, loadKnown_ ? "Alarme RAM , Charge CPU trop haute! Optimisation en attente."
                                    : "Alarme RAM , Charge CPU inconnue! Optimisation en attente.");
   else
-    c_.StatusBar.SetPanelText(kProgressPanel, " ");
-  c_.StatusBar.SetGaugePosition(0);
+    c_.statusBar.SetPanelText(kProgressPanel, " ");
+  c_.statusBar.SetGaugePosition(0);
 }
 
 void Monitoring::OnStartRecoveryTick() {
@@ -231,7 +231,7 @@ void Monitoring::OnPeriodicTick() {
   LowResources_ = engine_.SwapFileUsage() >= kSwapLowPercent;
   if (LowResources_) {
     recovery_.CancelRecovery();
-    c_.StatusBar.SetPanelText(kProgressPanel, "Le niveau de ressource est faible.");
+    c_.statusBar.SetPanelText(kProgressPanel, "Le niveau de ressource est faible.");
     return;
   }
   try {
@@ -248,7 +248,7 @@ bool Monitoring::HeldBackByExclusion() {
     return false;
   const std::string running = sinks_.RunningExclusion(options_.exclusions);
   if (running.empty()) return false;
-  c_.StatusBar.SetPanelText(kProgressPanel, HoldBackText(running));
+  c_.statusBar.SetPanelText(kProgressPanel, HoldBackText(running));
   return true;
 }
 
@@ -299,8 +299,8 @@ void Monitoring::OnPeriodicMinutesChange() {
 }
 
 void Monitoring::StatusBarPanels2HintText() {
-  c_.StatusBar.SetGaugePosition(0);
-  c_.StatusBar.SetPanelText(kProgressPanel, " ");
+  c_.statusBar.SetGaugePosition(0);
+  c_.statusBar.SetPanelText(kProgressPanel, " ");
 }
 
 }  // namespace kvn

@@ -41,7 +41,7 @@ struct MonitoringControls {
   ui::Gauge& averageLoadGauge;
   ui::Label& uptimeLabel;
   ui::Label& timeSpanValue;
-  ui::StatusBar& StatusBar;
+  ui::StatusBar& statusBar;
   ui::Button& emptyClipboardButton;
   ui::MenuItem& emptyClipboardItem;
   ui::SpinEdit& alarmLevelEdit;   // brought back to 1 when set to 0

@@ -74,8 +74,8 @@ void Recovery::CancelRecovery() {
   // end handler is over, the direct steps included, though the engine is idle by then.
   if (Running()) PassCount_ = static_cast<std::uint8_t>(PassesPerSeries());
   engine_.StopDefrag();
-  c_.StatusBar.SetPanelText(kProgressPanel, " ");
-  c_.StatusBar.SetGaugePosition(0);
+  c_.statusBar.SetPanelText(kProgressPanel, " ");
+  c_.statusBar.SetGaugePosition(0);
 }
 
 void Recovery::EmptyClipboard() {
@@ -89,8 +89,8 @@ void Recovery::OnPassStarting(MemoryEngine& sender) {
   FreeBeforeBytes_ = sender.FreeMemory();
   // The account covers the whole series, as the amount recovered does.
   if (PassCount_ == 0) listsBefore_ = ReadMemoryLists ? ReadMemoryLists() : MemoryLists{};
-  c_.StatusBar.SetHint("");  // the last pass's account and steps, stale from now on
-  c_.StatusBar.SetPanelText(kProgressPanel, " optimisation en cours ... %");
+  c_.statusBar.SetHint("");  // the last pass's account and steps, stale from now on
+  c_.statusBar.SetPanelText(kProgressPanel, " optimisation en cours ... %");
   c_.optimiseButton.SetEnabled(false);
   c_.cancelButton.SetEnabled(true);
   c_.optimiseItem.Enabled = false;
@@ -100,8 +100,8 @@ void Recovery::OnPassStarting(MemoryEngine& sender) {
 }
 
 void Recovery::OnPassProgress(MemoryEngine&, int progress) {
-  c_.StatusBar.SetGaugePosition(progress);
-  c_.StatusBar.SetPanelText(kProgressPanel,
+  c_.statusBar.SetGaugePosition(progress);
+  c_.statusBar.SetPanelText(kProgressPanel,
                             " optimisation en cours ..." + std::to_string(progress) + " %");
 }
 
@@ -112,13 +112,13 @@ void Recovery::OnPassFinished(MemoryEngine& sender) {
   const std::int64_t total = RecoveredTotalMB_ + RoundToMB(FreeAfterBytes_ - FreeBeforeBytes_);
   RecoveredTotalMB_ = static_cast<std::int32_t>(total < 0 ? 0 : total);
   const std::string amount = std::to_string(RecoveredTotalMB_);
-  c_.StatusBar.SetPanelText(kProgressPanel, " Quantité récupérée : " + amount + " Mo");
-  c_.StatusBar.SetGaugePosition(0);
+  c_.statusBar.SetPanelText(kProgressPanel, " Quantité récupérée : " + amount + " Mo");
+  c_.statusBar.SetGaugePosition(0);
   const std::string account =
       PassAccountText(listsBefore_, ReadMemoryLists ? ReadMemoryLists() : MemoryLists{});
   if (!account.empty()) {
-    const std::string& steps = c_.StatusBar.Hint();
-    c_.StatusBar.SetHint(steps.empty() ? " " + account : steps + "\r\n " + account);
+    const std::string& steps = c_.statusBar.Hint();
+    c_.statusBar.SetHint(steps.empty() ? " " + account : steps + "\r\n " + account);
   }
   if (options_.balloons && ShowBalloonHint)
     ShowBalloonHint(kBalloonTitle,

@@ -31,7 +31,7 @@ struct RecoveryControls {
   ui::Button& cancelButton;
   ui::MenuItem& optimiseItem;
   ui::MenuItem& cancelItem;
-  ui::StatusBar& StatusBar;
+  ui::StatusBar& statusBar;
 };
 
 class Recovery {

@@ -111,8 +111,8 @@ HWND NewsDialog::newsTree() const {
   return ui::win32::FormHost::WindowOf(form_.newsTree);
 }
 
-HWND NewsDialog::StatusBar() const {
-  return ui::win32::FormHost::WindowOf(form_.StatusBar);
+HWND NewsDialog::StatusBarHandle() const {
+  return ui::win32::FormHost::WindowOf(form_.statusBar);
 }
 
 HWND NewsDialog::updateButton() const {
@@ -121,7 +121,7 @@ HWND NewsDialog::updateButton() const {
 
 void NewsDialog::Layout() {
   HWND hwnd = Handle();
-  HWND bar = StatusBar();
+  HWND bar = StatusBarHandle();
   if (!hwnd) return;
   RECT client{}, status{};
   GetClientRect(hwnd, &client);

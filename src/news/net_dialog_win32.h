@@ -34,7 +34,7 @@ class NewsDialog {
   bool Create();
   HWND Handle() const;
   HWND newsTree() const;
-  HWND StatusBar() const;
+  HWND StatusBarHandle() const;
   HWND updateButton() const;
   NewsForm& Form() { return form_; }
 
@@ -60,8 +60,8 @@ class NewsDialog {
   // none for a message that did not come from this dialog's own click.
   std::optional<std::string> TakeClickedLink(WPARAM ticket);
   std::string LocalNewsFile() const;
-  std::string StatusText() const { return form_.StatusBar.PanelText(0); }
-  void SetStatusText(const std::string& text) { form_.StatusBar.SetPanelText(0, text); }
+  std::string StatusText() const { return form_.statusBar.PanelText(0); }
+  void SetStatusText(const std::string& text) { form_.statusBar.SetPanelText(0, text); }
 
  private:
   // The window's messages the toolkit leaves to the dialog: true when handled.

@@ -11,7 +11,7 @@ NewsForm::NewsForm() : ui::Control("NetDialog") {
   toolbarEdge.SetParent(&toolbar);
   updateButton.SetParent(&toolbar);
   newsTree.SetParent(this);
-  StatusBar.SetParent(this);
+  statusBar.SetParent(this);
 
   updateButton.SetCaption("Update");
   updateButton.SetFlat(true);
@@ -20,8 +20,8 @@ NewsForm::NewsForm() : ui::Control("NetDialog") {
   newsTree.ImageIds = {IDB_NEWS_HEADING, IDB_NEWS_LINK, IDB_NEWS_ZIP, IDB_NEWS_EXE};
   newsTree.SetIndent(24);
   // One text across the bar; unplaced, the bar keeps to the bottom of the window by itself.
-  StatusBar.SetPanels({ui::StatusPanel{}});
-  StatusBar.SetSizeGrip(true);
+  statusBar.SetPanels({ui::StatusPanel{}});
+  statusBar.SetSizeGrip(true);
   Layout(kClientWidth, kClientHeight, 0);
 }
 

@@ -48,7 +48,7 @@ struct NewsForm : ui::Control {
   ui::Bevel toolbarEdge{"toolbarEdge"};
   ui::Button updateButton{"updateButton"};
   NewsTree newsTree{"newsTree"};
-  ui::StatusBar StatusBar{"StatusBar"};
+  ui::StatusBar statusBar{"statusBar"};
 };
 
 }  // namespace kvn

@@ -93,7 +93,7 @@ ProcessView::ProcessView(const ProcessViewControls& controls, ProcessSystem& sys
 
 void ProcessView::Rebuild(const std::vector<Column>& columns,
                           std::vector<std::vector<std::string>> rows) {
-  ui::StringGrid& grid = c_.Grid;
+  ui::StringGrid& grid = c_.processGrid;
   const int remembered = grid.Row();
   const int cols = static_cast<int>(columns.size());
   // Every rebuild ends with the widths of the list's layout (a column the user widened goes back
@@ -152,7 +152,7 @@ void ProcessView::OnProcessPageShow() {
 
 void ProcessView::OnEndProcessClick() {
   // What the user chose, taken before the warning: nothing can change it while the box is open.
-  const ui::StringGrid& grid = c_.Grid;
+  const ui::StringGrid& grid = c_.processGrid;
   const int row = grid.Row();
   const bool hasRow = row >= 1 && row < grid.RowCount() && grid.ColCount() >= 2;
   const std::uint32_t processId = hasRow ? ParseIdText(grid.Cell(1, row)) : 0;

@@ -91,7 +91,7 @@ EndResult EndListedProcess(ProcessSystem& system, std::uint32_t processId,
 
 struct ProcessViewControls {
   ui::GroupBox& processGroup;
-  ui::StringGrid& Grid;
+  ui::StringGrid& processGrid;
   ui::MenuItem& endProcessItem;
 };
 

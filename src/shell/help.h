@@ -28,13 +28,13 @@ inline constexpr const char* kDonationPage =
 std::string MakerMailLink(const std::string& programVersion);
 
 // The help file's topics as its [MAP] numbers them: one per page of the window, for F1.
-inline constexpr int kTopicPrincipal = 1000;
-inline constexpr int kTopicReglages = 1004;
-inline constexpr int kTopicParametres = 1005;
-inline constexpr int kTopicInformations = 1006;
-inline constexpr int kTopicProcesseur = 1007;
-inline constexpr int kTopicAPropos = 1008;
-inline constexpr int kTopicProcessus = 1009;
+inline constexpr int kTopicMainPage = 1000;
+inline constexpr int kTopicRecoveryPage = 1004;
+inline constexpr int kTopicPreferencesPage = 1005;
+inline constexpr int kTopicSystemInfoPage = 1006;
+inline constexpr int kTopicProcessorPage = 1007;
+inline constexpr int kTopicAboutPage = 1008;
+inline constexpr int kTopicProcessPage = 1009;
 
 // The old help engine's command for a topic; any other command goes to the ordinary handling.
 inline constexpr unsigned kHelpContextCommand = 1;    // HELP_CONTEXT

@@ -65,40 +65,40 @@ void Range(ui::SpinEdit& spin, int min, int max, int step, int value) {
 MainForm::MainForm() : ui::Control("FMainMem") {
   SetBounds(0, 0, kClientWidth, kClientHeight);
   SetCaption("Korvane");
-  SetHelpContext(kTopicPrincipal);
+  SetHelpContext(kTopicMainPage);
   SetContextMenu(&trayMenu);
 
   Put(pages, *this, 0, 0, kClientWidth, kClientHeight - kStatusBarHeight);
-  pages.SetHelpContext(kTopicPrincipal);
+  pages.SetHelpContext(kTopicMainPage);
   pages.SetContextMenu(&trayMenu);
   struct PageSpec {
     ui::TabSheet& page;
     const char* caption;
     int helpContext;
   };
-  for (const PageSpec& p : {PageSpec{mainPage, "Principal", kTopicPrincipal},
-                            PageSpec{recoveryPage, "Réglages", kTopicReglages},
-                            PageSpec{preferencesPage, "Paramètres", kTopicParametres},
-                            PageSpec{systemInfoPage, "Informations", kTopicInformations},
-                            PageSpec{processorPage, "Processeur", kTopicProcesseur},
-                            PageSpec{processPage, "Processus", kTopicProcessus},
-                            PageSpec{aboutPage, "A propos de...", kTopicAPropos}}) {
+  for (const PageSpec& p : {PageSpec{mainPage, "Principal", kTopicMainPage},
+                            PageSpec{recoveryPage, "Réglages", kTopicRecoveryPage},
+                            PageSpec{preferencesPage, "Paramètres", kTopicPreferencesPage},
+                            PageSpec{systemInfoPage, "Informations", kTopicSystemInfoPage},
+                            PageSpec{processorPage, "Processeur", kTopicProcessorPage},
+                            PageSpec{processPage, "Processus", kTopicProcessPage},
+                            PageSpec{aboutPage, "A propos de...", kTopicAboutPage}}) {
     Put(p.page, pages, kPageArea.x, kPageArea.y, kPageArea.width, kPageArea.height, p.caption);
     p.page.SetHelpContext(p.helpContext);
   }
   pages.SetActivePage(&mainPage);
 
-  BuildPrincipal();
-  BuildReglages();
-  BuildParametres();
-  BuildInformations();
-  BuildProcesseur();
-  BuildProcessus();
-  BuildAPropos();
+  BuildMainPage();
+  BuildRecoveryPage();
+  BuildPreferencesPage();
+  BuildSystemInfoPage();
+  BuildProcessorPage();
+  BuildProcessPage();
+  BuildAboutPage();
   BuildStatusBarAndComponents();
 }
 
-void MainForm::BuildPrincipal() {
+void MainForm::BuildMainPage() {
   Put(displayGroup, mainPage, 4, 2, 449, 296, "Affichage :");
 
   // Gauges: caption column, gauge column, value column ("123456 Mo / 131072 Mo." fits).
@@ -155,7 +155,7 @@ void MainForm::BuildPrincipal() {
       "QUITTER KORVANE\r\n=====================\r\nVous êtes sur le point de \r\nfermer Korvane.");
 }
 
-void MainForm::BuildReglages() {
+void MainForm::BuildRecoveryPage() {
   // Recovery method and manual amount.
   Put(methodGroup, recoveryPage, 4, 2, 110, 62, "Méthode");
   Put(systemMethodRadio, methodGroup, 10, 14, 92, 15, "Système");
@@ -283,7 +283,7 @@ void MainForm::BuildReglages() {
   largeSystemCacheGroup.SetItemIndex(0);
 }
 
-void MainForm::BuildParametres() {
+void MainForm::BuildPreferencesPage() {
   Put(trayOptionsGroup, preferencesPage, 4, 2, 190, 76, "Options");
   Put(trayModeGroup, trayOptionsGroup, 6, 14, 178, 56, "Mode affichage tray icône :");
   trayModeGroup.SetItems({"Pourcentage", "MB libres"});
@@ -378,7 +378,7 @@ void MainForm::BuildParametres() {
   portableUnsavedLabel.SetVisible(false);
 }
 
-void MainForm::BuildInformations() {
+void MainForm::BuildSystemInfoPage() {
   Put(systemInfoGroup, systemInfoPage, 4, 2, 449, 296, "Informations système");
   struct LogoSpec {
     ui::Image& image;
@@ -426,7 +426,7 @@ void MainForm::BuildInformations() {
       "informations\r\nsur le(s) disque(s) dur(s) et la vitesse\r\nréelle du processeur.");
 }
 
-void MainForm::BuildProcesseur() {
+void MainForm::BuildProcessorPage() {
   Put(processorGroup, processorPage, 4, 2, 449, 296, "Informations processeur");
   struct LogoSpec {
     ui::Image& image;
@@ -471,26 +471,26 @@ void MainForm::BuildProcesseur() {
   featureList.SmallImages = &smallImages;
 }
 
-void MainForm::BuildProcessus() {
+void MainForm::BuildProcessPage() {
   Put(processGroup, processPage, 4, 2, 449, 266, "Liste des processus en cours");
-  Put(Grid, processGroup, 8, 16, 433, 242);
+  Put(processGrid, processGroup, 8, 16, 433, 242);
   // The process list's header until the page first builds it.
-  Grid.SetSize(4, 2);
+  processGrid.SetSize(4, 2);
   int col = 0;
   // "#Threads" keeps the default width: its title needs more than 50 px in Tahoma.
   for (const auto& [header, width] : {std::pair{"Exe", 250}, std::pair{"PId", 60},
                                       std::pair{"#Threads", 64}, std::pair{"Priorité", 90}}) {
-    Grid.SetCell(col, 0, header);
-    Grid.SetColWidth(col++, width);
+    processGrid.SetCell(col, 0, header);
+    processGrid.SetColWidth(col++, width);
   }
-  Grid.SetFixedRows(1);
-  Grid.SetDefaultRowHeight(16);
-  Grid.SetContextMenu(&processMenu);
+  processGrid.SetFixedRows(1);
+  processGrid.SetDefaultRowHeight(16);
+  processGrid.SetContextMenu(&processMenu);
   Put(refreshProcessesButton, processPage, 353, 272, 100, 23, "&Rafraichir");
   refreshProcessesButton.SetHint("Rafraichir la liste des processus.");
 }
 
-void MainForm::BuildAPropos() {
+void MainForm::BuildAboutPage() {
   Put(aboutGroup, aboutPage, 4, 2, 449, 296);
   Put(aboutText, aboutGroup, 12, 16, 425, 122,
       "Korvane surveille la mémoire vive et la charge du processeur, et récupère de la "
@@ -522,10 +522,10 @@ void MainForm::BuildAPropos() {
 }
 
 void MainForm::BuildStatusBarAndComponents() {
-  Put(StatusBar, *this, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
-  StatusBar.SetPanels({{"", 36, IDB_STATUS_RAM}, {"", 60, IDB_STATUS_CPU}, {"", 320, 0}});
-  StatusBar.SetGaugePanel(2);
-  StatusBar.SetGaugeColor(0x800000);  // navy
+  Put(statusBar, *this, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+  statusBar.SetPanels({{"", 36, IDB_STATUS_RAM}, {"", 60, IDB_STATUS_CPU}, {"", 320, 0}});
+  statusBar.SetGaugePanel(2);
+  statusBar.SetGaugeColor(0x800000);  // navy
 
   smallImages.ResourceIds = {IDB_STATUS_RAM, IDB_STATUS_CPU, IDB_CHECK_ON, IDB_CHECK_OFF};
 

@@ -2,9 +2,10 @@
 // report, the main form and the binding of options to it. It may include every other folder;
 // no other folder includes it.
 #pragma once
-// The main window's client area as data: every control of every page under its form name, with
-// its caption, hint, design state and place. No behaviour lives here; the subsystems are given
-// references to the controls they drive, and the window host gives them their Win32 peers.
+// The main window's client area as data: every control of every page under a name that says what
+// it shows or does, with its caption, hint, design state and place. No behaviour lives here; the
+// subsystems are given references to the controls they drive, and the window host gives them their
+// Win32 peers.
 #include <array>
 
 #include "ui/components.h"
@@ -220,7 +221,7 @@ class MainForm : public ui::Control {
 
   // ---- "Processus" -------------------------------------------------------------------------
   ui::GroupBox processGroup{"processGroup"};
-  ui::StringGrid Grid{"Grid"};
+  ui::StringGrid processGrid{"processGrid"};
   ui::Button refreshProcessesButton{"refreshProcessesButton"};
 
   // ---- "A propos de..." --------------------------------------------------------------------
@@ -235,7 +236,7 @@ class MainForm : public ui::Control {
   ui::Button helpButton{"helpButton"};
 
   // ---- Below the pages ---------------------------------------------------------------------
-  ui::StatusBar StatusBar{"StatusBar"};
+  ui::StatusBar statusBar{"statusBar"};
 
   // ---- Components --------------------------------------------------------------------------
   ui::Timer samplingTimer{"samplingTimer"};
@@ -249,7 +250,7 @@ class MainForm : public ui::Control {
     return {&samplingTimer,      &loadTimer,     &alarmTimer,
             &startRecoveryTimer, &periodicTimer, &hideTimer};
   }
-  ui::ColorDialog ColorDialog{"ColorDialog"};
+  ui::ColorDialog colorDialog{"colorDialog"};
   // Shared small pictures: 0 free memory, 1 processor load, 2 ticked box, 3 empty box.
   ui::ImageList smallImages{"smallImages"};
 
@@ -285,13 +286,13 @@ class MainForm : public ui::Control {
   ui::MenuItem& endProcessItem = processMenu.Items.Add("endProcessItem", "Terminer processus");
 
  private:
-  void BuildPrincipal();
-  void BuildReglages();
-  void BuildParametres();
-  void BuildInformations();
-  void BuildProcesseur();
-  void BuildProcessus();
-  void BuildAPropos();
+  void BuildMainPage();
+  void BuildRecoveryPage();
+  void BuildPreferencesPage();
+  void BuildSystemInfoPage();
+  void BuildProcessorPage();
+  void BuildProcessPage();
+  void BuildAboutPage();
   void BuildStatusBarAndComponents();
 };
 

@@ -47,7 +47,7 @@ MainWindow::MainWindow(RegistryPlaces places)
   swatches_ = std::make_unique<ChartSwatches>(
       ChartSwatchControls{form.backgroundSwatch, form.gridSwatch, form.cpuSwatch, form.ramSwatch,
                           form.alarmSwatch, form.cpuLegendMark, form.ramLegendMark,
-                          form.alarmLegendMark, form.defaultColorsButton, form.ColorDialog},
+                          form.alarmLegendMark, form.defaultColorsButton, form.colorDialog},
       historyChart, *chartColors_);
 }
 
@@ -77,13 +77,13 @@ void MainWindow::ShowWhetherSaved() {
 
 void MainWindow::RunDirectSteps() {
   if (!options.directSteps) {
-    form.StatusBar.SetHint("");
+    form.statusBar.SetHint("");
     return;
   }
   const DirectRecoveryResult result =
       directSteps_.Run([this] { return engine_.PumpMessages(); },
                        [](const std::string& line) { WriteLogLine(line); }, options.exclusions);
-  form.StatusBar.SetHint(DirectStepsHint(result));
+  form.statusBar.SetHint(DirectStepsHint(result));
 }
 
 void MainWindow::BindAboutLinks() {
@@ -184,7 +184,8 @@ void MainWindow::BindHandlers() {
 void MainWindow::BindProcessPage() {
   processSystem_ = MakeWin32ProcessSystem();
   processView_ = std::make_unique<ProcessView>(
-      ProcessViewControls{form.processGroup, form.Grid, form.endProcessItem}, *processSystem_);
+      ProcessViewControls{form.processGroup, form.processGrid, form.endProcessItem},
+      *processSystem_);
   processView_->AskWarning = [this](const std::string& caption, const std::string& text) {
     return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
                        MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;

@@ -114,7 +114,7 @@ void MainWindow::InitMainWindow() {
   options.samplingIntervalMs = settings_->LoadInterval();
   recovery_ = std::make_unique<Recovery>(
       RecoveryControls{form.manualAmountTrackBar, form.manualAmountValue, form.optimiseButton,
-                       form.cancelButton, form.optimiseItem, form.cancelItem, form.StatusBar},
+                       form.cancelButton, form.optimiseItem, form.cancelItem, form.statusBar},
       options, engine_, *clipboard_, installedRamMB_);
   recovery_->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                       int seconds) {
@@ -153,7 +153,7 @@ void MainWindow::InitMainWindow() {
                          form.swapUsageGauge,       form.swapUsageValue,
                          form.processorLoadGauge,   form.secondProcessorGauge,
                          form.averageLoadGauge,     form.uptimeLabel,
-                         form.timeSpanValue,        form.StatusBar,
+                         form.timeSpanValue,        form.statusBar,
                          form.emptyClipboardButton, form.emptyClipboardItem,
                          form.alarmLevelEdit,       form.maximumLoadEdit,
                          form.samplingTimer,        form.loadTimer,
@@ -186,14 +186,14 @@ void MainWindow::InitMainWindow() {
   SelectWindowsLogo(
       form, kvn::SelectWindowsLogo(release_, WindowsProductType(release_, SystemReleaseSource())));
   tuning_->ApplyAvailability(installedRamMB_, LacksMachineRights(release_));
-  form.StatusBar.SetPanelText(1, " 100 %");
+  form.statusBar.SetPanelText(1, " 100 %");
   form.manualAmountTrackBar.SetRange(0, static_cast<int>(installedRamMB_));
   form.manualAmountTrackBar.SetPosition(static_cast<int>(HalfRamMB(installedRamMB_)));
   tuning_->OnOpacityChange();  // the design opacity and its hint
   form.cancelButton.SetEnabled(false);
   OnHotKeyChange();
-  form.StatusBar.SetPanelText(0, options.trayMode == 1 ? " 0 MB" : " 0 %");
-  form.StatusBar.SetPanelText(2, " ");
+  form.statusBar.SetPanelText(0, options.trayMode == 1 ? " 0 MB" : " 0 %");
+  form.statusBar.SetPanelText(2, " ");
   SetWindowTextW(host_.Handle(), Widen(kCaption).c_str());
   StartupStage("design state");
   binding_->LoadSettings();

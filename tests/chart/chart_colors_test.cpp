@@ -146,8 +146,8 @@ TEST(Defaut, ResetsToThePureGreenAndDarkGridAndStoresThem) {
 }
 
 TEST(ColorChosen, EachSwatchSetsItsColourThenSavesAndReapplies) {
-  const ChartColor all[] = {ChartColor::Fond, ChartColor::Grid, ChartColor::CPU, ChartColor::RAM,
-                            ChartColor::Alarme};
+  const ChartColor all[] = {ChartColor::Background, ChartColor::Grid, ChartColor::CPU,
+                            ChartColor::RAM, ChartColor::Alarm};
   const char* names[] = {"BackgroundColor", "GridColor", "CPUColor", "RAMColor", "AlarmColor"};
   for (int i = 0; i < 5; ++i) {
     HistoryChart chart;

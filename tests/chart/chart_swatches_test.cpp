@@ -24,13 +24,13 @@ struct Page {
   ui::Shape backgroundSwatch, gridSwatch, cpuSwatch, ramSwatch, alarmSwatch, cpuLegendMark,
       ramLegendMark, alarmLegendMark;
   ui::Button defaultColorsButton;
-  ui::ColorDialog ColorDialog;
+  ui::ColorDialog colorDialog;
   HistoryChart chart;
   fake::FakeSettingsKey key;
   ChartColors colors{chart, key.registry, fake::FakeSettingsKey::kPath};
   ChartSwatches swatches{
       {backgroundSwatch, gridSwatch, cpuSwatch, ramSwatch, alarmSwatch, cpuLegendMark,
-       ramLegendMark, alarmLegendMark, defaultColorsButton, ColorDialog},
+       ramLegendMark, alarmLegendMark, defaultColorsButton, colorDialog},
       chart,
       colors};
   ScriptedPicker picker;

@@ -38,7 +38,7 @@ TEST(HistoryChart, CreationState) {
   EXPECT_EQ(chart.AlarmColor(), 255u);
   EXPECT_TRUE(chart.Enabled());
   EXPECT_TRUE(chart.DoubleBuffered());
-  EXPECT_EQ(chart.Pas(), 1);
+  EXPECT_EQ(chart.Step(), 1);
   EXPECT_EQ(chart.WriteIndex(), 0);
   EXPECT_EQ(chart.SampleCount(), 0);
   chart.SetSize(0, 0);

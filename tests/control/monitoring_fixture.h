@@ -53,7 +53,7 @@ struct Window {
   ui::Button optimiseButton, cancelButton, emptyClipboardButton;
   ui::MenuItem optimiseItem, cancelItem, emptyClipboardItem, lowSpeedItem, normalSpeedItem,
       highSpeedItem;
-  ui::StatusBar StatusBar;
+  ui::StatusBar statusBar;
   ui::Gauge freeMemoryGauge, swapUsageGauge, processorLoadGauge, secondProcessorGauge,
       averageLoadGauge;
   ui::SpinEdit alarmLevelEdit, periodicMinutesEdit, maximumLoadEdit;
@@ -82,7 +82,7 @@ struct Window {
     manualAmountTrackBar.SetRange(0, 512);
     manualAmountTrackBar.SetPosition(1);
     options.manualAmountMB = 1;
-    StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
+    statusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     alarmLevelEdit.SetRange(0, 100);
     alarmLevelEdit.SetValue(35);
     periodicMinutesEdit.SetRange(5, 1440);
@@ -99,7 +99,7 @@ struct Window {
 
     recovery = std::make_unique<Recovery>(
         RecoveryControls{manualAmountTrackBar, manualAmountValue, optimiseButton, cancelButton,
-                         optimiseItem, cancelItem, StatusBar},
+                         optimiseItem, cancelItem, statusBar},
         options, engine, clipboard, 512);
     recovery->Bind();
     MonitoringSinks sinks;
@@ -119,7 +119,7 @@ struct Window {
                                                         swapUsageGauge,       swapUsageValue,
                                                         processorLoadGauge,   secondProcessorGauge,
                                                         averageLoadGauge,     uptimeLabel,
-                                                        timeSpanValue,        StatusBar,
+                                                        timeSpanValue,        statusBar,
                                                         emptyClipboardButton, emptyClipboardItem,
                                                         alarmLevelEdit,       maximumLoadEdit,
                                                         samplingTimer,        loadTimer,
@@ -145,7 +145,7 @@ struct Window {
     };
     maximumLoadEdit.OnChange = [this] { options.maximumLoad = maximumLoadEdit.Value(); };
   }
-  std::string Panel(int i) const { return StatusBar.PanelText(i); }
+  std::string Panel(int i) const { return statusBar.PanelText(i); }
 };
 
 }  // namespace kvn::test

@@ -28,7 +28,7 @@ TEST(AlarmRule, StartsOrWaitsByLoad) {
   for (const auto& c : cases) {
     Window w;
     w.alarmCheck.SetChecked(c.alarmOn);
-    w.StatusBar.SetPanelText(2, "unchanged");
+    w.statusBar.SetPanelText(2, "unchanged");
     w.memory.status.availPhys = static_cast<std::uint64_t>(c.freeMB) * kMB;
     w.loads.values = {c.load};
     w.monitoring->OnSampleTick();

@@ -29,7 +29,7 @@ struct Window {
   ui::Button optimiseButton, cancelButton;
   ui::MenuItem optimiseItem{"optimiseItem", "&Optimiser la RAM"};
   ui::MenuItem cancelItem{"cancelItem", "&Annuler"};
-  ui::StatusBar StatusBar;
+  ui::StatusBar statusBar;
 
   FakeMemoryService memory;
   MemoryEngine engine{memory};
@@ -43,12 +43,12 @@ struct Window {
     manualAmountTrackBar.SetEnabled(false);
     cancelButton.SetEnabled(false);
     cancelItem.Enabled = false;
-    StatusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
+    statusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     memory.status.totalPhys = static_cast<std::uint64_t>(installedMB) * kMB;
     memory.status.availPhys = 100 * kMB;
     recovery = std::make_unique<Recovery>(
         RecoveryControls{manualAmountTrackBar, manualAmountValue, optimiseButton, cancelButton,
-                         optimiseItem, cancelItem, StatusBar},
+                         optimiseItem, cancelItem, statusBar},
         options, engine, clipboard, installedMB);
     recovery->Bind();
     recovery->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
@@ -63,7 +63,7 @@ struct Window {
       before(s);
     };
   }
-  std::string Panel2() const { return StatusBar.PanelText(2); }
+  std::string Panel2() const { return statusBar.PanelText(2); }
   // A choice in the window, recorded as the options binding records it.
   void SetMethod(RecoveryMethod method) {
     options.method = method;
@@ -167,7 +167,7 @@ TEST(Recovery, CommandsAndStatusFollowThePass) {
   w.SetAmount(2);
   std::vector<std::string> seen;
   w.memory.onPump = [&] {
-    seen.push_back(w.Panel2() + "|" + std::to_string(w.StatusBar.GaugePosition()));
+    seen.push_back(w.Panel2() + "|" + std::to_string(w.statusBar.GaugePosition()));
     EXPECT_FALSE(w.optimiseButton.Enabled());
     EXPECT_TRUE(w.cancelButton.Enabled());
     EXPECT_FALSE(w.optimiseItem.Enabled);
@@ -181,7 +181,7 @@ TEST(Recovery, CommandsAndStatusFollowThePass) {
                       " optimisation en cours ... %|0", " optimisation en cours ...25 %|25",
                       " optimisation en cours ...50 %|50", " optimisation en cours ...75 %|75"}));
   EXPECT_EQ(w.Panel2(), " Quantité récupérée : 12 Mo");
-  EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
+  EXPECT_EQ(w.statusBar.GaugePosition(), 0);
   EXPECT_TRUE(w.optimiseButton.Enabled());
   EXPECT_FALSE(w.cancelButton.Enabled());
   EXPECT_TRUE(w.optimiseItem.Enabled);
@@ -224,11 +224,11 @@ TEST(Recovery, TheAccountOfASeriesFollowsTheAmountAndTheSteps) {
   w.recovery->AfterBlocksReleased = [&] {
     *lists.standby -= 600 * kMB;
     *lists.freeZero += 700 * kMB;
-    w.StatusBar.SetHint(" Étapes directes : aucune");
+    w.statusBar.SetHint(" Étapes directes : aucune");
   };
   w.optimiseButton.Click();
   const std::string account = "Provenance : cache en attente -1200 Mo, working sets -200 Mo";
-  EXPECT_EQ(w.StatusBar.Hint(), " Étapes directes : aucune\r\n " + account);
+  EXPECT_EQ(w.statusBar.Hint(), " Étapes directes : aucune\r\n " + account);
   ASSERT_EQ(w.balloons.size(), 4u);
   EXPECT_EQ(w.balloons[3], "Korvane|Optimisation terminée!\n\rQuantité récupérée : 0 Mo.\n\r" +
                                account + ".|1|10");
@@ -293,11 +293,11 @@ TEST(Recovery, CancelDuringTheStepsAfterAPassEndsTheSeries) {
 TEST(Recovery, CancelWhileIdleLeavesTheSeriesCounterAlone) {
   Window w;
   w.options.repetitions = 4;
-  w.StatusBar.SetPanelText(2, " Quantité récupérée : 12 Mo");
+  w.statusBar.SetPanelText(2, " Quantité récupérée : 12 Mo");
   w.recovery->CancelRecovery();
   EXPECT_EQ(w.recovery->PassCount(), 0);
   EXPECT_EQ(w.Panel2(), " ");
-  EXPECT_EQ(w.StatusBar.GaugePosition(), 0);
+  EXPECT_EQ(w.statusBar.GaugePosition(), 0);
   // The stop request of an idle cancel is dropped by the next pass.
   w.SetMethod(RecoveryMethod::Manual);
   w.SetAmount(2);

@@ -120,10 +120,10 @@ class HighDpiForm : public ::testing::Test {
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0),
               ui::ScaleToDpi(form_.featureList.Columns()[0].width, dpi));
     // The process grid: columns at the DPI (the grid keeps design pixels).
-    HWND grid = FormHost::WindowOf(form_.Grid);
-    ASSERT_GT(form_.Grid.ColCount(), 0);
+    HWND grid = FormHost::WindowOf(form_.processGrid);
+    ASSERT_GT(form_.processGrid.ColCount(), 0);
     EXPECT_EQ(SendMessageW(grid, LVM_GETCOLUMNWIDTH, 0, 0),
-              ui::ScaleToDpi(form_.Grid.ColWidth(0), dpi));
+              ui::ScaleToDpi(form_.processGrid.ColWidth(0), dpi));
     auto images =
         reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     int cx = 0, cy = 0;

@@ -34,7 +34,7 @@ using ui::win32::FormHost;
 class MainWindowTest : public testing::MainWindowFixture {
  protected:
   std::wstring PanelText(int panel) {
-    HWND bar = FormHost::WindowOf(window->form.StatusBar);
+    HWND bar = FormHost::WindowOf(window->form.statusBar);
     wchar_t text[256] = {};
     SendMessageW(bar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text));
     return text;
@@ -178,11 +178,11 @@ TEST_F(MainWindowTest, APassWithTheDirectSteps) {
   SendMessageW(FormHost::WindowOf(window->form.optimiseButton), BM_CLICK, 0, 0);
   EXPECT_FALSE(window->recovery().Optimising());
   EXPECT_THAT(Narrow(PanelText(2)), ::testing::MatchesRegex(" Quantité récupérée : \\d+ Mo"));
-  EXPECT_THAT(window->form.StatusBar.Hint(),
+  EXPECT_THAT(window->form.statusBar.Hint(),
               ::testing::StartsWith(" Étapes directes : working sets"));
   window->form.directStepsCheck.SetChecked(false);
   SendMessageW(FormHost::WindowOf(window->form.optimiseButton), BM_CLICK, 0, 0);
-  EXPECT_EQ(window->form.StatusBar.Hint(), "");
+  EXPECT_EQ(window->form.statusBar.Hint(), "");
 }
 
 TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
@@ -205,7 +205,7 @@ TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   EXPECT_NE(GetActiveWindow(), window->Handle());
   EXPECT_EQ(GetFocus(), nullptr);
   // Hidden, the window's texts wait; shown again, they are all there before the first paint.
-  const std::string status = window->form.StatusBar.PanelText(2);
+  const std::string status = window->form.statusBar.PanelText(2);
   EXPECT_TRUE(std::regex_match(status, std::regex(" Quantité récupérée : [0-9]+ Mo"))) << status;
   window->OnOpenClick();
   EXPECT_EQ(Narrow(PanelText(2)), status);

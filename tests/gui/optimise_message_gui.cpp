@@ -14,12 +14,12 @@ TEST_F(OptimiseMessageTest, OnlyAnAmountAKorvaneCopySendsStartsASeries) {
   window->options.method = RecoveryMethod::Manual;
   window->options.manualAmountMB = 2;
   for (const WPARAM amount : {0u, 3u, kMaxOptimiseMB + 1u, 0x80000000u, 0xFFFFFFFFu}) {
-    window->form.StatusBar.SetPanelText(Recovery::kProgressPanel, "-");
+    window->form.statusBar.SetPanelText(Recovery::kProgressPanel, "-");
     std::thread([&] {
       PostMessageW(window->Handle(), MainWindow::OptimiseMessage(), amount, 0);
     }).join();
     testing::PumpMessages(200);
-    EXPECT_EQ(window->form.StatusBar.PanelText(Recovery::kProgressPanel) != "-", amount <= 3)
+    EXPECT_EQ(window->form.statusBar.PanelText(Recovery::kProgressPanel) != "-", amount <= 3)
         << amount;
   }
 }

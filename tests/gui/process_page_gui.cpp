@@ -121,13 +121,13 @@ class ProcessPageTest : public testing::MainWindowFixture {
     testing::PumpMessages(50);
   }
   int RowOf(DWORD pid) {
-    for (int r = 1; r < form().Grid.RowCount(); ++r)
-      if (form().Grid.Cell(1, r) == HexIdText(pid)) return r;
+    for (int r = 1; r < form().processGrid.RowCount(); ++r)
+      if (form().processGrid.Cell(1, r) == HexIdText(pid)) return r;
     return -1;
   }
   // The text the list view itself shows in a cell of the selected row.
   std::string SelectedCell(int col) {
-    HWND list = FormHost::WindowOf(form().Grid);
+    HWND list = FormHost::WindowOf(form().processGrid);
     const int item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     if (item < 0) return "(none)";
     wchar_t text[260] = {};
@@ -153,19 +153,19 @@ TEST_F(ProcessPageTest, ListsTheChildAndEndsItThroughTheCommand) {
   EXPECT_TRUE(form().endProcessItem.Enabled);
   const int row = RowOf(child.pi.dwProcessId);
   ASSERT_GT(row, 0) << HexIdText(child.pi.dwProcessId);
-  EXPECT_STRCASEEQ(form().Grid.Cell(0, row).c_str(), "notepad.exe");
-  form().Grid.UserSelectRow(row);
+  EXPECT_STRCASEEQ(form().processGrid.Cell(0, row).c_str(), "notepad.exe");
+  form().processGrid.UserSelectRow(row);
   testing::PumpMessages(30);
   EXPECT_EQ(SelectedCell(1), HexIdText(child.pi.dwProcessId));
   // Typing a name's first letters in the list goes to its row.
-  form().Grid.UserSelectRow(1);
-  SetFocus(FormHost::WindowOf(form().Grid));
+  form().processGrid.UserSelectRow(1);
+  SetFocus(FormHost::WindowOf(form().processGrid));
   for (wchar_t c : std::wstring(L"notep"))
-    SendMessageW(FormHost::WindowOf(form().Grid), WM_CHAR, c, 1);
+    SendMessageW(FormHost::WindowOf(form().processGrid), WM_CHAR, c, 1);
   testing::PumpMessages(30);
   EXPECT_STRCASEEQ(SelectedCell(0).c_str(), "notepad.exe");
-  EXPECT_EQ(form().Grid.Row(), row);
-  form().Grid.UserSelectRow(row);  // whatever the keys did, the command is for the child
+  EXPECT_EQ(form().processGrid.Row(), row);
+  form().processGrid.UserSelectRow(row);  // whatever the keys did, the command is for the child
   testing::PumpMessages(30);
   ASSERT_EQ(SelectedCell(1), HexIdText(child.pi.dwProcessId));
   EXPECT_THAT(testing::CaptionsThatDoNotFit(form()), ::testing::IsEmpty());
@@ -197,7 +197,7 @@ TEST_F(ProcessPageTest, WhatChangedSinceTheListingEndsNothing) {
   Child gone;
   ASSERT_TRUE(StartChild(gone));
   window->processView().OnRefreshProcessesClick();
-  form().Grid.UserSelectRow(RowOf(gone.pi.dwProcessId));
+  form().processGrid.UserSelectRow(RowOf(gone.pi.dwProcessId));
   TerminateProcess(gone.pi.hProcess, 7);
   ASSERT_TRUE(gone.EndsWithin(5000));
   {
@@ -215,15 +215,15 @@ TEST_F(ProcessPageTest, WhatChangedSinceTheListingEndsNothing) {
   window->processView().OnRefreshProcessesClick();
   const int row = RowOf(other.pi.dwProcessId);
   ASSERT_GT(row, 0);
-  form().Grid.SetCell(0, row, "ancien.exe");
-  form().Grid.UserSelectRow(row);
+  form().processGrid.SetCell(0, row, "ancien.exe");
+  form().processGrid.UserSelectRow(row);
   {
     BoxAnswerer yes(GetCurrentThreadId(), IDYES);
     form().endProcessItem.Click();
     EXPECT_EQ(yes.Seen(), std::vector<std::string>{Warning()});
   }
   EXPECT_TRUE(other.Running());
-  EXPECT_STRCASEEQ(form().Grid.Cell(0, RowOf(other.pi.dwProcessId)).c_str(), "notepad.exe");
+  EXPECT_STRCASEEQ(form().processGrid.Cell(0, RowOf(other.pi.dwProcessId)).c_str(), "notepad.exe");
 }
 
 TEST_F(ProcessPageTest, PopupCommandsSwitchTheLists) {
@@ -231,19 +231,19 @@ TEST_F(ProcessPageTest, PopupCommandsSwitchTheLists) {
   form().modulesItem.Click();
   EXPECT_EQ(window->processView().ProcessViewMode(), 3);
   EXPECT_FALSE(form().endProcessItem.Enabled);
-  EXPECT_EQ(form().Grid.Cell(0, 0), "Nom");
+  EXPECT_EQ(form().processGrid.Cell(0, 0), "Nom");
   bool korvaneListed = false;
-  for (int r = 1; r < form().Grid.RowCount(); ++r)
-    korvaneListed |= form().Grid.Cell(0, r) == "gui_tests.exe";
+  for (int r = 1; r < form().processGrid.RowCount(); ++r)
+    korvaneListed |= form().processGrid.Cell(0, r) == "gui_tests.exe";
   EXPECT_TRUE(korvaneListed);  // the program's own process
 
   form().threadsItem.Click();
   EXPECT_EQ(window->processView().ProcessViewMode(), 2);
   EXPECT_EQ(form().processGroup.Caption(), "Liste des processus en cours d'exécution");
   bool ownThread = false;
-  for (int r = 1; r < form().Grid.RowCount(); ++r)
-    ownThread |= form().Grid.Cell(0, r) == HexIdText(GetCurrentThreadId()) &&
-                 form().Grid.Cell(2, r) == HexIdText(GetCurrentProcessId());
+  for (int r = 1; r < form().processGrid.RowCount(); ++r)
+    ownThread |= form().processGrid.Cell(0, r) == HexIdText(GetCurrentThreadId()) &&
+                 form().processGrid.Cell(2, r) == HexIdText(GetCurrentProcessId());
   EXPECT_TRUE(ownThread);
 
   form().processesItem.Click();

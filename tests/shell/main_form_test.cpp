@@ -51,8 +51,8 @@ TEST_F(MainFormTest, ClientAreaPageControlAndStatusBar) {
   EXPECT_EQ(form.HelpContext(), 1000);
   EXPECT_EQ(form.pages.Parent(), &form);
   EXPECT_EQ(form.pages.HelpContext(), 1000);
-  EXPECT_EQ(form.StatusBar.Parent(), &form);
-  const ui::Rect bar = form.StatusBar.Bounds();
+  EXPECT_EQ(form.statusBar.Parent(), &form);
+  const ui::Rect bar = form.statusBar.Bounds();
   EXPECT_EQ(bar.height, 21);
   EXPECT_EQ(bar.y + bar.height, 351);
   EXPECT_EQ(bar.width, 465);
@@ -304,7 +304,7 @@ const ControlSpec kControls[] = {
     {"pentium4HTLogo", Kind::Image, "processorGroup", kAny},
     // Processus
     {"processGroup", Kind::Group, "processPage", "Liste des processus en cours"},
-    {"Grid", Kind::Grid, "processGroup", kAny},
+    {"processGrid", Kind::Grid, "processGroup", kAny},
     {"refreshProcessesButton", Kind::Button, "processPage", "&Rafraichir"},
     // A propos de...
     {"aboutGroup", Kind::Group, "aboutPage", kAny},
@@ -605,7 +605,7 @@ TEST_F(MainFormTest, ProcessGridMenu) {
                {"threadsItem", "Threads", true, ui::kShortcutCtrl | 'T'},
                {nullptr, "-"},
                {"endProcessItem", "Terminer processus", false, ui::kShortcutCtrl | 'C'}});
-  auto* grid = As<ui::StringGrid>("Grid");
+  auto* grid = As<ui::StringGrid>("processGrid");
   ASSERT_NE(grid, nullptr);
   EXPECT_EQ(grid->ContextMenu(), &form.processMenu);
   EXPECT_EQ(grid->FixedRows(), 1);
@@ -618,15 +618,15 @@ TEST_F(MainFormTest, TimersStatusBarImagesAndLists) {
     EXPECT_FALSE(t->Enabled()) << t->Name();
     EXPECT_EQ(t->Interval(), 0u) << t->Name();
   }
-  const auto& panels = form.StatusBar.Panels();
+  const auto& panels = form.statusBar.Panels();
   ASSERT_EQ(panels.size(), 3u);
   EXPECT_EQ(panels[0].width, 36);
   EXPECT_EQ(panels[1].width, 60);
   EXPECT_EQ(panels[2].width, 320);
   EXPECT_NE(panels[0].imageId, 0);  // a small picture before the free memory
   EXPECT_NE(panels[1].imageId, 0);  // and before the processor load
-  EXPECT_EQ(form.StatusBar.GaugePanel(), 2);
-  EXPECT_EQ(form.StatusBar.GaugeColor(), 0x800000u);  // navy
+  EXPECT_EQ(form.statusBar.GaugePanel(), 2);
+  EXPECT_EQ(form.statusBar.GaugeColor(), 0x800000u);  // navy
 
   auto* list = As<ui::ListView>("featureList");
   ASSERT_NE(list, nullptr);
