@@ -81,7 +81,7 @@ NewsDialog::~NewsDialog() {
 bool NewsDialog::Create() {
   host_ = std::make_unique<ui::win32::FormHost>(form_, DialogStyle());
   host_->MakeOwnPeer = [](ui::Control& control,
-                          ui::win32::FormHost& host) -> std::unique_ptr<ui::win32::WindowPeer> {
+                          ui::win32::PeerHost& host) -> std::unique_ptr<ui::win32::WindowPeer> {
     if (auto* tree = dynamic_cast<NewsTree*>(&control))
       return std::make_unique<NewsTreePeer>(*tree, host);
     return nullptr;

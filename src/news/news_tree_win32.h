@@ -8,7 +8,7 @@ namespace kvn {
 
 class NewsTreePeer : public ui::win32::WindowPeer {
  public:
-  NewsTreePeer(NewsTree& tree, ui::win32::FormHost& host) : WindowPeer(tree, host), tree_(tree) {}
+  NewsTreePeer(NewsTree& tree, ui::win32::PeerHost& host) : WindowPeer(tree, host), tree_(tree) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
   // A click on a link: selected, then the control's OnClick; the tree's own selection is skipped.

@@ -21,7 +21,7 @@ constexpr std::size_t kMaxRunningItems = 40;
 
 class ListBoxPeer : public ui::win32::WindowPeer {
  public:
-  ListBoxPeer(ProgramListBox& list, ui::win32::FormHost& host)
+  ListBoxPeer(ProgramListBox& list, ui::win32::PeerHost& host)
       : WindowPeer(list, host), list_(list) {}
   void Create(HWND parent, const RECT& rect) override {
     hwnd_ = CreatePart(L"LISTBOX", L"",
@@ -51,7 +51,7 @@ class ListBoxPeer : public ui::win32::WindowPeer {
 
 class EditPeer : public ui::win32::WindowPeer {
  public:
-  EditPeer(TextEdit& edit, ui::win32::FormHost& host) : WindowPeer(edit, host), edit_(edit) {}
+  EditPeer(TextEdit& edit, ui::win32::PeerHost& host) : WindowPeer(edit, host), edit_(edit) {}
   void Create(HWND parent, const RECT& rect) override {
     hwnd_ = CreatePart(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, parent, rect);
     if (hwnd_) SendMessageW(hwnd_, EM_LIMITTEXT, 1024, 0);
@@ -144,7 +144,7 @@ bool ExclusionsDialog::Create() {
   style.minHeight = ExclusionsForm::kMinHeight;
   host_ = std::make_unique<ui::win32::FormHost>(form_, style);
   host_->MakeOwnPeer = [](ui::Control& control,
-                          ui::win32::FormHost& host) -> std::unique_ptr<ui::win32::WindowPeer> {
+                          ui::win32::PeerHost& host) -> std::unique_ptr<ui::win32::WindowPeer> {
     if (auto* list = dynamic_cast<ProgramListBox*>(&control))
       return std::make_unique<ListBoxPeer>(*list, host);
     if (auto* edit = dynamic_cast<TextEdit*>(&control))

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_process_system.h"
-#include "shell/main_form.h"
 
 namespace kvn {
 namespace {
@@ -78,7 +77,7 @@ TEST(ProcessTextTest, PriorityWords) {
 
 class ProcessViewTest : public ::testing::Test {
  protected:
-  ProcessViewTest() : view({form.processGroup, form.Grid, form.endProcessItem}, system) {
+  ProcessViewTest() : view({form.processGroup, form.processGrid, form.endProcessItem}, system) {
     view.AskWarning = [this](const std::string& caption, const std::string& text) {
       asked.push_back(caption + "|" + text);
       return answerYes;
@@ -94,21 +93,29 @@ class ProcessViewTest : public ::testing::Test {
   }
   std::vector<std::string> Row(int row) {
     std::vector<std::string> cells;
-    for (int c = 0; c < form.Grid.ColCount(); ++c) cells.push_back(form.Grid.Cell(c, row));
+    for (int c = 0; c < form.processGrid.ColCount(); ++c)
+      cells.push_back(form.processGrid.Cell(c, row));
     return cells;
   }
   std::vector<int> Widths() {
     std::vector<int> widths;
-    for (int c = 0; c < form.Grid.ColCount(); ++c) widths.push_back(form.Grid.ColWidth(c));
+    for (int c = 0; c < form.processGrid.ColCount(); ++c)
+      widths.push_back(form.processGrid.ColWidth(c));
     return widths;
   }
   int RowOf(std::uint32_t id) {
-    for (int r = 1; r < form.Grid.RowCount(); ++r)
-      if (form.Grid.Cell(1, r) == HexIdText(id)) return r;
+    for (int r = 1; r < form.processGrid.RowCount(); ++r)
+      if (form.processGrid.Cell(1, r) == HexIdText(id)) return r;
     return -1;
   }
 
-  MainForm form;
+  // The page's three controls, without the rest of the window.
+  struct Controls {
+    ui::GroupBox processGroup{"processGroup"};
+    ui::StringGrid processGrid{"processGrid"};
+    ui::PopupMenu processMenu{"processMenu"};
+    ui::MenuItem& endProcessItem = processMenu.Items.Add("endProcessItem", "Terminer processus");
+  } form;
   fakes::FakeProcessSystem system;
   ProcessView view;
   bool answerYes = true;
@@ -143,7 +150,7 @@ TEST_F(ProcessViewTest, EachListHasItsLayoutCaptionAndCommand) {
   EXPECT_EQ(view.ProcessViewMode(), 1);
   EXPECT_EQ(Row(0), (Cells{"Exe", "PId", "#Threads", "Priorité"}));
   EXPECT_EQ(Widths(), (std::vector<int>{250, 60, 64, 90}));
-  EXPECT_EQ(form.Grid.RowCount(), 3);
+  EXPECT_EQ(form.processGrid.RowCount(), 3);
   EXPECT_EQ(Row(1), (Cells{"svc.exe", "$00008", "3", "Supérieure à la normale"}));
   EXPECT_EQ(Row(2), (Cells{"explorer.exe", "$00001A4", "12", "Haute"}));
   EXPECT_TRUE(form.endProcessItem.Enabled);
@@ -152,8 +159,8 @@ TEST_F(ProcessViewTest, EachListHasItsLayoutCaptionAndCommand) {
   view.OnProcessPageShow();
   EXPECT_EQ(form.processGroup.Caption(), "Liste des processus en cours");
   // A column the user widened goes back to the layout's width at the next rebuild.
-  form.Grid.SetColWidth(0, 300);
-  form.Grid.SetColWidth(2, 20);
+  form.processGrid.SetColWidth(0, 300);
+  form.processGrid.SetColWidth(2, 20);
   view.OnRefreshProcessesClick();
   EXPECT_EQ(Widths(), (std::vector<int>{250, 60, 64, 90}));
 }
@@ -162,7 +169,7 @@ TEST_F(ProcessViewTest, AnEmptyEnumerationLeavesOneEmptyRow) {
   for (auto make : {&ProcessView::MakeProcessList, &ProcessView::MakeThreadList,
                     &ProcessView::MakeModuleList}) {
     (view.*make)();
-    ASSERT_EQ(form.Grid.RowCount(), 2);
+    ASSERT_EQ(form.processGrid.RowCount(), 2);
     for (const std::string& cell : Row(1)) EXPECT_EQ(cell, "");
   }
 }
@@ -170,21 +177,21 @@ TEST_F(ProcessViewTest, AnEmptyEnumerationLeavesOneEmptyRow) {
 TEST_F(ProcessViewTest, TheRememberedRowComesBackOnlyWhileItExists) {
   ListProcesses(20);
   view.MakeProcessList();
-  form.Grid.UserSelectRow(12);
+  form.processGrid.UserSelectRow(12);
   ListProcesses(15);
   view.OnRefreshProcessesClick();
-  EXPECT_EQ(form.Grid.Row(), 12);  // the same row number, now another process
-  EXPECT_EQ(form.Grid.Cell(0, 12), "prog11.exe");
+  EXPECT_EQ(form.processGrid.Row(), 12);  // the same row number, now another process
+  EXPECT_EQ(form.processGrid.Cell(0, 12), "prog11.exe");
   ListProcesses(10);
   view.OnRefreshProcessesClick();
-  EXPECT_NE(form.Grid.Row(), 12);
-  EXPECT_LT(form.Grid.Row(), form.Grid.RowCount());
+  EXPECT_NE(form.processGrid.Row(), 12);
+  EXPECT_LT(form.processGrid.Row(), form.processGrid.RowCount());
 }
 
 TEST_F(ProcessViewTest, EndingAsksFirstAndEndsOnlyTheListedProcess) {
   ListProcesses(5);
   view.OnProcessPageShow();
-  form.Grid.UserSelectRow(RowOf(108));
+  form.processGrid.UserSelectRow(RowOf(108));
 
   answerYes = false;
   view.OnEndProcessClick();
@@ -204,7 +211,7 @@ TEST_F(ProcessViewTest, OnlyTheProcessListEndsAnything) {
   ListProcesses(3);
   system.threads = {{100, 1, 100, 8, 0}, {104, 1, 104, 8, 0}};
   view.MakeThreadList();
-  form.Grid.UserSelectRow(1);
+  form.processGrid.UserSelectRow(1);
   view.OnEndProcessClick();
   view.MakeModuleList();
   view.OnEndProcessClick();
@@ -245,7 +252,7 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
     messages.clear();
     ListProcesses(3);
     view.MakeProcessList();
-    form.Grid.UserSelectRow(RowOf(104));
+    form.processGrid.UserSelectRow(RowOf(104));
     c.change(system);
     system.processes.push_back({200, 1, 8, "started since.exe"});  // shows only in a new list
     view.OnEndProcessClick();
@@ -255,7 +262,7 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
     else
       EXPECT_TRUE(messages.empty());
     // Whatever happened, the list shows the table as it is now.
-    EXPECT_EQ(form.Grid.RowCount() - 1,
+    EXPECT_EQ(form.processGrid.RowCount() - 1,
               static_cast<int>(std::max<std::size_t>(system.processes.size(), 1)));
   }
 }
@@ -272,7 +279,7 @@ TEST(EndListedProcessTest, TheStartTimeMustMatchTheListings) {
 
 TEST_F(ProcessViewTest, TheEmptyRowFailsWithTheSystemsText) {
   view.MakeProcessList();  // nothing listed: one empty row
-  form.Grid.UserSelectRow(1);
+  form.processGrid.UserSelectRow(1);
   view.OnEndProcessClick();
   EXPECT_TRUE(system.ended.empty());
   EXPECT_EQ(messages, std::vector<std::string>{"system text 87"});
@@ -283,7 +290,7 @@ TEST_F(ProcessViewTest, TheSelectionIsTakenWhenTheCommandIsChosen) {
   // ended, not whatever the row holds afterwards.
   ListProcesses(4);
   view.MakeProcessList();
-  form.Grid.UserSelectRow(RowOf(104));
+  form.processGrid.UserSelectRow(RowOf(104));
   view.AskWarning = [this](const std::string&, const std::string&) {
     std::erase_if(system.processes, [](auto& p) { return p.processId == 100; });
     view.MakeProcessList();

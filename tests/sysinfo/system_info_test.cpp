@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_system_info.h"
-#include "shell/info_page_binding.h"
-#include "shell/main_form.h"
 
 namespace kvn {
 namespace {
@@ -127,8 +125,12 @@ class InfoPageTest : public ::testing::Test {
   }
   InfoPage& Page() {
     if (!page) {
-      page = std::make_unique<InfoPage>(InfoPageControlsOf(form), system, release, detected,
-                                        kFrench, 2048);
+      page = std::make_unique<InfoPage>(
+          InfoPageControls{form.systemInfoPage, form.windowsVersionLabel, form.computerNameLabel,
+                           form.userNameLabel, form.ipAddressLabel, form.installedRamLabel,
+                           form.processorSpeedLabel, form.directXLabel, form.resolutionLabel,
+                           form.drivesMemo, form.refreshInfoButton},
+          system, release, detected, kFrench, 2048);
       page->Bind();
     }
     return *page;
@@ -140,7 +142,22 @@ class InfoPageTest : public ::testing::Test {
             form.directXLabel.Caption(),        form.resolutionLabel.Caption()};
   }
 
-  MainForm form;
+  // The page's controls and a page control to show it with, without the rest of the window.
+  struct Controls {
+    Controls() {
+      for (ui::TabSheet* page : {&mainPage, &systemInfoPage}) page->SetParent(&pages);
+      pages.SetActivePage(&mainPage);
+      processorSpeedLabel.SetCaption("Vitesse réelle Processeur : ");  // until it is measured
+    }
+    ui::PageControl pages{"pages"};
+    ui::TabSheet mainPage{"mainPage"}, systemInfoPage{"systemInfoPage"};
+    ui::Label windowsVersionLabel{"windowsVersionLabel"}, computerNameLabel{"computerNameLabel"},
+        userNameLabel{"userNameLabel"}, ipAddressLabel{"ipAddressLabel"},
+        installedRamLabel{"installedRamLabel"}, processorSpeedLabel{"processorSpeedLabel"},
+        directXLabel{"directXLabel"}, resolutionLabel{"resolutionLabel"};
+    ui::Memo drivesMemo{"drivesMemo"};
+    ui::Button refreshInfoButton{"refreshInfoButton"};
+  } form;
   fake::FakeReleaseSource release;
   WindowsRelease detected;
   fake::FakeSystemInfo system;
@@ -263,34 +280,6 @@ TEST_F(InfoPageTest, DrivesReadAtFirstShowingAndAfterRefresh) {
   form.pages.UserSelectPage(&form.systemInfoPage);
   EXPECT_EQ(form.userNameLabel.Caption(), "Nom Utilisateur : bob");
   EXPECT_THAT(system.probed, IsEmpty());
-}
-
-TEST(InfoPageLogo, OnlyTheChosenPictureStays) {
-  for (WindowsLogo chosen : {WindowsLogo::LogoWinXP, WindowsLogo::LogoWinNTS,
-                             WindowsLogo::LogoWinLater, WindowsLogo::None}) {
-    SCOPED_TRACE(WindowsLogoName(chosen));
-    MainForm form;
-    SelectWindowsLogo(form, chosen);
-    int shown = 0, kept = 0;
-    const std::pair<WindowsLogo, ui::Image*> logos[] = {
-        {WindowsLogo::LogoWin95, &form.win95Logo},
-        {WindowsLogo::LogoWin98, &form.win98Logo},
-        {WindowsLogo::LogoWinME, &form.winMELogo},
-        {WindowsLogo::LogoWinNT, &form.winNTLogo},
-        {WindowsLogo::LogoWinNTS, &form.winNTServerLogo},
-        {WindowsLogo::LogoWin2K, &form.win2000Logo},
-        {WindowsLogo::LogoWinXP, &form.winXPLogo},
-        {WindowsLogo::LogoWinLater, &form.laterWindowsLogo}};
-    for (const auto& [which, logo] : logos) {
-      const bool isChosen = which == chosen;
-      EXPECT_EQ(logo->Visible(), isChosen) << logo->Name();
-      EXPECT_EQ(logo->ResourceId() != 0, isChosen) << logo->Name();
-      shown += logo->Visible();
-      kept += logo->ResourceId() != 0;
-    }
-    EXPECT_EQ(shown, chosen == WindowsLogo::None ? 0 : 1);
-    EXPECT_EQ(kept, shown);
-  }
 }
 
 TEST(AboutText, VersionAndDateAppendedAndCut) {

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "base/text_win32.h"
-#include "ui/win32/form_host.h"
+#include "ui/win32/peer_host.h"
 #include "ui/win32/peers.h"
 
 namespace kvn::ui::win32 {

@@ -3,7 +3,7 @@
 #include <windowsx.h>
 
 #include "base/window_thunk_win32.h"
-#include "ui/win32/form_host.h"
+#include "ui/win32/peer_host.h"
 
 namespace kvn::ui::win32 {
 
@@ -23,10 +23,6 @@ void RegisterContainerClasses(HINSTANCE instance) {
   wc.hbrBackground = nullptr;  // painted whole by its peer
   wc.lpszClassName = kPaintedClass;
   RegisterClassExW(&wc);
-}
-
-bool IsOwnClass(const wchar_t* className) {
-  return className == kContainerClass || className == kPaintedClass;
 }
 
 LRESULT OwnClassPeer::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,16 +1,12 @@
 #pragma once
 // Windows of the toolkit's own classes: containers (a form area, a group box, a page's sheet)
 // that pass their children's notifications to the host, and peers that paint themselves.
+#include "ui/win32/own_classes.h"
 #include "ui/win32/window_peer.h"
 
 namespace kvn::ui::win32 {
 
-inline constexpr wchar_t kContainerClass[] = L"KvnContainer";
-inline constexpr wchar_t kPaintedClass[] = L"KvnPainted";
-
 void RegisterContainerClasses(HINSTANCE instance);
-// Windows of these classes hand their mouse messages to the host's tool tip themselves.
-bool IsOwnClass(const wchar_t* className);
 
 // A peer whose window class is one of the above; its messages reach WindowProc.
 class OwnClassPeer : public WindowPeer {

@@ -14,6 +14,7 @@
 
 #include "ui/control.h"
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/peer_host.h"
 #include "ui/win32/peer_registry.h"
 #include "ui/win32/window_peer.h"
 
@@ -40,7 +41,7 @@ struct FormStyle {
 // Registers the common controls and the toolkit's own window classes (once per process).
 void InitToolkit();
 
-class FormHost {
+class FormHost : public PeerHost {
  public:
   FormHost(Control& root, FormStyle style);
   ~FormHost();
@@ -55,13 +56,13 @@ class FormHost {
   bool Create(HWND owner = nullptr);
   // Builds every control still waiting, or those inside `ancestor`.
   void CreateAllPending();
-  void CreatePendingWithin(const Control& ancestor);
-  bool CreationPending() const { return !pending_.empty(); }
-  bool PendingWithin(const Control& ancestor) const;
+  void CreatePendingWithin(const Control& ancestor) override;
+  bool CreationPending() const override { return !pending_.empty(); }
+  bool PendingWithin(const Control& ancestor) const override;
   // Builds what waits inside `ancestor` ahead of the rest, still a slice at a time from the
   // message loop; `built` runs once none of it waits (at once when nothing does). A later call
   // takes the place of an earlier one still going.
-  void CreatePendingSoon(const Control& ancestor, std::function<void()> built);
+  void CreatePendingSoon(const Control& ancestor, std::function<void()> built) override;
   HWND Handle() const { return hwnd_; }
   Control& Root() const { return root_; }
   // The window of a control of the tree (its main part), null when it has none (a label, which
@@ -87,7 +88,7 @@ class FormHost {
   // A resizable form's client area changed (design pixels): the form lays its controls out.
   std::function<void(int width, int height)> OnResize;
   // A form kind of the program's own: its peer, or null for the toolkit's.
-  std::function<std::unique_ptr<WindowPeer>(Control&, FormHost&)> MakeOwnPeer;
+  std::function<std::unique_ptr<WindowPeer>(Control&, PeerHost&)> MakeOwnPeer;
   // First look at every message of the form window (hot keys, the tray callback...): return true
   // with `result` set when handled.
   std::function<bool(UINT msg, WPARAM, LPARAM, LRESULT& result)> OnMessage;
@@ -97,32 +98,32 @@ class FormHost {
   int HelpContextFor(const Control* focus) const;
 
   // What peers use.
-  HINSTANCE Instance() const { return instance_; }
+  HINSTANCE Instance() const override { return instance_; }
   // In the window's DPI, its fonts cached until the DPI changes.
-  HFONT FontFor(const Font& font);
+  HFONT FontFor(const Font& font) override;
 
   // The controls are laid out in 96-DPI design pixels; the window shows them at its own DPI
   // (the screen's, or its monitor's once it is on one with another scale). At 96 these are the
   // identity.
-  int Dpi() const { return dpi_; }
-  int Scale(int designPixels) const;
-  int Unscale(int windowPixels) const;
-  RECT ScaledRect(const ui::Rect& design) const;
+  int Dpi() const override { return dpi_; }
+  int Scale(int designPixels) const override;
+  int Unscale(int windowPixels) const override;
+  RECT ScaledRect(const ui::Rect& design) const override;
   // The small icon's side at the window's DPI (16 at 96).
-  int SmallIconSize() const;
+  int SmallIconSize() const override;
   // After the DPI changed and every window followed (fonts, places, sizes, images): for the
   // windows the program placed itself inside the form.
   std::function<void()> OnDpiChanged;
-  UINT NextId() const { return registry_.NextId(); }
+  UINT NextId() const override { return registry_.NextId(); }
   // `hinted`: false keeps the window out of the tool tip. A hinted window passes its mouse
   // messages to RelayMouse (the toolkit's own classes themselves, the others through their peer's
   // subclass).
-  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool hinted = true);
-  void Unregister(HWND hwnd);  // before a peer destroys one of its windows
+  void Register(UINT id, HWND hwnd, WindowPeer* peer, bool hinted = true) override;
+  void Unregister(HWND hwnd) override;  // before a peer destroys one of its windows
   // A control without a window: an id of its own, and a rectangle of `window` over which the
   // tool tip shows its hint (an empty one shows none).
-  UINT AddHintRect(HWND window, WindowPeer* peer, const RECT& rect);
-  void SetHintRect(HWND window, UINT id, const RECT& rect);
+  UINT AddHintRect(HWND window, WindowPeer* peer, const RECT& rect) override;
+  void SetHintRect(HWND window, UINT id, const RECT& rect) override;
   WindowPeer* PeerOf(HWND hwnd) const { return registry_.PeerOf(hwnd); }
   void CreatePeers(Control& parent, HWND parentWindow);
   void CreateNextPending();
@@ -132,19 +133,19 @@ class FormHost {
   // Runs soonBuilt_ once nothing inside soon_ waits any more.
   void SettleSoon();
   // The notifications a window sends to its parent, for the form and every container.
-  bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  bool HandleChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   // A mouse message of the form or a container, for the tool tip. Windows gives a disabled
   // control's mouse messages to its parent: they go on as the control's, so that its hint (which
   // often says why it is disabled) shows too.
-  void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   static constexpr UINT kFirstId = PeerRegistry::kFirstId;
 
   // Once the window has been shown and is hidden again (the program lives in the notification
   // area), peers keep their changes here and bring their windows up to date when it shows.
-  bool Deferring() const { return deferring_; }
-  void Defer(WindowPeer* peer) { deferred_.push_back(peer); }
-  void Undefer(WindowPeer* peer);
+  bool Deferring() const override { return deferring_; }
+  void Defer(WindowPeer* peer) override { deferred_.push_back(peer); }
+  void Undefer(WindowPeer* peer) override;
 
  private:
   static constexpr UINT kCreatePendingMessage = WM_APP + 2;  // posted: build the next slice

@@ -7,15 +7,15 @@ namespace kvn::ui::win32 {
 namespace {
 
 template <class Kind, class Peer>
-std::unique_ptr<WindowPeer> As(Control& control, FormHost& host) {
+std::unique_ptr<WindowPeer> As(Control& control, PeerHost& host) {
   if (auto* kind = dynamic_cast<Kind*>(&control)) return std::make_unique<Peer>(*kind, host);
   return nullptr;
 }
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> MakePeer(Control& control, FormHost& host) {
-  using Maker = std::unique_ptr<WindowPeer> (*)(Control&, FormHost&);
+std::unique_ptr<WindowPeer> MakePeer(Control& control, PeerHost& host) {
+  using Maker = std::unique_ptr<WindowPeer> (*)(Control&, PeerHost&);
   // Derived kinds before their bases (a radio group is an item list).
   static const Maker makers[] = {
       &As<Label, LabelPeer>,

@@ -7,6 +7,6 @@
 namespace kvn::ui::win32 {
 
 // The toolkit's kinds; any other control becomes a plain container so its children still show.
-std::unique_ptr<WindowPeer> MakePeer(Control& control, FormHost& host);
+std::unique_ptr<WindowPeer> MakePeer(Control& control, PeerHost& host);
 
 }  // namespace kvn::ui::win32

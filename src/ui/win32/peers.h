@@ -19,7 +19,7 @@ WORD HotKeyFromShortcut(std::uint16_t shortcut);
 // be the form or a container (a page, a group box, a panel), which all labels sit in.
 class LabelPeer : public WindowlessPeer {
  public:
-  LabelPeer(Label& label, FormHost& host) : WindowlessPeer(label, host), label_(label) {}
+  LabelPeer(Label& label, PeerHost& host) : WindowlessPeer(label, host), label_(label) {}
   void Paint(HDC dc) override;
   // Text on the face colour; links blue unless the label has a colour of its own.
   HBRUSH OnColor(HDC dc, HWND from) override;
@@ -44,7 +44,7 @@ class LabelPeer : public WindowlessPeer {
 
 class ButtonPeer : public WindowPeer {
  public:
-  ButtonPeer(Button& button, FormHost& host) : WindowPeer(button, host), button_(button) {}
+  ButtonPeer(Button& button, PeerHost& host) : WindowPeer(button, host), button_(button) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
   void OnCommand(HWND from, UINT code) override;
@@ -59,7 +59,7 @@ class ButtonPeer : public WindowPeer {
 
 class CheckBoxPeer : public WindowPeer {
  public:
-  CheckBoxPeer(CheckBox& box, FormHost& host) : WindowPeer(box, host), box_(box) {}
+  CheckBoxPeer(CheckBox& box, PeerHost& host) : WindowPeer(box, host), box_(box) {}
   void Create(HWND parent, const RECT& rect) override;
   void OnCommand(HWND from, UINT code) override;
   HBRUSH OnColor(HDC dc, HWND from) override;
@@ -73,7 +73,7 @@ class CheckBoxPeer : public WindowPeer {
 
 class RadioButtonPeer : public WindowPeer {
  public:
-  RadioButtonPeer(RadioButton& radio, FormHost& host) : WindowPeer(radio, host), radio_(radio) {}
+  RadioButtonPeer(RadioButton& radio, PeerHost& host) : WindowPeer(radio, host), radio_(radio) {}
   void Create(HWND parent, const RECT& rect) override;
   void OnCommand(HWND from, UINT code) override;
   HBRUSH OnColor(HDC dc, HWND from) override;
@@ -106,7 +106,7 @@ class GroupBoxPeer : public ContainerPeer {
 // A group box whose items are radio buttons laid out in Columns.
 class RadioGroupPeer : public GroupBoxPeer {
  public:
-  RadioGroupPeer(RadioGroup& group, FormHost& host) : GroupBoxPeer(group, host), group_(group) {}
+  RadioGroupPeer(RadioGroup& group, PeerHost& host) : GroupBoxPeer(group, host), group_(group) {}
   HWND Part(int i) const override;
   void OnCommand(HWND from, UINT code) override;
   HBRUSH OnColor(HDC dc, HWND from) override;
@@ -122,7 +122,7 @@ class RadioGroupPeer : public GroupBoxPeer {
 
 class ComboBoxPeer : public WindowPeer {
  public:
-  ComboBoxPeer(ComboBox& combo, FormHost& host) : WindowPeer(combo, host), combo_(combo) {}
+  ComboBoxPeer(ComboBox& combo, PeerHost& host) : WindowPeer(combo, host), combo_(combo) {}
   void Create(HWND parent, const RECT& rect) override;
   void OnCommand(HWND from, UINT code) override;
 
@@ -137,7 +137,7 @@ class ComboBoxPeer : public WindowPeer {
 
 class TrackBarPeer : public WindowPeer {
  public:
-  TrackBarPeer(TrackBar& bar, FormHost& host) : WindowPeer(bar, host), bar_(bar) {}
+  TrackBarPeer(TrackBar& bar, PeerHost& host) : WindowPeer(bar, host), bar_(bar) {}
   void Create(HWND parent, const RECT& rect) override;
   void OnScroll(HWND from, int code) override;
 
@@ -152,7 +152,7 @@ class TrackBarPeer : public WindowPeer {
 // A read-only edit (typing is refused) with an up-down beside it; only the arrows change it.
 class SpinEditPeer : public WindowPeer {
  public:
-  SpinEditPeer(SpinEdit& spin, FormHost& host) : WindowPeer(spin, host), spin_(spin) {}
+  SpinEditPeer(SpinEdit& spin, PeerHost& host) : WindowPeer(spin, host), spin_(spin) {}
   void Create(HWND parent, const RECT& rect) override;
   HWND Part(int i) const override { return i == 0 ? hwnd_ : i == 1 ? upDown_ : nullptr; }
   bool OnNotify(NMHDR& header, LRESULT& result) override;
@@ -171,7 +171,7 @@ class SpinEditPeer : public WindowPeer {
 // A progress bar with its percentage printed over it.
 class GaugePeer : public WindowPeer {
  public:
-  GaugePeer(Gauge& gauge, FormHost& host) : WindowPeer(gauge, host), gauge_(gauge) {}
+  GaugePeer(Gauge& gauge, PeerHost& host) : WindowPeer(gauge, host), gauge_(gauge) {}
   void Create(HWND parent, const RECT& rect) override;
 
  protected:
@@ -186,7 +186,7 @@ class GaugePeer : public WindowPeer {
 
 class MemoPeer : public WindowPeer {
  public:
-  MemoPeer(Memo& memo, FormHost& host) : WindowPeer(memo, host), memo_(memo) {}
+  MemoPeer(Memo& memo, PeerHost& host) : WindowPeer(memo, host), memo_(memo) {}
   void Create(HWND parent, const RECT& rect) override;
   HBRUSH OnColor(HDC dc, HWND from) override;
 
@@ -203,7 +203,7 @@ class MemoPeer : public WindowPeer {
 
 class ListViewPeer : public WindowPeer {
  public:
-  ListViewPeer(ListView& list, FormHost& host) : WindowPeer(list, host), list_(list) {}
+  ListViewPeer(ListView& list, PeerHost& host) : WindowPeer(list, host), list_(list) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
 
@@ -221,7 +221,7 @@ class ListViewPeer : public WindowPeer {
 // resized and dragged to another place (the move goes back to the grid's cells).
 class StringGridPeer : public WindowPeer {
  public:
-  StringGridPeer(StringGrid& grid, FormHost& host) : WindowPeer(grid, host), grid_(grid) {}
+  StringGridPeer(StringGrid& grid, PeerHost& host) : WindowPeer(grid, host), grid_(grid) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;
@@ -242,7 +242,7 @@ class StringGridPeer : public WindowPeer {
 
 class PageControlPeer : public WindowPeer {
  public:
-  PageControlPeer(PageControl& pages, FormHost& host) : WindowPeer(pages, host), pages_(pages) {}
+  PageControlPeer(PageControl& pages, PeerHost& host) : WindowPeer(pages, host), pages_(pages) {}
   void Create(HWND parent, const RECT& rect) override;
   void SyncAll() override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;
@@ -266,7 +266,7 @@ class PageControlPeer : public WindowPeer {
 // One page: a container over the tab control's display area, shown while its page is active.
 class TabSheetPeer : public ContainerPeer {
  public:
-  TabSheetPeer(TabSheet& sheet, FormHost& host) : ContainerPeer(sheet, host), sheet_(sheet) {}
+  TabSheetPeer(TabSheet& sheet, PeerHost& host) : ContainerPeer(sheet, host), sheet_(sheet) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
 
@@ -281,7 +281,7 @@ class TabSheetPeer : public ContainerPeer {
 // The status bar; the gauge panel is drawn over the standard one and keeps its text.
 class StatusBarPeer : public WindowPeer {
  public:
-  StatusBarPeer(StatusBar& bar, FormHost& host) : WindowPeer(bar, host), bar_(bar) {}
+  StatusBarPeer(StatusBar& bar, PeerHost& host) : WindowPeer(bar, host), bar_(bar) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
 
@@ -304,7 +304,7 @@ class StatusBarPeer : public WindowPeer {
 
 class HotKeyEditPeer : public WindowPeer {
  public:
-  HotKeyEditPeer(HotKeyEdit& edit, FormHost& host) : WindowPeer(edit, host), edit_(edit) {}
+  HotKeyEditPeer(HotKeyEdit& edit, PeerHost& host) : WindowPeer(edit, host), edit_(edit) {}
   void Create(HWND parent, const RECT& rect) override;
   void OnCommand(HWND from, UINT code) override;
 
@@ -318,7 +318,7 @@ class HotKeyEditPeer : public WindowPeer {
 
 class ImagePeer : public WindowPeer {
  public:
-  ImagePeer(Image& image, FormHost& host) : WindowPeer(image, host), image_(image) {}
+  ImagePeer(Image& image, PeerHost& host) : WindowPeer(image, host), image_(image) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
   void OnCommand(HWND from, UINT code) override;
@@ -344,7 +344,7 @@ class BevelPeer : public WindowPeer {
 // A swatch: the brush colour inside a one-pixel pen border.
 class ShapePeer : public OwnClassPeer {
  public:
-  ShapePeer(Shape& shape, FormHost& host) : OwnClassPeer(shape, host), shape_(shape) {}
+  ShapePeer(Shape& shape, PeerHost& host) : OwnClassPeer(shape, host), shape_(shape) {}
   void Create(HWND parent, const RECT& rect) override;
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 

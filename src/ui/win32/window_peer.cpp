@@ -1,8 +1,8 @@
 #include "ui/win32/window_peer.h"
 
 #include "base/text_win32.h"
-#include "ui/win32/container.h"
-#include "ui/win32/form_host.h"
+#include "ui/win32/own_classes.h"
+#include "ui/win32/peer_host.h"
 #include "ui/win32/subclass.h"
 
 namespace kvn::ui::win32 {

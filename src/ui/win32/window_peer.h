@@ -14,20 +14,20 @@
 
 namespace kvn::ui::win32 {
 
-class FormHost;
+class PeerHost;
 
 // A rectangle as it is (no scaling): for window pixels already.
 RECT ToRect(const ui::Rect& r);
 
 class WindowPeer : public ControlPeer {
  public:
-  WindowPeer(Control& control, FormHost& host) : control_(control), host_(host) {}
+  WindowPeer(Control& control, PeerHost& host) : control_(control), host_(host) {}
   ~WindowPeer() override;
   WindowPeer(const WindowPeer&) = delete;
   WindowPeer& operator=(const WindowPeer&) = delete;
 
   Control& control() const { return control_; }
-  FormHost& host() const { return host_; }
+  PeerHost& host() const { return host_; }
   // The control's main window; Part(i) gives its other windows (a spin edit's arrows, a radio
   // group's items), null past the last.
   HWND Handle() const { return hwnd_; }
@@ -106,7 +106,7 @@ class WindowPeer : public ControlPeer {
   static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR data);
   Control& control_;
-  FormHost& host_;
+  PeerHost& host_;
 };
 
 }  // namespace kvn::ui::win32
