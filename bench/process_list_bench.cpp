@@ -61,7 +61,10 @@ int main() {
     system.processes.push_back({static_cast<std::uint32_t>(0x100 + 4 * i),
                                 static_cast<std::uint32_t>(1 + i % 40), 8,
                                 "programme_" + std::to_string(i) + ".exe"});
-  kvn::ProcessView view({form.processGroup, form.processGrid, form.endProcessItem}, system);
+  kvn::ProcessView view(kvn::ProcessViewControls{.processGroup = form.processGroup,
+                                                 .processGrid = form.processGrid,
+                                                 .endProcessItem = form.endProcessItem},
+                        system);
   view.MakeProcessList();
   HWND list = FormHost::WindowOf(form.processGrid);
   UpdateWindow(list);

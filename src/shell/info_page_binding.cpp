@@ -28,10 +28,17 @@ void SelectWindowsLogo(MainForm& form, WindowsLogo logo) {
 }
 
 InfoPageControls InfoPageControlsOf(MainForm& form) {
-  return {form.systemInfoPage,      form.windowsVersionLabel, form.computerNameLabel,
-          form.userNameLabel,       form.ipAddressLabel,      form.installedRamLabel,
-          form.processorSpeedLabel, form.directXLabel,        form.resolutionLabel,
-          form.drivesMemo,          form.refreshInfoButton};
+  return InfoPageControls{.systemInfoPage = form.systemInfoPage,
+                          .windowsVersionLabel = form.windowsVersionLabel,
+                          .computerNameLabel = form.computerNameLabel,
+                          .userNameLabel = form.userNameLabel,
+                          .ipAddressLabel = form.ipAddressLabel,
+                          .installedRamLabel = form.installedRamLabel,
+                          .processorSpeedLabel = form.processorSpeedLabel,
+                          .directXLabel = form.directXLabel,
+                          .resolutionLabel = form.resolutionLabel,
+                          .drivesMemo = form.drivesMemo,
+                          .refreshInfoButton = form.refreshInfoButton};
 }
 
 }  // namespace kvn

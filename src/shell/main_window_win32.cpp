@@ -45,9 +45,16 @@ MainWindow::MainWindow(RegistryPlaces places)
   chartColors_ = std::make_unique<ChartColors>(historyChart, SettingsRegistry(),
                                                places_.programKey + "\\settings");
   swatches_ = std::make_unique<ChartSwatches>(
-      ChartSwatchControls{form.backgroundSwatch, form.gridSwatch, form.cpuSwatch, form.ramSwatch,
-                          form.alarmSwatch, form.cpuLegendMark, form.ramLegendMark,
-                          form.alarmLegendMark, form.defaultColorsButton, form.colorDialog},
+      ChartSwatchControls{.backgroundSwatch = form.backgroundSwatch,
+                          .gridSwatch = form.gridSwatch,
+                          .cpuSwatch = form.cpuSwatch,
+                          .ramSwatch = form.ramSwatch,
+                          .alarmSwatch = form.alarmSwatch,
+                          .cpuLegendMark = form.cpuLegendMark,
+                          .ramLegendMark = form.ramLegendMark,
+                          .alarmLegendMark = form.alarmLegendMark,
+                          .defaultColorsButton = form.defaultColorsButton,
+                          .colorDialog = form.colorDialog},
       historyChart, *chartColors_);
 }
 
@@ -183,9 +190,11 @@ void MainWindow::BindHandlers() {
 
 void MainWindow::BindProcessPage() {
   processSystem_ = MakeWin32ProcessSystem();
-  processView_ = std::make_unique<ProcessView>(
-      ProcessViewControls{form.processGroup, form.processGrid, form.endProcessItem},
-      *processSystem_);
+  processView_ =
+      std::make_unique<ProcessView>(ProcessViewControls{.processGroup = form.processGroup,
+                                                        .processGrid = form.processGrid,
+                                                        .endProcessItem = form.endProcessItem},
+                                    *processSystem_);
   processView_->AskWarning = [this](const std::string& caption, const std::string& text) {
     return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
                        MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;

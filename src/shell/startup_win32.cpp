@@ -100,9 +100,14 @@ void MainWindow::InitMainWindow() {
     return SecondLevelCacheKB();
   };
   tuning_ = std::make_unique<WindowsTuning>(
-      TuningControls{form.cacheSizeCombo, form.secondLevelCacheCheck, form.largeSystemCacheGroup,
-                     form.kernelInMemoryCheck, form.clearPageFileCheck, form.opacityTrackBar,
-                     form.balloonsCheck, form.adminRightsLabel},
+      TuningControls{.cacheSizeCombo = form.cacheSizeCombo,
+                     .secondLevelCacheCheck = form.secondLevelCacheCheck,
+                     .largeSystemCacheGroup = form.largeSystemCacheGroup,
+                     .kernelInMemoryCheck = form.kernelInMemoryCheck,
+                     .clearPageFileCheck = form.clearPageFileCheck,
+                     .opacityTrackBar = form.opacityTrackBar,
+                     .balloonsCheck = form.balloonsCheck,
+                     .adminRightsLabel = form.adminRightsLabel},
       options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
   StartupStage("information page and tuning");
   settings_ =
@@ -112,10 +117,15 @@ void MainWindow::InitMainWindow() {
   // A portable copy's file is written once, when the start-up's loading and saving are done.
   const IniRegistry::Batch startUp(PortableFile());
   options.samplingIntervalMs = settings_->LoadInterval();
-  recovery_ = std::make_unique<Recovery>(
-      RecoveryControls{form.manualAmountTrackBar, form.manualAmountValue, form.optimiseButton,
-                       form.cancelButton, form.optimiseItem, form.cancelItem, form.statusBar},
-      options, engine_, *clipboard_, installedRamMB_);
+  recovery_ =
+      std::make_unique<Recovery>(RecoveryControls{.manualAmountTrackBar = form.manualAmountTrackBar,
+                                                  .manualAmountValue = form.manualAmountValue,
+                                                  .optimiseButton = form.optimiseButton,
+                                                  .cancelButton = form.cancelButton,
+                                                  .optimiseItem = form.optimiseItem,
+                                                  .cancelItem = form.cancelItem,
+                                                  .statusBar = form.statusBar},
+                                 options, engine_, *clipboard_, installedRamMB_);
   recovery_->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                       int seconds) {
     trayIcon.ShowBalloonHint(title, text, static_cast<BalloonIcon>(icon),
@@ -149,18 +159,29 @@ void MainWindow::InitMainWindow() {
   sinks.PurgeStandbyList = [this] { standbyPurger_.Start(); };
   sinks.RunningExclusion = &FindRunningExclusion;
   monitoring_ = std::make_unique<Monitoring>(
-      MonitoringControls{form.freeMemoryGauge,      form.freeMemoryValue,
-                         form.swapUsageGauge,       form.swapUsageValue,
-                         form.processorLoadGauge,   form.secondProcessorGauge,
-                         form.averageLoadGauge,     form.uptimeLabel,
-                         form.timeSpanValue,        form.statusBar,
-                         form.emptyClipboardButton, form.emptyClipboardItem,
-                         form.alarmLevelEdit,       form.maximumLoadEdit,
-                         form.samplingTimer,        form.loadTimer,
-                         form.alarmTimer,           form.startRecoveryTimer,
-                         form.periodicTimer,        form.hideTimer,
-                         form.lowSpeedItem,         form.normalSpeedItem,
-                         form.highSpeedItem},
+      MonitoringControls{.freeMemoryGauge = form.freeMemoryGauge,
+                         .freeMemoryValue = form.freeMemoryValue,
+                         .swapUsageGauge = form.swapUsageGauge,
+                         .swapUsageValue = form.swapUsageValue,
+                         .processorLoadGauge = form.processorLoadGauge,
+                         .secondProcessorGauge = form.secondProcessorGauge,
+                         .averageLoadGauge = form.averageLoadGauge,
+                         .uptimeLabel = form.uptimeLabel,
+                         .timeSpanValue = form.timeSpanValue,
+                         .statusBar = form.statusBar,
+                         .emptyClipboardButton = form.emptyClipboardButton,
+                         .emptyClipboardItem = form.emptyClipboardItem,
+                         .alarmLevelEdit = form.alarmLevelEdit,
+                         .maximumLoadEdit = form.maximumLoadEdit,
+                         .samplingTimer = form.samplingTimer,
+                         .loadTimer = form.loadTimer,
+                         .alarmTimer = form.alarmTimer,
+                         .startRecoveryTimer = form.startRecoveryTimer,
+                         .periodicTimer = form.periodicTimer,
+                         .hideTimer = form.hideTimer,
+                         .lowSpeedItem = form.lowSpeedItem,
+                         .normalSpeedItem = form.normalSpeedItem,
+                         .highSpeedItem = form.highSpeedItem},
       options, sinks, engine_, *recovery_, *clipboard_, *loads_);
   monitoring_->SetUpTimers(options.samplingIntervalMs);
   const bool purgeAllowed = StandbyPurger::PrivilegeHeld();

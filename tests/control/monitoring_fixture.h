@@ -97,10 +97,15 @@ struct Window {
     memory.status.totalPageFile = 1024 * kMB;
     memory.status.availPageFile = 768 * kMB;
 
-    recovery = std::make_unique<Recovery>(
-        RecoveryControls{manualAmountTrackBar, manualAmountValue, optimiseButton, cancelButton,
-                         optimiseItem, cancelItem, statusBar},
-        options, engine, clipboard, 512);
+    recovery =
+        std::make_unique<Recovery>(RecoveryControls{.manualAmountTrackBar = manualAmountTrackBar,
+                                                    .manualAmountValue = manualAmountValue,
+                                                    .optimiseButton = optimiseButton,
+                                                    .cancelButton = cancelButton,
+                                                    .optimiseItem = optimiseItem,
+                                                    .cancelItem = cancelItem,
+                                                    .statusBar = statusBar},
+                                   options, engine, clipboard, 512);
     recovery->Bind();
     MonitoringSinks sinks;
     sinks.SetTrayHint = [this](const std::string& h) { trayHint = h; };
@@ -114,20 +119,31 @@ struct Window {
     sinks.ReadMemoryLists = [this] { return lists; };
     sinks.PurgeStandbyList = [this] { ++purges; };
     sinks.RunningExclusion = [this](const std::vector<std::string>& e) { return running(e); };
-    monitoring =
-        std::make_unique<Monitoring>(MonitoringControls{freeMemoryGauge,      freeMemoryValue,
-                                                        swapUsageGauge,       swapUsageValue,
-                                                        processorLoadGauge,   secondProcessorGauge,
-                                                        averageLoadGauge,     uptimeLabel,
-                                                        timeSpanValue,        statusBar,
-                                                        emptyClipboardButton, emptyClipboardItem,
-                                                        alarmLevelEdit,       maximumLoadEdit,
-                                                        samplingTimer,        loadTimer,
-                                                        alarmTimer,           startRecoveryTimer,
-                                                        periodicTimer,        hideTimer,
-                                                        lowSpeedItem,         normalSpeedItem,
-                                                        highSpeedItem},
-                                     options, sinks, engine, *recovery, clipboard, loads);
+    monitoring = std::make_unique<Monitoring>(
+        MonitoringControls{.freeMemoryGauge = freeMemoryGauge,
+                           .freeMemoryValue = freeMemoryValue,
+                           .swapUsageGauge = swapUsageGauge,
+                           .swapUsageValue = swapUsageValue,
+                           .processorLoadGauge = processorLoadGauge,
+                           .secondProcessorGauge = secondProcessorGauge,
+                           .averageLoadGauge = averageLoadGauge,
+                           .uptimeLabel = uptimeLabel,
+                           .timeSpanValue = timeSpanValue,
+                           .statusBar = statusBar,
+                           .emptyClipboardButton = emptyClipboardButton,
+                           .emptyClipboardItem = emptyClipboardItem,
+                           .alarmLevelEdit = alarmLevelEdit,
+                           .maximumLoadEdit = maximumLoadEdit,
+                           .samplingTimer = samplingTimer,
+                           .loadTimer = loadTimer,
+                           .alarmTimer = alarmTimer,
+                           .startRecoveryTimer = startRecoveryTimer,
+                           .periodicTimer = periodicTimer,
+                           .hideTimer = hideTimer,
+                           .lowSpeedItem = lowSpeedItem,
+                           .normalSpeedItem = normalSpeedItem,
+                           .highSpeedItem = highSpeedItem},
+        options, sinks, engine, *recovery, clipboard, loads);
     monitoring->Bind();
     // The option controls, recorded as the options binding records them.
     alarmCheck.OnClick = [this] { options.alarmOn = alarmCheck.Checked(); };

@@ -46,10 +46,15 @@ struct Window {
     statusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     memory.status.totalPhys = static_cast<std::uint64_t>(installedMB) * kMB;
     memory.status.availPhys = 100 * kMB;
-    recovery = std::make_unique<Recovery>(
-        RecoveryControls{manualAmountTrackBar, manualAmountValue, optimiseButton, cancelButton,
-                         optimiseItem, cancelItem, statusBar},
-        options, engine, clipboard, installedMB);
+    recovery =
+        std::make_unique<Recovery>(RecoveryControls{.manualAmountTrackBar = manualAmountTrackBar,
+                                                    .manualAmountValue = manualAmountValue,
+                                                    .optimiseButton = optimiseButton,
+                                                    .cancelButton = cancelButton,
+                                                    .optimiseItem = optimiseItem,
+                                                    .cancelItem = cancelItem,
+                                                    .statusBar = statusBar},
+                                   options, engine, clipboard, installedMB);
     recovery->Bind();
     recovery->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                        int seconds) {

@@ -77,7 +77,11 @@ TEST(ProcessTextTest, PriorityWords) {
 
 class ProcessViewTest : public ::testing::Test {
  protected:
-  ProcessViewTest() : view({form.processGroup, form.processGrid, form.endProcessItem}, system) {
+  ProcessViewTest()
+      : view(ProcessViewControls{.processGroup = form.processGroup,
+                                 .processGrid = form.processGrid,
+                                 .endProcessItem = form.endProcessItem},
+             system) {
     view.AskWarning = [this](const std::string& caption, const std::string& text) {
       asked.push_back(caption + "|" + text);
       return answerYes;

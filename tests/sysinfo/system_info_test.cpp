@@ -126,10 +126,17 @@ class InfoPageTest : public ::testing::Test {
   InfoPage& Page() {
     if (!page) {
       page = std::make_unique<InfoPage>(
-          InfoPageControls{form.systemInfoPage, form.windowsVersionLabel, form.computerNameLabel,
-                           form.userNameLabel, form.ipAddressLabel, form.installedRamLabel,
-                           form.processorSpeedLabel, form.directXLabel, form.resolutionLabel,
-                           form.drivesMemo, form.refreshInfoButton},
+          InfoPageControls{.systemInfoPage = form.systemInfoPage,
+                           .windowsVersionLabel = form.windowsVersionLabel,
+                           .computerNameLabel = form.computerNameLabel,
+                           .userNameLabel = form.userNameLabel,
+                           .ipAddressLabel = form.ipAddressLabel,
+                           .installedRamLabel = form.installedRamLabel,
+                           .processorSpeedLabel = form.processorSpeedLabel,
+                           .directXLabel = form.directXLabel,
+                           .resolutionLabel = form.resolutionLabel,
+                           .drivesMemo = form.drivesMemo,
+                           .refreshInfoButton = form.refreshInfoButton},
           system, release, detected, kFrench, 2048);
       page->Bind();
     }
