@@ -8,7 +8,8 @@ namespace kvn::ui::win32 {
 inline constexpr wchar_t kContainerClass[] = L"KvnContainer";
 inline constexpr wchar_t kPaintedClass[] = L"KvnPainted";
 
-void RegisterContainerClasses(HINSTANCE instance);
+// False when Windows refuses one of them.
+bool RegisterContainerClasses(HINSTANCE instance);
 // Windows of these classes hand their mouse messages to the host's tool tip themselves.
 bool IsOwnClass(const wchar_t* className);
 
