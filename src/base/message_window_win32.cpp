@@ -11,14 +11,10 @@ MessageWindow::MessageWindow(const wchar_t* className, Kind kind, Handler handle
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance, className, &wc)) {
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &WindowThunk<&MessageWindow::Proc, &MessageWindow::Unreported>;
-    wc.hInstance = instance;
-    wc.lpszClassName = className;
-    if (!RegisterClassExW(&wc)) throw std::runtime_error("cannot register a message window class");
-  }
+  wc.lpfnWndProc = &WindowThunk<&MessageWindow::Proc, &MessageWindow::Unreported>;
+  wc.hInstance = instance;
+  wc.lpszClassName = className;
+  if (!RegisterWindowClass(wc)) throw std::runtime_error("cannot register a message window class");
   const bool messageOnly = kind == Kind::MessageOnly;
   hwnd_ = CreateWindowExW(messageOnly ? 0 : WS_EX_TOOLWINDOW, className, L"",
                           messageOnly ? 0 : WS_POPUP, 0, 0, 0, 0,

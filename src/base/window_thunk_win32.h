@@ -4,9 +4,10 @@
 // WM_NCDESTROY the link is cleared before the member hears that last message (it may delete
 // itself then). No exception ever crosses the window procedure: what the member throws goes to
 // `Report` (the toolkit's exception hook, as every handler's does), and the window gets the
-// default answer.
+// default answer. Classes are registered through RegisterWindowClass.
 //
 //   wc.lpfnWndProc = &WindowThunk<&ChartWindow::WindowProc, &ui::ReportException>;
+//   if (!RegisterWindowClass(wc)) return nullptr;
 //   CreateWindowExW(..., instance, this);
 #include <windows.h>
 
@@ -54,6 +55,12 @@ LRESULT CALLBACK WindowThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     Report(std::current_exception());
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
+}
+
+// Registers a window class of the program. True when it is registered, now or by an earlier
+// call (a second window of the class, a test's second form); false when Windows refuses it.
+inline bool RegisterWindowClass(const WNDCLASSEXW& wc) {
+  return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 // Detaches the object before its owner destroys the window from outside the window's messages:

@@ -43,9 +43,6 @@ ChartWindow::~ChartWindow() {
 }
 
 bool ChartWindow::RegisterClassOnce(HINSTANCE instance) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, kClassName, &existing)) return true;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &WindowThunk<&ChartWindow::WindowProc, &ui::ReportException>;
@@ -53,7 +50,7 @@ bool ChartWindow::RegisterClassOnce(HINSTANCE instance) {
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = nullptr;  // every pixel comes from the back bitmap
   wc.lpszClassName = kClassName;
-  return RegisterClassExW(&wc) != 0;
+  return RegisterWindowClass(wc);
 }
 
 ChartWindow* ChartWindow::Create(HistoryChart& chart, HWND parent, int x, int y, int width,

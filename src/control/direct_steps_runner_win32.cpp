@@ -40,23 +40,14 @@ DWORD WINAPI StandbyPurgeThread(LPVOID) {
 
 }  // namespace
 
-StandbyPurger::~StandbyPurger() {
-  if (!thread_) return;
-  WaitForSingleObject(thread_, INFINITE);
-  CloseHandle(thread_);
-}
-
 bool StandbyPurger::PrivilegeHeld() {
   const EnabledPrivilege probe(L"SeProfileSingleProcessPrivilege");  // put back as it was
   return probe.Held();
 }
 
 void StandbyPurger::Start() {
-  if (thread_) {
-    if (WaitForSingleObject(thread_, 0) != WAIT_OBJECT_0) return;
-    CloseHandle(thread_);
-  }
-  thread_ = CreateThread(nullptr, 0, StandbyPurgeThread, nullptr, 0, nullptr);
+  if (!thread_.Join(0)) return;
+  thread_.Start(StandbyPurgeThread, nullptr);
 }
 
 DirectStepsRunner::DirectStepsRunner() = default;
@@ -70,15 +61,16 @@ DirectRecoveryResult DirectStepsRunner::Run(const std::function<bool()>& pump,
   if (!system_) system_ = MakeWin32DirectRecovery();
   // The pass is still under way while the steps run: no new one can start meanwhile.
   DirectStepsJob job{system_.get(), exclusions, {}, {}};
-  if (HANDLE thread = CreateThread(nullptr, 0, DirectStepsThread, &job, 0, nullptr)) {
+  WorkerThread thread;  // ends before the job it writes into
+  if (thread.Start(DirectStepsThread, &job)) {
+    HANDLE handle = thread.Handle();
     bool quitting = false;
     while (!quitting &&
-           MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+           MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
       quitting = pump();
     // A quit request stays posted for the main loop, and would wake every wait at once: the
     // program is ending, so the last of the steps is waited for without the window.
-    if (quitting) WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    if (quitting) thread.Join(INFINITE);
   } else {
     DirectStepsThread(&job);
   }

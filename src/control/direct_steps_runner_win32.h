@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/worker_thread_win32.h"
 #include "control/direct_recovery.h"
 
 namespace kvn {
@@ -37,7 +38,6 @@ class DirectStepsRunner {
 class StandbyPurger {
  public:
   StandbyPurger() = default;
-  ~StandbyPurger();
   StandbyPurger(const StandbyPurger&) = delete;
   StandbyPurger& operator=(const StandbyPurger&) = delete;
 
@@ -46,7 +46,7 @@ class StandbyPurger {
   void Start();
 
  private:
-  void* thread_ = nullptr;  // the HANDLE of the last purge
+  WorkerThread thread_;  // the last purge, waited for until it ends
 };
 
 }  // namespace kvn

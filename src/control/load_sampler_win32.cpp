@@ -58,9 +58,7 @@ Win32LoadPlatform::~Win32LoadPlatform() {
 
 void Win32LoadPlatform::JoinPrefetch() {
   if (!prefetch_) return;
-  WaitForSingleObject(prefetch_, INFINITE);
-  CloseHandle(prefetch_);
-  prefetch_ = nullptr;
+  prefetch_.Join(INFINITE);
   prefetched_ = true;
 }
 
@@ -77,7 +75,7 @@ void Win32LoadPlatform::PrefetchProcessorObject() {
   if (prefetch_ || prefetched_ || !PlatformId(platform) || platform != VER_PLATFORM_WIN32_NT)
     return;
   // The program's usual stack: the counters' libraries run on this thread.
-  prefetch_ = CreateThread(nullptr, 0, &Prefetch, this, 0, nullptr);
+  prefetch_.Start(&Prefetch, this);
 }
 
 DWORD WINAPI Win32LoadPlatform::Prefetch(void* self) {
@@ -212,11 +210,7 @@ namespace {
 class MemoryListLookup {
  public:
   explicit MemoryListLookup(MemoryListReader& reader) : reader_(reader) {
-    thread_.reset(CreateThread(nullptr, 0, Run, &reader_, 0, nullptr));
-    if (!thread_) reader_.FindCounters();  // no thread: looked up here, once
-  }
-  ~MemoryListLookup() {
-    if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+    if (!thread_.Start(Run, &reader_)) reader_.FindCounters();  // no thread: looked up here, once
   }
 
  private:
@@ -229,7 +223,7 @@ class MemoryListLookup {
     return 0;
   }
   MemoryListReader& reader_;
-  KernelHandle thread_;
+  WorkerThread thread_;  // waited for until it ends
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/unique_handle_win32.h"
+#include "base/worker_thread_win32.h"
 #include "control/load_sampler.h"
 #include "control/memory_lists.h"
 
@@ -37,8 +38,8 @@ class Win32LoadPlatform : public LoadPlatform {
   void JoinPrefetch();
 
   NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
-  HANDLE prefetch_ = nullptr;  // the thread of the query made ahead, until its answer is taken
-  bool prefetched_ = false;    // prefetchAnswer_ and prefetchData_ wait to be served
+  WorkerThread prefetch_;    // the query made ahead, until its answer is taken
+  bool prefetched_ = false;  // prefetchAnswer_ and prefetchData_ wait to be served
   long prefetchAnswer_ = 0;
   std::vector<std::uint8_t> prefetchData_;
   std::vector<std::uint8_t> timesBuffer_;

@@ -7,6 +7,7 @@
 #include "base/program_file_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
+#include "base/worker_thread_win32.h"
 
 namespace kvn {
 
@@ -159,28 +160,21 @@ DownloadJob::DownloadJob(std::string url, std::wstring tempPath, HWND notify, UI
 DownloadJob::~DownloadJob() = default;
 
 bool DownloadJob::Start(const std::shared_ptr<DownloadJob>& job) {
+  WorkerThread thread;
   // The thread keeps the job alive until it is done with it.
-  auto* keep = new std::shared_ptr<DownloadJob>(job);
-  HANDLE thread = CreateThread(nullptr, 0, &DownloadJob::Run, keep, 0, nullptr);
-  if (!thread) {
-    delete keep;
-    return false;
-  }
-  CloseHandle(thread);
+  if (!thread.Start([job] { job->Run(); })) return false;
+  // Nobody waits for a download: the window learns of its end by message, or gives it up.
+  thread.Detach();
   return true;
 }
 
-DWORD WINAPI DownloadJob::Run(void* param) {
-  std::unique_ptr<std::shared_ptr<DownloadJob>> keep(
-      static_cast<std::shared_ptr<DownloadJob>*>(param));
-  DownloadJob& job = **keep;
-  job.result_ = DownloadFile(job.url_, job.tempPath_);
+void DownloadJob::Run() {
+  result_ = DownloadFile(url_, tempPath_);
   int running = kRunning;
-  if (job.state_.compare_exchange_strong(running, kFinished))
-    PostMessageW(job.notify_, job.message_, 0, 0);
+  if (state_.compare_exchange_strong(running, kFinished))
+    PostMessageW(notify_, message_, 0, 0);
   else
-    DeleteFileW(job.tempPath_.c_str());
-  return 0;
+    DeleteFileW(tempPath_.c_str());
 }
 
 void DownloadJob::Abandon() {

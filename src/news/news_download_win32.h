@@ -68,7 +68,7 @@ class DownloadJob {
   const std::wstring& TempPath() const { return tempPath_; }
 
  private:
-  static DWORD WINAPI Run(void* param);
+  void Run();
   enum State { kRunning, kFinished, kAbandoned };
 
   std::string url_;

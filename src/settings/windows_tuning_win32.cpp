@@ -1,8 +1,8 @@
 #include "settings/windows_tuning_win32.h"
 
 #include "base/late_bound_win32.h"
+#include "base/message_box_win32.h"
 #include "base/program_file_win32.h"
-#include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
 namespace kvn {
@@ -49,9 +49,7 @@ TuningSinks Win32TuningSinks(HWND window) {
   sinks.SetPriorityClass = [](std::uint32_t priorityClass) {
     SetPriorityClass(GetCurrentProcess(), priorityClass);  // a refusal leaves the class as it is
   };
-  sinks.ShowWarning = [window](const std::string& text) {
-    MessageBoxW(window, Widen(text).c_str(), L"Korvane", MB_OK);
-  };
+  sinks.ShowWarning = [window](const std::string& text) { ShowMessageBox(window, text, MB_OK); };
   sinks.ProgramPath = [] { return ProgramFilePath(); };
   return sinks;
 }

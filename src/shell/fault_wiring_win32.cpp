@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/message_box_win32.h"
 #include "base/text_win32.h"
 #include "shell/crash_report_win32.h"
 #include "shell/log.h"
@@ -36,11 +37,10 @@ void MainWindow::InstallFaultReport() {
   report.Facts = [this] { return CurrentFaultFacts(); };
   report.WriteLog = [](const std::string& line) { WriteLogLine(line); };
   report.ShowMessage = [this](const std::string& text, const std::string& title) {
-    MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONERROR);
+    ShowMessageBox(host_.Handle(), text, MB_OK | MB_ICONERROR, title);
   };
   report.AskYesNo = [this](const std::string& text, const std::string& title) {
-    return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
-                       MB_YESNO | MB_ICONERROR) == IDYES;
+    return ShowMessageBox(host_.Handle(), text, MB_YESNO | MB_ICONERROR, title) == IDYES;
   };
   report.SendMail = [this](const std::string& subject, const std::vector<std::string>& to,
                            const std::vector<std::string>& files) {

@@ -6,6 +6,7 @@
 
 #include "base/file_version_win32.h"
 #include "base/late_bound_win32.h"
+#include "base/message_box_win32.h"
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/text_win32.h"
@@ -128,7 +129,7 @@ void Win32HelpSystem::HtmlHelp(const std::string& path, unsigned command, unsign
 }
 
 void Win32HelpSystem::ShowMessage(const std::string& text) {
-  MessageBoxW(GetActiveWindow(), Widen(text).c_str(), L"Korvane", MB_OK | MB_ICONINFORMATION);
+  ShowMessageBox(GetActiveWindow(), text, MB_OK | MB_ICONINFORMATION);
 }
 
 void Win32HelpSystem::CloseAll() {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "../res/resource_ids.h"
+#include "base/message_box_win32.h"
 #include "base/registry_win32.h"
 #include "base/text_win32.h"
 #include "control/global_hot_key_win32.h"
@@ -196,11 +197,11 @@ void MainWindow::BindProcessPage() {
                                                         .endProcessItem = form.endProcessItem},
                                     *processSystem_);
   processView_->AskWarning = [this](const std::string& caption, const std::string& text) {
-    return MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
-                       MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL) == IDYES;
+    return ShowMessageBox(host_.Handle(), text, MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL,
+                          caption) == IDYES;
   };
   processView_->ShowMessage = [this](const std::string& text) {
-    MessageBoxW(host_.Handle(), Widen(text).c_str(), Widen(kCaption).c_str(), MB_OK);
+    ShowMessageBox(host_.Handle(), text, MB_OK, kCaption);
   };
   form.refreshProcessesButton.OnClick = [this] { processView_->OnRefreshProcessesClick(); };
   form.processesItem.OnClick = [this] { processView_->OnProcessesClick(); };

@@ -24,14 +24,8 @@ ProcessorFindings ReadProcessorFindings(const NumberSeparators& separators) {
 
 ProcessorReading::ProcessorReading(const NumberSeparators& separators, HWND window, UINT done)
     : separators_(separators), window_(window), done_(done) {
-  thread_.reset(CreateThread(nullptr, 0, &ProcessorReading::Run, this, CREATE_SUSPENDED, nullptr));
-  if (!thread_) {
-    Run(this);
-    return;
-  }
   // The window's thread comes first: the user acts on the window while this reads.
-  SetThreadPriority(thread_.get(), THREAD_PRIORITY_BELOW_NORMAL);
-  ResumeThread(thread_.get());
+  if (!thread_.Start(&ProcessorReading::Run, this, THREAD_PRIORITY_BELOW_NORMAL)) Run(this);
 }
 
 DWORD WINAPI ProcessorReading::Run(LPVOID self) {
@@ -42,10 +36,7 @@ DWORD WINAPI ProcessorReading::Run(LPVOID self) {
 }
 
 const ProcessorFindings& ProcessorReading::Wait() {
-  if (thread_) {
-    WaitForSingleObject(thread_.get(), INFINITE);
-    thread_.reset();
-  }
+  thread_.Join(INFINITE);
   return findings_;
 }
 

@@ -4,7 +4,7 @@
 // thread must not spend: the program reads on a thread of its own once the window shows.
 #include <windows.h>
 
-#include "base/unique_handle_win32.h"
+#include "base/worker_thread_win32.h"
 #include "sysinfo/processor_page.h"
 
 namespace kvn {
@@ -38,7 +38,7 @@ class ProcessorReading {
   HWND window_;
   UINT done_;
   ProcessorFindings findings_;
-  KernelHandle thread_;
+  WorkerThread thread_;
 };
 
 }  // namespace kvn

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "base/late_bound_win32.h"
+#include "base/message_box_win32.h"
 #include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
@@ -149,8 +150,8 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     case CommandLine::Kind::Invalid:
       // A script or a scheduled task reads its output; nobody would see a box and close it.
       if (!WriteOutput(UsageText(command.unknown), STD_ERROR_HANDLE))
-        MessageBoxW(nullptr, Widen(UsageText(command.unknown, TabsToTheTextColumn)).c_str(),
-                    Widen(kUsageTitle).c_str(), MB_OK | MB_ICONINFORMATION);
+        ShowMessageBox(nullptr, UsageText(command.unknown, TabsToTheTextColumn),
+                       MB_OK | MB_ICONINFORMATION, kUsageTitle);
       return 2;
     case CommandLine::Kind::State:
       return PrintMachineState();
@@ -197,10 +198,10 @@ int KorvaneMain(int /*showCommand*/, const StartOptions& options) {
     return code;
   } catch (const std::exception& e) {
     // The window could not be built: say why and end.
-    MessageBoxW(nullptr, Widen(e.what()).c_str(), L"Korvane", MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, e.what(), MB_OK | MB_ICONERROR);
     return 1;
   } catch (...) {
-    MessageBoxW(nullptr, L"Exception", L"Korvane", MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, "Exception", MB_OK | MB_ICONERROR);
     return 1;
   }
 }

@@ -3,6 +3,7 @@
 #include "shell/main_window_win32.h"
 
 #include "base/late_bound_win32.h"
+#include "base/message_box_win32.h"
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
@@ -258,14 +259,14 @@ void MainWindow::ReadProcessor() {
   }
   if (!shown) WriteLogLine("Erreur de récupérations des infos CPU");
   if (found.mmx == 0) {
-    MessageBoxW(host_.Handle(),
-                L"Korvane a détecté que votre processeur ne supporte pas les instructions "
-                L"mmx.\r\nL'application va se terminer.",
-                L"Korvane", MB_OK | MB_ICONERROR);
+    ShowMessageBox(host_.Handle(),
+                   "Korvane a détecté que votre processeur ne supporte pas les instructions "
+                   "mmx.\r\nL'application va se terminer.",
+                   MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
   } else if (found.mmx < 0) {
     WriteLogLine("Erreur lors de la récupération mmx");
-    MessageBoxW(host_.Handle(), L"Erreur au démarrage", L"Korvane", MB_OK | MB_ICONERROR);
+    ShowMessageBox(host_.Handle(), "Erreur au démarrage", MB_OK | MB_ICONERROR);
     PostQuitMessage(0);
   }
 }
@@ -276,9 +277,9 @@ void MainWindow::CheckHtmlHelp() {
     form.htmlHelpDownloadLink.SetVisible(false);
     return;
   }
-  MessageBoxW(host_.Handle(), Widen(kHtmlHelpTooOld).c_str(), L"Korvane", MB_OK | MB_ICONWARNING);
-  if (MessageBoxW(host_.Handle(), Widen(kHtmlHelpDownloadQuestion).c_str(),
-                  Widen(kHtmlHelpDownloadTitle).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES)
+  ShowMessageBox(host_.Handle(), kHtmlHelpTooOld, MB_OK | MB_ICONWARNING);
+  if (ShowMessageBox(host_.Handle(), kHtmlHelpDownloadQuestion, MB_YESNO | MB_ICONQUESTION,
+                     kHtmlHelpDownloadTitle) == IDYES)
     OpenWithShell(kHtmlHelpDownloadUrl);
 }
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "base/late_bound_win32.h"
-#include "base/unique_handle_win32.h"
+#include "base/worker_thread_win32.h"
 
 namespace kvn {
 
@@ -55,22 +55,6 @@ class WindowsCpuSystem : public ICpuSystem {
   GetProcessAffinityMaskFn getMask_ = nullptr;
 };
 
-struct SpeedThreadContext {
-  const std::function<void()>* job;
-  std::exception_ptr error;
-};
-
-// No exception may leave a thread: it is carried back to the waiting caller.
-DWORD WINAPI SpeedThreadProc(LPVOID param) {
-  auto* context = static_cast<SpeedThreadContext*>(param);
-  try {
-    (*context->job)();
-  } catch (...) {
-    context->error = std::current_exception();
-  }
-  return 0;
-}
-
 class WindowsCpuClock : public ICpuClock {
  public:
   std::uint64_t ReadTimeStampCounter() override { return __rdtsc(); }
@@ -87,14 +71,20 @@ class WindowsCpuClock : public ICpuClock {
   std::uint32_t TickCount() override { return GetTickCount(); }
 
   void RunTimeCritical(const std::function<void()>& job) override {
-    SpeedThreadContext context{&job, nullptr};
-    const KernelHandle thread(
-        CreateThread(nullptr, 0, SpeedThreadProc, &context, CREATE_SUSPENDED, nullptr));
-    if (!thread) throw std::runtime_error("Cannot create the processor speed thread");
-    SetThreadPriority(thread.get(), THREAD_PRIORITY_TIME_CRITICAL);
-    ResumeThread(thread.get());
-    WaitForSingleObject(thread.get(), INFINITE);
-    if (context.error) std::rethrow_exception(context.error);
+    std::exception_ptr error;
+    WorkerThread thread;  // waited for until it ends: the job is the caller's
+    // No exception may leave a thread: it is carried back to the waiting caller.
+    const auto body = [&job, &error] {
+      try {
+        job();
+      } catch (...) {
+        error = std::current_exception();
+      }
+    };
+    if (!thread.Start(body, THREAD_PRIORITY_TIME_CRITICAL))
+      throw std::runtime_error("Cannot create the processor speed thread");
+    thread.Join(INFINITE);
+    if (error) std::rethrow_exception(error);
   }
 };
 

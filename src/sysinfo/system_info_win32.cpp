@@ -56,7 +56,7 @@ Win32SystemInfoServices::Win32SystemInfoServices()
           std::make_unique<MessageWindow>(L"KorvaneInfoPage", MessageWindow::Kind::MessageOnly,
                                           [this](UINT message, WPARAM, LPARAM, LRESULT& result) {
                                             if (message != kMeasured || !measurement_) return false;
-                                            JoinMeasurement();
+                                            thread_.Join(INFINITE);
                                             result = 0;
                                             // Through the dispatcher: the message window would
                                             // drop what the result's handler throws.
@@ -66,32 +66,19 @@ Win32SystemInfoServices::Win32SystemInfoServices()
                                           })) {}
 
 Win32SystemInfoServices::~Win32SystemInfoServices() {
-  // The program is ending: a measurement still running (it takes half a second) is not waited
-  // for long; it ends on its own, or with the process, and reports to nobody.
-  constexpr DWORD kEndingWaitMs = 150;
-  if (JoinMeasurement(kEndingWaitMs) || !measurement_) return;
+  // The program is ending: a measurement still running reports to nobody.
+  if (!measurement_) return;
   EnterCriticalSection(&measurement_->lock);
   measurement_->report = nullptr;
   LeaveCriticalSection(&measurement_->lock);
 }
 
-bool Win32SystemInfoServices::JoinMeasurement(DWORD ms) {
-  if (!thread_) return true;
-  if (WaitForSingleObject(thread_.get(), ms) != WAIT_OBJECT_0) return false;
-  thread_.reset();
-  return true;
-}
-
-DWORD WINAPI Win32SystemInfoServices::MeasureThread(void* param) {
-  const std::unique_ptr<std::shared_ptr<Measurement>> keep(
-      static_cast<std::shared_ptr<Measurement>*>(param));
-  Measurement& measurement = **keep;
+void Win32SystemInfoServices::MeasureThread(Measurement& measurement) {
   const double mhz = MeasureCpuSpeed();
   EnterCriticalSection(&measurement.lock);
   measurement.mhz = mhz;
   if (measurement.report) PostMessageW(measurement.report, kMeasured, 0, 0);
   LeaveCriticalSection(&measurement.lock);
-  return 0;
 }
 
 bool Win32SystemInfoServices::StartCpuSpeedMeasurement(std::function<void(double)> done) {
@@ -99,13 +86,12 @@ bool Win32SystemInfoServices::StartCpuSpeedMeasurement(std::function<void(double
   done_ = std::move(done);
   measurement_ = std::make_shared<Measurement>();
   measurement_->report = window_->Handle();
-  auto* keep = new std::shared_ptr<Measurement>(measurement_);
-  thread_.reset(CreateThread(nullptr, 0, MeasureThread, keep, 0, nullptr));
-  if (!thread_) {
-    delete keep;
+  // The thread keeps the measurement alive until it is done with it.
+  if (!thread_.Start([measurement = measurement_] { MeasureThread(*measurement); })) {
     done_ = nullptr;
+    return false;
   }
-  return static_cast<bool>(thread_);
+  return true;
 }
 
 std::string Win32SystemInfoServices::ComputerName() {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "base/unique_handle_win32.h"
+#include "base/worker_thread_win32.h"
 #include "sysinfo/system_info.h"
 
 namespace kvn {
@@ -35,12 +35,12 @@ class Win32SystemInfoServices : public SystemInfoServices {
 
  private:
   struct Measurement;
-  static DWORD WINAPI MeasureThread(void* param);
-  // False when the thread was still running after `ms`.
-  bool JoinMeasurement(DWORD ms = INFINITE);
+  static void MeasureThread(Measurement& measurement);
 
   std::unique_ptr<MessageWindow> window_;  // hears the end of a measurement
-  KernelHandle thread_;
+  // The program's end waits this long for a measurement (it takes half a second) and lets it
+  // end on its own, or with the process.
+  WorkerThread thread_{150};
   std::shared_ptr<Measurement> measurement_;  // shared with the thread, which may outlive this
   std::function<void(double)> done_;
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvn {
@@ -81,6 +82,19 @@ TEST(WindowThunk, ADetachedObjectHearsNothingOfTheDestruction) {
   const size_t before = probe.heard.size();
   DestroyWindow(hwnd);
   EXPECT_EQ(probe.heard.size(), before);
+}
+
+TEST(WindowThunk, AClassRegistersOnceAndARefusedOneFailsCleanly) {
+  WNDCLASSEXW good{};
+  good.cbSize = sizeof good;
+  good.lpfnWndProc = &DefWindowProcW;
+  good.hInstance = GetModuleHandleW(nullptr);
+  good.lpszClassName = L"KorvaneRegisteredTwice";
+  WNDCLASSEXW bad = good;
+  bad.cbSize = 0;
+  bad.lpszClassName = L"KorvaneRefused";
+  const std::pair<const WNDCLASSEXW*, bool> cases[] = {{&good, true}, {&good, true}, {&bad, false}};
+  for (const auto& [wc, registered] : cases) EXPECT_EQ(RegisterWindowClass(*wc), registered);
 }
 
 }  // namespace

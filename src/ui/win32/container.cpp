@@ -7,7 +7,7 @@
 
 namespace kvn::ui::win32 {
 
-void RegisterContainerClasses(HINSTANCE instance) {
+bool RegisterContainerClasses(HINSTANCE instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   // CreatePart passes the creating peer; only OwnClassPeer instances create these classes.
@@ -18,11 +18,11 @@ void RegisterContainerClasses(HINSTANCE instance) {
   wc.lpszClassName = kContainerClass;
   // Double clicks as the static control had them: the second press of one is no second click.
   wc.style = CS_DBLCLKS;
-  RegisterClassExW(&wc);  // already registered is fine
+  if (!RegisterWindowClass(wc)) return false;
   wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
   wc.hbrBackground = nullptr;  // painted whole by its peer
   wc.lpszClassName = kPaintedClass;
-  RegisterClassExW(&wc);
+  return RegisterWindowClass(wc);
 }
 
 LRESULT OwnClassPeer::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

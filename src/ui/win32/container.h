@@ -6,7 +6,8 @@
 
 namespace kvn::ui::win32 {
 
-void RegisterContainerClasses(HINSTANCE instance);
+// False when Windows refuses one of them.
+bool RegisterContainerClasses(HINSTANCE instance);
 
 // A peer whose window class is one of the above; its messages reach WindowProc.
 class OwnClassPeer : public WindowPeer {

@@ -66,17 +66,16 @@ class FormPeer : public WindowPeer {
 
 }  // namespace
 
-void InitToolkit() {
-  static const bool done = [] {
+bool InitToolkit() {
+  static const bool registered = [] {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                               ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS |
                                               ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES |
                                               ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    RegisterContainerClasses(GetModuleHandleW(nullptr));
-    return true;
+    return RegisterContainerClasses(GetModuleHandleW(nullptr));
   }();
-  (void)done;
+  return registered;
 }
 
 FormHost::FormHost(Control& root, FormStyle style)
@@ -112,8 +111,8 @@ bool FormHost::Create(HWND owner) {
                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   }
-  // A second form of the same class (tests) finds it registered already.
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  // Without the toolkit's own classes its group boxes and pages could not be built.
+  if (!InitToolkit() || !RegisterWindowClass(wc)) return false;
   StartupStage("form class");
 
   // Before the window exists its DPI is the screen's; the monitor it lands on may say otherwise.

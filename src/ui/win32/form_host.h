@@ -38,8 +38,9 @@ struct FormStyle {
   int minHeight = 0;
 };
 
-// Registers the common controls and the toolkit's own window classes (once per process).
-void InitToolkit();
+// Registers the common controls and the toolkit's own window classes (once per process). False
+// when Windows refused a class: no form can be built then.
+bool InitToolkit();
 
 class FormHost : public PeerHost {
  public:
