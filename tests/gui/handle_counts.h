@@ -27,7 +27,11 @@ inline DWORD WineLiveGdiObjects() {
   static_assert(sizeof(Entry) == 24, "Wine's GDI_HANDLE_ENTRY");
   constexpr DWORD kEntries = 0x10000;
   constexpr std::size_t kTableOffset = sizeof(void*) == 4 ? 0x94 : 0xf8;
+  // GCC takes the fs-relative read inside NtCurrentTeb for an access to a zero-length array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
   const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#pragma GCC diagnostic pop
   const auto* table = *reinterpret_cast<const Entry* const*>(peb + kTableOffset);
   if (!table) return 0;
   auto count = [table] {
