@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <exception>
 
-#include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 #include "control/load_sampler_win32.h"
@@ -60,8 +60,7 @@ bool WriteTo(HANDLE out, const std::string& text) {
 bool WriteOutput(const std::string& text, DWORD stream = STD_OUTPUT_HANDLE) {
   const HANDLE own = GetStdHandle(stream);
   if (own && own != INVALID_HANDLE_VALUE && WriteTo(own, text)) return true;
-  using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
-  const auto attach = LateBound<AttachConsoleFn>(L"kernel32.dll", "AttachConsole");
+  const auto attach = Kernel32().AttachConsole;
   constexpr DWORD kParentProcess = static_cast<DWORD>(-1);
   // A second attach fails, but the console of the first is still there.
   if (attach) attach(kParentProcess);

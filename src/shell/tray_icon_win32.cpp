@@ -1,11 +1,13 @@
 #include "shell/tray_icon_win32.h"
 
+#include <shlwapi.h>
+
 #include <stdexcept>
 #include <string>
 #include <utility>
 
-#include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "ui/win32/subclass.h"
 
@@ -43,14 +45,10 @@ ShellNotifier& SystemShellNotifier() {
 
 DWORD TrayRecordSize() {
   static const DWORD size = [] {
-    struct VersionInfo {
-      DWORD cbSize, major, minor, build, platform;
-    };
-    using GetVersionFn = HRESULT(CALLBACK*)(VersionInfo*);
     DWORD major = 4;
-    const auto get = LateBound<GetVersionFn>(L"shell32.dll", "DllGetVersion");
-    VersionInfo info{sizeof(VersionInfo), 0, 0, 0, 0};
-    if (get && SUCCEEDED(get(&info))) major = info.major;
+    const auto get = Shell32().DllGetVersion;
+    DLLVERSIONINFO info{sizeof(DLLVERSIONINFO), 0, 0, 0, 0};
+    if (get && SUCCEEDED(get(&info))) major = info.dwMajorVersion;
     return static_cast<DWORD>(major >= 5 ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE);
   }();
   return size;
