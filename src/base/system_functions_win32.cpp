@@ -32,6 +32,17 @@ bool Fill(Table& table, HMODULE module, const Entry (&entries)[N]) noexcept {
   return true;
 }
 
+// The table of the system folder's DLL. It lies in static storage, null from the start without
+// code to make it so, and its first caller fills it; the guard of the flag beside it keeps
+// another thread waiting until it is full.
+template <class Table, const wchar_t* dll, const auto& entries>
+const Table& Resolved() {
+  static Table functions;
+  [[maybe_unused]] static const bool found = Fill(functions, SystemLibrary(dll), entries);
+  return functions;
+}
+
+constexpr wchar_t kKernel32Dll[] = L"kernel32.dll";
 constexpr Entry kKernel32Entries[] = {
     {offsetof(Kernel32Functions, SetDllDirectoryW), "SetDllDirectoryW"},
     {offsetof(Kernel32Functions, SetDefaultDllDirectories), "SetDefaultDllDirectories"},
@@ -59,18 +70,21 @@ constexpr Entry kKernel32Entries[] = {
      "SetProcessUserModeExceptionPolicy"},
 };
 
+constexpr wchar_t kPsapiDll[] = L"psapi.dll";
 constexpr Entry kPsapiEntries[] = {
     {offsetof(PsapiFunctions, EmptyWorkingSet), "EmptyWorkingSet"},
     {offsetof(PsapiFunctions, EnumProcesses), "EnumProcesses"},
     {offsetof(PsapiFunctions, GetModuleFileNameExW), "GetModuleFileNameExW"},
 };
 
+constexpr wchar_t kNtdllDll[] = L"ntdll.dll";
 constexpr Entry kNtdllEntries[] = {
     {offsetof(NtdllFunctions, RtlGetVersion), "RtlGetVersion"},
     {offsetof(NtdllFunctions, NtQuerySystemInformation), "NtQuerySystemInformation"},
     {offsetof(NtdllFunctions, NtSetSystemInformation), "NtSetSystemInformation"},
 };
 
+constexpr wchar_t kUser32Dll[] = L"user32.dll";
 constexpr Entry kUser32Entries[] = {
     {offsetof(User32Functions, SetLayeredWindowAttributes), "SetLayeredWindowAttributes"},
     {offsetof(User32Functions, GetClipboardSequenceNumber), "GetClipboardSequenceNumber"},
@@ -83,37 +97,44 @@ constexpr Entry kUser32Entries[] = {
     {offsetof(User32Functions, GetSystemMetricsForDpi), "GetSystemMetricsForDpi"},
 };
 
+constexpr wchar_t kShell32Dll[] = L"shell32.dll";
 constexpr Entry kShell32Entries[] = {
     {offsetof(Shell32Functions, DllGetVersion), "DllGetVersion"},
 };
 
+constexpr wchar_t kComdlg32Dll[] = L"comdlg32.dll";
 constexpr Entry kComdlg32Entries[] = {
     {offsetof(Comdlg32Functions, ChooseColorW), "ChooseColorW"},
     {offsetof(Comdlg32Functions, GetOpenFileNameW), "GetOpenFileNameW"},
 };
 
+constexpr wchar_t kVersionLibraryDll[] = L"version.dll";
 constexpr Entry kVersionLibraryEntries[] = {
     {offsetof(VersionFunctions, GetFileVersionInfoSizeW), "GetFileVersionInfoSizeW"},
     {offsetof(VersionFunctions, GetFileVersionInfoW), "GetFileVersionInfoW"},
     {offsetof(VersionFunctions, VerQueryValueW), "VerQueryValueW"},
 };
 
+constexpr wchar_t kDbghelpDll[] = L"dbghelp.dll";
 constexpr Entry kDbghelpEntries[] = {
     {offsetof(DbghelpFunctions, MiniDumpWriteDump), "MiniDumpWriteDump"},
 };
 
+constexpr wchar_t kMapiDll[] = L"mapi32.dll";
 constexpr Entry kMapiEntries[] = {
     {offsetof(MapiFunctions, logon), "MAPILogon"},
     {offsetof(MapiFunctions, sendMail), "MAPISendMail"},
     {offsetof(MapiFunctions, logoff), "MAPILogoff"},
 };
 
+constexpr wchar_t kWinSockDll[] = L"ws2_32.dll";
 constexpr Entry kWinSockEntries[] = {
     {offsetof(WinSock, startup), "WSAStartup"},    {offsetof(WinSock, cleanup), "WSACleanup"},
     {offsetof(WinSock, hostName), "gethostname"},  {offsetof(WinSock, hostByName), "gethostbyname"},
     {offsetof(WinSock, addressText), "inet_ntoa"},
 };
 
+constexpr wchar_t kWinInetDll[] = L"wininet.dll";
 constexpr Entry kWinInetEntries[] = {
     {offsetof(WinInet, open), "InternetOpenW"},
     {offsetof(WinInet, setOption), "InternetSetOptionW"},
@@ -131,83 +152,48 @@ constexpr Entry kHtmlHelpEntries[] = {
 
 }  // namespace
 
-// A table lies in static storage, null from the start without code to make it so, and its first
-// caller fills it; the guard of the flag beside it keeps another thread waiting until it is full.
 const Kernel32Functions& Kernel32() {
-  static Kernel32Functions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"kernel32.dll"), kKernel32Entries);
-  return functions;
+  return Resolved<Kernel32Functions, kKernel32Dll, kKernel32Entries>();
 }
 
 const PsapiFunctions& Psapi() {
-  static PsapiFunctions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"psapi.dll"), kPsapiEntries);
-  return functions;
+  return Resolved<PsapiFunctions, kPsapiDll, kPsapiEntries>();
 }
 
 const NtdllFunctions& Ntdll() {
-  static NtdllFunctions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"ntdll.dll"), kNtdllEntries);
-  return functions;
+  return Resolved<NtdllFunctions, kNtdllDll, kNtdllEntries>();
 }
 
 const User32Functions& User32() {
-  static User32Functions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"user32.dll"), kUser32Entries);
-  return functions;
+  return Resolved<User32Functions, kUser32Dll, kUser32Entries>();
 }
 
 const Shell32Functions& Shell32() {
-  static Shell32Functions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"shell32.dll"), kShell32Entries);
-  return functions;
+  return Resolved<Shell32Functions, kShell32Dll, kShell32Entries>();
 }
 
 const Comdlg32Functions& Comdlg32() {
-  static Comdlg32Functions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"comdlg32.dll"), kComdlg32Entries);
-  return functions;
+  return Resolved<Comdlg32Functions, kComdlg32Dll, kComdlg32Entries>();
 }
 
 const VersionFunctions& VersionLibrary() {
-  static VersionFunctions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"version.dll"), kVersionLibraryEntries);
-  return functions;
+  return Resolved<VersionFunctions, kVersionLibraryDll, kVersionLibraryEntries>();
 }
 
 const DbghelpFunctions& Dbghelp() {
-  static DbghelpFunctions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"dbghelp.dll"), kDbghelpEntries);
-  return functions;
+  return Resolved<DbghelpFunctions, kDbghelpDll, kDbghelpEntries>();
 }
 
 const MapiFunctions& SystemMapi() {
-  static MapiFunctions functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"mapi32.dll"), kMapiEntries);
-  return functions;
+  return Resolved<MapiFunctions, kMapiDll, kMapiEntries>();
 }
 
 const WinSock& SystemWinSock() {
-  static WinSock functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"ws2_32.dll"), kWinSockEntries);
-  return functions;
+  return Resolved<WinSock, kWinSockDll, kWinSockEntries>();
 }
 
 const WinInet& SystemWinInet() {
-  static WinInet functions;
-  [[maybe_unused]] static const bool found =
-      Fill(functions, SystemLibrary(L"wininet.dll"), kWinInetEntries);
-  return functions;
+  return Resolved<WinInet, kWinInetDll, kWinInetEntries>();
 }
 
 HtmlHelpFunctions HtmlHelpFunctionsOf(HMODULE library) {
