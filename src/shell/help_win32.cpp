@@ -1,7 +1,5 @@
 #include "shell/help_win32.h"
 
-#include <shellapi.h>
-
 #include <optional>
 
 #include "base/file_version_win32.h"
@@ -134,17 +132,6 @@ void Win32HelpSystem::CloseAll() {
     library.HtmlHelpW(nullptr, nullptr, kCloseAll, 0);
   else if (library.HtmlHelpA)
     library.HtmlHelpA(nullptr, nullptr, kCloseAll, 0);
-}
-
-int StartupShowCommand() {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  GetStartupInfoW(&startup);
-  return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
-}
-
-void OpenWithShell(const std::string& target) {
-  ShellExecuteW(nullptr, nullptr, Widen(target).c_str(), nullptr, nullptr, StartupShowCommand());
 }
 
 }  // namespace kvn

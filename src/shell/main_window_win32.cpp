@@ -1,9 +1,8 @@
 #include "shell/main_window_win32.h"
 
-#include <shellapi.h>
-
 #include "../res/resource_ids.h"
 #include "base/registry_win32.h"
+#include "base/shell_open_win32.h"
 #include "base/text_win32.h"
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
@@ -101,8 +100,7 @@ void TfMainMem::BindAboutLinks() {
     link->OnMouseDown = [link, paint](ui::MouseButton, int, int) { paint(*link, kPressed); };
   form.InfoLabel4.OnClick = [] { OpenWithShell(kMakerSite); };
   form.Label11.OnClick = [] {
-    ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(ProgramFileVersion())).c_str(), L"", L"",
-                  SW_SHOWNORMAL);
+    OpenWithShell(MakerMailLink(ProgramFileVersion()), L"open", SW_SHOWNORMAL);
   };
   form.LTelechargement.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
   form.Label34.OnClick = [] { OpenWithShell(kDonationPage); };

@@ -22,6 +22,7 @@
 #include "ui/components.h"
 #include "ui/win32/color_picker.h"
 #include "ui/win32/form_host.h"
+#include "ui/win32/gdi_handles.h"
 #include "ui/win32/menu_presenter.h"
 
 namespace kvn {
@@ -79,8 +80,9 @@ std::string TabsToTheTextColumn(std::string_view option) {
   metrics.cbSize = offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(metrics.lfMessageFont);
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return "\t";
   const GdiHandle<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
-  HDC dc = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, font.get());
+  const ui::win32::WindowDc screen(nullptr);
+  HDC dc = screen.get();
+  const ui::win32::SelectObjectScope selected(dc, font.get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   // Measured with the row's indent: tab stops count from the start of the line.
@@ -93,8 +95,6 @@ std::string TabsToTheTextColumn(std::string_view option) {
   int widest = 0;
   for (const UsageRow& row : kUsageRows) widest = std::max(widest, width(row.option));
   const int own = width(option);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   const int tab = std::max(1, 8 * static_cast<int>(tm.tmAveCharWidth));
   return std::string(static_cast<std::size_t>(widest / tab + 1 - own / tab), '\t');
 }

@@ -5,6 +5,7 @@
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
+#include "base/shell_open_win32.h"
 #include "base/startup_trace_win32.h"
 #include "base/system_functions_win32.h"
 #include "base/text_win32.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "base/fixed_text.h"
 #include "base/startup_trace_win32.h"
 #include "base/system_functions_win32.h"
 #include "base/text_win32.h"
@@ -33,8 +34,8 @@ UINT NextIconId() {
 
 template <std::size_t N>
 void CopyText(WCHAR (&target)[N], const std::string& utf8, std::size_t limit = N) {
-  // lstrcpynW always terminates; `limit` counts the terminating zero.
-  lstrcpynW(target, Widen(utf8).c_str(), static_cast<int>(limit < N ? limit : N));
+  // Cut short where it does not fit, always terminated; `limit` counts the terminating zero.
+  FixedWideText(target, limit < N ? limit : N).Add(Widen(utf8).c_str());
 }
 }  // namespace
 
