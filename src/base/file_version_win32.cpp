@@ -5,27 +5,21 @@
 #include <vector>
 
 #include "base/fixed_text.h"
-#include "base/late_bound_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 
 namespace kvn {
 
 namespace {
 
-// version.dll is not among the libraries Windows always takes from the system folder: imported,
-// a copy beside the program would be loaded at start. Looked up here, it comes from there.
-using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
-using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
-using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-
 BOOL QueryVersionValue(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT length) {
-  static const auto query = LateBound<QueryFn>(L"version.dll", "VerQueryValueW");
+  const auto query = VersionLibrary().VerQueryValueW;
   return query ? query(block, subBlock, buffer, length) : FALSE;
 }
 
 std::vector<BYTE> VersionBlock(const std::wstring& path) {
-  static const auto getSize = LateBound<SizeFn>(L"version.dll", "GetFileVersionInfoSizeW");
-  static const auto getInfo = LateBound<InfoFn>(L"version.dll", "GetFileVersionInfoW");
+  const auto getSize = VersionLibrary().GetFileVersionInfoSizeW;
+  const auto getInfo = VersionLibrary().GetFileVersionInfoW;
   if (!getSize || !getInfo) return {};
   DWORD ignored = 0;
   const DWORD size = getSize(path.c_str(), &ignored);

@@ -18,12 +18,8 @@ void RestrictDllSearchPath();
 std::wstring SystemFolderFile(const wchar_t* file);
 
 // The system folder's DLL of that name ("dbghelp.dll"), loaded once and kept for the run; null
-// when the system has none.
-HMODULE SystemLibrary(const wchar_t* dll);
-
-// The function's address, or null where the DLL or the function is missing. name may be an
-// ordinal (MAKEINTRESOURCEA).
-FARPROC LateBoundProc(const wchar_t* dll, const char* name);
+// when the system has none. Allocates nothing and throws nothing.
+HMODULE SystemLibrary(const wchar_t* dll) noexcept;
 
 // A function of a module the caller found itself (one whose place is not the system folder);
 // null where the module or the function is missing.
@@ -33,8 +29,8 @@ F LateBound(HMODULE module, const char* name) {
                 : nullptr;
 }
 
-// Typed form: auto setLayered = LateBound<BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD)>(
-//     L"user32.dll", "SetLayeredWindowAttributes");
+// The system folder's DLL's function. The program's own calls take theirs from the tables of
+// system_functions_win32.h, which declare each one once.
 template <class F>
 F LateBound(const wchar_t* dll, const char* name) {
   return LateBound<F>(SystemLibrary(dll), name);

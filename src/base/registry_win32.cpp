@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -119,9 +119,8 @@ HKEY RootKey(RegistryRoot root) {
 
 bool RunsUnderWow64() {
   // IsWow64Process came with XP SP2; without it there is no 64-bit Windows to care about.
-  using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
   static const bool underWow64 = [] {
-    const auto isWow64 = LateBound<IsWow64>(L"kernel32.dll", "IsWow64Process");
+    const auto isWow64 = Kernel32().IsWow64Process;
     BOOL wow64 = FALSE;
     return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
   }();

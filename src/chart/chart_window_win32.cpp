@@ -10,29 +10,6 @@
 
 namespace kvn {
 
-namespace {
-
-// A GDI object selected into a DC for one drawing call, restored and deleted on every path.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), object_(object) {
-    previous_ = object_ ? SelectObject(dc_, object_.get()) : nullptr;
-  }
-  ~SelectedObject() {
-    if (previous_) SelectObject(dc_, previous_);
-  }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-  bool Ok() const { return object_ && previous_ != nullptr; }
-
- private:
-  HDC dc_;
-  GdiHandle<HGDIOBJ> object_;  // deleted after the old object is back
-  HGDIOBJ previous_ = nullptr;
-};
-
-}  // namespace
-
 ChartWindow::ChartWindow(HistoryChart& chart) : chart_(chart) {
   memDC_.reset(CreateCompatibleDC(nullptr));
 }
@@ -127,8 +104,7 @@ void ChartWindow::CopyTo(HDC target) const {
 }
 
 void ChartWindow::ReleaseBitmap() {
-  if (previousBitmap_) SelectObject(memDC_.get(), previousBitmap_);
-  previousBitmap_ = nullptr;
+  selectedBitmap_.reset();  // the DC's own bitmap back before this one goes
   bitmap_.reset();
   bits_ = nullptr;
   backWidth_ = backHeight_ = 0;
@@ -148,7 +124,7 @@ void ChartWindow::SetBackSize(int width, int height) {
   void* bits = nullptr;
   bitmap_.reset(CreateDIBSection(memDC_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap_) return;
-  previousBitmap_ = SelectObject(memDC_.get(), bitmap_.get());
+  selectedBitmap_.emplace(memDC_.get(), bitmap_.get());
   bits_ = static_cast<std::uint32_t*>(bits);
   backWidth_ = width;
   backHeight_ = height;
@@ -164,8 +140,10 @@ void ChartWindow::FillRect(int left, int top, int right, int bottom, ChartColorR
 
 void ChartWindow::Polyline(const std::vector<ChartPoint>& points, ChartColorRef color) {
   if (!bitmap_ || points.size() < 2) return;
-  SelectedObject pen(memDC_.get(), CreatePen(PS_SOLID, 1, color));
-  if (!pen.Ok()) return;
+  const GdiHandle<HPEN> pen(CreatePen(PS_SOLID, 1, color));
+  if (!pen) return;
+  const ui::win32::SelectObjectScope selected(memDC_.get(), pen.get());  // put back before it goes
+  if (!selected.Selected()) return;
   // One call for the whole curve: the same pixels as moving to the first point and drawing a
   // line to each next one, without a round trip per segment.
   polyPoints_.resize(points.size());

@@ -1,13 +1,15 @@
 #pragma once
-// The chart's window: a child window of class "TGRAPHKVN" that shows the chart's back bitmap.
+// The chart's window: a child window of class "HistoryChart" that shows the chart's back bitmap.
 // Frames are composed in a 32-bit DIB section and copied to the window in one BitBlt.
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "base/unique_handle_win32.h"
 #include "chart/graph_kvn.h"
+#include "ui/win32/gdi_handles.h"
 
 namespace kvn {
 
@@ -55,7 +57,7 @@ class ChartWindow : public ChartPainter {
   HWND hwnd_ = nullptr;
   MemoryDc memDC_;
   GdiHandle<HBITMAP> bitmap_;
-  HGDIOBJ previousBitmap_ = nullptr;
+  std::optional<ui::win32::SelectObjectScope> selectedBitmap_;  // bitmap_ in memDC_
   std::uint32_t* bits_ = nullptr;
   int backWidth_ = 0;
   int backHeight_ = 0;

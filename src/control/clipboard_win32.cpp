@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "base/late_bound_win32.h"
 #include "base/message_window_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "control/clipboard.h"
 
 namespace kvn {
@@ -17,12 +17,10 @@ namespace {
 class Win32Clipboard final : public ClipboardService {
  public:
   Win32Clipboard() {
-    sequenceNumber_ = LateBound<SequenceNumberFn>(L"user32.dll", "GetClipboardSequenceNumber");
     // Vista and later (and Wine) say when the clipboard changes; asking for its formats can be
     // slow (under X it is a round trip to the selection's owner).
-    const auto addListener = LateBound<ListenerFn>(L"user32.dll", "AddClipboardFormatListener");
-    removeListener_ = LateBound<ListenerFn>(L"user32.dll", "RemoveClipboardFormatListener");
-    if (addListener && removeListener_) {
+    const auto addListener = User32().AddClipboardFormatListener;
+    if (addListener && User32().RemoveClipboardFormatListener) {
       try {
         listener_ = std::make_unique<MessageWindow>(L"KorvaneClipboardListener",
                                                     MessageWindow::Kind::MessageOnly,
@@ -40,7 +38,7 @@ class Win32Clipboard final : public ClipboardService {
   }
 
   ~Win32Clipboard() override {
-    if (listener_) removeListener_(listener_->Handle());
+    if (listener_) User32().RemoveClipboardFormatListener(listener_->Handle());
   }
 
   bool HasContent() override {
@@ -50,8 +48,8 @@ class Win32Clipboard final : public ClipboardService {
     if (listener_) {
       if (!changed_) return hasContent_;
       changed_ = false;
-    } else if (sequenceNumber_) {
-      const DWORD sequence = sequenceNumber_();
+    } else if (const auto sequenceNumber = User32().GetClipboardSequenceNumber) {
+      const DWORD sequence = sequenceNumber();
       if (sequence != 0 && sequence == lastSequence_) return hasContent_;
       lastSequence_ = sequence;  // 0: the system cannot tell, so ask every time
     }
@@ -74,10 +72,6 @@ class Win32Clipboard final : public ClipboardService {
   }
 
  private:
-  using SequenceNumberFn = DWORD(WINAPI*)();
-  using ListenerFn = BOOL(WINAPI*)(HWND);
-  SequenceNumberFn sequenceNumber_ = nullptr;
-  ListenerFn removeListener_ = nullptr;
   std::unique_ptr<MessageWindow> listener_;
   bool changed_ = true;  // nothing known yet
   DWORD lastSequence_ = 0;

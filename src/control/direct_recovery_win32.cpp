@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "base/late_bound_win32.h"
 #include "base/privileges_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -15,33 +15,22 @@ namespace kvn {
 
 namespace {
 
-using EmptyWorkingSetFn = BOOL(WINAPI*)(HANDLE);
-using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
-using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, wchar_t*, DWORD*);
-using ModuleFileNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
-using SetFileCacheSizeFn = BOOL(WINAPI*)(SIZE_T, SIZE_T, DWORD);
-using SetSystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG);
-
 constexpr ULONG kSystemMemoryListInformation = 80;
 
 class Win32DirectRecovery : public DirectRecoverySystem {
  public:
   Win32DirectRecovery() {
     // Windows 7 moved the process functions into kernel32; psapi.dll keeps them before.
-    emptyWorkingSet_ = LateBound<EmptyWorkingSetFn>(L"kernel32.dll", "K32EmptyWorkingSet");
-    enumProcesses_ = LateBound<EnumProcessesFn>(L"kernel32.dll", "K32EnumProcesses");
+    const Kernel32Functions& kernel32 = Kernel32();
+    emptyWorkingSet_ = kernel32.K32EmptyWorkingSet;
+    enumProcesses_ = kernel32.K32EnumProcesses;
     if (!emptyWorkingSet_ || !enumProcesses_) {
-      emptyWorkingSet_ = LateBound<EmptyWorkingSetFn>(L"psapi.dll", "EmptyWorkingSet");
-      enumProcesses_ = LateBound<EnumProcessesFn>(L"psapi.dll", "EnumProcesses");
+      emptyWorkingSet_ = Psapi().EmptyWorkingSet;
+      enumProcesses_ = Psapi().EnumProcesses;
     }
     // Vista's way needs only the limited query right; XP's reads the process's module list.
-    queryImageName_ = LateBound<QueryImageNameFn>(L"kernel32.dll", "QueryFullProcessImageNameW");
-    moduleFileName_ = LateBound<ModuleFileNameFn>(L"kernel32.dll", "K32GetModuleFileNameExW");
-    if (!moduleFileName_)
-      moduleFileName_ = LateBound<ModuleFileNameFn>(L"psapi.dll", "GetModuleFileNameExW");
-    setFileCacheSize_ = LateBound<SetFileCacheSizeFn>(L"kernel32.dll", "SetSystemFileCacheSize");
-    setSystemInformation_ =
-        LateBound<SetSystemInformationFn>(L"ntdll.dll", "NtSetSystemInformation");
+    moduleFileName_ = kernel32.K32GetModuleFileNameExW;
+    if (!moduleFileName_) moduleFileName_ = Psapi().GetModuleFileNameExW;
   }
 
   bool HasEmptyWorkingSet() override { return emptyWorkingSet_ && enumProcesses_; }
@@ -73,9 +62,9 @@ class Win32DirectRecovery : public DirectRecoverySystem {
     constexpr DWORD kQueryLimitedInformation = 0x1000;
     wchar_t path[MAX_PATH * 2] = {};
     DWORD size = MAX_PATH * 2;
-    if (queryImageName_) {
+    if (const auto queryImageName = Kernel32().QueryFullProcessImageNameW) {
       const KernelHandle process(OpenProcess(kQueryLimitedInformation, FALSE, processId));
-      if (process && queryImageName_(process.get(), 0, path, &size)) return Narrow(path);
+      if (process && queryImageName(process.get(), 0, path, &size)) return Narrow(path);
     }
     if (moduleFileName_) {
       const KernelHandle process(
@@ -86,8 +75,8 @@ class Win32DirectRecovery : public DirectRecoverySystem {
     return {};
   }
 
-  bool HasSystemFileCacheSize() override { return setFileCacheSize_ != nullptr; }
-  bool HasSetSystemInformation() override { return setSystemInformation_ != nullptr; }
+  bool HasSystemFileCacheSize() override { return Kernel32().SetSystemFileCacheSize != nullptr; }
+  bool HasSetSystemInformation() override { return Ntdll().NtSetSystemInformation != nullptr; }
 
   bool EnablePrivilege(const char* name) override {
     auto& privilege = enabled_[name];
@@ -98,21 +87,20 @@ class Win32DirectRecovery : public DirectRecoverySystem {
   void RestorePrivilege(const char* name) override { enabled_.erase(name); }
 
   bool TrimSystemFileCache() override {
-    return setFileCacheSize_(static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1), 0) != FALSE;
+    return Kernel32().SetSystemFileCacheSize(static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1), 0) !=
+           FALSE;
   }
 
   bool MemoryListCommand(std::uint32_t command) override {
     ULONG value = command;
-    return setSystemInformation_(kSystemMemoryListInformation, &value, sizeof(value)) >= 0;
+    return Ntdll().NtSetSystemInformation(kSystemMemoryListInformation, &value, sizeof(value)) >= 0;
   }
 
  private:
-  EmptyWorkingSetFn emptyWorkingSet_ = nullptr;
-  EnumProcessesFn enumProcesses_ = nullptr;
-  QueryImageNameFn queryImageName_ = nullptr;
-  ModuleFileNameFn moduleFileName_ = nullptr;
-  SetFileCacheSizeFn setFileCacheSize_ = nullptr;
-  SetSystemInformationFn setSystemInformation_ = nullptr;
+  // Kernel32's or psapi's, whichever has them.
+  decltype(PsapiFunctions::EmptyWorkingSet) emptyWorkingSet_ = nullptr;
+  decltype(PsapiFunctions::EnumProcesses) enumProcesses_ = nullptr;
+  decltype(PsapiFunctions::GetModuleFileNameExW) moduleFileName_ = nullptr;
   std::map<std::string, std::unique_ptr<EnabledPrivilege>> enabled_;
 };
 

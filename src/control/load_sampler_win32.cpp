@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "sysinfo/windows_release_win32.h"
 
 namespace kvn {
@@ -47,10 +47,6 @@ bool TouchStatKey(const char* path, std::uint32_t& value) {
 }
 
 }  // namespace
-
-Win32LoadPlatform::Win32LoadPlatform()
-    : ntQuerySystemInformation_(
-          LateBound<NtQuerySystemInformationFn>(L"ntdll.dll", "NtQuerySystemInformation")) {}
 
 Win32LoadPlatform::~Win32LoadPlatform() {
   JoinPrefetch();  // it writes into this object
@@ -124,13 +120,14 @@ void Win32LoadPlatform::ClosePerformanceData() {
 
 bool Win32LoadPlatform::QueryProcessorTimes(std::vector<ProcessorTimes>& times) {
   const StartupWork work("processor load");
-  if (!ntQuerySystemInformation_) return false;
+  const auto ntQuerySystemInformation = Ntdll().NtQuerySystemInformation;
+  if (!ntQuerySystemInformation) return false;
   if (timesBuffer_.empty()) timesBuffer_.resize(64 * kTimesEntrySize);
   ULONG returned = 0;
   LONG status;
   for (;;) {
-    status = ntQuerySystemInformation_(kSystemProcessorPerformanceInformation, timesBuffer_.data(),
-                                       static_cast<ULONG>(timesBuffer_.size()), &returned);
+    status = ntQuerySystemInformation(kSystemProcessorPerformanceInformation, timesBuffer_.data(),
+                                      static_cast<ULONG>(timesBuffer_.size()), &returned);
     if (status != kStatusInfoLengthMismatch ||
         timesBuffer_.size() >= kMaxProcessors * kTimesEntrySize)
       break;

@@ -13,7 +13,6 @@ namespace kvn {
 
 class Win32LoadPlatform : public LoadPlatform {
  public:
-  Win32LoadPlatform();
   ~Win32LoadPlatform() override;
 
   bool PlatformId(std::uint32_t& id) override;
@@ -32,12 +31,10 @@ class Win32LoadPlatform : public LoadPlatform {
   void StopStat() override;
 
  private:
-  using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   static DWORD WINAPI Prefetch(void* self);
   // Waits for the query made ahead, whose answer then waits to be served.
   void JoinPrefetch();
 
-  NtQuerySystemInformationFn ntQuerySystemInformation_ = nullptr;
   WorkerThread prefetch_;    // the query made ahead, until its answer is taken
   bool prefetched_ = false;  // prefetchAnswer_ and prefetchData_ wait to be served
   long prefetchAnswer_ = 0;

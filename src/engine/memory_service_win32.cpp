@@ -4,24 +4,19 @@
 
 #include <cstdint>
 
-#include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "engine/kvn_max_mem.h"
 
 namespace kvn {
 
 namespace {
 
-using GlobalMemoryStatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
-
 constexpr DWORD kBlockProtection = PAGE_READWRITE | PAGE_NOCACHE;
 
 }  // namespace
 
 Win32MemoryService::Win32MemoryService() {
-  // Windows 2000 and later; looked up at run time so the program still starts on older systems.
-  globalMemoryStatusEx_ =
-      reinterpret_cast<void*>(LateBoundProc(L"kernel32.dll", "GlobalMemoryStatusEx"));
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   pumpSpacing_ = frequency.QuadPart * kPumpSpacingMs / 1000;
@@ -30,10 +25,11 @@ Win32MemoryService::Win32MemoryService() {
 MemoryStatus Win32MemoryService::ReadStatus() {
   const StartupWork work("memory status");
   MemoryStatus status;
-  if (globalMemoryStatusEx_ != nullptr) {
+  // Windows 2000 and later; looked up at run time so the program still starts on older systems.
+  if (const auto globalMemoryStatusEx = Kernel32().GlobalMemoryStatusEx) {
     MEMORYSTATUSEX ex{};
     ex.dwLength = sizeof(ex);
-    if (reinterpret_cast<GlobalMemoryStatusExFn>(globalMemoryStatusEx_)(&ex)) {
+    if (globalMemoryStatusEx(&ex)) {
       status.totalPhys = ex.ullTotalPhys;
       status.availPhys = ex.ullAvailPhys;
       status.totalPageFile = ex.ullTotalPageFile;

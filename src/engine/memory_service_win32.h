@@ -31,9 +31,8 @@ class Win32MemoryService final : public MemoryService {
   void SetDispatcher(std::function<void(MSG&)> dispatch) { dispatch_ = std::move(dispatch); }
 
  private:
-  void* globalMemoryStatusEx_ = nullptr;  // resolved once; null on Windows 95/98/ME/NT 4
-  long long lastPump_ = 0;                // performance-counter time of the last draining
-  long long pumpSpacing_ = 0;             // kPumpSpacingMs in counter units
+  long long lastPump_ = 0;     // performance-counter time of the last draining
+  long long pumpSpacing_ = 0;  // kPumpSpacingMs in counter units
   std::function<void(MSG&)> dispatch_;
 };
 

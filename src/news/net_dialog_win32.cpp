@@ -1,10 +1,10 @@
 #include "news/net_dialog_win32.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 
+#include "base/shell_open_win32.h"
 #include "base/text_win32.h"
 #include "news/news_tree_win32.h"
 #include "ui/dispatch.h"
@@ -64,7 +64,7 @@ std::wstring NewDownloadFile(const std::wstring& folder) {
 
 void ShellOpen(HWND owner, const std::string& link) {
   // A failed opening is not reported: the link stays in the tree to try again.
-  ShellExecuteW(owner, L"open", Widen(link).c_str(), nullptr, nullptr, SW_SHOW);
+  OpenWithShell(link, L"open", SW_SHOW, owner);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <iterator>
 #include <vector>
 
-#include "base/late_bound_win32.h"
 #include "base/program_file_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
@@ -61,19 +60,6 @@ bool Complete(const WinInet& f) {
 }
 
 }  // namespace
-
-WinInet SystemWinInet() {
-  const HMODULE dll = SystemLibrary(L"wininet.dll");
-  WinInet f;
-  f.open = LateBound<decltype(f.open)>(dll, "InternetOpenW");
-  f.setOption = LateBound<decltype(f.setOption)>(dll, "InternetSetOptionW");
-  f.openUrl = LateBound<decltype(f.openUrl)>(dll, "InternetOpenUrlW");
-  f.queryInfo = LateBound<decltype(f.queryInfo)>(dll, "HttpQueryInfoW");
-  f.combineUrl = LateBound<decltype(f.combineUrl)>(dll, "InternetCombineUrlW");
-  f.readFile = LateBound<decltype(f.readFile)>(dll, "InternetReadFile");
-  f.closeHandle = LateBound<decltype(f.closeHandle)>(dll, "InternetCloseHandle");
-  return f;
-}
 
 DownloadResult DownloadFile(const std::string& url, const std::wstring& path, const WinInet& inet) {
   if (!IsWebAddress(url) || !Complete(inet)) return DownloadResult::Failed;

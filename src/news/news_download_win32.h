@@ -3,12 +3,11 @@
 // that a slow or silent server never holds up a window. Only a complete 2xx answer counts.
 #include <windows.h>
 
-#include <wininet.h>
-
 #include <atomic>
 #include <memory>
 #include <string>
 
+#include "base/system_functions_win32.h"
 #include "news/news_file.h"
 
 namespace kvn {
@@ -16,25 +15,10 @@ namespace kvn {
 // Largest news file accepted: a server sending more is not sending news.
 constexpr std::size_t kMaxNewsFileBytes = 4 * 1024 * 1024;
 
-// The WinINet functions a download calls. They are looked up when a download starts, never
-// imported: WinINet and the DLLs it loads in turn would lengthen every start under Wine, for news
-// most runs never fetch.
-struct WinInet {
-  decltype(&InternetOpenW) open = nullptr;
-  decltype(&InternetSetOptionW) setOption = nullptr;
-  decltype(&InternetOpenUrlW) openUrl = nullptr;
-  decltype(&HttpQueryInfoW) queryInfo = nullptr;
-  decltype(&InternetCombineUrlW) combineUrl = nullptr;
-  decltype(&InternetReadFile) readFile = nullptr;
-  decltype(&InternetCloseHandle) closeHandle = nullptr;
-};
-
-// The system's, looked up at each call (the first loads the DLL, later ones find it loaded); a
-// function the system lacks is null.
-WinInet SystemWinInet();
-
-// Downloads url (http or https only) into path, written over. Blocks: threads only. Without one
-// of WinINet's functions it fails as a refused connection does.
+// Downloads url (http or https only) into path, written over. Blocks: threads only. WinINet is
+// looked up when the first download starts, never imported: it and the DLLs it loads in turn
+// would lengthen every start under Wine, for news most runs never fetch. Without one of its
+// functions the download fails as a refused connection does.
 DownloadResult DownloadFile(const std::string& url, const std::wstring& path,
                             const WinInet& inet = SystemWinInet());
 

@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
-#include "base/late_bound_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -18,41 +16,6 @@ static_assert(sizeof(tagPROCESSENTRY32) == 296);
 static_assert(sizeof(tagTHREADENTRY32) == 28);
 static_assert(sizeof(tagMODULEENTRY32) == 548);
 
-using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, tagPROCESSENTRY32*);
-using ThreadWalkFn = BOOL(WINAPI*)(HANDLE, tagTHREADENTRY32*);
-using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, tagMODULEENTRY32*);
-
-struct Toolhelp {
-  CreateSnapshotFn CreateSnapshot = nullptr;
-  ProcessWalkFn processFirst = nullptr;
-  ProcessWalkFn processNext = nullptr;
-  ThreadWalkFn threadFirst = nullptr;
-  ThreadWalkFn threadNext = nullptr;
-  ModuleWalkFn moduleFirst = nullptr;
-  ModuleWalkFn moduleNext = nullptr;
-};
-
-template <class F>
-void Resolve(const char* name, F& fn) {
-  fn = LateBound<F>(L"kernel32.dll", name);
-}
-
-const Toolhelp& Functions() {
-  static const Toolhelp functions = [] {
-    Toolhelp t;
-    Resolve("CreateToolhelp32Snapshot", t.CreateSnapshot);
-    Resolve("Process32First", t.processFirst);
-    Resolve("Process32Next", t.processNext);
-    Resolve("Thread32First", t.threadFirst);
-    Resolve("Thread32Next", t.threadNext);
-    Resolve("Module32First", t.moduleFirst);
-    Resolve("Module32Next", t.moduleNext);
-    return t;
-  }();
-  return functions;
-}
-
 // Names from toolhelp's ANSI records are in the system's code page.
 std::string NameOf(const char* text, std::size_t capacity) {
   return FromAnsi(std::string_view(text, strnlen(text, capacity)));
@@ -63,9 +26,9 @@ std::string NameOf(const char* text, std::size_t capacity) {
 // refresh may take (some 50 ms under Wine for eight processes) and are never shown with it.
 template <class Entry, class Walk, class Add>
 void WalkSnapshot(DWORD what, Walk first, Walk next, Add add) {
-  const Toolhelp& t = Functions();
-  if (!t.CreateSnapshot || !first || !next) return;
-  const KernelHandle snapshot(t.CreateSnapshot(what, 0));
+  const auto createSnapshot = Kernel32().CreateToolhelp32Snapshot;
+  if (!createSnapshot || !first || !next) return;
+  const KernelHandle snapshot(createSnapshot(what, 0));
   if (!snapshot) return;
   Entry entry{};
   entry.dwSize = sizeof(entry);
@@ -118,7 +81,7 @@ class Win32ProcessSystem : public ProcessSystem {
   std::vector<ProcessEntry> Processes() override {
     std::vector<ProcessEntry> list;
     WalkSnapshot<tagPROCESSENTRY32>(
-        TH32CS_SNAPPROCESS, Functions().processFirst, Functions().processNext,
+        TH32CS_SNAPPROCESS, Kernel32().Process32First, Kernel32().Process32Next,
         [&](const tagPROCESSENTRY32& e) {
           list.push_back({e.th32ProcessID, e.cntThreads, e.pcPriClassBase,
                           NameOf(e.szExeFile, sizeof(e.szExeFile)),
@@ -129,7 +92,7 @@ class Win32ProcessSystem : public ProcessSystem {
   std::vector<ThreadEntry> Threads() override {
     std::vector<ThreadEntry> list;
     WalkSnapshot<tagTHREADENTRY32>(
-        TH32CS_SNAPTHREAD, Functions().threadFirst, Functions().threadNext,
+        TH32CS_SNAPTHREAD, Kernel32().Thread32First, Kernel32().Thread32Next,
         [&](const tagTHREADENTRY32& e) {
           list.push_back(
               {e.th32ThreadID, e.cntUsage, e.th32OwnerProcessID, e.tpBasePri, e.tpDeltaPri});
@@ -138,8 +101,8 @@ class Win32ProcessSystem : public ProcessSystem {
   }
   std::vector<ModuleEntry> Modules() override {
     std::vector<ModuleEntry> list;
-    WalkSnapshot<tagMODULEENTRY32>(TH32CS_SNAPMODULE, Functions().moduleFirst,
-                                   Functions().moduleNext, [&](const tagMODULEENTRY32& e) {
+    WalkSnapshot<tagMODULEENTRY32>(TH32CS_SNAPMODULE, Kernel32().Module32First,
+                                   Kernel32().Module32Next, [&](const tagMODULEENTRY32& e) {
                                      list.push_back({NameOf(e.szModule, sizeof(e.szModule)),
                                                      NameOf(e.szExePath, sizeof(e.szExePath))});
                                    });

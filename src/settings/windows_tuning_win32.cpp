@@ -1,8 +1,9 @@
 #include "settings/windows_tuning_win32.h"
 
-#include "base/late_bound_win32.h"
 #include "base/message_box_win32.h"
 #include "base/program_file_win32.h"
+#include "base/system_functions_win32.h"
+#include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
 namespace kvn {
@@ -22,8 +23,7 @@ bool LacksMachineRights(const WindowsRelease& release) {
 }
 
 void SetWindowOpacity(HWND window, int alpha) {
-  using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-  static const auto setLayered = LateBound<SetLayered>(L"user32.dll", "SetLayeredWindowAttributes");
+  const auto setLayered = User32().SetLayeredWindowAttributes;
   if (!setLayered) return;  // Windows 9x and NT 4: no opacity
   const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
   if (alpha >= 255) {

@@ -1,13 +1,12 @@
 #include "shell/crash_report_win32.h"
 
-#include <dbghelp.h>
 #include <shlobj.h>
 
 #include <csignal>
 #include <exception>
 
 #include "base/fixed_text.h"
-#include "base/late_bound_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -15,8 +14,6 @@ namespace kvn {
 
 namespace {
 
-using PolicyGetter = BOOL(WINAPI*)(LPDWORD);
-using PolicySetter = BOOL(WINAPI*)(DWORD);
 using SignalHandler = void (*)(int);
 constexpr DWORD kCallbackFilterEnabled = 0x1;
 constexpr int kTimerProcExceptionSuppression = 7;
@@ -56,11 +53,6 @@ struct CrashJob {
 };
 CrashJob g_job;
 
-using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
-                                          PMINIDUMP_EXCEPTION_INFORMATION,
-                                          PMINIDUMP_USER_STREAM_INFORMATION,
-                                          PMINIDUMP_CALLBACK_INFORMATION);
-
 // The dump's and the text's paths: "korvane-<date>-<time>-<process>.dmp" and ".txt".
 bool NameReportFiles(CrashJob& job, const std::wstring& folder) {
   FixedWideText dump(job.dumpPath, MAX_PATH + 64);
@@ -85,7 +77,7 @@ bool NameReportFiles(CrashJob& job, const std::wstring& folder) {
 }
 
 bool WriteDump(CrashJob& job) {
-  const auto write = LateBound<MiniDumpWriteDumpFn>(L"dbghelp.dll", "MiniDumpWriteDump");
+  const auto write = Dbghelp().MiniDumpWriteDump;
   if (!write) return false;
   KernelHandle file(CreateFileW(job.dumpPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -184,8 +176,8 @@ void OnTerminate() {
 // and timer procedures run under a handler that hides them too; both would leave a program
 // running in a broken state. Each switch exists only on some releases.
 void StopSwallowingCallbackCrashes(CrashState& state) {
-  const auto get = LateBound<PolicyGetter>(L"kernel32.dll", "GetProcessUserModeExceptionPolicy");
-  const auto set = LateBound<PolicySetter>(L"kernel32.dll", "SetProcessUserModeExceptionPolicy");
+  const auto get = Kernel32().GetProcessUserModeExceptionPolicy;
+  const auto set = Kernel32().SetProcessUserModeExceptionPolicy;
   DWORD flags = 0;
   if (get && set && get(&flags) && (flags & kCallbackFilterEnabled) &&
       set(flags & ~kCallbackFilterEnabled)) {
@@ -200,9 +192,7 @@ void StopSwallowingCallbackCrashes(CrashState& state) {
 
 void RestoreCallbackCrashPolicy(const CrashState& state) {
   if (state.policyChanged) {
-    if (const auto set =
-            LateBound<PolicySetter>(L"kernel32.dll", "SetProcessUserModeExceptionPolicy"))
-      set(state.previousPolicy);
+    if (const auto set = Kernel32().SetProcessUserModeExceptionPolicy) set(state.previousPolicy);
   }
   if (state.timerSuppressionChanged) {
     BOOL suppress = TRUE;  // the system's default; it cannot be read back

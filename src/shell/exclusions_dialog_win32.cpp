@@ -1,10 +1,8 @@
 #include "shell/exclusions_dialog_win32.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 
-#include "base/late_bound_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text.h"
 #include "base/text_win32.h"
 #include "processes/process_system_win32.h"
@@ -78,10 +76,8 @@ class EditPeer : public ui::win32::WindowPeer {
 };
 
 std::string PickProgramFile(HWND owner) {
-  // comdlg32.dll comes with the first pick, not with the program: nothing on show at start needs
-  // it, and loading it lengthens every start under Wine.
-  const auto getOpenFileName =
-      LateBound<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  // comdlg32.dll comes with the first pick, not with the program.
+  const auto getOpenFileName = Comdlg32().GetOpenFileNameW;
   if (!getOpenFileName) {
     WriteLogLine("Boîte de dialogue d'ouverture indisponible (comdlg32.dll)");
     return {};  // as if cancelled

@@ -1,7 +1,5 @@
 #include "shell/help_win32.h"
 
-#include <shellapi.h>
-
 #include <optional>
 
 #include "base/file_version_win32.h"
@@ -9,19 +7,16 @@
 #include "base/message_box_win32.h"
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 
 namespace kvn {
 
 namespace {
 
-using HtmlHelpW = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
-using HtmlHelpA = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
-
 struct HtmlHelpLibrary {
   HtmlHelpVersion version;
-  HtmlHelpW wide = nullptr;
-  HtmlHelpA ansi = nullptr;
+  HtmlHelpFunctions functions;
 };
 
 constexpr char kHtmlHelpServer[] = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
@@ -82,8 +77,7 @@ const HtmlHelpLibrary& Library() {
     HMODULE module =
         LoadLibraryExW(InstalledFile().path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) return found;
-    found.wide = LateBound<HtmlHelpW>(module, "HtmlHelpW");
-    found.ansi = LateBound<HtmlHelpA>(module, "HtmlHelpA");
+    found.functions = HtmlHelpFunctionsOf(module);
     return found;
   }();
   return library;
@@ -116,13 +110,13 @@ bool Win32HelpSystem::FileExists(const std::string& path) {
 
 void Win32HelpSystem::HtmlHelp(const std::string& path, unsigned command, unsigned long data) {
   LibraryLoaded() = true;
-  const HtmlHelpLibrary& library = Library();
+  const HtmlHelpFunctions& library = Library().functions;
   // The wide entry point keeps a path outside the system's code page intact.
-  if (library.wide) {
-    library.wide(nullptr, Widen(path).c_str(), command, data);
-  } else if (library.ansi) {
+  if (library.HtmlHelpW) {
+    library.HtmlHelpW(nullptr, Widen(path).c_str(), command, data);
+  } else if (library.HtmlHelpA) {
     const std::string ansi = ToAnsi(path);
-    if (!ansi.empty() || path.empty()) library.ansi(nullptr, ansi.c_str(), command, data);
+    if (!ansi.empty() || path.empty()) library.HtmlHelpA(nullptr, ansi.c_str(), command, data);
   } else {
     ShowMessage(kHtmlHelpTooOld);
   }
@@ -134,22 +128,11 @@ void Win32HelpSystem::ShowMessage(const std::string& text) {
 
 void Win32HelpSystem::CloseAll() {
   if (!LibraryLoaded()) return;  // nothing was ever shown
-  const HtmlHelpLibrary& library = Library();
-  if (library.wide)
-    library.wide(nullptr, nullptr, kCloseAll, 0);
-  else if (library.ansi)
-    library.ansi(nullptr, nullptr, kCloseAll, 0);
-}
-
-int StartupShowCommand() {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  GetStartupInfoW(&startup);
-  return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
-}
-
-void OpenWithShell(const std::string& target) {
-  ShellExecuteW(nullptr, nullptr, Widen(target).c_str(), nullptr, nullptr, StartupShowCommand());
+  const HtmlHelpFunctions& library = Library().functions;
+  if (library.HtmlHelpW)
+    library.HtmlHelpW(nullptr, nullptr, kCloseAll, 0);
+  else if (library.HtmlHelpA)
+    library.HtmlHelpA(nullptr, nullptr, kCloseAll, 0);
 }
 
 }  // namespace kvn

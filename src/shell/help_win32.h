@@ -1,6 +1,6 @@
 #pragma once
 // HTML Help on this system: the library registered for the HTML Help control, its version and
-// entry point, the help file next to the program, and the shell calls of the links.
+// entry point, and the help file next to the program.
 #include <windows.h>
 
 #include <string>
@@ -25,11 +25,5 @@ class Win32HelpSystem : public HelpSystem {
   // Closes every help window the program opened (before it ends).
   static void CloseAll();
 };
-
-// The show command the program was started with (the shortcut's "run minimised" and the like).
-int StartupShowCommand();
-
-// ShellExecute with the program's start-up show command.
-void OpenWithShell(const std::string& target);
 
 }  // namespace kvn

@@ -1,10 +1,9 @@
 #include "shell/main_window_win32.h"
 
-#include <shellapi.h>
-
 #include "../res/resource_ids.h"
 #include "base/message_box_win32.h"
 #include "base/registry_win32.h"
+#include "base/shell_open_win32.h"
 #include "base/text_win32.h"
 #include "control/global_hot_key_win32.h"
 #include "engine/memory_service_win32.h"
@@ -110,8 +109,7 @@ void MainWindow::BindAboutLinks() {
     link->OnMouseDown = [link, paint](ui::MouseButton, int, int) { paint(*link, kPressed); };
   form.webSiteLink.OnClick = [] { OpenWithShell(kMakerSite); };
   form.mailLink.OnClick = [] {
-    ShellExecuteW(nullptr, L"Open", Widen(MakerMailLink(ProgramFileVersion())).c_str(), L"", L"",
-                  SW_SHOWNORMAL);
+    OpenWithShell(MakerMailLink(ProgramFileVersion()), L"open", SW_SHOWNORMAL);
   };
   form.htmlHelpDownloadLink.OnClick = [] { OpenWithShell(kHtmlHelpDownloadUrl); };
   form.contributionLink.OnClick = [] { OpenWithShell(kDonationPage); };

@@ -1,6 +1,5 @@
 #include "shell/mapi_mail_win32.h"
 
-#include "base/late_bound_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 
@@ -14,17 +13,6 @@ std::string FileNameOf(const std::string& path) {
 }
 
 }  // namespace
-
-MapiFunctions SystemMapi() {
-  static const MapiFunctions functions = [] {
-    MapiFunctions f;
-    f.logon = LateBound<LPMAPILOGON>(L"mapi32.dll", "MAPILogon");
-    f.sendMail = LateBound<LPMAPISENDMAIL>(L"mapi32.dll", "MAPISendMail");
-    f.logoff = LateBound<LPMAPILOGOFF>(L"mapi32.dll", "MAPILogoff");
-    return f;
-  }();
-  return functions;
-}
 
 ULONG MapiMail::Fail(ULONG code) {
   if (OnError) OnError(code);

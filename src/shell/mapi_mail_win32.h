@@ -3,24 +3,14 @@
 // logging on with the default profile (or letting the mail system ask) when no session is open.
 #include <windows.h>
 
-#include <mapi.h>
-
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/system_functions_win32.h"
+
 namespace kvn {
-
-// The three Simple MAPI entry points; any may be missing (no mail system installed).
-struct MapiFunctions {
-  LPMAPILOGON logon = nullptr;
-  LPMAPISENDMAIL sendMail = nullptr;
-  LPMAPILOGOFF logoff = nullptr;
-};
-
-// Looks the entry points up in MAPI32.DLL once; all empty when there is no such library.
-MapiFunctions SystemMapi();
 
 class MapiMail {
  public:

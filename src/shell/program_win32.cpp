@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <exception>
 
-#include "base/late_bound_win32.h"
 #include "base/message_box_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 #include "control/load_sampler_win32.h"
@@ -23,6 +23,7 @@
 #include "ui/components.h"
 #include "ui/win32/color_picker.h"
 #include "ui/win32/form_host.h"
+#include "ui/win32/gdi_handles.h"
 #include "ui/win32/menu_presenter.h"
 
 namespace kvn {
@@ -61,8 +62,7 @@ bool WriteTo(HANDLE out, const std::string& text) {
 bool WriteOutput(const std::string& text, DWORD stream = STD_OUTPUT_HANDLE) {
   const HANDLE own = GetStdHandle(stream);
   if (own && own != INVALID_HANDLE_VALUE && WriteTo(own, text)) return true;
-  using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
-  const auto attach = LateBound<AttachConsoleFn>(L"kernel32.dll", "AttachConsole");
+  const auto attach = Kernel32().AttachConsole;
   constexpr DWORD kParentProcess = static_cast<DWORD>(-1);
   // A second attach fails, but the console of the first is still there.
   if (attach) attach(kParentProcess);
@@ -81,8 +81,9 @@ std::string TabsToTheTextColumn(std::string_view option) {
   metrics.cbSize = offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(metrics.lfMessageFont);
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return "\t";
   const GdiHandle<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
-  HDC dc = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, font.get());
+  const ui::win32::WindowDc screen(nullptr);
+  HDC dc = screen.get();
+  const ui::win32::SelectObjectScope selected(dc, font.get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   // Measured with the row's indent: tab stops count from the start of the line.
@@ -95,8 +96,6 @@ std::string TabsToTheTextColumn(std::string_view option) {
   int widest = 0;
   for (const UsageRow& row : kUsageRows) widest = std::max(widest, width(row.option));
   const int own = width(option);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   const int tab = std::max(1, 8 * static_cast<int>(tm.tmAveCharWidth));
   return std::string(static_cast<std::size_t>(widest / tab + 1 - own / tab), '\t');
 }

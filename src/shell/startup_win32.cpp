@@ -2,12 +2,13 @@
 // depend on one another; the processor page and the MMX check come once the window shows.
 #include "shell/main_window_win32.h"
 
-#include "base/late_bound_win32.h"
 #include "base/message_box_win32.h"
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
+#include "base/shell_open_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
 #include "control/global_hot_key_win32.h"
@@ -287,14 +288,10 @@ void MainWindow::AcceptMessagesFromLowerRights() {
   // A copy run as administrator still takes "/optimiser" from a script or a scheduled task run
   // without: that one message, carrying only an amount the handler checks, on this window only.
   // Everything else from lower rights stays refused by Windows, a second copy's WM_USER included.
-  using ChangeFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  using ChangeFilterFn = BOOL(WINAPI*)(UINT, DWORD);
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for Vista's form
-  if (const auto changeEx =
-          LateBound<ChangeFilterExFn>(L"user32.dll", "ChangeWindowMessageFilterEx"))
+  if (const auto changeEx = User32().ChangeWindowMessageFilterEx)
     changeEx(host_.Handle(), OptimiseMessage(), kAllow, nullptr);
-  else if (const auto change =
-               LateBound<ChangeFilterFn>(L"user32.dll", "ChangeWindowMessageFilter"))
+  else if (const auto change = User32().ChangeWindowMessageFilter)
     change(OptimiseMessage(), kAllow);  // Vista's filter is the whole process's
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/fixed_text.h"
 #include "base/text_win32.h"
 #include "ui/win32/color_ref.h"
 
@@ -42,13 +43,13 @@ void DrawLines(HDC dc, const TrayTextImage& image, int side) {
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = NONANTIALIASED_QUALITY;  // a clean pixel font: no fringes on a small square
   const std::wstring face = Widen(image.font.name);
-  lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+  FixedWideText(lf.lfFaceName, LF_FACESIZE).Add(face);
   FontHandle font(CreateFontIndirectW(&lf));
   if (!font) return;
   if (side != kTrayIconSize && !ReachesHeight(dc, font.get(), -lf.lfHeight)) {
     // A bitmap face (Small Fonts) stops at its largest size and would leave the text at its
     // 16 x 16 size in the larger square: an outline face drawn without smoothing stays as sharp.
-    lstrcpynW(lf.lfFaceName, kScalableFace, LF_FACESIZE);
+    FixedWideText(lf.lfFaceName, LF_FACESIZE).Add(kScalableFace);
     if (FontHandle scalable{CreateFontIndirectW(&lf)}) font = std::move(scalable);
   }
   SelectObjectScope selected(dc, font.get());

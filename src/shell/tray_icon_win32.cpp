@@ -1,11 +1,14 @@
 #include "shell/tray_icon_win32.h"
 
+#include <shlwapi.h>
+
 #include <stdexcept>
 #include <string>
 #include <utility>
 
-#include "base/late_bound_win32.h"
+#include "base/fixed_text.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "ui/win32/subclass.h"
 
@@ -31,8 +34,8 @@ UINT NextIconId() {
 
 template <std::size_t N>
 void CopyText(WCHAR (&target)[N], const std::string& utf8, std::size_t limit = N) {
-  // lstrcpynW always terminates; `limit` counts the terminating zero.
-  lstrcpynW(target, Widen(utf8).c_str(), static_cast<int>(limit < N ? limit : N));
+  // Cut short where it does not fit, always terminated; `limit` counts the terminating zero.
+  FixedWideText(target, limit < N ? limit : N).Add(Widen(utf8).c_str());
 }
 }  // namespace
 
@@ -43,14 +46,10 @@ ShellNotifier& SystemShellNotifier() {
 
 DWORD TrayRecordSize() {
   static const DWORD size = [] {
-    struct VersionInfo {
-      DWORD cbSize, major, minor, build, platform;
-    };
-    using GetVersionFn = HRESULT(CALLBACK*)(VersionInfo*);
     DWORD major = 4;
-    const auto get = LateBound<GetVersionFn>(L"shell32.dll", "DllGetVersion");
-    VersionInfo info{sizeof(VersionInfo), 0, 0, 0, 0};
-    if (get && SUCCEEDED(get(&info))) major = info.major;
+    const auto get = Shell32().DllGetVersion;
+    DLLVERSIONINFO info{sizeof(DLLVERSIONINFO), 0, 0, 0, 0};
+    if (get && SUCCEEDED(get(&info))) major = info.dwMajorVersion;
     return static_cast<DWORD>(major >= 5 ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE);
   }();
   return size;

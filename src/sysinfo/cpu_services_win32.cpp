@@ -8,7 +8,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "base/late_bound_win32.h"
+#include "base/system_functions_win32.h"
+#include "base/unique_handle_win32.h"
 #include "base/worker_thread_win32.h"
 
 namespace kvn {
@@ -24,35 +25,26 @@ class WindowsCpuidSource : public ICpuidSource {
   }
 };
 
-using SetProcessAffinityMaskFn = BOOL(WINAPI*)(HANDLE, DWORD_PTR);
-using GetProcessAffinityMaskFn = BOOL(WINAPI*)(HANDLE, PDWORD_PTR, PDWORD_PTR);
-
 class WindowsCpuSystem : public ICpuSystem {
  public:
-  // Windows 9x lacks these: without them nothing is pinned.
-  WindowsCpuSystem()
-      : setMask_(LateBound<SetProcessAffinityMaskFn>(L"kernel32.dll", "SetProcessAffinityMask")),
-        getMask_(LateBound<GetProcessAffinityMaskFn>(L"kernel32.dll", "GetProcessAffinityMask")) {}
   std::uint32_t ProcessorCount() override {
     SYSTEM_INFO info{};
     GetSystemInfo(&info);
     return info.dwNumberOfProcessors;
   }
-  bool CanSetAffinity() override { return setMask_ != nullptr; }
+  // Windows 9x lacks the affinity functions: without them nothing is pinned.
+  bool CanSetAffinity() override { return Kernel32().SetProcessAffinityMask != nullptr; }
   std::uint32_t ProcessAffinityMask() override {
+    const auto getMask = Kernel32().GetProcessAffinityMask;
     DWORD_PTR process = 1, system = 1;
-    if (!getMask_ || !getMask_(GetCurrentProcess(), &process, &system)) return 1;
+    if (!getMask || !getMask(GetCurrentProcess(), &process, &system)) return 1;
     return static_cast<std::uint32_t>(process);
   }
   void SetProcessAffinityMask(std::uint32_t mask) override {
     // A refused mask leaves the process where it was: the reading is then merely unpinned.
-    if (setMask_) setMask_(GetCurrentProcess(), mask);
+    if (const auto setMask = Kernel32().SetProcessAffinityMask) setMask(GetCurrentProcess(), mask);
   }
   void YieldTimeSlice() override { Sleep(0); }
-
- private:
-  SetProcessAffinityMaskFn setMask_ = nullptr;
-  GetProcessAffinityMaskFn getMask_ = nullptr;
 };
 
 class WindowsCpuClock : public ICpuClock {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "base/file_version_win32.h"
-#include "base/late_bound_win32.h"
 #include "base/message_window_win32.h"
 #include "base/program_file_win32.h"
 #include "base/registry_win32.h"
 #include "base/scope_guard.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "ui/dispatch.h"
 
@@ -106,34 +106,10 @@ std::string Win32SystemInfoServices::UserName() {
   return GetUserNameW(name, &size) ? Narrow(name) : std::string();
 }
 
-namespace {
-
-// The Windows Sockets functions the address is read with, looked up when the information page asks
-// rather than imported: loading ws2_32.dll with the program lengthens every start under Wine. A
-// function the system lacks is null.
-struct WinSock {
-  decltype(&WSAStartup) startup = nullptr;
-  decltype(&WSACleanup) cleanup = nullptr;
-  decltype(&gethostname) hostName = nullptr;
-  decltype(&gethostbyname) hostByName = nullptr;
-  decltype(&inet_ntoa) addressText = nullptr;
-};
-
-WinSock SystemWinSock() {
-  const HMODULE dll = SystemLibrary(L"ws2_32.dll");
-  WinSock f;
-  f.startup = LateBound<decltype(f.startup)>(dll, "WSAStartup");
-  f.cleanup = LateBound<decltype(f.cleanup)>(dll, "WSACleanup");
-  f.hostName = LateBound<decltype(f.hostName)>(dll, "gethostname");
-  f.hostByName = LateBound<decltype(f.hostByName)>(dll, "gethostbyname");
-  f.addressText = LateBound<decltype(f.addressText)>(dll, "inet_ntoa");
-  return f;
-}
-
-}  // namespace
-
 std::string Win32SystemInfoServices::LocalIpAddress(const std::string& hostName) {
-  const WinSock ws = SystemWinSock();
+  // Looked up when the information page asks rather than imported: loading ws2_32.dll with the
+  // program lengthens every start under Wine.
+  const WinSock& ws = SystemWinSock();
   if (!ws.startup || !ws.cleanup || !ws.hostName || !ws.hostByName || !ws.addressText) return {};
   WSADATA data{};
   if (ws.startup(MAKEWORD(1, 1), &data) != 0) return {};
@@ -194,9 +170,7 @@ std::int64_t Win32SystemInfoServices::DriveFreeBytes(int driveNumber) {
   // An empty removable drive must not ask the user to insert a disk.
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
   ScopeGuard restore([oldMode] { SetErrorMode(oldMode); });
-  using FreeSpaceExFn = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-  static const auto freeSpaceEx = LateBound<FreeSpaceExFn>(L"kernel32.dll", "GetDiskFreeSpaceExW");
-  if (freeSpaceEx) {
+  if (const auto freeSpaceEx = Kernel32().GetDiskFreeSpaceExW) {
     ULARGE_INTEGER available{}, total{}, free{};
     if (!freeSpaceEx(root, &available, &total, &free)) return -1;
     return static_cast<std::int64_t>(available.QuadPart);

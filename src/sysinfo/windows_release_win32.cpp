@@ -1,8 +1,8 @@
 #include "sysinfo/windows_release_win32.h"
 
 #include "base/file_version_win32.h"
-#include "base/late_bound_win32.h"
 #include "base/registry_win32.h"
+#include "base/system_functions_win32.h"
 
 namespace kvn {
 
@@ -21,21 +21,6 @@ WindowsVersionRecord RecordOf(const Info& info) {
   }
   return r;
 }
-
-// RtlGetVersion's record, wide characters.
-struct KernelVersionInfo {
-  ULONG dwOSVersionInfoSize;
-  ULONG dwMajorVersion;
-  ULONG dwMinorVersion;
-  ULONG dwBuildNumber;
-  ULONG dwPlatformId;
-  WCHAR szCSDVersion[128];
-  USHORT wServicePackMajor;
-  USHORT wServicePackMinor;
-  USHORT wSuiteMask;
-  UCHAR wProductType;
-  UCHAR wReserved;
-};
 
 }  // namespace
 
@@ -58,10 +43,9 @@ std::optional<WindowsVersionRecord> Win32WindowsReleaseSource::ExtendedVersionRe
 }
 
 std::optional<WindowsVersionRecord> Win32WindowsReleaseSource::KernelVersionRecord() {
-  using RtlGetVersionFn = LONG(WINAPI*)(KernelVersionInfo*);
-  const auto rtlGetVersion = LateBound<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
+  const auto rtlGetVersion = Ntdll().RtlGetVersion;
   if (!rtlGetVersion) return std::nullopt;
-  KernelVersionInfo info{};
+  OSVERSIONINFOEXW info{};  // the wide record, RtlGetVersion's
   info.dwOSVersionInfoSize = sizeof info;
   if (rtlGetVersion(&info) != 0) return std::nullopt;
   WindowsVersionRecord r = RecordOf(info);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "base/system_functions_win32.h"
 
 namespace kvn {
 namespace {
@@ -95,12 +98,99 @@ TEST(LateBound, LoadsEachLibraryFromTheSystemFolder) {
   }
 }
 
+// The path is put together without allocating: a name it cannot hold finds nothing.
+TEST(LateBound, ANameTooLongForAPathFindsNothing) {
+  const std::wstring name(2 * MAX_PATH, L'k');
+  EXPECT_EQ(SystemLibrary(name.c_str()), nullptr);
+  EXPECT_EQ(SystemFolderFile(name.c_str()), L"");
+}
+
 TEST(LateBound, AModuleTheCallerFoundAnswersTheSameWay) {
   using TickCount = DWORD(WINAPI*)();
   EXPECT_EQ(LateBound<TickCount>(static_cast<HMODULE>(nullptr), "GetTickCount"), nullptr);
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   EXPECT_NE(LateBound<TickCount>(kernel, "GetTickCount"), nullptr);
   EXPECT_EQ(LateBound<TickCount>(kernel, "KorvaneNoSuchFunction"), nullptr);
+}
+
+// The tables of system_functions_win32.h, after the tests above: they load psapi, dbghelp and
+// mapi32, which those must be the first to load.
+
+// The null functions of a table: a name written wrong, or looked up in the wrong DLL, is one more.
+template <class Table>
+int Missing(const Table& table) {
+  const auto* slots = reinterpret_cast<void* const*>(&table);
+  int missing = 0;
+  for (std::size_t i = 0; i < sizeof table / sizeof(void*); ++i) missing += slots[i] == nullptr;
+  return missing;
+}
+
+template <class F>
+void* Address(F function) {
+  return reinterpret_cast<void*>(function);
+}
+
+template <class Table>
+void ExpectOneTable(const Table& (*get)(), int missingUnderWine, const char* dll) {
+  const Table& first = get();
+  EXPECT_EQ(&get(), &first) << dll << ": looked up once, into one table";
+  EXPECT_LE(Missing(first), missingUnderWine) << dll;
+}
+
+TEST(SystemFunctions, EachTableFindsItsDllsFunctionsOnce) {
+  ExpectOneTable(&Kernel32, 2, "kernel32.dll");  // Wine lacks the exception policy's pair
+  ExpectOneTable(&Psapi, 0, "psapi.dll");
+  ExpectOneTable(&Ntdll, 0, "ntdll.dll");
+  ExpectOneTable(&User32, 0, "user32.dll");
+  ExpectOneTable(&Shell32, 0, "shell32.dll");
+  ExpectOneTable(&Comdlg32, 0, "comdlg32.dll");
+  ExpectOneTable(&VersionLibrary, 0, "version.dll");
+  ExpectOneTable(&Dbghelp, 0, "dbghelp.dll");
+  ExpectOneTable(&SystemMapi, 0, "mapi32.dll");
+  ExpectOneTable(&SystemWinSock, 0, "ws2_32.dll");
+  EXPECT_EQ(Address(Kernel32().GlobalMemoryStatusEx),
+            Address(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GlobalMemoryStatusEx")));
+}
+
+struct Seen {
+  const WinInet* table = nullptr;
+  int missing = -1;
+};
+
+DWORD WINAPI AskForWinInet(void* param) {
+  auto& seen = *static_cast<Seen*>(param);
+  seen.table = &SystemWinInet();
+  seen.missing = Missing(*seen.table);
+  return 0;
+}
+
+// The first use may come from the download threads at once: none sees the table half filled.
+TEST(SystemFunctions, ThreadsAskingTogetherWaitForTheWholeTable) {
+  std::vector<Seen> seen(8);
+  std::vector<HANDLE> threads;
+  for (Seen& s : seen)
+    threads.push_back(CreateThread(nullptr, 0, AskForWinInet, &s, CREATE_SUSPENDED, nullptr));
+  for (HANDLE thread : threads) ResumeThread(thread);
+  WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+  for (HANDLE thread : threads) CloseHandle(thread);
+  for (const Seen& s : seen) {
+    EXPECT_EQ(s.table, &SystemWinInet());
+    EXPECT_EQ(s.missing, 0);
+  }
+}
+
+// HTML Help's library is found by its registration: its functions, or none from another module.
+TEST(SystemFunctions, HtmlHelpComesFromTheModuleGivenOrNotAtAll) {
+  const HMODULE control = SystemLibrary(L"hhctrl.ocx");
+  ASSERT_NE(control, nullptr);
+  for (HMODULE module : {HMODULE{}, GetModuleHandleW(L"kernel32.dll"), control}) {
+    const HtmlHelpFunctions found = HtmlHelpFunctionsOf(module);
+    const bool has = module == control;
+    EXPECT_EQ(Address(found.HtmlHelpW),
+              has ? Address(GetProcAddress(control, "HtmlHelpW")) : nullptr);
+    EXPECT_EQ(Address(found.HtmlHelpA),
+              has ? Address(GetProcAddress(control, "HtmlHelpA")) : nullptr);
+  }
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 #include "ui/win32/color_picker.h"
 
-#include <commdlg.h>
-
-#include "base/late_bound_win32.h"
+#include "base/system_functions_win32.h"
 
 namespace kvn::ui::win32 {
 
 bool Win32ColorPicker::Pick(Color& color, void* ownerWindow) {
-  // comdlg32.dll comes with the first pick, not with the program: nothing on show at start needs
-  // it, and loading it lengthens every start under Wine.
-  const auto chooseColor = LateBound<decltype(&ChooseColorW)>(L"comdlg32.dll", "ChooseColorW");
+  // comdlg32.dll comes with the first pick, not with the program.
+  const auto chooseColor = Comdlg32().ChooseColorW;
   if (!chooseColor) {
     if (WriteLog) WriteLog("Boîte de dialogue des couleurs indisponible (comdlg32.dll)");
     return false;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "base/late_bound_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "base/window_thunk_win32.h"
 #include "ui/dpi.h"
@@ -19,12 +19,6 @@ namespace {
 
 constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED (Windows 8.1 and later)
 
-// Functions of later Windows releases, looked up once: XP and Vista have none of them.
-template <typename F>
-F User32Function(const char* name) {
-  return LateBound<F>(L"user32.dll", name);
-}
-
 // The screen's DPI (the system DPI of a DPI-aware program; 96 otherwise).
 int ScreenDpi() {
   WindowDc screen(nullptr);
@@ -33,16 +27,14 @@ int ScreenDpi() {
 
 // The DPI of the monitor the window is on (Windows 10 1607 and later), else the screen's.
 int WindowDpi(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  const auto getDpiForWindow = User32().GetDpiForWindow;
   const int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(hwnd)) : 0;
   return dpi > 0 ? ui::SaneDpi(dpi) : ScreenDpi();
 }
 
 // The outer size of a window whose client area is `client`, frame and caption at `dpi`.
 SIZE OuterSize(SIZE client, DWORD style, DWORD exStyle, int dpi) {
-  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  const auto adjustForDpi = User32().AdjustWindowRectExForDpi;
   RECT r{0, 0, client.cx, client.cy};
   if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -181,8 +173,7 @@ RECT FormHost::ScaledRect(const ui::Rect& design) const {
 }
 
 int FormHost::SmallIconSize() const {
-  using MetricsForDpiFn = int(WINAPI*)(int, UINT);
-  static const auto metricsForDpi = User32Function<MetricsForDpiFn>("GetSystemMetricsForDpi");
+  const auto metricsForDpi = User32().GetSystemMetricsForDpi;
   const int size = metricsForDpi ? metricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi_)) : 0;
   if (size > 0) return size;
   // Before Windows 10 the system's metric is that of the screen, which is the window's DPI.

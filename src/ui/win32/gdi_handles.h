@@ -42,6 +42,8 @@ class SelectObjectScope {
   ~SelectObjectScope() { SelectObject(dc_, old_); }
   SelectObjectScope(const SelectObjectScope&) = delete;
   SelectObjectScope& operator=(const SelectObjectScope&) = delete;
+  // False when the DC refused the object.
+  bool Selected() const { return old_ != nullptr; }
 
  private:
   HDC dc_;
