@@ -16,7 +16,7 @@ void SetIfFilled(ui::Label& label, const std::optional<std::string>& text) {
 
 }  // namespace
 
-void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
+void GetCpuInfoCurrent(MainForm& form, const CpuLibrary& library,
                        const NumberSeparators& separators) {
   ShowProcessorPage(form, GetCpuInfoCurrent(library, separators, true));
 }
@@ -41,11 +41,11 @@ void ShowProcessorPage(MainForm& form, const ProcessorPageModel& page) {
   secondLevelCacheKB = page.SecondLevelCacheKB;
 }
 
-void SelectProcessorLogo(MainForm& form, const TCpuLibrary& library) {
+void SelectProcessorLogo(MainForm& form, const CpuLibrary& library) {
   ShowProcessorLogo(form, ProcessorLogoOf(library));
 }
 
-ProcessorLogo ProcessorLogoOf(const TCpuLibrary& library) {
+ProcessorLogo ProcessorLogoOf(const CpuLibrary& library) {
   try {
     return SelectProcessorLogo(library);
   } catch (const std::exception&) {

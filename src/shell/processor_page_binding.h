@@ -10,15 +10,15 @@ class MainForm;
 
 // Fills the page's labels and feature list from processor 0 and records SecondLevelCacheKB. A
 // failure stops the filling silently: what was filled stays, the rest keeps its design captions.
-void GetCpuInfoCurrent(MainForm& form, const TCpuLibrary& library,
+void GetCpuInfoCurrent(MainForm& form, const CpuLibrary& library,
                        const NumberSeparators& separators);
 // The same from a model read beforehand (on another thread).
 void ShowProcessorPage(MainForm& form, const ProcessorPageModel& page);
 
 // Shows the maker's logo and hides the other three; no rule matching hides all four.
-void SelectProcessorLogo(MainForm& form, const TCpuLibrary& library);
+void SelectProcessorLogo(MainForm& form, const CpuLibrary& library);
 // The logo chosen beforehand (SelectProcessorLogo of the library, None when it failed).
-ProcessorLogo ProcessorLogoOf(const TCpuLibrary& library);
+ProcessorLogo ProcessorLogoOf(const CpuLibrary& library);
 void ShowProcessorLogo(MainForm& form, ProcessorLogo chosen);
 
 // The level-2 cache in KB found by the fill; 0 before it, or when no level-2 cache was found.

@@ -8,14 +8,15 @@ namespace kvn {
 ProcessorFindings ReadProcessorFindings(const NumberSeparators& separators) {
   ProcessorFindings found;
   try {
-    found.page = GetCpuInfoCurrent(CpuLibrary(), separators, true);
-    found.logo = ProcessorLogoOf(CpuLibrary());
+    found.page = GetCpuInfoCurrent(InstalledCpuLibrary(), separators, true);
+    found.logo = ProcessorLogoOf(InstalledCpuLibrary());
     found.pageRead = true;
   } catch (...) {
     found.pageRead = false;
   }
   try {
-    found.mmx = CpuLibrary().Processors(0).Features().FindFeature("MMX").Available() ? 1 : 0;
+    found.mmx =
+        InstalledCpuLibrary().Processors(0).Features().FindFeature("MMX").Available() ? 1 : 0;
   } catch (...) {
     found.mmx = -1;
   }

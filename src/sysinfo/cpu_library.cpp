@@ -17,14 +17,14 @@ constexpr std::uint8_t kEcx = K(2);
 constexpr std::uint8_t kExt = K(3);
 constexpr std::uint8_t kPow = K(4);
 
-std::unique_ptr<TCpuLibrary>& GlobalLibrary() {
-  static std::unique_ptr<TCpuLibrary> library;
+std::unique_ptr<CpuLibrary>& GlobalLibrary() {
+  static std::unique_ptr<CpuLibrary> library;
   return library;
 }
 
 }  // namespace
 
-const std::array<TCpuVendorInfo, 9> CpuVendorTable = {{
+const std::array<CpuVendorInfo, 9> CpuVendorTable = {{
     {"BadCpuVendor", "Unknown ", "Unknown Vendor", 0, 0},
     {"GenuineIntel", "Intel ", "Intel Corporation", 1, 0},
     {"AuthenticAMD", "AMD ", "Advanced Micro Devices", 2, 1},
@@ -36,7 +36,7 @@ const std::array<TCpuVendorInfo, 9> CpuVendorTable = {{
     {"GenuineTMx86", "Transmeta ", "Transmeta", 2, 1},
 }};
 
-const std::array<TCpuFeatureRow, 48> CpuFeatureTable = {{
+const std::array<CpuFeatureRow, 48> CpuFeatureTable = {{
     {0, "FPU", kStd | kExt, 0, "Floating Point Unit"},
     {0, "TS", kPow, 2, "Temperature Sensor"},
     {1, "VME", kStd | kExt, 0, "Virtual Mode Extensions"},
@@ -89,7 +89,7 @@ const std::array<TCpuFeatureRow, 48> CpuFeatureTable = {{
 
 // --- CPUID readings ---------------------------------------------------------------------------
 
-TCpuAffinity::TCpuAffinity(const TCpuLibrary& library, std::uint8_t index) {
+CpuAffinity::CpuAffinity(const CpuLibrary& library, std::uint8_t index) {
   if (!library.IsMultiProcessor() || index >= 32) return;
   ICpuSystem& system = library.System();
   std::uint32_t mask = index < system.ProcessorCount() ? (1u << index) : 1u;
@@ -100,23 +100,23 @@ TCpuAffinity::TCpuAffinity(const TCpuLibrary& library, std::uint8_t index) {
   system.YieldTimeSlice();
 }
 
-TCpuAffinity::~TCpuAffinity() {
+CpuAffinity::~CpuAffinity() {
   if (system_) system_->SetProcessAffinityMask(previousMask_);
 }
 
-bool IsLeafSupported(const TCpuLibrary& library, std::uint8_t index, std::uint32_t leaf) {
+bool IsLeafSupported(const CpuLibrary& library, std::uint8_t index, std::uint32_t leaf) {
   std::uint32_t base = 0;
   if (leaf >= 0x80000000u && leaf <= 0x80000008u)
     base = 0x80000000u;
   else if (leaf >= 0x80860000u && leaf <= 0x80860007u)
     base = 0x80860000u;
-  TCpuAffinity pin(library, index);
+  CpuAffinity pin(library, index);
   return library.Source().Execute(base, 0).eax >= leaf;
 }
 
-TCpuid::TCpuid(const TCpuLibrary& library, std::uint8_t index, std::uint32_t repeat,
-               std::uint32_t leaf, std::uint32_t subLeaf) {
-  TCpuAffinity pin(library, index);
+Cpuid::Cpuid(const CpuLibrary& library, std::uint8_t index, std::uint32_t repeat,
+             std::uint32_t leaf, std::uint32_t subLeaf) {
+  CpuAffinity pin(library, index);
   supported_ = IsLeafSupported(library, index, leaf);
   if (!supported_) return;
   // A reading with no execution would have no registers at all: run it at least once.
@@ -124,19 +124,19 @@ TCpuid::TCpuid(const TCpuLibrary& library, std::uint8_t index, std::uint32_t rep
   for (std::uint32_t i = 0; i < repeat; ++i) registers_ = library.Source().Execute(leaf, subLeaf);
 }
 
-TCpuid TProcessorCpuid::Execute(std::uint32_t leaf, std::uint32_t repeat) const {
-  return TCpuid(*library_, index_, repeat, leaf);
+Cpuid ProcessorCpuid::Execute(std::uint32_t leaf, std::uint32_t repeat) const {
+  return Cpuid(*library_, index_, repeat, leaf);
 }
 
-TCpuid TProcessorCpuid::SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf) const {
-  return TCpuid(*library_, index_, 1, leaf, subLeaf);
+Cpuid ProcessorCpuid::SubLeaf(std::uint32_t leaf, std::uint32_t subLeaf) const {
+  return Cpuid(*library_, index_, 1, leaf, subLeaf);
 }
 
-std::uint32_t TProcessorCpuid::HighestExtendedLeaf() const {
+std::uint32_t ProcessorCpuid::HighestExtendedLeaf() const {
   return Execute(0x80000000u).Registers().eax;
 }
 
-std::uint32_t TProcessorCpuid::HighestTransmetaLeaf() const {
+std::uint32_t ProcessorCpuid::HighestTransmetaLeaf() const {
   return Execute(0x80860000u).Registers().eax;
 }
 
@@ -148,23 +148,23 @@ std::string RegisterText(std::uint32_t value) {
 
 // --- Vendor and signature ---------------------------------------------------------------------
 
-TProcessorVendor::TProcessorVendor(const TCpuLibrary& library, std::uint8_t index) {
-  CpuidRegisters r = TCpuid(library, index, 1, 0).Registers();
+ProcessorVendor::ProcessorVendor(const CpuLibrary& library, std::uint8_t index) {
+  CpuidRegisters r = Cpuid(library, index, 1, 0).Registers();
   vendorString_ = RegisterText(r.ebx) + RegisterText(r.edx) + RegisterText(r.ecx);
   for (std::size_t row = 0; row < CpuVendorTable.size(); ++row) {
     if (vendorString_ == CpuVendorTable[row].Signature) {
-      cpuVendor_ = static_cast<TCpuVendor>(row + 1);
+      cpuVendor_ = static_cast<CpuVendorId>(row + 1);
       break;
     }
   }
 }
 
-const TCpuVendorInfo& TProcessorVendor::Info() const {
+const CpuVendorInfo& ProcessorVendor::Info() const {
   return CpuVendorTable[static_cast<std::size_t>(cpuVendor_) - 1];
 }
 
-TProcessorSignature::TProcessorSignature(const TCpuLibrary& library, std::uint8_t index) {
-  CpuidRegisters r = TCpuid(library, index, 1, 1).Registers();
+ProcessorSignature::ProcessorSignature(const CpuLibrary& library, std::uint8_t index) {
+  CpuidRegisters r = Cpuid(library, index, 1, 1).Registers();
   value_ = r.eax;
   stepping_ = value_ & 0xF;
   model_ = (value_ >> 4) & 0xF;
@@ -176,125 +176,125 @@ TProcessorSignature::TProcessorSignature(const TCpuLibrary& library, std::uint8_
   brandIndex_ = r.ebx & 0xFF;
 }
 
-std::string TProcessorSignature::Text() const {
+std::string ProcessorSignature::Text() const {
   return "x86 Family " + std::to_string(family_) + " Model " + std::to_string(model_) +
          " Stepping " + std::to_string(stepping_);
 }
 
 // --- Features ---------------------------------------------------------------------------------
 
-TFeatureSetDefinition::TFeatureSetDefinition(TFeatureSetKind kind, std::uint8_t featureVendorCode) {
+FeatureSetDefinition::FeatureSetDefinition(FeatureSetKind kind, std::uint8_t featureVendorCode) {
   const std::uint8_t kindBit = K(static_cast<int>(kind));
   auto pass = [&](std::uint8_t vendorCode) {
-    for (const TCpuFeatureRow& row : CpuFeatureTable)
+    for (const CpuFeatureRow& row : CpuFeatureTable)
       if (row.VendorCode == vendorCode && (row.Sets & kindBit)) slots_[row.Bit] = &row;
   };
   pass(0);
   if (featureVendorCode != 0) pass(featureVendorCode);
 }
 
-int TFeatureSetDefinition::Count() const {
+int FeatureSetDefinition::Count() const {
   return static_cast<int>(std::count_if(slots_.begin(), slots_.end(),
-                                        [](const TCpuFeatureRow* row) { return row != nullptr; }));
+                                        [](const CpuFeatureRow* row) { return row != nullptr; }));
 }
 
-bool TCpuFeature::Available() const {
+bool CpuFeature::Available() const {
   if (!row_) return false;
   std::uint32_t leaf = 1;
-  if (kind_ == TFeatureSetKind::Extended)
+  if (kind_ == FeatureSetKind::Extended)
     leaf = 0x80000001u;
-  else if (kind_ == TFeatureSetKind::PowerManagement)
+  else if (kind_ == FeatureSetKind::PowerManagement)
     leaf = 0x80000007u;
-  TCpuid reading(*library_, index_, 1, leaf);
+  Cpuid reading(*library_, index_, 1, leaf);
   if (!reading.Supported()) return false;
   std::uint32_t reg =
-      kind_ == TFeatureSetKind::StandardEcx ? reading.Registers().ecx : reading.Registers().edx;
+      kind_ == FeatureSetKind::StandardEcx ? reading.Registers().ecx : reading.Registers().edx;
   return ((reg >> row_->Bit) & 1u) != 0;
 }
 
-TCpuFeatureSet::TCpuFeatureSet(const TCpuLibrary& library, std::uint8_t index, TFeatureSetKind kind)
+CpuFeatureSet::CpuFeatureSet(const CpuLibrary& library, std::uint8_t index, FeatureSetKind kind)
     : library_(&library),
       index_(index),
       kind_(kind),
-      vendor_(TCpuVendor::cvUnknown),
+      vendor_(CpuVendorId::cvUnknown),
       vendorCode_(0),
       family_(0),
       model_(0),
       definition_(kind, 0) {
-  TProcessorVendor vendor(library, index);
+  ProcessorVendor vendor(library, index);
   vendor_ = vendor.CpuVendor();
   vendorCode_ = vendor.FeatureVendorCode();
-  definition_ = TFeatureSetDefinition(kind, vendorCode_);
+  definition_ = FeatureSetDefinition(kind, vendorCode_);
   if (vendorCode_ == 2 || vendorCode_ == 3) {
-    TProcessorSignature signature(library, index);
+    ProcessorSignature signature(library, index);
     family_ = signature.Family();
     model_ = signature.Model();
   }
 }
 
-bool TCpuFeatureSet::Exists() const {
+bool CpuFeatureSet::Exists() const {
   switch (kind_) {
-    case TFeatureSetKind::Extended:
+    case FeatureSetKind::Extended:
       return IsLeafSupported(*library_, index_, 0x80000001u);
-    case TFeatureSetKind::PowerManagement:
+    case FeatureSetKind::PowerManagement:
       return IsLeafSupported(*library_, index_, 0x80000007u);
     default:
       return IsLeafSupported(*library_, index_, 1);
   }
 }
 
-TCpuFeature TCpuFeatureSet::ByIndex(std::uint32_t bit) const {
-  return TCpuFeature(*library_, index_, kind_, bit, definition_.Slot(bit));
+CpuFeature CpuFeatureSet::ByIndex(std::uint32_t bit) const {
+  return CpuFeature(*library_, index_, kind_, bit, definition_.Slot(bit));
 }
 
-TCpuFeature TCpuFeatureSet::ByName(std::string_view name) const {
+CpuFeature CpuFeatureSet::ByName(std::string_view name) const {
   const std::string upper = AsciiUpper(name);
   if (vendorCode_ == 2 || vendorCode_ == 3) {
     // Where these vendors report a feature at a bit of their own.
     if (upper == "MMX+") {
-      if (vendor_ == TCpuVendor::cvAmd) return ByIndex(22);
-      if (vendor_ == TCpuVendor::cvCyrix) return ByIndex(24);
+      if (vendor_ == CpuVendorId::cvAmd) return ByIndex(22);
+      if (vendor_ == CpuVendorId::cvCyrix) return ByIndex(24);
     }
-    if (upper == "PGE" && vendor_ == TCpuVendor::cvAmd && family_ == 5 && model_ == 0)
+    if (upper == "PGE" && vendor_ == CpuVendorId::cvAmd && family_ == 5 && model_ == 0)
       return ByIndex(9);
-    if (upper == "SEP" && vendor_ == TCpuVendor::cvAmd && family_ == 6) return ByIndex(10);
+    if (upper == "SEP" && vendor_ == CpuVendorId::cvAmd && family_ == 6) return ByIndex(10);
   }
   for (std::uint32_t bit = 0; bit < 32; ++bit) {
-    const TCpuFeatureRow* row = definition_.Slot(bit);
+    const CpuFeatureRow* row = definition_.Slot(bit);
     if (row && upper == row->Name) return ByIndex(bit);
   }
-  return TCpuFeature(*library_, index_, kind_, 0, nullptr);
+  return CpuFeature(*library_, index_, kind_, 0, nullptr);
 }
 
-TCpuFeature TProcessorFeatures::FindFeature(std::string_view name) const {
+CpuFeature ProcessorFeatures::FindFeature(std::string_view name) const {
   const std::string upper = AsciiUpper(name);
-  for (const TCpuFeatureRow& row : CpuFeatureTable) {
+  for (const CpuFeatureRow& row : CpuFeatureTable) {
     if (upper != row.Name) continue;
     for (int kind = 1; kind <= 4; ++kind)
-      if (row.Sets & K(kind)) return Set(static_cast<TFeatureSetKind>(kind)).ByName(upper);
+      if (row.Sets & K(kind)) return Set(static_cast<FeatureSetKind>(kind)).ByName(upper);
   }
-  return TCpuFeature(*library_, index_, TFeatureSetKind::Standard, 0, nullptr);
+  return CpuFeature(*library_, index_, FeatureSetKind::Standard, 0, nullptr);
 }
 
 // --- Count and library ------------------------------------------------------------------------
 
-std::uint32_t TProcessorCount::Value() const {
+std::uint32_t ProcessorCountInfo::Value() const {
   return library_->System().ProcessorCount();
 }
 
-TCpuLibrary::TCpuLibrary(std::shared_ptr<ICpuidSource> source, std::shared_ptr<ICpuSystem> system,
-                         std::shared_ptr<ICpuClock> clock)
+CpuLibrary::CpuLibrary(std::shared_ptr<ICpuidSource> source, std::shared_ptr<ICpuSystem> system,
+                       std::shared_ptr<ICpuClock> clock)
     : source_(std::move(source)), system_(std::move(system)), clock_(std::move(clock)) {
   if (!source_ || !system_) throw std::invalid_argument("TCpuLibrary needs a CPUID source");
   isMultiProcessor_ = system_->ProcessorCount() > 1;
 }
 
-TCpuLibrary& CpuLibrary() {
+CpuLibrary& InstalledCpuLibrary() {
   if (!GlobalLibrary()) throw std::logic_error("The processor library is not initialised");
   return *GlobalLibrary();
 }
 
-void InstallCpuLibrary(std::unique_ptr<TCpuLibrary> library) {
+void InstallCpuLibrary(std::unique_ptr<CpuLibrary> library) {
   GlobalLibrary() = std::move(library);
 }
 

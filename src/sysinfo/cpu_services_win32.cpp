@@ -92,9 +92,9 @@ std::shared_ptr<ICpuClock> CreateWindowsCpuClock() {
   return std::make_shared<WindowsCpuClock>();
 }
 
-std::unique_ptr<TCpuLibrary> CreateWindowsCpuLibrary() {
-  return std::make_unique<TCpuLibrary>(CreateWindowsCpuidSource(), CreateWindowsCpuSystem(),
-                                       CreateWindowsCpuClock());
+std::unique_ptr<CpuLibrary> CreateWindowsCpuLibrary() {
+  return std::make_unique<CpuLibrary>(CreateWindowsCpuidSource(), CreateWindowsCpuSystem(),
+                                      CreateWindowsCpuClock());
 }
 
 void InitializeCpuLibrary() {

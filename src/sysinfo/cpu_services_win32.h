@@ -12,7 +12,7 @@ std::shared_ptr<ICpuSystem> CreateWindowsCpuSystem();
 std::shared_ptr<ICpuClock> CreateWindowsCpuClock();
 
 // A library on this machine's processors.
-std::unique_ptr<TCpuLibrary> CreateWindowsCpuLibrary();
+std::unique_ptr<CpuLibrary> CreateWindowsCpuLibrary();
 
 // The separators of the user's number format (size texts of the cache labels).
 NumberSeparators UserNumberSeparators();

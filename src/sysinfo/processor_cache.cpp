@@ -9,16 +9,16 @@ namespace kvn {
 
 namespace {
 
-struct TCacheDescriptorRow {
+struct CacheDescriptorRow {
   std::uint8_t Descriptor;
-  TCacheKind Kind;
+  CacheKind Kind;
   std::uint32_t SizeKB;  // trace cache: thousands of micro-operations
   std::uint32_t LineSize;
 };
 
-using enum TCacheKind;
+using enum CacheKind;
 
-constexpr std::array<TCacheDescriptorRow, 36> kDescriptorTable = {{
+constexpr std::array<CacheDescriptorRow, 36> kDescriptorTable = {{
     {0x06, L1Code, 8, 32},    {0x08, L1Code, 16, 32},   {0x30, L1Code, 32, 64},
     {0x0A, L1Data, 8, 32},    {0x0C, L1Data, 16, 32},   {0x2C, L1Data, 32, 64},
     {0x66, L1Data, 8, 64},    {0x67, L1Data, 16, 64},   {0x68, L1Data, 32, 64},
@@ -40,16 +40,16 @@ std::uint32_t ClampToBytes(std::uint64_t bytes) {
   return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(bytes);
 }
 
-std::uint32_t SizeByDescriptors(const TCpuCacheDescriptors& descriptors, TCacheKind kind) {
+std::uint32_t SizeByDescriptors(const CpuCacheDescriptors& descriptors, CacheKind kind) {
   std::uint32_t size = 0;
-  for (const TCacheDescriptorRow& row : kDescriptorTable)  // the last matching row wins
+  for (const CacheDescriptorRow& row : kDescriptorTable)  // the last matching row wins
     if (row.Kind == kind && descriptors.Contains(row.Descriptor)) size = row.SizeKB * 1024;
   return size;
 }
 
 // The kind of a leaf-4 entry (EAX: type in bits 4..0, level in bits 7..5), or nothing for a
 // level this program has no line for.
-std::optional<TCacheKind> DeterministicKind(std::uint32_t eax) {
+std::optional<CacheKind> DeterministicKind(std::uint32_t eax) {
   const std::uint32_t type = eax & 0x1F;  // 1 data, 2 instruction, 3 unified
   if (type < 1 || type > 3) return std::nullopt;
   switch ((eax >> 5) & 0x7) {
@@ -74,11 +74,11 @@ std::uint32_t DeterministicSize(const CpuidRegisters& r) {
 
 }  // namespace
 
-TCpuCacheDescriptors::TCpuCacheDescriptors(const TCpuLibrary& library, std::uint8_t index,
-                                           TCacheKind kind) {
-  TProcessorCpuid cpuid(library, index);
+CpuCacheDescriptors::CpuCacheDescriptors(const CpuLibrary& library, std::uint8_t index,
+                                         CacheKind kind) {
+  ProcessorCpuid cpuid(library, index);
   CpuidRegisters r;
-  if (TProcessorVendor(library, index).CpuVendor() == TCpuVendor::cvIntel) {
+  if (ProcessorVendor(library, index).CpuVendor() == CpuVendorId::cvIntel) {
     // The low byte of leaf 2 says how many times the leaf must run to give every descriptor.
     const std::uint32_t repeat = cpuid.Execute(2).Registers().eax & 0xFF;
     r = cpuid.Execute(2, repeat).Registers();
@@ -92,16 +92,16 @@ TCpuCacheDescriptors::TCpuCacheDescriptors(const TCpuLibrary& library, std::uint
   }
 }
 
-bool TCpuCacheDescriptors::Contains(std::uint8_t descriptor) const {
+bool CpuCacheDescriptors::Contains(std::uint8_t descriptor) const {
   return std::find(bytes_.begin(), bytes_.begin() + count_, descriptor) != bytes_.begin() + count_;
 }
 
-std::uint32_t TCacheByDescriptor::Size() const {
-  return SizeByDescriptors(TCpuCacheDescriptors(*library_, index_, kind_), kind_);
+std::uint32_t CacheByDescriptor::Size() const {
+  return SizeByDescriptors(CpuCacheDescriptors(*library_, index_, kind_), kind_);
 }
 
-std::uint32_t TCacheByExtendedCpuid::Size() const {
-  TProcessorCpuid cpuid(*library_, index_);
+std::uint32_t CacheByExtendedCpuid::Size() const {
+  ProcessorCpuid cpuid(*library_, index_);
   switch (kind_) {
     case L1Code:
       return (cpuid.Execute(0x80000005u).Registers().edx >> 24) * 1024;
@@ -110,7 +110,7 @@ std::uint32_t TCacheByExtendedCpuid::Size() const {
     case Level2: {
       const std::uint32_t ecx = cpuid.Execute(0x80000006u).Registers().ecx;
       // Via's level 2 size is only the top byte of ECX.
-      const bool via = TProcessorVendor(*library_, index_).CpuVendor() == TCpuVendor::cvVia;
+      const bool via = ProcessorVendor(*library_, index_).CpuVendor() == CpuVendorId::cvVia;
       return (via ? ecx >> 24 : ecx >> 16) * 1024;
     }
     case Level3: {
@@ -124,12 +124,12 @@ std::uint32_t TCacheByExtendedCpuid::Size() const {
   }
 }
 
-bool TCacheByDeterministicCpuid::Listed() const {
-  return (TProcessorCpuid(*library_, index_).SubLeaf(4, 0).Registers().eax & 0x1F) != 0;
+bool CacheByDeterministicCpuid::Listed() const {
+  return (ProcessorCpuid(*library_, index_).SubLeaf(4, 0).Registers().eax & 0x1F) != 0;
 }
 
-std::uint32_t TCacheByDeterministicCpuid::Size() const {
-  TProcessorCpuid cpuid(*library_, index_);
+std::uint32_t CacheByDeterministicCpuid::Size() const {
+  ProcessorCpuid cpuid(*library_, index_);
   for (std::uint32_t subLeaf = 0; subLeaf < kMaxCacheSubLeaves; ++subLeaf) {
     const CpuidRegisters r = cpuid.SubLeaf(4, subLeaf).Registers();
     if ((r.eax & 0x1F) == 0) break;  // a null type ends the list
@@ -138,17 +138,17 @@ std::uint32_t TCacheByDeterministicCpuid::Size() const {
   return 0;
 }
 
-std::uint32_t TCpuCache::Size() const {
-  const TProcessorVendor vendor(*library_, index_);
-  if (vendor.CacheMethodCode() == 1) return TCacheByExtendedCpuid(*library_, index_, kind_).Size();
-  const TCpuCacheDescriptors descriptors(*library_, index_, kind_);
+std::uint32_t CpuCache::Size() const {
+  const ProcessorVendor vendor(*library_, index_);
+  if (vendor.CacheMethodCode() == 1) return CacheByExtendedCpuid(*library_, index_, kind_).Size();
+  const CpuCacheDescriptors descriptors(*library_, index_, kind_);
   const std::uint32_t size = SizeByDescriptors(descriptors, kind_);
   // Descriptor 0xFF: leaf 2 describes no cache and leaf 4 lists them all. Without it, leaf 4
   // still gives each cache the descriptors leave out: Core 2 to Westmere name their level 1 in
   // leaf 2 with descriptors of the table, and their level 2 and 3 with descriptors it lacks.
-  const bool deferred = vendor.CpuVendor() == TCpuVendor::cvIntel && descriptors.Contains(0xFF);
+  const bool deferred = vendor.CpuVendor() == CpuVendorId::cvIntel && descriptors.Contains(0xFF);
   if (!deferred && size != 0) return size;
-  const TCacheByDeterministicCpuid leafFour(*library_, index_, kind_);
+  const CacheByDeterministicCpuid leafFour(*library_, index_, kind_);
   return leafFour.Listed() ? leafFour.Size() : size;
 }
 

@@ -20,7 +20,7 @@ std::string Trim(const std::string& text) {
 
 // Consecutive leaves of EAX, EBX, ECX, EDX text, trimmed. A NUL left inside ends the text there,
 // as it would end it on a label.
-std::string BrandString(const TProcessorCpuid& cpuid, std::uint32_t firstLeaf,
+std::string BrandString(const ProcessorCpuid& cpuid, std::uint32_t firstLeaf,
                         std::uint32_t lastLeaf) {
   std::string text;
   for (std::uint32_t leaf = firstLeaf; leaf <= lastLeaf; ++leaf) {
@@ -33,8 +33,8 @@ std::string BrandString(const TProcessorCpuid& cpuid, std::uint32_t firstLeaf,
 
 }  // namespace
 
-std::string TIntelProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string IntelProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   const std::uint32_t raw = sig.Value();
   switch (sig.BrandIndex()) {
     case 1:
@@ -75,7 +75,7 @@ std::string TIntelProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8
     if (m == 0 || m == 1) return "Intel Pentium Pro";
     if (m == 3) return sig.ProcessorType() == 1 ? "Intel Pentium II Overdrive" : "Intel Pentium II";
     if (m == 5 || m == 6 || m == 7) {
-      const std::uint32_t l2 = TProcessorCache(library, index).Level2().Size() / 1024;
+      const std::uint32_t l2 = ProcessorCache(library, index).Level2().Size() / 1024;
       if (m == 5) {
         if (l2 <= 128) return "Intel Celeron";
         if (l2 >= 1024) return "Intel Pentium II Xeon";
@@ -83,7 +83,7 @@ std::string TIntelProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8
       }
       if (m == 6) {
         if (l2 > 128) return "Intel Mobile Pentium II";
-        if (TProcessorFeatures(library, index).Standard().ByIndex(18).Available())
+        if (ProcessorFeatures(library, index).Standard().ByIndex(18).Available())
           return "Intel Mobile Celeron";
         return "Intel Celeron";
       }
@@ -93,8 +93,8 @@ std::string TIntelProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8
   return {};
 }
 
-std::string TAmdProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string AmdProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   const std::uint32_t f = sig.Family(), m = sig.Model();
   if (f == 4) {
     if (m == 3 || m == 7 || m == 8 || m == 9) return "AMD AM486DX2";
@@ -108,8 +108,8 @@ std::string TAmdProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t
   return {};
 }
 
-std::string TCyrixProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string CyrixProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   const std::uint32_t f = sig.Family(), m = sig.Model();
   if (f == 4) {
     if (m == 4) return "Cyrix Media GX";
@@ -125,8 +125,8 @@ std::string TCyrixProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8
   return {};
 }
 
-std::string TIdtProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string IdtProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   if (sig.Family() == 5) {
     if (sig.Model() == 4) return "IDT WinChip";
     if (sig.Model() == 8) return "IDT WinChip 2";
@@ -135,18 +135,18 @@ std::string TIdtProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t
   return {};
 }
 
-std::string TNexGenProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string NexGenProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   return sig.Family() == 5 && sig.Model() == 0 ? "NexGen Nx586" : "";
 }
 
-std::string TUmcProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string UmcProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   return sig.Family() == 4 && (sig.Model() == 1 || sig.Model() == 2) ? "UMC U5D" : "";
 }
 
-std::string TRiseProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_t index) {
-  TProcessorSignature sig(library, index);
+std::string RiseProcessorLookup::Lookup(const CpuLibrary& library, std::uint8_t index) {
+  ProcessorSignature sig(library, index);
   if (sig.Family() == 5) {
     if (sig.Model() == 0) return "Rise iDragon";
     if (sig.Model() == 2) return "Rise iDragon II";
@@ -154,10 +154,10 @@ std::string TRiseProcessorLookup::Lookup(const TCpuLibrary& library, std::uint8_
   return {};
 }
 
-std::string TProcessorName::Text() const {
-  TProcessorVendor vendor(*library_, index_);
-  TProcessorCpuid cpuid(*library_, index_);
-  if (vendor.CpuVendor() == TCpuVendor::cvTransmeta) {
+std::string ProcessorName::Text() const {
+  ProcessorVendor vendor(*library_, index_);
+  ProcessorCpuid cpuid(*library_, index_);
+  if (vendor.CpuVendor() == CpuVendorId::cvTransmeta) {
     if (cpuid.HighestTransmetaLeaf() >= 0x80860006u)
       return BrandString(cpuid, 0x80860003u, 0x80860006u);
   } else if (cpuid.HighestExtendedLeaf() >= 0x80000004u) {
@@ -166,32 +166,32 @@ std::string TProcessorName::Text() const {
 
   std::string name;
   switch (vendor.CpuVendor()) {
-    case TCpuVendor::cvIntel:
-      name = TIntelProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvIntel:
+      name = IntelProcessorLookup::Lookup(*library_, index_);
       break;
-    case TCpuVendor::cvAmd:
-      name = TAmdProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvAmd:
+      name = AmdProcessorLookup::Lookup(*library_, index_);
       break;
-    case TCpuVendor::cvCyrix:
-      name = TCyrixProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvCyrix:
+      name = CyrixProcessorLookup::Lookup(*library_, index_);
       break;
-    case TCpuVendor::cvVia:
-      name = TIdtProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvVia:
+      name = IdtProcessorLookup::Lookup(*library_, index_);
       break;
-    case TCpuVendor::cvNexGen:
-      name = TNexGenProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvNexGen:
+      name = NexGenProcessorLookup::Lookup(*library_, index_);
       break;
-    case TCpuVendor::cvUmc:
-      name = TUmcProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvUmc:
+      name = UmcProcessorLookup::Lookup(*library_, index_);
       break;
-    case TCpuVendor::cvRise:
-      name = TRiseProcessorLookup::Lookup(*library_, index_);
+    case CpuVendorId::cvRise:
+      name = RiseProcessorLookup::Lookup(*library_, index_);
       break;
     default:  // Transmeta and unknown vendors: always the generic name
       break;
   }
   if (!name.empty()) return name;
-  return vendor.ShortName() + TProcessorSignature(*library_, index_).Text();
+  return vendor.ShortName() + ProcessorSignature(*library_, index_).Text();
 }
 
 }  // namespace kvn

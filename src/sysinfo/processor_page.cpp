@@ -4,7 +4,7 @@
 
 namespace kvn {
 
-using enum TFeatureSetKind;
+using enum FeatureSetKind;
 
 // "SIMD", "MMX+" and "IA-64" are looked up where the feature table really holds them (the SSE
 // bit, the extended set's MMX+ row, the standard set's IA-64 row), so the three lines show what
@@ -53,9 +53,9 @@ std::string Kb(std::uint32_t bytes) {
   return std::to_string(bytes >> 10) + " Kb";
 }
 
-void Fill(const TCpuLibrary& library, const NumberSeparators& separators, bool withSpeed,
+void Fill(const CpuLibrary& library, const NumberSeparators& separators, bool withSpeed,
           ProcessorPageModel& page) {
-  TProcessorInformation cpu = library.Processors(0);
+  ProcessorInformation cpu = library.Processors(0);
   // 1. The count is not shown; the first measurement only warms the clock up.
   (void)library.ProcessorCount().Value();
   if (withSpeed) (void)cpu.Speed().NormalisedSpeed();
@@ -69,7 +69,7 @@ void Fill(const TCpuLibrary& library, const NumberSeparators& separators, bool w
   page.threeDNowLabel = Supported("3DNow!", cpu.Features().Extended().ByName("3DNOW").Available());
 
   // 6. Level 1 unified, code, data, in that order.
-  TProcessorCache cache = cpu.Cache();
+  ProcessorCache cache = cpu.Cache();
   page.L1UnifiedBytes = cache.Level1().Unified().Size();
   page.L1CodeBytes = cache.Level1().Code().Size();
   page.L1DataBytes = cache.Level1().Data().Size();
@@ -85,7 +85,7 @@ void Fill(const TCpuLibrary& library, const NumberSeparators& separators, bool w
   page.l3Label = SizeText(page.L3Bytes, separators);
 
   // 9. The feature rows.
-  TProcessorFeatures features = cpu.Features();
+  ProcessorFeatures features = cpu.Features();
   for (const ProcessorFeatureLookup& row : ProcessorPageFeatures) {
     const bool available = features.Set(row.Set).ByName(row.LookedUpAs).Available();
     page.featureList.push_back({row.Shown, row.Description, available});
@@ -94,7 +94,7 @@ void Fill(const TCpuLibrary& library, const NumberSeparators& separators, bool w
 
 }  // namespace
 
-ProcessorPageModel GetCpuInfoCurrent(const TCpuLibrary& library, const NumberSeparators& separators,
+ProcessorPageModel GetCpuInfoCurrent(const CpuLibrary& library, const NumberSeparators& separators,
                                      bool withSpeed) {
   ProcessorPageModel page;
   try {
@@ -123,9 +123,9 @@ const char* ProcessorLogoName(ProcessorLogo logo) {
   }
 }
 
-ProcessorLogo SelectProcessorLogo(const TCpuLibrary& library) {
-  TProcessorInformation cpu = library.Processors(0);
-  TProcessorVendor vendor = cpu.Vendor();
+ProcessorLogo SelectProcessorLogo(const CpuLibrary& library) {
+  ProcessorInformation cpu = library.Processors(0);
+  ProcessorVendor vendor = cpu.Vendor();
   if (vendor.CompanyName() == "Advanced Micro Devices") return ProcessorLogo::LogoAMD;
   if (vendor.VendorString() == "CyrixInstead") return ProcessorLogo::LogoCyrix;
   if (cpu.Features().FindFeature("HTT").Available()) return ProcessorLogo::logoP4HT;

@@ -37,14 +37,14 @@ struct ProcessorPageModel {
 
 // Fills the page model from processor 0. `withSpeed` false skips the two clock measurements
 // (a dump file has no clock) and leaves the speed out of the name.
-ProcessorPageModel GetCpuInfoCurrent(const TCpuLibrary& library, const NumberSeparators& separators,
+ProcessorPageModel GetCpuInfoCurrent(const CpuLibrary& library, const NumberSeparators& separators,
                                      bool withSpeed = true);
 
 // The row texts of the feature list, in the page's order.
 struct ProcessorFeatureLookup {
   const char* Shown;
   const char* LookedUpAs;
-  TFeatureSetKind Set;
+  FeatureSetKind Set;
   const char* Description;
 };
 extern const std::vector<ProcessorFeatureLookup> ProcessorPageFeatures;
@@ -52,6 +52,6 @@ extern const std::vector<ProcessorFeatureLookup> ProcessorPageFeatures;
 enum class ProcessorLogo { None, LogoIntel, LogoAMD, LogoCyrix, logoP4HT };
 const char* ProcessorLogoName(ProcessorLogo logo);  // "LogoIntel" … or "none"
 
-ProcessorLogo SelectProcessorLogo(const TCpuLibrary& library);
+ProcessorLogo SelectProcessorLogo(const CpuLibrary& library);
 
 }  // namespace kvn

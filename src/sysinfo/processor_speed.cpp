@@ -6,7 +6,7 @@
 
 namespace kvn {
 
-double TCpuSpeedThread::Measure(ICpuClock& clock) {
+double CpuSpeedThread::Measure(ICpuClock& clock) {
   double mhz = 0;
   clock.RunTimeCritical([&] {
     const std::uint64_t cycles0 = clock.ReadTimeStampCounter();
@@ -42,10 +42,10 @@ std::uint32_t NormaliseSpeed(std::uint32_t rawSpeed) {
   return rawSpeed;  // not reached: r is below 100
 }
 
-std::uint32_t TProcessorSpeedInformation::RawSpeed() const {
+std::uint32_t ProcessorSpeedInformation::RawSpeed() const {
   ICpuClock* clock = library_->Clock();
   if (!clock) throw std::runtime_error("The processor clock cannot be measured here");
-  const double mhz = TCpuSpeedThread::Measure(*clock);
+  const double mhz = CpuSpeedThread::Measure(*clock);
   if (!(mhz > 0)) return 0;
   if (mhz >= 4294967295.0) return 4294967295u;
   return static_cast<std::uint32_t>(std::trunc(mhz));

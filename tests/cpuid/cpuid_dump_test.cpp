@@ -53,10 +53,10 @@ TEST(CpuidDumpTest, LineShapes) {
 TEST(CpuidDumpTest, SubLeavesAnswerTheirOwnLines) {
   // An untagged line is sub-leaf 0; a later line for the same sub-leaf (another logical
   // processor) does not replace it; a sub-leaf the file does not list is zero.
-  TCpuidDumpSource source(Leaf(4, 0x121, 0, 0, 0) + fakes::SubLeaf(4, 1, 0x122, 0, 0, 0) +
-                          fakes::SubLeaf(4, 0, 0x999, 0, 0, 0) +
-                          fakes::SubLeaf(4, 2, 0x143, 0, 0, 0) +
-                          fakes::SubLeaf(4, 1, 0x888, 0, 0, 0) + Leaf(2, 7, 8, 9, 10));
+  CpuidDumpSource source(Leaf(4, 0x121, 0, 0, 0) + fakes::SubLeaf(4, 1, 0x122, 0, 0, 0) +
+                         fakes::SubLeaf(4, 0, 0x999, 0, 0, 0) +
+                         fakes::SubLeaf(4, 2, 0x143, 0, 0, 0) +
+                         fakes::SubLeaf(4, 1, 0x888, 0, 0, 0) + Leaf(2, 7, 8, 9, 10));
   EXPECT_EQ(source.Execute(4, 0).eax, 0x121u);
   EXPECT_EQ(source.Execute(4, 1).eax, 0x122u);
   EXPECT_EQ(source.Execute(4, 2).eax, 0x143u);
@@ -66,9 +66,9 @@ TEST(CpuidDumpTest, SubLeavesAnswerTheirOwnLines) {
 }
 
 TEST(CpuidDumpTest, FirstLineOfALeafCountsAndMissingLeavesAreZero) {
-  TCpuidDumpSource source("------[ Logical CPU #0 ]------\r\n" + Leaf(1, 0x6F6, 1, 2, 3) +
-                          "junk\n------[ Logical CPU #1 ]------\n" + Leaf(1, 0x6F7, 4, 5, 6) +
-                          Leaf(2, 7, 8, 9, 10));
+  CpuidDumpSource source("------[ Logical CPU #0 ]------\r\n" + Leaf(1, 0x6F6, 1, 2, 3) +
+                         "junk\n------[ Logical CPU #1 ]------\n" + Leaf(1, 0x6F7, 4, 5, 6) +
+                         Leaf(2, 7, 8, 9, 10));
   EXPECT_EQ(source.LeafCount(), 2u);
   EXPECT_EQ(source.Execute(1, 0), (CpuidRegisters{0x6F6, 1, 2, 3}));
   EXPECT_EQ(source.Execute(2, 0), (CpuidRegisters{7, 8, 9, 10}));

@@ -27,8 +27,8 @@ TEST_P(CpuidReportTest, DumpGivesTheExpectedReport) {
   const std::string base = std::string(KORVANE_TEST_DATA) + "/cpuid/" + GetParam();
   const std::string expected = ReadText(base + ".expected");
   ASSERT_FALSE(expected.empty()) << base << ".expected is missing";
-  auto source = std::make_shared<TCpuidDumpSource>(TCpuidDumpSource::FromFile(base + ".txt"));
-  TCpuLibrary library(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+  auto source = std::make_shared<CpuidDumpSource>(CpuidDumpSource::FromFile(base + ".txt"));
+  CpuLibrary library(source, std::make_shared<SingleProcessorSystem>(), nullptr);
   EXPECT_EQ(CpuidReport(library, false), expected);
 }
 
@@ -43,8 +43,8 @@ TEST(CpuidReportTest, ControlBytesOfADamagedDumpStayOnTheirLine) {
   const std::string dump = fakes::Vendor(0x80000000, "Genu\nineIn\rl") +
                            fakes::Leaf(0x80000000, 0x80000004, 0, 0, 0) +
                            fakes::Leaf(0x80000002, 0x0A444D41, 0x20202020, 0, 0);
-  TCpuLibrary library(std::make_shared<TCpuidDumpSource>(dump),
-                      std::make_shared<SingleProcessorSystem>(), nullptr);
+  CpuLibrary library(std::make_shared<CpuidDumpSource>(dump),
+                     std::make_shared<SingleProcessorSystem>(), nullptr);
   const std::string report = CpuidReport(library, false);
   EXPECT_EQ(report.substr(0, report.find('\n')), "vendor: Genu?ineIn?l");
   EXPECT_NE(report.find("\nname: AMD\n"), std::string::npos) << report;
@@ -52,7 +52,7 @@ TEST(CpuidReportTest, ControlBytesOfADamagedDumpStayOnTheirLine) {
 }
 
 TEST(CpuidReportTest, MissingDumpFileIsAnError) {
-  EXPECT_THROW(TCpuidDumpSource::FromFile(std::string(KORVANE_TEST_DATA) + "/cpuid/nothing.txt"),
+  EXPECT_THROW(CpuidDumpSource::FromFile(std::string(KORVANE_TEST_DATA) + "/cpuid/nothing.txt"),
                std::runtime_error);
 }
 

@@ -122,8 +122,8 @@ int main() {
   const int kIterations = 20000;
   for (int i = 0; i < kIterations; ++i) {
     const std::string text = Mutate(seeds[rnd.Below(seeds.size())], seeds, rnd);
-    auto source = std::make_shared<kvn::TCpuidDumpSource>(text);
-    kvn::TCpuLibrary library(source, std::make_shared<kvn::SingleProcessorSystem>(), nullptr);
+    auto source = std::make_shared<kvn::CpuidDumpSource>(text);
+    kvn::CpuLibrary library(source, std::make_shared<kvn::SingleProcessorSystem>(), nullptr);
     const std::string report = kvn::CpuidReport(library, false);
     // 14 fact lines and 31 feature rows, whatever the processor claims to be.
     if (CountLines(report) != 45) {

@@ -14,14 +14,14 @@
 namespace kvn {
 namespace {
 
-std::unique_ptr<TCpuLibrary> DumpLibrary(const char* name, bool withClock) {
+std::unique_ptr<CpuLibrary> DumpLibrary(const char* name, bool withClock) {
   std::ifstream file(std::string(KORVANE_TEST_DATA) + "/cpuid/" + name + ".txt", std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
   std::shared_ptr<ICpuClock> clock;
   if (withClock) clock = std::make_shared<fakes::FakeClock>(30600);
-  return std::make_unique<TCpuLibrary>(std::make_shared<TCpuidDumpSource>(text.str()),
-                                       std::make_shared<SingleProcessorSystem>(), clock);
+  return std::make_unique<CpuLibrary>(std::make_shared<CpuidDumpSource>(text.str()),
+                                      std::make_shared<SingleProcessorSystem>(), clock);
 }
 
 TEST(ProcessorPageBindingTest, FillsLabelsRowsAndLevelTwoSize) {

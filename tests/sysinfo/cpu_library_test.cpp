@@ -19,11 +19,11 @@ using fakes::FakeClock;
 using fakes::Leaf;
 using fakes::Vendor;
 
-std::unique_ptr<TCpuLibrary> Library(const std::string& dump,
-                                     std::shared_ptr<ICpuSystem> system = nullptr,
-                                     std::shared_ptr<ICpuClock> clock = nullptr) {
+std::unique_ptr<CpuLibrary> Library(const std::string& dump,
+                                    std::shared_ptr<ICpuSystem> system = nullptr,
+                                    std::shared_ptr<ICpuClock> clock = nullptr) {
   if (!system) system = std::make_shared<SingleProcessorSystem>();
-  return std::make_unique<TCpuLibrary>(std::make_shared<TCpuidDumpSource>(dump), system, clock);
+  return std::make_unique<CpuLibrary>(std::make_shared<CpuidDumpSource>(dump), system, clock);
 }
 
 // --- Leaf ranges ------------------------------------------------------------------------------
@@ -33,7 +33,7 @@ TEST(CpuidDumpTest, LeafBeyondTheRangeMaximumReadsZero) {
   auto lib = Library(Vendor(1, "GenuineIntel") + Leaf(1, 0x683, 0, 0, 0x00800000) +
                      Leaf(2, 0x03020101, 0, 0, 0x0C040882) + Leaf(0x80000000, 0x80000001, 0, 0, 0) +
                      Leaf(0x80000002, 1, 2, 3, 4));
-  TProcessorCpuid cpuid = lib->Processors(0).Cpuid();
+  ProcessorCpuid cpuid = lib->Processors(0).Cpuid();
   EXPECT_TRUE(cpuid.Execute(1).Supported());
   EXPECT_FALSE(cpuid.Execute(2).Supported());
   EXPECT_EQ(cpuid.Execute(2).Registers(), CpuidRegisters{});
@@ -75,7 +75,7 @@ class MaskRecordingSource : public ICpuidSource {
   std::vector<std::uint32_t> masks;
 
  private:
-  TCpuidDumpSource dump_;
+  CpuidDumpSource dump_;
   RecordingSystem& system_;
 };
 
@@ -93,7 +93,7 @@ TEST(CpuAffinityTest, ReadingsRunOnThePinnedProcessorAndTheMaskIsRestored) {
   for (const Case& c : cases) {
     auto system = std::make_shared<RecordingSystem>(c.count, c.canSet);
     auto source = std::make_shared<MaskRecordingSource>(dump, *system);
-    TCpuLibrary lib(source, system, nullptr);
+    CpuLibrary lib(source, system, nullptr);
     EXPECT_TRUE(lib.Processors(c.index).Features().Standard().ByName("MMX").Available());
     ASSERT_FALSE(source->masks.empty());
     for (std::uint32_t mask : source->masks)
@@ -120,7 +120,7 @@ TEST(ProcessorSignatureTest, Fields) {
   };
   for (const Case& c : cases) {
     auto lib = Library(Vendor(1, "GenuineIntel") + Leaf(1, c.eax, c.ebx, 0, 0));
-    TProcessorSignature sig = lib->Processors(0).Signature();
+    ProcessorSignature sig = lib->Processors(0).Signature();
     EXPECT_EQ(sig.Family(), c.family) << std::hex << c.eax;
     EXPECT_EQ(sig.Model(), c.model) << std::hex << c.eax;
     EXPECT_EQ(sig.Stepping(), c.stepping) << std::hex << c.eax;
@@ -134,20 +134,20 @@ TEST(ProcessorVendorTest, EveryTableRowAndAnUnknownString) {
   const char* strings[] = {"GenuineIntel", "AuthenticAMD", "CyrixInstead",
                            "CentaurHauls", "NexGenDriven", "UMC UMC UMC ",
                            "RiseRiseRise", "GenuineTMx86", "BadCpuVendor"};
-  const TCpuVendor expected[] = {
-      TCpuVendor::cvIntel, TCpuVendor::cvAmd,       TCpuVendor::cvCyrix,
-      TCpuVendor::cvVia,   TCpuVendor::cvNexGen,    TCpuVendor::cvUmc,
-      TCpuVendor::cvRise,  TCpuVendor::cvTransmeta, TCpuVendor::cvUnknown};
+  const CpuVendorId expected[] = {
+      CpuVendorId::cvIntel, CpuVendorId::cvAmd,       CpuVendorId::cvCyrix,
+      CpuVendorId::cvVia,   CpuVendorId::cvNexGen,    CpuVendorId::cvUmc,
+      CpuVendorId::cvRise,  CpuVendorId::cvTransmeta, CpuVendorId::cvUnknown};
   for (int i = 0; i < 9; ++i) {
     char name[13];
     std::snprintf(name, sizeof name, "%s", strings[i]);
     auto lib = Library(Vendor(1, name));
-    TProcessorVendor vendor = lib->Processors(0).Vendor();
+    ProcessorVendor vendor = lib->Processors(0).Vendor();
     EXPECT_EQ(vendor.VendorString(), strings[i]);
     EXPECT_EQ(vendor.CpuVendor(), expected[i]) << strings[i];
   }
   auto none = Library("");
-  EXPECT_EQ(none->Processors(0).Vendor().CpuVendor(), TCpuVendor::cvUnknown);
+  EXPECT_EQ(none->Processors(0).Vendor().CpuVendor(), CpuVendorId::cvUnknown);
   EXPECT_EQ(none->Processors(0).Vendor().CompanyName(), "Unknown Vendor");
 }
 
@@ -155,22 +155,22 @@ TEST(ProcessorVendorTest, EveryTableRowAndAnUnknownString) {
 
 TEST(FeatureSetTest, SlotCountsPerVendorCode) {
   struct Case {
-    TFeatureSetKind kind;
+    FeatureSetKind kind;
     std::uint8_t vendorCode;
     int count;
   } cases[] = {
-      {TFeatureSetKind::Standard, 0, 30},       {TFeatureSetKind::Standard, 2, 30},
-      {TFeatureSetKind::StandardEcx, 1, 3},     {TFeatureSetKind::Extended, 0, 19},
-      {TFeatureSetKind::Extended, 2, 24},       {TFeatureSetKind::Extended, 3, 21},
-      {TFeatureSetKind::PowerManagement, 1, 0}, {TFeatureSetKind::PowerManagement, 2, 6},
+      {FeatureSetKind::Standard, 0, 30},       {FeatureSetKind::Standard, 2, 30},
+      {FeatureSetKind::StandardEcx, 1, 3},     {FeatureSetKind::Extended, 0, 19},
+      {FeatureSetKind::Extended, 2, 24},       {FeatureSetKind::Extended, 3, 21},
+      {FeatureSetKind::PowerManagement, 1, 0}, {FeatureSetKind::PowerManagement, 2, 6},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(TFeatureSetDefinition(c.kind, c.vendorCode).Count(), c.count)
+    EXPECT_EQ(FeatureSetDefinition(c.kind, c.vendorCode).Count(), c.count)
         << int(c.kind) << "/" << int(c.vendorCode);
   // Vendor rows replace the common row of their bit.
-  EXPECT_STREQ(TFeatureSetDefinition(TFeatureSetKind::Extended, 2).Slot(19)->Name, "MP");
-  EXPECT_STREQ(TFeatureSetDefinition(TFeatureSetKind::Extended, 3).Slot(24)->Name, "MMX+");
-  EXPECT_STREQ(TFeatureSetDefinition(TFeatureSetKind::Extended, 0).Slot(24)->Name, "FXSR");
+  EXPECT_STREQ(FeatureSetDefinition(FeatureSetKind::Extended, 2).Slot(19)->Name, "MP");
+  EXPECT_STREQ(FeatureSetDefinition(FeatureSetKind::Extended, 3).Slot(24)->Name, "MMX+");
+  EXPECT_STREQ(FeatureSetDefinition(FeatureSetKind::Extended, 0).Slot(24)->Name, "FXSR");
 }
 
 TEST(FeatureSetTest, LookupsByName) {
@@ -178,29 +178,29 @@ TEST(FeatureSetTest, LookupsByName) {
                           Leaf(0x80000000, 0x80000007, 0, 0, 0) +
                           Leaf(0x80000001, 0, 0, 0, 0xC0400000) + Leaf(0x80000007, 0, 0, 0, 0x10);
   auto lib = Library(amd);
-  TProcessorFeatures features = lib->Processors(0).Features();
+  ProcessorFeatures features = lib->Processors(0).Features();
 
-  TCpuFeature mmx = features.Standard().ByName("mmx");
+  CpuFeature mmx = features.Standard().ByName("mmx");
   EXPECT_TRUE(mmx.IsKnown());
   EXPECT_EQ(mmx.Name(), "MMX");
   EXPECT_EQ(mmx.Bit(), 23u);
   EXPECT_TRUE(mmx.Available());
 
-  TCpuFeature simd = features.Standard().ByName("SIMD");
+  CpuFeature simd = features.Standard().ByName("SIMD");
   EXPECT_FALSE(simd.IsKnown());
   EXPECT_FALSE(simd.Available());
 
   // "TM": row 10 (power management) comes before row 42 (standard).
-  TCpuFeature tm = features.FindFeature("TM");
-  EXPECT_EQ(tm.Kind(), TFeatureSetKind::PowerManagement);
+  CpuFeature tm = features.FindFeature("TM");
+  EXPECT_EQ(tm.Kind(), FeatureSetKind::PowerManagement);
   EXPECT_EQ(tm.Bit(), 4u);
   EXPECT_TRUE(tm.Available());
-  TCpuFeature standardTm = features.Standard().ByName("TM");
+  CpuFeature standardTm = features.Standard().ByName("TM");
   EXPECT_EQ(standardTm.Bit(), 29u);
   EXPECT_TRUE(standardTm.Available());
 
-  TCpuFeature htt = features.FindFeature("htt");
-  EXPECT_EQ(htt.Kind(), TFeatureSetKind::Standard);
+  CpuFeature htt = features.FindFeature("htt");
+  EXPECT_EQ(htt.Kind(), FeatureSetKind::Standard);
   EXPECT_EQ(htt.Bit(), 28u);
   EXPECT_FALSE(features.FindFeature("NOSUCH").IsKnown());
 
@@ -215,13 +215,13 @@ TEST(FeatureSetTest, LookupsByName) {
 TEST(FeatureSetTest, VendorSpecialCases) {
   // AMD K5 model 0 reports PGE at bit 9.
   auto k5 = Library(Vendor(1, "AuthenticAMD") + Leaf(1, 0x500, 0, 0, 1u << 9));
-  TCpuFeature pge = k5->Processors(0).Features().Standard().ByName("PGE");
+  CpuFeature pge = k5->Processors(0).Features().Standard().ByName("PGE");
   EXPECT_EQ(pge.Bit(), 9u);
   EXPECT_TRUE(pge.Available());
   // Cyrix reports extended MMX at bit 24 of the extended leaf.
   auto cyrix = Library(Vendor(1, "CyrixInstead") + Leaf(1, 0x650, 0, 0, 0) +
                        Leaf(0x80000000, 0x80000001, 0, 0, 0) + Leaf(0x80000001, 0, 0, 0, 1u << 24));
-  TCpuFeature mmxPlus = cyrix->Processors(0).Features().Extended().ByName("MMX+");
+  CpuFeature mmxPlus = cyrix->Processors(0).Features().Extended().ByName("MMX+");
   EXPECT_EQ(mmxPlus.Bit(), 24u);
   EXPECT_TRUE(mmxPlus.Available());
   // Intel has no vendor rows: the 3DNow! names are not in its extended set.
@@ -331,7 +331,7 @@ TEST(ProcessorCacheTest, IntelRunsLeafTwoAsOftenAsItSays) {
     int runs = 0;
   };
   auto source = std::make_shared<CountingSource>();
-  TCpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+  CpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
   EXPECT_EQ(lib.Processors(0).Cache().Level2().Size(), 1024u * 1024);
   EXPECT_EQ(source->runs, 4);
 }
@@ -341,7 +341,7 @@ TEST(ProcessorCacheTest, ExtendedLeavesAndViaLevelTwo) {
                           Leaf(0x80000005, 0, 0, 0x40020140, 0x20020140) +
                           Leaf(0x80000006, 0, 0, 0x01008140, 0);
   auto amd = Library(Vendor(1, "AuthenticAMD") + ext);
-  TProcessorCache cache = amd->Processors(0).Cache();
+  ProcessorCache cache = amd->Processors(0).Cache();
   EXPECT_EQ(cache.Level1().Code().Size(), 32u * 1024);
   EXPECT_EQ(cache.Level1().Data().Size(), 64u * 1024);
   EXPECT_EQ(cache.Level1().Unified().Size(), 0u);
@@ -435,7 +435,7 @@ TEST(ProcessorCacheTest, LeafFourWhenLeafTwoDefersOrNamesNoCache) {
       dump += fakes::SubLeaf(4, i, r.eax, r.ebx, r.ecx, r.edx);
     }
     auto lib = Library(dump);
-    TProcessorCache cache = lib->Processors(0).Cache();
+    ProcessorCache cache = lib->Processors(0).Cache();
     EXPECT_EQ(cache.Level1().Code().Size(), c.code) << c.what;
     EXPECT_EQ(cache.Level1().Data().Size(), c.data) << c.what;
     EXPECT_EQ(cache.Level1().Unified().Size(), c.unified) << c.what;
@@ -458,7 +458,7 @@ TEST(ProcessorCacheTest, ALeafFourListWithoutEndStillEnds) {
     int leafFourRuns = 0;
   };
   auto source = std::make_shared<EndlessSource>();
-  TCpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+  CpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
   EXPECT_EQ(lib.Processors(0).Cache().Level1().Data().Size(), 32u * 1024);
   EXPECT_EQ(lib.Processors(0).Cache().Level2().Size(), 0u);
   EXPECT_LE(source->leafFourRuns, 200);
@@ -496,7 +496,7 @@ TEST(ProcessorSpeedTest, NormalisationGrid) {
 TEST(ProcessorSpeedTest, MeasuredOnTheWorkerThread) {
   auto clock = std::make_shared<FakeClock>(23967);
   auto lib = Library("", nullptr, clock);
-  TProcessorSpeedInformation speed = lib->Processors(0).Speed();
+  ProcessorSpeedInformation speed = lib->Processors(0).Speed();
   EXPECT_EQ(speed.RawSpeed(), 2396u);
   EXPECT_EQ(speed.NormalisedSpeed(), 2400u);
   EXPECT_EQ(clock->threads, 2) << "every access measures anew";

@@ -26,7 +26,7 @@ std::string Text(std::uint32_t r) {
 
 TEST(RealProcessorTest, VendorBrandAndFeatures) {
   auto lib = CreateWindowsCpuLibrary();
-  TProcessorInformation cpu = lib->Processors(0);
+  ProcessorInformation cpu = lib->Processors(0);
 
   const CpuidRegisters leaf0 = Direct(0);
   const std::string vendor = Text(leaf0.ebx) + Text(leaf0.edx) + Text(leaf0.ecx);
@@ -50,7 +50,7 @@ TEST(RealProcessorTest, VendorBrandAndFeatures) {
   EXPECT_NE(brand.find(name), std::string::npos) << name << " / " << brand;
   EXPECT_NE(name.front(), ' ');
 
-  TProcessorFeatures features = cpu.Features();
+  ProcessorFeatures features = cpu.Features();
   EXPECT_TRUE(features.Standard().ByName("MMX").Available());
   EXPECT_TRUE(features.Standard().ByName("SSE").Available());
   EXPECT_EQ(features.FindFeature("HTT").Available(), ((Direct(1).edx >> 28) & 1) != 0);
@@ -135,7 +135,7 @@ TEST(RealProcessorTest, SubLeavesReachTheProcessor) {
 // wherever the processor's own cache list (leaf 4 from Intel, 0x8000001D from AMD) has one.
 TEST(RealProcessorTest, CachesAreFound) {
   auto lib = CreateWindowsCpuLibrary();
-  TProcessorCache cache = lib->Processors(0).Cache();
+  ProcessorCache cache = lib->Processors(0).Cache();
   const std::string vendor = lib->Processors(0).Vendor().VendorString();
   EXPECT_GT(cache.Level1().Data().Size(), 0u);
   EXPECT_GT(cache.Level2().Size(), 0u);

@@ -32,14 +32,14 @@ class FailingSource : public ICpuidSource {
   int calls = 0;
 
  private:
-  TCpuidDumpSource dump_;
+  CpuidDumpSource dump_;
   int failAt_;
 };
 
 TEST(ProcessorPageTest, AthlonWithClock) {
   auto clock = std::make_shared<fakes::FakeClock>(13335);  // 1333.5 MHz
-  TCpuLibrary lib(std::make_shared<TCpuidDumpSource>(DumpText("amd_athlon")),
-                  std::make_shared<SingleProcessorSystem>(), clock);
+  CpuLibrary lib(std::make_shared<CpuidDumpSource>(DumpText("amd_athlon")),
+                 std::make_shared<SingleProcessorSystem>(), clock);
   ProcessorPageModel page = GetCpuInfoCurrent(lib, NumberSeparators{",", " "});
   ASSERT_TRUE(page.Complete) << page.FailureMessage;
   EXPECT_EQ(clock->threads, 2) << "a first measurement, then the one shown";
@@ -66,8 +66,8 @@ TEST(ProcessorPageTest, ThreeLinesShowWhatTheProcessorHas) {
   // SSE behind "SIMD", the extended MMX+ bit, and IA-64 in the standard set.
   const std::string itanium =
       fakes::Vendor(1, "GenuineIntel") + fakes::Leaf(1, 0x700, 0, 0, (1u << 25) | (1u << 30));
-  TCpuLibrary lib(std::make_shared<TCpuidDumpSource>(itanium),
-                  std::make_shared<SingleProcessorSystem>(), nullptr);
+  CpuLibrary lib(std::make_shared<CpuidDumpSource>(itanium),
+                 std::make_shared<SingleProcessorSystem>(), nullptr);
   ProcessorPageModel page = GetCpuInfoCurrent(lib, {}, false);
   ASSERT_TRUE(page.Complete);
   EXPECT_EQ(page.simdLabel, "SIMD Instructions supportées");
@@ -91,8 +91,8 @@ TEST(ProcessorPageTest, LogoRules) {
        ProcessorLogo::LogoAMD},
   };
   for (const Case& c : cases) {
-    TCpuLibrary lib(std::make_shared<TCpuidDumpSource>(c.dump),
-                    std::make_shared<SingleProcessorSystem>(), nullptr);
+    CpuLibrary lib(std::make_shared<CpuidDumpSource>(c.dump),
+                   std::make_shared<SingleProcessorSystem>(), nullptr);
     EXPECT_EQ(SelectProcessorLogo(lib), c.logo) << c.dump;
   }
 }
@@ -102,7 +102,7 @@ TEST(ProcessorPageTest, FailureStopsTheFillAndKeepsWhatWasFilled) {
   int total = 0;
   {
     auto source = std::make_shared<FailingSource>(dump, -1);
-    TCpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+    CpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
     ASSERT_TRUE(GetCpuInfoCurrent(lib, {}, false).Complete);
     total = source->calls;
   }
@@ -110,7 +110,7 @@ TEST(ProcessorPageTest, FailureStopsTheFillAndKeepsWhatWasFilled) {
   bool sawPartialRows = false;
   for (int failAt = 1; failAt <= total; ++failAt) {
     auto source = std::make_shared<FailingSource>(dump, failAt);
-    TCpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+    CpuLibrary lib(source, std::make_shared<SingleProcessorSystem>(), nullptr);
     ProcessorPageModel page = GetCpuInfoCurrent(lib, {}, false);
     ASSERT_FALSE(page.Complete) << failAt;
     EXPECT_EQ(page.FailureMessage, "CPUID failed");
@@ -148,8 +148,8 @@ TEST(ProcessorPageTest, ClockFailureLeavesThePageEmpty) {
       throw std::runtime_error("Cannot create the processor speed thread");
     }
   };
-  TCpuLibrary lib(std::make_shared<TCpuidDumpSource>(DumpText("pentium3_katmai")),
-                  std::make_shared<SingleProcessorSystem>(), std::make_shared<NoThreadClock>());
+  CpuLibrary lib(std::make_shared<CpuidDumpSource>(DumpText("pentium3_katmai")),
+                 std::make_shared<SingleProcessorSystem>(), std::make_shared<NoThreadClock>());
   ProcessorPageModel page = GetCpuInfoCurrent(lib, {});
   EXPECT_FALSE(page.Complete);
   EXPECT_FALSE(page.processorNameLabel.has_value());

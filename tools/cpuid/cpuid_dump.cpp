@@ -86,7 +86,7 @@ std::optional<CpuidDumpLine> ParseCpuidDumpLine(std::string_view line) {
   return parsed;
 }
 
-TCpuidDumpSource::TCpuidDumpSource(std::string_view text) {
+CpuidDumpSource::CpuidDumpSource(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
@@ -97,16 +97,16 @@ TCpuidDumpSource::TCpuidDumpSource(std::string_view text) {
   }
 }
 
-TCpuidDumpSource TCpuidDumpSource::FromFile(const std::string& path) {
+CpuidDumpSource CpuidDumpSource::FromFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw std::runtime_error("Cannot open " + path);
   std::ostringstream content;
   content << file.rdbuf();
   if (file.bad()) throw std::runtime_error("Cannot read " + path);
-  return TCpuidDumpSource(content.str());
+  return CpuidDumpSource(content.str());
 }
 
-CpuidRegisters TCpuidDumpSource::Execute(std::uint32_t leaf, std::uint32_t subLeaf) {
+CpuidRegisters CpuidDumpSource::Execute(std::uint32_t leaf, std::uint32_t subLeaf) {
   auto it = leaves_.find({leaf, subLeaf});
   return it == leaves_.end() ? CpuidRegisters{} : it->second;
 }

@@ -17,11 +17,11 @@
 
 namespace kvn {
 
-class TCpuidDumpSource : public ICpuidSource {
+class CpuidDumpSource : public ICpuidSource {
  public:
-  explicit TCpuidDumpSource(std::string_view text);
+  explicit CpuidDumpSource(std::string_view text);
   // Throws std::runtime_error when the file cannot be read.
-  static TCpuidDumpSource FromFile(const std::string& path);
+  static CpuidDumpSource FromFile(const std::string& path);
 
   CpuidRegisters Execute(std::uint32_t leaf, std::uint32_t subLeaf) override;
   // Leaves and sub-leaves read from the file.

@@ -17,10 +17,10 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
-std::string CpuidReport(const TCpuLibrary& library, bool withSpeed) {
-  TProcessorInformation cpu = library.Processors(0);
-  TProcessorVendor vendor = cpu.Vendor();
-  TProcessorSignature sig = cpu.Signature();
+std::string CpuidReport(const CpuLibrary& library, bool withSpeed) {
+  ProcessorInformation cpu = library.Processors(0);
+  ProcessorVendor vendor = cpu.Vendor();
+  ProcessorSignature sig = cpu.Signature();
   // The name line carries the bare name; the clock has a line of its own.
   ProcessorPageModel page = GetCpuInfoCurrent(library, NumberSeparators{}, false);
 

@@ -7,6 +7,6 @@
 namespace kvn {
 
 // `withSpeed` measures the clock and adds the last line "speed: <raw> <normalised>".
-std::string CpuidReport(const TCpuLibrary& library, bool withSpeed);
+std::string CpuidReport(const CpuLibrary& library, bool withSpeed);
 
 }  // namespace kvn

@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
       return 2;
     }
     if (argc == 2) {
-      auto source = std::make_shared<TCpuidDumpSource>(TCpuidDumpSource::FromFile(argv[1]));
-      TCpuLibrary library(source, std::make_shared<SingleProcessorSystem>(), nullptr);
+      auto source = std::make_shared<CpuidDumpSource>(CpuidDumpSource::FromFile(argv[1]));
+      CpuLibrary library(source, std::make_shared<SingleProcessorSystem>(), nullptr);
       report = CpuidReport(library, false);
     } else {
 #ifdef _WIN32
