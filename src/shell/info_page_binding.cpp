@@ -27,18 +27,4 @@ void SelectWindowsLogo(MainForm& form, WindowsLogo logo) {
   }
 }
 
-InfoPageControls InfoPageControlsOf(MainForm& form) {
-  return InfoPageControls{.systemInfoPage = form.systemInfoPage,
-                          .windowsVersionLabel = form.windowsVersionLabel,
-                          .computerNameLabel = form.computerNameLabel,
-                          .userNameLabel = form.userNameLabel,
-                          .ipAddressLabel = form.ipAddressLabel,
-                          .installedRamLabel = form.installedRamLabel,
-                          .processorSpeedLabel = form.processorSpeedLabel,
-                          .directXLabel = form.directXLabel,
-                          .resolutionLabel = form.resolutionLabel,
-                          .drivesMemo = form.drivesMemo,
-                          .refreshInfoButton = form.refreshInfoButton};
-}
-
 }  // namespace kvn

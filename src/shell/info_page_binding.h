@@ -12,7 +12,4 @@ class MainForm;
 // only one stays in memory; with no logo chosen every picture goes.
 void SelectWindowsLogo(MainForm& form, WindowsLogo logo);
 
-// The page's controls in the form.
-InfoPageControls InfoPageControlsOf(MainForm& form);
-
 }  // namespace kvn

@@ -101,6 +101,22 @@ struct InfoPageControls {
   ui::Button& refreshInfoButton;
 };
 
+// The page's controls out of any form that holds them under these names.
+template <class Form>
+InfoPageControls InfoPageControlsOf(Form& form) {
+  return {.systemInfoPage = form.systemInfoPage,
+          .windowsVersionLabel = form.windowsVersionLabel,
+          .computerNameLabel = form.computerNameLabel,
+          .userNameLabel = form.userNameLabel,
+          .ipAddressLabel = form.ipAddressLabel,
+          .installedRamLabel = form.installedRamLabel,
+          .processorSpeedLabel = form.processorSpeedLabel,
+          .directXLabel = form.directXLabel,
+          .resolutionLabel = form.resolutionLabel,
+          .drivesMemo = form.drivesMemo,
+          .refreshInfoButton = form.refreshInfoButton};
+}
+
 class InfoPage {
  public:
   InfoPage(const InfoPageControls& controls, SystemInfoServices& services,

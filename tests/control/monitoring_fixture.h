@@ -11,6 +11,7 @@
 
 #include "control/monitoring.h"
 #include "fakes/fake_memory_service.h"
+#include "recovery_controls.h"
 
 namespace kvn::test {
 
@@ -45,15 +46,12 @@ class ScriptedLoads : public ProcessorLoadSource {
   std::deque<std::int32_t> values;
 };
 
-struct Window {
+struct Window : RecoveryControlSet {
   Options options;
-  ui::TrackBar manualAmountTrackBar;
-  ui::Label manualAmountValue, freeMemoryValue, swapUsageValue, uptimeLabel, timeSpanValue;
+  ui::Label freeMemoryValue, swapUsageValue, uptimeLabel, timeSpanValue;
   ui::CheckBox alarmCheck, periodicCheck;
-  ui::Button optimiseButton, cancelButton, emptyClipboardButton;
-  ui::MenuItem optimiseItem, cancelItem, emptyClipboardItem, lowSpeedItem, normalSpeedItem,
-      highSpeedItem;
-  ui::StatusBar statusBar;
+  ui::Button emptyClipboardButton;
+  ui::MenuItem emptyClipboardItem, lowSpeedItem, normalSpeedItem, highSpeedItem;
   ui::Gauge freeMemoryGauge, swapUsageGauge, processorLoadGauge, secondProcessorGauge,
       averageLoadGauge;
   ui::SpinEdit alarmLevelEdit, periodicMinutesEdit, maximumLoadEdit;
@@ -97,15 +95,7 @@ struct Window {
     memory.status.totalPageFile = 1024 * kMB;
     memory.status.availPageFile = 768 * kMB;
 
-    recovery =
-        std::make_unique<Recovery>(RecoveryControls{.manualAmountTrackBar = manualAmountTrackBar,
-                                                    .manualAmountValue = manualAmountValue,
-                                                    .optimiseButton = optimiseButton,
-                                                    .cancelButton = cancelButton,
-                                                    .optimiseItem = optimiseItem,
-                                                    .cancelItem = cancelItem,
-                                                    .statusBar = statusBar},
-                                   options, engine, clipboard, 512);
+    recovery = std::make_unique<Recovery>(Bundle(), options, engine, clipboard, 512);
     recovery->Bind();
     MonitoringSinks sinks;
     sinks.SetTrayHint = [this](const std::string& h) { trayHint = h; };

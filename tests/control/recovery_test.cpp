@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_memory_service.h"
+#include "recovery_controls.h"
 
 namespace kvn {
 namespace {
@@ -22,14 +23,8 @@ class FakeClipboard : public ClipboardService {
 };
 
 // The window's controls and options as the form gives them at start.
-struct Window {
+struct Window : RecoveryControlSet {
   Options options;
-  ui::TrackBar manualAmountTrackBar;
-  ui::Label manualAmountValue;
-  ui::Button optimiseButton, cancelButton;
-  ui::MenuItem optimiseItem{"optimiseItem", "&Optimiser la RAM"};
-  ui::MenuItem cancelItem{"cancelItem", "&Annuler"};
-  ui::StatusBar statusBar;
 
   FakeMemoryService memory;
   MemoryEngine engine{memory};
@@ -46,15 +41,7 @@ struct Window {
     statusBar.SetPanels({{" 0 %", 36}, {" 100 %", 60}, {" ", 320}});
     memory.status.totalPhys = static_cast<std::uint64_t>(installedMB) * kMB;
     memory.status.availPhys = 100 * kMB;
-    recovery =
-        std::make_unique<Recovery>(RecoveryControls{.manualAmountTrackBar = manualAmountTrackBar,
-                                                    .manualAmountValue = manualAmountValue,
-                                                    .optimiseButton = optimiseButton,
-                                                    .cancelButton = cancelButton,
-                                                    .optimiseItem = optimiseItem,
-                                                    .cancelItem = cancelItem,
-                                                    .statusBar = statusBar},
-                                   options, engine, clipboard, installedMB);
+    recovery = std::make_unique<Recovery>(Bundle(), options, engine, clipboard, installedMB);
     recovery->Bind();
     recovery->ShowBalloonHint = [this](const std::string& title, const std::string& text, int icon,
                                        int seconds) {

@@ -125,19 +125,8 @@ class InfoPageTest : public ::testing::Test {
   }
   InfoPage& Page() {
     if (!page) {
-      page = std::make_unique<InfoPage>(
-          InfoPageControls{.systemInfoPage = form.systemInfoPage,
-                           .windowsVersionLabel = form.windowsVersionLabel,
-                           .computerNameLabel = form.computerNameLabel,
-                           .userNameLabel = form.userNameLabel,
-                           .ipAddressLabel = form.ipAddressLabel,
-                           .installedRamLabel = form.installedRamLabel,
-                           .processorSpeedLabel = form.processorSpeedLabel,
-                           .directXLabel = form.directXLabel,
-                           .resolutionLabel = form.resolutionLabel,
-                           .drivesMemo = form.drivesMemo,
-                           .refreshInfoButton = form.refreshInfoButton},
-          system, release, detected, kFrench, 2048);
+      page = std::make_unique<InfoPage>(InfoPageControlsOf(form), system, release, detected,
+                                        kFrench, 2048);
       page->Bind();
     }
     return *page;
