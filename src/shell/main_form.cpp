@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "../../res/resource_ids.h"
+#include "settings/option_table.h"
 #include "shell/help.h"
 
 namespace kvn {
@@ -23,21 +24,19 @@ C& Put(C& control, ui::Control& parent, int x, int y, int width, int height,
 
 constexpr ui::Color kLinkBlue = 0xFF0000;
 
-// Default chart colours, shown by the swatches and the legend until the stored ones are read.
-constexpr ui::Color kBackgroundColor = 0x000000;
-constexpr ui::Color kGridColor = 0x408000;
-constexpr ui::Color kCpuColor = 0xFFB722;
-constexpr ui::Color kRamColor = 0x00FF00;
-constexpr ui::Color kAlarmColor = 0x0000FF;
+// A chart colour's default, shown by the swatches and the legend until the stored ones are read.
+ui::Color Default(const OptionRow& colour) {
+  return static_cast<ui::Color>(colour.def);
+}
 
 void Swatch(ui::Shape& shape, ui::Color color) {
   shape.SetBrushColor(color);
   shape.SetPenColor(0x000000);
 }
 
-void LegendMark(ui::Shape& shape, ui::Color color) {
-  shape.SetBrushColor(color);
-  shape.SetPenColor(color);
+void LegendMark(ui::Shape& shape, const OptionRow& colour) {
+  shape.SetBrushColor(Default(colour));
+  shape.SetPenColor(Default(colour));
 }
 
 void Bold(ui::Control& control) {
@@ -54,10 +53,11 @@ void Link(ui::Label& label) {
   label.SetIsLink(true);
 }
 
-void Range(ui::SpinEdit& spin, int min, int max, int step, int value) {
-  spin.SetRange(min, max);
+// A spin edit within its option's range, at its default.
+void Range(ui::SpinEdit& spin, const OptionRow& option, int step) {
+  spin.SetRange(option.min, option.max);
   spin.SetIncrement(step);
-  spin.SetValue(value);
+  spin.SetValue(option.def);
 }
 
 }  // namespace
@@ -128,13 +128,13 @@ void MainForm::BuildPrincipal() {
     scale->SetAlignment(ui::Align::Right);
 
   Put(ramLegendMark, displayGroup, 38, 254, 10, 10);
-  LegendMark(ramLegendMark, kRamColor);
+  LegendMark(ramLegendMark, kRamColorOption);
   Put(ramLegendCaption, displayGroup, 52, 253, 72, 13, "RAM libre %");
   Put(alarmLegendMark, displayGroup, 128, 254, 10, 10);
-  LegendMark(alarmLegendMark, kAlarmColor);
+  LegendMark(alarmLegendMark, kAlarmColorOption);
   Put(alarmLegendCaption, displayGroup, 142, 253, 76, 13, "Alarme RAM ");
   Put(cpuLegendMark, displayGroup, 222, 254, 10, 10);
-  LegendMark(cpuLegendMark, kCpuColor);
+  LegendMark(cpuLegendMark, kCpuColorOption);
   Put(cpuLegendCaption, displayGroup, 236, 253, 76, 13, "Activité CPU");
 
   Put(timeSpanCaption, displayGroup, 38, 272, 40, 13, "Temps");
@@ -189,9 +189,9 @@ void MainForm::BuildReglages() {
   alarmCheck.SetHint(
       "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
       "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher.");
-  alarmCheck.SetChecked(true);
+  alarmCheck.SetChecked(kAlarmOnOption.def != 0);
   Put(alarmLevelEdit, recoveryRulesGroup, 158, 13, 50, 21);
-  Range(alarmLevelEdit, 0, 100, 1, 35);
+  Range(alarmLevelEdit, kAlarmPercentOption, 1);
   Put(alarmPercentSign, recoveryRulesGroup, 212, 17, 14, 13, "%");
   Put(alarmExplanation, recoveryRulesGroup, 268, 13, 174, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
@@ -202,7 +202,7 @@ void MainForm::BuildReglages() {
       "OPTIMISATION DANS LE TEMPS:\r\n--------------------------------------------------------"
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
   Put(periodicMinutesEdit, recoveryRulesGroup, 158, 34, 50, 21);
-  Range(periodicMinutesEdit, 5, 1440, 5, 45);
+  Range(periodicMinutesEdit, kPeriodicMinutesOption, 5);
   Put(periodicMinutesUnit, recoveryRulesGroup, 212, 38, 52, 13, "minutes.");
 
   Put(maximumLoadCaption, recoveryRulesGroup, 8, 59, 148, 13, "Optimise si charge CPU <");
@@ -211,7 +211,7 @@ void MainForm::BuildReglages() {
       "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos tâches "
       "en cours.");
   Put(maximumLoadEdit, recoveryRulesGroup, 158, 55, 50, 21);
-  Range(maximumLoadEdit, 0, 100, 1, 15);
+  Range(maximumLoadEdit, kMaximumLoadOption, 1);
   Put(maximumLoadExplanation, recoveryRulesGroup, 268, 50, 174, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   maximumLoadExplanation.SetWordWrap(true);
@@ -224,7 +224,7 @@ void MainForm::BuildReglages() {
   Put(repetitionsCaption, optionalStepsGroup, 160, 17, 130, 13, "Répéter l'optimisation ");
   Put(repetitionsCombo, optionalStepsGroup, 292, 13, 40, 21);
   repetitionsCombo.SetItems({"1", "2", "3", "4"});
-  repetitionsCombo.SetItemIndex(0);
+  repetitionsCombo.SetItemIndex(kRepetitionsOption.def);
   repetitionsCombo.SetHint(
       "Permet de lancer automatiquement\r\nPlusieurs fois de suite l'optimisation "
       "afin\r\nD'essayer "
@@ -244,7 +244,7 @@ void MainForm::BuildReglages() {
       "Vider le cache en attente au-dessus de");
   purgeStandbyCheck.SetHint(kPurgeStandbyHint);
   Put(purgeStandbyEdit, optionalStepsGroup, 240, 51, 44, 19);
-  Range(purgeStandbyEdit, 5, 95, 5, 50);
+  Range(purgeStandbyEdit, kPurgeStandbyPercentOption, 5);
   Put(purgeStandbyPercentSign, optionalStepsGroup, 288, 54, 14, 13, "%");
 
   // Windows memory tuning.
@@ -287,13 +287,13 @@ void MainForm::BuildParametres() {
   Put(trayOptionsGroup, preferencesPage, 4, 2, 190, 76, "Options");
   Put(trayModeGroup, trayOptionsGroup, 6, 14, 178, 56, "Mode affichage tray icône :");
   trayModeGroup.SetItems({"Pourcentage", "MB libres"});
-  trayModeGroup.SetItemIndex(0);
+  trayModeGroup.SetItemIndex(kTrayModeOption.def);
 
   Put(windowEffectsGroup, preferencesPage, 198, 2, 255, 76, "Options Win XP, Win 2000");
   Put(opacityCaption, windowEffectsGroup, 8, 18, 122, 13, "Opacité de la fenêtre");
   Put(opacityTrackBar, windowEffectsGroup, 132, 14, 118, 20);
-  opacityTrackBar.SetRange(70, 255);
-  opacityTrackBar.SetPosition(255);
+  opacityTrackBar.SetRange(kOpacityOption.min, kOpacityOption.max);
+  opacityTrackBar.SetPosition(kOpacityOption.def);
   opacityTrackBar.SetFrequency(10);
   opacityTrackBar.SetEnabled(false);
   Put(balloonsCheck, windowEffectsGroup, 8, 42, 100, 17, "Tray Balloon?");
@@ -330,7 +330,7 @@ void MainForm::BuildParametres() {
       "-> Force Windows à décharger les Dlls libres de la mémoire.");
   unloadDllsExplanation.SetWordWrap(true);
   Put(hotKeyEdit, generalGroup, 8, 86, 158, 21);
-  hotKeyEdit.SetHotKey(24658);  // Ctrl+Shift+R
+  hotKeyEdit.SetHotKey(static_cast<std::uint16_t>(kHotKeyOption.def));
   Put(hotKeyExplanation, generalGroup, 168, 84, 274, 26,
       "-> \"HotKey\" cette combinaison de touche lance l'optimisation");
   hotKeyExplanation.SetWordWrap(true);
@@ -341,7 +341,7 @@ void MainForm::BuildParametres() {
   Put(priorityGroup, preferencesPage, 4, 220, 140, 50, "Priorité d'exécution");
   Put(priorityCombo, priorityGroup, 8, 18, 124, 21);
   priorityCombo.SetItems({"Basse", "Normale", "Haute", "Temps réel"});
-  priorityCombo.SetItemIndex(0);
+  priorityCombo.SetItemIndex(kPriorityOption.def);
   priorityCombo.SetHint("Permet de changer la priorité\r\nd'exécution de Korvane.");
 
   // Chart colours: a caption over each swatch, the reset button on the right.
@@ -350,18 +350,19 @@ void MainForm::BuildParametres() {
     ui::Label& label;
     const char* caption;
     ui::Shape& shape;
-    ui::Color color;
+    const OptionRow& colour;
     int x, width;  // "Alarme :" is the widest caption
   };
   for (const SwatchSpec& s :
-       {SwatchSpec{backgroundSwatchCaption, "Fond :", backgroundSwatch, kBackgroundColor, 8, 42},
-        SwatchSpec{gridSwatchCaption, "Grille :", gridSwatch, kGridColor, 52, 42},
-        SwatchSpec{cpuSwatchCaption, "CPU :", cpuSwatch, kCpuColor, 96, 42},
-        SwatchSpec{ramSwatchCaption, "RAM :", ramSwatch, kRamColor, 140, 42},
-        SwatchSpec{alarmSwatchCaption, "Alarme :", alarmSwatch, kAlarmColor, 184, 54}}) {
+       {SwatchSpec{backgroundSwatchCaption, "Fond :", backgroundSwatch, kBackgroundColorOption, 8,
+                   42},
+        SwatchSpec{gridSwatchCaption, "Grille :", gridSwatch, kGridColorOption, 52, 42},
+        SwatchSpec{cpuSwatchCaption, "CPU :", cpuSwatch, kCpuColorOption, 96, 42},
+        SwatchSpec{ramSwatchCaption, "RAM :", ramSwatch, kRamColorOption, 140, 42},
+        SwatchSpec{alarmSwatchCaption, "Alarme :", alarmSwatch, kAlarmColorOption, 184, 54}}) {
     Put(s.label, chartColorsGroup, s.x, 18, s.width, 13, s.caption);
     Put(s.shape, chartColorsGroup, s.x, 34, 36, 20);
-    Swatch(s.shape, s.color);
+    Swatch(s.shape, Default(s.colour));
   }
   Put(defaultColorsButton, chartColorsGroup, 242, 31, 58, 23, "Défaut");
   defaultColorsButton.SetHint("Couleurs d'origines");
