@@ -42,7 +42,7 @@ enum class Outside {
   On,               // a switch: any number but 0 turns it on
   Off,              // a switch: only 1 turns it on
   NoItem,           // no item chosen
-  Default,          // the default
+  Default,          // the default, as for any number that is none of the row's choices
   DefaultBelowOne,  // the default for a number below 1, else the nearer end
   Taken,            // the number as it is
 };
@@ -162,22 +162,26 @@ struct OptionRow {
     r.policy = {name, min, max};
     return r;
   }
-  constexpr OptionRow Shown(OptionControl by) const {
-    OptionRow r = *this;
-    r.control = by;
-    return r;
-  }
 };
 
 // A row stored under one name, with its default, its range and what loading makes of a number
 // outside it.
 constexpr OptionRow Row(OptionType type, OptionPlace place, const char* name, OptionField field,
-                        std::int32_t def, std::int32_t min, std::int32_t max, Outside outside) {
-  return {type, place, StoredAs(name), field, def, min, max, outside};
+                        std::int32_t def, std::int32_t min, std::int32_t max, Outside outside,
+                        OptionControl shownBy) {
+  return {.type = type,
+          .place = place,
+          .stored = StoredAs(name),
+          .field = field,
+          .def = def,
+          .min = min,
+          .max = max,
+          .outside = outside,
+          .control = shownBy};
 }
 constexpr OptionRow Switch(OptionPlace place, const char* name, OptionField field, bool def,
-                           Outside outside) {
-  return Row(OptionType::Switch, place, name, field, def, 0, 1, outside);
+                           Outside outside, OptionControl shownBy) {
+  return Row(OptionType::Switch, place, name, field, def, 0, 1, outside, shownBy);
 }
 
 // The speed menu's intervals in milliseconds: "Basse", "Normale", "Haute". Any other would query
@@ -186,147 +190,130 @@ inline constexpr std::int32_t kSamplingChoices[] = {2000, 1000, 500};
 // Read before everything else, on its own.
 inline constexpr OptionRow kSamplingIntervalOption =
     Row(OptionType::Choice, OptionPlace::Settings, "Inter", Field<&Options::samplingIntervalMs>(),
-        1000, 500, 2000, Outside::Default)
-        .Choices(kSamplingChoices)
-        .Shown(OptionControl::SpeedMenu);
-
+        1000, 500, 2000, Outside::Default, OptionControl::SpeedMenu)
+        .Choices(kSamplingChoices);
 // Up to a terabyte by policy; loading and the track bar keep it within the installed memory.
 inline constexpr OptionRow kManualAmountOption =
     Row(OptionType::Number, OptionPlace::SettingsGroup, "Recover MB",
         Field<&Options::manualAmountMB>(), 0, 0, std::numeric_limits<std::int32_t>::max(),
-        Outside::ClampedToRam)
+        Outside::ClampedToRam, OptionControl::ManualAmountTrackBar)
         .AbsentAs(Absent::HalfTheRam)
-        .Policy("ManualAmountMB", 0, 1048576)
-        .Shown(OptionControl::ManualAmountTrackBar);
+        .Policy("ManualAmountMB", 0, 1048576);
 inline constexpr OptionRow kOpacityOption =
     Row(OptionType::Number, OptionPlace::SettingsGroup, "Opacite", Field<&Options::opacity>(), 255,
-        70, 255, Outside::Clamped)
-        .Shown(OptionControl::OpacityTrackBar);
+        70, 255, Outside::Clamped, OptionControl::OpacityTrackBar);
 inline constexpr OptionRow kMethodOption =
     Row(OptionType::Number, OptionPlace::SettingsGroup, "Recover Method", Field<&Options::method>(),
-        static_cast<int>(RecoveryMethod::System), 1, 3, Outside::Kept)
-        .Policy("Method", 1, 3)
-        .Shown(OptionControl::MethodRadios);
+        static_cast<int>(RecoveryMethod::System), 1, 3, Outside::Kept, OptionControl::MethodRadios)
+        .Policy("Method", 1, 3);
 // Ctrl+Shift+R. The editor keeps 16 bits: a wider number is no shortcut it could show.
 inline constexpr OptionRow kHotKeyOption =
     Row(OptionType::Number, OptionPlace::SettingsGroup, "HotKey", Field<&Options::hotKey>(), 24658,
-        0, 0xFFFF, Outside::Kept)
+        0, 0xFFFF, Outside::Kept, OptionControl::HotKeyEdit)
         .AbsentAs(Absent::Kept)
-        .NotStoredWhenAbsent()
-        .Shown(OptionControl::HotKeyEdit);
+        .NotStoredWhenAbsent();
 inline constexpr OptionRow kStayOnTopOption =
     Switch(OptionPlace::SettingsGroup, "StayOnTop", Field<&Options::stayOnTop>(), false,
-           Outside::On)
-        .Shown(OptionControl::StayOnTopCheck);
+           Outside::On, OptionControl::StayOnTopCheck);
 // Unchecked as designed, and while the settings key does not open; a first start finds no value,
 // checks it and stores 1 (the setup stores the user's own choice before).
 inline constexpr OptionRow kStartWithWindowsOption =
     Switch(OptionPlace::SettingsGroup, "StartWithWindows", Field<&Options::startWithWindows>(),
-           false, Outside::On)
+           false, Outside::On, OptionControl::StartWithWindowsCheck)
         .AbsentAs(Absent::On)
-        .Policy("StartWithWindows", 0, 1)
-        .Shown(OptionControl::StartWithWindowsCheck);
+        .Policy("StartWithWindows", 0, 1);
 // 0 percentage, 1 megabytes free, -1 neither chosen (saved as megabytes).
 inline constexpr OptionRow kTrayModeOption =
     Row(OptionType::ItemOfTwo, OptionPlace::SettingsGroup, "tray", Field<&Options::trayMode>(), 0,
-        -1, 1, Outside::Clamped)
-        .Shown(OptionControl::TrayModeGroup);
+        -1, 1, Outside::Clamped, OptionControl::TrayModeGroup);
 inline constexpr OptionRow kBalloonsOption =
-    Switch(OptionPlace::SettingsGroup, "balloon", Field<&Options::balloons>(), false, Outside::Off)
-        .Policy("Balloons", 0, 1)
-        .Shown(OptionControl::BalloonsCheck);
+    Switch(OptionPlace::SettingsGroup, "balloon", Field<&Options::balloons>(), false, Outside::Off,
+           OptionControl::BalloonsCheck)
+        .Policy("Balloons", 0, 1);
 inline constexpr OptionRow kClipboardOption =
     Switch(OptionPlace::SettingsGroup, "clipboard", Field<&Options::clipboard>(), false,
-           Outside::Off)
-        .Names("clipboard", "clipboard", "Clipboard")
-        .Shown(OptionControl::ClipboardCheck);
+           Outside::Off, OptionControl::ClipboardCheck)
+        .Names("clipboard", "clipboard", "Clipboard");
 // Passes per series: the list's item plus one; none when the list shows no item.
 inline constexpr OptionRow kRepetitionsOption =
     Row(OptionType::Item, OptionPlace::SettingsGroup, "CNBR", Field<&Options::repetitions, 1>(), 0,
-        -1, 3, Outside::NoItem)
-        .Shown(OptionControl::RepetitionsCombo);
+        -1, 3, Outside::NoItem, OptionControl::RepetitionsCombo);
 // Settings of an earlier version have none of the next four.
 inline constexpr OptionRow kDirectStepsOption =
     Switch(OptionPlace::SettingsGroup, "DirectSteps", Field<&Options::directSteps>(), false,
-           Outside::Off)
+           Outside::Off, OptionControl::DirectStepsCheck)
         .NotStoredWhenAbsent()
-        .Policy("DirectSteps", 0, 1)
-        .Shown(OptionControl::DirectStepsCheck);
+        .Policy("DirectSteps", 0, 1);
 // The standby cache rule: purge the standby list above this share of the installed memory.
 inline constexpr OptionRow kPurgeStandbyOption =
     Switch(OptionPlace::SettingsGroup, "PurgeStandby", Field<&Options::purgeStandby>(), false,
-           Outside::Off)
-        .NotStoredWhenAbsent()
-        .Shown(OptionControl::PurgeStandbyCheck);
+           Outside::Off, OptionControl::PurgeStandbyCheck)
+        .NotStoredWhenAbsent();
 inline constexpr OptionRow kPurgeStandbyPercentOption =
     Row(OptionType::Number, OptionPlace::SettingsGroup, "PurgeStandbyPercent",
-        Field<&Options::purgeStandbyPercent>(), 50, 5, 95, Outside::Clamped)
-        .NotStoredWhenAbsent()
-        .Shown(OptionControl::PurgeStandbyEdit);
+        Field<&Options::purgeStandbyPercent>(), 50, 5, 95, Outside::Clamped,
+        OptionControl::PurgeStandbyEdit)
+        .NotStoredWhenAbsent();
 // Set in the exclusions' dialog, which shows its policy itself.
 inline constexpr OptionRow kExclusionsPauseAutoOption =
     Switch(OptionPlace::SettingsGroup, "ExclusionsPauseAuto",
-           Field<&Options::exclusionsPauseAuto>(), false, Outside::Off)
+           Field<&Options::exclusionsPauseAuto>(), false, Outside::Off, OptionControl::None)
         .NotStoredWhenAbsent()
         .Policy("ExclusionsPauseAuto", 0, 1);
 // 0 low, 1 normal, 2 high, 3 real time.
 inline constexpr OptionRow kPriorityOption =
     Row(OptionType::Item, OptionPlace::Settings, "Priority", Field<&Options::priority>(), 0, -1, 3,
-        Outside::NoItem)
-        .Shown(OptionControl::PriorityCombo);
+        Outside::NoItem, OptionControl::PriorityCombo);
 inline constexpr OptionRow kOptimiseAtStartOption =
     Switch(OptionPlace::Settings, "DefragOnStart", Field<&Options::optimiseAtStart>(), false,
-           Outside::On)
+           Outside::On, OptionControl::OptimiseAtStartCheck)
         .NotStoredWhenAbsent()
-        .Policy("OptimiseAtStart", 0, 1)
-        .Shown(OptionControl::OptimiseAtStartCheck);
+        .Policy("OptimiseAtStart", 0, 1);
 // The spin edit turns 0 into 1: a level of 0 would never be what a policy puts in effect.
 inline constexpr OptionRow kAlarmPercentOption =
     Row(OptionType::Number, OptionPlace::RecoverProperty, "Pourcentage",
-        Field<&Options::alarmPercent>(), 35, 0, 100, Outside::Clamped)
-        .Policy("AlarmPercent", 1, 100)
-        .Shown(OptionControl::AlarmLevelEdit);
+        Field<&Options::alarmPercent>(), 35, 0, 100, Outside::Clamped,
+        OptionControl::AlarmLevelEdit)
+        .Policy("AlarmPercent", 1, 100);
 inline constexpr OptionRow kPeriodicMinutesOption =
     Row(OptionType::Number, OptionPlace::RecoverProperty, "Time value",
-        Field<&Options::periodicMinutes>(), 45, 5, 1440, Outside::DefaultBelowOne)
+        Field<&Options::periodicMinutes>(), 45, 5, 1440, Outside::DefaultBelowOne,
+        OptionControl::PeriodicMinutesEdit)
         .Names("Time Value", "Time value", "Time value")
         .NotStoredWhenAbsent()
-        .Policy("PeriodicMinutes", 5, 1440)
-        .Shown(OptionControl::PeriodicMinutesEdit);
+        .Policy("PeriodicMinutes", 5, 1440);
 inline constexpr OptionRow kMaximumLoadOption =
     Row(OptionType::Number, OptionPlace::RecoverProperty, "Pcpu", Field<&Options::maximumLoad>(),
-        15, 0, 100, Outside::Clamped)
+        15, 0, 100, Outside::Clamped, OptionControl::MaximumLoadEdit)
         .Names("PCpu", "Pcpu", "Pcpu")
-        .Policy("MaximumLoad", 0, 100)
-        .Shown(OptionControl::MaximumLoadEdit);
+        .Policy("MaximumLoad", 0, 100);
 inline constexpr OptionRow kAlarmOnOption =
-    Switch(OptionPlace::RecoverProperty, "Free%", Field<&Options::alarmOn>(), true, Outside::On)
-        .Policy("AlarmOn", 0, 1)
-        .Shown(OptionControl::AlarmCheck);
+    Switch(OptionPlace::RecoverProperty, "Free%", Field<&Options::alarmOn>(), true, Outside::On,
+           OptionControl::AlarmCheck)
+        .Policy("AlarmOn", 0, 1);
 inline constexpr OptionRow kPeriodicOnOption =
-    Switch(OptionPlace::RecoverProperty, "Time", Field<&Options::periodicOn>(), false, Outside::On)
-        .Policy("PeriodicOn", 0, 1)
-        .Shown(OptionControl::PeriodicCheck);
+    Switch(OptionPlace::RecoverProperty, "Time", Field<&Options::periodicOn>(), false, Outside::On,
+           OptionControl::PeriodicCheck)
+        .Policy("PeriodicOn", 0, 1);
 // Programs whose working sets are never emptied: none by default, and then none stored.
 inline constexpr OptionRow kExclusionsOption =
-    Row(OptionType::ProgramList, OptionPlace::Settings, "Exclusions", {}, 0, 0, 0, Outside::Taken)
+    Row(OptionType::ProgramList, OptionPlace::Settings, "Exclusions", {}, 0, 0, 0, Outside::Taken,
+        OptionControl::None)
         .NotStoredWhenAbsent()
         .Policy("Exclusions", 0, 0);
 // Windows' own value (AlwaysUnloadDLL): only 1 checks it.
 inline constexpr OptionRow kUnloadDllsOption =
     Row(OptionType::Switch, OptionPlace::WindowsTuning, nullptr, Field<&Options::unloadDlls>(), 0,
-        0, 1, Outside::Off)
-        .NotStoredWhenAbsent()
-        .Shown(OptionControl::UnloadDllsCheck);
+        0, 1, Outside::Off, OptionControl::UnloadDllsCheck)
+        .NotStoredWhenAbsent();
 
 // The chart's colours, read last (ChartColors::ChangeColor stops at the first one missing), and
 // the "Défaut" colours the swatches show as designed; the chart starts with its own.
 constexpr OptionRow ColourRow(const char* name, ChartColorRef def, OptionControl swatch) {
   return Row(OptionType::Colour, OptionPlace::Settings, name, {}, static_cast<std::int32_t>(def), 0,
-             0xFFFFFF, Outside::Taken)
+             0xFFFFFF, Outside::Taken, swatch)
       .AbsentAs(Absent::Kept)
-      .NotStoredWhenAbsent()
-      .Shown(swatch);
+      .NotStoredWhenAbsent();
 }
 inline constexpr OptionRow kBackgroundColorOption =
     ColourRow(kBackgroundColorValue, kDefaultFond, OptionControl::BackgroundSwatch);
