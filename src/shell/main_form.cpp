@@ -1,28 +1,17 @@
 #include "shell/main_form.h"
 
 #include <initializer_list>
-#include <string>
-#include <utility>
 
 #include "../../res/resource_ids.h"
 #include "settings/option_table.h"
 #include "shell/help.h"
+#include "shell/main_form_layout.h"
 
 namespace kvn {
 
+using form_layout::Put;
+
 namespace {
-
-// Places a control on its parent with its caption; coordinates are relative to the parent.
-template <class C>
-C& Put(C& control, ui::Control& parent, int x, int y, int width, int height,
-       std::string caption = {}) {
-  control.SetParent(&parent);
-  control.SetBounds(x, y, width, height);
-  if (!caption.empty()) control.SetCaption(std::move(caption));
-  return control;
-}
-
-constexpr ui::Color kLinkBlue = 0xFF0000;
 
 // A chart colour's default, shown by the swatches and the legend until the stored ones are read.
 ui::Color Default(const OptionRow& colour) {
@@ -43,14 +32,6 @@ void Bold(ui::Control& control) {
   ui::Font font = control.GetFont();
   font.bold = true;
   control.SetFont(font);
-}
-
-void Link(ui::Label& label) {
-  ui::Font font = label.GetFont();
-  font.underline = true;
-  font.color = kLinkBlue;
-  label.SetFont(font);
-  label.SetIsLink(true);
 }
 
 // A spin edit within its option's range, at its default.
@@ -377,171 +358,6 @@ void MainForm::BuildParametres() {
   warning.color = 0x0000C0;
   portableUnsavedLabel.SetFont(warning);
   portableUnsavedLabel.SetVisible(false);
-}
-
-void MainForm::BuildInformations() {
-  Put(systemInfoGroup, systemInfoPage, 4, 2, 449, 296, "Informations système");
-  struct LogoSpec {
-    ui::Image& image;
-    int resourceId;
-  };
-  for (const LogoSpec& l :
-       {LogoSpec{win95Logo, IDB_LOGO_WIN95}, LogoSpec{win98Logo, IDB_LOGO_WIN98},
-        LogoSpec{winMELogo, IDB_LOGO_WINME}, LogoSpec{winNTLogo, IDB_LOGO_WINNT},
-        LogoSpec{winNTServerLogo, IDB_LOGO_WINNTS}, LogoSpec{win2000Logo, IDB_LOGO_WIN2K},
-        LogoSpec{winXPLogo, IDB_LOGO_WINXP}, LogoSpec{laterWindowsLogo, IDB_LOGO_WINLATER}}) {
-    Put(l.image, systemInfoGroup, 8, 16, 250, 60);
-    l.image.SetResourceId(l.resourceId);
-  }
-
-  struct InfoRow {
-    ui::Image& image;
-    int resourceId;
-    ui::Label& label;
-    const char* caption;
-  };
-  int y = 84;
-  for (const InfoRow& r :
-       {InfoRow{windowsIcon, IDB_INFO_WINDOWS, windowsVersionLabel, "Windows"},
-        InfoRow{computerIcon, IDB_INFO_COMPUTER, computerNameLabel, "Nom Machine : "},
-        InfoRow{userIcon, IDB_INFO_USER, userNameLabel, "Nom Utilisateur : "},
-        InfoRow{networkIcon, IDB_INFO_NETWORK, ipAddressLabel, "Addresse IP : "},
-        InfoRow{memoryIcon, IDB_INFO_MEMORY, installedRamLabel, "RAM Installée : "},
-        InfoRow{clockIcon, IDB_INFO_CLOCK, processorSpeedLabel, "Vitesse réelle Processeur : "},
-        InfoRow{directXIcon, IDB_INFO_DIRECTX, directXLabel, "Version de DirectX : "},
-        InfoRow{screenIcon, IDB_INFO_SCREEN, resolutionLabel, "Résolution : "}}) {
-    Put(r.image, systemInfoGroup, 8, y, 16, 16);
-    r.image.SetResourceId(r.resourceId);
-    Put(r.label, systemInfoGroup, 28, y + 2, 240, 13, r.caption);
-    y += 20;
-  }
-
-  Put(drivesCaption, systemInfoGroup, 272, 16, 100, 13, "Disques :");
-  Put(drivesMemo, systemInfoGroup, 272, 32, 169, 222);
-  drivesMemo.SetReadOnly(true);
-  drivesMemo.SetVerticalScrollBar(true);
-  drivesMemo.SetBackColor(0xFFFFFF);
-  Put(refreshInfoButton, systemInfoGroup, 341, 262, 100, 23, "&Rafraichir");
-  refreshInfoButton.SetHint(
-      "RAFRAICHIR LES DONNEES\r\n========================\r\nPermet de rafraichir les "
-      "informations\r\nsur le(s) disque(s) dur(s) et la vitesse\r\nréelle du processeur.");
-}
-
-void MainForm::BuildProcesseur() {
-  Put(processorGroup, processorPage, 4, 2, 449, 296, "Informations processeur");
-  struct LogoSpec {
-    ui::Image& image;
-    int resourceId;
-  };
-  for (const LogoSpec& l :
-       {LogoSpec{intelLogo, IDB_LOGO_INTEL}, LogoSpec{amdLogo, IDB_LOGO_AMD},
-        LogoSpec{cyrixLogo, IDB_LOGO_CYRIX}, LogoSpec{pentium4HTLogo, IDB_LOGO_P4HT}}) {
-    Put(l.image, processorGroup, 8, 18, 65, 81);
-    l.image.SetResourceId(l.resourceId);
-  }
-  cyrixLogo.SetVisible(false);
-
-  // Room for the longest instruction-set line, "3DNow! Instructions non supportées".
-  Put(processorCaption, processorGroup, 78, 20, 78, 13, "Processeur :");
-  Put(processorNameLabel, processorGroup, 158, 20, 284, 26, "Inconnu");
-  processorNameLabel.SetWordWrap(true);
-  Put(mmxLabel, processorGroup, 78, 50, 188, 13, "MMX Instructions");
-  Put(simdLabel, processorGroup, 78, 66, 188, 13, "SIMD Instructions");
-  Put(threeDNowLabel, processorGroup, 78, 82, 188, 13, "3DNow! Instructions");
-
-  Put(cacheGroup, processorGroup, 268, 46, 174, 100, "Informations cache");
-  struct CacheRow {
-    ui::Label& caption;
-    const char* text;
-    ui::Label& value;
-  };
-  int y = 18;
-  for (const CacheRow& r : {CacheRow{l1CodeCaption, "Level 1 Code :", l1CodeLabel},
-                            CacheRow{l1DataCaption, "Level 1 Data :", l1DataLabel},
-                            CacheRow{l1UnifiedCaption, "Level 1 Unified :", l1UnifiedLabel},
-                            CacheRow{l2Caption, "Level 2 Unified :", l2Label},
-                            CacheRow{l3Caption, "Level 3 :", l3Label}}) {
-    Put(r.caption, cacheGroup, 8, y, 94, 13, r.text);
-    Put(r.value, cacheGroup, 104, y, 66, 13, "-");
-    y += 16;
-  }
-
-  Put(featureList, processorGroup, 8, 150, 433, 138);
-  featureList.SetColumns({{"", 100}, {"", 200}});
-  featureList.SetShowColumnHeaders(false);
-  featureList.SmallImages = &smallImages;
-}
-
-void MainForm::BuildProcessus() {
-  Put(processGroup, processPage, 4, 2, 449, 266, "Liste des processus en cours");
-  Put(Grid, processGroup, 8, 16, 433, 242);
-  // The process list's header until the page first builds it.
-  Grid.SetSize(4, 2);
-  int col = 0;
-  // "#Threads" keeps the default width: its title needs more than 50 px in Tahoma.
-  for (const auto& [header, width] : {std::pair{"Exe", 250}, std::pair{"PId", 60},
-                                      std::pair{"#Threads", 64}, std::pair{"Priorité", 90}}) {
-    Grid.SetCell(col, 0, header);
-    Grid.SetColWidth(col++, width);
-  }
-  Grid.SetFixedRows(1);
-  Grid.SetDefaultRowHeight(16);
-  Grid.SetContextMenu(&processMenu);
-  Put(refreshProcessesButton, processPage, 353, 272, 100, 23, "&Rafraichir");
-  refreshProcessesButton.SetHint("Rafraichir la liste des processus.");
-}
-
-void MainForm::BuildAPropos() {
-  Put(aboutGroup, aboutPage, 4, 2, 449, 296);
-  Put(aboutText, aboutGroup, 12, 16, 425, 122,
-      "Korvane surveille la mémoire vive et la charge du processeur, et récupère de la "
-      "mémoire physique à la demande ou de lui-même.\r\n\r\n"
-      "Ce logiciel est gratuit : vous pouvez l'utiliser et le distribuer librement, sans le "
-      "modifier ni le vendre. Il est fourni tel quel, sans aucune garantie ; son auteur ne "
-      "saurait être tenu pour responsable des dommages liés à son utilisation.\r\n\r\n"
-      "Version : ");
-  aboutText.SetWordWrap(true);
-
-  Put(webSiteLink, aboutGroup, 12, 146, 300, 13, "https://www.korvane.example/");
-  Link(webSiteLink);
-  Put(mailLink, aboutGroup, 12, 164, 300, 13, "Email : contact@korvane.example");
-  Link(mailLink);
-  Put(htmlHelpDownloadLink, aboutGroup, 12, 190, 120, 39,
-      "Téléchargement de \r\nMicrosoft Help 1.2\r\nou supérieure");
-  Link(htmlHelpDownloadLink);
-  Put(contributionLink, aboutGroup, 150, 190, 120, 26, "Pour une petite \r\ncontribution... ;o)");
-  Link(contributionLink);
-  Put(helpPicture, aboutGroup, 392, 186, 32, 32);
-  helpPicture.SetResourceId(IDB_HELP);
-
-  Put(newsButton, aboutGroup, 12, 262, 110, 23, "&Infos directs");
-  newsButton.SetHint(
-      "INFOS DIRECTS :\r\n===============\r\nCette fonction permet de\r\nse tenir au courant des "
-      "\r\ndernières informations à \r\npropos de Korvane.");
-  Put(helpButton, aboutGroup, 327, 262, 110, 23, "&Aide");
-  helpButton.SetHint("Aide...");
-}
-
-void MainForm::BuildStatusBarAndComponents() {
-  Put(StatusBar, *this, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
-  StatusBar.SetPanels({{"", 36, IDB_STATUS_RAM}, {"", 60, IDB_STATUS_CPU}, {"", 320, 0}});
-  StatusBar.SetGaugePanel(2);
-  StatusBar.SetGaugeColor(0x800000);  // navy
-
-  smallImages.ResourceIds = {IDB_STATUS_RAM, IDB_STATUS_CPU, IDB_CHECK_ON, IDB_CHECK_OFF};
-
-  trayMenu.Title = "Korvane";
-  cancelItem.Enabled = false;
-
-  speedMenu.Title = "Vitesse";
-  for (ui::MenuItem* speed : {&lowSpeedItem, &normalSpeedItem, &highSpeedItem})
-    speed->RadioItem = true;
-
-  processesItem.ShortCut = ui::kShortcutCtrl | 'P';
-  modulesItem.ShortCut = ui::kShortcutCtrl | 'M';
-  threadsItem.ShortCut = ui::kShortcutCtrl | 'T';
-  endProcessItem.ShortCut = ui::kShortcutCtrl | 'C';
-  endProcessItem.Enabled = false;
 }
 
 }  // namespace kvn
