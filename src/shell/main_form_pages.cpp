@@ -22,22 +22,28 @@ void Link(ui::Label& label) {
   label.SetIsLink(true);
 }
 
+struct Logo {
+  ui::Image& image;
+  int resourceId;
+};
+
+// Logos of one size at one place of their parent; start-up keeps the one that applies.
+void PutLogos(ui::Control& parent, ui::Rect place, std::initializer_list<Logo> logos) {
+  for (const Logo& l : logos) {
+    Put(l.image, parent, place.x, place.y, place.width, place.height);
+    l.image.SetResourceId(l.resourceId);
+  }
+}
+
 }  // namespace
 
 void MainForm::BuildInformations() {
   Put(systemInfoGroup, systemInfoPage, 4, 2, 449, 296, "Informations système");
-  struct LogoSpec {
-    ui::Image& image;
-    int resourceId;
-  };
-  for (const LogoSpec& l :
-       {LogoSpec{win95Logo, IDB_LOGO_WIN95}, LogoSpec{win98Logo, IDB_LOGO_WIN98},
-        LogoSpec{winMELogo, IDB_LOGO_WINME}, LogoSpec{winNTLogo, IDB_LOGO_WINNT},
-        LogoSpec{winNTServerLogo, IDB_LOGO_WINNTS}, LogoSpec{win2000Logo, IDB_LOGO_WIN2K},
-        LogoSpec{winXPLogo, IDB_LOGO_WINXP}, LogoSpec{laterWindowsLogo, IDB_LOGO_WINLATER}}) {
-    Put(l.image, systemInfoGroup, 8, 16, 250, 60);
-    l.image.SetResourceId(l.resourceId);
-  }
+  PutLogos(systemInfoGroup, {8, 16, 250, 60},
+           {Logo{win95Logo, IDB_LOGO_WIN95}, Logo{win98Logo, IDB_LOGO_WIN98},
+            Logo{winMELogo, IDB_LOGO_WINME}, Logo{winNTLogo, IDB_LOGO_WINNT},
+            Logo{winNTServerLogo, IDB_LOGO_WINNTS}, Logo{win2000Logo, IDB_LOGO_WIN2K},
+            Logo{winXPLogo, IDB_LOGO_WINXP}, Logo{laterWindowsLogo, IDB_LOGO_WINLATER}});
 
   struct InfoRow {
     ui::Image& image;
@@ -74,16 +80,9 @@ void MainForm::BuildInformations() {
 
 void MainForm::BuildProcesseur() {
   Put(processorGroup, processorPage, 4, 2, 449, 296, "Informations processeur");
-  struct LogoSpec {
-    ui::Image& image;
-    int resourceId;
-  };
-  for (const LogoSpec& l :
-       {LogoSpec{intelLogo, IDB_LOGO_INTEL}, LogoSpec{amdLogo, IDB_LOGO_AMD},
-        LogoSpec{cyrixLogo, IDB_LOGO_CYRIX}, LogoSpec{pentium4HTLogo, IDB_LOGO_P4HT}}) {
-    Put(l.image, processorGroup, 8, 18, 65, 81);
-    l.image.SetResourceId(l.resourceId);
-  }
+  PutLogos(processorGroup, {8, 18, 65, 81},
+           {Logo{intelLogo, IDB_LOGO_INTEL}, Logo{amdLogo, IDB_LOGO_AMD},
+            Logo{cyrixLogo, IDB_LOGO_CYRIX}, Logo{pentium4HTLogo, IDB_LOGO_P4HT}});
   cyrixLogo.SetVisible(false);
 
   // Room for the longest instruction-set line, "3DNow! Instructions non supportées".
