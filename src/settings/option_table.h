@@ -16,7 +16,7 @@
 namespace kvn {
 
 // What kind of number an option is.
-enum class OptionType {
+enum class OptionType : std::uint8_t {
   Switch,       // 0 or 1
   Number,       // a quantity or a code (the method, the shortcut)
   Item,         // an item of a list, -1 when none is chosen
@@ -27,7 +27,7 @@ enum class OptionType {
 };
 
 // Where an option is stored, and how loading opens its value.
-enum class OptionPlace {
+enum class OptionPlace : std::uint8_t {
   SettingsGroup,    // the settings key; the group is skipped together when the key does not open
   Settings,         // the settings key, opened for the value alone
   RecoverProperty,  // the settings key's "Recover Property" subkey
@@ -35,7 +35,7 @@ enum class OptionPlace {
 };
 
 // What loading makes of a stored number outside the option's range.
-enum class Outside {
+enum class Outside : std::uint8_t {
   Clamped,          // the nearer end
   ClampedToRam,     // the nearer end of 0 .. the installed memory
   Kept,             // nothing: the option keeps the value it had
@@ -48,7 +48,7 @@ enum class Outside {
 };
 
 // What loading makes of a value that is absent, or present with another type or size.
-enum class Absent {
+enum class Absent : std::uint8_t {
   Default,
   Kept,        // nothing: the option keeps the value it had
   HalfTheRam,  // HalfRamMB of the installed memory
@@ -87,7 +87,7 @@ struct OptionPolicy {
 
 // The window's controls that show an option or that a policy governs. shell/ alone knows the form:
 // it makes each one the form's member (shell/option_controls.h).
-enum class OptionControl {
+enum class OptionControl : std::uint8_t {
   None,
   MethodRadios,  // "Système", "Manuel", "Tout", for the method's numbers in order
   ManualAmountTrackBar,
@@ -132,9 +132,9 @@ struct OptionRow {
   Outside outside;
   Absent absent = Absent::Default;
   bool storedWhenAbsent = true;  // the loader writes the absent value at once
+  OptionControl control = OptionControl::None;
   std::span<const std::int32_t> choices = {};
   OptionPolicy policy = {};
-  OptionControl control = OptionControl::None;
 
   // For the rows below to read as a table.
   constexpr OptionRow Names(const char* testedAs, const char* readAs, const char* savedAs) const {

@@ -43,9 +43,9 @@ FormPart PartOf(MainForm& f, OptionControl which) {
     case C::RepetitionsCombo:
       return &f.repetitionsCombo;
     case C::WindowsTuningControls:
-      return std::vector<ui::Control*>{&f.cacheSizeCombo,        &f.secondLevelCacheCheck,
-                                       &f.largeSystemCacheGroup, &f.kernelInMemoryCheck,
-                                       &f.clearPageFileCheck,    &f.unloadDllsCheck};
+      return ControlGroup{&f.cacheSizeCombo,        &f.secondLevelCacheCheck,
+                          &f.largeSystemCacheGroup, &f.kernelInMemoryCheck,
+                          &f.clearPageFileCheck,    &f.unloadDllsCheck};
     case C::TrayModeGroup:
       return &f.trayModeGroup;
     case C::OpacityTrackBar:
@@ -84,15 +84,16 @@ FormPart PartOf(MainForm& f, OptionControl which) {
   return {};
 }
 
-std::vector<ui::Control*> ControlsOf(const FormPart& part) {
-  using Controls = std::vector<ui::Control*>;
+ControlGroup ControlsOf(const FormPart& part) {
   // Every other pointer is a control's.
-  return std::visit(Overloaded{[](std::monostate) { return Controls{}; },
-                               [](ui::MenuItem*) { return Controls{}; },
-                               [](ui::PopupMenu*) { return Controls{}; },
-                               [](const RadioButtons& r) { return Controls(r.begin(), r.end()); },
-                               [](const Controls& c) { return c; },
-                               [](auto* control) { return Controls{control}; }},
+  return std::visit(Overloaded{[](std::monostate) { return ControlGroup{}; },
+                               [](ui::MenuItem*) { return ControlGroup{}; },
+                               [](ui::PopupMenu*) { return ControlGroup{}; },
+                               [](const RadioButtons& r) {
+                                 return ControlGroup{r[0], r[1], r[2]};
+                               },
+                               [](const ControlGroup& g) { return g; },
+                               [](auto* control) { return ControlGroup{control}; }},
                     part);
 }
 
@@ -137,6 +138,7 @@ void ShowPolicies(MainForm& form, const PolicyLayer& policies) {
     const bool locked = policies.Locks(i);
     const FormPart part = PartOf(form, table[i].control);
     for (ui::Control* control : ControlsOf(part)) {
+      if (!control) break;
       if (locked)
         control->Lock(kSetByAdministrator);
       else

@@ -8,7 +8,6 @@
 #include <functional>
 #include <optional>
 #include <variant>
-#include <vector>
 
 #include "settings/option_table.h"
 #include "settings/policies.h"
@@ -18,16 +17,17 @@ namespace kvn {
 
 // Radio buttons standing for the numbers of the option's range in order.
 using RadioButtons = std::array<ui::RadioButton*, 3>;
+// Controls governed together, null after the last.
+using ControlGroup = std::array<ui::Control*, 6>;
 // What an identity stands for on the form: a control by its kind, the radio buttons of one option,
 // controls governed together, a control that shows no number, a menu item, a menu.
-using FormPart =
-    std::variant<std::monostate, ui::CheckBox*, ui::SpinEdit*, ui::TrackBar*, ui::ComboBox*,
-                 ui::RadioGroup*, ui::HotKeyEdit*, RadioButtons, std::vector<ui::Control*>,
-                 ui::Control*, ui::MenuItem*, ui::PopupMenu*>;
+using FormPart = std::variant<std::monostate, ui::CheckBox*, ui::SpinEdit*, ui::TrackBar*,
+                              ui::ComboBox*, ui::RadioGroup*, ui::HotKeyEdit*, RadioButtons,
+                              ControlGroup, ui::Control*, ui::MenuItem*, ui::PopupMenu*>;
 
 FormPart PartOf(MainForm& form, OptionControl which);
-// Its controls (none for a menu).
-std::vector<ui::Control*> ControlsOf(const FormPart& part);
+// Its controls, null after the last (none for a menu).
+ControlGroup ControlsOf(const FormPart& part);
 
 // Shows a number of the option's row as a user change would: a check box's or radio button's
 // click runs, a list's item runs nothing. A part that shows no number is left alone.
