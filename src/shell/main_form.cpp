@@ -2,7 +2,6 @@
 
 #include <initializer_list>
 
-#include "../../res/resource_ids.h"
 #include "settings/option_table.h"
 #include "shell/help.h"
 #include "shell/main_form_layout.h"
