@@ -1,7 +1,10 @@
 #include "control/monitoring.h"
 
+#include <algorithm>
+
 #include "base/rounding.h"
 #include "settings/exclusions.h"
+#include "settings/option_table.h"
 
 namespace kvn {
 
@@ -46,9 +49,10 @@ std::string TimeSpanText(unsigned intervalMs) {
 }
 
 int SpeedPresetFor(unsigned intervalMs) {
-  if (intervalMs == 2000) return 0;
-  if (intervalMs == 500) return 2;
-  return 1;
+  const OptionRow& row = kSamplingIntervalOption;
+  auto found = std::ranges::find(row.choices, static_cast<std::int32_t>(intervalMs));
+  if (found == row.choices.end()) found = std::ranges::find(row.choices, row.def);
+  return static_cast<int>(found - row.choices.begin());
 }
 
 Monitoring::Monitoring(const MonitoringControls& controls, Options& options, MonitoringSinks sinks,
@@ -69,16 +73,18 @@ void Monitoring::Bind() {
   c_.startRecoveryTimer.OnTimer = [this] { OnStartRecoveryTick(); };
   c_.periodicTimer.OnTimer = [this] { OnPeriodicTick(); };
   c_.hideTimer.OnTimer = [this] { OnHideTick(); };
-  c_.lowSpeedItem.OnClick = [this] { SetSpeed(2000); };
-  c_.normalSpeedItem.OnClick = [this] { SetSpeed(1000); };
-  c_.highSpeedItem.OnClick = [this] { SetSpeed(500); };
+  ui::MenuItem* speeds[] = {&c_.lowSpeedItem, &c_.normalSpeedItem, &c_.highSpeedItem};
+  for (std::size_t i = 0; i < std::size(speeds); ++i)
+    speeds[i]->OnClick = [this, ms = kSamplingIntervalOption.choices[i]] {
+      SetSpeed(static_cast<unsigned>(ms));
+    };
   c_.statusBar.OnPanelHint = [this](int panel) {
     if (panel == kProgressPanel) StatusBarPanels2HintText();
   };
 }
 
 void Monitoring::SetUpTimers(unsigned samplingInterval) {
-  if (samplingInterval == 0) samplingInterval = kDefaultInterval;
+  if (samplingInterval == 0) samplingInterval = static_cast<unsigned>(kSamplingIntervalOption.def);
   const unsigned intervals[] = {
       samplingInterval, samplingInterval, kAlarmInterval, kStartRecoveryInterval, 1000,
       kHideInterval};

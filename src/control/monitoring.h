@@ -28,7 +28,8 @@ ui::Color TrayColorFor(int freePercent);
 std::string TrayFreeMBText(std::int64_t freeMB);
 // " %d s": the time span the chart covers at a sampling interval (301 samples, 60 per minute).
 std::string TimeSpanText(unsigned intervalMs);
-// The speed preset item (0 Basse, 1 Normale, 2 Haute) checked for a sampling interval.
+// The speed preset item (0 Basse, 1 Normale, 2 Haute) checked for a sampling interval: the one of
+// its choice (settings/option_table.h), the default's for any other.
 int SpeedPresetFor(unsigned intervalMs);
 
 struct MonitoringControls {
@@ -82,7 +83,6 @@ struct MonitoringSinks {
 
 class Monitoring {
  public:
-  static constexpr unsigned kDefaultInterval = 1000;
   static constexpr unsigned kAlarmInterval = 30000;
   static constexpr unsigned kStartRecoveryInterval = 10000;
   static constexpr unsigned kHideInterval = 5000;
@@ -96,7 +96,7 @@ class Monitoring {
 
   // Binds the timers, the speed menu and the status bar's hint.
   void Bind();
-  // Start-up: intervals set, every timer disabled (the interval 0 stands for 1000).
+  // Start-up: intervals set, every timer disabled (the interval 0 stands for the default).
   void SetUpTimers(unsigned samplingInterval);
   // End of start-up: the sampling timers and the alarm rule run, the speed menu shows the
   // interval, the start-up recovery and the hiding are armed.

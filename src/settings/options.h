@@ -1,7 +1,8 @@
 #pragma once
 // Every option the user sets in the window, as plain data. The defaults are the window's design
-// state; the settings store loads and saves them, the shell keeps them and the controls in step,
-// and the recovery, the monitoring and the Windows tuning read them from here.
+// state, given with everything else about each option by its row (settings/option_table.h); the
+// settings store loads and saves them, the shell keeps them and the controls in step, and the
+// recovery, the monitoring and the Windows tuning read them from here.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,38 +19,41 @@ constexpr std::int64_t HalfRamMB(std::int64_t installedRamMB) {
 }
 
 struct Options {
+  // Every option at its row's default.
+  Options();
+
   // Recovery.
-  RecoveryMethod method = RecoveryMethod::System;
-  int manualAmountMB = 0;
-  int repetitions = 1;  // passes per series; 0 when the list shows no choice
-  bool clipboard = false;
-  bool balloons = false;
-  bool directSteps = false;
+  RecoveryMethod method{};
+  int manualAmountMB{};
+  int repetitions{};  // passes per series; 0 when the list shows no choice
+  bool clipboard{};
+  bool balloons{};
+  bool directSteps{};
   // The standby cache rule: purge the standby list above this share of the installed memory.
-  bool purgeStandby = false;
-  int purgeStandbyPercent = 50;
-  std::uint16_t hotKey = 24658;  // Ctrl+Shift+R
+  bool purgeStandby{};
+  int purgeStandbyPercent{};
+  std::uint16_t hotKey{};
   // Programs whose working sets are never emptied (settings/exclusions.h), and whether the
   // automatic rules hold back while one of them runs.
   std::vector<std::string> exclusions;
-  bool exclusionsPauseAuto = false;
+  bool exclusionsPauseAuto{};
 
   // The automatic rules.
-  bool alarmOn = true;
-  int alarmPercent = 35;
-  bool periodicOn = false;
-  int periodicMinutes = 45;
-  int maximumLoad = 15;
-  bool optimiseAtStart = false;
+  bool alarmOn{};
+  int alarmPercent{};
+  bool periodicOn{};
+  int periodicMinutes{};
+  int maximumLoad{};
+  bool optimiseAtStart{};
 
   // Display and the system.
-  unsigned samplingIntervalMs = 1000;
-  int trayMode = 0;  // 0 percentage, 1 megabytes free, -1 neither chosen
-  int opacity = 255;
-  bool stayOnTop = false;
-  bool startWithWindows = false;
-  int priority = 0;  // 0 low, 1 normal, 2 high, 3 real time, -1 none chosen
-  bool unloadDlls = false;
+  unsigned samplingIntervalMs{};
+  int trayMode{};  // 0 percentage, 1 megabytes free, -1 neither chosen
+  int opacity{};
+  bool stayOnTop{};
+  bool startWithWindows{};
+  int priority{};  // 0 low, 1 normal, 2 high, 3 real time, -1 none chosen
+  bool unloadDlls{};
 };
 
 }  // namespace kvn

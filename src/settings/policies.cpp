@@ -15,80 +15,72 @@ template <auto Member>
 void Copy(Options& to, const Options& from) {
   to.*Member = from.*Member;
 }
-// A switch is on at 1; a number is the option itself (the table gives its range).
-template <auto Member>
-void SetSwitch(Options& o, Rules&, std::int32_t v, const std::string&) {
-  o.*Member = v == 1;
-}
-template <auto Member>
-void SetNumber(Options& o, Rules&, std::int32_t v, const std::string&) {
-  o.*Member = v;
-}
 
 // An address longer than this is no feed an administrator meant.
 constexpr std::size_t kMaxAddress = 2048;
 
 constexpr PolicyType Number = PolicyType::Number;
 
+// The policy over an option: its name, range and control are the row's.
+constexpr PolicyValue Over(const OptionRow& row, decltype(PolicyValue::apply) apply = nullptr,
+                           decltype(PolicyValue::copy) copy = nullptr) {
+  return {row.policy.name,
+          row.type == OptionType::ProgramList ? PolicyType::ProgramList : Number,
+          row.policy.min,
+          row.policy.max,
+          row.control,
+          kLocksAtAnyValue,
+          &row,
+          apply,
+          copy};
+}
+
 const PolicyValue kPolicies[] = {
-    {"AlarmOn", Number, 0, 1, "alarmCheck", kLocksAtAnyValue, SetSwitch<&Options::alarmOn>,
-     Copy<&Options::alarmOn>},
-    // The spin edit turns 0 into 1: a level of 0 would never be what is in effect.
-    {"AlarmPercent", Number, 1, 100, "alarmLevelEdit", kLocksAtAnyValue,
-     SetNumber<&Options::alarmPercent>, Copy<&Options::alarmPercent>},
-    {"PeriodicOn", Number, 0, 1, "periodicCheck", kLocksAtAnyValue, SetSwitch<&Options::periodicOn>,
-     Copy<&Options::periodicOn>},
-    {"PeriodicMinutes", Number, 5, 1440, "periodicMinutesEdit", kLocksAtAnyValue,
-     SetNumber<&Options::periodicMinutes>, Copy<&Options::periodicMinutes>},
-    {"MaximumLoad", Number, 0, 100, "maximumLoadEdit", kLocksAtAnyValue,
-     SetNumber<&Options::maximumLoad>, Copy<&Options::maximumLoad>},
-    {"Method", Number, 1, 3, "systemMethodRadio manualMethodRadio allMethodRadio", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t v, const std::string&) {
-       o.method = static_cast<RecoveryMethod>(v);
-     },
-     Copy<&Options::method>},
-    // Up to a terabyte; the track bar keeps it within the installed memory.
-    {"ManualAmountMB", Number, 0, 1048576, "manualAmountTrackBar", kLocksAtAnyValue,
-     SetNumber<&Options::manualAmountMB>, Copy<&Options::manualAmountMB>},
-    {"DirectSteps", Number, 0, 1, "directStepsCheck", kLocksAtAnyValue,
-     SetSwitch<&Options::directSteps>, Copy<&Options::directSteps>},
-    {"StartWithWindows", Number, 0, 1, "startWithWindowsCheck", kLocksAtAnyValue,
-     SetSwitch<&Options::startWithWindows>, Copy<&Options::startWithWindows>},
-    {"OptimiseAtStart", Number, 0, 1, "optimiseAtStartCheck", kLocksAtAnyValue,
-     SetSwitch<&Options::optimiseAtStart>, Copy<&Options::optimiseAtStart>},
-    {"Balloons", Number, 0, 1, "balloonsCheck", kLocksAtAnyValue,
-     [](Options& o, Rules& r, std::int32_t v, const std::string&) {
-       o.balloons = v == 1;
-       r.balloonsOff = v == 0;
-     },
-     Copy<&Options::balloons>},
-    {"ShutdownCommands", Number, 0, 1, "shutdownMenu", 0,
+    Over(kAlarmOnOption),
+    Over(kAlarmPercentOption),
+    Over(kPeriodicOnOption),
+    Over(kPeriodicMinutesOption),
+    Over(kMaximumLoadOption),
+    Over(kMethodOption),
+    Over(kManualAmountOption),
+    Over(kDirectStepsOption),
+    Over(kStartWithWindowsOption),
+    Over(kOptimiseAtStartOption),
+    Over(kBalloonsOption,
+         [](Options&, Rules& r, std::int32_t v, const std::string&) { r.balloonsOff = v == 0; }),
+    {"ShutdownCommands", Number, 0, 1, OptionControl::ShutdownMenu, 0, nullptr,
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.shutdownAllowed = v == 1; },
      nullptr},
-    {"News", Number, 0, 1, "newsButton", 0,
+    {"News", Number, 0, 1, OptionControl::NewsButton, 0, nullptr,
      [](Options&, Rules& r, std::int32_t v, const std::string&) { r.newsOff = v == 0; }, nullptr},
-    {"NewsAddress", PolicyType::WebAddress, 0, 0, "", kLocksAtAnyValue,
+    {"NewsAddress", PolicyType::WebAddress, 0, 0, OptionControl::None, kLocksAtAnyValue, nullptr,
      [](Options&, Rules& r, std::int32_t, const std::string& t) { r.newsAddress = t; }, nullptr},
     // Both governed in the exclusions' dialog, which shows them locked: the button stays, so
     // that the list can be read.
-    {"Exclusions", PolicyType::ProgramList, 0, 0, "", kLocksAtAnyValue,
-     [](Options& o, Rules&, std::int32_t, const std::string& t) {
-       o.exclusions.clear();
-       for (std::size_t at = 0; at < t.size();) {
-         const std::size_t end = std::min(t.find('\n', at), t.size());
-         o.exclusions.push_back(t.substr(at, end - at));
-         at = end + 1;
-       }
-     },
-     Copy<&Options::exclusions>},
-    {"ExclusionsPauseAuto", Number, 0, 1, "", kLocksAtAnyValue,
-     SetSwitch<&Options::exclusionsPauseAuto>, Copy<&Options::exclusionsPauseAuto>},
-    {"TuningReadOnly", Number, 0, 1,
-     "cacheSizeCombo secondLevelCacheCheck largeSystemCacheGroup kernelInMemoryCheck "
-     "clearPageFileCheck unloadDllsCheck",
-     1, [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
+    Over(
+        kExclusionsOption,
+        [](Options& o, Rules&, std::int32_t, const std::string& t) {
+          o.exclusions.clear();
+          for (std::size_t at = 0; at < t.size();) {
+            const std::size_t end = std::min(t.find('\n', at), t.size());
+            o.exclusions.push_back(t.substr(at, end - at));
+            at = end + 1;
+          }
+        },
+        Copy<&Options::exclusions>),
+    Over(kExclusionsPauseAutoOption),
+    {"TuningReadOnly", Number, 0, 1, OptionControl::WindowsTuningControls, 1, nullptr,
+     [](Options&, Rules& r, std::int32_t v, const std::string&) { r.tuningReadOnly = v == 1; },
      nullptr},
 };
+
+// The user's own value of a policy's option back in place (nothing for a rule).
+void CopyOption(const PolicyValue& value, Options& to, const Options& from) {
+  if (value.copy)
+    value.copy(to, from);
+  else if (value.option)
+    value.option->field.set(to, value.option->field.get(from));
+}
 
 }  // namespace
 
@@ -140,7 +132,7 @@ PolicyLayer::Reading PolicyLayer::Read(RegistryKey& key, const PolicyValue& valu
 
 void PolicyLayer::Apply(Options& options) {
   for (std::size_t i = 0; i < std::size(kPolicies); ++i)
-    if (set_[i] && kPolicies[i].copy) kPolicies[i].copy(options, own_);
+    if (set_[i]) CopyOption(kPolicies[i], options, own_);
   own_ = options;
   rules_ = {};
   std::set<std::string> faults;
@@ -160,7 +152,9 @@ void PolicyLayer::Apply(Options& options) {
       }
       set_[i] = true;
       numbers_[i] = r.number;
-      value.apply(options, rules_, r.number, r.text);
+      // A switch is on at 1; a number is the option itself (the row gives its range).
+      if (value.option && value.option->field.set) value.option->field.set(options, r.number);
+      if (value.apply) value.apply(options, rules_, r.number, r.text);
     }
   }
   for (const std::string& fault : faults)
@@ -172,7 +166,7 @@ void PolicyLayer::Apply(Options& options) {
 Options PolicyLayer::Own(const Options& inEffect) const {
   Options own = inEffect;
   for (std::size_t i = 0; i < std::size(kPolicies); ++i)
-    if (set_[i] && kPolicies[i].copy) kPolicies[i].copy(own, own_);
+    if (set_[i]) CopyOption(kPolicies[i], own, own_);
   return own;
 }
 

@@ -3,8 +3,9 @@
 // Software\Policies\Korvane, the machine's key first, then the user's (the machine's wins). A value
 // set there takes the place of the user's option, is never saved as his, and its control is
 // disabled with a hint saying why; once removed, the user's own option is back. One table
-// (policies.cpp) gives each value's name, type, range and the controls it governs: the reader,
-// the window and the administrative template's test all read it.
+// (policies.cpp) gives each value's name, type, range and the controls it governs, a policy over
+// an option as its row says (settings/option_table.h): the reader, the window and the
+// administrative template's test all read it.
 #include <cstdint>
 #include <functional>
 #include <set>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "base/registry.h"
+#include "settings/option_table.h"
 #include "settings/options.h"
 
 namespace kvn {
@@ -49,11 +51,14 @@ struct PolicyValue {
   const char* name;
   PolicyType type;
   std::int32_t min, max;
-  // The form's controls or menu items it governs, by name, separated by blanks.
-  const char* controls;
+  // The form's controls or menu item it governs.
+  OptionControl control;
   std::int32_t locksAt;
+  // The option it sets, through the row's member: null for a rule.
+  const OptionRow* option;
+  // What it decides beyond a number's option; null for nothing.
   void (*apply)(Options&, PolicyRules&, std::int32_t number, const std::string& text);
-  // Copies its option from one set of options to another; null for a rule.
+  // Copies its option from one set of options to another, where the row's member cannot.
   void (*copy)(Options& to, const Options& from);
 };
 

@@ -2,8 +2,8 @@
 // base/, ui/, engine/, chart/, sysinfo/, processes/ and news/; never control/ or shell/.
 #pragma once
 // The options kept in the current user's registry: the settings key, its "Recover Property"
-// subkey, and through the Windows tuning the Run entry and the DLL switch. Every value's name,
-// type, default and limits are in one table (settings_store.cpp); loading checks each value once.
+// subkey, and through the Windows tuning the Run entry and the DLL switch. Every value's names,
+// default and limits are its option's row (settings/option_table.h); loading checks each once.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,8 +34,6 @@ RegistryPlaces PlacesUnder(const std::string& root);
 
 class SettingsStore {
  public:
-  static constexpr unsigned kDefaultInterval = 1000;
-
   // programPath is the running program file; version at most 10 characters.
   SettingsStore(Registry& registry, WindowsTuning& tuning, ChartColors& colors,
                 std::int64_t installedRamMB, std::string programPath, std::string version,
@@ -43,8 +41,8 @@ class SettingsStore {
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
 
-  // The sampling interval, read before everything else; 1000 when missing, unreadable or not one
-  // the speed menu offers (500, 1000, 2000).
+  // The sampling interval, read before everything else; the default when missing, unreadable or
+  // not one the speed menu offers (kSamplingIntervalOption).
   unsigned LoadInterval();
   void SaveInterval(unsigned milliseconds);
   // Reads every stored option into options, in the registry's order, each value under its own

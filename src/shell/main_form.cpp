@@ -1,43 +1,30 @@
 #include "shell/main_form.h"
 
 #include <initializer_list>
-#include <string>
-#include <utility>
 
-#include "../../res/resource_ids.h"
+#include "settings/option_table.h"
 #include "shell/help.h"
+#include "shell/main_form_layout.h"
 
 namespace kvn {
 
+using form_layout::Put;
+
 namespace {
 
-// Places a control on its parent with its caption; coordinates are relative to the parent.
-template <class C>
-C& Put(C& control, ui::Control& parent, int x, int y, int width, int height,
-       std::string caption = {}) {
-  control.SetParent(&parent);
-  control.SetBounds(x, y, width, height);
-  if (!caption.empty()) control.SetCaption(std::move(caption));
-  return control;
+// A chart colour's default, shown by the swatches and the legend until the stored ones are read.
+ui::Color Default(const OptionRow& colour) {
+  return static_cast<ui::Color>(colour.def);
 }
-
-constexpr ui::Color kLinkBlue = 0xFF0000;
-
-// Default chart colours, shown by the swatches and the legend until the stored ones are read.
-constexpr ui::Color kBackgroundColor = 0x000000;
-constexpr ui::Color kGridColor = 0x408000;
-constexpr ui::Color kCpuColor = 0xFFB722;
-constexpr ui::Color kRamColor = 0x00FF00;
-constexpr ui::Color kAlarmColor = 0x0000FF;
 
 void Swatch(ui::Shape& shape, ui::Color color) {
   shape.SetBrushColor(color);
   shape.SetPenColor(0x000000);
 }
 
-void LegendMark(ui::Shape& shape, ui::Color color) {
-  shape.SetBrushColor(color);
-  shape.SetPenColor(color);
+void LegendMark(ui::Shape& shape, const OptionRow& colour) {
+  shape.SetBrushColor(Default(colour));
+  shape.SetPenColor(Default(colour));
 }
 
 void Bold(ui::Control& control) {
@@ -46,18 +33,11 @@ void Bold(ui::Control& control) {
   control.SetFont(font);
 }
 
-void Link(ui::Label& label) {
-  ui::Font font = label.GetFont();
-  font.underline = true;
-  font.color = kLinkBlue;
-  label.SetFont(font);
-  label.SetIsLink(true);
-}
-
-void Range(ui::SpinEdit& spin, int min, int max, int step, int value) {
-  spin.SetRange(min, max);
+// A spin edit within its option's range, at its default.
+void Range(ui::SpinEdit& spin, const OptionRow& option, int step) {
+  spin.SetRange(option.min, option.max);
   spin.SetIncrement(step);
-  spin.SetValue(value);
+  spin.SetValue(option.def);
 }
 
 }  // namespace
@@ -128,13 +108,13 @@ void MainForm::BuildMainPage() {
     scale->SetAlignment(ui::Align::Right);
 
   Put(ramLegendMark, displayGroup, 38, 254, 10, 10);
-  LegendMark(ramLegendMark, kRamColor);
+  LegendMark(ramLegendMark, kRamColorOption);
   Put(ramLegendCaption, displayGroup, 52, 253, 72, 13, "RAM libre %");
   Put(alarmLegendMark, displayGroup, 128, 254, 10, 10);
-  LegendMark(alarmLegendMark, kAlarmColor);
+  LegendMark(alarmLegendMark, kAlarmColorOption);
   Put(alarmLegendCaption, displayGroup, 142, 253, 76, 13, "Alarme RAM ");
   Put(cpuLegendMark, displayGroup, 222, 254, 10, 10);
-  LegendMark(cpuLegendMark, kCpuColor);
+  LegendMark(cpuLegendMark, kCpuColorOption);
   Put(cpuLegendCaption, displayGroup, 236, 253, 76, 13, "Activité CPU");
 
   Put(timeSpanCaption, displayGroup, 38, 272, 40, 13, "Temps");
@@ -189,9 +169,9 @@ void MainForm::BuildRecoveryPage() {
   alarmCheck.SetHint(
       "NIVEAU D'ALARME:\r\n---------------------------------\r\nPermet de règler le seuil "
       "minimum\r\nde RAM (en pourcentage) à partir \r\nduquel le système doit se déclencher.");
-  alarmCheck.SetChecked(true);
+  alarmCheck.SetChecked(kAlarmOnOption.def != 0);
   Put(alarmLevelEdit, recoveryRulesGroup, 158, 13, 50, 21);
-  Range(alarmLevelEdit, 0, 100, 1, 35);
+  Range(alarmLevelEdit, kAlarmPercentOption, 1);
   Put(alarmPercentSign, recoveryRulesGroup, 212, 17, 14, 13, "%");
   Put(alarmExplanation, recoveryRulesGroup, 268, 13, 174, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
@@ -202,7 +182,7 @@ void MainForm::BuildRecoveryPage() {
       "OPTIMISATION DANS LE TEMPS:\r\n--------------------------------------------------------"
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
   Put(periodicMinutesEdit, recoveryRulesGroup, 158, 34, 50, 21);
-  Range(periodicMinutesEdit, 5, 1440, 5, 45);
+  Range(periodicMinutesEdit, kPeriodicMinutesOption, 5);
   Put(periodicMinutesUnit, recoveryRulesGroup, 212, 38, 52, 13, "minutes.");
 
   Put(maximumLoadCaption, recoveryRulesGroup, 8, 59, 148, 13, "Optimise si charge CPU <");
@@ -211,7 +191,7 @@ void MainForm::BuildRecoveryPage() {
       "du processeur\r\navant défragmentation de la RAM. Permet d'éviter\r\nde ralentir vos tâches "
       "en cours.");
   Put(maximumLoadEdit, recoveryRulesGroup, 158, 55, 50, 21);
-  Range(maximumLoadEdit, 0, 100, 1, 15);
+  Range(maximumLoadEdit, kMaximumLoadOption, 1);
   Put(maximumLoadExplanation, recoveryRulesGroup, 268, 50, 174, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   maximumLoadExplanation.SetWordWrap(true);
@@ -224,7 +204,7 @@ void MainForm::BuildRecoveryPage() {
   Put(repetitionsCaption, optionalStepsGroup, 160, 17, 130, 13, "Répéter l'optimisation ");
   Put(repetitionsCombo, optionalStepsGroup, 292, 13, 40, 21);
   repetitionsCombo.SetItems({"1", "2", "3", "4"});
-  repetitionsCombo.SetItemIndex(0);
+  repetitionsCombo.SetItemIndex(kRepetitionsOption.def);
   repetitionsCombo.SetHint(
       "Permet de lancer automatiquement\r\nPlusieurs fois de suite l'optimisation "
       "afin\r\nD'essayer "
@@ -244,7 +224,7 @@ void MainForm::BuildRecoveryPage() {
       "Vider le cache en attente au-dessus de");
   purgeStandbyCheck.SetHint(kPurgeStandbyHint);
   Put(purgeStandbyEdit, optionalStepsGroup, 240, 51, 44, 19);
-  Range(purgeStandbyEdit, 5, 95, 5, 50);
+  Range(purgeStandbyEdit, kPurgeStandbyPercentOption, 5);
   Put(purgeStandbyPercentSign, optionalStepsGroup, 288, 54, 14, 13, "%");
 
   // Windows memory tuning.
@@ -287,13 +267,13 @@ void MainForm::BuildPreferencesPage() {
   Put(trayOptionsGroup, preferencesPage, 4, 2, 190, 76, "Options");
   Put(trayModeGroup, trayOptionsGroup, 6, 14, 178, 56, "Mode affichage tray icône :");
   trayModeGroup.SetItems({"Pourcentage", "MB libres"});
-  trayModeGroup.SetItemIndex(0);
+  trayModeGroup.SetItemIndex(kTrayModeOption.def);
 
   Put(windowEffectsGroup, preferencesPage, 198, 2, 255, 76, "Options Win XP, Win 2000");
   Put(opacityCaption, windowEffectsGroup, 8, 18, 122, 13, "Opacité de la fenêtre");
   Put(opacityTrackBar, windowEffectsGroup, 132, 14, 118, 20);
-  opacityTrackBar.SetRange(70, 255);
-  opacityTrackBar.SetPosition(255);
+  opacityTrackBar.SetRange(kOpacityOption.min, kOpacityOption.max);
+  opacityTrackBar.SetPosition(kOpacityOption.def);
   opacityTrackBar.SetFrequency(10);
   opacityTrackBar.SetEnabled(false);
   Put(balloonsCheck, windowEffectsGroup, 8, 42, 100, 17, "Tray Balloon?");
@@ -330,7 +310,7 @@ void MainForm::BuildPreferencesPage() {
       "-> Force Windows à décharger les Dlls libres de la mémoire.");
   unloadDllsExplanation.SetWordWrap(true);
   Put(hotKeyEdit, generalGroup, 8, 86, 158, 21);
-  hotKeyEdit.SetHotKey(24658);  // Ctrl+Shift+R
+  hotKeyEdit.SetHotKey(static_cast<std::uint16_t>(kHotKeyOption.def));
   Put(hotKeyExplanation, generalGroup, 168, 84, 274, 26,
       "-> \"HotKey\" cette combinaison de touche lance l'optimisation");
   hotKeyExplanation.SetWordWrap(true);
@@ -341,7 +321,7 @@ void MainForm::BuildPreferencesPage() {
   Put(priorityGroup, preferencesPage, 4, 220, 140, 50, "Priorité d'exécution");
   Put(priorityCombo, priorityGroup, 8, 18, 124, 21);
   priorityCombo.SetItems({"Basse", "Normale", "Haute", "Temps réel"});
-  priorityCombo.SetItemIndex(0);
+  priorityCombo.SetItemIndex(kPriorityOption.def);
   priorityCombo.SetHint("Permet de changer la priorité\r\nd'exécution de Korvane.");
 
   // Chart colours: a caption over each swatch, the reset button on the right.
@@ -350,18 +330,19 @@ void MainForm::BuildPreferencesPage() {
     ui::Label& label;
     const char* caption;
     ui::Shape& shape;
-    ui::Color color;
+    const OptionRow& colour;
     int x, width;  // "Alarme :" is the widest caption
   };
   for (const SwatchSpec& s :
-       {SwatchSpec{backgroundSwatchCaption, "Fond :", backgroundSwatch, kBackgroundColor, 8, 42},
-        SwatchSpec{gridSwatchCaption, "Grille :", gridSwatch, kGridColor, 52, 42},
-        SwatchSpec{cpuSwatchCaption, "CPU :", cpuSwatch, kCpuColor, 96, 42},
-        SwatchSpec{ramSwatchCaption, "RAM :", ramSwatch, kRamColor, 140, 42},
-        SwatchSpec{alarmSwatchCaption, "Alarme :", alarmSwatch, kAlarmColor, 184, 54}}) {
+       {SwatchSpec{backgroundSwatchCaption, "Fond :", backgroundSwatch, kBackgroundColorOption, 8,
+                   42},
+        SwatchSpec{gridSwatchCaption, "Grille :", gridSwatch, kGridColorOption, 52, 42},
+        SwatchSpec{cpuSwatchCaption, "CPU :", cpuSwatch, kCpuColorOption, 96, 42},
+        SwatchSpec{ramSwatchCaption, "RAM :", ramSwatch, kRamColorOption, 140, 42},
+        SwatchSpec{alarmSwatchCaption, "Alarme :", alarmSwatch, kAlarmColorOption, 184, 54}}) {
     Put(s.label, chartColorsGroup, s.x, 18, s.width, 13, s.caption);
     Put(s.shape, chartColorsGroup, s.x, 34, 36, 20);
-    Swatch(s.shape, s.color);
+    Swatch(s.shape, Default(s.colour));
   }
   Put(defaultColorsButton, chartColorsGroup, 242, 31, 58, 23, "Défaut");
   defaultColorsButton.SetHint("Couleurs d'origines");
@@ -376,171 +357,6 @@ void MainForm::BuildPreferencesPage() {
   warning.color = 0x0000C0;
   portableUnsavedLabel.SetFont(warning);
   portableUnsavedLabel.SetVisible(false);
-}
-
-void MainForm::BuildSystemInfoPage() {
-  Put(systemInfoGroup, systemInfoPage, 4, 2, 449, 296, "Informations système");
-  struct LogoSpec {
-    ui::Image& image;
-    int resourceId;
-  };
-  for (const LogoSpec& l :
-       {LogoSpec{win95Logo, IDB_LOGO_WIN95}, LogoSpec{win98Logo, IDB_LOGO_WIN98},
-        LogoSpec{winMELogo, IDB_LOGO_WINME}, LogoSpec{winNTLogo, IDB_LOGO_WINNT},
-        LogoSpec{winNTServerLogo, IDB_LOGO_WINNTS}, LogoSpec{win2000Logo, IDB_LOGO_WIN2K},
-        LogoSpec{winXPLogo, IDB_LOGO_WINXP}, LogoSpec{laterWindowsLogo, IDB_LOGO_WINLATER}}) {
-    Put(l.image, systemInfoGroup, 8, 16, 250, 60);
-    l.image.SetResourceId(l.resourceId);
-  }
-
-  struct InfoRow {
-    ui::Image& image;
-    int resourceId;
-    ui::Label& label;
-    const char* caption;
-  };
-  int y = 84;
-  for (const InfoRow& r :
-       {InfoRow{windowsIcon, IDB_INFO_WINDOWS, windowsVersionLabel, "Windows"},
-        InfoRow{computerIcon, IDB_INFO_COMPUTER, computerNameLabel, "Nom Machine : "},
-        InfoRow{userIcon, IDB_INFO_USER, userNameLabel, "Nom Utilisateur : "},
-        InfoRow{networkIcon, IDB_INFO_NETWORK, ipAddressLabel, "Addresse IP : "},
-        InfoRow{memoryIcon, IDB_INFO_MEMORY, installedRamLabel, "RAM Installée : "},
-        InfoRow{clockIcon, IDB_INFO_CLOCK, processorSpeedLabel, "Vitesse réelle Processeur : "},
-        InfoRow{directXIcon, IDB_INFO_DIRECTX, directXLabel, "Version de DirectX : "},
-        InfoRow{screenIcon, IDB_INFO_SCREEN, resolutionLabel, "Résolution : "}}) {
-    Put(r.image, systemInfoGroup, 8, y, 16, 16);
-    r.image.SetResourceId(r.resourceId);
-    Put(r.label, systemInfoGroup, 28, y + 2, 240, 13, r.caption);
-    y += 20;
-  }
-
-  Put(drivesCaption, systemInfoGroup, 272, 16, 100, 13, "Disques :");
-  Put(drivesMemo, systemInfoGroup, 272, 32, 169, 222);
-  drivesMemo.SetReadOnly(true);
-  drivesMemo.SetVerticalScrollBar(true);
-  drivesMemo.SetBackColor(0xFFFFFF);
-  Put(refreshInfoButton, systemInfoGroup, 341, 262, 100, 23, "&Rafraichir");
-  refreshInfoButton.SetHint(
-      "RAFRAICHIR LES DONNEES\r\n========================\r\nPermet de rafraichir les "
-      "informations\r\nsur le(s) disque(s) dur(s) et la vitesse\r\nréelle du processeur.");
-}
-
-void MainForm::BuildProcessorPage() {
-  Put(processorGroup, processorPage, 4, 2, 449, 296, "Informations processeur");
-  struct LogoSpec {
-    ui::Image& image;
-    int resourceId;
-  };
-  for (const LogoSpec& l :
-       {LogoSpec{intelLogo, IDB_LOGO_INTEL}, LogoSpec{amdLogo, IDB_LOGO_AMD},
-        LogoSpec{cyrixLogo, IDB_LOGO_CYRIX}, LogoSpec{pentium4HTLogo, IDB_LOGO_P4HT}}) {
-    Put(l.image, processorGroup, 8, 18, 65, 81);
-    l.image.SetResourceId(l.resourceId);
-  }
-  cyrixLogo.SetVisible(false);
-
-  // Room for the longest instruction-set line, "3DNow! Instructions non supportées".
-  Put(processorCaption, processorGroup, 78, 20, 78, 13, "Processeur :");
-  Put(processorNameLabel, processorGroup, 158, 20, 284, 26, "Inconnu");
-  processorNameLabel.SetWordWrap(true);
-  Put(mmxLabel, processorGroup, 78, 50, 188, 13, "MMX Instructions");
-  Put(simdLabel, processorGroup, 78, 66, 188, 13, "SIMD Instructions");
-  Put(threeDNowLabel, processorGroup, 78, 82, 188, 13, "3DNow! Instructions");
-
-  Put(cacheGroup, processorGroup, 268, 46, 174, 100, "Informations cache");
-  struct CacheRow {
-    ui::Label& caption;
-    const char* text;
-    ui::Label& value;
-  };
-  int y = 18;
-  for (const CacheRow& r : {CacheRow{l1CodeCaption, "Level 1 Code :", l1CodeLabel},
-                            CacheRow{l1DataCaption, "Level 1 Data :", l1DataLabel},
-                            CacheRow{l1UnifiedCaption, "Level 1 Unified :", l1UnifiedLabel},
-                            CacheRow{l2Caption, "Level 2 Unified :", l2Label},
-                            CacheRow{l3Caption, "Level 3 :", l3Label}}) {
-    Put(r.caption, cacheGroup, 8, y, 94, 13, r.text);
-    Put(r.value, cacheGroup, 104, y, 66, 13, "-");
-    y += 16;
-  }
-
-  Put(featureList, processorGroup, 8, 150, 433, 138);
-  featureList.SetColumns({{"", 100}, {"", 200}});
-  featureList.SetShowColumnHeaders(false);
-  featureList.SmallImages = &smallImages;
-}
-
-void MainForm::BuildProcessPage() {
-  Put(processGroup, processPage, 4, 2, 449, 266, "Liste des processus en cours");
-  Put(processGrid, processGroup, 8, 16, 433, 242);
-  // The process list's header until the page first builds it.
-  processGrid.SetSize(4, 2);
-  int col = 0;
-  // "#Threads" keeps the default width: its title needs more than 50 px in Tahoma.
-  for (const auto& [header, width] : {std::pair{"Exe", 250}, std::pair{"PId", 60},
-                                      std::pair{"#Threads", 64}, std::pair{"Priorité", 90}}) {
-    processGrid.SetCell(col, 0, header);
-    processGrid.SetColWidth(col++, width);
-  }
-  processGrid.SetFixedRows(1);
-  processGrid.SetDefaultRowHeight(16);
-  processGrid.SetContextMenu(&processMenu);
-  Put(refreshProcessesButton, processPage, 353, 272, 100, 23, "&Rafraichir");
-  refreshProcessesButton.SetHint("Rafraichir la liste des processus.");
-}
-
-void MainForm::BuildAboutPage() {
-  Put(aboutGroup, aboutPage, 4, 2, 449, 296);
-  Put(aboutText, aboutGroup, 12, 16, 425, 122,
-      "Korvane surveille la mémoire vive et la charge du processeur, et récupère de la "
-      "mémoire physique à la demande ou de lui-même.\r\n\r\n"
-      "Ce logiciel est gratuit : vous pouvez l'utiliser et le distribuer librement, sans le "
-      "modifier ni le vendre. Il est fourni tel quel, sans aucune garantie ; son auteur ne "
-      "saurait être tenu pour responsable des dommages liés à son utilisation.\r\n\r\n"
-      "Version : ");
-  aboutText.SetWordWrap(true);
-
-  Put(webSiteLink, aboutGroup, 12, 146, 300, 13, "https://www.korvane.example/");
-  Link(webSiteLink);
-  Put(mailLink, aboutGroup, 12, 164, 300, 13, "Email : contact@korvane.example");
-  Link(mailLink);
-  Put(htmlHelpDownloadLink, aboutGroup, 12, 190, 120, 39,
-      "Téléchargement de \r\nMicrosoft Help 1.2\r\nou supérieure");
-  Link(htmlHelpDownloadLink);
-  Put(contributionLink, aboutGroup, 150, 190, 120, 26, "Pour une petite \r\ncontribution... ;o)");
-  Link(contributionLink);
-  Put(helpPicture, aboutGroup, 392, 186, 32, 32);
-  helpPicture.SetResourceId(IDB_HELP);
-
-  Put(newsButton, aboutGroup, 12, 262, 110, 23, "&Infos directs");
-  newsButton.SetHint(
-      "INFOS DIRECTS :\r\n===============\r\nCette fonction permet de\r\nse tenir au courant des "
-      "\r\ndernières informations à \r\npropos de Korvane.");
-  Put(helpButton, aboutGroup, 327, 262, 110, 23, "&Aide");
-  helpButton.SetHint("Aide...");
-}
-
-void MainForm::BuildStatusBarAndComponents() {
-  Put(statusBar, *this, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
-  statusBar.SetPanels({{"", 36, IDB_STATUS_RAM}, {"", 60, IDB_STATUS_CPU}, {"", 320, 0}});
-  statusBar.SetGaugePanel(2);
-  statusBar.SetGaugeColor(0x800000);  // navy
-
-  smallImages.ResourceIds = {IDB_STATUS_RAM, IDB_STATUS_CPU, IDB_CHECK_ON, IDB_CHECK_OFF};
-
-  trayMenu.Title = "Korvane";
-  cancelItem.Enabled = false;
-
-  speedMenu.Title = "Vitesse";
-  for (ui::MenuItem* speed : {&lowSpeedItem, &normalSpeedItem, &highSpeedItem})
-    speed->RadioItem = true;
-
-  processesItem.ShortCut = ui::kShortcutCtrl | 'P';
-  modulesItem.ShortCut = ui::kShortcutCtrl | 'M';
-  threadsItem.ShortCut = ui::kShortcutCtrl | 'T';
-  endProcessItem.ShortCut = ui::kShortcutCtrl | 'C';
-  endProcessItem.Enabled = false;
 }
 
 }  // namespace kvn

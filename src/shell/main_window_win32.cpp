@@ -238,8 +238,9 @@ void MainWindow::OnExclusionsClick() {
       if (name == table[i].name && policies_->Locks(i)) return std::string(kSetByAdministrator);
     return std::string();
   };
-  exclusions_->Open(Handle(), options.exclusions, options.exclusionsPauseAuto, lock("Exclusions"),
-                    lock("ExclusionsPauseAuto"));
+  exclusions_->Open(Handle(), options.exclusions, options.exclusionsPauseAuto,
+                    lock(kExclusionsOption.policy.name),
+                    lock(kExclusionsPauseAutoOption.policy.name));
 }
 
 void MainWindow::PoliciesChanged() {

@@ -1,6 +1,6 @@
 #include "shell/options_binding.h"
 
-#include "shell/policy_controls.h"
+#include "shell/option_controls.h"
 
 namespace kvn {
 
@@ -11,6 +11,26 @@ constexpr unsigned kMinute = 60000;
 void Run(const std::function<void()>& reaction) {
   if (reaction) reaction();
 }
+
+// What follows a change of these options; the DLL switch's never while loading, as it is read
+// from the system, not written back.
+struct Reaction {
+  const OptionRow* option;
+  std::function<void()> OptionReactions::*reaction;
+  bool whileLoading = true;
+};
+const Reaction kReactions[] = {
+    {&kMethodOption, &OptionReactions::MethodChanged},
+    {&kManualAmountOption, &OptionReactions::ManualAmountChanged},
+    {&kAlarmPercentOption, &OptionReactions::AlarmPercentChanged},
+    {&kPeriodicOnOption, &OptionReactions::PeriodicChanged},
+    {&kPeriodicMinutesOption, &OptionReactions::PeriodicMinutesChanged},
+    {&kOpacityOption, &OptionReactions::OpacityChanged},
+    {&kStayOnTopOption, &OptionReactions::StayOnTopChanged},
+    {&kPriorityOption, &OptionReactions::PriorityChanged},
+    {&kUnloadDllsOption, &OptionReactions::UnloadDllsChanged, false},
+    {&kHotKeyOption, &OptionReactions::HotKeyChanged},
+};
 
 }  // namespace
 
@@ -39,68 +59,17 @@ OptionsBinding::OptionsBinding(MainForm& form, Options& options, SettingsStore& 
     : form_(form), options_(options), store_(store), reactions_(std::move(reactions)) {}
 
 void OptionsBinding::Bind() {
-  MainForm& f = form_;
-  Options& o = options_;
-  const auto method = [this, &o](ui::RadioButton& button, RecoveryMethod chosen) {
-    button.OnClick = [this, &o, &button, chosen] {
-      if (button.Checked()) o.method = chosen;
-      Run(reactions_.MethodChanged);
-    };
-  };
-  method(f.systemMethodRadio, RecoveryMethod::System);
-  method(f.manualMethodRadio, RecoveryMethod::Manual);
-  method(f.allMethodRadio, RecoveryMethod::All);
-  f.manualAmountTrackBar.OnChange = [this, &f, &o] {
-    o.manualAmountMB = f.manualAmountTrackBar.Position();
-    Run(reactions_.ManualAmountChanged);
-  };
-  f.repetitionsCombo.OnChange = [&f, &o] { o.repetitions = f.repetitionsCombo.ItemIndex() + 1; };
-  f.clipboardCheck.OnClick = [&f, &o] { o.clipboard = f.clipboardCheck.Checked(); };
-  f.balloonsCheck.OnClick = [&f, &o] { o.balloons = f.balloonsCheck.Checked(); };
-  f.directStepsCheck.OnClick = [&f, &o] { o.directSteps = f.directStepsCheck.Checked(); };
-  f.purgeStandbyCheck.OnClick = [&f, &o] { o.purgeStandby = f.purgeStandbyCheck.Checked(); };
-  f.purgeStandbyEdit.OnChange = [&f, &o] { o.purgeStandbyPercent = f.purgeStandbyEdit.Value(); };
-  f.hotKeyEdit.OnChange = [this, &f, &o] {
-    o.hotKey = f.hotKeyEdit.HotKey();
-    Run(reactions_.HotKeyChanged);
-  };
-  f.alarmCheck.OnClick = [&f, &o] { o.alarmOn = f.alarmCheck.Checked(); };
-  f.alarmLevelEdit.OnChange = [this, &f, &o] {
-    o.alarmPercent = f.alarmLevelEdit.Value();
-    Run(reactions_.AlarmPercentChanged);
-  };
-  f.periodicCheck.OnClick = [this, &f, &o] {
-    o.periodicOn = f.periodicCheck.Checked();
-    Run(reactions_.PeriodicChanged);
-  };
-  f.periodicMinutesEdit.OnChange = [this, &f, &o] {
-    o.periodicMinutes = f.periodicMinutesEdit.Value();
-    Run(reactions_.PeriodicMinutesChanged);
-  };
-  f.maximumLoadEdit.OnChange = [&f, &o] { o.maximumLoad = f.maximumLoadEdit.Value(); };
-  f.optimiseAtStartCheck.OnClick = [&f, &o] {
-    o.optimiseAtStart = f.optimiseAtStartCheck.Checked();
-  };
-  f.trayModeGroup.OnClick = [&f, &o] { o.trayMode = f.trayModeGroup.ItemIndex(); };
-  f.opacityTrackBar.OnChange = [this, &f, &o] {
-    o.opacity = f.opacityTrackBar.Position();
-    Run(reactions_.OpacityChanged);
-  };
-  f.stayOnTopCheck.OnClick = [this, &f, &o] {
-    o.stayOnTop = f.stayOnTopCheck.Checked();
-    Run(reactions_.StayOnTopChanged);
-  };
-  f.startWithWindowsCheck.OnClick = [&f, &o] {
-    o.startWithWindows = f.startWithWindowsCheck.Checked();
-  };
-  f.priorityCombo.OnChange = [this, &f, &o] {
-    o.priority = f.priorityCombo.ItemIndex();
-    Run(reactions_.PriorityChanged);
-  };
-  f.unloadDllsCheck.OnClick = [this, &f, &o] {
-    o.unloadDlls = f.unloadDllsCheck.Checked();
-    if (!loading_) Run(reactions_.UnloadDllsChanged);
-  };
+  // The speed menu (control/monitoring.h) and the exclusions' dialog bind their own.
+  for (const OptionRow* row : kOptionTable) {
+    if (!row->field.set) continue;
+    OnNumberChange(PartOf(form_, row->control), *row,
+                   [this, row](std::optional<std::int32_t> number) {
+                     if (number) row->field.set(options_, *number);
+                     for (const Reaction& r : kReactions)
+                       if (r.option == row && (r.whileLoading || !loading_))
+                         Run(reactions_.*r.reaction);
+                   });
+  }
 }
 
 void OptionsBinding::LoadSettings() {
@@ -143,32 +112,9 @@ void OptionsBinding::ShowPurgePrivilege(bool held) {
 void OptionsBinding::ShowOptions() {
   // A copy: each control's handler records its own option as it goes.
   const Options o = options_;
-  MainForm& f = form_;
   loading_ = true;
-  f.manualAmountTrackBar.SetPosition(o.manualAmountMB);
-  f.opacityTrackBar.SetPosition(o.opacity);
-  if (o.method == RecoveryMethod::System) f.systemMethodRadio.SetChecked(true);
-  if (o.method == RecoveryMethod::Manual) f.manualMethodRadio.SetChecked(true);
-  if (o.method == RecoveryMethod::All) f.allMethodRadio.SetChecked(true);
-  f.hotKeyEdit.SetHotKey(o.hotKey);
-  f.stayOnTopCheck.SetChecked(o.stayOnTop);
-  f.startWithWindowsCheck.SetChecked(o.startWithWindows);
-  // Setting a list's item from code runs no handler.
-  f.trayModeGroup.SetItemIndex(o.trayMode);
-  f.balloonsCheck.SetChecked(o.balloons);
-  f.clipboardCheck.SetChecked(o.clipboard);
-  f.repetitionsCombo.SetItemIndex(o.repetitions - 1);
-  f.directStepsCheck.SetChecked(o.directSteps);
-  f.purgeStandbyCheck.SetChecked(o.purgeStandby);
-  f.purgeStandbyEdit.SetValue(o.purgeStandbyPercent);
-  f.priorityCombo.SetItemIndex(o.priority);
-  f.optimiseAtStartCheck.SetChecked(o.optimiseAtStart);
-  f.alarmLevelEdit.SetValue(o.alarmPercent);
-  f.periodicMinutesEdit.SetValue(o.periodicMinutes);
-  f.maximumLoadEdit.SetValue(o.maximumLoad);
-  f.alarmCheck.SetChecked(o.alarmOn);
-  f.periodicCheck.SetChecked(o.periodicOn);
-  f.unloadDllsCheck.SetChecked(o.unloadDlls);  // read from the system: not written back
+  for (const OptionRow* row : kOptionTable)
+    if (row->field.get) ShowNumber(PartOf(form_, row->control), *row, row->field.get(o));
   loading_ = false;
 }
 
