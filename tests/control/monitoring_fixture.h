@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "control/monitoring.h"
+#include "control/recovery_controls.h"
 #include "fakes/fake_memory_service.h"
-#include "recovery_controls.h"
 
 namespace kvn::test {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "control/recovery_controls.h"
 #include "fakes/fake_memory_service.h"
-#include "recovery_controls.h"
 
 namespace kvn {
 namespace {

@@ -11,8 +11,6 @@
 #include "fakes/fake_registry.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
-#include "shell/main_form.h"
-#include "shell/options_binding.h"
 
 namespace kvn::test {
 
@@ -21,12 +19,6 @@ inline constexpr char kRecover[] = "Software\\Korvane\\settings\\Recover Propert
 inline constexpr char kProgram[] = "C:\\Program Files\\Korvane\\korvane.exe";
 inline constexpr std::int64_t kRamMB = 1024;
 inline const TuningLocations kWhere{};
-
-inline TuningControls TuningOf(MainForm& f) {
-  return {f.cacheSizeCombo,      f.secondLevelCacheCheck, f.largeSystemCacheGroup,
-          f.kernelInMemoryCheck, f.clearPageFileCheck,    f.opacityTrackBar,
-          f.balloonsCheck,       f.adminRightsLabel};
-}
 
 // The controls the Windows tuning drives, without a form.
 struct TuningWidgets {
@@ -42,19 +34,6 @@ struct TuningWidgets {
             clearPageFileCheck, opacityTrackBar,       balloonsCheck,         adminRightsLabel};
   }
 };
-
-// The Windows tuning's reactions to its options, as the window binds them.
-inline OptionReactions TuningReactions(WindowsTuning& tuning) {
-  OptionReactions r;
-  r.OpacityChanged = [&tuning] { tuning.OnOpacityChange(); };
-  r.StayOnTopChanged = [&tuning] { tuning.OnStayOnTopClick(); };
-  r.PriorityChanged = [&tuning] { tuning.OnPriorityChange(); };
-  r.UnloadDllsChanged = [&tuning] { tuning.OnUnloadDllsClick(); };
-  r.StartWithWindowsInEffect = [&tuning](bool on) {
-    on ? tuning.WriteRunEntry() : tuning.RemoveRunEntry();
-  };
-  return r;
-}
 
 // The registry, the options and what the tuning reports.
 class RegistryFixture : public ::testing::Test {
@@ -112,30 +91,6 @@ class StoreTest : public RegistryFixture {
   TuningWidgets widgets;
   WindowsTuning tuning{widgets.Controls(), options, registry, Sinks(), release_};
   SettingsStore store{registry, tuning, colors, kRamMB, kProgram, "1.0.0"};
-};
-
-// A form without windows bound to the options, as the window binds it.
-class SettingsTest : public RegistryFixture {
- protected:
-  explicit SettingsTest(TuningRelease release = {false, false, true}) : RegistryFixture(release) {
-    form.manualAmountTrackBar.SetRange(0, kRamMB);
-    tuning.Bind();
-    binding.Bind();
-  }
-
-  OptionReactions Reactions() {
-    OptionReactions r = TuningReactions(tuning);
-    // The recovery method's reaction as the recovery has it.
-    r.MethodChanged = [this] {
-      form.manualAmountTrackBar.SetEnabled(options.method == RecoveryMethod::Manual);
-    };
-    return r;
-  }
-
-  MainForm form;
-  WindowsTuning tuning{TuningOf(form), options, registry, Sinks(), release_};
-  SettingsStore store{registry, tuning, colors, kRamMB, kProgram, "1.0.0"};
-  OptionsBinding binding{form, options, store, Reactions()};
 };
 
 }  // namespace kvn::test

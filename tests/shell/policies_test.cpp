@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "settings/policies.h"
-#include "settings_fixture.h"
+#include "settings_form_fixture.h"
 
 namespace kvn::test {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/text_win32.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning_win32.h"
-#include "settings_fixture.h"
+#include "settings_form_fixture.h"
 
 namespace kvn::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text_win32.h"
-#include "monitoring_fixture.h"
+#include "control/monitoring_fixture.h"
 #include "shell/running_exclusion_win32.h"
 
 namespace kvn {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "settings_fixture.h"
+#include "settings_form_fixture.h"
 
 namespace kvn::test {
 namespace {
