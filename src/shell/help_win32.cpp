@@ -19,28 +19,7 @@ struct HtmlHelpLibrary {
   HtmlHelpFunctions functions;
 };
 
-constexpr char kHtmlHelpServer[] = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
 constexpr UINT kCloseAll = 0x0012;  // HH_CLOSE_ALL
-
-// The library's place is the one its registration gives, not the system folder: that is the
-// copy the system's own help uses.
-std::wstring RegisteredLibrary() {
-  const auto key = Win32Registry().OpenReadOnly(RegistryRoot::ClassesRoot, kHtmlHelpServer);
-  if (!key) return {};
-  const std::optional<RegistryText> value = key->ReadAnyText("");
-  if (!value) return {};
-  std::wstring file = Widen(value->text);
-  if (value->expandable) {
-    wchar_t expanded[MAX_PATH] = {};
-    if (ExpandEnvironmentStringsW(file.c_str(), expanded, MAX_PATH) - 1 < MAX_PATH) file = expanded;
-  }
-  // A bare name would be looked for in the current folder: the system folder's copy then.
-  const bool full = (file.size() > 2 && file[1] == L':' && (file[2] == L'\\' || file[2] == L'/')) ||
-                    file.starts_with(L"\\\\");
-  if (!full && !file.empty() && file.find_first_of(L"\\/:") == std::wstring::npos)
-    return SystemFolderFile(file.c_str());
-  return full ? file : std::wstring();
-}
 
 void ReadFileVersion(const std::wstring& file, HtmlHelpVersion& version) {
   if (const std::optional<VS_FIXEDFILEINFO> fixed = FixedFileVersion(file)) {
@@ -58,7 +37,7 @@ struct HtmlHelpFile {
 const HtmlHelpFile& InstalledFile() {
   static const HtmlHelpFile file = [] {
     HtmlHelpFile found;
-    found.path = RegisteredLibrary();
+    found.path = RegisteredHtmlHelpLibrary(Win32Registry());
     if (found.path.empty() || GetFileAttributesW(found.path.c_str()) == INVALID_FILE_ATTRIBUTES)
       return found;
     found.version.present = true;
@@ -89,6 +68,24 @@ bool& LibraryLoaded() {
 }
 
 }  // namespace
+
+std::wstring RegisteredHtmlHelpLibrary(Registry& registry) {
+  const auto key = registry.OpenReadOnly(RegistryRoot::LocalMachine, kHtmlHelpServerKey);
+  if (!key) return {};
+  const std::optional<RegistryText> value = key->ReadAnyText("");
+  if (!value) return {};
+  std::wstring file = Widen(value->text);
+  if (value->expandable) {
+    wchar_t expanded[MAX_PATH] = {};
+    if (ExpandEnvironmentStringsW(file.c_str(), expanded, MAX_PATH) - 1 < MAX_PATH) file = expanded;
+  }
+  // A bare name would be looked for in the current folder: the system folder's copy then.
+  const bool full = (file.size() > 2 && file[1] == L':' && (file[2] == L'\\' || file[2] == L'/')) ||
+                    file.starts_with(L"\\\\");
+  if (!full && !file.empty() && file.find_first_of(L"\\/:") == std::wstring::npos)
+    return SystemFolderFile(file.c_str());
+  return full ? file : std::wstring();
+}
 
 HtmlHelpVersion FindHtmlHelp() {
   return InstalledFile().version;
