@@ -27,7 +27,6 @@ struct Kernel32Functions {
   // Missing from Windows 95, 98, ME or NT 4.
   decltype(&::GlobalMemoryStatusEx) GlobalMemoryStatusEx = nullptr;
   decltype(&::GetDiskFreeSpaceExW) GetDiskFreeSpaceExW = nullptr;
-  decltype(&::GetProcessAffinityMask) GetProcessAffinityMask = nullptr;
   decltype(&::SetProcessAffinityMask) SetProcessAffinityMask = nullptr;
   decltype(&::AttachConsole) AttachConsole = nullptr;
   decltype(&::IsWow64Process) IsWow64Process = nullptr;

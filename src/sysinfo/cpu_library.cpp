@@ -94,14 +94,14 @@ CpuAffinity::CpuAffinity(const CpuLibrary& library, std::uint8_t index) {
   ICpuSystem& system = library.System();
   std::uint32_t mask = index < system.ProcessorCount() ? (1u << index) : 1u;
   if (!system.CanSetAffinity()) return;
-  previousMask_ = system.ProcessAffinityMask();
-  system.SetProcessAffinityMask(mask);
+  previousMask_ = system.SetThreadAffinityMask(mask);
+  if (!previousMask_) return;  // refused: the reading runs unpinned
   system_ = &system;
   system.YieldTimeSlice();
 }
 
 CpuAffinity::~CpuAffinity() {
-  if (system_) system_->SetProcessAffinityMask(previousMask_);
+  if (system_) system_->SetThreadAffinityMask(previousMask_);
 }
 
 bool IsLeafSupported(const CpuLibrary& library, std::uint8_t index, std::uint32_t leaf) {

@@ -32,17 +32,12 @@ class WindowsCpuSystem : public ICpuSystem {
     GetSystemInfo(&info);
     return info.dwNumberOfProcessors;
   }
-  // Windows 9x lacks the affinity functions: without them nothing is pinned.
+  // Windows 9x has no affinity at all (its SetProcessAffinityMask is missing): nothing is pinned.
   bool CanSetAffinity() override { return Kernel32().SetProcessAffinityMask != nullptr; }
-  std::uint32_t ProcessAffinityMask() override {
-    const auto getMask = Kernel32().GetProcessAffinityMask;
-    DWORD_PTR process = 1, system = 1;
-    if (!getMask || !getMask(GetCurrentProcess(), &process, &system)) return 1;
-    return static_cast<std::uint32_t>(process);
-  }
-  void SetProcessAffinityMask(std::uint32_t mask) override {
-    // A refused mask leaves the process where it was: the reading is then merely unpinned.
-    if (const auto setMask = Kernel32().SetProcessAffinityMask) setMask(GetCurrentProcess(), mask);
+  // The reading's thread alone: the window's thread, a running pass and a mask the user gave the
+  // process meanwhile stay as they are.
+  std::uint32_t SetThreadAffinityMask(std::uint32_t mask) override {
+    return static_cast<std::uint32_t>(::SetThreadAffinityMask(GetCurrentThread(), mask));
   }
   void YieldTimeSlice() override { Sleep(0); }
 };

@@ -30,10 +30,11 @@ class ICpuSystem {
   virtual ~ICpuSystem() = default;
   // dwNumberOfProcessors of the system information query.
   virtual std::uint32_t ProcessorCount() = 0;
-  // False when SetProcessAffinityMask is missing from KERNEL32 (Windows 9x): no pinning then.
+  // False where threads cannot be pinned (Windows 9x): no pinning then.
   virtual bool CanSetAffinity() = 0;
-  virtual std::uint32_t ProcessAffinityMask() = 0;
-  virtual void SetProcessAffinityMask(std::uint32_t mask) = 0;
+  // Pins the calling thread, and only it, to the processors of `mask`; the thread's mask before,
+  // 0 when refused (a processor outside the process's own mask, which the user may have narrowed).
+  virtual std::uint32_t SetThreadAffinityMask(std::uint32_t mask) = 0;
   // Sleep(0): gives up the time slice so the thread moves to the processor just chosen.
   virtual void YieldTimeSlice() = 0;
 };

@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cpuid/cpuid_dump.h"
@@ -49,10 +50,9 @@ class RecordingSystem : public ICpuSystem {
   RecordingSystem(std::uint32_t count, bool canSet) : count_(count), canSet_(canSet) {}
   std::uint32_t ProcessorCount() override { return count_; }
   bool CanSetAffinity() override { return canSet_; }
-  std::uint32_t ProcessAffinityMask() override { return mask; }
-  void SetProcessAffinityMask(std::uint32_t m) override {
-    mask = m;
+  std::uint32_t SetThreadAffinityMask(std::uint32_t m) override {
     sets.push_back(m);
+    return std::exchange(mask, m);
   }
   void YieldTimeSlice() override { ++yields; }
   std::uint32_t mask = 0xF;
@@ -64,7 +64,7 @@ class RecordingSystem : public ICpuSystem {
   bool canSet_;
 };
 
-// Records the process mask at each CPUID execution.
+// Records the thread's mask at each CPUID execution.
 class MaskRecordingSource : public ICpuidSource {
  public:
   MaskRecordingSource(std::string dump, RecordingSystem& system) : dump_(dump), system_(system) {}
@@ -98,7 +98,7 @@ TEST(CpuAffinityTest, ReadingsRunOnThePinnedProcessorAndTheMaskIsRestored) {
     ASSERT_FALSE(source->masks.empty());
     for (std::uint32_t mask : source->masks)
       EXPECT_EQ(mask, c.pinnedMask ? c.pinnedMask : 0xFu) << int(c.index);
-    EXPECT_EQ(system->mask, 0xFu) << "the process mask must be restored";
+    EXPECT_EQ(system->mask, 0xFu) << "the thread's mask must be restored";
     EXPECT_EQ(system->sets.empty(), c.pinnedMask == 0);
     EXPECT_EQ(system->yields > 0, c.pinnedMask != 0);
   }

@@ -73,6 +73,23 @@ TEST(RealProcessorTest, EveryProcessorAnswersAndTheAffinityIsRestored) {
   EXPECT_EQ(after, before);
 }
 
+// Reading one processor pins the reading's thread, never the process: the window and a running
+// pass keep every processor, and a mask set for the process meanwhile is not undone.
+TEST(RealProcessorTest, PinningHoldsTheReadingThreadOnly) {
+  auto lib = CreateWindowsCpuLibrary();
+  if (!lib->IsMultiProcessor()) GTEST_SKIP() << "one processor: nothing is pinned";
+  DWORD_PTR process = 0, system = 0;
+  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
+  {
+    CpuAffinity pin(*lib, 1);
+    DWORD_PTR during = 0;
+    ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &during, &system));
+    EXPECT_EQ(during, process);
+    EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), 2), 2u) << "the thread runs on processor 1";
+  }
+  EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), process), process) << "and is let go after";
+}
+
 TEST(RealProcessorTest, SpeedThreadRunsApartAtTimeCriticalPriority) {
   auto clock = CreateWindowsCpuClock();
   DWORD threadId = GetCurrentThreadId();

@@ -44,8 +44,7 @@ class SingleProcessorSystem : public ICpuSystem {
  public:
   std::uint32_t ProcessorCount() override { return 1; }
   bool CanSetAffinity() override { return false; }
-  std::uint32_t ProcessAffinityMask() override { return 1; }
-  void SetProcessAffinityMask(std::uint32_t) override {}
+  std::uint32_t SetThreadAffinityMask(std::uint32_t) override { return 0; }
   void YieldTimeSlice() override {}
 };
 
