@@ -80,9 +80,9 @@ EndResult EndListedProcess(ProcessSystem& system, std::uint32_t processId,
   }
   // Held open, the identifier stays this process's: what the snapshot lists under it now, and
   // the start time it has, are those of what would be ended. A start time unknown at the
-  // listing proves nothing: such a process is left alone.
-  if (!exeFile.empty() && (!process->StillRunning() || created == 0 ||
-                           process->CreationTime() != created || !listedUnderName()))
+  // listing proves nothing: such a process is left alone, with a name or without one.
+  if (!process->StillRunning() || created == 0 || process->CreationTime() != created ||
+      (!exeFile.empty() && !listedUnderName()))
     return {EndOutcome::Gone, 0};
   if (process->Terminate(result.error)) return {EndOutcome::Ended, 0};
   return result;

@@ -110,7 +110,7 @@ class Win32ProcessSystem : public ProcessSystem {
   }
   std::unique_ptr<OpenedProcess> Open(std::uint32_t processId, std::uint32_t& error) override {
     // Only what ending needs; a handle no child process inherits.
-    KernelHandle handle(OpenForQuery(PROCESS_TERMINATE | SYNCHRONIZE, processId));
+    KernelHandle handle(OpenForQuery(PROCESS_TERMINATE, processId));
     if (!handle) {
       error = GetLastError();
       return nullptr;

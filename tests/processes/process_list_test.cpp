@@ -271,14 +271,17 @@ TEST_F(ProcessViewTest, WhatChangedSinceTheListingIsNeverEnded) {
   }
 }
 
-// Only a start time known at the listing and unchanged since lets the process be ended.
+// Only a start time known at the listing and unchanged since lets the process be ended, whether
+// or not its name could be read.
 TEST(EndListedProcessTest, TheStartTimeMustMatchTheListings) {
-  for (const auto& [listed, now] : {std::pair{7, 7}, {7, 8}, {0, 0}, {0, 7}, {7, 0}}) {
-    fakes::FakeProcessSystem system;
-    system.processes = {{40, 1, 8, "notepad.exe", static_cast<std::uint64_t>(now)}};
-    EndListedProcess(system, 40, "notepad.exe", listed);
-    EXPECT_EQ(system.ended.size(), listed == now && now ? 1u : 0u) << listed << " " << now;
-  }
+  for (const char* name : {"notepad.exe", ""})
+    for (const auto& [listed, now] : {std::pair{7, 7}, {7, 8}, {0, 0}, {0, 7}, {7, 0}}) {
+      fakes::FakeProcessSystem system;
+      system.processes = {{40, 1, 8, name, static_cast<std::uint64_t>(now)}};
+      EndListedProcess(system, 40, name, listed);
+      EXPECT_EQ(system.ended.size(), listed == now && now ? 1u : 0u)
+          << "'" << name << "' " << listed << " " << now;
+    }
 }
 
 TEST_F(ProcessViewTest, TheEmptyRowFailsWithTheSystemsText) {
