@@ -48,7 +48,7 @@ constexpr Entry kKernel32Entries[] = {
     {offsetof(Kernel32Functions, SetDefaultDllDirectories), "SetDefaultDllDirectories"},
     {offsetof(Kernel32Functions, GlobalMemoryStatusEx), "GlobalMemoryStatusEx"},
     {offsetof(Kernel32Functions, GetDiskFreeSpaceExW), "GetDiskFreeSpaceExW"},
-    {offsetof(Kernel32Functions, SetProcessAffinityMask), "SetProcessAffinityMask"},
+    {offsetof(Kernel32Functions, SetThreadAffinityMask), "SetThreadAffinityMask"},
     {offsetof(Kernel32Functions, AttachConsole), "AttachConsole"},
     {offsetof(Kernel32Functions, IsWow64Process), "IsWow64Process"},
     {offsetof(Kernel32Functions, CreateToolhelp32Snapshot), "CreateToolhelp32Snapshot"},

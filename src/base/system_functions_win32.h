@@ -27,7 +27,7 @@ struct Kernel32Functions {
   // Missing from Windows 95, 98, ME or NT 4.
   decltype(&::GlobalMemoryStatusEx) GlobalMemoryStatusEx = nullptr;
   decltype(&::GetDiskFreeSpaceExW) GetDiskFreeSpaceExW = nullptr;
-  decltype(&::SetProcessAffinityMask) SetProcessAffinityMask = nullptr;
+  decltype(&::SetThreadAffinityMask) SetThreadAffinityMask = nullptr;
   decltype(&::AttachConsole) AttachConsole = nullptr;
   decltype(&::IsWow64Process) IsWow64Process = nullptr;
   // Toolhelp in its ANSI record forms, looked up by their plain names (in code UNICODE turns

@@ -32,12 +32,13 @@ class WindowsCpuSystem : public ICpuSystem {
     GetSystemInfo(&info);
     return info.dwNumberOfProcessors;
   }
-  // Windows 9x has no affinity at all (its SetProcessAffinityMask is missing): nothing is pinned.
-  bool CanSetAffinity() override { return Kernel32().SetProcessAffinityMask != nullptr; }
+  // Windows 9x cannot pin a thread (the function is missing there): nothing is pinned.
+  bool CanSetAffinity() override { return Kernel32().SetThreadAffinityMask != nullptr; }
   // The reading's thread alone: the window's thread, a running pass and a mask the user gave the
   // process meanwhile stay as they are.
   std::uint32_t SetThreadAffinityMask(std::uint32_t mask) override {
-    return static_cast<std::uint32_t>(::SetThreadAffinityMask(GetCurrentThread(), mask));
+    const auto pin = Kernel32().SetThreadAffinityMask;
+    return pin ? static_cast<std::uint32_t>(pin(GetCurrentThread(), mask)) : 0;
   }
   void YieldTimeSlice() override { Sleep(0); }
 };
