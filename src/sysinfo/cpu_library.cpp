@@ -93,7 +93,6 @@ CpuAffinity::CpuAffinity(const CpuLibrary& library, std::uint8_t index) {
   if (!library.IsMultiProcessor() || index >= 32) return;
   ICpuSystem& system = library.System();
   std::uint32_t mask = index < system.ProcessorCount() ? (1u << index) : 1u;
-  if (!system.CanSetAffinity()) return;
   previousMask_ = system.SetThreadAffinityMask(mask);
   if (!previousMask_) return;  // refused: the reading runs unpinned
   system_ = &system;

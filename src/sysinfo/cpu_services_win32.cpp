@@ -32,10 +32,8 @@ class WindowsCpuSystem : public ICpuSystem {
     GetSystemInfo(&info);
     return info.dwNumberOfProcessors;
   }
-  // Windows 9x cannot pin a thread (the function is missing there): nothing is pinned.
-  bool CanSetAffinity() override { return Kernel32().SetThreadAffinityMask != nullptr; }
   // The reading's thread alone: the window's thread, a running pass and a mask the user gave the
-  // process meanwhile stay as they are.
+  // process meanwhile stay as they are. Windows 9x lacks the function: nothing is pinned there.
   std::uint32_t SetThreadAffinityMask(std::uint32_t mask) override {
     const auto pin = Kernel32().SetThreadAffinityMask;
     return pin ? static_cast<std::uint32_t>(pin(GetCurrentThread(), mask)) : 0;

@@ -30,10 +30,9 @@ class ICpuSystem {
   virtual ~ICpuSystem() = default;
   // dwNumberOfProcessors of the system information query.
   virtual std::uint32_t ProcessorCount() = 0;
-  // False where threads cannot be pinned (Windows 9x): no pinning then.
-  virtual bool CanSetAffinity() = 0;
   // Pins the calling thread, and only it, to the processors of `mask`; the thread's mask before,
-  // 0 when refused (a processor outside the process's own mask, which the user may have narrowed).
+  // 0 when refused (a processor outside the process's own mask, which the user may have narrowed)
+  // or impossible (Windows 9x): the reading then runs unpinned.
   virtual std::uint32_t SetThreadAffinityMask(std::uint32_t mask) = 0;
   // Sleep(0): gives up the time slice so the thread moves to the processor just chosen.
   virtual void YieldTimeSlice() = 0;

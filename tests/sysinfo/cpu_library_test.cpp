@@ -49,8 +49,9 @@ class RecordingSystem : public ICpuSystem {
  public:
   RecordingSystem(std::uint32_t count, bool canSet) : count_(count), canSet_(canSet) {}
   std::uint32_t ProcessorCount() override { return count_; }
-  bool CanSetAffinity() override { return canSet_; }
+  // Refused where the system cannot pin: nothing changes then.
   std::uint32_t SetThreadAffinityMask(std::uint32_t m) override {
+    if (!canSet_) return 0;
     sets.push_back(m);
     return std::exchange(mask, m);
   }

@@ -43,7 +43,6 @@ std::optional<CpuidDumpLine> ParseCpuidDumpLine(std::string_view line);
 class SingleProcessorSystem : public ICpuSystem {
  public:
   std::uint32_t ProcessorCount() override { return 1; }
-  bool CanSetAffinity() override { return false; }
   std::uint32_t SetThreadAffinityMask(std::uint32_t) override { return 0; }
   void YieldTimeSlice() override {}
 };
