@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/text.h"
 
@@ -25,10 +27,12 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 // Well-formed UTF-8 (no overlong form, no surrogate, nothing past U+10FFFF) without control
-// characters: a line break or a NUL in a value would not survive the next writing.
-bool CleanText(std::string_view s) {
-  return IsWellFormedUtf8(s) && std::none_of(s.begin(), s.end(), [](char c) {
-           return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+// characters: a line break or a NUL in a value would not survive the next writing. A line of the
+// file may hold tabs, which count as blanks (an editor puts them around the "=").
+bool CleanText(std::string_view s, bool tabsAllowed = false) {
+  return IsWellFormedUtf8(s) && std::none_of(s.begin(), s.end(), [tabsAllowed](char c) {
+           return (static_cast<unsigned char>(c) < 0x20 && !(tabsAllowed && c == '\t')) ||
+                  c == 0x7F;
          });
 }
 
@@ -39,12 +43,6 @@ bool Storable(std::string_view s) {
 bool StorableName(std::string_view name) {
   return !name.empty() && Storable(name) && name.find('=') == std::string_view::npos &&
          name.front() != '[' && name.front() != ';' && name.front() != '#';
-}
-
-IniSection& SectionOf(IniDocument& document, std::string_view name) {
-  for (IniSection& s : document.sections)
-    if (SameName(s.name, name)) return s;
-  return document.sections.emplace_back(IniSection{std::string(name), {}});
 }
 
 IniValue* Find(IniSection& section, std::string_view name) {
@@ -72,6 +70,10 @@ IniDocument ParseIni(std::string_view bytes) {
   std::size_t kept = 0;
   IniSection* section = nullptr;
   bool damagedHeader = false;  // the values after it belong to no known key
+  // Sections and their values by lower-case name: a long file is read in one pass, not by
+  // searching every earlier line again at each one.
+  std::unordered_map<std::string, std::size_t> sectionAt;
+  std::vector<std::unordered_set<std::string>> namesOf;
   while (!bytes.empty()) {
     const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
     const std::string_view line = Trimmed(bytes.substr(0, end));
@@ -80,20 +82,35 @@ IniDocument ParseIni(std::string_view bytes) {
       bytes.remove_prefix(2);
     else if (!bytes.empty())
       bytes.remove_prefix(1);
-    if (line.empty() || !CleanText(line) || kept + line.size() > kKeptBytes) continue;
+    if (line.empty() || !CleanText(line, true) || kept + line.size() > kKeptBytes) continue;
     if (line.front() == ';' || line.front() == '#') {
       if (!section && !damagedHeader) document.comments.emplace_back(line);
     } else if (line.front() == '[') {
       const std::string_view name =
           line.back() == ']' ? Trimmed(line.substr(1, line.size() - 2)) : std::string_view();
       damagedHeader = name.empty() || name.find_first_of("[]") != std::string_view::npos;
-      section = damagedHeader ? nullptr : &SectionOf(document, name);
+      if (damagedHeader) {
+        section = nullptr;
+      } else {
+        const auto [at, added] = sectionAt.try_emplace(AsciiLower(name), document.sections.size());
+        if (added) {
+          document.sections.push_back(IniSection{std::string(name), {}});
+          namesOf.emplace_back();
+        }
+        section = &document.sections[at->second];
+      }
     } else {
       const std::size_t equals = line.find('=');
       if (!section || equals == std::string_view::npos) continue;
       const std::string_view name = Trimmed(line.substr(0, equals));
-      if (!StorableName(name) || Find(*section, name)) continue;  // the first of a name holds
-      section->values.push_back({std::string(name), std::string(Trimmed(line.substr(equals + 1)))});
+      // The first of a name holds.
+      if (!StorableName(name) ||
+          !namesOf[section - document.sections.data()].insert(AsciiLower(name)).second)
+        continue;
+      // A tab inside the text is a blank too: written back as one.
+      std::string text(Trimmed(line.substr(equals + 1)));
+      std::replace(text.begin(), text.end(), '\t', ' ');
+      section->values.push_back({std::string(name), std::move(text)});
     }
     kept += line.size();
   }

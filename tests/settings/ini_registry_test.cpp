@@ -26,6 +26,8 @@ TEST(IniRegistry, WhatReadsAsAValueAndWhatIsLeftOut) {
       {"[settings]\r\nA=-1", {0xFFFFFFFF, "-1"}},
       {"[settings]\r\nA=4294967296", {N(), "4294967296"}},
       {"[settings]\r\nA=1\r\nA=2", {1, "1"}},
+      {"[settings]\r\n\tA\t=\t120\t", {120, "120"}},       // tabs are blanks
+      {"[settings]\r\nA=12\t; note", {N(), "12 ; note"}},  // inside the text too
       {"[settings]\r\n[other]\r\n[SETTINGS]\r\nA=3", {3, "3"}},
       {"A=1\r\n[settings]", {}},  // before any section
       {"[settings\r\nA=1", {}},   // damaged header
