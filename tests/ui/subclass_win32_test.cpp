@@ -11,6 +11,7 @@ namespace {
 
 std::string g_trace;
 WNDPROC g_under = nullptr;  // below the foreign procedure
+const char* g_closing = "";
 
 LRESULT CALLBACK Own(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return msg == WM_APP ? (g_trace += 'o', 7) : DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -20,8 +21,11 @@ LRESULT CALLBACK Foreign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcW(g_under, hwnd, msg, wParam, lParam);
 }
 LRESULT CALLBACK Link(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  const auto closing = std::string(g_closing).find(static_cast<char>(id));
   if (msg == WM_APP) g_trace += static_cast<char>(id);
-  if (msg == WM_NCDESTROY) RemoveSubclass(hwnd, &Link, id);  // as the program's do
+  if (msg == WM_APP && closing == 0) SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  if (msg == (closing == std::string::npos ? WM_NCDESTROY : WM_CLOSE) && closing != 0)
+    RemoveSubclass(hwnd, &Link, id);  // as the program's do
   return CallNextSubclass(hwnd, msg, wParam, lParam);
 }
 
@@ -34,11 +38,15 @@ TEST(SubclassChain, MessagesGoDownTheChainWhateverLeaves) {
     const char *add, *remove;
     bool foreignOver;  // set over the chain after the additions
     std::string trace;
-  } cases[] = {{"abc", "", false, "cbao"}, {"abc", "b", false, "cao"}, {"abc", "ca", false, "bo"},
-               {"ab", "ba", false, "o"},   {"ab", "ab", true, "fo"},   {"aa", "", false, "ao"},
-               {"abc", "*", false, "o"}};
+    const char* closing = "";  // first: closes on WM_APP and stays; the rest leave at WM_CLOSE
+  } cases[] = {{"abc", "", false, "cbao"},      {"abc", "b", false, "cao"},
+               {"abc", "ca", false, "bo"},      {"ab", "ba", false, "o"},
+               {"ab", "ab", true, "fo"},        {"aa", "", false, "ao"},
+               {"abc", "*", false, "o"},        {"ac", "", false, "co", "ca"},
+               {"abc", "", false, "cbo", "ba"}, {"ac", "", false, "co", "c"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.add) + " - " + c.remove);
+    SCOPED_TRACE(std::string(c.add) + " - " + c.remove + " " + c.closing);
+    g_closing = c.closing;
     HWND hwnd = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                               nullptr);
     for (const char* id = c.add; *id; ++id) ASSERT_TRUE(AddSubclass(hwnd, &Link, *id, 0));
@@ -54,6 +62,7 @@ TEST(SubclassChain, MessagesGoDownTheChainWhateverLeaves) {
     EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Own),
               c.trace == "o");
     DestroyWindow(hwnd);  // the subclasses still there leave at WM_NCDESTROY
+    EXPECT_FALSE(AddSubclass(hwnd, &Link, 'z', 0));  // and so does the chain, whatever stays in it
   }
 }
 

@@ -1,7 +1,8 @@
 #include "ui/win32/subclass.h"
 
 #include <algorithm>
-#include <utility>
+
+#include "base/scope_guard.h"
 
 namespace kvn::ui::win32 {
 
@@ -11,6 +12,14 @@ struct Link {
   SubclassCallback proc;
   UINT_PTR id;
   DWORD_PTR data;
+};
+
+// A link's call under way, on the stack: how many links are still under it. The window's calls
+// are listed innermost first, so that a link leaving during a nested message moves the position
+// of every call it is under, not only the innermost one's.
+struct Call {
+  Call* outer;
+  std::size_t below;
 };
 
 // One subclassed window: its procedure before ours, and the subclasses, called last added first.
@@ -23,8 +32,8 @@ struct Chain {
   WNDPROC original = nullptr;
   Link links[kMostLinks] = {};
   std::size_t count = 0;
-  std::size_t below = 0;  // while a link runs: how many links are still under it
-  int depth = 0;          // ChainProc calls under way for the window
+  Call* running = nullptr;  // the innermost link's call
+  int depth = 0;            // ChainProc calls under way for the window
   bool destroyed = false;
 };
 
@@ -70,20 +79,15 @@ void Forget(Chain* chain) {
 }
 
 // Calls the link under the `below` links still to run (the window's own procedure when none is
-// left), with the chain's position set for its CallNextSubclass.
+// left), listed as running for its CallNextSubclass.
 LRESULT CallBelow(Chain& chain, std::size_t below, HWND hwnd, UINT msg, WPARAM wParam,
                   LPARAM lParam) {
-  below = std::min(below, chain.count);  // a link removed itself meanwhile
-  const std::size_t saved = std::exchange(chain.below, below == 0 ? 0 : below - 1);
-  LRESULT result;
-  if (below == 0) {
-    result = CallWindowProcW(chain.original, hwnd, msg, wParam, lParam);
-  } else {
-    const Link link = chain.links[below - 1];
-    result = link.proc(hwnd, msg, wParam, lParam, link.id, link.data);
-  }
-  chain.below = std::min(saved, chain.count);
-  return result;
+  if (below == 0) return CallWindowProcW(chain.original, hwnd, msg, wParam, lParam);
+  const Link link = chain.links[below - 1];
+  Call call{chain.running, below - 1};
+  chain.running = &call;
+  const ScopeGuard done([&] { chain.running = call.outer; });
+  return link.proc(hwnd, msg, wParam, lParam, link.id, link.data);
 }
 
 LRESULT CALLBACK ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -139,7 +143,8 @@ void RemoveSubclass(HWND hwnd, SubclassCallback proc, UINT_PTR id) {
     if (chain->links[i].proc != proc || chain->links[i].id != id) continue;
     std::copy(chain->links + i + 1, chain->links + chain->count, chain->links + i);
     --chain->count;
-    if (i < chain->below) --chain->below;
+    for (Call* call = chain->running; call; call = call->outer)
+      if (i < call->below) --call->below;
     break;
   }
   // The window gets its procedure back unless another subclass (comctl32's) was put over ours,
@@ -171,7 +176,7 @@ void RemoveSubclasses(SubclassCallback proc, DWORD_PTR data) {
 LRESULT CallNextSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Chain* chain = Find(hwnd);
   if (!chain) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  return CallBelow(*chain, chain->below, hwnd, msg, wParam, lParam);
+  return CallBelow(*chain, chain->running ? chain->running->below : 0, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kvn::ui::win32
