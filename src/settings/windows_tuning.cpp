@@ -101,10 +101,14 @@ void WindowsTuning::ApplyAvailability(std::int64_t installedRamMB, bool lacksMac
   c_.cacheSizeCombo.SetEnabled(release_.NtFamily());
   c_.clearPageFileCheck.SetEnabled(release_.NtFamily());
   c_.kernelInMemoryCheck.SetEnabled(release_.NtFamily() && installedRamMB >= 511);
-  // An XP limited account is refused as well as a Vista one without elevation: ask the key.
-  OpenFailure why = OpenFailure::None;
-  const bool refused = !OpenMemoryManagement(&why) && why == OpenFailure::Denied;
-  if (lacksMachineRights || refused) LockMachineValues();
+  // An XP limited account is refused as well as a Vista one without elevation: ask the keys.
+  const auto refused = [this](RegistryRoot root, const std::string& path) {
+    OpenFailure why = OpenFailure::None;
+    return !registry_.Open(root, path, false, &why) && why == OpenFailure::Denied;
+  };
+  if (lacksMachineRights || refused(where_.memoryRoot, where_.memoryManagement) ||
+      refused(where_.explorerRoot, where_.explorer))
+    LockMachineValues();
 }
 
 void WindowsTuning::LockMachineValues() {
@@ -116,6 +120,7 @@ void WindowsTuning::LockMachineValues() {
   c_.largeSystemCacheGroup.SetEnabled(false);
   c_.kernelInMemoryCheck.SetEnabled(false);
   c_.clearPageFileCheck.SetEnabled(false);
+  c_.unloadDllsCheck.SetEnabled(false);
 }
 
 std::unique_ptr<RegistryKey> WindowsTuning::OpenMemoryManagement(OpenFailure* why) {
@@ -213,15 +218,29 @@ void WindowsTuning::OnClearPageFileClick() {
 }
 
 void WindowsTuning::OnUnloadDllsClick() {
-  SetAlwaysUnloadDll(options_.unloadDlls);
+  if (refreshing_ || readOnly_) return;  // refreshing_: the box is being put back
+  OpenFailure why = OpenFailure::None;
+  if (WriteUnloadSwitch(options_.unloadDlls, &why)) return;
+  // Refused: logged and locked as the memory values are. A missing key is never created; either
+  // way the box shows at once what is in effect.
+  if (why != OpenFailure::Missing) {
+    if (sinks_.WriteLog) sinks_.WriteLog(kAlwaysUnloadDll);
+    LockMachineValues();
+  }
+  refreshing_ = true;
+  const ScopeGuard quiet([this] { refreshing_ = false; });
+  c_.unloadDllsCheck.SetChecked(ReadAlwaysUnloadDll() == 1);
 }
 
 void WindowsTuning::SetAlwaysUnloadDll(bool on) {
-  if (readOnly_) return;
-  auto key = registry_.Open(where_.explorerRoot, where_.explorer, false);
-  if (!key) return;
-  if (!key->WriteText(kAlwaysUnloadDll, on ? "1" : "0"))
-    key->WriteDword(kAlwaysUnloadDll, on ? 1 : 0);
+  if (!readOnly_) WriteUnloadSwitch(on, nullptr);
+}
+
+bool WindowsTuning::WriteUnloadSwitch(bool on, OpenFailure* why) {
+  auto key = registry_.Open(where_.explorerRoot, where_.explorer, false, why);
+  // As text; as a DWORD where the text is refused.
+  return key && (key->WriteText(kAlwaysUnloadDll, on ? "1" : "0") ||
+                 key->WriteDword(kAlwaysUnloadDll, on ? 1 : 0));
 }
 
 int WindowsTuning::ReadAlwaysUnloadDll() {

@@ -26,7 +26,8 @@ struct TuningControls {
   ui::TrackBar&
       opacityTrackBar;  // enabled where windows can be translucent; its hint shows the opacity
   ui::CheckBox& balloonsCheck;
-  ui::Label& adminRightsLabel;  // says why the boxes do not stay checked without the rights
+  ui::Label& adminRightsLabel;    // says why the boxes do not stay checked without the rights
+  ui::CheckBox& unloadDllsCheck;  // a machine value too, under the same rules
 };
 
 // The running release as far as these options care. Releases after XP count as XP: they have
@@ -91,7 +92,7 @@ class WindowsTuning {
 
   void Bind();
   // Start-up: enables what the release offers; when the machine-wide values cannot be changed by
-  // this process, says so and disables the tuning group.
+  // this process, says so and disables the tuning group and the DLL switch.
   void ApplyAvailability(std::int64_t installedRamMB, bool lacksMachineRights);
 
   // Shows the stored memory-management values; writes nothing.
@@ -101,11 +102,12 @@ class WindowsTuning {
   void OnLargeSystemCacheClick();
   void OnKernelInMemoryClick();
   void OnClearPageFileClick();
-  void OnUnloadDllsClick();  // the DLL switch follows the option at once
+  // The DLL switch follows the option at once; refused, or without its key, the box goes back.
+  void OnUnloadDllsClick();
 
   // An administrator's policy: the machine's memory values and the DLL switch are left alone.
   void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
-  void SetAlwaysUnloadDll(bool on);
+  void SetAlwaysUnloadDll(bool on);  // a refusal is silent
   int ReadAlwaysUnloadDll();
   void WriteRunEntry();
   void RemoveRunEntry();
@@ -121,6 +123,7 @@ class WindowsTuning {
   std::unique_ptr<RegistryKey> OpenMemoryManagement(OpenFailure* why);
   void ShowStored(bool absentSwapIsOff);
   void WriteMemoryValue(const char* name, std::uint32_t value, const char* failureLine);
+  bool WriteUnloadSwitch(bool on, OpenFailure* why);
   // A write the system refused: logged, the rights line shown, the control back as stored.
   void WriteRefused(const std::string& failureLine);
   void LockMachineValues();

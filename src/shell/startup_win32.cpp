@@ -109,7 +109,8 @@ void MainWindow::InitMainWindow() {
                      .clearPageFileCheck = form.clearPageFileCheck,
                      .opacityTrackBar = form.opacityTrackBar,
                      .balloonsCheck = form.balloonsCheck,
-                     .adminRightsLabel = form.adminRightsLabel},
+                     .adminRightsLabel = form.adminRightsLabel,
+                     .unloadDllsCheck = form.unloadDllsCheck},
       options, Win32Registry(), std::move(tuningSinks), TuningReleaseOf(release_), places_.tuning);
   StartupStage("information page and tuning");
   settings_ =

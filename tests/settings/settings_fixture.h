@@ -27,11 +27,12 @@ struct TuningWidgets {
   ui::RadioGroup largeSystemCacheGroup;
   ui::CheckBox kernelInMemoryCheck, clearPageFileCheck;
   ui::TrackBar opacityTrackBar;
-  ui::CheckBox balloonsCheck;
+  ui::CheckBox balloonsCheck, unloadDllsCheck;
   ui::Label adminRightsLabel;
   TuningControls Controls() {
-    return {cacheSizeCombo,     secondLevelCacheCheck, largeSystemCacheGroup, kernelInMemoryCheck,
-            clearPageFileCheck, opacityTrackBar,       balloonsCheck,         adminRightsLabel};
+    return {cacheSizeCombo,      secondLevelCacheCheck, largeSystemCacheGroup,
+            kernelInMemoryCheck, clearPageFileCheck,    opacityTrackBar,
+            balloonsCheck,       adminRightsLabel,      unloadDllsCheck};
   }
 };
 

@@ -10,7 +10,7 @@ namespace kvn::test {
 inline TuningControls TuningOf(MainForm& f) {
   return {f.cacheSizeCombo,      f.secondLevelCacheCheck, f.largeSystemCacheGroup,
           f.kernelInMemoryCheck, f.clearPageFileCheck,    f.opacityTrackBar,
-          f.balloonsCheck,       f.adminRightsLabel};
+          f.balloonsCheck,       f.adminRightsLabel,      f.unloadDllsCheck};
 }
 
 // The Windows tuning's reactions to its options, as the window binds them.

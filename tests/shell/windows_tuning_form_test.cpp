@@ -96,8 +96,8 @@ TEST_F(SettingsTest, TheRefreshWritesNothing) {
 }
 
 std::vector<ui::Control*> TuningGroup(MainForm& f) {
-  return {&f.cacheSizeCombo, &f.secondLevelCacheCheck, &f.largeSystemCacheGroup,
-          &f.kernelInMemoryCheck, &f.clearPageFileCheck};
+  return {&f.cacheSizeCombo,      &f.secondLevelCacheCheck, &f.largeSystemCacheGroup,
+          &f.kernelInMemoryCheck, &f.clearPageFileCheck,    &f.unloadDllsCheck};
 }
 bool AnyEnabled(MainForm& f) {
   const auto group = TuningGroup(f);
@@ -112,11 +112,13 @@ TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
       {"ClearPageFileAtShutDown 1", [&] { form.clearPageFileCheck.SetChecked(true); }},
       {"Probleme de IOPageLockLimit", [&] { form.cacheSizeCombo.UserSelect(0); }},
       {"SecondlevelDataCache", [&] { form.secondLevelCacheCheck.SetChecked(true); }},
-      {"LargeSystemCache", [&] { form.largeSystemCacheGroup.UserSelect(1); }}};
+      {"LargeSystemCache", [&] { form.largeSystemCacheGroup.UserSelect(1); }},
+      {"AlwaysUnloadDLL", [&] { form.unloadDllsCheck.SetChecked(true); }}};
   const auto shown = [&] {
-    return std::vector<int>{form.kernelInMemoryCheck.Checked(), form.clearPageFileCheck.Checked(),
-                            form.cacheSizeCombo.ItemIndex(), form.secondLevelCacheCheck.Checked(),
-                            form.largeSystemCacheGroup.ItemIndex()};
+    return std::vector<int>{
+        form.kernelInMemoryCheck.Checked(),     form.clearPageFileCheck.Checked(),
+        form.cacheSizeCombo.ItemIndex(),        form.secondLevelCacheCheck.Checked(),
+        form.largeSystemCacheGroup.ItemIndex(), form.unloadDllsCheck.Checked()};
   };
   SetMemory("IOPageLockLimit", 8192);
   for (auto* refusal : {&registry.refuseWrites, &registry.denyWriting})
@@ -127,6 +129,7 @@ TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
       for (ui::Control* c : TuningGroup(form)) c->SetEnabled(true);
       form.adminRightsLabel.SetVisible(false);
       refusal->insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
+      refusal->insert(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer));
       log.clear();
       userChange();
       EXPECT_THAT(log, ElementsAre(line));  // going back wrote nothing
@@ -143,11 +146,11 @@ TEST_F(SettingsTest, ARefusedWriteIsLoggedAndUndoneAtOnce) {
 TEST_F(SettingsTest, MachineRightsAreAskedOfTheKey) {
   SetMemory("DisablePagingExecutive", 1);
   registry.SetText(Root::LocalMachine, kWhere.explorer, "AlwaysUnloadDLL", "1");
+  const std::string explorer = fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer);
   const std::set<std::string> denied = {
-      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement),
-      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer)};
+      fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement), explorer};
   const std::tuple<std::set<std::string>, bool, bool> rows[] = {
-      {{}, false, false}, {denied, false, true}, {{}, true, true}};
+      {{}, false, false}, {denied, false, true}, {{}, true, true}, {{explorer}, false, true}};
   for (const auto& [deniedKeys, noElevation, locked] : rows) {
     MainForm f;
     registry.denyWriting = deniedKeys;
@@ -161,14 +164,17 @@ TEST_F(SettingsTest, MachineRightsAreAskedOfTheKey) {
   }
 }
 
-TEST_F(SettingsTest, WithoutTheMemoryKeyOnlyThePageFileBoxComplains) {
+TEST_F(SettingsTest, WithoutTheMachineKeysOnlyThePageFileBoxComplains) {
   registry.keys.erase(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.memoryManagement));
+  registry.keys.erase(fake::FakeRegistry::PathOf(Root::LocalMachine, kWhere.explorer));
+  form.unloadDllsCheck.SetChecked(true);  // goes back: nothing is stored
   form.kernelInMemoryCheck.SetChecked(true);
   form.cacheSizeCombo.UserSelect(2);
   form.clearPageFileCheck.SetChecked(true);
   form.clearPageFileCheck.SetChecked(false);
   tuning.ReadMemoryTuning();
   EXPECT_TRUE(form.kernelInMemoryCheck.Checked());
+  EXPECT_FALSE(form.unloadDllsCheck.Checked());
   EXPECT_THAT(log, ElementsAre("ClearPageFileAtShutDown 1", "ClearPageFileAtShutDown 0"));
   EXPECT_FALSE(registry.HasKey(Root::LocalMachine, kWhere.memoryManagement));
   EXPECT_FALSE(form.adminRightsLabel.Visible());
