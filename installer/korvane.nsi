@@ -5,7 +5,9 @@
 ;   makensis -DVERSION=1.0.0 -DSOURCE=<folder with korvane.exe and help.chm> -DOUTFILE=<setup.exe>
 ; Silent: setup.exe /S for the user, setup.exe /S /TOUS for all users; /DEMARRAGE_WINDOWS=0 (or 1)
 ; decides whether Korvane starts with Windows, a choice its first start keeps.
-; Uninstaller: /S keeps the settings, /S /SUPPRIMER_REGLAGES removes them and the crash reports.
+; Uninstaller: /S keeps the settings, /S /SUPPRIMER_REGLAGES removes them, the crash reports and
+; the user's folder of the program (%LOCALAPPDATA%\Korvane, where a copy he may not write beside
+; puts its news file and log).
 Unicode true
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
@@ -28,6 +30,8 @@ Unicode true
   !define SETTINGS_KEY "Software\Korvane"  ; the tests give a key of their own
 !endif
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RIGHTS_NEEDED "Les droits d'administrateur sont nécessaires pour installer ou désinstaller Korvane pour tous les utilisateurs."
+!define RIGHTS_REFUSED "Les droits d'administrateur n'ont pas été accordés."
 
 Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -101,19 +105,18 @@ Function ${un}Elevate
   ClearErrors
   ${GetOptions} $0 "/DROITS_DEMANDES" $3
   ${IfNot} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "Les droits d'administrateur sont nécessaires pour installer ou désinstaller Korvane pour tous les utilisateurs." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${RIGHTS_NEEDED}" /SD IDOK
     Quit
   ${EndIf}
   ClearErrors
   ExecShell "runas" "$2" "$1 /DROITS_DEMANDES"
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "Les droits d'administrateur n'ont pas été accordés." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${RIGHTS_REFUSED}" /SD IDOK
   ${EndIf}
   Quit
 FunctionEnd
 !macroend
 !insertmacro ELEVATE ""
-!insertmacro ELEVATE "un."
 
 Var AllUsers    ; 1: for all users under Program Files
 Var DefaultDir  ; the folder the mode proposes; one the user typed or gave with /D= stays
@@ -280,10 +283,19 @@ Function FinishPageLeave
   ${EndIf}
 FunctionEnd
 
-;; An installation for all users is the one the machine's uninstall entry names.
+;; An installation for all users is the one the machine's uninstall entry names. Its removal has
+;; two parts: the machine's (the folder under Program Files, the shared menu, the uninstall entry)
+;; needs administrator rights, the user's (his Run entry, settings, crash reports and folder of the
+;; program) belongs to whoever started the removal. A standard user gets the rights through an
+;; administrator's account, whose profile is not his: his copy removes his part itself and leaves
+;; the machine's to an elevated copy (/DROITS_DEMANDES), which touches no profile.
 Var RemoveSettings  ; 1: the settings and crash reports go too
+Var ElevatedCopy    ; 1: this copy removes the machine's part in another, elevated one
+Var ForTheUser      ; 0: this is that elevated copy, which leaves the profile alone
 Function un.onInit
   StrCpy $RemoveSettings 0
+  StrCpy $ElevatedCopy 0
+  StrCpy $ForTheUser 1
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/SUPPRIMER_REGLAGES" $R1
@@ -292,21 +304,24 @@ Function un.onInit
   ${EndIf}
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 == $INSTDIR
+    SetShellVarContext all
     Call un.IsAdmin
     Pop $0
-    ${If} $0 == 0
-      StrCpy $R2 ""
-      ${If} $RemoveSettings == 1
-        StrCpy $R2 "/SUPPRIMER_REGLAGES"
+!ifdef UNINSTALL_AS_STANDARD_USER  ; the tests' standard user: under Wine every copy is an admin
+    StrCpy $0 0
+!endif
+    ClearErrors
+    ${GetOptions} $R0 "/DROITS_DEMANDES" $R1
+    ${If} ${Errors}
+      ${If} $0 == 0
+        StrCpy $ElevatedCopy 1
       ${EndIf}
-      ${If} ${Silent}
-        StrCpy $R2 "/S $R2"
-      ${EndIf}
-      Push "$INSTDIR\desinstaller.exe"
-      Push "$R2"
-      Call un.Elevate
+    ${ElseIf} $0 == 0
+      MessageBox MB_OK|MB_ICONSTOP "${RIGHTS_NEEDED}" /SD IDOK
+      Quit
+    ${Else}
+      StrCpy $ForTheUser 0
     ${EndIf}
-    SetShellVarContext all
   ${Else}
     SetShellVarContext current
   ${EndIf}
@@ -325,7 +340,18 @@ Section "Uninstall"
   SetDetailsPrint textonly
   DetailPrint "Suppression de Korvane..."
   SetDetailsPrint none
+  ; The user's running copy saves its settings as it ends: before they may be removed.
   Call un.EndRunningCopy
+  ${If} $ElevatedCopy == 1
+    ; Nothing of the user's goes unless the machine's part can go too.
+    ClearErrors
+    ExecShell "runas" "$INSTDIR\desinstaller.exe" "/S /DROITS_DEMANDES"
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "${RIGHTS_REFUSED}" /SD IDOK
+      Quit
+    ${EndIf}
+    Goto forTheUser
+  ${EndIf}
   Delete "$INSTDIR\korvane.exe"
   Delete "$INSTDIR\help.chm"
   ; What the program writes beside itself: the news file, its unfinished downloads, the log.
@@ -338,7 +364,11 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Korvane\Désinstaller Korvane.lnk"
   RMDir "$SMPROGRAMS\Korvane"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  ; The Run entry, the settings and the crash reports are the user's own.
+  forTheUser:
+  ${If} $ForTheUser == 0
+    Return
+  ${EndIf}
+  ; The Run entry, the settings and the user's folder of the program are his own.
   SetShellVarContext current
   ; Started with Windows from this folder: the entry would point at a file that is gone. One that
   ; starts another copy (a portable one) stays.
@@ -347,10 +377,15 @@ Section "Uninstall"
   ${OrIf} $0 == "$INSTDIR\korvane.exe"
     DeleteRegValue HKCU "${RUN_KEY}" "Korvane"
   ${EndIf}
+  ; What the program wrote there when its own folder refused a file.
+  Delete "$LOCALAPPDATA\Korvane\NetDirect.inf"
+  Delete "$LOCALAPPDATA\Korvane\NetDirect.inf.*.tmp"
+  Delete "$LOCALAPPDATA\Korvane\korvane.log"
   ${If} $RemoveSettings == 1
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     Delete "$LOCALAPPDATA\Korvane\korvane-*.dmp"
     Delete "$LOCALAPPDATA\Korvane\korvane-*.txt"
-    RMDir "$LOCALAPPDATA\Korvane"
   ${EndIf}
+  ; The folder goes once empty: crash reports kept keep it.
+  RMDir "$LOCALAPPDATA\Korvane"
 SectionEnd

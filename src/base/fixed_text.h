@@ -47,6 +47,7 @@ class BasicFixedText {
   // False once anything did not fit: the text is then cut short, but still terminated.
   bool Fits() const { return fits_; }
   std::size_t Length() const { return length_; }
+  const Char* Text() const { return buffer_; }
 
  private:
   void Put(Char c) {

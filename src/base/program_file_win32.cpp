@@ -34,4 +34,11 @@ std::string ProgramFileFolder() {
   return slash == std::wstring::npos ? std::string() : Narrow(path.substr(0, slash + 1));
 }
 
+bool IsPortableCopy() {
+  const std::string folder = ProgramFileFolder();
+  if (folder.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(Widen(folder + kPortableFileName).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace kvn

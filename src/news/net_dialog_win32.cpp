@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/data_folder_win32.h"
+#include "base/program_file_win32.h"
 #include "base/shell_open_win32.h"
 #include "base/text_win32.h"
 #include "news/news_tree_win32.h"
@@ -149,7 +151,19 @@ std::string NewsDialog::LocalNewsFile() const {
 }
 
 std::string NewsDialog::LocalPath() const {
-  return Narrow(ProgramFolder()) + LocalNewsFile();
+  return Narrow(WritableFolder()) + LocalNewsFile();
+}
+
+std::string NewsDialog::PreviousPath() const {
+  const auto exists = [](const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  // The user's own file, the last good download, wins. One beside the program comes from an
+  // earlier version, or from a run with the rights to write there: its folder would never take
+  // this user's newer downloads, so it stands in only until he has one.
+  if (exists(LocalPath())) return LocalPath();
+  const std::string beside = ProgramFileFolder() + LocalNewsFile();
+  return exists(beside) ? beside : std::string();
 }
 
 void NewsDialog::ClearNews() {
@@ -161,11 +175,10 @@ void NewsDialog::ClearNews() {
 void NewsDialog::RefreshNews() {
   if (job_) return;  // one download at a time; "Update" is disabled meanwhile
   ClearNews();
-  const std::string path = LocalPath();
-  hadFile_ = GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  previousPath_ = PreviousPath();
   SetStatusText("Connecting to: " + URL);
   // The download lands beside the local file, which it replaces only once it is complete.
-  const std::wstring folder = ProgramFolder();
+  const std::wstring& folder = WritableFolder();
   RemoveStaleDownloads(folder);
   // A folder that takes no file gives a job with no file: it fails as a lost connection does.
   const std::wstring temp = NewDownloadFile(folder);
@@ -180,7 +193,7 @@ void NewsDialog::FinishRefresh(std::shared_ptr<DownloadJob> job) {
   SetStatusText("");
   Win32NewsFileStore store;
   NewsUpdate update =
-      FinishNewsUpdate(job->Result(), hadFile_, Narrow(job->TempPath()), LocalPath(), store);
+      FinishNewsUpdate(job->Result(), previousPath_, Narrow(job->TempPath()), LocalPath(), store);
   NewsLines = std::move(update.lines);
   SetStatusText(update.status);
   FillTree();

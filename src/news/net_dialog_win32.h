@@ -70,12 +70,15 @@ class NewsDialog {
   void ClearNews();
   void FinishRefresh(std::shared_ptr<DownloadJob> job);
   void FillTree();
+  // Where the news file is written (base/data_folder_win32.h), and the file shown when an
+  // update fails: empty for none.
   std::string LocalPath() const;
+  std::string PreviousPath() const;
 
   NewsForm form_;
   std::unique_ptr<ui::win32::FormHost> host_;  // after the form: its peers go first
   std::shared_ptr<DownloadJob> job_;
-  bool hadFile_ = false;
+  std::string previousPath_;
   WPARAM lastTicket_ = GetTickCount();
   WPARAM reportTicket_ = 0;  // the click being reported now; 0 between reports
   std::string reported_;

@@ -3,7 +3,6 @@
 #include <iterator>
 #include <vector>
 
-#include "base/program_file_win32.h"
 #include "base/scope_guard.h"
 #include "base/text_win32.h"
 #include "base/worker_thread_win32.h"
@@ -115,15 +114,13 @@ DownloadResult DownloadFile(const std::string& url, const std::wstring& path, co
   return DownloadResult::Ok;
 }
 
-std::wstring ProgramFolder() {
-  return Widen(ProgramFileFolder());
-}
-
 bool Win32NewsFileStore::Read(const std::string& path, std::string& bytes) {
   HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   ScopeGuard close([file] { CloseHandle(file); });
+  // A pipe or a device planted under the name would answer whatever and whenever it likes.
+  if (GetFileType(file) != FILE_TYPE_DISK) return false;
   const DWORD size = GetFileSize(file, nullptr);
   if (size == INVALID_FILE_SIZE || size > kMaxNewsFileBytes) return false;
   bytes.assign(size, '\0');

@@ -22,10 +22,8 @@ constexpr std::size_t kMaxNewsFileBytes = 4 * 1024 * 1024;
 DownloadResult DownloadFile(const std::string& url, const std::wstring& path,
                             const WinInet& inet = SystemWinInet());
 
-// The folder of the program's executable, with its final backslash.
-std::wstring ProgramFolder();
-
-// The disk as the update sees it (UTF-8 paths).
+// The disk as the update sees it (UTF-8 paths). The news file may stand in a folder any program
+// of the user writes in: only a file on a disk is read, and only up to kMaxNewsFileBytes.
 class Win32NewsFileStore : public NewsFileStore {
  public:
   bool Read(const std::string& path, std::string& bytes) override;

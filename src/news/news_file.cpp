@@ -272,8 +272,9 @@ std::vector<NewsHeading> ParseNews(const std::vector<std::string>& lines) {
   return tree;
 }
 
-NewsUpdate FinishNewsUpdate(DownloadResult result, bool hadFile, const std::string& tempPath,
-                            const std::string& path, NewsFileStore& store) {
+NewsUpdate FinishNewsUpdate(DownloadResult result, const std::string& previousPath,
+                            const std::string& tempPath, const std::string& path,
+                            NewsFileStore& store) {
   NewsUpdate update;
   std::string bytes;
   if (result == DownloadResult::Ok) {
@@ -293,12 +294,12 @@ NewsUpdate FinishNewsUpdate(DownloadResult result, bool hadFile, const std::stri
   update.lines.clear();
   const char* what =
       result == DownloadResult::NotFound ? "Remote server \"Not Found\" error" : "Connection error";
-  if (!hadFile) {
+  if (previousPath.empty()) {
     update.status = std::string(what) + ", request aborted";
     return update;
   }
   update.status = std::string(what) + ", using previous update";
-  if (store.Read(path, bytes)) update.lines = ReadNewsLines(bytes);
+  if (store.Read(previousPath, bytes)) update.lines = ReadNewsLines(bytes);
   return update;
 }
 

@@ -85,9 +85,11 @@ struct NewsUpdate {
   std::string status;              // the status bar's text, empty when all went well
 };
 
-// Ends an update: only a good download replaces the local file, so "using previous update"
-// shows the file as it was before; the temporary file never stays.
-NewsUpdate FinishNewsUpdate(DownloadResult result, bool hadFile, const std::string& tempPath,
-                            const std::string& path, NewsFileStore& store);
+// Ends an update: only a good download replaces the local file (path), so "using previous
+// update" shows the file as it was before: previousPath, the local file or an older one elsewhere,
+// empty when there was none. The temporary file never stays.
+NewsUpdate FinishNewsUpdate(DownloadResult result, const std::string& previousPath,
+                            const std::string& tempPath, const std::string& path,
+                            NewsFileStore& store);
 
 }  // namespace kvn

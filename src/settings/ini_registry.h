@@ -18,7 +18,6 @@
 
 namespace kvn {
 
-inline constexpr char kPortableFileName[] = "korvane.ini";
 inline constexpr char kMultiTextSeparator = '|';
 // A larger file is no settings file of ours: it reads as empty.
 inline constexpr std::size_t kMaxIniBytes = 64 * 1024;

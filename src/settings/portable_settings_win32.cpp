@@ -2,23 +2,12 @@
 
 #include <windows.h>
 
+#include "base/data_folder_win32.h"
 #include "base/program_file_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
 namespace kvn {
-
-namespace {
-
-// A new file of that name, never one already there: a link planted under the name must not be
-// written through.
-KernelHandle NewFile(const std::wstring& path) {
-  DeleteFileW(path.c_str());
-  return KernelHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-}  // namespace
 
 Win32IniFile::Win32IniFile(std::wstring path) : path_(std::move(path)), temp_(path_ + L".tmp") {
   const DWORD attributes = GetFileAttributesW(path_.c_str());
@@ -62,12 +51,8 @@ PortableSettings::PortableSettings(const std::string& folder, const std::string&
     : folder_(folder), file_(Widen(folder + kPortableFileName)), registry_(file_, programKey) {}
 
 std::unique_ptr<PortableSettings> PortableSettingsBeside(const std::string& programKey) {
-  const std::string folder = ProgramFileFolder();
-  if (folder.empty()) return nullptr;
-  const DWORD attributes = GetFileAttributesW(Widen(folder + kPortableFileName).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return nullptr;
-  return std::make_unique<PortableSettings>(folder, programKey);
+  if (!IsPortableCopy()) return nullptr;
+  return std::make_unique<PortableSettings>(ProgramFileFolder(), programKey);
 }
 
 }  // namespace kvn

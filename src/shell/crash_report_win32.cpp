@@ -1,10 +1,9 @@
 #include "shell/crash_report_win32.h"
 
-#include <shlobj.h>
-
 #include <csignal>
 #include <exception>
 
+#include "base/data_folder_win32.h"
 #include "base/fixed_text.h"
 #include "base/system_functions_win32.h"
 #include "base/text_win32.h"
@@ -56,17 +55,7 @@ CrashJob g_job;
 // The dump's and the text's paths: "korvane-<date>-<time>-<process>.dmp" and ".txt".
 bool NameReportFiles(CrashJob& job, const std::wstring& folder) {
   FixedWideText dump(job.dumpPath, MAX_PATH + 64);
-  if (!folder.empty()) {
-    if (!dump.Add(folder.c_str()).Fits()) return false;
-  } else {
-    wchar_t base[MAX_PATH] = {};
-    if (FAILED(
-            SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
-      return false;
-    if (!dump.Add(base).Add(L"\\Korvane\\").Fits() ||
-        (!CreateDirectoryW(job.dumpPath, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS))
-      return false;
-  }
+  if (!(folder.empty() ? AddUserDataFolder(dump) : dump.Add(folder.c_str()).Fits())) return false;
   SYSTEMTIME now;
   GetLocalTime(&now);
   dump.Add(L"korvane-").AddNumber(now.wYear, 4).AddNumber(now.wMonth, 2).AddNumber(now.wDay, 2);
@@ -202,16 +191,6 @@ void RestoreCallbackCrashPolicy(const CrashState& state) {
 }
 
 }  // namespace
-
-std::wstring CrashDumpFolder() {
-  wchar_t base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base)))
-    return {};
-  std::wstring folder = std::wstring(base) + L"\\Korvane\\";
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-    return {};
-  return folder;
-}
 
 void DescribeCrash(const EXCEPTION_RECORD& record, char* text, std::size_t size) {
   const char* name = "Exception système";

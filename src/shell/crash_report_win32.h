@@ -44,8 +44,6 @@ void RemoveCrashReport();
 // The Windows session ends: a crash from now on shows no box.
 void CrashReportSessionEnding();
 
-// "<local application data>\Korvane\", created when missing; empty when there is none.
-std::wstring CrashDumpFolder();
 // "Violation d'accès (C0000005) à l'adresse 0040112A" and the like, into text (no allocation).
 void DescribeCrash(const EXCEPTION_RECORD& record, char* text, std::size_t size);
 

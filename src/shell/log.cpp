@@ -62,7 +62,7 @@ std::string FormatLogLine(std::string_view shortDate, std::string_view longTime,
 void Log::Prepare() {
   if (!enabled_) return;
   try {
-    fileName_ = platform_->ProgramFolder() + kLogFileName;
+    fileName_ = platform_->LogFolder() + kLogFileName;
     platform_->CreateEmpty(fileName_);  // a refused file loses the lines, nothing more
   } catch (...) {
     return;

@@ -1,7 +1,8 @@
 #pragma once
-// The program's log: dated lines appended to "korvane.log" next to the program when the build
-// switch is on, or written to the standard output when it is off. Every failure is ignored: a
-// lost line never stops the caller.
+// The program's log: dated lines appended to "korvane.log" when the build switch is on (next to
+// the program, or in the user's folder when the program's refuses it: base/data_folder_win32.h),
+// or written to the standard output when it is off. Every failure is ignored: a lost line never
+// stops the caller.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,27 +19,27 @@ inline constexpr const char* kLogFileName = "korvane.log";
 inline constexpr const char* kLogStartLine = "Démarrage Korvane.";
 inline constexpr const char* kLogEmptySubstitute = "Exception";
 
-// What the log needs from the system: the clock in the user's formats, the program's folder and
-// the places lines go. Every operation reports failure by returning false, never by throwing.
+// What the log needs from the system: the clock in the user's formats, its folder and the places
+// lines go. Every operation reports failure by returning false, never by throwing.
 class LogPlatform {
  public:
   virtual ~LogPlatform() = default;
   virtual std::string ShortDate() const = 0;  // today, user's short date format
   virtual std::string LongTime() const = 0;   // now, user's long time format
-  // The folder of the program file, ending in a path separator.
-  virtual std::string ProgramFolder() const = 0;
+  // The folder the file goes in, ending in a path separator.
+  virtual std::string LogFolder() const = 0;
   virtual bool CreateEmpty(const std::string& path) const = 0;  // truncates an existing file
   virtual bool Append(const std::string& path, std::string_view bytes) const = 0;
   virtual bool WriteStandardOutput(std::string_view bytes) const = 0;
 };
 
-// The C library's clock and files, with the current folder as the program's folder: what the
-// log uses until the program installs its own platform.
+// The C library's clock and files, in the current folder: what the log uses until the program
+// installs its own platform.
 class StdioLogPlatform : public LogPlatform {
  public:
   std::string ShortDate() const override { return Now("%x"); }
   std::string LongTime() const override { return Now("%X"); }
-  std::string ProgramFolder() const override { return {}; }
+  std::string LogFolder() const override { return {}; }
   bool CreateEmpty(const std::string& path) const override;
   bool Append(const std::string& path, std::string_view bytes) const override;
   bool WriteStandardOutput(std::string_view bytes) const override;

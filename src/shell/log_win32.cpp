@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "base/program_file_win32.h"
+#include "base/data_folder_win32.h"
 #include "base/text_win32.h"
 #include "base/unique_handle_win32.h"
 
@@ -36,11 +36,9 @@ class Win32Platform : public LogPlatform {
     GetLocalTime(&now);
     return LongTimeText(LOCALE_USER_DEFAULT, now);
   }
-  std::string ProgramFolder() const override { return ProgramFileFolder(); }
+  std::string LogFolder() const override { return Narrow(WritableFolder()); }
   bool CreateEmpty(const std::string& path) const override {
-    const KernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(file);
+    return static_cast<bool>(NewFile(Widen(path)));
   }
   bool Append(const std::string& path, std::string_view bytes) const override {
     const KernelHandle file(CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,

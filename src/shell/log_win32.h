@@ -1,6 +1,7 @@
 #pragma once
-// The log's Win32 services: the user's date and time formats, the program's folder, and files
-// and the standard output written with the W API (UTF-8 bytes as they are).
+// The log's Win32 services: the user's date and time formats, the folder the program writes its
+// own files in, and files and the standard output written with the W API (UTF-8 bytes as they
+// are).
 #include <windows.h>
 
 #include <string>

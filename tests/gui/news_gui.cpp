@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/data_folder_win32.h"
 #include "base/text_win32.h"
 #include "gui/registry_root.h"
 #include "gui/screenshot.h"
@@ -77,7 +78,7 @@ const std::vector<Node> kGoodTree = {
 };
 
 std::string ProgramFolderUtf8() {
-  return Narrow(ProgramFolder());
+  return Narrow(WritableFolder());
 }
 
 class NewsWindowTest : public ::testing::Test {
@@ -120,7 +121,7 @@ class NewsWindowTest : public ::testing::Test {
   std::vector<std::string> LeftoverTempFiles() {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((ProgramFolder() + L"NetDirect.inf.*.tmp").c_str(), &found);
+    HANDLE find = FindFirstFileW((WritableFolder() + L"NetDirect.inf.*.tmp").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return names;
     do names.push_back(Narrow(found.cFileName));
     while (FindNextFileW(find, &found));
@@ -203,8 +204,8 @@ TEST_F(NewsWindowTest, TheWindowAsDesigned) {
 
 TEST_F(NewsWindowTest, StatusTextsWithoutAnEarlierFile) {
   // What a stopped download left behind goes with the next update; another program's stays.
-  const std::wstring stale = ProgramFolder() + Widen(NewsDownloadName(0));
-  const std::wstring foreign = ProgramFolder() + L"kvn0000.tmp";
+  const std::wstring stale = WritableFolder() + Widen(NewsDownloadName(0));
+  const std::wstring foreign = WritableFolder() + L"kvn0000.tmp";
   for (const std::wstring& path : {stale, foreign})
     CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_FALSE(LeftoverTempFiles().empty());

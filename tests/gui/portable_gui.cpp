@@ -1,8 +1,14 @@
-// A portable copy with the zip's korvane.ini: the registry stays as it was to the byte.
+// A portable copy with the zip's korvane.ini: the registry stays as it was to the byte. A copy in
+// a folder that refuses new files writes its news in the user's folder, unless it is portable.
+#include "gui/local_http_server.h"
+// (the server header brings winsock2 before windows.h)
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
+#include "base/data_folder_win32.h"
 #include "gui/program_process.h"
 #include "gui/registry_root.h"
 
@@ -75,6 +81,54 @@ TEST(PortableCopy, LeavesTheRegistryAsItWasAndFindsItsOptionsAgain) {
   SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
   for (const std::wstring& file : {ini, program}) DeleteFileW(file.c_str());
   RemoveDirectoryW(folder.c_str());
+}
+
+// The news is read back from where it was written, an earlier file beside the program standing in.
+TEST(ReadOnlyFolder, TheNewsGoesToTheUsersFolderUnlessTheCopyIsPortable) {
+  const char *source = std::getenv("KORVANE_READ_ONLY_SOURCE"),
+             *view = std::getenv("KORVANE_READ_ONLY_VIEW");
+  if (!source || !view) GTEST_SKIP() << "no read-only folder: tests/gui/read_only.sh mounts one";
+  testing::RegistryRootForTest root{"read-only"};
+  SetEnvironmentVariableA("KORVANE_TEST_KEY", root.Path().c_str());
+  testing::LocalHttpServer server;
+  SetEnvironmentVariableA("KORVANE_NEWS_URL", server.URL("/NetDirect.inf").c_str());
+  const std::string folder = source, news = "item0=A\r\nsubitem0-0=B|http://k.example/\r\nitem1=C";
+  const std::wstring users = UserDataFolder() + L"NetDirect.inf";
+  DeleteFileW(users.c_str());
+  CopyFileW(testing::ProgramPath().c_str(), Widen(folder + "korvane_hooks.exe").c_str(), FALSE);
+  std::ofstream(folder + "NetDirect.inf") << "item0=Ancienne";
+  const char* failed = "Connection error, using previous update";
+  const struct {
+    int status;
+    bool portable;
+    const char* statusText;
+    LRESULT treeItems;
+    std::string users;
+  } cases[] = {{500, false, failed, 1, ""},
+               {200, false, "", 3, news},
+               {500, false, failed, 3, news} /* the user's wins */,
+               {200, true, failed, 1, news}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.status) + (c.portable ? " portable" : ""));
+    if (c.portable) std::ofstream(folder + "korvane.ini") << "[settings]";
+    server.Serve("/NetDirect.inf", {c.status, news});
+    Program copy("", Widen(view + std::string("korvane_hooks.exe")));
+    ASSERT_TRUE(copy.WaitForWindow(true) && Part(copy, "&Infos directs"));
+    copy.Click(L"&Infos directs");
+    HWND dialog = nullptr;
+    ASSERT_TRUE(testing::WaitFor(
+        [&] { return (dialog = FindWindowW(L"TNetDialog", L"Korvane News")) != nullptr; }, 5000));
+    PostMessageW(testing::ChildWithText(dialog, L"Update"), BM_CLICK, 0, 0);
+    const HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+    EXPECT_TRUE(testing::WaitFor(
+        [&] { return SendMessageW(tree, TVM_GETCOUNT, 0, 0) == c.treeItems; }, 10000));
+    wchar_t status[64] = {};  // sent: GetWindowText reads no other process's control
+    SendMessageW(FindWindowExW(dialog, nullptr, STATUSCLASSNAMEW, nullptr), WM_GETTEXT, 64,
+                 reinterpret_cast<LPARAM>(status));
+    EXPECT_EQ(Narrow(status), c.statusText);
+    EXPECT_EQ(testing::FileText(users), c.users);
+  }
+  DeleteFileW(users.c_str());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "base/data_folder_win32.h"
 #include "base/registry_win32.h"
 #include "base/text_win32.h"
 #include "gui/program_process.h"
@@ -241,9 +242,9 @@ TEST_F(ProgramLife, CommandLine) {
 std::vector<std::wstring> Dumps() {
   std::vector<std::wstring> files;
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((CrashDumpFolder() + L"korvane-*.dmp").c_str(), &found);
+  HANDLE find = FindFirstFileW((UserDataFolder() + L"korvane-*.dmp").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return files;
-  do files.push_back(CrashDumpFolder() + found.cFileName);
+  do files.push_back(UserDataFolder() + found.cFileName);
   while (FindNextFileW(find, &found));
   FindClose(find);
   return files;

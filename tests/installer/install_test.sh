@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installer under Wine, silently, for the user and for all users: files, Start menu entry and
 # uninstall entry after the install; after the uninstall none of them, nor what the program wrote
-# in its folder, nor a Run entry that starts this copy (one that starts another stays), and the
-# settings and crash reports only when asked.
+# in its folder or the user's, nor a Run entry that starts this copy (one that starts another
+# stays), and the settings and crash reports only when asked, in the account that asked.
 # Usage: install_test.sh <build folder> <source folder>
 set -uo pipefail
 build=$(realpath "$1")
@@ -14,9 +14,13 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$build/korvane.exe" "$build/help.chm" "$stage/"
 setup=$build/korvane-test-setup.exe
-makensis -V1 -DVERSION=9.8.7 -DSOURCE="$stage" -DOUTFILE="$setup" \
-  -DSETTINGS_KEY="Software\Korvane installer test" "$src/installer/korvane.nsi" ||
-  exit 1
+user_setup=$build/korvane-test-setup-standard-user.exe
+make_setup() {
+  makensis -V1 -DVERSION=9.8.7 -DSOURCE="$stage" -DSETTINGS_KEY="Software\Korvane installer test" \
+    "$@" "$src/installer/korvane.nsi" || exit 1
+}
+make_setup -DOUTFILE="$setup"
+make_setup -DOUTFILE="$user_setup" -DUNINSTALL_AS_STANDARD_USER
 
 programs=$(unix "$(folder LOCALAPPDATA)\\Programs\\Korvane")
 menu=$(unix "$(folder APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Korvane")
@@ -44,10 +48,10 @@ uninstall() {  # uninstall <folder> [options]
   sleep 1
 }
 run_entry() { wine_exec reg add "$run_key" /v Korvane /t REG_SZ /d "$1" /f >/dev/null 2>&1; }
-# What the program writes in its folder and the crash reports it leaves.
+# What the program writes in its folder (or the user's) and the crash reports it leaves.
 use_program() {
-  for f in NetDirect.inf NetDirect.inf.1a2b.tmp korvane.log; do echo x >"$1/$f"; done
   mkdir -p "$reports"
+  for f in NetDirect.inf NetDirect.inf.1a2b.tmp korvane.log; do echo x | tee "$1/$f" >"$reports/$f"; done
   touch "$reports/korvane-20261207-101010-42.dmp" "$reports/korvane-20261207-101010-42.txt"
 }
 
@@ -97,6 +101,25 @@ check "all users: Start menu entry removed" absent test -e "$all_menu"
 check "all users: uninstall entry removed" absent reg_has "HKLM\\$uninstall_key"
 check "all users: crash reports removed when asked" absent test -e "$reports"
 
+# A standard user's copy removes his part, then starts an elevated one for the machine's (refused
+# here too); an elevated copy removes the machine's part alone.
+used_by_all() {  # <setup>
+  wine_exec "$1" /S /TOUS >/dev/null 2>&1 && use_program "$all_programs"
+  run_entry "\"$(folder ProgramFiles)\\Korvane\\korvane.exe\"" && wine_exec reg add "$settings_key" /f >/dev/null 2>&1
+}
+his_any() { reg_has "$settings_key" || test -e "$reports" || reg_has "$run_key" Korvane; }
+his_all() { reg_has "$settings_key" && test -e "$reports" && reg_has "$run_key" Korvane; }
+used_by_all "$user_setup"
+wine_exec "$all_programs/desinstaller.exe" /S /SUPPRIMER_REGLAGES >/dev/null 2>&1
+for _ in $(seq 100); do his_any || break; sleep 0.2; done
+check "standard user: his part removed by his copy" absent his_any
+check "standard user: the machine's part left to the elevated copy" test -e "$all_programs/korvane.exe"
+used_by_all "$setup"
+uninstall "$all_programs" /SUPPRIMER_REGLAGES /DROITS_DEMANDES
+check "elevated copy: the machine's part removed" absent test -e "$all_programs"
+check "elevated copy: the user's part left" his_all
+
 wine_exec reg delete "$settings_key" /f >/dev/null 2>&1
-rm -f "$setup"
+wine_exec reg delete "$run_key" /v Korvane /f >/dev/null 2>&1
+rm -rf "$setup" "$user_setup" "$reports"
 [ "$failures" -eq 0 ]

@@ -9,6 +9,7 @@ work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 for v in 9.8.7 9.8.8; do "$src/installer/build-msi" $v "$1" "$work/$v.msi" || exit 1; done
 msiexec() { wine_exec msiexec "$@" /qn >/dev/null 2>&1; }
 programs=$(unix "$(folder ProgramFiles)\\Korvane") exe="$(folder ProgramFiles)\\Korvane\\korvane.exe"
+users=$(unix "$(folder LOCALAPPDATA)\\Korvane")
 # Wine's msi puts a machine installation's shortcut in the user's menu, Windows in all users'.
 menu() { [ -n "$(ls "$(unix "$(folder ProgramData)")"/*/*/*/Programs/Korvane/Korvane.lnk \
   "$(unix "$(folder APPDATA)")"/*/*/*/Programs/Korvane/Korvane.lnk 2>/dev/null)" ]; }
@@ -34,14 +35,19 @@ check "uninstall entry of 9.8.7" installed 9.8.7
 for _ in $(seq 100); do started && break; sleep 0.2; done
 check "the installed program starts" started
 kill $! && wait $!
-# What it writes beside itself; its unfinished downloads (NetDirect.inf.*.tmp) go by a pattern,
-# which Wine's msi does not expand, Windows does.
-touch "$programs/NetDirect.inf" "$programs/korvane.log"
 msiexec /i "$(windows "$work/9.8.8.msi")"
 check "9.8.8 replaces 9.8.7" installed 9.8.8
+# What it writes beside itself, or in the user's folder when its own refuses a file.
+mkdir -p "$users" && touch "$programs"/{NetDirect.inf,korvane.log} "$users"/{NetDirect.inf,korvane.log}
 msiexec /x "$(windows "$work/9.8.8.msi")"
 check "removed: uninstall entry" installed ""
 check "removed: folder and all it held" absent test -e "$programs"
+check "removed: news and log in the user's folder" absent test -e "$users/NetDirect.inf" -o -e "$users/korvane.log"
+# The unfinished downloads go by a pattern, which Wine's msi takes as a name: the rows Windows
+# acts on are read from the package.
+downloads() { msiinfo export "$work/9.8.8.msi" RemoveFile | tr '\t\r' '  ' |
+  grep -cE ' Program NetDirect\.inf\.\*\.tmp (INSTALLDIR|USERFOLDER) 2 ?$'; }
+check "removed on Windows: the downloads beside it and in the user's folder" [ "$(downloads)" = 2 ]
 check "removed: Start menu entry" absent menu
 check "removed: machine key" absent reg_has 'HKLM\Software\Korvane'
 check "the user's settings kept" reg_has "$settings\\settings" Path

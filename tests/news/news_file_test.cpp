@@ -304,8 +304,8 @@ TEST(NewsUpdateTest, OnlyAGoodDownloadReplacesTheFile) {
     fakes::FakeNewsStore store;
     if (c.hadFile) store.files["dir/NetDirect.inf"] = oldFile;
     if (c.temp) store.files["dir/tmp1"] = c.temp;
-    const NewsUpdate update =
-        FinishNewsUpdate(c.result, c.hadFile, "dir/tmp1", "dir/NetDirect.inf", store);
+    const NewsUpdate update = FinishNewsUpdate(c.result, c.hadFile ? "dir/NetDirect.inf" : "",
+                                               "dir/tmp1", "dir/NetDirect.inf", store);
     EXPECT_EQ(update.status, c.status);
     if (c.shown) {
       ASSERT_FALSE(update.lines.empty());
@@ -323,10 +323,16 @@ TEST(NewsUpdateTest, OnlyAGoodDownloadReplacesTheFile) {
   fakes::FakeNewsStore store;
   store.refuseReplace = true;
   store.files = {{"dir/NetDirect.inf", oldFile}, {"dir/tmp1", newFile}};
-  const NewsUpdate update = FinishNewsUpdate(R::Ok, true, "dir/tmp1", "dir/NetDirect.inf", store);
+  NewsUpdate update =
+      FinishNewsUpdate(R::Ok, "dir/NetDirect.inf", "dir/tmp1", "dir/NetDirect.inf", store);
   EXPECT_EQ(update.lines, std::vector<std::string>{"item0=New"});
   EXPECT_EQ(update.status, "");
   EXPECT_EQ(store.files, (std::map<std::string, std::string>{{"dir/NetDirect.inf", oldFile}}));
+  // An earlier file elsewhere (beside the program) stands in, and stays where it was.
+  store.files = {{"program/NetDirect.inf", oldFile}};
+  update = FinishNewsUpdate(R::Failed, "program/NetDirect.inf", "", "dir/NetDirect.inf", store);
+  EXPECT_EQ(update.lines, std::vector<std::string>{"item0=Old"});
+  EXPECT_EQ(store.files.size(), 1u);
   (void)errorPage;
 }
 

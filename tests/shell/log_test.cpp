@@ -23,7 +23,7 @@ class TestPlatform : public StdioLogPlatform {
   explicit TestPlatform(std::string folder) : folder_(std::move(folder)) {}
   std::string ShortDate() const override { return "07/12/2026"; }
   std::string LongTime() const override { return "08:15:05"; }
-  std::string ProgramFolder() const override { return folder_; }
+  std::string LogFolder() const override { return folder_; }
   bool CreateEmpty(const std::string& path) const override {
     created.push_back(path);
     return StdioLogPlatform::CreateEmpty(path);
@@ -147,7 +147,7 @@ TEST_F(LogFileTest, AnUnwritableFolderLosesTheLinesQuietly) {
 TEST(LogFailureTest, AThrowingPlatformNeverReachesTheCaller) {
   struct Throwing : StdioLogPlatform {
     std::string ShortDate() const override { throw std::bad_alloc(); }
-    std::string ProgramFolder() const override { throw std::runtime_error("no folder"); }
+    std::string LogFolder() const override { throw std::runtime_error("no folder"); }
     bool WriteStandardOutput(std::string_view) const override { throw std::runtime_error("x"); }
   } platform;
   Log on(platform, true);

@@ -106,7 +106,7 @@ TEST(Win32LogPlatformTest, ClockAndFolderComeFromTheSystem) {
   EXPECT_EQ(SortedNumbers(platform.LongTime()).size(), 3u)
       << platform.LongTime();  // hours to seconds
 
-  const std::string folder = platform.ProgramFolder();
+  const std::string folder = platform.LogFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
   const DWORD attributes = GetFileAttributesW(Widen(folder).c_str());
