@@ -58,6 +58,8 @@ constexpr Entry kKernel32Entries[] = {
     {offsetof(Kernel32Functions, Thread32Next), "Thread32Next"},
     {offsetof(Kernel32Functions, Module32First), "Module32First"},
     {offsetof(Kernel32Functions, Module32Next), "Module32Next"},
+    {offsetof(Kernel32Functions, WideProcessFirst), "Process32FirstW"},
+    {offsetof(Kernel32Functions, WideProcessNext), "Process32NextW"},
     {offsetof(Kernel32Functions, SetSystemFileCacheSize), "SetSystemFileCacheSize"},
     {offsetof(Kernel32Functions, QueryFullProcessImageNameW), "QueryFullProcessImageNameW"},
     {offsetof(Kernel32Functions, K32EmptyWorkingSet), "K32EmptyWorkingSet"},

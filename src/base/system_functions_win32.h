@@ -39,6 +39,10 @@ struct Kernel32Functions {
   BOOL(WINAPI* Thread32Next)(HANDLE, tagTHREADENTRY32*) = nullptr;
   BOOL(WINAPI* Module32First)(HANDLE, tagMODULEENTRY32*) = nullptr;
   BOOL(WINAPI* Module32Next)(HANDLE, tagMODULEENTRY32*) = nullptr;
+  // The wide process record, which names a program in any script; looked up by its own name,
+  // the one UNICODE gives the members above.
+  BOOL(WINAPI* WideProcessFirst)(HANDLE, tagPROCESSENTRY32W*) = nullptr;
+  BOOL(WINAPI* WideProcessNext)(HANDLE, tagPROCESSENTRY32W*) = nullptr;
   // Later releases: Vista, and Windows 7's copies of psapi's functions.
   decltype(&::SetSystemFileCacheSize) SetSystemFileCacheSize = nullptr;
   BOOL(WINAPI* QueryFullProcessImageNameW)(HANDLE, DWORD, LPWSTR, PDWORD) = nullptr;

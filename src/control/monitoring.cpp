@@ -174,6 +174,9 @@ void Monitoring::ApplyStandbyPurgeRule(std::int64_t totalBytes) {
   facts.lists = lists_;
   facts.nowMs = sinks_.TickCount ? sinks_.TickCount() : 0;
   if (!sinks_.PurgeStandbyList || !purgeRule_.Due(facts)) return;
+  // An automatic optimisation too: it waits for the excluded program as the recoveries do. The
+  // rule counts the moment as a purge, so the programs are looked for at most once a minute.
+  if (HeldBackByExclusion()) return;
   if (sinks_.WriteLog)
     sinks_.WriteLog("Vidage du cache en attente : " + std::to_string(RoundToMB(*lists_.standby)) +
                     " Mo, au-dessus de " + std::to_string(options_.purgeStandbyPercent) + " %");

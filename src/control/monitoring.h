@@ -77,7 +77,7 @@ struct MonitoringSinks {
   // Starts a purge of the standby list away from the window's thread.
   std::function<void()> PurgeStandbyList;
   // The excluded program found running (settings/exclusions.h), empty when none: one process
-  // snapshot, asked only when an automatic rule is about to start a recovery.
+  // snapshot, asked only when an automatic rule is about to start a recovery or a purge.
   std::function<std::string(const std::vector<std::string>& exclusions)> RunningExclusion;
 };
 

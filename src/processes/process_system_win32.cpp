@@ -15,6 +15,7 @@ namespace {
 static_assert(sizeof(tagPROCESSENTRY32) == 296);
 static_assert(sizeof(tagTHREADENTRY32) == 28);
 static_assert(sizeof(tagMODULEENTRY32) == 548);
+static_assert(sizeof(tagPROCESSENTRY32W) == 556);
 
 // Names from toolhelp's ANSI records are in the system's code page.
 std::string NameOf(const char* text, std::size_t capacity) {
@@ -132,6 +133,19 @@ class Win32ProcessSystem : public ProcessSystem {
 
 std::unique_ptr<ProcessSystem> MakeWin32ProcessSystem() {
   return std::make_unique<Win32ProcessSystem>();
+}
+
+std::vector<ProcessEntry> RunningProcessNames() {
+  std::vector<ProcessEntry> list;
+  WalkSnapshot<tagPROCESSENTRY32W>(
+      TH32CS_SNAPPROCESS, Kernel32().WideProcessFirst, Kernel32().WideProcessNext,
+      [&](const tagPROCESSENTRY32W& e) {
+        ProcessEntry p;
+        p.processId = e.th32ProcessID;
+        p.exeFile = Narrow(std::wstring_view(e.szExeFile, wcsnlen(e.szExeFile, MAX_PATH)));
+        list.push_back(std::move(p));
+      });
+  return list;
 }
 
 }  // namespace kvn

@@ -12,24 +12,38 @@ bool IsPath(std::string_view entry) {
   return entry.find_first_of("\\/") != std::string_view::npos;
 }
 
-// Letter case folded for ASCII and the Latin-1 letters (UTF-8 C3 80 to C3 9E, but not the
-// multiplication sign): the names a French user types.
+// A name or a path in one letter case, whatever its script, with either slash as the separator.
+// Most names are ASCII: those need no conversion.
 std::string Folded(std::string_view text) {
-  std::string out(text);
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    auto& c = reinterpret_cast<unsigned char&>(out[i]);
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<unsigned char>(c + 32);
-    } else if (c == 0xC3 && i + 1 < out.size()) {
-      auto& next = reinterpret_cast<unsigned char&>(out[i + 1]);
-      if (next >= 0x80 && next <= 0x9E && next != 0x97)
-        next = static_cast<unsigned char>(next + 32);
-      ++i;
-    }
-  }
-  // Either slash separates a path's parts.
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  std::string out = ascii ? AsciiUpper(text) : CaseFolded(text);
   std::replace(out.begin(), out.end(), '/', '\\');
   return out;
+}
+
+// The entries folded once, for comparing many programs with them.
+struct FoldedEntry {
+  const std::string* entry;
+  std::string folded;
+  bool path;
+};
+
+std::vector<FoldedEntry> FoldedEntries(const std::vector<std::string>& entries) {
+  std::vector<FoldedEntry> out;
+  out.reserve(entries.size());
+  for (const std::string& entry : entries) out.push_back({&entry, Folded(entry), IsPath(entry)});
+  return out;
+}
+
+// The entry covering a program given by its folded path (or file name).
+const std::string* Covering(const std::vector<FoldedEntry>& entries, std::string_view program) {
+  const std::string_view name = FileNameOf(program);
+  for (const FoldedEntry& e : entries) {
+    // A full path covers that one copy only; a name given without path covers every copy.
+    if (e.folded == (e.path ? program : name)) return e.entry;
+  }
+  return nullptr;
 }
 
 bool Acceptable(std::string_view entry) {
@@ -68,26 +82,24 @@ std::string_view FileNameOf(std::string_view path) {
 
 const std::string* ExcludedBy(const std::vector<std::string>& entries, std::string_view program) {
   if (program.empty()) return nullptr;
-  const std::string name = Folded(FileNameOf(program));
-  const std::string path = Folded(program);
-  for (const std::string& entry : entries) {
-    // A full path covers that one copy only; a name given without path covers every copy.
-    if (IsPath(entry) ? Folded(entry) == path : Folded(entry) == name) return &entry;
-  }
-  return nullptr;
+  return Covering(FoldedEntries(entries), Folded(program));
 }
 
 const std::string* RunningExcluded(const std::vector<std::string>& entries,
                                    const std::vector<RunningProgram>& running,
                                    const std::function<std::string(std::uint32_t)>& programOf) {
+  const std::vector<FoldedEntry> folded = FoldedEntries(entries);
   for (const RunningProgram& program : running) {
-    if (const std::string* entry = ExcludedBy(entries, program.name)) return entry;
+    if (program.name.empty()) continue;
     const std::string name = Folded(program.name);
-    const bool pathNamesIt = std::any_of(entries.begin(), entries.end(), [&](const std::string& e) {
-      return IsPath(e) && Folded(FileNameOf(e)) == name;
+    if (const std::string* entry = Covering(folded, name)) return entry;
+    const bool pathNamesIt = std::any_of(folded.begin(), folded.end(), [&](const FoldedEntry& e) {
+      return e.path && FileNameOf(e.folded) == name;
     });
-    if (pathNamesIt && programOf)
-      if (const std::string* entry = ExcludedBy(entries, programOf(program.id))) return entry;
+    if (!pathNamesIt || !programOf) continue;
+    const std::string path = programOf(program.id);
+    if (path.empty()) continue;
+    if (const std::string* entry = Covering(folded, Folded(path))) return entry;
   }
   return nullptr;
 }

@@ -11,8 +11,8 @@ namespace kvn {
 
 namespace {
 
-// What is kept of a file, at most: the program's own values stay far below, so the file it
-// writes back always reads again however much else the file held.
+// What is kept of a file that could not be written back whole, counted as it will be written:
+// the program's own values stay far below, so there is room for them.
 constexpr std::size_t kKeptBytes = 48 * 1024;
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -45,6 +45,28 @@ bool StorableName(std::string_view name) {
          name.front() != '[' && name.front() != ';' && name.front() != '#';
 }
 
+// The bytes FormatIni makes of a document: its mark, a line end after each line, and an empty
+// line before each section but a first one at the very top.
+constexpr std::size_t kMarkBytes = 3;
+std::size_t CommentBytes(std::string_view line) {
+  return line.size() + 2;
+}
+std::size_t SectionBytes(std::string_view name, std::size_t before) {
+  return name.size() + 4 + (before > kMarkBytes ? 2 : 0);
+}
+std::size_t ValueBytes(std::string_view name, std::string_view text) {
+  return name.size() + text.size() + 3;
+}
+std::size_t FormattedSize(const IniDocument& document) {
+  std::size_t size = kMarkBytes;
+  for (const std::string& line : document.comments) size += CommentBytes(line);
+  for (const IniSection& section : document.sections) {
+    size += SectionBytes(section.name, size);
+    for (const IniValue& v : section.values) size += ValueBytes(v.name, v.text);
+  }
+  return size;
+}
+
 IniValue* Find(IniSection& section, std::string_view name) {
   for (IniValue& v : section.values)
     if (SameName(v.name, name)) return &v;
@@ -61,13 +83,16 @@ std::optional<std::uint32_t> NumberOf(std::string_view text) {
   return static_cast<std::uint32_t>(value);
 }
 
-}  // namespace
-
-IniDocument ParseIni(std::string_view bytes) {
+// The lines of the file, up to what takes budget bytes once written; cut tells whether any line
+// that would have been kept was left out for it.
+IniDocument ParseWithin(std::string_view bytes, std::size_t budget, bool& cut) {
   IniDocument document;
-  if (bytes.size() > kMaxIniBytes) return document;
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::size_t kept = 0;
+  std::size_t size = kMarkBytes;  // what FormatIni would make of the document so far
+  const auto fits = [&](std::size_t more) {
+    if (size + more > budget) return cut = true, false;
+    size += more;
+    return true;
+  };
   IniSection* section = nullptr;
   bool damagedHeader = false;  // the values after it belong to no known key
   // Sections and their values by lower-case name: a long file is read in one pass, not by
@@ -82,39 +107,57 @@ IniDocument ParseIni(std::string_view bytes) {
       bytes.remove_prefix(2);
     else if (!bytes.empty())
       bytes.remove_prefix(1);
-    if (line.empty() || !CleanText(line, true) || kept + line.size() > kKeptBytes) continue;
+    if (line.empty()) continue;
     if (line.front() == ';' || line.front() == '#') {
-      if (!section && !damagedHeader) document.comments.emplace_back(line);
+      if (!section && !damagedHeader && CleanText(line, true) && fits(CommentBytes(line)))
+        document.comments.emplace_back(line);
     } else if (line.front() == '[') {
       const std::string_view name =
           line.back() == ']' ? Trimmed(line.substr(1, line.size() - 2)) : std::string_view();
-      damagedHeader = name.empty() || name.find_first_of("[]") != std::string_view::npos;
-      if (damagedHeader) {
-        section = nullptr;
-      } else {
-        const auto [at, added] = sectionAt.try_emplace(AsciiLower(name), document.sections.size());
-        if (added) {
-          document.sections.push_back(IniSection{std::string(name), {}});
-          namesOf.emplace_back();
-        }
+      // A header left out, whatever the reason, leaves its values out too: they are not the
+      // section's before it.
+      damagedHeader = name.empty() || name.find_first_of("[]") != std::string_view::npos ||
+                      !CleanText(line, true);
+      const auto at = damagedHeader ? sectionAt.end() : sectionAt.find(AsciiLower(name));
+      if (at != sectionAt.end()) {
         section = &document.sections[at->second];
+      } else if (!damagedHeader && fits(SectionBytes(name, size))) {
+        sectionAt.emplace(AsciiLower(name), document.sections.size());
+        document.sections.push_back(IniSection{std::string(name), {}});
+        namesOf.emplace_back();
+        section = &document.sections.back();
+      } else {
+        section = nullptr;
+        damagedHeader = true;
       }
     } else {
       const std::size_t equals = line.find('=');
-      if (!section || equals == std::string_view::npos) continue;
+      if (!section || equals == std::string_view::npos || !CleanText(line, true)) continue;
       const std::string_view name = Trimmed(line.substr(0, equals));
-      // The first of a name holds.
-      if (!StorableName(name) ||
-          !namesOf[section - document.sections.data()].insert(AsciiLower(name)).second)
-        continue;
       // A tab inside the text is a blank too: written back as one.
       std::string text(Trimmed(line.substr(equals + 1)));
       std::replace(text.begin(), text.end(), '\t', ' ');
+      // The first of a name holds.
+      auto& names = namesOf[section - document.sections.data()];
+      if (!StorableName(name) || names.count(AsciiLower(name)) || !fits(ValueBytes(name, text)))
+        continue;
+      names.insert(AsciiLower(name));
       section->values.push_back({std::string(name), std::move(text)});
     }
-    kept += line.size();
   }
   return document;
+}
+
+}  // namespace
+
+IniDocument ParseIni(std::string_view bytes) {
+  if (bytes.size() > kMaxIniBytes) return {};
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  // Whole when it can be written back whole, which it then reads again as it is; else a part
+  // that leaves room for the program's own values.
+  bool cut = false;
+  IniDocument whole = ParseWithin(bytes, kMaxIniBytes, cut);
+  return cut ? ParseWithin(bytes, kKeptBytes, cut) : whole;
 }
 
 std::string FormatIni(const IniDocument& document) {
@@ -184,11 +227,17 @@ class IniKey : public RegistryKey {
 
  private:
   IniValue* Get(std::string_view name) { return Find(*r_.Section(section_), name); }
-  // A text with a line break or a control character is refused, as a refused registry write.
+  // A text with a line break or a control character is refused, as a refused registry write;
+  // so is one that would make the file too large to be read again.
   bool Put(std::string_view name, std::string_view text) {
     if (readOnly_ || !StorableName(name) || !Storable(text)) return false;
-    if (IniValue* v = Get(name)) {
-      if (v->text == text) return true;
+    IniValue* v = Get(name);
+    if (v && v->text == text) return true;
+    if (FormattedSize(r_.document_) - (v ? ValueBytes(v->name, v->text) : 0) +
+            ValueBytes(name, text) >
+        kMaxIniBytes)
+      return false;
+    if (v) {
       v->text = text;
     } else {
       r_.Section(section_)->values.push_back({std::string(name), std::string(text)});
@@ -227,7 +276,9 @@ std::unique_ptr<RegistryKey> IniRegistry::OpenAs(RegistryRoot root, std::string_
   const std::string_view name = path.substr(prefix);
   if (!Section(name)) {
     if (!create) return fail(OpenFailure::Missing);
-    if (!Storable(name) || name.find_first_of("[]") != std::string_view::npos)
+    const std::size_t size = FormattedSize(document_);
+    if (!Storable(name) || name.find_first_of("[]") != std::string_view::npos ||
+        size + SectionBytes(name, size) > kMaxIniBytes)
       return fail(OpenFailure::Other);
     document_.sections.push_back({std::string(name), {}});
     changed_ = true;

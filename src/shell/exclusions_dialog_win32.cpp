@@ -97,7 +97,7 @@ std::string PickProgramFile(HWND owner) {
 // The programs running now, by name, once each, in alphabetical order.
 std::vector<std::string> RunningProgramNames() {
   std::vector<std::string> names;
-  for (const ProcessEntry& p : MakeWin32ProcessSystem()->Processes()) {
+  for (const ProcessEntry& p : RunningProcessNames()) {
     const std::string lower = AsciiLower(p.exeFile);
     if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".exe") == 0)
       names.push_back(p.exeFile);

@@ -8,8 +8,8 @@ namespace kvn {
 
 std::string FindRunningExclusion(const std::vector<std::string>& exclusions) {
   std::vector<RunningProgram> running;
-  for (const ProcessEntry& p : MakeWin32ProcessSystem()->Processes())
-    running.push_back({p.processId, p.exeFile});
+  for (ProcessEntry& p : RunningProcessNames())
+    running.push_back({p.processId, std::move(p.exeFile)});
   std::unique_ptr<DirectRecoverySystem> system;  // only when a full path must be read
   const std::string* entry = RunningExcluded(exclusions, running, [&system](std::uint32_t id) {
     if (!system) system = MakeWin32DirectRecovery();

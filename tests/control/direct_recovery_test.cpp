@@ -104,33 +104,42 @@ TEST(DirectRecovery, AStepThatCannotRunIsSkippedWithOneLineAndTheOthersGoOn) {
   EXPECT_EQ(DirectStepsHint({}), " Étapes directes : aucune");
 }
 
-// A name covers every copy, a full path only its own; letter case never matters. A process whose
-// program cannot be learnt is no excluded one.
+// A name covers every copy, a full path only its own; letter case never matters, whatever the
+// script. A process whose program cannot be learnt is no excluded one.
 TEST(DirectRecovery, AnExcludedProgramIsNeverEmptied) {
   const struct {
     std::vector<std::string> exclusions;
-    std::vector<int> emptied;  // of 4 C:\Jeux\Jeu.exe, 8 D:\Autre\jeu.EXE, 12 ÉDIT.exe, 16 ?
+    // of 4 C:\Jeux\Jeu.exe, 8 D:\Autre\jeu.EXE, 12 ÉDIT.exe, 16 ?, 20 C:\Игры\Ωmega.exe
+    std::vector<int> emptied;
   } cases[] = {
-      {{}, {4, 8, 12, 16}},
-      {{"JEU.exe"}, {12, 16}},
-      {{"c:/jeux/jeu.exe"}, {8, 12, 16}},
-      {{"C:\\Autre\\jeu.exe"}, {4, 8, 12, 16}},
-      {{"jeu"}, {4, 8, 12, 16}},
-      {{"édit.exe"}, {4, 8, 16}},
+      {{}, {4, 8, 12, 16, 20}},
+      {{"JEU.exe"}, {12, 16, 20}},
+      {{"c:/jeux/jeu.exe"}, {8, 12, 16, 20}},
+      {{"C:\\Autre\\jeu.exe"}, {4, 8, 12, 16, 20}},
+      {{"jeu"}, {4, 8, 12, 16, 20}},
+      {{"édit.exe"}, {4, 8, 16, 20}},
+      {{"ωMEGA.EXE"}, {4, 8, 12, 16}},
+      {{"c:/иГРЫ/ΩMEGA.exe"}, {4, 8, 12, 16}},
   };
   for (const auto& c : cases) {
     FakeSystem system;
-    system.processes = {
-        {4, Emptied::Done}, {8, Emptied::Done}, {12, Emptied::Done}, {16, Emptied::Done}};
-    system.programs = {{4, "C:\\Jeux\\Jeu.exe"}, {8, "D:\\Autre\\jeu.EXE"}, {12, "ÉDIT.exe"}};
+    system.processes = {{4, Emptied::Done},
+                        {8, Emptied::Done},
+                        {12, Emptied::Done},
+                        {16, Emptied::Done},
+                        {20, Emptied::Done}};
+    system.programs = {{4, "C:\\Jeux\\Jeu.exe"},
+                       {8, "D:\\Autre\\jeu.EXE"},
+                       {12, "ÉDIT.exe"},
+                       {20, "C:\\Игры\\Ωmega.exe"}};
     const auto result = RunDirectRecovery(system, nullptr, c.exclusions);
     std::vector<int> emptied;
-    for (int id : {4, 8, 12, 16})
+    for (int id : {4, 8, 12, 16, 20})
       if (std::count(system.calls.begin(), system.calls.end(), "empty " + std::to_string(id)))
         emptied.push_back(id);
     const std::string label = c.exclusions.empty() ? "(none)" : c.exclusions[0];
     EXPECT_EQ(emptied, c.emptied) << label;
-    EXPECT_EQ(result.processesSpared, 4 - static_cast<int>(c.emptied.size())) << label;
+    EXPECT_EQ(result.processesSpared, 5 - static_cast<int>(c.emptied.size())) << label;
     // Without exclusions no process is even opened to learn its program.
     EXPECT_EQ(std::count(system.calls.begin(), system.calls.end(), "program 4"),
               c.exclusions.empty() ? 0 : 1)

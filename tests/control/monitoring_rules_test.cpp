@@ -182,8 +182,9 @@ TEST(PeriodicRule, LowResourcesCancelAndSaySo) {
   EXPECT_EQ(w.memory.commitCalls, 1);
 }
 
-// While an excluded program runs the automatic rules wait and say why; the programs are looked
-// for only when a rule would start; the user's own recovery still runs.
+// While an excluded program runs the automatic rules and the standby cache purge wait and say
+// why; the programs are looked for only when a rule would start; the user's own recovery still
+// runs.
 TEST(Rules, AnExcludedProgramRunningHoldsTheAutomaticRulesBack) {
   const struct {
     bool pauseAuto;
@@ -191,27 +192,33 @@ TEST(Rules, AnExcludedProgramRunningHoldsTheAutomaticRulesBack) {
     bool starts;
   } cases[] = {{true, "jeu.exe", false}, {true, "", true}, {false, "jeu.exe", true}};
   for (const auto& c : cases) {
-    for (const char* rule : {"alarm", "periodic", "start-up"}) {
+    for (const std::string rule : {"alarm", "periodic", "start-up", "purge"}) {
       Window w;
       w.options.exclusions = {"C:\\Jeux\\jeu.exe"};
       w.options.exclusionsPauseAuto = c.pauseAuto;
       int asked = 0;
       w.running = [&](const std::vector<std::string>&) { return ++asked, std::string(c.running); };
+      w.options.purgeStandby = true;
+      w.monitoring->SetPurgePrivilege(true);
       w.memory.status.availPhys = 300 * kMB;  // above the alarm: nothing looks
       w.loads.values = {5, 5};
       w.monitoring->OnSampleTick();
       w.monitoring->OnLoadTick();
       w.monitoring->OnAlarmTick();
       w.memory.status.availPhys = 100 * kMB;
+      if (rule == "purge") w.lists = {400 * kMB, 10 * kMB, 20 * kMB};  // the purge is due
       w.monitoring->OnSampleTick();
-      std::string(rule) == "alarm"      ? w.monitoring->OnAlarmTick()
-      : std::string(rule) == "periodic" ? w.monitoring->OnPeriodicTick()
-                                        : w.monitoring->OnStartRecoveryTick();
-      EXPECT_EQ(w.memory.commitCalls, c.starts ? 1 : 0) << rule << " " << c.running;
+      rule == "alarm"      ? w.monitoring->OnAlarmTick()
+      : rule == "periodic" ? w.monitoring->OnPeriodicTick()
+      : rule == "start-up" ? w.monitoring->OnStartRecoveryTick()
+                           : void();
+      const int started = rule == "purge" ? w.purges : w.memory.commitCalls;
+      EXPECT_EQ(started, c.starts ? 1 : 0) << rule << " " << c.running;
       EXPECT_EQ(asked, c.pauseAuto ? 1 : 0) << rule;
       EXPECT_EQ(w.Panel(2) == "Optimisation automatique suspendue : jeu.exe en cours", !c.starts);
+      const int commits = w.memory.commitCalls;
       w.recovery->RecoverRam();
-      EXPECT_EQ(w.memory.commitCalls, c.starts ? 2 : 1) << rule;
+      EXPECT_EQ(w.memory.commitCalls, commits + 1) << rule;
     }
   }
 }

@@ -1,22 +1,25 @@
 // Deterministic mutation loop over the settings load: every value the program reads at start-up
 // (its settings, the chart's colours, the memory-management values, the DLL switch) is given a
 // random type, size and content, under random letter case, and keys refuse to open or to be
-// written at random. After each load every option keeps its limits and no key stays open; a save
-// then a second load and save come back to the same options and the same registry.
+// written at random. After each load every option keeps its limits, the excluded programs are a
+// clean list, and no key stays open; a save then a second load and save come back to the same
+// options and the same registry.
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <tuple>
 
 #include "chart/chart_colors.h"
 #include "fakes/fake_registry.h"
+#include "fuzz/option_checks.h"
 #include "settings/settings_store.h"
 #include "settings/windows_tuning.h"
 
 namespace {
 
 using namespace kvn;
+using fuzz::BrokenLimit;
+using fuzz::Tied;
 using Root = RegistryRoot;
 
 constexpr char kSettings[] = "Software\\Korvane\\settings";
@@ -44,6 +47,10 @@ const Place kPlaces[] = {
       "Clipboard",
       "CNBR",
       "DirectSteps",
+      "PurgeStandby",
+      "PurgeStandbyPercent",
+      "ExclusionsPauseAuto",
+      "Exclusions",
       "Priority",
       "DefragOnStart",
       "Path",
@@ -96,12 +103,41 @@ std::string RandomText(std::mt19937& rng) {
   return text;
 }
 
+// A list of programs as anyone may store it: names and paths in any letter case and script,
+// blanks, characters no file name holds, entries too long, or bytes that are no list at all.
+std::string RandomProgramList(std::mt19937& rng) {
+  static const char* kEntries[] = {"jeu.exe",
+                                   "JEU.EXE",
+                                   "C:\\Jeux\\jeu.exe",
+                                   "c:/jeux/JEU.exe",
+                                   "Ωmega.exe",
+                                   "ωMEGA.EXE",
+                                   "ÉDITEUR.EXE",
+                                   "éditeur.exe",
+                                   " a.exe\t",
+                                   "a|b.exe",
+                                   "x?.exe",
+                                   "C:\\",
+                                   "",
+                                   "\x01.exe",
+                                   "ǅ.exe"};
+  if (rng() % 8 == 0) {
+    std::string bytes(rng() % 64, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng());
+    return bytes;
+  }
+  std::vector<std::string> entries(rng() % (rng() % 8 ? 6 : 300));
+  for (std::string& e : entries)
+    e = rng() % 16 ? kEntries[rng() % std::size(kEntries)] : std::string(rng() % 300 + 200, 'a');
+  return fake::MultiTextBytes(entries);
+}
+
 void Fill(fake::FakeRegistry& r, std::mt19937& rng) {
   for (const Place& p : kPlaces) {
     r.AddKey(p.root, p.key);
     for (const char* n : p.names) {
       const std::string name = RandomCase(n, rng);
-      switch (rng() % 6) {
+      switch (rng() % 7) {
         case 0:
           break;  // absent
         case 1:
@@ -113,6 +149,10 @@ void Fill(fake::FakeRegistry& r, std::mt19937& rng) {
           break;
         case 4:
           r.SetBinary(p.root, p.key, name, rng() % 3 ? rng() % 9 : rng() % 70000);
+          break;
+        case 5:
+          r.SetBytes(p.root, p.key, name, fake::FakeRegistry::Type::MultiText,
+                     RandomProgramList(rng));
           break;
         default: {  // a number or a text of any length, terminated or not
           std::string bytes(rng() % 11, '\0');
@@ -147,32 +187,6 @@ std::string Contents(const fake::FakeRegistry& r) {
       all += path + "|" + v.name + "|" + std::to_string(static_cast<int>(v.type)) + "|" + v.bytes +
              "\n";
   return all;
-}
-
-auto Tied(const Options& o) {
-  return std::tie(o.method, o.manualAmountMB, o.repetitions, o.clipboard, o.balloons, o.directSteps,
-                  o.hotKey, o.alarmOn, o.alarmPercent, o.periodicOn, o.periodicMinutes,
-                  o.maximumLoad, o.optimiseAtStart, o.samplingIntervalMs, o.trayMode, o.opacity,
-                  o.stayOnTop, o.startWithWindows, o.priority, o.unloadDlls);
-}
-
-// Empty when the options keep their limits, else what broke.
-std::string Check(const Options& o, std::int64_t ramMB) {
-  const auto in = [](std::int64_t v, std::int64_t low, std::int64_t high) {
-    return v >= low && v <= high;
-  };
-  if (!in(static_cast<int>(o.method), 1, 3)) return "method";
-  if (!in(o.manualAmountMB, 0, ramMB)) return "manual amount";
-  if (!in(o.repetitions, 0, 4)) return "repetitions";
-  if (!in(o.alarmPercent, 0, 100)) return "alarm percent";
-  if (!in(o.periodicMinutes, 5, 1440)) return "periodic minutes";
-  if (!in(o.maximumLoad, 0, 100)) return "maximum load";
-  if (o.samplingIntervalMs != 500 && o.samplingIntervalMs != 1000 && o.samplingIntervalMs != 2000)
-    return "sampling interval";
-  if (!in(o.trayMode, -1, 1)) return "tray mode";
-  if (!in(o.opacity, 70, 255)) return "opacity";
-  if (!in(o.priority, -1, 3)) return "priority";
-  return {};
 }
 
 // The DLL switch is on only for a stored 1, as text or as a number.
@@ -230,7 +244,7 @@ int main(int argc, char** argv) {
     const std::int64_t ram = kRams[rng() % std::size(kRams)];
     Machine m(r, ram);
     const Options first = m.Load();
-    std::string broken = Check(first, ram);
+    std::string broken = BrokenLimit(first, ram);
     if (broken.empty() && first.unloadDlls != StoredOne(r)) broken = "the DLL switch";
     if (broken.empty() && r.liveKeys != 0) broken = "a key left open";
     if (broken.empty() && !refused) {

@@ -29,8 +29,9 @@ TEST(IniRegistry, WhatReadsAsAValueAndWhatIsLeftOut) {
       {"[settings]\r\n\tA\t=\t120\t", {120, "120"}},       // tabs are blanks
       {"[settings]\r\nA=12\t; note", {N(), "12 ; note"}},  // inside the text too
       {"[settings]\r\n[other]\r\n[SETTINGS]\r\nA=3", {3, "3"}},
-      {"A=1\r\n[settings]", {}},  // before any section
-      {"[settings\r\nA=1", {}},   // damaged header
+      {"A=1\r\n[settings]", {}},             // before any section
+      {"[settings\r\nA=1", {}},              // damaged header
+      {"[settings]\r\n[a\x01]\r\nA=1", {}},  // its values are not the section's before
       {std::string("[settings]\r\nA=1\0", 16), {}},
       {"[settings]\r\nA=\xC3", {}},          // cut character
       {"[settings]\r\nA=\xE0\x80\xB1", {}},  // overlong "1"

@@ -1,5 +1,5 @@
-// The hold-back of the automatic rules against a real process: a copy of this test program,
-// started suspended under an excluded name, found by the snapshot the rules take.
+// The hold-back of the automatic rules against real processes: copies of this test program,
+// started suspended under excluded names, found by the snapshot the rules take.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,27 +11,36 @@
 namespace kvn {
 namespace {
 
-TEST(ExclusionHoldBack, TheAlarmWaitsWhileAnExcludedProgramRuns) {
+TEST(ExclusionHoldBack, TheAlarmAndThePurgeWaitWhileAnExcludedProgramRuns) {
   wchar_t self[MAX_PATH] = {}, temp[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring copy = std::wstring(temp) + L"jeu_exclu.exe";
-  ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessW(copy.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                             nullptr, nullptr, &startup, &child));
+  // The second name is outside every single-byte code page: toolhelp's ANSI records show it
+  // with question marks.
+  std::vector<std::wstring> copies;
+  std::vector<PROCESS_INFORMATION> children;
+  for (const wchar_t* name : {L"jeu_exclu.exe", L"Ωmega_Жук.exe"}) {
+    copies.push_back(std::wstring(temp) + name);
+    ASSERT_TRUE(CopyFileW(self, copies.back().c_str(), FALSE));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    children.emplace_back();
+    ASSERT_TRUE(CreateProcessW(copies.back().c_str(), nullptr, nullptr, nullptr, FALSE,
+                               CREATE_SUSPENDED, nullptr, nullptr, &startup, &children.back()));
+  }
   const struct {
     std::string entry;
     const char* shown;  // none: not held back
-  } cases[] = {{"JEU_EXCLU.exe", "JEU_EXCLU.exe"},
-               {Narrow(copy), "jeu_exclu.exe"},
-               {"C:\\ailleurs\\jeu_exclu.exe", nullptr}};
+  } cases[] = {
+      {"JEU_EXCLU.exe", "JEU_EXCLU.exe"},       {Narrow(copies[0]), "jeu_exclu.exe"},
+      {"C:\\ailleurs\\jeu_exclu.exe", nullptr}, {"Ωmega_Жук.exe", "Ωmega_Жук.exe"},
+      {"ωMEGA_жУК.EXE", "ωMEGA_жУК.EXE"},       {Narrow(temp) + "ΩMEGA_ЖУК.exe", "ΩMEGA_ЖУК.exe"}};
   for (bool running : {true, false}) {
     if (!running) {
-      TerminateProcess(child.hProcess, 0);
-      WaitForSingleObject(child.hProcess, 5000);
+      for (const PROCESS_INFORMATION& child : children) {
+        TerminateProcess(child.hProcess, 0);
+        WaitForSingleObject(child.hProcess, 5000);
+      }
     }
     for (const auto& c : cases) {
       test::Window w;
@@ -39,17 +48,23 @@ TEST(ExclusionHoldBack, TheAlarmWaitsWhileAnExcludedProgramRuns) {
       w.options.exclusionsPauseAuto = true;
       w.running = &FindRunningExclusion;
       w.memory.status.availPhys = 100 * test::kMB;  // under the alarm
+      w.options.purgeStandby = true;
+      w.lists = {400 * test::kMB, 10 * test::kMB, 20 * test::kMB};  // the purge is due
+      w.monitoring->SetPurgePrivilege(true);
       w.monitoring->OnSampleTick();
       w.monitoring->OnAlarmTick();
       const bool held = running && c.shown;
+      EXPECT_EQ(w.purges, held ? 0 : 1) << c.entry;
       EXPECT_EQ(w.Panel(2),
                 held ? "Optimisation automatique suspendue : " + std::string(c.shown) + " en cours"
                      : " Quantité récupérée : 0 Mo");
     }
   }
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  DeleteFileW(copy.c_str());
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    CloseHandle(children[i].hThread);
+    CloseHandle(children[i].hProcess);
+    DeleteFileW(copies[i].c_str());
+  }
 }
 
 }  // namespace
