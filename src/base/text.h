@@ -18,8 +18,8 @@ inline std::string AsciiUpper(std::string_view text) {
 
 // A user's text (a program's name) in one letter case, for comparing without regard to it:
 // every script's letters, as Windows folds them, and the same whatever the user's locale.
-// Windows' own tables do it (text_win32.cpp); the host's build, which has no Windows, uses its C
-// library's (text_posix.cpp).
+// Windows' own tables do it (case_fold_win32.cpp); the host's build, which has no Windows, uses its
+// C library's (case_fold_posix.cpp).
 std::string CaseFolded(std::string_view utf8);
 
 inline std::string AsciiLower(std::string_view text) {

@@ -1,7 +1,5 @@
 #include "base/text_win32.h"
 
-#include "base/text.h"
-
 namespace kvn {
 
 std::wstring Widen(std::string_view utf8) {
@@ -44,18 +42,6 @@ std::string FromAnsi(std::string_view ansi) {
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
   return Narrow(wide);
-}
-
-std::string CaseFolded(std::string_view utf8) {
-  const std::wstring wide = Widen(utf8);
-  const int length = static_cast<int>(wide.size());
-  // Upper case, as the file system compares names, with the invariant locale's table: a Turkish
-  // system would make "i" a dotted capital. A UTF-16 unit maps to one unit.
-  std::wstring upper(wide.size(), L'\0');
-  if (length == 0 || LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length,
-                                  upper.data(), length) != length)
-    return AsciiUpper(utf8);
-  return Narrow(upper);
 }
 
 }  // namespace kvn

@@ -203,7 +203,7 @@ bool StoredOne(const fake::FakeRegistry& r) {
 
 struct Machine {
   explicit Machine(fake::FakeRegistry& r, std::int64_t ramMB)
-      : tuning{{cache, l2, large, kernel, swap, opacity, balloon, rights},
+      : tuning{{cache, l2, large, kernel, swap, opacity, balloon, rights, unloadDlls},
                options,
                r,
                {},
@@ -219,7 +219,7 @@ struct Machine {
     return options;
   }
   ui::ComboBox cache;
-  ui::CheckBox l2, kernel, swap, balloon;
+  ui::CheckBox l2, kernel, swap, balloon, unloadDlls;
   ui::RadioGroup large;
   ui::TrackBar opacity;
   ui::Label rights;

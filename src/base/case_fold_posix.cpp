@@ -1,5 +1,5 @@
 // The host's letter case folding, for the native build of the portable code and its tests; the
-// program itself folds with Windows' tables (text_win32.cpp).
+// program itself folds with Windows' tables (case_fold_win32.cpp).
 #include <locale.h>
 #include <wctype.h>
 
