@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "../../res/resource_ids.h"
 #include "base/shell_open_win32.h"
 #include "base/text_win32.h"
 #include "news/news_tree_win32.h"
@@ -28,6 +29,8 @@ ui::win32::FormStyle DialogStyle() {
   style.top = NewsForm::kTop;
   style.minWidth = NewsForm::kMinWidth;
   style.minHeight = NewsForm::kMinHeight;
+  style.iconId = IDI_KORVANE;
+  style.escapeCloses = true;
   return style;
 }
 
@@ -136,6 +139,7 @@ void NewsDialog::Layout() {
 void NewsDialog::Show() {
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());
+  if (host_) host_->FocusFirstControl();
 }
 
 void NewsDialog::FormShow() {

@@ -123,7 +123,8 @@ void GaugePeer::PaintText(HDC dc) {
                                                    static_cast<long long>(gauge_.Percent()) / 100);
   const RECT parts[2] = {{client.left, client.top, split, client.bottom},
                          {split, client.top, client.right, client.bottom}};
-  const COLORREF colors[2] = {GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_WINDOWTEXT)};
+  // The bar is the selection's colour, the rest the face's.
+  const COLORREF colors[2] = {GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_BTNTEXT)};
   for (int i = 0; i < 2; ++i) {
     if (parts[i].right <= parts[i].left) continue;
     const int saved = SaveDC(dc);
