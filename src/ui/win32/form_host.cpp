@@ -5,6 +5,8 @@
 #include "ui/win32/form_host.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "base/startup_trace_win32.h"
 #include "base/system_functions_win32.h"
@@ -46,6 +48,29 @@ RECT WorkArea(HWND owner) {
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
     work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   return work;
+}
+
+// Whether `bold` leaves more ink than `regular` (a few letters, black on white).
+bool DrawsHeavier(HFONT bold, HFONT regular) {
+  constexpr int kWidth = 64, kHeight = 32;
+  MemoryDcHandle dc(CreateCompatibleDC(nullptr));
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  BitmapHandle bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dc || !bitmap || !bits) return true;
+  const SelectObjectScope selected(dc.get(), bitmap.get());
+  const auto ink = [&](HFONT font) {
+    const RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const SelectObjectScope withFont(dc.get(), font);
+    TextOutW(dc.get(), 0, 0, L"Hm", 2);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    return std::count_if(pixels, pixels + kWidth * kHeight,
+                         [](std::uint32_t p) { return (p & 0xFFFFFF) != 0xFFFFFF; });
+  };
+  return ink(bold) > ink(regular);
 }
 
 // The outer size of a window whose client area is `client`, frame and caption at `dpi`.
@@ -169,10 +194,16 @@ HFONT FormHost::FontFor(const Font& font) {
   if (it != fonts_.end()) return it->second.get();
   const int height = -MulDiv(size, dpi_, 72);
   const StartupWork work("font");
-  FontHandle handle(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                L"Tahoma"));
+  const auto make = [&](int weight, const wchar_t* face) {
+    return FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, font.underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  };
+  FontHandle handle = make(font.bold ? FW_BOLD : FW_NORMAL, L"Tahoma");
+  // Wine's own Tahoma has no bold outlines past 11 pixels: at 144 DPI a bold title would show
+  // as plain text. The system's sans serif face draws its bold.
+  if (font.bold && handle && !DrawsHeavier(handle.get(), make(FW_NORMAL, L"Tahoma").get()))
+    if (FontHandle other = make(FW_BOLD, L"Microsoft Sans Serif")) handle = std::move(other);
   HFONT result = handle.get();
   fonts_.emplace(key, std::move(handle));
   return result;
