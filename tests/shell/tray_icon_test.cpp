@@ -33,7 +33,6 @@ class RecordingPeer : public TrayIconPeer {
   void HideMainWindow() override { calls.push_back({"HideMain", {}}); }
   void HideTaskbarButton() override { calls.push_back({"HideButton", {}}); }
   void OpenMenuAtCursor(ui::PopupMenu&) override { calls.push_back({"Menu", {}}); }
-  void OpenMenuAtIcon(ui::PopupMenu&) override { calls.push_back({"MenuAtIcon", {}}); }
   void StartClickTimer() override { calls.push_back({"StartTimer", {}}); }
   void StopClickTimer() override { calls.push_back({"StopTimer", {}}); }
 
@@ -200,26 +199,6 @@ TEST_F(TrayFixture, MouseFollowsEnabled) {
   icon.HandleCallback(0x0203);
   EXPECT_EQ(peer.Names(), (std::vector<std::string>{"Menu"}));
   EXPECT_EQ(dbl, 1);
-}
-
-// Reached with Win+B, Enter, the menu key or a selection with no click before it opens the menu
-// at the icon; the selection and the menu request that follow the mouse's own buttons open none.
-TEST_F(TrayFixture, KeyboardOpensTheMenuAtTheIconOnce) {
-  const struct {
-    std::vector<unsigned> callbacks;
-    std::vector<std::string> calls;
-  } cases[] = {
-      {{0x0401}, {"MenuAtIcon"}},           {{0x007B}, {"MenuAtIcon"}},
-      {{0x0400}, {"MenuAtIcon"}},           {{0x0201, 0x0202, 0x0400}, {"StartTimer"}},
-      {{0x0204, 0x0205, 0x007B}, {"Menu"}},
-  };
-  icon.SetEnabled(true);
-  icon.OnClick = [] {};
-  for (const auto& c : cases) {
-    peer.calls.clear();
-    for (unsigned m : c.callbacks) icon.HandleCallback(m);
-    EXPECT_EQ(peer.Names(), c.calls) << std::hex << c.callbacks.back();
-  }
 }
 
 TEST_F(TrayFixture, SingleClickWaitsForTheDoubleClickTime) {

@@ -170,10 +170,6 @@ TEST(TrayLayout, MouseTable) {
       {0x0403, true, A::BalloonHidden},
       {0x0404, true, A::BalloonTimedOut},
       {0x0405, true, A::BalloonClicked},
-      {0x0400, true, A::Select},  // version 3: the keyboard's and the shell's own
-      {0x0401, true, A::KeySelect},
-      {0x007B, true, A::ContextMenu},
-      {0x0401, false, A::None},
       // Disabled: the mouse does nothing, balloons still report.
       {0x0200, false, A::None},
       {0x0201, false, A::None},
