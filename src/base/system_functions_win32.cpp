@@ -89,6 +89,8 @@ constexpr wchar_t kUser32Dll[] = L"user32.dll";
 constexpr Entry kUser32Entries[] = {
     {offsetof(User32Functions, SetLayeredWindowAttributes), "SetLayeredWindowAttributes"},
     {offsetof(User32Functions, GetClipboardSequenceNumber), "GetClipboardSequenceNumber"},
+    {offsetof(User32Functions, MonitorFromWindow), "MonitorFromWindow"},
+    {offsetof(User32Functions, GetMonitorInfoW), "GetMonitorInfoW"},
     {offsetof(User32Functions, AddClipboardFormatListener), "AddClipboardFormatListener"},
     {offsetof(User32Functions, RemoveClipboardFormatListener), "RemoveClipboardFormatListener"},
     {offsetof(User32Functions, ChangeWindowMessageFilter), "ChangeWindowMessageFilter"},
@@ -101,6 +103,7 @@ constexpr Entry kUser32Entries[] = {
 constexpr wchar_t kShell32Dll[] = L"shell32.dll";
 constexpr Entry kShell32Entries[] = {
     {offsetof(Shell32Functions, DllGetVersion), "DllGetVersion"},
+    {offsetof(Shell32Functions, Shell_NotifyIconGetRect), "Shell_NotifyIconGetRect"},
 };
 
 constexpr wchar_t kComdlg32Dll[] = L"comdlg32.dll";

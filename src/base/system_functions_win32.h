@@ -73,6 +73,8 @@ const NtdllFunctions& Ntdll();
 struct User32Functions {
   decltype(&::SetLayeredWindowAttributes) SetLayeredWindowAttributes = nullptr;  // 2000
   decltype(&::GetClipboardSequenceNumber) GetClipboardSequenceNumber = nullptr;  // 98 and 2000
+  decltype(&::MonitorFromWindow) MonitorFromWindow = nullptr;                    // 98 and 2000
+  decltype(&::GetMonitorInfoW) GetMonitorInfoW = nullptr;
   // Vista.
   BOOL(WINAPI* AddClipboardFormatListener)(HWND) = nullptr;
   BOOL(WINAPI* RemoveClipboardFormatListener)(HWND) = nullptr;
@@ -88,6 +90,8 @@ const User32Functions& User32();
 
 struct Shell32Functions {
   HRESULT(CALLBACK* DllGetVersion)(_DLLVERSIONINFO*) = nullptr;
+  // Windows 7: where a notification icon is on the screen (its NOTIFYICONIDENTIFIER).
+  HRESULT(WINAPI* Shell_NotifyIconGetRect)(const void*, RECT*) = nullptr;
 };
 const Shell32Functions& Shell32();
 

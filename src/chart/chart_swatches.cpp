@@ -19,6 +19,7 @@ void ChartSwatches::Bind() {
   };
   for (const auto& [shape, which] : shapes) {
     shape->OnMouseDown = [this, which = which](ui::MouseButton, int, int) { PickColor(which); };
+    shape->OnClick = [this, which = which] { PickColor(which); };  // Space or Enter
   }
   c_.defaultColorsButton.OnClick = [this] { colors_.OnDefaultColorsClick(); };
   colors_.OnColorsApplied = [this](const HistoryChart&) { ShowColors(); };
@@ -35,9 +36,12 @@ void ChartSwatches::ShowColors() {
   c_.cpuSwatch.SetBrushColor(chart_.CpuColor());
   c_.ramSwatch.SetBrushColor(chart_.RamColor());
   c_.alarmSwatch.SetBrushColor(chart_.AlarmColor());
-  const std::pair<ui::Shape*, ChartColorRef> marks[] = {{&c_.cpuLegendMark, chart_.CpuColor()},
-                                                        {&c_.ramLegendMark, chart_.RamColor()},
-                                                        {&c_.alarmLegendMark, chart_.AlarmColor()}};
+  // The legend shows the colours the lines are drawn in (the high-contrast scheme's, while it is
+  // on); the swatches above show the user's own.
+  const ChartPalette drawn = chart_.Drawn();
+  const std::pair<ui::Shape*, ChartColorRef> marks[] = {{&c_.cpuLegendMark, drawn.cpu},
+                                                        {&c_.ramLegendMark, drawn.ram},
+                                                        {&c_.alarmLegendMark, drawn.alarm}};
   for (const auto& [mark, color] : marks) {
     mark->SetBrushColor(color);
     mark->SetPenColor(color);

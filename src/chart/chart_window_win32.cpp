@@ -37,8 +37,8 @@ ChartWindow* ChartWindow::Create(HistoryChart& chart, HWND parent, int x, int y,
   auto* peer = new ChartWindow(chart);
   // From WM_NCCREATE on, the window owns the peer and deletes it at WM_NCDESTROY.
   HWND hwnd = CreateWindowExW(
-      0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width, height, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, peer);
+      0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, width, height,
+      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance, peer);
   if (!hwnd) {
     if (!peer->hwnd_) delete peer;  // never reached WM_NCCREATE
     return nullptr;
@@ -77,7 +77,29 @@ LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
       CopyTo(dc);
+      if (GetFocus() == hwnd_) {
+        // On the screen only: the frame itself stays as the chart composed it.
+        RECT focus{0, 0, backWidth_, backHeight_};
+        InflateRect(&focus, -1, -1);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &focus);
+      }
       EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return 0;
+    case WM_CONTEXTMENU: {
+      // The menu key or Shift+F10 with the chart focused: the speed menu at its top left corner.
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (p.x == -1 && p.y == -1) {
+        p = POINT{8, 8};
+        ClientToScreen(hwnd_, &p);
+      }
+      ui::Fire(OnRightClick, static_cast<int>(p.x), static_cast<int>(p.y));
       return 0;
     }
     case WM_PRINTCLIENT:

@@ -24,9 +24,9 @@ class ChartWindow : public ChartPainter {
                              int controlId = 0);
 
   HWND Handle() const { return hwnd_; }
-  // A right click on the chart (button released), in screen coordinates: the speed menu opens
-  // there. The chart reacts to no other mouse input. Called through the dispatcher: what it
-  // throws goes to the application's exception hook.
+  // A right click on the chart (button released), or the menu key while it has the focus, in
+  // screen coordinates: the speed menu opens there. The chart reacts to no other mouse input.
+  // Called through the dispatcher: what it throws goes to the application's exception hook.
   std::function<void(int screenX, int screenY)> OnRightClick;
 
   // The last composed frame, for tests: a pixel as a colour reference, or CLR_INVALID outside.

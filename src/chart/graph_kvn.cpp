@@ -23,6 +23,15 @@ void HistoryChart::SetDoubleBuffered(bool value) {
   if (painter_) painter_->Repaint();
 }
 
+void HistoryChart::SetStandInColors(const ChartPalette* colors) {
+  standIn_ = colors != nullptr;
+  if (colors) standInColors_ = *colors;
+}
+
+ChartPalette HistoryChart::Drawn() const {
+  return standIn_ ? standInColors_ : ChartPalette{background_, grid_, cpu_, cpu2_, ram_, alarm_};
+}
+
 void HistoryChart::SetStep(int pas) {
   step_ = std::clamp(pas, 1, 10);
 }
@@ -96,13 +105,14 @@ void HistoryChart::DrawChartBackground() {
   const int w = width_;
   const int h = height_;
   painter_->SetBackSize(w, h);
-  const ChartPainter::BackgroundKey key{w, h, background_, grid_};
+  const ChartPalette colors = Drawn();
+  const ChartPainter::BackgroundKey key{w, h, colors.background, colors.grid};
   if (!painter_->RestoreBackground(key)) {
-    painter_->FillRect(0, 0, w, h, background_);
-    painter_->Polyline({{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}}, grid_);
-    for (int x = 0; x <= w; x += kGridStep) painter_->Polyline({{x, 0}, {x, h - 1}}, grid_);
+    painter_->FillRect(0, 0, w, h, colors.background);
+    painter_->Polyline({{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}}, colors.grid);
+    for (int x = 0; x <= w; x += kGridStep) painter_->Polyline({{x, 0}, {x, h - 1}}, colors.grid);
     const int r = std::max(1, static_cast<int>(RoundHalfEven(h / 10.0L)));
-    for (int y = 0; y <= h; y += r) painter_->Polyline({{0, y}, {w - 1, y}}, grid_);
+    for (int y = 0; y <= h; y += r) painter_->Polyline({{0, y}, {w - 1, y}}, colors.grid);
     painter_->SaveBackground(key);
   }
   painter_->Present();
@@ -126,11 +136,12 @@ void HistoryChart::DrawChartCurves() {
   canvasLocked_ = true;
   ScopeGuard unlock([this] { canvasLocked_ = false; });
 
+  const ChartPalette colors = Drawn();
   const int y = ValueToY(alarmLevel_, height_);
-  painter_->Polyline({{1, y}, {width_ - 1, y}}, alarm_);
-  DrawSeries(cpuSeries_, cpu_);
-  DrawSeries(cpu2Series_, cpu2_);
-  DrawSeries(ramSeries_, ram_);  // on top
+  painter_->Polyline({{1, y}, {width_ - 1, y}}, colors.alarm);
+  DrawSeries(cpuSeries_, colors.cpu);
+  DrawSeries(cpu2Series_, colors.cpu2);
+  DrawSeries(ramSeries_, colors.ram);  // on top
   painter_->Present();
   frameStale_ = false;
 }

@@ -44,6 +44,12 @@ class ChartPainter {
   virtual void SaveBackground(const BackgroundKey&) {}
 };
 
+// The colours a frame is drawn in.
+struct ChartPalette {
+  ChartColorRef background, grid, cpu, cpu2, ram, alarm;
+  bool operator==(const ChartPalette&) const = default;
+};
+
 // Row of a value on a chart of the given height: H - v*H/100, rounded halves to even.
 int ValueToY(int value, int height);
 
@@ -97,6 +103,11 @@ class HistoryChart {
   void SetCpu2Color(ChartColorRef c) { cpu2_ = c; }
   void SetRamColor(ChartColorRef c) { ram_ = c; }
   void SetAlarmColor(ChartColorRef c) { alarm_ = c; }
+  // Colours drawn in place of the chart's own (Windows' high-contrast scheme), which stay as they
+  // are; null draws the chart's own again. The next frame shows them.
+  void SetStandInColors(const ChartPalette* colors);
+  // What the frames are drawn in.
+  ChartPalette Drawn() const;
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
@@ -145,6 +156,8 @@ class HistoryChart {
   ChartColorRef cpu2_ = kDefaultCpu2;
   ChartColorRef ram_ = kDefaultRam;
   ChartColorRef alarm_ = kDefaultAlarm;
+  bool standIn_ = false;
+  ChartPalette standInColors_{};
 
   bool enabled_ = true;
   bool doubleBuffered_ = true;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "../../res/resource_ids.h"
 #include "base/data_folder_win32.h"
 #include "base/program_file_win32.h"
 #include "base/shell_open_win32.h"
@@ -30,6 +31,8 @@ ui::win32::FormStyle DialogStyle() {
   style.top = NewsForm::kTop;
   style.minWidth = NewsForm::kMinWidth;
   style.minHeight = NewsForm::kMinHeight;
+  style.iconId = IDI_KORVANE;
+  style.escapeCloses = true;
   return style;
 }
 
@@ -138,6 +141,7 @@ void NewsDialog::Layout() {
 void NewsDialog::Show() {
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());
+  if (host_) host_->FocusFirstControl();
 }
 
 void NewsDialog::FormShow() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "../../res/resource_ids.h"
 #include "base/system_functions_win32.h"
 #include "base/text.h"
 #include "base/text_win32.h"
@@ -138,6 +139,7 @@ bool ExclusionsDialog::Create() {
   style.style = kStyle;
   style.minWidth = ExclusionsForm::kMinWidth;
   style.minHeight = ExclusionsForm::kMinHeight;
+  style.iconId = IDI_KORVANE;
   host_ = std::make_unique<ui::win32::FormHost>(form_, style);
   host_->MakeOwnPeer = [](ui::Control& control,
                           ui::win32::PeerHost& host) -> std::unique_ptr<ui::win32::WindowPeer> {
@@ -187,6 +189,7 @@ void ExclusionsDialog::Open(HWND owner, const std::vector<std::string>& entries,
   if (owner_) EnableWindow(owner_, FALSE);
   ShowWindow(Handle(), SW_SHOW);
   SetForegroundWindow(Handle());
+  host_->FocusFirstControl();
 }
 
 void ExclusionsDialog::OnAddClick() {

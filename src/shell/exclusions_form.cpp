@@ -27,7 +27,9 @@ ExclusionsForm::ExclusionsForm() : ui::Control("TExclusions") {
       "L'alarme, l'optimisation périodique et celle du démarrage\r\nattendent tant qu'un de ces "
       "programmes tourne.\r\nL'optimisation demandée par vous a toujours lieu.");
   okButton.SetCaption("OK");
+  okButton.SetDefault(true);
   cancelButton.SetCaption("Annuler");
+  cancelButton.SetCancel(true);
   programList.OnChange = [this] { UpdateButtons(); };
   nameEdit.OnChange = [this] { UpdateButtons(); };
   removeButton.OnClick = [this] { RemoveSelected(); };

@@ -17,14 +17,17 @@ ui::Color Default(const OptionRow& colour) {
   return static_cast<ui::Color>(colour.def);
 }
 
+// Swatches and legend marks open the colour dialog: the keyboard reaches them too.
 void Swatch(ui::Shape& shape, ui::Color color) {
   shape.SetBrushColor(color);
   shape.SetPenColor(0x000000);
+  shape.SetTabStop(true);
 }
 
 void LegendMark(ui::Shape& shape, const OptionRow& colour) {
   shape.SetBrushColor(Default(colour));
   shape.SetPenColor(Default(colour));
+  shape.SetTabStop(true);
 }
 
 void Bold(ui::Control& control) {
@@ -236,6 +239,13 @@ void MainForm::BuildRecoveryPage() {
                            "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
                            "( Défaut non optimisé )"});
   cacheSizeCombo.SetEnabled(false);
+  // Beside the cache size, before the row below it in the tab order. Side by side: the row
+  // this saves makes room for the standby cache rule above.
+  Put(largeSystemCacheGroup, windowsTuningGroup, 200, 13, 247, 35,
+      "Optimisation de la mémoire pour :");
+  largeSystemCacheGroup.SetColumns(2);
+  largeSystemCacheGroup.SetItems({"Les applications", "Le cache système"});
+  largeSystemCacheGroup.SetItemIndex(0);
   Put(secondLevelCacheCheck, windowsTuningGroup, 8, 48, 172, 17, "Optimiser le cache niveau 2");
   secondLevelCacheCheck.SetHint(
       "Permet d'ajuster le niveau de cache L2\r\nà la taille de celui de votre processeur.");
@@ -255,12 +265,6 @@ void MainForm::BuildRecoveryPage() {
   warning.color = 0x0000C0;
   adminRightsLabel.SetFont(warning);
   adminRightsLabel.SetVisible(false);
-  // Side by side: the row this saves makes room for the standby cache rule above.
-  Put(largeSystemCacheGroup, windowsTuningGroup, 200, 13, 247, 35,
-      "Optimisation de la mémoire pour :");
-  largeSystemCacheGroup.SetColumns(2);
-  largeSystemCacheGroup.SetItems({"Les applications", "Le cache système"});
-  largeSystemCacheGroup.SetItemIndex(0);
 }
 
 void MainForm::BuildPreferencesPage() {

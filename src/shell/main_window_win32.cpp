@@ -14,6 +14,7 @@
 #include "shell/tray_icon_win32.h"
 #include "sysinfo/system_info_win32.h"
 #include "sysinfo/windows_release_win32.h"
+#include "ui/win32/high_contrast.h"
 
 namespace kvn {
 
@@ -161,6 +162,8 @@ void MainWindow::BindHandlers() {
   BindAboutLinks();
   BindProcessPage();
   form.newsButton.OnClick = [this] { OnNewsClick(); };
+  host_.OnSystemColorsChanged = [this] { FollowHighContrast(); };
+  if (ui::win32::HighContrast()) FollowHighContrast();
   host_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return FormMessage(msg, wParam, lParam, result);
   };
@@ -185,6 +188,18 @@ void MainWindow::BindHandlers() {
     return true;
   };
   host_.OnEndSession = [](bool) { ExitProcess(0); };
+}
+
+void MainWindow::FollowHighContrast() {
+  // Distinct colours of the scheme for the distinct lines, each made to show on its window
+  // colour; the second processor shares the first's.
+  const ChartPalette scheme{GetSysColor(COLOR_WINDOW),     GetSysColor(COLOR_GRAYTEXT),
+                            GetSysColor(COLOR_HIGHLIGHT),  GetSysColor(COLOR_HIGHLIGHT),
+                            GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_HOTLIGHT)};
+  historyChart.SetStandInColors(ui::win32::HighContrast() ? &scheme : nullptr);
+  historyChart.Redraw();
+  swatches_->ShowColors();
+  trayIcon.RefreshTextIcon();
 }
 
 void MainWindow::BindProcessPage() {

@@ -115,6 +115,8 @@ class MainWindow {
   // The form window's own messages: stay-on-top on show and activation, Enter and Escape.
   bool FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void FocusCommand(const ui::Button& button);
+  // Windows' high-contrast mode came or went: the chart, its legend and the tray icon follow.
+  void FollowHighContrast();
   void OnHotKeyChange();
   // Windows announced new policies: the options, the controls and the tuning follow.
   void PoliciesChanged();

@@ -1,5 +1,7 @@
 #include "shell/tray_icon.h"
 
+#include <utility>
+
 namespace kvn {
 
 TrayIcon::~TrayIcon() = default;
@@ -38,7 +40,8 @@ TrayNotifyData TrayIcon::Record() const {
 void TrayIcon::Add() {
   hintPending_ = false;
   peer_->Notify(TrayCommand::Add, Record());
-  // Version 0: the classic callback messages the mouse table expects.
+  // Version 3: the classic callback messages the mouse table expects, and those of the keyboard
+  // (Enter, the menu key) once the user reaches the icon with Win+B.
   peer_->Notify(TrayCommand::SetVersion, Record());
 }
 
@@ -88,6 +91,12 @@ bool TrayIcon::Loaded() {
 
 void TrayIcon::HandleCallback(unsigned mouseMessage) {
   if (mouseMessage == kMouseMoveMessage && hintPending_) Modify();
+  // Set before the action: the menu's own loop brings the callbacks that follow.
+  const unsigned previous = mouseMessage == kMouseMoveMessage
+                                ? lastCallback_
+                                : std::exchange(lastCallback_, mouseMessage);
+  constexpr unsigned kLeftUp = 0x0202, kDoubleClick = 0x0203, kRightDown = 0x0204,
+                     kRightUp = 0x0205;
   switch (TrayMouseActionFor(mouseMessage, enabled_)) {
     case TrayMouseAction::None:
     case TrayMouseAction::RememberPosition:  // the peer reads the cursor when it needs it
@@ -110,6 +119,16 @@ void TrayIcon::HandleCallback(unsigned mouseMessage) {
       break;
     case TrayMouseAction::OpenMenu:
       if (PopupMenu && peer_) peer_->OpenMenuAtCursor(*PopupMenu);
+      break;
+    case TrayMouseAction::Select:
+      if (previous == kLeftUp || previous == kDoubleClick) break;  // the mouse's click
+      [[fallthrough]];
+    case TrayMouseAction::KeySelect:
+      if (PopupMenu && peer_) peer_->OpenMenuAtIcon(*PopupMenu);
+      break;
+    case TrayMouseAction::ContextMenu:
+      if (previous == kRightDown || previous == kRightUp) break;  // opened on the press
+      if (PopupMenu && peer_) peer_->OpenMenuAtIcon(*PopupMenu);
       break;
     case TrayMouseAction::BalloonShown:
       ui::Fire(OnBalloonHintShow);

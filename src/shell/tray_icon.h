@@ -65,6 +65,8 @@ class TrayIconPeer {
   virtual void HideTaskbarButton() = 0;
   // The menu at the cursor; the presenter takes the foreground and posts WM_NULL after it.
   virtual void OpenMenuAtCursor(ui::PopupMenu& menu) = 0;
+  // The same, asked for from the keyboard: at the icon, where the shell can tell its place.
+  virtual void OpenMenuAtIcon(ui::PopupMenu& menu) { OpenMenuAtCursor(menu); }
   // The single-click timer (the system's double-click time).
   virtual void StartClickTimer() = 0;
   virtual void StopClickTimer() = 0;
@@ -137,6 +139,9 @@ class TrayIcon : public ui::Component {
   bool showHint_ = true;
   bool clickPending_ = false;
   bool clickComplete_ = false;
+  // The last callback but the pointer's moves: a selection or a menu request that follows the
+  // mouse's own buttons is theirs, already handled.
+  unsigned lastCallback_ = 0;
   TrayIconPeer* peer_ = nullptr;
 };
 

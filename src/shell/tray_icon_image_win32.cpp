@@ -8,6 +8,7 @@
 #include "base/fixed_text.h"
 #include "base/text_win32.h"
 #include "ui/win32/color_ref.h"
+#include "ui/win32/high_contrast.h"
 
 namespace kvn {
 
@@ -36,33 +37,50 @@ bool ReachesHeight(HDC dc, HFONT font, int height) {
   return (metrics.tmHeight - metrics.tmInternalLeading) * 8 >= height * 7;
 }
 
-void DrawLines(HDC dc, const TrayTextImage& image, int side) {
+// The font of the image's text for a square of `side`.
+FontHandle TextFont(HDC dc, const TrayTextImage& image, int side, int height) {
   LOGFONTW lf{};
-  // The height is given for the 16 x 16 square: a larger one gets a larger font.
-  lf.lfHeight = -ScaleToTrayIcon(image.font.height, side);
+  lf.lfHeight = -height;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfQuality = NONANTIALIASED_QUALITY;  // a clean pixel font: no fringes on a small square
-  const std::wstring face = Widen(image.font.name);
-  FixedWideText(lf.lfFaceName, LF_FACESIZE).Add(face);
+  FixedWideText(lf.lfFaceName, LF_FACESIZE).Add(Widen(image.font.name));
   FontHandle font(CreateFontIndirectW(&lf));
-  if (!font) return;
-  if (side != kTrayIconSize && !ReachesHeight(dc, font.get(), -lf.lfHeight)) {
+  if (font && side != kTrayIconSize && !ReachesHeight(dc, font.get(), height)) {
     // A bitmap face (Small Fonts) stops at its largest size and would leave the text at its
     // 16 x 16 size in the larger square: an outline face drawn without smoothing stays as sharp.
     FixedWideText(lf.lfFaceName, LF_FACESIZE).Add(kScalableFace);
     if (FontHandle scalable{CreateFontIndirectW(&lf)}) font = std::move(scalable);
   }
-  SelectObjectScope selected(dc, font.get());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ToColorRef(image.font.color, COLOR_WINDOWTEXT));
+  return font;
+}
 
+void DrawLines(HDC dc, const TrayTextImage& image, int side, COLORREF textColor) {
   const std::vector<std::string> lines = SplitTrayLines(image.text);
   std::vector<std::wstring> wideLines;
+  for (const std::string& line : lines) wideLines.push_back(Widen(line));
+  // The height is given for the 16 x 16 square: a larger one gets a larger font. There the
+  // scaled face is wider than the bitmap one, and "99%" would lose its first and last columns:
+  // the font gets smaller until every line fits with a margin (16 x 16 keeps its design).
+  const int room = side == kTrayIconSize ? side * 2 : side - 2 * ScaleToTrayIcon(1, side);
+  FontHandle font;
   std::vector<TextExtent> extents;
-  for (const std::string& line : lines) {
-    wideLines.push_back(Widen(line));
-    extents.push_back(Measure(dc, wideLines.back()));
+  for (int height = ScaleToTrayIcon(image.font.height, side);; --height) {
+    FontHandle candidate = TextFont(dc, image, side, height);
+    if (!candidate) break;
+    font = std::move(candidate);
+    SelectObjectScope selected(dc, font.get());
+    extents.clear();
+    int widest = 0;
+    for (const std::wstring& line : wideLines) {
+      extents.push_back(Measure(dc, line));
+      widest = std::max(widest, extents.back().width);
+    }
+    if (widest <= room || height <= image.font.height / 2) break;
   }
+  if (!font) return;
+  SelectObjectScope selected(dc, font.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, textColor);
   int pitchHeight = 0;
   if (lines.size() > 1)
     pitchHeight = Measure(dc, Widen(image.text.substr(image.text.find('\r')))).height;
@@ -77,10 +95,16 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
   // The notification area shows small icons: drawn at their size, the text stays sharp where a
   // 16 x 16 image would be stretched (125 %, 150 %, 200 %).
   const int side = TrayIconSide(GetSystemMetrics(SM_CXSMICON));
-  const COLORREF fontRgb = ToColorRef(image.font.color, COLOR_WINDOWTEXT);
-  const bool transparent = image.color == ui::kNoColor;
+  // In high contrast the scheme's text on the scheme's window, whatever the alarm's colour: the
+  // taskbar around it is the scheme's too.
+  const bool contrast = HighContrast();
+  const COLORREF fontRgb =
+      contrast ? GetSysColor(COLOR_WINDOWTEXT) : ToColorRef(image.font.color, COLOR_WINDOWTEXT);
+  const bool transparent = !contrast && image.color == ui::kNoColor;
   const COLORREF background =
-      TrayBackground(transparent ? image.color : ToColorRef(image.color, COLOR_WINDOW), fontRgb);
+      contrast ? GetSysColor(COLOR_WINDOW)
+               : TrayBackground(transparent ? image.color : ToColorRef(image.color, COLOR_WINDOW),
+                                fontRgb);
 
   WindowDc screen(nullptr);
   MemoryDcHandle dc(CreateCompatibleDC(screen.get()));
@@ -102,9 +126,10 @@ IconHandle RenderTrayTextIcon(const TrayTextImage& image) {
     const RECT square{0, 0, side, side};
     BrushHandle fill(CreateSolidBrush(background));
     if (fill) FillRect(dc.get(), &square, fill.get());
-    DrawLines(dc.get(), image, side);
+    DrawLines(dc.get(), image, side, fontRgb);
     if (image.border) {
-      BrushHandle frame(CreateSolidBrush(ToColorRef(image.borderColor, COLOR_BTNSHADOW)));
+      BrushHandle frame(
+          CreateSolidBrush(contrast ? fontRgb : ToColorRef(image.borderColor, COLOR_BTNSHADOW)));
       // One pixel wide at 16, as wide in proportion in a larger square.
       RECT edge = square;
       for (int i = 0; frame && i < std::max(1, ScaleToTrayIcon(1, side)); ++i) {

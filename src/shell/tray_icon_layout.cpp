@@ -114,6 +114,12 @@ TrayMouseAction TrayMouseActionFor(unsigned message, bool enabled) {
       return TrayMouseAction::DoubleClick;  // WM_LBUTTONDBLCLK
     case 0x0204:
       return TrayMouseAction::OpenMenu;  // WM_RBUTTONDOWN
+    case 0x0400:
+      return TrayMouseAction::Select;  // NIN_SELECT
+    case 0x0401:
+      return TrayMouseAction::KeySelect;  // NIN_KEYSELECT
+    case 0x007B:
+      return TrayMouseAction::ContextMenu;  // WM_CONTEXTMENU
     default:
       return TrayMouseAction::None;
   }

@@ -84,6 +84,11 @@ enum class TrayMouseAction {
   BalloonHidden,
   BalloonTimedOut,
   BalloonClicked,
+  // From the icon's version 3 on: the icon selected (a left click, or a key), activated from the
+  // keyboard (Enter), and its menu asked for (a right click released, or the menu key).
+  Select,
+  KeySelect,
+  ContextMenu,
 };
 
 // Mouse messages are dropped while the icon is disabled; balloon notifications never are.

@@ -115,7 +115,7 @@ void TrayIconWin32::Notify(TrayCommand command, const TrayNotifyData& data) {
     CopyText(record.szInfoTitle, data.infoTitle);
     record.dwInfoFlags = data.infoFlags;
     // uTimeout and uVersion share their place.
-    record.uTimeout = command == TrayCommand::SetVersion ? 0 : data.timeoutMs;
+    record.uTimeout = command == TrayCommand::SetVersion ? NOTIFYICON_VERSION : data.timeoutMs;
   }
   DWORD message = NIM_MODIFY;
   switch (command) {
@@ -175,6 +175,27 @@ void TrayIconWin32::OpenMenuAtCursor(ui::PopupMenu& menu) {
   POINT cursor{};
   GetCursorPos(&cursor);
   menu.Popup(cursor.x, cursor.y);
+}
+
+void TrayIconWin32::OpenMenuAtIcon(ui::PopupMenu& menu) {
+  if (inMenu_) return;
+  // Where the shell shows the icon (Windows 7 and later); elsewhere at the cursor.
+  struct IconIdentifier {  // NOTIFYICONIDENTIFIER
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    GUID guidItem;
+  } icon{sizeof(IconIdentifier), window_.Handle(), id_, {}};
+  RECT place{};
+  const auto getRect = Shell32().Shell_NotifyIconGetRect;
+  if (!getRect || FAILED(getRect(&icon, &place))) return OpenMenuAtCursor(menu);
+  inMenu_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{inMenu_};
+  menu.Popup(place.left + (place.right - place.left) / 2,
+             place.top + (place.bottom - place.top) / 2);
 }
 
 void TrayIconWin32::StartClickTimer() {

@@ -50,6 +50,7 @@ class TrayIconWin32 final : public TrayIconPeer {
   void HideMainWindow() override;
   void HideTaskbarButton() override;
   void OpenMenuAtCursor(ui::PopupMenu& menu) override;
+  void OpenMenuAtIcon(ui::PopupMenu& menu) override;
   void StartClickTimer() override;
   void StopClickTimer() override;
 

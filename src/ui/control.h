@@ -168,10 +168,18 @@ class Button : public Control {
   // Drawn flat, as a tool bar's button (set before the window is made).
   bool Flat() const { return flat_; }
   void SetFlat(bool flat) { flat_ = flat; }
+  // Enter presses the default button of its window, Escape the cancel one (set before the window
+  // is made).
+  bool Default() const { return default_; }
+  void SetDefault(bool isDefault) { default_ = isDefault; }
+  bool Cancel() const { return cancel_; }
+  void SetCancel(bool isCancel) { cancel_ = isCancel; }
 
  private:
   int imageId_ = 0;
   bool flat_ = false;
+  bool default_ = false;
+  bool cancel_ = false;
 };
 
 class CheckBox : public Control {

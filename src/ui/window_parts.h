@@ -177,10 +177,15 @@ class Shape : public Control {
     pen_ = c;
     Changed(Change::Value);
   }
+  // One the user clicks: Tab reaches it and Space or Enter clicks it (set before the window is
+  // made).
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
 
  private:
   Color brush_ = 0xFFFFFF;
   Color pen_ = 0x000000;
+  bool tabStop_ = false;
 };
 
 }  // namespace kvn::ui

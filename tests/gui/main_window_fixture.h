@@ -13,6 +13,16 @@
 
 namespace kvn::testing {
 
+// One key stroke as the keyboard driver posts it to the focused window (Alt held for
+// WM_SYSKEYDOWN). The character message comes from TranslateMessage, as it does for real keys.
+inline void PostKeyStroke(HWND to, UINT down, WPARAM key) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), 0)) << 16;
+  const LPARAM alt = down == WM_SYSKEYDOWN ? LPARAM{1} << 29 : 0;
+  PostMessageW(to, down, key, 1 | scan | alt);
+  PostMessageW(to, down == WM_SYSKEYDOWN ? WM_SYSKEYUP : WM_KEYUP, key,
+               1 | scan | alt | (LPARAM{3} << 30));
+}
+
 class MainWindowFixture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -33,6 +43,13 @@ class MainWindowFixture : public ::testing::Test {
   void TearDown() override {
     window.reset();
     SetPriorityClass(GetCurrentProcess(), priorityBefore);  // start-up applied the stored one
+  }
+
+  // A key stroke to the focused window (else the active one), through the program's own loop: the
+  // pass's pump runs the main loop's handling.
+  void Press(WPARAM key, UINT down = WM_KEYDOWN) {
+    PostKeyStroke(GetFocus() ? GetFocus() : GetActiveWindow(), down, key);
+    window->engine().PumpMessages();
   }
 
   const DWORD priorityBefore = GetPriorityClass(GetCurrentProcess());

@@ -211,16 +211,6 @@ TEST_F(MainWindowTest, HotKeyStartsASeriesWhileHidden) {
   EXPECT_EQ(Narrow(PanelText(2)), status);
 }
 
-// One key stroke as the keyboard driver posts it to the focused window (Alt held for
-// WM_SYSKEYDOWN). The character message comes from TranslateMessage, as it does for real keys.
-void PostKeyStroke(HWND to, UINT down, WPARAM key) {
-  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), 0)) << 16;
-  const LPARAM alt = down == WM_SYSKEYDOWN ? LPARAM{1} << 29 : 0;
-  PostMessageW(to, down, key, 1 | scan | alt);
-  PostMessageW(to, down == WM_SYSKEYDOWN ? WM_SYSKEYUP : WM_KEYUP, key,
-               1 | scan | alt | (LPARAM{3} << 30));
-}
-
 TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
   struct Case {
     const char* keys;
@@ -253,7 +243,7 @@ TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
       last = value;
       if (events == 1) {
         focusDuring = GetFocus();
-        PostKeyStroke(GetFocus(), c.message, c.key);
+        testing::PostKeyStroke(GetFocus(), c.message, c.key);
       }
     };
     engine.OnAfterDefrag = [&](MemoryEngine& sender) {
@@ -279,7 +269,7 @@ TEST_F(MainWindowTest, KeyboardWorksDuringAPass) {
   // Idle, Escape has nothing to cancel: the amount recovered stays on show.
   const std::wstring status = PanelText(2);
   ASSERT_NE(status, L" ");
-  PostKeyStroke(optimiser, WM_KEYDOWN, VK_ESCAPE);
+  testing::PostKeyStroke(optimiser, WM_KEYDOWN, VK_ESCAPE);
   PostQuitMessage(0);
   window->Run();  // the program's own loop, up to the quit request
   EXPECT_EQ(PanelText(2), status);

@@ -256,6 +256,15 @@ TEST(TrayIconImage, DrawnAtTheSmallIconSize) {
   EXPECT_LE(inkHeight * 16, side * 12);
   EXPECT_LE(std::abs((left + right) - (side - 1)), 2 + side / 8) << "not centred across";
   EXPECT_LE(std::abs((top + bottom) - (side - 1)), 2 + side / 4) << "not centred down";
+  // In a larger square a text as wide as "100%" keeps clear of its edges: smaller, never cut.
+  icon.SetBorder(false);
+  for (const char* text : {"99%", "100%"}) {
+    icon.SetText(text);
+    const std::vector<std::uint32_t> drawn = ReadIconAtItsSize(peer.CurrentIcon(), side);
+    for (int y = 0; side > kTrayIconSize && y < side; ++y)
+      EXPECT_TRUE(drawn[y * side] & drawn[y * side + side - 1] & 0xFFFFFF)
+          << text << " cut at " << y;
+  }
 }
 
 TEST(TrayIconShell, BalloonIsSentOnceAndTheIconComesBackAfterAShellRestart) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "base/text_win32.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/peer_host.h"
 #include "ui/win32/peers.h"
 
@@ -11,10 +12,11 @@ namespace {
 
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 
-// Text on the form's face colour, in the control's own font colour when it has one.
+// Text on the form's face colour, in the control's own font colour when it has one (not in high
+// contrast: a colour of its own could be the scheme's face colour).
 HBRUSH FaceColors(HDC dc, Color textColor) {
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetTextColor(dc, ToColorRef(textColor, COLOR_BTNTEXT));
+  SetTextColor(dc, ToColorRef(HighContrast() ? kDefaultColor : textColor, COLOR_BTNTEXT));
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 
@@ -76,7 +78,10 @@ void LabelPeer::Pressed(UINT msg, POINT p) {
 
 HBRUSH LabelPeer::OnColor(HDC dc, HWND) {
   HBRUSH brush = FaceColors(dc, label_.GetFont().color);
-  if (label_.IsLink() && label_.GetFont().color == kDefaultColor) SetTextColor(dc, kLinkColor);
+  if (label_.IsLink() && HighContrast())
+    SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+  else if (label_.IsLink() && label_.GetFont().color == kDefaultColor)
+    SetTextColor(dc, kLinkColor);
   return brush;
 }
 
@@ -92,7 +97,8 @@ void ButtonPeer::Create(HWND parent, const RECT& rect) {
   // A picture and a broken line do not go together: a button with one keeps to one line. A flat
   // button sits on a bar and never paints over the bar's edge drawn beside it.
   hwnd_ = CreatePart(L"BUTTON", L"",
-                     BS_PUSHBUTTON | WS_TABSTOP | (button_.ImageId() ? 0 : BS_MULTILINE) |
+                     (button_.Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP |
+                         (button_.ImageId() ? 0 : BS_MULTILINE) |
                          (button_.Flat() ? BS_FLAT | WS_CLIPSIBLINGS : 0),
                      0, parent, rect);
 }

@@ -5,6 +5,8 @@
 #include "ui/win32/form_host.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "base/startup_trace_win32.h"
 #include "base/system_functions_win32.h"
@@ -12,6 +14,7 @@
 #include "base/window_thunk_win32.h"
 #include "ui/dpi.h"
 #include "ui/win32/container.h"
+#include "ui/win32/high_contrast.h"
 
 namespace kvn::ui::win32 {
 
@@ -30,6 +33,44 @@ int WindowDpi(HWND hwnd) {
   const auto getDpiForWindow = User32().GetDpiForWindow;
   const int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(hwnd)) : 0;
   return dpi > 0 ? ui::SaneDpi(dpi) : ScreenDpi();
+}
+
+// The work area of the monitor the owner is on (the primary one without an owner).
+RECT WorkArea(HWND owner) {
+  const auto monitorFromWindow = User32().MonitorFromWindow;
+  const auto getMonitorInfo = User32().GetMonitorInfoW;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (monitorFromWindow && getMonitorInfo &&
+      getMonitorInfo(monitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &info))
+    return info.rcWork;
+  RECT work{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+    work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return work;
+}
+
+// Whether `bold` leaves more ink than `regular` (a few letters, black on white).
+bool DrawsHeavier(HFONT bold, HFONT regular) {
+  constexpr int kWidth = 64, kHeight = 32;
+  MemoryDcHandle dc(CreateCompatibleDC(nullptr));
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  BitmapHandle bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dc || !bitmap || !bits) return true;
+  const SelectObjectScope selected(dc.get(), bitmap.get());
+  const auto ink = [&](HFONT font) {
+    const RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const SelectObjectScope withFont(dc.get(), font);
+    TextOutW(dc.get(), 0, 0, L"Hm", 2);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    return std::count_if(pixels, pixels + kWidth * kHeight,
+                         [](std::uint32_t p) { return (p & 0xFFFFFF) != 0xFFFFFF; });
+  };
+  return ink(bold) > ink(regular);
 }
 
 // The outer size of a window whose client area is `client`, frame and caption at `dpi`.
@@ -112,20 +153,21 @@ bool FormHost::Create(HWND owner) {
   const SIZE outer = OuterSize(SIZE{Scale(style_.clientWidth), Scale(style_.clientHeight)},
                                style_.style, style_.exStyle, dpi_);
   const int width = outer.cx, height = outer.cy;
-  RECT work{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
-    work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const RECT work = WorkArea(owner);
   int x = work.left + (work.right - work.left - width) / 2;
   int y = work.top + (work.bottom - work.top - height) / 2;
   if (!style_.centred) {
-    // The design's place, moved in where a small screen would leave part of the window off it.
-    x = std::max<int>(work.left, std::min<int>(Scale(style_.left), work.right - width));
-    y = std::max<int>(work.top, std::min<int>(Scale(style_.top), work.bottom - height));
+    // The design's place, moved in where a small screen would leave part of the window off it,
+    // a margin from the edge (a window flush against it looks cut off).
+    const int margin = Scale(8);
+    x = std::max<int>(work.left, std::min<int>(Scale(style_.left), work.right - width - margin));
+    y = std::max<int>(work.top, std::min<int>(Scale(style_.top), work.bottom - height - margin));
   }
   HWND hwnd =
       CreateWindowExW(style_.exStyle, style_.className.c_str(), Widen(root_.Caption()).c_str(),
                       style_.style, x, y, width, height, owner, nullptr, instance_, this);
   if (!hwnd) return false;
+  LiveForms().push_back(this);
   StartupStage("form window");
   if (const int dpi = WindowDpi(hwnd); dpi != dpi_) {
     dpi_ = dpi;
@@ -134,6 +176,7 @@ bool FormHost::Create(HWND owner) {
     SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  SetWindowIcons();
   CreateToolTip();
   StartupStage("tool tip");
   rootPeer_ = std::make_unique<FormPeer>(root_, *this, hwnd_);
@@ -151,10 +194,16 @@ HFONT FormHost::FontFor(const Font& font) {
   if (it != fonts_.end()) return it->second.get();
   const int height = -MulDiv(size, dpi_, 72);
   const StartupWork work("font");
-  FontHandle handle(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                L"Tahoma"));
+  const auto make = [&](int weight, const wchar_t* face) {
+    return FontHandle(CreateFontW(height, 0, 0, 0, weight, FALSE, font.underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+  };
+  FontHandle handle = make(font.bold ? FW_BOLD : FW_NORMAL, L"Tahoma");
+  // Wine's own Tahoma has no bold outlines past 11 pixels: at 144 DPI a bold title would show
+  // as plain text. The system's sans serif face draws its bold.
+  if (font.bold && handle && !DrawsHeavier(handle.get(), make(FW_NORMAL, L"Tahoma").get()))
+    if (FontHandle other = make(FW_BOLD, L"Microsoft Sans Serif")) handle = std::move(other);
   HFONT result = handle.get();
   fonts_.emplace(key, std::move(handle));
   return result;
@@ -170,6 +219,21 @@ int FormHost::Unscale(int windowPixels) const {
 
 RECT FormHost::ScaledRect(const ui::Rect& design) const {
   return ToRect(ui::ScaleRectToDpi(design, dpi_));
+}
+
+void FormHost::SetWindowIcons() {
+  if (!style_.iconId) return;
+  // The class's icons are the screen's sizes; the window's own are those of its DPI.
+  const auto load = [this](int side) {
+    return IconHandle(static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(style_.iconId), IMAGE_ICON, side, side, 0)));
+  };
+  IconHandle big = load(Scale(32)), small = load(SmallIconSize());
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  // The window no longer shows the old ones.
+  bigIcon_ = std::move(big);
+  smallIcon_ = std::move(small);
 }
 
 int FormHost::SmallIconSize() const {
@@ -191,6 +255,7 @@ void FormHost::ChangeDpi(int dpi, const RECT* suggested) {
     // Parents first: a page control lays its sheets out before their controls move inside.
     for (auto& peer : peers_) peer->Rescale();
     if (toolTip_) SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, Scale(420));
+    SetWindowIcons();
   }
   if (suggested)
     SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
@@ -209,6 +274,8 @@ LRESULT FormHost::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 void FormHost::WindowDestroyed() {
+  auto& live = LiveForms();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
   pending_.clear();
   soon_ = nullptr;
   soonBuilt_ = nullptr;
@@ -229,6 +296,10 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (Ask(OnCloseQuery, true)) DestroyWindow(hwnd_);
       return 0;
+    case WM_COMMAND:
+      // What the dialog navigation sends for Enter and Escape comes from no control.
+      if (lParam == 0 && HIWORD(wParam) == 0 && DialogKey(LOWORD(wParam))) return 0;
+      break;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE && Ask(OnMinimize, false)) return 0;
       break;
@@ -276,15 +347,27 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       } else if (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_)) {
         SetFocus(lastFocus_);
         return 0;
+      } else if (!HIWORD(wParam)) {
+        // The first time, the first control: typed keys never go nowhere.
+        DefWindowProcW(hwnd_, msg, wParam, lParam);
+        if (GetFocus() == hwnd_) FocusFirstControl();
+        return 0;
       }
       break;
     case WM_WINDOWPOSCHANGING:
       TrackShowing(*reinterpret_cast<const WINDOWPOS*>(lParam));
       break;
     case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
       // Common controls learn of new system colours only from their top-level window.
-      registry_.ForEachWindow(
-          [&](HWND window) { SendMessageW(window, WM_SYSCOLORCHANGE, wParam, lParam); });
+      if (msg == WM_SYSCOLORCHANGE)
+        registry_.ForEachWindow(
+            [&](HWND window) { SendMessageW(window, WM_SYSCOLORCHANGE, wParam, lParam); });
+      // The high-contrast mode may have come or gone with them: what the program draws in its own
+      // colours is drawn again.
+      ReadHighContrast();
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      Fire(OnSystemColorsChanged);
       break;
     case WM_DESTROY:
       Fire(OnDestroy);

@@ -36,6 +36,8 @@ struct FormStyle {
   // The smallest outer size a resizable form (WS_THICKFRAME) takes, design pixels; 0: any.
   int minWidth = 0;
   int minHeight = 0;
+  // Escape closes a form that has no cancel button (a tool window).
+  bool escapeCloses = false;
 };
 
 // Registers the common controls and the toolkit's own window classes (once per process). False
@@ -73,10 +75,13 @@ class FormHost : public PeerHost {
   // For the message loop: keyboard navigation between controls and pages, and F1; true when
   // consumed.
   bool PreTranslateMessage(MSG& msg);
-  // One message of any loop on the form's thread: PreTranslateMessage, then translation and
+  // One message of any loop on the form's thread: PreTranslateMessage (of the form the message's
+  // window belongs to: a dialog shown over this one has its own keyboard), then translation and
   // dispatch. The main loop and the recovery pass's pump both go through here, so the keyboard
   // behaves the same while a pass runs.
   void ProcessMessage(MSG& msg);
+  // The focus to the first control Tab reaches, as a dialog opens.
+  void FocusFirstControl();
 
   // Hooks for the program shell. All run through the dispatcher.
   std::function<bool()> OnCloseQuery;                 // false keeps the window open
@@ -115,6 +120,9 @@ class FormHost : public PeerHost {
   // After the DPI changed and every window followed (fonts, places, sizes, images): for the
   // windows the program placed itself inside the form.
   std::function<void()> OnDpiChanged;
+  // The system's colours or settings changed (the high-contrast mode among them), after every
+  // window of the form was drawn again: for what the program draws in windows of its own.
+  std::function<void()> OnSystemColorsChanged;
   UINT NextId() const override { return registry_.NextId(); }
   // `hinted`: false keeps the window out of the tool tip. A hinted window passes its mouse
   // messages to RelayMouse (the toolkit's own classes themselves, the others through their peer's
@@ -172,6 +180,8 @@ class FormHost : public PeerHost {
   std::unique_ptr<WindowPeer> NewPeer(Control& control);
 
   // Keyboard routing and context menus (form_keyboard.cpp).
+  // The forms whose window exists, so that one loop gives each its own keyboard.
+  static std::vector<FormHost*>& LiveForms();
   void ShowHelp(HWND focus);
   // A shortcut of the focused control's context menu; true when an item ran.
   bool MenuShortCut(const MSG& msg);
@@ -179,6 +189,12 @@ class FormHost : public PeerHost {
   // `focus`, or else of the form's first one, as a click on its tab; false without pages.
   bool TurnPage(HWND focus, int step);
   bool OpenContextMenu(HWND from, LPARAM point);
+  // Enter (IDOK) and Escape (IDCANCEL) sent by the dialog navigation: the focused push button,
+  // else the default or cancel button, else (Escape) closing a form that asks for it. True when
+  // something ran.
+  bool DialogKey(WORD command);
+  // The form's icon on its window, at the sizes of the window's DPI.
+  void SetWindowIcons();
 
   Control& root_;
   FormStyle style_;
@@ -186,6 +202,7 @@ class FormHost : public PeerHost {
   HWND hwnd_ = nullptr;
   int dpi_ = 96;
   HWND toolTip_ = nullptr;
+  IconHandle bigIcon_, smallIcon_;
   std::unique_ptr<WindowPeer> rootPeer_;
   std::vector<std::unique_ptr<WindowPeer>> peers_;
   PeerRegistry registry_;

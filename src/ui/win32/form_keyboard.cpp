@@ -122,10 +122,57 @@ bool FormHost::PreTranslateMessage(MSG& msg) {
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 
+std::vector<FormHost*>& FormHost::LiveForms() {
+  static std::vector<FormHost*> forms;
+  return forms;
+}
+
 void FormHost::ProcessMessage(MSG& msg) {
-  if (PreTranslateMessage(msg)) return;
+  FormHost* form = this;
+  if (const HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr; top && top != hwnd_)
+    for (FormHost* other : LiveForms())
+      if (other->hwnd_ == top) form = other;
+  if (form->PreTranslateMessage(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
+}
+
+void FormHost::FocusFirstControl() {
+  if (HWND first = hwnd_ ? GetNextDlgTabItem(hwnd_, nullptr, FALSE) : nullptr) SetFocus(first);
+}
+
+namespace {
+
+// The enabled, shown button of the tree that `is` picks (its default or its cancel button).
+Button* FindButton(const Control& parent, bool (Button::*is)() const) {
+  for (Control* child : parent.Children()) {
+    auto* button = dynamic_cast<Button*>(child);
+    if (button && (button->*is)() && button->Enabled() && button->Visible()) return button;
+    if (Button* inside = FindButton(*child, is)) return inside;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool FormHost::DialogKey(WORD command) {
+  if (command == IDOK) {
+    // As in a dialog box, Enter presses the push button that has the focus.
+    const HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus) &&
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+      SendMessageW(focus, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  if (command != IDOK && command != IDCANCEL) return false;
+  if (Button* button = FindButton(root_, command == IDOK ? &Button::Default : &Button::Cancel)) {
+    button->Click();
+    return true;
+  }
+  if (command != IDCANCEL || !style_.escapeCloses) return false;
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  return true;
 }
 
 }  // namespace kvn::ui::win32

@@ -3,6 +3,7 @@
 
 #include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/peer_host.h"
 #include "ui/win32/peers.h"
 
@@ -144,8 +145,19 @@ void MemoPeer::SyncOwn(Change what) {
   SetWindowTextW(hwnd_, Widen(text).c_str());
 }
 
+LRESULT MemoPeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CallOriginal(hwnd, msg, wParam, lParam);
+  // A multi-line edit takes every key, Tab included, and would keep the focus for good: Tab goes
+  // on to the next control, as in the system's dialogs with a read-only text.
+  const auto* key = reinterpret_cast<const MSG*>(lParam);
+  if (msg == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
+    return result & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  return result;
+}
+
 HBRUSH MemoPeer::OnColor(HDC dc, HWND) {
-  if (!back_) return nullptr;  // the system's colours (grey when read-only)
+  // The system's colours (grey when read-only), and always in high contrast.
+  if (!back_ || HighContrast()) return nullptr;
   SetBkColor(dc, ToColorRef(memo_.BackColor(), COLOR_WINDOW));
   SetTextColor(dc, ToColorRef(memo_.GetFont().color, COLOR_WINDOWTEXT));
   return back_.get();

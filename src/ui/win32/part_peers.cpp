@@ -5,6 +5,7 @@
 
 #include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/peer_host.h"
 #include "ui/win32/peers.h"
 
@@ -306,7 +307,7 @@ void ImagePeer::Rescale() {
 // ---- Shape
 
 void ShapePeer::Create(HWND parent, const RECT& rect) {
-  hwnd_ = CreatePart(kPaintedClass, L"", 0, 0, parent, rect);
+  hwnd_ = CreatePart(kPaintedClass, L"", shape_.TabStop() ? WS_TABSTOP : 0, 0, parent, rect);
 }
 
 void ShapePeer::SyncOwn(Change what) {
@@ -317,10 +318,19 @@ void ShapePeer::Paint(HDC dc) {
   RECT r{};
   GetClientRect(hwnd_, &r);
   BrushHandle brush(CreateSolidBrush(ToColorRef(shape_.BrushColor(), COLOR_WINDOW)));
-  PenHandle pen(CreatePen(PS_SOLID, 1, ToColorRef(shape_.PenColor(), COLOR_WINDOWTEXT)));
+  // In high contrast the border is the scheme's text: a swatch of the face's colour still shows.
+  PenHandle pen(CreatePen(PS_SOLID, 1,
+                          HighContrast() ? GetSysColor(COLOR_BTNTEXT)
+                                         : ToColorRef(shape_.PenColor(), COLOR_WINDOWTEXT)));
   SelectObjectScope selectBrush(dc, brush.get());
   SelectObjectScope selectPen(dc, pen.get());
   Rectangle(dc, r.left, r.top, r.right, r.bottom);
+  if (GetFocus() == hwnd_) {
+    InflateRect(&r, -2, -2);
+    SetTextColor(dc, RGB(0, 0, 0));  // the dotted line inverts what is under it
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &r);
+  }
 }
 
 LRESULT ShapePeer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -335,6 +345,20 @@ LRESULT ShapePeer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    case WM_GETDLGCODE: {
+      // Enter too, which the dialog navigation would take for the window's default command.
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      return key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
+    }
+    case WM_KEYDOWN:
+      if (wParam != VK_SPACE && wParam != VK_RETURN)
+        return OwnClassPeer::WindowProc(hwnd, msg, wParam, lParam);
+      control().Click();
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {

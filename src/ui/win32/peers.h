@@ -193,6 +193,7 @@ class MemoPeer : public WindowPeer {
  protected:
   void SyncCaption() override {}
   void SyncOwn(Change what) override;
+  LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   // The edit reads its scroll bar only when it is made: a new one takes the old one's place.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/text_win32.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/peer_host.h"
 #include "ui/win32/peers.h"
 
@@ -123,7 +124,8 @@ void GaugePeer::PaintText(HDC dc) {
                                                    static_cast<long long>(gauge_.Percent()) / 100);
   const RECT parts[2] = {{client.left, client.top, split, client.bottom},
                          {split, client.top, client.right, client.bottom}};
-  const COLORREF colors[2] = {GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_WINDOWTEXT)};
+  // The bar is the selection's colour, the rest the face's.
+  const COLORREF colors[2] = {GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_BTNTEXT)};
   for (int i = 0; i < 2; ++i) {
     if (parts[i].right <= parts[i].left) continue;
     const int saved = SaveDC(dc);
@@ -147,8 +149,18 @@ LRESULT GaugePeer::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       RECT client{};
       GetClientRect(hwnd, &client);
       BufferedPaint buffer(paint.dc(), client);
-      // The standard bar first, then the percentage over it, both off screen.
-      CallOriginal(hwnd, WM_PAINT, reinterpret_cast<WPARAM>(buffer.dc()), 0);
+      // The standard bar first, then the percentage over it, both off screen. In high contrast
+      // the bar is the scheme's selection on its face colour, whatever a visual style would draw.
+      if (HighContrast()) {
+        FillRect(buffer.dc(), &client, GetSysColorBrush(COLOR_BTNFACE));
+        RECT done = client;
+        done.right = client.left + static_cast<int>((client.right - client.left) *
+                                                    static_cast<long long>(gauge_.Percent()) / 100);
+        FillRect(buffer.dc(), &done, GetSysColorBrush(COLOR_HIGHLIGHT));
+        FrameRect(buffer.dc(), &client, GetSysColorBrush(COLOR_BTNTEXT));
+      } else {
+        CallOriginal(hwnd, WM_PAINT, reinterpret_cast<WPARAM>(buffer.dc()), 0);
+      }
       PaintText(buffer.dc());
       return 0;
     }

@@ -5,6 +5,7 @@
 
 #include "base/startup_trace_win32.h"
 #include "base/text_win32.h"
+#include "ui/win32/high_contrast.h"
 #include "ui/win32/peer_host.h"
 #include "ui/win32/peers.h"
 
@@ -107,7 +108,10 @@ void StatusBarPeer::PaintGauge(HDC dc) {
   if (!SendMessageW(hwnd_, SB_GETRECT, panel, reinterpret_cast<LPARAM>(&r))) return;
   InflateRect(&r, -1, -1);
   const int split = r.left + (r.right - r.left) * bar_.GaugePosition() / 100;
-  BrushHandle fill(CreateSolidBrush(ToColorRef(bar_.GaugeColor(), COLOR_HIGHLIGHT)));
+  // In high contrast the bar is the scheme's selection, its text the selection's text.
+  const bool contrast = HighContrast();
+  BrushHandle fill(
+      CreateSolidBrush(ToColorRef(contrast ? kDefaultColor : bar_.GaugeColor(), COLOR_HIGHLIGHT)));
   RECT done{r.left, r.top, split, r.bottom}, rest{split, r.top, r.right, r.bottom};
   FillRect(dc, &done, fill.get());
   FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
@@ -116,7 +120,8 @@ void StatusBarPeer::PaintGauge(HDC dc) {
   SelectObjectScope select(dc, font ? font : ControlFont());
   SetBkMode(dc, TRANSPARENT);
   const RECT parts[2] = {done, rest};
-  const COLORREF colors[2] = {RGB(255, 255, 255), GetSysColor(COLOR_BTNTEXT)};
+  const COLORREF colors[2] = {contrast ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(255, 255, 255),
+                              GetSysColor(COLOR_BTNTEXT)};
   for (int i = 0; i < 2; ++i) {
     if (parts[i].right <= parts[i].left) continue;
     const int saved = SaveDC(dc);
