@@ -83,6 +83,9 @@ constexpr Entry kNtdllEntries[] = {
     {offsetof(NtdllFunctions, RtlGetVersion), "RtlGetVersion"},
     {offsetof(NtdllFunctions, NtQuerySystemInformation), "NtQuerySystemInformation"},
     {offsetof(NtdllFunctions, NtSetSystemInformation), "NtSetSystemInformation"},
+    {offsetof(NtdllFunctions, NtCreateFile), "NtCreateFile"},
+    {offsetof(NtdllFunctions, RtlDosPathNameToNtPathName_U), "RtlDosPathNameToNtPathName_U"},
+    {offsetof(NtdllFunctions, RtlFreeUnicodeString), "RtlFreeUnicodeString"},
 };
 
 constexpr wchar_t kUser32Dll[] = L"user32.dll";

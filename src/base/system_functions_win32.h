@@ -17,6 +17,10 @@
 #include <winsock2.h>
 
 struct _DLLVERSIONINFO;  // shlwapi.h, which the one caller includes
+// winternl.h, which the one caller includes.
+struct _OBJECT_ATTRIBUTES;
+struct _IO_STATUS_BLOCK;
+struct _UNICODE_STRING;
 
 namespace kvn {
 
@@ -67,6 +71,14 @@ struct NtdllFunctions {
   LONG(WINAPI* RtlGetVersion)(OSVERSIONINFOEXW*) = nullptr;
   LONG(WINAPI* NtQuerySystemInformation)(ULONG, PVOID, ULONG, PULONG) = nullptr;
   LONG(WINAPI* NtSetSystemInformation)(ULONG, PVOID, ULONG) = nullptr;
+  // The crash report's text file, created by its NT name: CreateFileW converts the name on the
+  // process heap, which the crash may have left locked.
+  LONG(WINAPI* NtCreateFile)
+  (HANDLE*, ACCESS_MASK, _OBJECT_ATTRIBUTES*, _IO_STATUS_BLOCK*, LARGE_INTEGER*, ULONG, ULONG,
+   ULONG, ULONG, void*, ULONG) = nullptr;
+  BOOLEAN(WINAPI* RtlDosPathNameToNtPathName_U)
+  (const wchar_t*, _UNICODE_STRING*, const wchar_t**, void*) = nullptr;
+  void(WINAPI* RtlFreeUnicodeString)(_UNICODE_STRING*) = nullptr;
 };
 const NtdllFunctions& Ntdll();
 

@@ -1,7 +1,11 @@
 #include "shell/crash_report_win32.h"
 
+#include <winternl.h>
+
+#include <algorithm>
 #include <csignal>
 #include <exception>
+#include <string_view>
 
 #include "base/data_folder_win32.h"
 #include "base/fixed_text.h"
@@ -16,12 +20,31 @@ namespace {
 using SignalHandler = void (*)(int);
 constexpr DWORD kCallbackFilterEnabled = 0x1;
 constexpr int kTimerProcExceptionSuppression = 7;
-// The writer has this long; a dump or a log that hangs must not keep a dead program on screen.
-constexpr DWORD kWriterWaitMs = 5000;
+constexpr SIZE_T kReportStack = 256 * 1024;
+constexpr std::size_t kPathSize = MAX_PATH + 64;
+// What the crashed thread waits for, and how long. The crash may hold the loader lock or the
+// heap's: no thread starts then, no box can be made, and a dump may never end. Every wait ends,
+// and the program with it: a dead program must not stay on screen.
+constexpr DWORD kTextWaitMs = 10000;       // the text file takes no lock, only the disk
+constexpr DWORD kWriterWaitMs = 30000;     // from the crash: the dump, the log and the settings
+constexpr DWORD kBoxStartWaitMs = 5000;    // a thread starts in milliseconds, or never
+constexpr DWORD kBoxShowWaitMs = 30000;    // from its start to the box's own message loop
+constexpr DWORD kBoxAnswerWaitMs = 60000;  // meanwhile a copy started would hand over to this one
+constexpr DWORD kPollMs = 50;
 
 struct CrashState {
+  // The folder is resolved when installed, with its NT name: after a crash nothing is looked up,
+  // loaded or allocated before the text file is written.
   CrashReportSinks sinks;
   DWORD uiThread = 0;
+  std::wstring ntFolder;
+  decltype(NtdllFunctions::NtCreateFile) createFile = nullptr;
+  // Loaded by the writer when PrepareCrashDump asks, or after a crash during start-up.
+  decltype(DbghelpFunctions::MiniDumpWriteDump) writeDump = nullptr;
+  // The writer waits from the start for a crash, so that none has to start a thread.
+  KernelHandle wake;  // auto-reset: a crash, the dump's library wanted, or the removal
+  KernelHandle writer;
+  bool removing = false;
   LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
   std::terminate_handler previousTerminate = nullptr;
   SignalHandler previousAbort = SIG_DFL;
@@ -37,15 +60,19 @@ CrashState*& State() {
 
 volatile LONG g_entered = 0;
 volatile LONG g_sessionEnding = 0;
+volatile LONG g_boxStarted = 0;
+volatile LONG g_boxShown = 0;
 
 // Everything the crash path writes lives here, sized beforehand: the heap may be what broke.
 struct CrashJob {
   EXCEPTION_POINTERS* info;
   DWORD threadId;
-  wchar_t dumpPath[MAX_PATH + 64];
-  wchar_t textPath[MAX_PATH + 64];
-  bool dumpWritten;
-  bool textWritten;
+  wchar_t dumpPath[kPathSize];
+  wchar_t textPath[kPathSize];
+  wchar_t ntTextPath[kPathSize];
+  std::size_t ntTextLength;
+  volatile LONG textDone;  // written or not
+  volatile LONG textWritten;
   char what[128];
   char text[2048];
   wchar_t box[MAX_PATH + 256];
@@ -53,20 +80,24 @@ struct CrashJob {
 CrashJob g_job;
 
 // The dump's and the text's paths: "korvane-<date>-<time>-<process>.dmp" and ".txt".
-bool NameReportFiles(CrashJob& job, const std::wstring& folder) {
-  FixedWideText dump(job.dumpPath, MAX_PATH + 64);
-  if (!(folder.empty() ? AddUserDataFolder(dump) : dump.Add(folder.c_str()).Fits())) return false;
+bool NameReportFiles(CrashJob& job, const CrashState& state) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  dump.Add(L"korvane-").AddNumber(now.wYear, 4).AddNumber(now.wMonth, 2).AddNumber(now.wDay, 2);
-  dump.Add(L"-").AddNumber(now.wHour, 2).AddNumber(now.wMinute, 2).AddNumber(now.wSecond, 2);
-  dump.Add(L"-").AddNumber(GetCurrentProcessId());
-  FixedWideText text(job.textPath, MAX_PATH + 64);
-  return text.Add(job.dumpPath).Add(L".txt").Fits() && dump.Add(L".dmp").Fits();
+  wchar_t stem[64];
+  FixedWideText name(stem, sizeof(stem) / sizeof(stem[0]));
+  name.Add(L"korvane-").AddNumber(now.wYear, 4).AddNumber(now.wMonth, 2).AddNumber(now.wDay, 2);
+  name.Add(L"-").AddNumber(now.wHour, 2).AddNumber(now.wMinute, 2).AddNumber(now.wSecond, 2);
+  name.Add(L"-").AddNumber(GetCurrentProcessId());
+  const std::wstring_view folder = state.sinks.folder;
+  FixedWideText ntText(job.ntTextPath, kPathSize);
+  ntText.Add(state.ntFolder).Add(stem).Add(L".txt");
+  job.ntTextLength = ntText.Length();
+  return !folder.empty() && !state.ntFolder.empty() && ntText.Fits() &&
+         FixedWideText(job.textPath, kPathSize).Add(folder).Add(stem).Add(L".txt").Fits() &&
+         FixedWideText(job.dumpPath, kPathSize).Add(folder).Add(stem).Add(L".dmp").Fits();
 }
 
-bool WriteDump(CrashJob& job) {
-  const auto write = Dbghelp().MiniDumpWriteDump;
+bool WriteDump(CrashJob& job, decltype(DbghelpFunctions::MiniDumpWriteDump) write) {
   if (!write) return false;
   KernelHandle file(CreateFileW(job.dumpPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -79,7 +110,8 @@ bool WriteDump(CrashJob& job) {
   return written != FALSE;
 }
 
-// The fault report's six lines, UTF-8 with its mark so that Notepad shows the accents.
+// The fault report's six lines, UTF-8 with its mark so that Notepad shows the accents. The file
+// is created by its NT name: CreateFileW converts the name on the process heap.
 bool WriteText(CrashJob& job, const CrashState& state) {
   CrashFigures figures;
   if (state.sinks.ReadFigures) state.sinks.ReadFigures(figures);
@@ -90,11 +122,21 @@ bool WriteText(CrashJob& job, const CrashState& state) {
   text.Add("Mo\r\nRAM installée : ").AddSigned(figures.totalMemoryBytes / kBytesPerMB);
   text.Add("Mo\r\nSwapFile usage : ").AddSigned(figures.swapFileUsageMB);
   text.Add("Mo\r\nTotal Swap : ").AddSigned(figures.totalSwapFileSizeMB).Add("Mo\r\n");
-  const KernelHandle file(CreateFileW(job.textPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto nameBytes = static_cast<USHORT>(job.ntTextLength * sizeof(wchar_t));
+  UNICODE_STRING name{nameBytes, nameBytes, job.ntTextPath};
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+  IO_STATUS_BLOCK io{};
+  HANDLE created = nullptr;
+  if (!state.createFile ||
+      state.createFile(&created, FILE_GENERIC_WRITE, &attributes, &io, nullptr,
+                       FILE_ATTRIBUTE_NORMAL, 0, FILE_OVERWRITE_IF,
+                       FILE_SYNCHRONOUS_IO_NONALERT | FILE_NON_DIRECTORY_FILE, nullptr, 0) < 0)
+    return false;
+  const KernelHandle file(created);
   DWORD written = 0;
   const DWORD size = static_cast<DWORD>(text.Fits() ? text.Length() : 0);
-  return file && WriteFile(file.get(), job.text, size, &written, nullptr) && written == size;
+  return WriteFile(file.get(), job.text, size, &written, nullptr) && written == size;
 }
 
 // Settings are saved only from a crash of the interface thread (it waits in the filter, so the
@@ -105,50 +147,98 @@ bool SafeToSave(const CrashJob& job, const CrashState& state) {
          code != 0xC0000374 /* heap corruption */;
 }
 
-DWORD WINAPI CrashWriter(void*) {
+// Started with the report, it waits for a crash; the report then runs on its stack (after a stack
+// overflow the crashed thread has almost none left). The text first, which needs no lock: a dump
+// may hang, and the log and the settings take the heap.
+DWORD WINAPI CrashWriter(void* param) {
+  CrashState& state = *static_cast<CrashState*>(param);
+  for (;;) {
+    WaitForSingleObject(state.wake.get(), INFINITE);
+    if (g_job.info) break;
+    if (state.removing) return 0;
+    if (!state.writeDump) state.writeDump = Dbghelp().MiniDumpWriteDump;
+  }
   CrashJob& job = g_job;
-  const CrashState* state = State();
-  if (!state || !NameReportFiles(job, state->sinks.folder)) return 0;
-  job.dumpWritten = WriteDump(job);
-  job.textWritten = WriteText(job, *state);
-  // The log and the settings come last: they take the heap, which the files above did not need.
-  if (state->sinks.WriteReport)
-    state->sinks.WriteReport(job.what, job.dumpWritten ? Narrow(job.dumpPath) : std::string());
-  if (state->sinks.SaveSettings && SafeToSave(job, *state)) state->sinks.SaveSettings();
+  const bool named = NameReportFiles(job, state);
+  InterlockedExchange(&job.textWritten, named && WriteText(job, state));
+  InterlockedExchange(&job.textDone, 1);
+  if (!named) return 0;
+  if (!state.writeDump) state.writeDump = Dbghelp().MiniDumpWriteDump;
+  const bool dumped = WriteDump(job, state.writeDump);
+  // A throw here would end the program as std::terminate does, under another code than the crash's.
+  try {
+    if (state.sinks.WriteReport)
+      state.sinks.WriteReport(job.what, dumped ? Narrow(job.dumpPath) : std::string());
+    if (state.sinks.SaveSettings && SafeToSave(job, state)) state.sinks.SaveSettings();
+  } catch (...) {
+  }
   return 0;
+}
+
+// Until the flag is set or the thread ends, for at most `ms`; false when the time ran out.
+bool WaitFor(HANDLE thread, const volatile LONG* flag, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (flag && *flag) return true;
+    const DWORD waited = GetTickCount() - start;
+    if (waited >= ms) return false;
+    if (WaitForSingleObject(thread, std::min(kPollMs, ms - waited)) == WAIT_OBJECT_0) return true;
+  }
+}
+
+// Called from the box's own message loop: it is up and answers.
+LRESULT CALLBACK OnBoxMessage(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == MSGF_DIALOGBOX) InterlockedExchange(&g_boxShown, 1);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // The box has a thread to itself: on the crashed one (the window's, perhaps) its message loop
 // would run the program's broken windows, and a stack overflow leaves that thread no stack.
 DWORD WINAPI CrashBox(void*) {
+  InterlockedExchange(&g_boxStarted, 1);
+  const HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, OnBoxMessage, nullptr, GetCurrentThreadId());
   MessageBoxW(nullptr, g_job.box, L"Korvane",
               MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST | MB_TASKMODAL);
+  if (hook) UnhookWindowsHookEx(hook);
   return 0;
 }
 
-void TellTheUser(CrashJob& job) {
-  // At the end of the session nobody is there to answer: the session would wait on the box.
-  constexpr int kShuttingDown = 0x2000;  // SM_SHUTTINGDOWN
-  if (g_sessionEnding || GetSystemMetrics(kShuttingDown)) return;
+// Shows the box until it is answered. False when its thread never started: a thread that has not
+// within seconds never will (the crash holds the loader lock or the heap's, which every new
+// thread takes), and the writer, past its text, waits on the same lock.
+bool TellTheUser(CrashJob& job) {
   FixedWideText box(job.box, sizeof(job.box) / sizeof(job.box[0]));
   box.Add(L"Korvane a rencontré une erreur grave et doit se fermer.");
   if (job.textWritten) box.Add(L"\r\nLe rapport a été enregistré dans :\r\n").Add(job.textPath);
-  if (const KernelHandle box{CreateThread(nullptr, 256 * 1024, CrashBox, nullptr, 0, nullptr)})
-    WaitForSingleObject(box.get(), INFINITE);
+  const KernelHandle thread{CreateThread(nullptr, kReportStack, CrashBox, nullptr, 0, nullptr)};
+  if (!thread || !WaitFor(thread.get(), &g_boxStarted, kBoxStartWaitMs)) return false;
+  if (WaitFor(thread.get(), &g_boxShown, kBoxShowWaitMs))
+    WaitForSingleObject(thread.get(), kBoxAnswerWaitMs);
+  return true;
 }
 
 LONG WINAPI LastChanceFilter(EXCEPTION_POINTERS* info) {
   const UINT exitCode = info->ExceptionRecord->ExceptionCode;
   // A second crash, in the report itself or on another thread meanwhile: end at once.
   if (InterlockedExchange(&g_entered, 1) != 0) TerminateProcess(GetCurrentProcess(), exitCode);
+  const DWORD crashed = GetTickCount();
   g_job.info = info;
   g_job.threadId = GetCurrentThreadId();
   DescribeCrash(*info->ExceptionRecord, g_job.what, sizeof(g_job.what));
-  // The report runs on a fresh stack: after a stack overflow this thread has almost none left.
-  if (const KernelHandle writer{
-          CreateThread(nullptr, 256 * 1024, CrashWriter, nullptr, 0, nullptr)})
-    WaitForSingleObject(writer.get(), kWriterWaitMs);
-  TellTheUser(g_job);
+  const CrashState* state = State();
+  const HANDLE writer = state ? state->writer.get() : nullptr;
+  if (writer) {
+    SetEvent(state->wake.get());
+    WaitFor(writer, &g_job.textDone, kTextWaitMs);
+  }
+  // The box shows while the dump is written; the writer then has what is left of its time. At the
+  // end of the session nobody is there to answer: the session would wait on the box.
+  constexpr int kShuttingDown = 0x2000;  // SM_SHUTTINGDOWN
+  const bool sessionEnding = g_sessionEnding || GetSystemMetrics(kShuttingDown);
+  if ((sessionEnding || TellTheUser(g_job)) && writer) {
+    const DWORD spent = GetTickCount() - crashed;
+    if (spent < kWriterWaitMs) WaitForSingleObject(writer, kWriterWaitMs - spent);
+  }
   TerminateProcess(GetCurrentProcess(), exitCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -177,6 +267,19 @@ void StopSwallowingCallbackCrashes(CrashState& state) {
   state.timerSuppressionChanged =
       SetUserObjectInformationW(GetCurrentProcess(), kTimerProcExceptionSuppression, &suppress,
                                 sizeof(suppress)) != FALSE;
+}
+
+// The folder's NT name (\??\C:\...\), which the text file is created by.
+std::wstring NtNameOf(const std::wstring& folder) {
+  const NtdllFunctions& ntdll = Ntdll();
+  UNICODE_STRING name{};
+  if (folder.empty() || !ntdll.RtlDosPathNameToNtPathName_U || !ntdll.RtlFreeUnicodeString ||
+      !ntdll.RtlDosPathNameToNtPathName_U(folder.c_str(), &name, nullptr, nullptr))
+    return {};
+  std::wstring ntName(name.Buffer, name.Length / sizeof(wchar_t));
+  ntdll.RtlFreeUnicodeString(&name);
+  if (!ntName.empty() && ntName.back() != L'\\') ntName += L'\\';
+  return ntName;
 }
 
 void RestoreCallbackCrashPolicy(const CrashState& state) {
@@ -229,9 +332,22 @@ void DescribeCrash(const EXCEPTION_RECORD& record, char* text, std::size_t size)
 
 void InstallCrashReport(CrashReportSinks sinks) {
   RemoveCrashReport();
-  auto* state = new CrashState{std::move(sinks), GetCurrentThreadId()};
+  auto* state = new CrashState;
+  state->sinks = std::move(sinks);
+  state->uiThread = GetCurrentThreadId();
+  if (state->sinks.folder.empty()) state->sinks.folder = UserDataFolder();
+  state->ntFolder = NtNameOf(state->sinks.folder);
+  state->createFile = Ntdll().NtCreateFile;
+  g_job.info = nullptr;
+  InterlockedExchange(&g_job.textDone, 0);
+  InterlockedExchange(&g_job.textWritten, 0);
   InterlockedExchange(&g_entered, 0);
   InterlockedExchange(&g_sessionEnding, 0);
+  InterlockedExchange(&g_boxStarted, 0);
+  InterlockedExchange(&g_boxShown, 0);
+  state->wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  if (state->wake)
+    state->writer.reset(CreateThread(nullptr, kReportStack, CrashWriter, state, 0, nullptr));
   StopSwallowingCallbackCrashes(*state);
   state->previousFilter = SetUnhandledExceptionFilter(LastChanceFilter);
   state->previousTerminate = std::set_terminate(OnTerminate);
@@ -247,7 +363,16 @@ void RemoveCrashReport() {
   std::signal(SIGABRT, state->previousAbort == SIG_ERR ? SIG_DFL : state->previousAbort);
   RestoreCallbackCrashPolicy(*state);
   State() = nullptr;
+  if (state->writer) {
+    state->removing = true;
+    SetEvent(state->wake.get());
+    WaitForSingleObject(state->writer.get(), INFINITE);  // it only waits, or loads a library
+  }
   delete state;
+}
+
+void PrepareCrashDump() {
+  if (const CrashState* state = State(); state && state->wake) SetEvent(state->wake.get());
 }
 
 void CrashReportSessionEnding() {

@@ -1,8 +1,10 @@
 #pragma once
 // The last chance: a crash that is not a C++ exception (access violation, stack overflow, abort(),
-// std::terminate, ...) leaves a minidump under the user's local application data folder,
-// Korvane\ (a portable copy: beside the program), the fault report's lines in a text file of the
-// same name beside it and in the log, then tells the user that the program closes and ends it.
+// std::terminate, ...) leaves the fault report's lines in a text file under the user's local
+// application data folder, Korvane\ (a portable copy: beside the program), a minidump of the same
+// name beside it and the lines in the log, tells the user that the program closes and ends it.
+// A crash that holds the loader lock or the heap's still leaves the text file, and the program
+// ends even when no box can be shown.
 #include <windows.h>
 
 #include <cstddef>
@@ -25,7 +27,7 @@ struct CrashFigures {
 struct CrashReportSinks {
   std::string osLine;
   // Where the report goes, with its final backslash: a portable copy's own folder. Empty: the
-  // local application data folder's Korvane\.
+  // local application data folder's Korvane\ (UserDataFolder), looked up when installed.
   std::wstring folder;
   std::function<void(CrashFigures&)> ReadFigures;
   // The report's lines for the log, once the text file is written (told what happened and the
@@ -36,9 +38,12 @@ struct CrashReportSinks {
 };
 
 // Installs the filter for the whole process, abort() and std::terminate included; the sinks run
-// on a thread of their own while the crashed thread waits. Also asks Windows not to swallow
-// crashes in window and timer procedures.
+// on a thread started now, which waits for a crash, while the crashed thread waits for it. Also
+// asks Windows not to swallow crashes in window and timer procedures.
 void InstallCrashReport(CrashReportSinks sinks);
+// Once start-up is over: that thread loads the dump's library (dbghelp.dll), which a crash then
+// need not load. Until then a crash loads it after the text file is written.
+void PrepareCrashDump();
 // Back to the filter, handlers and exception policy there were before.
 void RemoveCrashReport();
 // The Windows session ends: a crash from now on shows no box.

@@ -8,6 +8,7 @@
 #include "base/scope_guard.h"
 #include "base/shell_open_win32.h"
 #include "base/startup_trace_win32.h"
+#include "base/system_error_win32.h"
 #include "base/system_functions_win32.h"
 #include "base/text_win32.h"
 #include "chart/chart_window_win32.h"
@@ -39,7 +40,15 @@ bool MainWindow::Create() {
   });
   ScopeGuard hook(
       [this] { ui::SetExceptionHook([this](std::exception_ptr e) { OnUnhandledException(e); }); });
-  if (!host_.Create()) return false;
+  if (!host_.Create()) {
+    // The program ends at once: the log, made ready for this one line, tells why.
+    SetLogPlatform(&Win32LogPlatform());
+    PrepareLog();
+    const auto& failure = host_.Failure();
+    WriteLogLine(std::string("Création de la fenêtre principale impossible (") + failure.call +
+                 ") : " + SystemErrorText(failure.error));
+    return false;
+  }
   trayPeer_ = std::make_unique<TrayIconWin32>(trayIcon, host_.Handle());
   StartupStage("tray icon");
   hotKeyPeer_ = std::make_unique<GlobalHotKeyWin32>(globalHotKey);

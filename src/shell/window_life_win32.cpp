@@ -48,7 +48,8 @@ bool MainWindow::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     WriteStartupTrace();
     // The processor page and the MMX check: identifying the processor pins a thread to each
     // processor and spins on the clock at the highest priority, which neither the first showing
-    // nor the clicks right after it should compete with.
+    // nor the clicks right after it should compete with. The crash dump's library waits as well:
+    // loading it holds the loader lock.
     SetTimer(host_.Handle(), kProcessorTimer, kProcessorDelayMs, nullptr);
     result = 0;
     return true;
@@ -56,6 +57,7 @@ bool MainWindow::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
   if (msg == WM_TIMER && wParam == kProcessorTimer) {
     KillTimer(host_.Handle(), kProcessorTimer);
     StartReadingProcessor();
+    PrepareCrashDump();
     result = 0;
     return true;
   }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/system_error_win32.h"
 #include "gui/caption_fit.h"
 #include "gui/handle_counts.h"
 #include "gui/painted_label.h"
@@ -597,6 +598,21 @@ TEST(ToolkitBuilding, SlicesGiveWayToPaintingAndAShownPageIsBuiltWhole) {
   form.Pages.SetActivePage(&form.Sheet2);
   EXPECT_NE(form.List.Peer(), nullptr) << "page shown half built";
   EXPECT_EQ(form.Grid.Peer(), nullptr) << "another page built with it";
+}
+
+// A window Windows refuses (its owner is gone) leaves, for the log, the call and the system's
+// error in the system's words.
+TEST(ToolkitBuilding, ARefusedWindowSaysWhichCallAndWhy) {
+  ToolkitTestForm form;
+  ui::win32::FormHost host(form, ui::win32::FormStyle{L"KvnToolkitTest", 465, 351});
+  const HWND gone =
+      CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  DestroyWindow(gone);
+  SetLastError(0);
+  ASSERT_FALSE(host.Create(gone));
+  EXPECT_STREQ(host.Failure().call, "CreateWindowExW");
+  EXPECT_THAT(SystemErrorText(host.Failure().error), ::testing::MatchesRegex(".+\\. \\(1400\\)"));
+  EXPECT_EQ(SystemErrorText(0x2000FFFF), "(536936447)");  // no message for it
 }
 
 // The user's click on a page still waiting: the tab answers at once, the page it leaves stays

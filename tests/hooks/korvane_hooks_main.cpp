@@ -1,9 +1,10 @@
 // korvane.exe with faults the tests can set off: the same program, started with
 // KORVANE_TEST_KEY as its registry root (its settings and the Windows values it changes), and with
-// KORVANE_TEST_FAULT ("throw", "crash", "overflow", "abort" or "terminate") the "Optimiser" button
-// fails in that way instead of recovering memory; "crash while starting" crashes once the stored
-// settings are loaded, before start-up saves them. The end of each recovery pass is written to the
-// standard output, and, once the window is made, whether the portable copy's read-only line shows.
+// KORVANE_TEST_FAULT ("throw", "crash", "overflow", "abort", "terminate", "crash holding the loader
+// lock" or "crash holding the heap lock") the "Optimiser" button fails in that way instead of
+// recovering memory; "crash while starting" crashes once the stored settings are loaded, before
+// start-up saves them. The end of each recovery pass is written to the standard output, and, once
+// the window is made, whether the portable copy's read-only line shows.
 #include <windows.h>
 
 #include <cstdio>
@@ -69,6 +70,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
       button = [] { std::abort(); };
     else if (fault == "terminate")  // an exception escaping a thread
       button = [] { std::thread([] { throw std::runtime_error("perdue"); }).join(); };
+    else if (fault == "crash holding the loader lock")  // as in a DLL's start
+      button = [] {
+        using LockLoader = LONG(WINAPI*)(ULONG, ULONG*, ULONG_PTR*);
+        ULONG_PTR cookie = 0;
+        kvn::LateBound<LockLoader>(L"ntdll.dll", "LdrLockLoaderLock")(0, nullptr, &cookie);
+        *static_cast<volatile int*>(nullptr) = 1;
+      };
+    else if (fault == "crash holding the heap lock")  // as in a corrupt heap's own code
+      button = [] {
+        HeapLock(GetProcessHeap());
+        *static_cast<volatile int*>(nullptr) = 1;
+      };
   };
   return kvn::KorvaneMain(showCommand, options);
 }

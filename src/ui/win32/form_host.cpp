@@ -97,6 +97,8 @@ class FormPeer : public WindowPeer {
   void SyncFont() override {}
 };
 
+DWORD g_toolkitError = 0;  // why the toolkit's own classes could not be registered
+
 }  // namespace
 
 bool InitToolkit() {
@@ -106,7 +108,9 @@ bool InitToolkit() {
                                               ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES |
                                               ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    return RegisterContainerClasses(GetModuleHandleW(nullptr));
+    if (RegisterContainerClasses(GetModuleHandleW(nullptr))) return true;
+    g_toolkitError = GetLastError();
+    return false;
   }();
   return registered;
 }
@@ -145,7 +149,8 @@ bool FormHost::Create(HWND owner) {
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   }
   // Without the toolkit's own classes its group boxes and pages could not be built.
-  if (!InitToolkit() || !RegisterWindowClass(wc)) return false;
+  if (!InitToolkit()) return Refused("RegisterClassExW", g_toolkitError);
+  if (!RegisterWindowClass(wc)) return Refused("RegisterClassExW", GetLastError());
   StartupStage("form class");
 
   // Before the window exists its DPI is the screen's; the monitor it lands on may say otherwise.
@@ -166,7 +171,7 @@ bool FormHost::Create(HWND owner) {
   HWND hwnd =
       CreateWindowExW(style_.exStyle, style_.className.c_str(), Widen(root_.Caption()).c_str(),
                       style_.style, x, y, width, height, owner, nullptr, instance_, this);
-  if (!hwnd) return false;
+  if (!hwnd) return Refused("CreateWindowExW", GetLastError());
   LiveForms().push_back(this);
   StartupStage("form window");
   if (const int dpi = WindowDpi(hwnd); dpi != dpi_) {
@@ -185,6 +190,11 @@ bool FormHost::Create(HWND owner) {
   StartupStage("controls of the page on show");
   NextSlice();
   return true;
+}
+
+bool FormHost::Refused(const char* call, DWORD error) {
+  failure_ = CreateFailure{call, error};
+  return false;
 }
 
 HFONT FormHost::FontFor(const Font& font) {

@@ -51,12 +51,17 @@ class FormHost : public PeerHost {
   FormHost(const FormHost&) = delete;
   FormHost& operator=(const FormHost&) = delete;
 
-  // Creates the window (hidden) and the peers of the tree; false when Windows refuses. The
-  // controls of pages not on show are built after the first showing, from the message loop, a
-  // slice at a time while no input or painting waits; showing such a page builds all of it at
-  // once, asking for one of its windows the part of the page that holds it. Their state is kept
-  // by the controls meanwhile, so nothing is lost.
+  // Creates the window (hidden) and the peers of the tree; false when Windows refuses (Failure
+  // says which call, and why). The controls of pages not on show are built after the first
+  // showing, from the message loop, a slice at a time while no input or painting waits; showing
+  // such a page builds all of it at once, asking for one of its windows the part of the page that
+  // holds it. Their state is kept by the controls meanwhile, so nothing is lost.
   bool Create(HWND owner = nullptr);
+  struct CreateFailure {
+    const char* call = nullptr;
+    DWORD error = 0;
+  };
+  const CreateFailure& Failure() const { return failure_; }
   // Builds every control still waiting, or those inside `ancestor`.
   void CreateAllPending();
   void CreatePendingWithin(const Control& ancestor) override;
@@ -161,6 +166,7 @@ class FormHost : public PeerHost {
   static constexpr UINT_PTR kCreatePendingTimer = 1;         // the same, once input is handled
 
   // The form window, its DPI and its messages (form_host.cpp).
+  bool Refused(const char* call, DWORD error);  // keeps why Create failed, and answers false
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
   // The windows are gone: every peer goes on without its window.
@@ -221,6 +227,7 @@ class FormHost : public PeerHost {
   const Control* soon_ = nullptr;  // built first, then soonBuilt_ runs
   std::function<void()> soonBuilt_;
   bool slicePosted_ = false;  // a kCreatePendingMessage is on its way
+  CreateFailure failure_;
 };
 
 }  // namespace kvn::ui::win32
