@@ -18,8 +18,9 @@ korvane_ensure_display() {
 }
 
 # Creates the build's private Wine prefix once and keeps its wineserver warm for the run.
+# Usage: korvane_warm_wine <prefix> [--win64]
 korvane_warm_wine() {
   local prefix=$1
-  "$(dirname "${BASH_SOURCE[0]}")/wine-exec" "$prefix" cmd /c exit >/dev/null 2>&1 || true
+  "$(dirname "${BASH_SOURCE[0]}")/wine-exec" ${2:+"$2"} "$prefix" cmd /c exit >/dev/null 2>&1 || true
   WINEPREFIX=$prefix wineserver -p 60 || true
 }

@@ -127,6 +127,13 @@ bool RunsUnderWow64() {
   return underWow64;
 }
 
+// The access a key under root is opened with. A 32-bit program on 64-bit Windows (WOW64) would
+// otherwise see the machine's Software key through WOW6432Node, which the 64-bit system never
+// reads: machine keys are opened in the 64-bit view there.
+REGSAM KeyAccess(RegistryRoot root, REGSAM access) {
+  return root == RegistryRoot::LocalMachine && RunsUnderWow64() ? access | KEY_WOW64_64KEY : access;
+}
+
 class Win32RegistryService : public Registry {
  public:
   using Registry::Open;
@@ -135,7 +142,7 @@ class Win32RegistryService : public Registry {
     const StartupWork work("registry open");
     // Only what values need: full access (security, deletion of the key) is refused to a user
     // without administrator rights even where he may write values.
-    const REGSAM access = KeyAccess(root, KEY_READ | KEY_WRITE, RunsUnderWow64());
+    const REGSAM access = KeyAccess(root, KEY_READ | KEY_WRITE);
     const std::wstring wide = Widen(path);
     RegistryKeyHandle key;
     const LONG result =
@@ -154,18 +161,14 @@ class Win32RegistryService : public Registry {
   std::unique_ptr<RegistryKey> OpenReadOnly(RegistryRoot root, std::string_view path) override {
     const StartupWork work("registry open");
     RegistryKeyHandle key;
-    if (RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0,
-                      KeyAccess(root, KEY_READ, RunsUnderWow64()), key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0, KeyAccess(root, KEY_READ),
+                      key.put()) != ERROR_SUCCESS)
       return nullptr;
     return std::make_unique<Win32Key>(std::move(key));
   }
 };
 
 }  // namespace
-
-REGSAM KeyAccess(RegistryRoot root, REGSAM access, bool underWow64) {
-  return root == RegistryRoot::LocalMachine && underWow64 ? access | KEY_WOW64_64KEY : access;
-}
 
 Registry& Win32Registry() {
   static Win32RegistryService registry;

@@ -7,21 +7,36 @@
 #include <optional>
 #include <string>
 
-#include <tuple>
+#include "base/text_win32.h"
 
 namespace kvn {
 namespace {
 
-// Only the machine's keys take the 64-bit view, and only under WOW64.
-TEST(RegistryAccess, MachineKeysTakeThe64BitViewUnderWow64) {
-  using R = RegistryRoot;
-  const std::tuple<R, bool, REGSAM> rows[] = {{R::LocalMachine, true, KEY_WOW64_64KEY},
-                                              {R::LocalMachine, false, 0},
-                                              {R::CurrentUser, true, 0},
-                                              {R::ClassesRoot, true, 0}};
-  for (const auto& [root, underWow64, added] : rows)
-    EXPECT_EQ(KeyAccess(root, KEY_READ | KEY_WRITE, underWow64), KEY_READ | KEY_WRITE | added)
-        << static_cast<int>(root) << " " << underWow64;
+// The machine's values go where the 64-bit system reads them: under WOW64 a 32-bit view of the
+// same path (WOW6432Node) does not show them; on 32-bit Windows both views are the one registry.
+TEST(RegistryAccess, MachineValuesLandInThe64BitView) {
+  const wchar_t* const path = L"Software\\Korvane tests\\view";
+  auto key = Win32Registry().Open(RegistryRoot::LocalMachine, Narrow(path), true);
+  ASSERT_NE(key, nullptr);
+  ASSERT_TRUE(key->WriteDword("v", 64));
+  key.reset();
+  const auto seenThrough = [path](REGSAM view) {
+    HKEY raw = nullptr;
+    DWORD value = 0, size = sizeof value;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &raw) != ERROR_SUCCESS)
+      return false;
+    const LONG read =
+        RegQueryValueExW(raw, L"v", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(raw);
+    return read == ERROR_SUCCESS && value == 64;
+  };
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  EXPECT_TRUE(seenThrough(KEY_WOW64_64KEY));
+  EXPECT_EQ(seenThrough(KEY_WOW64_32KEY), !wow64) << "under WOW64: " << wow64;
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    for (const wchar_t* k : {path, L"Software\\Korvane tests"})
+      RegDeleteKeyExW(HKEY_LOCAL_MACHINE, k, view, 0);
 }
 
 TEST(RegistryAccess, AMissingKeyIsToldAsMissing) {

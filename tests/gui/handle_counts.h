@@ -12,9 +12,35 @@ struct HandleCounts {
   DWORD gdi = 0, user = 0;
 };
 
-// Live objects in Wine's GDI handle table, which Wine shares with the process through the
-// PEB (GdiSharedHandleTable, 32-bit layout): an entry's type is 0 while it is free. The layout
-// is checked against 8 fresh brushes each time; 0 where it does not hold (Windows, other Wine).
+// Wine's GDI handle table, whose address Wine keeps in the process block (PEB), as Windows does.
+// A 32-bit process under WOW64 has it in the 64-bit process block instead, reached through the
+// 64-bit thread block whose address Wine leaves in the 32-bit one's GdiBatchCount (Wine's gdi32
+// finds it the same way). Null where it is not there.
+inline const void* WineGdiHandleTable() {
+  // GCC takes the fs-relative read inside NtCurrentTeb for an access to a zero-length array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+  const auto* teb = reinterpret_cast<const BYTE*>(NtCurrentTeb());
+#pragma GCC diagnostic pop
+  BOOL wow64 = FALSE;
+  if (sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+    const auto at = [](UINT64 address, std::size_t offset) {
+      return address >> 32
+                 ? 0
+                 : *reinterpret_cast<const UINT64*>(static_cast<UINT_PTR>(address + offset));
+    };
+    const UINT64 teb64 = *reinterpret_cast<const ULONG*>(teb + 0xf70);  // GdiBatchCount
+    const UINT64 peb64 = teb64 ? at(teb64, 0x60) : 0;
+    const UINT64 table = peb64 ? at(peb64, 0xf8) : 0;
+    return table >> 32 ? nullptr : reinterpret_cast<const void*>(static_cast<UINT_PTR>(table));
+  }
+  const auto* peb =
+      reinterpret_cast<const BYTE*>(reinterpret_cast<const TEB*>(teb)->ProcessEnvironmentBlock);
+  return *reinterpret_cast<const void* const*>(peb + (sizeof(void*) == 4 ? 0x94 : 0xf8));
+}
+
+// Live objects in Wine's GDI handle table: an entry's type is 0 while it is free. The layout is
+// checked against 8 fresh brushes each time; 0 where it does not hold (Windows, other Wine).
 inline DWORD WineLiveGdiObjects() {
   struct Entry {
     UINT64 object;
@@ -26,13 +52,7 @@ inline DWORD WineLiveGdiObjects() {
   };
   static_assert(sizeof(Entry) == 24, "Wine's GDI_HANDLE_ENTRY");
   constexpr DWORD kEntries = 0x10000;
-  constexpr std::size_t kTableOffset = sizeof(void*) == 4 ? 0x94 : 0xf8;
-  // GCC takes the fs-relative read inside NtCurrentTeb for an access to a zero-length array.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-  const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-#pragma GCC diagnostic pop
-  const auto* table = *reinterpret_cast<const Entry* const*>(peb + kTableOffset);
+  const auto* table = static_cast<const Entry*>(WineGdiHandleTable());
   if (!table) return 0;
   auto count = [table] {
     DWORD live = 0;
@@ -47,9 +67,10 @@ inline DWORD WineLiveGdiObjects() {
   return with == before + 8 && count() == before ? before : 0;
 }
 
-// GetGuiResources where the system counts; Wine's table where it does not. Otherwise a fresh
-// object's handle slot stands in: freed slots are handed out again first, so the slot moves up
-// only when the table grew (a rough figure: which slot comes back depends on the last frees).
+// GetGuiResources where the system counts; Wine's table where it does not (0 GDI objects when
+// neither can be read: a fresh object's handle slot depends on what was freed last, far too rough
+// for a leak test). For USER objects under Wine a fresh icon's handle slot stands in: freed slots
+// are handed out again first, so the slot moves up only when the table grew.
 inline HandleCounts CountHandles() {
   using Fn = DWORD(WINAPI*)(HANDLE, DWORD);
   static const Fn get = reinterpret_cast<Fn>(
@@ -60,11 +81,6 @@ inline HandleCounts CountHandles() {
     counts.user = get(GetCurrentProcess(), GR_USEROBJECTS);
   }
   if (counts.gdi == 0) counts.gdi = WineLiveGdiObjects();
-  if (counts.gdi == 0) {
-    HGDIOBJ probe = CreateSolidBrush(0);
-    counts.gdi = LOWORD(reinterpret_cast<UINT_PTR>(probe));
-    DeleteObject(probe);
-  }
   if (counts.user == 0) {
     HICON probe = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
     counts.user = LOWORD(reinterpret_cast<UINT_PTR>(probe));

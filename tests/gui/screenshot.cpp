@@ -96,9 +96,13 @@ WindowShot TakeWindowShot(HWND hwnd, const std::string& name) {
   file.bfType = 0x4D42;  // "BM"
   file.bfOffBits = sizeof(file) + sizeof(info);
   file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  // Shots at another DPI sit beside those at 96 rather than over them.
+  // Shots at another DPI, or from the 64-bit Windows run, sit beside the others rather than over
+  // them.
   const int dpi = ScreenDpi();
-  const std::string suffix = dpi == 96 ? std::string() : "_" + std::to_string(dpi) + "dpi";
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const std::string suffix =
+      (dpi == 96 ? std::string() : "_" + std::to_string(dpi) + "dpi") + (wow64 ? "_win64" : "");
   const std::string path = std::string(KORVANE_SHOT_DIR) + "/" + name + suffix + ".bmp";
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(&file), sizeof(file));
