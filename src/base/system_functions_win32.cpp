@@ -122,6 +122,23 @@ constexpr Entry kVersionLibraryEntries[] = {
     {offsetof(VersionFunctions, VerQueryValueW), "VerQueryValueW"},
 };
 
+constexpr wchar_t kOleaccDll[] = L"oleacc.dll";
+constexpr Entry kOleaccEntries[] = {
+    {offsetof(OleaccFunctions, LresultFromObject), "LresultFromObject"},
+    {offsetof(OleaccFunctions, CreateStdAccessibleObject), "CreateStdAccessibleObject"},
+    {offsetof(OleaccFunctions, AccessibleObjectFromWindow), "AccessibleObjectFromWindow"},
+};
+
+constexpr wchar_t kOle32Dll[] = L"ole32.dll";
+constexpr Entry kOle32Entries[] = {
+    {offsetof(Ole32Functions, CoInitializeEx), "CoInitializeEx"},
+};
+
+constexpr wchar_t kOleAut32Dll[] = L"oleaut32.dll";
+constexpr Entry kOleAut32Entries[] = {
+    {offsetof(OleAut32Functions, SysAllocStringLen), "SysAllocStringLen"},
+};
+
 constexpr wchar_t kDbghelpDll[] = L"dbghelp.dll";
 constexpr Entry kDbghelpEntries[] = {
     {offsetof(DbghelpFunctions, MiniDumpWriteDump), "MiniDumpWriteDump"},
@@ -185,6 +202,18 @@ const Comdlg32Functions& Comdlg32() {
 
 const VersionFunctions& VersionLibrary() {
   return Resolved<VersionFunctions, kVersionLibraryDll, kVersionLibraryEntries>();
+}
+
+const OleaccFunctions& Oleacc() {
+  return Resolved<OleaccFunctions, kOleaccDll, kOleaccEntries>();
+}
+
+const Ole32Functions& Ole32() {
+  return Resolved<Ole32Functions, kOle32Dll, kOle32Entries>();
+}
+
+const OleAut32Functions& OleAut32() {
+  return Resolved<OleAut32Functions, kOleAut32Dll, kOleAut32Entries>();
 }
 
 const DbghelpFunctions& Dbghelp() {

@@ -11,6 +11,7 @@
 #include <commdlg.h>
 #include <dbghelp.h>
 #include <mapi.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 #include <wininet.h>
@@ -123,6 +124,26 @@ struct VersionFunctions {
   decltype(&::VerQueryValueW) VerQueryValueW = nullptr;
 };
 const VersionFunctions& VersionLibrary();
+
+// Assistive technology: the objects a window answers screen readers with, and the COM apartment
+// and strings they need. Loaded with the first request a screen reader sends: imported, they
+// would load with the program and lengthen its start.
+struct OleaccFunctions {
+  decltype(&::LresultFromObject) LresultFromObject = nullptr;
+  decltype(&::CreateStdAccessibleObject) CreateStdAccessibleObject = nullptr;
+  decltype(&::AccessibleObjectFromWindow) AccessibleObjectFromWindow = nullptr;
+};
+const OleaccFunctions& Oleacc();
+
+struct Ole32Functions {
+  decltype(&::CoInitializeEx) CoInitializeEx = nullptr;
+};
+const Ole32Functions& Ole32();
+
+struct OleAut32Functions {
+  decltype(&::SysAllocStringLen) SysAllocStringLen = nullptr;
+};
+const OleAut32Functions& OleAut32();
 
 struct DbghelpFunctions {
   decltype(&::MiniDumpWriteDump) MiniDumpWriteDump = nullptr;

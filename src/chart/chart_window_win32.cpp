@@ -108,6 +108,11 @@ LRESULT ChartWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       chart_.SetSize(LOWORD(lParam), HIWORD(lParam));
       return 0;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      if (accessible_.Answer(hwnd_, wParam, lParam, answer)) return answer;
+      return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    }
     case WM_RBUTTONUP:
       if (OnRightClick) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -198,6 +203,21 @@ void ChartWindow::SaveBackground(const BackgroundKey& key) {
   GdiFlush();
   background_.assign(bits_, bits_ + static_cast<std::size_t>(backWidth_) * backHeight_);
   backgroundKey_ = key;
+}
+
+bool ChartWindow::AccessibleName(std::wstring& name) const {
+  name = L"Historique de la RAM libre et de l'activité CPU";
+  return true;
+}
+
+bool ChartWindow::AccessibleValue(std::wstring& value) const {
+  // In the legend's words.
+  const HistoryChart::Sample& last = chart_.LastSample();
+  if (last.ram < 0) return false;
+  wchar_t text[80];
+  value.assign(text, wsprintfW(text, L"RAM libre %d %%, activité CPU %d %%, alarme RAM %d %%",
+                               last.ram, last.cpu, chart_.AlarmLevel()));
+  return true;
 }
 
 COLORREF ChartWindow::BackPixel(int x, int y) const {

@@ -9,11 +9,12 @@
 
 #include "base/unique_handle_win32.h"
 #include "chart/graph_kvn.h"
+#include "ui/win32/accessible.h"
 #include "ui/win32/gdi_handles.h"
 
 namespace kvn {
 
-class ChartWindow : public ChartPainter {
+class ChartWindow : public ChartPainter, public ui::win32::AccessibleContent {
  public:
   static constexpr wchar_t kClassName[] = L"TGRAPHKVN";
 
@@ -41,6 +42,11 @@ class ChartWindow : public ChartPainter {
   bool RestoreBackground(const BackgroundKey& key) override;
   void SaveBackground(const BackgroundKey& key) override;
 
+  // For a screen reader: a chart named by what it shows, the last figures as its value.
+  bool AccessibleName(std::wstring& name) const override;
+  bool AccessibleValue(std::wstring& value) const override;
+  LONG AccessibleRole() const override { return ROLE_SYSTEM_CHART; }
+
  private:
   explicit ChartWindow(HistoryChart& chart);
   ~ChartWindow() override;
@@ -65,6 +71,7 @@ class ChartWindow : public ChartPainter {
   // The last background and grid drawn, put back by copy while nothing they depend on changed.
   std::vector<std::uint32_t> background_;
   BackgroundKey backgroundKey_{};
+  ui::win32::AccessibleServer accessible_{*this};
 };
 
 // The peer of a chart window handle (null for any other window).

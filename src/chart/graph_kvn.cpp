@@ -53,6 +53,7 @@ void HistoryChart::Plot(int ram, int cpu, int cpu2, int alarm) {
   StoreSample(cpu2Series_, writeIndex_, percent(cpu2));
   StoreSample(ramSeries_, writeIndex_, percent(ram));
   alarmLevel_ = std::clamp(alarm, 0, 100);
+  last_ = Sample{percent(ram), percent(cpu), percent(cpu2)};
 
   const int n = Capacity();
   if (writeIndex_ < n) {

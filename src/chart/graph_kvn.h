@@ -122,6 +122,12 @@ class HistoryChart {
   int SampleCount() const { return sampleCount_; }
   bool Busy() const { return busy_; }
 
+  // The last sample plotted, in %; a free memory of -1 before the first.
+  struct Sample {
+    int ram = -1, cpu = 0, cpu2 = 0;
+  };
+  const Sample& LastSample() const { return last_; }
+
   const SampleSeries& CpuSeries() const { return cpuSeries_; }
   const SampleSeries& Cpu2Series() const { return cpu2Series_; }
   const SampleSeries& RamSeries() const { return ramSeries_; }
@@ -146,6 +152,7 @@ class HistoryChart {
   SampleSeries cpu2Series_;
   SampleSeries ramSeries_;
   int alarmLevel_ = 0;
+  Sample last_;
   int writeIndex_ = 0;
   int sampleCount_ = 0;
   int step_ = 1;

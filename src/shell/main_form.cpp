@@ -98,6 +98,12 @@ void MainForm::BuildMainPage() {
   Put(averageLoadCaption, displayGroup, 8, 94, 190, 13, "Moyenne Utilisation Processeur(s) :");
   Put(averageLoadGauge, displayGroup, 200, 92, 120, 17);
   Put(uptimeLabel, displayGroup, 8, 114, 434, 13, "PC démarré depuis : ");
+  // A screen reader names each gauge by the caption on its left.
+  freeMemoryGauge.SetLabelledBy(&freeMemoryCaption);
+  swapUsageGauge.SetLabelledBy(&swapUsageCaption);
+  processorLoadGauge.SetLabelledBy(&processorLoadCaption);
+  secondProcessorGauge.SetLabelledBy(&processorLoadCaption);
+  averageLoadGauge.SetLabelledBy(&averageLoadCaption);
 
   // History chart with its scale on the left, legend and time span below.
   Put(chartTitle, displayGroup, 38, 132, 300, 13, "Historique de l'utilisation du système");
@@ -119,6 +125,9 @@ void MainForm::BuildMainPage() {
   Put(cpuLegendMark, displayGroup, 222, 254, 10, 10);
   LegendMark(cpuLegendMark, kCpuColorOption);
   Put(cpuLegendCaption, displayGroup, 236, 253, 76, 13, "Activité CPU");
+  ramLegendMark.SetLabelledBy(&ramLegendCaption);
+  alarmLegendMark.SetLabelledBy(&alarmLegendCaption);
+  cpuLegendMark.SetLabelledBy(&cpuLegendCaption);
 
   Put(timeSpanCaption, displayGroup, 38, 272, 40, 13, "Temps");
   Put(timeSpanValue, displayGroup, 80, 272, 40, 13, " 60 s");
@@ -164,6 +173,7 @@ void MainForm::BuildRecoveryPage() {
   manualAmountTrackBar.SetRange(0, 256);    // the installed memory replaces the maximum at start-up
   manualAmountTrackBar.SetFrequency(1024);  // one tick a gigabyte, whatever memory the machine has
   manualAmountTrackBar.SetEnabled(false);
+  manualAmountTrackBar.SetLabelledBy(&manualAmountGroup);
   Put(manualAmountValue, manualAmountGroup, 264, 26, 64, 13, "000000");
 
   // Automatic rules.
@@ -175,6 +185,7 @@ void MainForm::BuildRecoveryPage() {
   alarmCheck.SetChecked(kAlarmOnOption.def != 0);
   Put(alarmLevelEdit, recoveryRulesGroup, 158, 13, 50, 21);
   Range(alarmLevelEdit, kAlarmPercentOption, 1);
+  alarmLevelEdit.SetLabelledBy(&alarmCheck);
   Put(alarmPercentSign, recoveryRulesGroup, 212, 17, 14, 13, "%");
   Put(alarmExplanation, recoveryRulesGroup, 268, 13, 174, 26,
       "-> Lance l'optimisation lorsque l'alarme est atteinte.");
@@ -186,6 +197,7 @@ void MainForm::BuildRecoveryPage() {
       "\r\nPermet de règler le déclenchement \r\nautomatique tous les X minutes.");
   Put(periodicMinutesEdit, recoveryRulesGroup, 158, 34, 50, 21);
   Range(periodicMinutesEdit, kPeriodicMinutesOption, 5);
+  periodicMinutesEdit.SetLabelledBy(&periodicCheck);
   Put(periodicMinutesUnit, recoveryRulesGroup, 212, 38, 52, 13, "minutes.");
 
   Put(maximumLoadCaption, recoveryRulesGroup, 8, 59, 148, 13, "Optimise si charge CPU <");
@@ -195,6 +207,7 @@ void MainForm::BuildRecoveryPage() {
       "en cours.");
   Put(maximumLoadEdit, recoveryRulesGroup, 158, 55, 50, 21);
   Range(maximumLoadEdit, kMaximumLoadOption, 1);
+  maximumLoadEdit.SetLabelledBy(&maximumLoadCaption);
   Put(maximumLoadExplanation, recoveryRulesGroup, 268, 50, 174, 26,
       "-> Empêche l'optimisation si le processeur est surchargé.");
   maximumLoadExplanation.SetWordWrap(true);
@@ -208,6 +221,7 @@ void MainForm::BuildRecoveryPage() {
   Put(repetitionsCombo, optionalStepsGroup, 292, 13, 40, 21);
   repetitionsCombo.SetItems({"1", "2", "3", "4"});
   repetitionsCombo.SetItemIndex(kRepetitionsOption.def);
+  repetitionsCombo.SetLabelledBy(&repetitionsCaption);
   repetitionsCombo.SetHint(
       "Permet de lancer automatiquement\r\nPlusieurs fois de suite l'optimisation "
       "afin\r\nD'essayer "
@@ -228,6 +242,7 @@ void MainForm::BuildRecoveryPage() {
   purgeStandbyCheck.SetHint(kPurgeStandbyHint);
   Put(purgeStandbyEdit, optionalStepsGroup, 240, 51, 44, 19);
   Range(purgeStandbyEdit, kPurgeStandbyPercentOption, 5);
+  purgeStandbyEdit.SetLabelledBy(&purgeStandbyCheck);
   Put(purgeStandbyPercentSign, optionalStepsGroup, 288, 54, 14, 13, "%");
 
   // Windows memory tuning.
@@ -239,6 +254,7 @@ void MainForm::BuildRecoveryPage() {
                            "65536 KB ( RAM = 256 MB )", "262144 KB ( RAM = 512 MB ou +)",
                            "( Défaut non optimisé )"});
   cacheSizeCombo.SetEnabled(false);
+  cacheSizeCombo.SetLabelledBy(&cacheSizeCaption);
   // Beside the cache size, before the row below it in the tab order. Side by side: the row
   // this saves makes room for the standby cache rule above.
   Put(largeSystemCacheGroup, windowsTuningGroup, 200, 13, 247, 35,
@@ -280,6 +296,7 @@ void MainForm::BuildPreferencesPage() {
   opacityTrackBar.SetPosition(kOpacityOption.def);
   opacityTrackBar.SetFrequency(10);
   opacityTrackBar.SetEnabled(false);
+  opacityTrackBar.SetLabelledBy(&opacityCaption);
   Put(balloonsCheck, windowEffectsGroup, 8, 42, 100, 17, "Tray Balloon?");
   balloonsCheck.SetHint(
       "Tray Balloon :\r\nPermet d'afficher une bulle signalant\r\nle début et la fin de "
@@ -318,6 +335,7 @@ void MainForm::BuildPreferencesPage() {
   Put(hotKeyExplanation, generalGroup, 168, 84, 274, 26,
       "-> \"HotKey\" cette combinaison de touche lance l'optimisation");
   hotKeyExplanation.SetWordWrap(true);
+  hotKeyEdit.SetLabelledBy(&hotKeyExplanation);
   Put(optimiseAtStartCheck, generalGroup, 8, 112, 158, 17, "Optimise au démarrage");
   Put(optimiseAtStartExplanation, generalGroup, 168, 114, 274, 13,
       "-> Optimise la RAM au démarrage de Korvane.");
@@ -326,6 +344,7 @@ void MainForm::BuildPreferencesPage() {
   Put(priorityCombo, priorityGroup, 8, 18, 124, 21);
   priorityCombo.SetItems({"Basse", "Normale", "Haute", "Temps réel"});
   priorityCombo.SetItemIndex(kPriorityOption.def);
+  priorityCombo.SetLabelledBy(&priorityGroup);
   priorityCombo.SetHint("Permet de changer la priorité\r\nd'exécution de Korvane.");
 
   // Chart colours: a caption over each swatch, the reset button on the right.
@@ -346,6 +365,7 @@ void MainForm::BuildPreferencesPage() {
         SwatchSpec{alarmSwatchCaption, "Alarme :", alarmSwatch, kAlarmColorOption, 184, 54}}) {
     Put(s.label, chartColorsGroup, s.x, 18, s.width, 13, s.caption);
     Put(s.shape, chartColorsGroup, s.x, 34, 36, 20);
+    s.shape.SetLabelledBy(&s.label);
     Swatch(s.shape, Default(s.colour));
   }
   Put(defaultColorsButton, chartColorsGroup, 242, 31, 58, 23, "Défaut");

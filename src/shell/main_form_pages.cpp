@@ -25,6 +25,7 @@ void Link(ui::Label& label) {
 struct Logo {
   ui::Image& image;
   int resourceId;
+  const char* name;  // what a screen reader says of it
 };
 
 // Logos of one size at one place of their parent; start-up keeps the one that applies.
@@ -32,6 +33,7 @@ void PutLogos(ui::Control& parent, ui::Rect place, std::initializer_list<Logo> l
   for (const Logo& l : logos) {
     Put(l.image, parent, place.x, place.y, place.width, place.height);
     l.image.SetResourceId(l.resourceId);
+    l.image.SetCaption(l.name);
   }
 }
 
@@ -39,11 +41,14 @@ void PutLogos(ui::Control& parent, ui::Rect place, std::initializer_list<Logo> l
 
 void MainForm::BuildSystemInfoPage() {
   Put(systemInfoGroup, systemInfoPage, 4, 2, 449, 296, "Informations système");
-  PutLogos(systemInfoGroup, {8, 16, 250, 60},
-           {Logo{win95Logo, IDB_LOGO_WIN95}, Logo{win98Logo, IDB_LOGO_WIN98},
-            Logo{winMELogo, IDB_LOGO_WINME}, Logo{winNTLogo, IDB_LOGO_WINNT},
-            Logo{winNTServerLogo, IDB_LOGO_WINNTS}, Logo{win2000Logo, IDB_LOGO_WIN2K},
-            Logo{winXPLogo, IDB_LOGO_WINXP}, Logo{laterWindowsLogo, IDB_LOGO_WINLATER}});
+  PutLogos(
+      systemInfoGroup, {8, 16, 250, 60},
+      {Logo{win95Logo, IDB_LOGO_WIN95, "Windows 95"}, Logo{win98Logo, IDB_LOGO_WIN98, "Windows 98"},
+       Logo{winMELogo, IDB_LOGO_WINME, "Windows Me"}, Logo{winNTLogo, IDB_LOGO_WINNT, "Windows NT"},
+       Logo{winNTServerLogo, IDB_LOGO_WINNTS, "Windows NT Server"},
+       Logo{win2000Logo, IDB_LOGO_WIN2K, "Windows 2000"},
+       Logo{winXPLogo, IDB_LOGO_WINXP, "Windows XP"},
+       Logo{laterWindowsLogo, IDB_LOGO_WINLATER, "Windows"}});
 
   struct InfoRow {
     ui::Image& image;
@@ -72,6 +77,7 @@ void MainForm::BuildSystemInfoPage() {
   drivesMemo.SetReadOnly(true);
   drivesMemo.SetVerticalScrollBar(true);
   drivesMemo.SetBackColor(0xFFFFFF);
+  drivesMemo.SetLabelledBy(&drivesCaption);
   Put(refreshInfoButton, systemInfoGroup, 341, 262, 100, 23, "&Rafraichir");
   refreshInfoButton.SetHint(
       "RAFRAICHIR LES DONNEES\r\n========================\r\nPermet de rafraichir les "
@@ -81,8 +87,9 @@ void MainForm::BuildSystemInfoPage() {
 void MainForm::BuildProcessorPage() {
   Put(processorGroup, processorPage, 4, 2, 449, 296, "Informations processeur");
   PutLogos(processorGroup, {8, 18, 65, 81},
-           {Logo{intelLogo, IDB_LOGO_INTEL}, Logo{amdLogo, IDB_LOGO_AMD},
-            Logo{cyrixLogo, IDB_LOGO_CYRIX}, Logo{pentium4HTLogo, IDB_LOGO_P4HT}});
+           {Logo{intelLogo, IDB_LOGO_INTEL, "Intel"}, Logo{amdLogo, IDB_LOGO_AMD, "AMD"},
+            Logo{cyrixLogo, IDB_LOGO_CYRIX, "Cyrix"},
+            Logo{pentium4HTLogo, IDB_LOGO_P4HT, "Pentium 4 HT"}});
   cyrixLogo.SetVisible(false);
 
   // Room for the longest instruction-set line, "3DNow! Instructions non supportées".
@@ -131,6 +138,7 @@ void MainForm::BuildProcessPage() {
   processGrid.SetFixedRows(1);
   processGrid.SetDefaultRowHeight(16);
   processGrid.SetContextMenu(&processMenu);
+  processGrid.SetLabelledBy(&processGroup);
   Put(refreshProcessesButton, processPage, 353, 272, 100, 23, "&Rafraichir");
   refreshProcessesButton.SetHint("Rafraichir la liste des processus.");
 }
@@ -157,6 +165,7 @@ void MainForm::BuildAboutPage() {
   Link(contributionLink);
   Put(helpPicture, aboutGroup, 392, 186, 32, 32);
   helpPicture.SetResourceId(IDB_HELP);
+  helpPicture.SetCaption("Aide");
 
   Put(newsButton, aboutGroup, 12, 262, 110, 23, "&Infos directs");
   newsButton.SetHint(

@@ -99,6 +99,11 @@ class Control : public Component {
   PopupMenu* ContextMenu() const { return contextMenu_; }
   void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
 
+  // The control whose caption names this one for a screen reader (the label before a spin edit,
+  // the group box around a list); null when its own caption does.
+  const Control* LabelledBy() const { return labelledBy_; }
+  void SetLabelledBy(const Control* label) { labelledBy_ = label; }
+
   // What the peer calls when the user clicks or presses a mouse button.
   void Click() { Fire(OnClick); }
   void MouseDown(MouseButton button, int x, int y) { Fire(OnMouseDown, button, x, y); }
@@ -123,6 +128,7 @@ class Control : public Component {
   Align alignment_ = Align::Left;
   int helpContext_ = 0;
   PopupMenu* contextMenu_ = nullptr;
+  const Control* labelledBy_ = nullptr;
   ControlPeer* peer_ = nullptr;
 };
 

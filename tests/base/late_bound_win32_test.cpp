@@ -148,6 +148,9 @@ TEST(SystemFunctions, EachTableFindsItsDllsFunctionsOnce) {
   ExpectOneTable(&Dbghelp, 0, "dbghelp.dll");
   ExpectOneTable(&SystemMapi, 0, "mapi32.dll");
   ExpectOneTable(&SystemWinSock, 0, "ws2_32.dll");
+  ExpectOneTable(&Oleacc, 0, "oleacc.dll");
+  ExpectOneTable(&Ole32, 0, "ole32.dll");
+  ExpectOneTable(&OleAut32, 0, "oleaut32.dll");
   EXPECT_EQ(Address(Kernel32().GlobalMemoryStatusEx),
             Address(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GlobalMemoryStatusEx")));
 }

@@ -27,7 +27,12 @@ bool RegisterContainerClasses(HINSTANCE instance) {
 
 LRESULT OwnClassPeer::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   // The window is going: nothing of the peer is asked any more.
-  if (msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    AccessibleWindowGone(hwnd);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  LRESULT answer = 0;
+  if (msg == WM_GETOBJECT && AnswerGetObject(hwnd, wParam, lParam, answer)) return answer;
   host().RelayMouse(hwnd, msg, wParam, lParam);
   return WindowProc(hwnd, msg, wParam, lParam);
 }
@@ -63,6 +68,7 @@ void WindowlessPeer::Sync(Change what) {
   if (what == Change::Bounds && shows) Invalidate();  // its old place
   if (what == Change::Bounds || what == Change::Visible) Place();
   if (shows || what == Change::Visible) Invalidate();
+  if (what == Change::Caption || what == Change::Visible) TellScreenReaders(what);
 }
 
 void WindowlessPeer::Place() {

@@ -17,12 +17,17 @@ class OwnClassPeer : public WindowPeer {
   virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   // Every message of its windows: the tool tip hears the mouse, then WindowProc.
   LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The windowless controls it paints are children of its object beside its child windows.
+  bool AccessibleChildren(HWND window, AccessibleChildList& children) const override;
+
+ protected:
+  bool OwnAccessible() const override { return true; }
 };
 
 // A control without a window of its own (a label): the window it sits in, a container or the
 // form, paints it in its own WM_PAINT and hands it the mouse over its rectangle. Creating a
 // window is most of what a label costs, and a page shows many of them.
-class WindowlessPeer : public WindowPeer {
+class WindowlessPeer : public WindowPeer, public AccessibleElement {
  public:
   using WindowPeer::WindowPeer;
   HWND Part(int) const override { return nullptr; }
@@ -45,6 +50,12 @@ class WindowlessPeer : public WindowPeer {
   // Paints those of them that show inside `area`.
   static void PaintChildren(const Control& parent, HDC dc, const RECT& area);
 
+  // A static text for a screen reader, a child of its window's object.
+  std::wstring ElementName() const override;
+  LONG ElementRole() const override { return ROLE_SYSTEM_STATICTEXT; }
+  LONG ElementState() const override;
+  RECT ElementRect() const override { return rect_; }
+
  protected:
   // Whether the mouse is over it (enabled and shown), from the window's mouse messages.
   virtual void MouseOver(bool /*inside*/) {}
@@ -56,6 +67,8 @@ class WindowlessPeer : public WindowPeer {
  private:
   void Place();
   bool TakesMouseAt(POINT p) const;
+  // Tells screen readers what changed: its text, or whether it shows.
+  void TellScreenReaders(Change what) const;
   HWND parent_ = nullptr;
   RECT rect_{};
   UINT hintId_ = 0;

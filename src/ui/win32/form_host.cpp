@@ -90,8 +90,14 @@ class FormPeer : public WindowPeer {
   }
   void Create(HWND, const RECT&) override {}
   HWND Part(int) const override { return nullptr; }
+  // Labels placed on the form itself are children of its object.
+  bool AccessibleChildren(HWND window, AccessibleChildList& children) const override {
+    ChildrenInReadingOrder(window, children);
+    return true;
+  }
 
  protected:
+  bool OwnAccessible() const override { return true; }
   void SyncVisible() override {}  // shown and hidden by the program shell
   void SyncBounds() override {}   // the client size is fixed
   void SyncFont() override {}
@@ -337,6 +343,9 @@ LRESULT FormHost::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
         info.ptMinTrackSize = {Scale(style_.minWidth), Scale(style_.minHeight)};
         return 0;
       }
+      break;
+    case WM_GETOBJECT:
+      if (rootPeer_ && rootPeer_->AnswerGetObject(hwnd_, wParam, lParam, result)) return result;
       break;
     case WM_QUERYENDSESSION:
       return Ask(OnQueryEndSession, true) ? TRUE : FALSE;

@@ -30,6 +30,11 @@ class LabelPeer : public WindowlessPeer {
   HFONT Font() const;
   UINT Format() const;
 
+  // A link label is a link for a screen reader, and opens as a click opens it.
+  LONG ElementRole() const override;
+  LONG ElementState() const override;
+  bool ElementAction() override;
+
  protected:
   void SyncCaption() override;
   // Link labels: the mouse coming onto and leaving the label, and presses on it.
@@ -93,6 +98,9 @@ class GroupBoxPeer : public ContainerPeer {
   HWND Part(int i) const override;
   void SyncAll() override;
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // A grouping named by its caption.
+  bool AccessibleName(std::wstring& name) const override;
+  LONG AccessibleRole() const override { return ROLE_SYSTEM_GROUPING; }
 
  protected:
   void SyncCaption() override;
@@ -173,8 +181,11 @@ class GaugePeer : public WindowPeer {
  public:
   GaugePeer(Gauge& gauge, PeerHost& host) : WindowPeer(gauge, host), gauge_(gauge) {}
   void Create(HWND parent, const RECT& rect) override;
+  // Its percentage, as it prints it.
+  bool AccessibleValue(std::wstring& value) const override;
 
  protected:
+  bool OwnAccessible() const override { return true; }
   void SyncCaption() override {}
   void SyncOwn(Change what) override;
   LRESULT SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -270,6 +281,9 @@ class TabSheetPeer : public ContainerPeer {
   TabSheetPeer(TabSheet& sheet, PeerHost& host) : ContainerPeer(sheet, host), sheet_(sheet) {}
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
+  // A property page named by its tab.
+  bool AccessibleName(std::wstring& name) const override;
+  LONG AccessibleRole() const override { return ROLE_SYSTEM_PROPERTYPAGE; }
 
  protected:
   void SyncCaption() override;
@@ -323,8 +337,12 @@ class ImagePeer : public WindowPeer {
   void Create(HWND parent, const RECT& rect) override;
   void Rescale() override;
   void OnCommand(HWND from, UINT code) override;
+  // A graphic named by its caption (what the picture shows), or by its label.
+  bool AccessibleName(std::wstring& name) const override;
+  LONG AccessibleRole() const override { return ROLE_SYSTEM_GRAPHIC; }
 
  protected:
+  bool OwnAccessible() const override { return true; }
   void SyncCaption() override {}
   void SyncOwn(Change what) override;
 
@@ -348,6 +366,9 @@ class ShapePeer : public OwnClassPeer {
   ShapePeer(Shape& shape, PeerHost& host) : OwnClassPeer(shape, host), shape_(shape) {}
   void Create(HWND parent, const RECT& rect) override;
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // A graphic named by its label, its colour as the value.
+  bool AccessibleValue(std::wstring& value) const override;
+  LONG AccessibleRole() const override { return ROLE_SYSTEM_GRAPHIC; }
 
  protected:
   void SyncCaption() override {}

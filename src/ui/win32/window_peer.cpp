@@ -25,6 +25,7 @@ WindowPeer::~WindowPeer() {
 
 void WindowPeer::Detach() {
   if (control_.Peer() == this) control_.AttachPeer(nullptr);
+  accessible_.Disconnect();
   hwnd_ = nullptr;
 }
 
@@ -149,12 +150,15 @@ LRESULT CALLBACK WindowPeer::SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, L
                                            UINT_PTR, DWORD_PTR data) {
   auto* peer = reinterpret_cast<WindowPeer*>(data);
   if (msg == WM_NCDESTROY) {
+    peer->AccessibleWindowGone(hwnd);
     RemoveSubclass(hwnd, &SubclassThunk, kSubclassId);
     return CallNextSubclass(hwnd, msg, wParam, lParam);
   }
   try {
     if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && peer->ShowsHint())
       peer->host_.RelayMouse(hwnd, msg, wParam, lParam);
+    LRESULT answer = 0;
+    if (msg == WM_GETOBJECT && peer->AnswerGetObject(hwnd, wParam, lParam, answer)) return answer;
     return peer->SubclassProc(hwnd, msg, wParam, lParam);
   } catch (...) {
     ReportException(std::current_exception());

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ui/control.h"
+#include "ui/win32/accessible.h"
 #include "ui/win32/color_ref.h"
 #include "ui/win32/gdi_handles.h"
 
@@ -61,6 +62,18 @@ class WindowPeer : public ControlPeer {
   // Whether the form's tool tip shows the control's hint over its windows.
   virtual bool ShowsHint() const { return true; }
 
+  // WM_GETOBJECT sent to one of its windows: true with `result` set when its main window answers
+  // a screen reader with an object of its own.
+  bool AnswerGetObject(HWND hwnd, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // What that object says beyond Windows' own (AccessibleContent). The name by default is the
+  // caption of the control that labels it, if any.
+  virtual bool AccessibleName(std::wstring& name) const;
+  virtual bool AccessibleValue(std::wstring& /*value*/) const { return false; }
+  virtual LONG AccessibleRole() const { return 0; }
+  virtual bool AccessibleChildren(HWND /*window*/, AccessibleChildList& /*children*/) const {
+    return false;
+  }
+
  protected:
   virtual void SyncCaption();
   virtual void SyncVisible();
@@ -80,6 +93,15 @@ class WindowPeer : public ControlPeer {
 
   // The font the control asks for (the window's Tahoma 8 unless it sets its own).
   HFONT ControlFont() const;
+  // Whether its main window tells a screen reader more than Windows' own object for it does.
+  virtual bool OwnAccessible() const { return control_.LabelledBy() != nullptr; }
+  // One of its windows is going: a screen reader still holding that window's object is told so.
+  void AccessibleWindowGone(HWND hwnd) { accessible_.WindowGone(hwnd); }
+  // The children of `window` in reading order: the control's own other windows inside it (a
+  // group box's frame, a radio group's items), then the windows of no control (the chart), then
+  // the child controls as the form lists them, each as its windows or as the element it is.
+  void ChildrenInReadingOrder(HWND window, AccessibleChildList& children) const;
+
   // Design pixels to the form's window pixels.
   int Scale(int designPixels) const;
   RECT ScaledBounds() const;
@@ -105,8 +127,22 @@ class WindowPeer : public ControlPeer {
  private:
   static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR data);
+  // Hands the object's questions to the peer's answers above.
+  struct Content final : AccessibleContent {
+    explicit Content(const WindowPeer& peer) : peer(peer) {}
+    bool AccessibleName(std::wstring& name) const override { return peer.AccessibleName(name); }
+    bool AccessibleValue(std::wstring& value) const override { return peer.AccessibleValue(value); }
+    LONG AccessibleRole() const override { return peer.AccessibleRole(); }
+    bool AccessibleChildren(HWND window, AccessibleChildList& children) const override {
+      return peer.AccessibleChildren(window, children);
+    }
+    const WindowPeer& peer;
+  };
+
   Control& control_;
   PeerHost& host_;
+  Content content_{*this};
+  AccessibleServer accessible_{content_};
 };
 
 }  // namespace kvn::ui::win32
