@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_map>
-#include <unordered_set>
+#include <map>
+#include <set>
 
 #include "base/text.h"
 
@@ -97,8 +97,8 @@ IniDocument ParseWithin(std::string_view bytes, std::size_t budget, bool& cut) {
   bool damagedHeader = false;  // the values after it belong to no known key
   // Sections and their values by lower-case name: a long file is read in one pass, not by
   // searching every earlier line again at each one.
-  std::unordered_map<std::string, std::size_t> sectionAt;
-  std::vector<std::unordered_set<std::string>> namesOf;
+  std::map<std::string, std::size_t> sectionAt;
+  std::set<std::string> valuesSeen;  // "<section's place>\n<name>"
   while (!bytes.empty()) {
     const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
     const std::string_view line = Trimmed(bytes.substr(0, end));
@@ -124,7 +124,6 @@ IniDocument ParseWithin(std::string_view bytes, std::size_t budget, bool& cut) {
       } else if (!damagedHeader && fits(SectionBytes(name, size))) {
         sectionAt.emplace(AsciiLower(name), document.sections.size());
         document.sections.push_back(IniSection{std::string(name), {}});
-        namesOf.emplace_back();
         section = &document.sections.back();
       } else {
         section = nullptr;
@@ -138,10 +137,11 @@ IniDocument ParseWithin(std::string_view bytes, std::size_t budget, bool& cut) {
       std::string text(Trimmed(line.substr(equals + 1)));
       std::replace(text.begin(), text.end(), '\t', ' ');
       // The first of a name holds.
-      auto& names = namesOf[section - document.sections.data()];
-      if (!StorableName(name) || names.count(AsciiLower(name)) || !fits(ValueBytes(name, text)))
-        continue;
-      names.insert(AsciiLower(name));
+      std::string seen = std::to_string(section - document.sections.data());
+      seen += '\n';
+      seen += AsciiLower(name);
+      if (!StorableName(name) || valuesSeen.count(seen) || !fits(ValueBytes(name, text))) continue;
+      valuesSeen.insert(std::move(seen));
       section->values.push_back({std::string(name), std::move(text)});
     }
   }
